@@ -1,0 +1,49 @@
+// Writing an archive in the builder's order: a provisional header, the data of
+// every entry, the directory, then the header again with the true offset.
+#pragma once
+
+#include "archive/PakFormat.h"
+#include "framework/Streams.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zorvak {
+
+class TPakWriter {
+public:
+    // Writes the provisional header: DirOffset 0, DirLength 64 x entryCount.
+    TPakWriter(TStream& out, std::int32_t entryCount);
+
+    // Starts the next entry. Throws TFailure naming it when the name does not
+    // fit the 55 bytes the field leaves for it.
+    void BeginEntry(const std::string& name);
+    // Appends data to the entry begun last. Throws TFailure when the archive
+    // would reach 2 GiB.
+    void WriteData(const void* buffer, std::size_t n);
+    // Writes the directory of the entries begun, each with exactly the bytes
+    // written for it, then the header again. Returns the archive's length.
+    std::int64_t Finish();
+
+    std::int64_t Position() const { return position_; }
+
+private:
+    struct TPending {
+        std::string Name;
+        std::int64_t Pos;
+        std::int64_t Length;
+    };
+    TStream& out_;
+    std::vector<TPending> entries_;
+    std::int64_t position_ = 0;
+};
+
+// Throws TFailure naming name when it is longer than a directory entry holds.
+void CheckPakName(const std::string& name);
+
+// An archive image in memory, entries in the given order; for tests, seeds
+// and small tools.
+std::vector<unsigned char> BuildPakImage(const std::vector<std::pair<std::string, std::string>>& files);
+
+} // namespace zorvak

@@ -1,0 +1,75 @@
+// Message boxes and file dialogs behind one seam each, so tests put a
+// recorder in their place and never block on a modal window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace zorvak {
+
+enum class TMsgIcon { mbiNone, mbiError, mbiWarning, mbiInformation };
+
+struct TMessage {
+    QString Title;
+    QString Text;
+    TMsgIcon Icon = TMsgIcon::mbiNone;
+};
+
+// Shows a modal box with one OK button.
+class TMessageBoxes {
+public:
+    virtual ~TMessageBoxes() = default;
+    virtual void Show(const TMessage& message) = 0;
+};
+
+struct TOpenFileRequest {
+    QString Title;
+    QStringList Filters; // "Description (*.ext)" each
+    int FilterIndex = 0;
+    QString InitialFile;
+    QString DefaultSuffix;
+};
+
+// Shows a modal open dialog; nullopt when the user cancels.
+class TFileDialogs {
+public:
+    virtual ~TFileDialogs() = default;
+    virtual std::optional<QString> GetOpenFileName(QWidget* parent,
+                                                   const TOpenFileRequest& request) = 0;
+};
+
+// The seams; setting one returns the previous, to put back afterwards.
+TMessageBoxes& MessageBoxes();
+std::unique_ptr<TMessageBoxes> SetMessageBoxes(std::unique_ptr<TMessageBoxes> boxes);
+TFileDialogs& FileDialogs();
+std::unique_ptr<TFileDialogs> SetFileDialogs(std::unique_ptr<TFileDialogs> dialogs);
+
+// A plain box titled with the application title.
+void ShowMessage(const QString& text);
+// The application's error box: error icon, the application title, text + ".".
+void ShowErrorBox(const QString& message);
+// A box with its own title and icon.
+void ShowMessageBox(const QString& text, const QString& title, TMsgIcon icon);
+
+// A file-open dialog component: filter in "Description|pattern|..." pairs,
+// a default extension added to a typed name without one, and the file chosen
+// last offered again.
+class TOpenDialog {
+public:
+    QString Filter;
+    int FilterIndex = 1; // 1-based, as the filter pairs are counted
+    QString DefaultExt;
+    QString FileName;
+    QString Title;
+
+    bool Execute(QWidget* parent);
+    // The filter as the toolkit takes it: one "Description (patterns)" each.
+    QStringList ToolkitFilters() const;
+};
+
+} // namespace zorvak

@@ -1,0 +1,72 @@
+#include "framework/Failures.h"
+
+#include <cerrno>
+
+namespace zorvak {
+
+std::string DisplayPath(const std::filesystem::path& path) { return path.string(); }
+
+TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path)
+    : TFailure("Cannot open file " + DisplayPath(path)) {}
+
+TFileCreateFailure::TFileCreateFailure(const std::filesystem::path& path)
+    : TFailure("Cannot create file " + DisplayPath(path)) {}
+
+TInOutFailure::TInOutFailure(int code) : TFailure(InOutMessage(code)), code_(code) {}
+
+std::string InOutMessage(int code) {
+    switch (code) {
+    case kIoFileNotFound:
+        return "File not found";
+    case kIoInvalidFilename:
+        return "Invalid filename";
+    case kIoTooManyOpenFiles:
+        return "Too many open files";
+    case kIoAccessDenied:
+        return "File access denied";
+    case kIoReadBeyondEnd:
+        return "Read beyond end of file";
+    case kIoDiskFull:
+        return "Disk full";
+    case kIoInvalidNumeric:
+        return "Invalid numeric input";
+    default:
+        return "I/O error " + std::to_string(code);
+    }
+}
+
+namespace {
+// The classic code of the same meaning as errno value err, or 0.
+int ClassicCodeForErrno(int err) {
+    // By meaning, not by number: errno values differ from the classic codes.
+    switch (err) {
+    case ENOENT:
+        return kIoFileNotFound;
+    case ENAMETOOLONG:
+        return kIoInvalidFilename;
+    case EMFILE:
+    case ENFILE:
+        return kIoTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return kIoAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return kIoDiskFull;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+TInOutFailure TInOutFailure::FromErrno(int err) {
+    const int code = ClassicCodeForErrno(err);
+    if (code != 0)
+        return TInOutFailure(code);
+    return TInOutFailure(err, "I/O error " + std::to_string(err));
+}
+
+void ThrowForErrno(int err) { throw TInOutFailure::FromErrno(err); }
+
+} // namespace zorvak

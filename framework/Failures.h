@@ -1,0 +1,63 @@
+// Failures carry the message the user sees; one family, one place that maps
+// platform error codes onto messages.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace zorvak {
+
+// Base of every failure the program reports; what() is the user-facing text
+// without the closing ".".
+class TFailure : public std::runtime_error {
+public:
+    explicit TFailure(const std::string& message) : std::runtime_error(message) {}
+};
+
+// "Cannot open file %s".
+class TFileOpenFailure : public TFailure {
+public:
+    explicit TFileOpenFailure(const std::filesystem::path& path);
+};
+
+// "Cannot create file %s".
+class TFileCreateFailure : public TFailure {
+public:
+    explicit TFileCreateFailure(const std::filesystem::path& path);
+};
+
+// An input/output failure numbered like the classic run-time error codes
+// (2 "File not found" ... 101 "Disk full"); Code() keeps the number.
+class TInOutFailure : public TFailure {
+public:
+    explicit TInOutFailure(int code);
+    // The failure for errno value err: by meaning where a classic code has
+    // one, else "I/O error %d" with err itself.
+    static TInOutFailure FromErrno(int err);
+    int Code() const { return code_; }
+
+private:
+    TInOutFailure(int code, const std::string& message) : TFailure(message), code_(code) {}
+    int code_;
+};
+
+// Codes of TInOutFailure that callers raise by name.
+inline constexpr int kIoFileNotFound = 2;
+inline constexpr int kIoInvalidFilename = 3;
+inline constexpr int kIoTooManyOpenFiles = 4;
+inline constexpr int kIoAccessDenied = 5;
+inline constexpr int kIoReadBeyondEnd = 100;
+inline constexpr int kIoDiskFull = 101;
+inline constexpr int kIoInvalidNumeric = 106;
+
+// Message for a classic code; "I/O error %d" for any code without a text.
+std::string InOutMessage(int code);
+
+// Throws the TInOutFailure that matches errno value err.
+[[noreturn]] void ThrowForErrno(int err);
+
+// A path as the user reads it in a message: its bytes as stored.
+std::string DisplayPath(const std::filesystem::path& path);
+
+} // namespace zorvak

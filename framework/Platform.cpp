@@ -1,0 +1,47 @@
+#include "framework/Platform.h"
+
+#include "framework/Text.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace zorvak {
+
+bool FileNamesAreCaseSensitive() {
+#if defined(_WIN32) || defined(__APPLE__)
+    return false;
+#else
+    return true;
+#endif
+}
+
+QString CandidateArchivePath(const QString& chosen) {
+    if (FileNamesAreCaseSensitive())
+        return chosen;
+    // The ASCII rule only: other letters keep their case.
+    const QByteArray bytes = chosen.toUtf8();
+    const std::string lowered = AsciiLower(std::string_view(bytes.constData(), bytes.size()));
+    return QString::fromUtf8(lowered.data(), static_cast<qsizetype>(lowered.size()));
+}
+
+std::filesystem::path ToFsPath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::filesystem::path(std::string(bytes.constData(), bytes.size()));
+}
+
+QString FromFsPath(const std::filesystem::path& path) {
+    const std::string bytes = path.string();
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+QString DecodeName(const std::string& bytes) {
+    const auto size = static_cast<qsizetype>(bytes.size());
+    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes.data(), size)
+                              : QString::fromLatin1(bytes.data(), size);
+}
+
+std::filesystem::path ProgramFilePath() {
+    return ToFsPath(QCoreApplication::applicationFilePath());
+}
+
+} // namespace zorvak

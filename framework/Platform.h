@@ -1,0 +1,29 @@
+// Where this platform differs from the one the program was first made for:
+// letter case of file names, path bytes, and the program's own location.
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <string>
+
+namespace zorvak {
+
+// Whether the file system tells "A.PAK" from "a.pak". Where it does, a
+// chosen path is kept exactly as chosen; elsewhere it is lower-cased.
+bool FileNamesAreCaseSensitive();
+
+// The archive path the program keeps for a path the user chose.
+QString CandidateArchivePath(const QString& chosen);
+
+// Conversions between the toolkit's text and the file system's bytes.
+std::filesystem::path ToFsPath(const QString& path);
+QString FromFsPath(const std::filesystem::path& path);
+
+// Archive names are bytes; shown as UTF-8 when they are, else as Latin-1.
+QString DecodeName(const std::string& bytes);
+
+// The running program's own file.
+std::filesystem::path ProgramFilePath();
+
+} // namespace zorvak

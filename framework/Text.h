@@ -1,0 +1,19 @@
+// Text rules of the program: 8-bit bytes, case changed by the ASCII rule only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zorvak {
+
+std::string AsciiLower(std::string_view text);
+std::string AsciiUpper(std::string_view text);
+bool SameTextAscii(std::string_view a, std::string_view b);
+bool IsValidUtf8(std::string_view bytes);
+
+// Decimal text with "," between groups of three digits; a negative value
+// keeps its "-" in front of the first group.
+std::string FormatThousands(std::int32_t value);
+
+} // namespace zorvak

@@ -1,0 +1,99 @@
+#include "framework/Failures.h"
+#include "framework/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace zorvak {
+namespace {
+
+using test::ReadFile;
+using test::TTempDir;
+using test::WriteFile;
+
+TEST(LockedFile, SecondOpenFailsUntilTheFirstCloses) {
+    TTempDir dir;
+    const auto path = dir / "a.pak";
+    WriteFile(path, "PACK");
+    {
+        TLockedFile first(path);
+        EXPECT_EQ(first.Size(), 4);
+        try {
+            TLockedFile second(path);
+            FAIL() << "second open succeeded";
+        } catch (const TFileOpenFailure& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot open file " + path.string());
+        }
+    }
+    EXPECT_NO_THROW(TLockedFile again(path));
+}
+
+TEST(LockedFile, RefusesWhatIsNotARegularFile) {
+    TTempDir dir;
+    const auto fifo = dir / "pipe.pak";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Must fail at once rather than wait for a writer.
+    EXPECT_THROW(TLockedFile f(fifo), TFileOpenFailure);
+    EXPECT_THROW(TLockedFile f(dir.Path()), TFileOpenFailure);
+    EXPECT_THROW(TLockedFile f(dir / "missing.pak"), TFileOpenFailure);
+    EXPECT_THROW(TLockedFile f("/dev/null"), TFileOpenFailure);
+}
+
+TEST(LockedFile, ReadsStopAtTheEnd) {
+    TTempDir dir;
+    WriteFile(dir / "f", "0123456789");
+    TLockedFile file(dir / "f");
+    char buf[16] = {};
+    EXPECT_EQ(file.ReadAt(7, buf, 8), 3u);
+    EXPECT_EQ(std::string(buf, 3), "789");
+    EXPECT_EQ(file.ReadAt(100, buf, 8), 0u);
+    file.Seek(8);
+    EXPECT_EQ(file.Read(buf, 8), 2u);
+    EXPECT_EQ(file.Position(), 10);
+}
+
+TEST(AtomicFile, ReplacesTheTargetOnlyWhenCommitted) {
+    TTempDir dir;
+    const auto target = dir / "out.bin";
+    WriteFile(target, "old contents");
+    {
+        TAtomicFile out(target);
+        out.Write("new", 3);
+        // Until the commit the old file is untouched and nothing else shows.
+        EXPECT_EQ(ReadFile(target), "old contents");
+    }
+    EXPECT_EQ(ReadFile(target), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    {
+        TAtomicFile out(target, ".pak");
+        EXPECT_EQ(out.TempPath().extension(), ".pak");
+        out.Write("new", 3);
+        out.Commit();
+    }
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(AtomicFile, ReportsWhatCannotBeCreatedOrWritten) {
+    TTempDir dir;
+    const auto target = dir / "no-such-dir" / "out.bin";
+    try {
+        TAtomicFile out(target);
+        FAIL();
+    } catch (const TFileCreateFailure& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + target.string());
+    }
+    // A directory in the way of the target: the rename is refused and the
+    // temporary goes away.
+    std::filesystem::create_directories(dir / "taken");
+    {
+        TAtomicFile out(dir / "taken");
+        out.Write("x", 1);
+        EXPECT_THROW(out.Commit(), TFileCreateFailure);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+} // namespace
+} // namespace zorvak

@@ -1,0 +1,44 @@
+// Hand-made archive images for tests that need headers the writer never
+// produces (damaged directories, odd lengths).
+#pragma once
+
+#include "archive/PakFormat.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace zorvak::test {
+
+inline std::string PakHeaderBytes(std::int32_t dirOffset, std::int32_t dirLength,
+                                  const char* magic = "PACK") {
+    unsigned char bytes[kPakHeaderSize];
+    TPakHeader header;
+    std::memcpy(header.Magic.data(), magic, 4);
+    header.DirOffset = dirOffset;
+    header.DirLength = dirLength;
+    EncodePakHeader(header, bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+// A directory record; name bytes beyond 56 are cut, the rest of the field is
+// filled with fill after a NUL (when the name is shorter than 56).
+inline std::string PakEntryBytes(const std::string& name, std::int32_t pos, std::int32_t length,
+                                 char fill = '\0') {
+    TPakDirEntry entry;
+    entry.Name.fill(fill);
+    std::memcpy(entry.Name.data(), name.data(), std::min(name.size(), kPakNameSize));
+    if (name.size() < kPakNameSize)
+        entry.Name[name.size()] = '\0';
+    entry.FilePos = pos;
+    entry.FileLength = length;
+    unsigned char bytes[kPakDirEntrySize];
+    EncodePakDirEntry(entry, bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+inline std::string ToString(const std::vector<unsigned char>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace zorvak::test
