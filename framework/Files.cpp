@@ -76,6 +76,12 @@ std::int64_t TLockedFile::Seek(std::int64_t position) {
 
 TAtomicFile::TAtomicFile(const std::filesystem::path& target, const std::string& tempSuffix)
     : target_(target) {
+    // What could not be created in place is refused before any work: a
+    // directory of that name, or a file we may not write.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0))
+        throw TFileCreateFailure(target);
     static std::atomic<unsigned> serial{0};
     const std::filesystem::path dir = target.parent_path();
     const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());

@@ -42,7 +42,8 @@ private:
 // the target by Commit(); dropped without Commit() it removes the temporary,
 // so a failure never leaves a partial file under the target's name nor harms
 // an older file there. Throws TFileCreateFailure (naming the target) when the
-// temporary cannot be created, and TInOutFailure when a write fails.
+// target is a directory or a file we may not write, or the temporary cannot
+// be created, and TInOutFailure when a write fails.
 class TAtomicFile : public TStream {
 public:
     // tempSuffix ends the temporary's name, e.g. ".pak" so a tree walk that

@@ -84,15 +84,18 @@ TEST(AtomicFile, ReportsWhatCannotBeCreatedOrWritten) {
     } catch (const TFileCreateFailure& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + target.string());
     }
-    // A directory in the way of the target: the rename is refused and the
-    // temporary goes away.
+    // A directory of the target's name is refused at once...
     std::filesystem::create_directories(dir / "taken");
+    EXPECT_THROW(TAtomicFile refused(dir / "taken"), TFileCreateFailure);
+    // ...and one that appears while the file is written stops the rename,
+    // and the temporary goes away.
     {
-        TAtomicFile out(dir / "taken");
+        TAtomicFile out(dir / "late");
         out.Write("x", 1);
+        std::filesystem::create_directories(dir / "late");
         EXPECT_THROW(out.Commit(), TFileCreateFailure);
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 } // namespace
