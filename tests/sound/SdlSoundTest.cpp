@@ -216,6 +216,23 @@ TEST_F(SdlSoundTest, NoAudioDeviceIsNoFailure) {
     EXPECT_FALSE(OutputExists());
 }
 
+TEST_F(SdlSoundTest, DummyDriverPlaysInSilence) {
+    // What a machine without a sound card runs on: the sound is consumed in
+    // its own time and nothing is reported.
+    TScopedEnv dummy("SDL_AUDIODRIVER", "dummy");
+    const Bytes samples = test::SawPcm8(1000);
+    TSdlSound sound;
+    EXPECT_TRUE(sound.PlaySound(test::MakePcm8Wave(samples), kSndMemory | kSndAsync));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sound.Playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(sound.Playing());
+    EXPECT_EQ(sound.BytesPlayed(), samples.size());
+    EXPECT_TRUE(sound.PlaySound(test::MakePcm8Wave(samples), kSndMemory));
+    EXPECT_FALSE(sound.PlaySound({}, 0));
+    EXPECT_FALSE(OutputExists());
+}
+
 TEST_F(SdlSoundTest, PlayerPlaysStoredWavesThroughTheBackend) {
     auto saved = SetSoundService(std::make_unique<TSdlSound>());
     {
