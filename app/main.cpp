@@ -1,14 +1,16 @@
 // Start-up: the application title, the main window, the build dialog, then
 // the message loop until the main window closes.
+#include "archive/Zorvmain.h"
 #include "framework/Application.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
-    QMainWindow window;
-    window.show();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zorvak/icon32.png")));
+    zorvak::TZorvakForm form;
+    form.show();
     return app.exec();
 }

@@ -63,8 +63,7 @@ void ForceDirPath(const std::filesystem::path& dir) {
 }
 
 bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name,
-               TCopyObserver& observer) {
+               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer) {
     if (pos < 0 || length < 0)
         throw TFailure("Damaged entry " + name + ": its position or length is negative");
     TLockedFile source(archive);
@@ -81,9 +80,9 @@ bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int3
     while (remaining > 0) {
         if (!observer.BeforeChunk())
             return false;
-        const std::size_t chunk =
-            remaining >= static_cast<std::int64_t>(kCopyChunkSize) ? kCopyChunkSize
-                                                                   : static_cast<std::size_t>(remaining);
+        const std::size_t chunk = remaining >= static_cast<std::int64_t>(kCopyChunkSize)
+                                      ? kCopyChunkSize
+                                      : static_cast<std::size_t>(remaining);
         // A short read means the archive shrank under us: write nothing of it.
         if (source.ReadAt(at, buffer.data(), chunk) != chunk)
             throw TInOutFailure(kIoReadBeyondEnd);

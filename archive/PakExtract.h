@@ -42,7 +42,6 @@ public:
 // archive ends before the entry does, TFailure for a negative position or
 // length or when out is the archive itself, and the write's failure.
 bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name,
-               TCopyObserver& observer);
+               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer);
 
 } // namespace zorvak
