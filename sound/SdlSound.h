@@ -1,0 +1,49 @@
+// The sound service on SDL2 audio: SDL decodes the wave image (PCM of 8, 16
+// and 32 bits, float, ADPCM, mu-law, A-law) and a device opened in the
+// image's own format plays it.
+#pragma once
+
+#include "sound/SoundService.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace zorvak {
+
+// Plays one sound at a time. The image is decoded into memory of the
+// service's own during the play call, so the caller's bytes are never read
+// afterwards. The audio subsystem and a device are held only while a sound
+// plays; where SDL finds no audio device nothing plays and nothing is said.
+// A looping sound always plays asynchronously: a synchronous loop could
+// never be stopped. The fallback for a bad image is a short beep, played
+// once.
+class TSdlSound : public TSoundService {
+public:
+    TSdlSound();
+    ~TSdlSound() override;
+    TSdlSound(const TSdlSound&) = delete;
+    TSdlSound& operator=(const TSdlSound&) = delete;
+
+    bool PlaySound(std::span<const unsigned char> sound, std::uint16_t flags) override;
+
+    // Whether a sound started asynchronously is still playing.
+    bool Playing() const;
+    // Bytes of decoded samples handed to the device for the current sound
+    // (repeats of a loop included); 0 when none.
+    std::uint64_t BytesPlayed() const;
+    // Stops the sound and releases the device.
+    void Stop() noexcept;
+
+    // Defined where they are used: a decoded sound and a sound playing.
+    struct TDecoded;
+    struct TPlayback;
+
+private:
+    bool Start(TDecoded decoded, bool loop);
+    void WaitForEnd();
+
+    std::unique_ptr<TPlayback> playback_;
+};
+
+} // namespace zorvak
