@@ -6,8 +6,10 @@
 #include "framework/Application.h"
 #include "framework/Colors.h"
 #include "framework/Failures.h"
+#include "framework/Files.h"
 #include "framework/Platform.h"
 #include "framework/Text.h"
+#include "sound/Waveplay.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -142,6 +144,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
+    WAVPlayer = CreateWavPlayerFromDescription(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     FormCreate();
     adjustSize();
@@ -418,7 +421,23 @@ void TZorvakForm::ExtractFile(const std::string& name) {
         LDone->show();
 }
 
-void TZorvakForm::ButtonPlayClick(QObject*) {}
+void TZorvakForm::ButtonPlayClick(QObject*) {
+    // Held without sharing until the sound has ended.
+    TLockedFile archive(ToFsPath(PakPath));
+    const int k = CurrentIndex();
+    if (k < 0 || k >= static_cast<int>(PakNames.size()))
+        throw TListIndexFailure();
+    const std::int32_t pos = PakPositions->at(k).toInt();
+    const std::int32_t length = PakLengths->at(k).toInt();
+    // A damaged entry is refused before anything is allocated for it.
+    if (pos < 0 || length < 0 || std::int64_t{pos} + length > archive.Size())
+        throw TInOutFailure(kIoReadBeyondEnd);
+    TMemoryStream entry(std::vector<unsigned char>(static_cast<std::size_t>(length)));
+    if (archive.ReadAt(pos, entry.Bytes().data(), entry.Bytes().size()) != entry.Bytes().size())
+        throw TInOutFailure(kIoReadBeyondEnd);
+    WAVPlayer->Wave().LoadFromStream(entry);
+    WAVPlayer->Play();
+}
 
 void TZorvakForm::ButtonBuildClick(QObject*) {}
 

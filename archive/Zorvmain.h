@@ -86,6 +86,7 @@ public:
     QAction* HelpFile1 = nullptr;
     QAction* About1 = nullptr;
     TOpenDialog ODlg;
+    TWavePlayer* WAVPlayer = nullptr;
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
