@@ -27,12 +27,16 @@ bool IsDirectory(const std::filesystem::path& path) {
 
 std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
                                       const std::string& name) {
+    return EntryOutputPathIn(archive.parent_path(), name);
+}
+
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name) {
     if (name.empty() || name.front() == '/')
         RefuseName(name);
     if (name.size() >= 2 && name[1] == ':' &&
         ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
         RefuseName(name);
-    std::filesystem::path out = archive.parent_path();
+    std::filesystem::path out = dir;
     std::size_t start = 0;
     while (start <= name.size()) {
         const std::size_t slash = std::min(name.find('/', start), name.size());

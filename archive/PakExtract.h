@@ -15,6 +15,8 @@ namespace zorvak {
 // empty, "." or ".." level: nothing is ever written outside that directory.
 std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
                                       const std::string& name);
+// The same under a directory of the caller's choice.
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name);
 
 // How many missing directory levels ForceDirPath creates at most.
 inline constexpr int kMaxForcedLevels = 14;
