@@ -1,0 +1,35 @@
+// The main window's glyphs and the program's icon, compiled into the program
+// under ":/zorvak/". The pictures are drawn as text in make_pictures.py.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace zorvak {
+
+// The pictures of the four glyph buttons of the main window.
+enum class TGlyph { glExtract, glExtractAll, glPlay, glBuild };
+
+inline constexpr int kGlyphSize = 16;
+inline constexpr int kProgramPictureSize = 32;
+
+// Makes ":/zorvak/..." readable. The resources live in a static library, so
+// the linker keeps them only when something calls this; the functions below
+// call it themselves. Safe to call any number of times.
+void InitPictures();
+
+// ":/zorvak/extract.png", ":/zorvak/extract-disabled.png" and so on.
+QString GlyphPath(TGlyph glyph, bool disabled);
+
+// The glyph as an icon whose disabled mode is the greyed picture, so a button
+// shows the right one by its enabled state. Show it at kGlyphSize.
+QIcon GlyphIcon(TGlyph glyph);
+
+// The 32 x 32 picture of the program's icon, for the panel beside the buttons.
+QPixmap ProgramPicture();
+
+// The program's icon at 16, 32 and 48 pixels, for the window and task bar.
+QIcon ProgramIcon();
+
+} // namespace zorvak
