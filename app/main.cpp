@@ -2,14 +2,14 @@
 // the message loop until the main window closes.
 #include "archive/Zorvmain.h"
 #include "framework/Application.h"
+#include "resources/Pictures.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zorvak/icon32.png")));
+    QApplication::setWindowIcon(zorvak::ProgramIcon());
     zorvak::TZorvakForm form;
     form.show();
     return app.exec();

@@ -9,6 +9,7 @@
 #include "framework/Files.h"
 #include "framework/Platform.h"
 #include "framework/Text.h"
+#include "resources/Pictures.h"
 #include "sound/Waveplay.h"
 
 #include <QAction>
@@ -26,8 +27,9 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
-#include <QToolButton>
 
 #include <filesystem>
 
@@ -64,18 +66,11 @@ void SetLabelText(QLabel* label, const QString& text) {
     label->adjustSize();
 }
 
-QIcon GlyphIcon(const QString& name) {
-    QIcon icon;
-    icon.addPixmap(QPixmap(QStringLiteral(":/zorvak/%1.png").arg(name)), QIcon::Normal);
-    icon.addPixmap(QPixmap(QStringLiteral(":/zorvak/%1-disabled.png").arg(name)), QIcon::Disabled);
-    return icon;
-}
-
 QPushButton* MakeGlyphButton(QWidget* parent, const QRect& rect, const QString& caption,
-                             const QString& glyph) {
+                             TGlyph glyph) {
     auto* button = new QPushButton(GlyphIcon(glyph), caption, parent);
     button->setGeometry(rect);
-    button->setIconSize(QSize(16, 16));
+    button->setIconSize(QSize(kGlyphSize, kGlyphSize));
     return button;
 }
 
@@ -86,6 +81,33 @@ QFrame* MakePanel(QWidget* parent, const QRect& rect) {
     panel->setLineWidth(1);
     return panel;
 }
+
+// A push button with its glyph above the caption, the two centred together.
+class TGlyphTopButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        option.icon = QIcon();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const int spacing = 4;
+        const QSize glyph = iconSize();
+        const int textHeight = fontMetrics().height();
+        const int top = (height() - glyph.height() - spacing - textHeight) / 2 + (isDown() ? 1 : 0);
+        const int shift = isDown() ? 1 : 0;
+        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+        painter.drawPixmap((width() - glyph.width()) / 2 + shift, top,
+                           icon().pixmap(glyph, devicePixelRatio(), mode));
+        painter.drawItemText(QRect(shift, top + glyph.height() + spacing, width(), textHeight),
+                             Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
+                             QPalette::ButtonText);
+    }
+};
 
 // The last three characters of a name, upper-cased, say whether it is a sound.
 bool IsWaveName(const std::string& name) {
@@ -170,7 +192,9 @@ void TZorvakForm::CreateControls() {
     setCentralWidget(client);
 
     Label1 = MakeLabel(client, 8, 8, QStringLiteral("Files:"));
-    Offset = MakeLabel(client, 36, 8, QString());
+    // The count stands right after "Files:"; a font wider than the one the
+    // window was laid out for pushes it along rather than into the label.
+    Offset = MakeLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
 
     PakList = new QListWidget(client);
     PakList->setGeometry(8, 24, 281, 325);
@@ -179,10 +203,10 @@ void TZorvakForm::CreateControls() {
     PakList->setUniformItemSizes(true);
     PakList->setItemDelegate(new TFixedRowDelegate(PakList));
 
-    ButtonExtract = MakeGlyphButton(client, {296, 24, 97, 33}, QStringLiteral("Extract"),
-                                    QStringLiteral("extract"));
+    ButtonExtract =
+        MakeGlyphButton(client, {296, 24, 97, 33}, QStringLiteral("Extract"), TGlyph::glExtract);
     ButtonExtractAll = MakeGlyphButton(client, {408, 24, 97, 33}, QStringLiteral("Extract All"),
-                                       QStringLiteral("extractall"));
+                                       TGlyph::glExtractAll);
     ButtonExtract->setEnabled(false);
     ButtonExtractAll->setEnabled(false);
 
@@ -203,20 +227,18 @@ void TZorvakForm::CreateControls() {
     ExSize = MakeLabel(ExtractBox, 8, 80, QString());
 
     ButtonPlay =
-        MakeGlyphButton(client, {296, 160, 97, 33}, QStringLiteral("Play"), QStringLiteral("play"));
+        MakeGlyphButton(client, {296, 160, 97, 33}, QStringLiteral("Play"), TGlyph::glPlay);
     ButtonPlay->setEnabled(false);
 
-    ButtonBuild = new QToolButton(client);
+    ButtonBuild =
+        new TGlyphTopButton(GlyphIcon(TGlyph::glBuild), QStringLiteral("Build PAK"), client);
     ButtonBuild->setGeometry(400, 160, 105, 101);
-    ButtonBuild->setText(QStringLiteral("Build PAK"));
-    ButtonBuild->setIcon(GlyphIcon(QStringLiteral("build")));
-    ButtonBuild->setIconSize(QSize(16, 16));
-    ButtonBuild->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ButtonBuild->setIconSize(QSize(kGlyphSize, kGlyphSize));
 
     Panel1 = MakePanel(client, {296, 196, 97, 65});
     Image1 = new QLabel(Panel1);
     Image1->setGeometry(32, 16, 32, 32);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/zorvak/icon32.png")));
+    Image1->setPixmap(ProgramPicture());
 
     Panel2 = MakePanel(client, {296, 264, 209, 85});
     Label2 = MakeLabel(Panel2, 8, 4, QStringLiteral("Zorvak version 1.3"));
@@ -234,7 +256,7 @@ void TZorvakForm::CreateControls() {
     Bind(ButtonExtract, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
     Bind(ButtonExtractAll, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
     Bind(ButtonPlay, &QPushButton::clicked, &TZorvakForm::ButtonPlayClick);
-    Bind(ButtonBuild, &QToolButton::clicked, &TZorvakForm::ButtonBuildClick);
+    Bind(ButtonBuild, &QPushButton::clicked, &TZorvakForm::ButtonBuildClick);
     // The list's click covers mouse and keyboard alike: a click on an item,
     // a move of the caret, a change of the selection.
     Bind(PakList, &QListWidget::clicked, &TZorvakForm::PakListClick);

@@ -20,7 +20,6 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
-class QToolButton;
 
 namespace zorvak {
 
@@ -71,7 +70,7 @@ public:
     QLabel* LDone = nullptr;
     QLabel* ExSize = nullptr;
     QPushButton* ButtonPlay = nullptr;
-    QToolButton* ButtonBuild = nullptr;
+    QPushButton* ButtonBuild = nullptr;
     QFrame* Panel1 = nullptr;
     QLabel* Image1 = nullptr;
     QFrame* Panel2 = nullptr;
