@@ -1,0 +1,502 @@
+#include "archive/Buildpak.h"
+
+#include "framework/Application.h"
+#include "framework/Failures.h"
+#include "framework/Platform.h"
+#include "framework/Text.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+// Resources of a static library are registered by hand: nothing refers to
+// their object file, so the linker would drop its initialiser.
+static void InitBuildPakResources() {
+    Q_INIT_RESOURCE(buildpak);
+}
+
+namespace zorvak {
+
+TBuildPakDialog* BuildPakDialog = nullptr;
+
+namespace {
+
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kPathRole = Qt::UserRole;
+// Pixels each directory level is moved right in the tree list.
+constexpr int kLevelIndent = 8;
+// The window repaints at this pace during a build; handling events after
+// every one of many thousand small files would cost more than the copying.
+constexpr int kPumpIntervalMs = 20;
+
+QIcon Glyph(const char* name, const char* disabled = nullptr) {
+    QIcon icon;
+    icon.addPixmap(QPixmap(QString::fromLatin1(":/build/%1.xpm").arg(QLatin1String(name))),
+                   QIcon::Normal);
+    if (disabled != nullptr)
+        icon.addPixmap(QPixmap(QString::fromLatin1(":/build/%1.xpm").arg(QLatin1String(disabled))),
+                       QIcon::Disabled);
+    return icon;
+}
+
+QIcon VolumeIcon(TVolumeKind kind) {
+    switch (kind) {
+    case TVolumeKind::vkRemovable:
+        return Glyph("drive_removable");
+    case TVolumeKind::vkCdRom:
+        return Glyph("drive_cdrom");
+    case TVolumeKind::vkNetwork:
+        return Glyph("drive_network");
+    case TVolumeKind::vkRam:
+        return Glyph("drive_ram");
+    case TVolumeKind::vkFixed:
+        break;
+    }
+    return Glyph("drive_fixed");
+}
+
+QByteArray PathBytes(const std::filesystem::path& path) {
+    return QByteArray::fromStdString(path.string());
+}
+
+std::filesystem::path BytesPath(const QByteArray& bytes) {
+    return std::filesystem::path(bytes.toStdString());
+}
+
+// A list row of a fixed height; the tree list also moves each row right by
+// its level.
+class TRowDelegate : public QStyledItemDelegate {
+public:
+    TRowDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(height_);
+        return size;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem moved = option;
+        moved.rect.setLeft(option.rect.left() + index.data(kLevelRole).toInt() * kLevelIndent);
+        QStyledItemDelegate::paint(painter, moved, index);
+    }
+
+private:
+    int height_;
+};
+
+std::filesystem::path Normalised(const std::filesystem::path& path) {
+    std::filesystem::path normal = path.lexically_normal();
+    if (!normal.has_filename() && normal.has_parent_path() && normal != normal.root_path())
+        normal = normal.parent_path();
+    return normal;
+}
+
+// The sub-directories of dir, sorted as a user reads them. Links to
+// directories are listed: they are places the user may go.
+std::vector<std::string> SubDirectories(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    DIR* handle = ::opendir(dir.c_str());
+    if (handle == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(handle)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            isDir = ::stat((dir / std::string(name)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir)
+            names.emplace_back(name);
+    }
+    ::closedir(handle);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const int order = DecodeName(a).compare(DecodeName(b), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TDirectoryListBox
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setItemDelegate(new TRowDelegate(16, this));
+    setIconSize(QSize(16, 16));
+    // Moving rebuilds the rows; do it once the activating event is over.
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        const int row = this->row(item);
+        QTimer::singleShot(0, this, [this, row] { RunGuarded([this, row] { OpenRow(row); }); });
+    });
+}
+
+void TDirectoryListBox::SetDirectory(const std::filesystem::path& path) {
+    const std::filesystem::path target = Normalised(path);
+    if (::chdir(target.c_str()) != 0)
+        ThrowForErrno(errno);
+    directory_ = target;
+    Refresh();
+    Q_EMIT DirectoryChanged();
+}
+
+void TDirectoryListBox::OpenRow(int row) {
+    if (QListWidgetItem* line = item(row))
+        SetDirectory(BytesPath(line->data(kPathRole).toByteArray()));
+}
+
+void TDirectoryListBox::Refresh() {
+    clear();
+    const QIcon open = Glyph("folder_open");
+    const QIcon closed = Glyph("folder_closed");
+    std::filesystem::path level = directory_.root_path();
+    int depth = 0;
+    auto addRow = [this](const QIcon& icon, const QString& text, const std::filesystem::path& at,
+                         int indent) {
+        auto* row = new QListWidgetItem(icon, text, this);
+        row->setData(kPathRole, PathBytes(at));
+        row->setData(kLevelRole, indent);
+        return row;
+    };
+    addRow(open, FromFsPath(level), level, depth);
+    for (const std::filesystem::path& part : directory_.relative_path()) {
+        if (part.empty())
+            continue;
+        level /= part;
+        addRow(open, DecodeName(part.string()), level, ++depth);
+    }
+    setCurrentRow(count() - 1);
+    for (const std::string& name : SubDirectories(directory_))
+        addRow(closed, DecodeName(name), directory_ / name, depth + 1);
+}
+
+// ---------------------------------------------------------------- TBuildPakDialog
+
+TBuildPakDialog::TBuildPakDialog(QWidget* parent)
+    : QDialog(parent), pumpInterval_(kPumpIntervalMs) {
+    InitBuildPakResources();
+    setWindowTitle(QStringLiteral("Build PAK File"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(429, 268);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, Qt::black);
+    colours.setColor(QPalette::Text, Qt::black);
+    setPalette(colours);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameShape(QFrame::Box);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(2, 8, 205, 221);
+
+    Label1 = new QLabel(QStringLiteral("Start build from :-"), this);
+    Label1->move(8, 16);
+    Label1->adjustSize();
+
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setGeometry(8, 32, 193, 19);
+    DriveComboBox1->setIconSize(QSize(16, 16));
+
+    DirList = new TDirectoryListBox(this);
+    DirList->setGeometry(8, 56, 193, 145);
+
+    Label2 = new QLabel(QStringLiteral("PAK Name:"), this);
+    Label2->move(8, 208);
+    Label2->adjustSize();
+
+    PAKName = new QLineEdit(QStringLiteral("ZORVAK"), this);
+    PAKName->setGeometry(72, 204, 129, 21);
+    PAKName->setMaxLength(8);
+    // Every typed character goes through the key filter; composed input
+    // would pass it by.
+    PAKName->setAttribute(Qt::WA_InputMethodEnabled, false);
+    PAKName->installEventFilter(this);
+
+    ButtonOk = new QPushButton(Glyph("build", "build_disabled"), QStringLiteral("Build PAK"), this);
+    ButtonOk->setGeometry(8, 232, 93, 33);
+    ButtonOk->setIconSize(QSize(16, 16));
+    ButtonOk->setAutoDefault(false);
+
+    ButtonClose = new QPushButton(Glyph("close", "close_disabled"), QStringLiteral("&Close"), this);
+    ButtonClose->setGeometry(108, 232, 93, 33);
+    ButtonClose->setIconSize(QSize(16, 16));
+    ButtonClose->setAutoDefault(false);
+
+    Files = new QListWidget(this);
+    Files->setGeometry(212, 8, 209, 257);
+    Files->setSelectionMode(QAbstractItemView::SingleSelection);
+    Files->setUniformItemSizes(true);
+    Files->setSortingEnabled(false);
+    Files->setItemDelegate(new TRowDelegate(13, Files));
+
+    setTabOrder(DirList, PAKName);
+    setTabOrder(PAKName, DriveComboBox1);
+    setTabOrder(DriveComboBox1, Files);
+    setTabOrder(Files, ButtonOk);
+    setTabOrder(ButtonOk, ButtonClose);
+
+    // Queued: the build pumps events, so it must not run inside the
+    // button's own mouse handling, which a pump could pull away from under it.
+    connect(
+        ButtonOk, &QPushButton::clicked, this, [this] { RunGuarded([this] { BuildPAKFile(); }); },
+        Qt::QueuedConnection);
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(ButtonClose); });
+    connect(PAKName, &QLineEdit::textChanged, this, [this] { PAKNameChange(); });
+    connect(DirList, &TDirectoryListBox::DirectoryChanged, this, [this] { DirListChange(); });
+    connect(DriveComboBox1, &QComboBox::activated, this,
+            [this](int index) { RunGuarded([this, index] { DriveComboBox1Change(index); }); });
+
+    RefreshVolumes();
+    // The program's current directory at start-up; the root when it has gone.
+    std::error_code ec;
+    const std::filesystem::path current = std::filesystem::current_path(ec);
+    try {
+        DirList->SetDirectory(ec ? std::filesystem::path("/") : current);
+    } catch (const TFailure&) {
+        DirList->SetDirectory("/");
+    }
+}
+
+TBuildPakDialog::~TBuildPakDialog() {
+    if (BuildPakDialog == this)
+        BuildPakDialog = nullptr;
+}
+
+int TBuildPakDialog::ShowModal() {
+    return exec();
+}
+
+void TBuildPakDialog::SetVolumeSource(std::function<std::vector<TVolume>()> source) {
+    volumeSource_ = std::move(source);
+    RefreshVolumes();
+}
+
+void TBuildPakDialog::RefreshVolumes() {
+    volumes_ = volumeSource_ ? volumeSource_() : MountedVolumes();
+    DriveComboBox1->clear();
+    for (const TVolume& volume : volumes_)
+        DriveComboBox1->addItem(VolumeIcon(volume.Kind), DecodeName(VolumeCaption(volume)));
+    DriveComboBox1->setCurrentIndex(VolumeOf(volumes_, DirList->Directory()));
+}
+
+void TBuildPakDialog::DriveComboBox1Change(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= volumes_.size())
+        return;
+    const std::filesystem::path root = volumes_[index].Root;
+    const auto last = lastUsed_.find(root);
+    try {
+        try {
+            DirList->SetDirectory(last != lastUsed_.end() ? last->second : root);
+        } catch (const TFailure&) {
+            // The directory last used there may have gone since.
+            if (last == lastUsed_.end())
+                throw;
+            DirList->SetDirectory(root);
+        }
+    } catch (...) {
+        // Show the volume the list is still on.
+        DriveComboBox1->setCurrentIndex(VolumeOf(volumes_, DirList->Directory()));
+        throw;
+    }
+}
+
+void TBuildPakDialog::DirListChange() {
+    const int index = VolumeOf(volumes_, DirList->Directory());
+    if (index >= 0)
+        lastUsed_[volumes_[index].Root] = DirList->Directory();
+    DriveComboBox1->setCurrentIndex(index);
+}
+
+void TBuildPakDialog::PAKNameKeyPress(QObject*, QChar& key) {
+    const char16_t c = key.unicode();
+    const bool kept =
+        (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    if (!kept)
+        key = QChar(0);
+}
+
+void TBuildPakDialog::PAKNameChange() {
+    // Pasted text is not filtered, but it is shown in upper case too.
+    const QString text = PAKName->text();
+    const QByteArray bytes = text.toUtf8();
+    const QString upper =
+        QString::fromUtf8(AsciiUpper(std::string_view(bytes.data(), bytes.size())));
+    if (upper != text) {
+        const int cursor = PAKName->cursorPosition();
+        PAKName->setText(upper);
+        PAKName->setCursorPosition(cursor);
+    }
+}
+
+bool TBuildPakDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != PAKName || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString typed = key->text();
+    // Keys that type nothing (arrows, Delete) and focus moves pass as they are.
+    if (typed.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
+    QString kept;
+    for (QChar c : typed) {
+        PAKNameKeyPress(PAKName, c);
+        if (!c.isNull())
+            kept += c.toLatin1() >= 'a' && c.toLatin1() <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c;
+    }
+    if (!kept.isEmpty())
+        PAKName->insert(kept); // the edit's length limit refuses a ninth
+    return true;
+}
+
+void TBuildPakDialog::ButtonCloseClick(QObject*) {
+    close();
+}
+
+void TBuildPakDialog::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        RefreshVolumes();
+        // Directories may have come and gone while the dialog was hidden.
+        for (std::filesystem::path dir = DirList->Directory();; dir = dir.parent_path()) {
+            try {
+                DirList->SetDirectory(dir);
+                break;
+            } catch (const TFailure&) {
+                if (dir == dir.root_path())
+                    break;
+            }
+        }
+        if (const QScreen* area = screen())
+            move(area->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    QDialog::showEvent(event);
+}
+
+void TBuildPakDialog::closeEvent(QCloseEvent* event) {
+    // A close asked for during a build takes effect once the build returns.
+    if (building_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TBuildPakDialog::keyPressEvent(QKeyEvent* event) {
+    // The dialog has no cancel button: Escape does not close it.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TBuildPakDialog::SelectRow(std::size_t row) {
+    if (row < static_cast<std::size_t>(Files->count()))
+        Files->setCurrentRow(static_cast<int>(row));
+}
+
+bool TBuildPakDialog::BuildTree(const std::filesystem::path& start) {
+    QPointer<TBuildPakDialog> self(this);
+    TPakBuildHooks hooks = BuildHooks(self);
+    std::vector<TPakBuildFile> found;
+    hooks.Found = [this](const TPakBuildFile& file) {
+        built_.push_back(file);
+        Files->addItem(DecodeName(file.Name));
+    };
+    const bool alive = WalkPakTree(start, found, hooks);
+    if (alive)
+        Files->update();
+    return alive;
+}
+
+TPakBuildHooks TBuildPakDialog::BuildHooks(const QPointer<TBuildPakDialog>& self) {
+    TPakBuildHooks hooks;
+    hooks.Pump = [this, self] {
+        if (self.isNull())
+            return false;
+        if (pumpClock_.isValid() && pumpClock_.elapsed() < pumpInterval_)
+            return true;
+        if (pendingRow_ >= 0)
+            SelectRow(static_cast<std::size_t>(pendingRow_));
+        ProcessMessages();
+        // Anything may have happened meanwhile, the dialog's end included.
+        if (self.isNull())
+            return false;
+        pumpClock_.start();
+        return true;
+    };
+    hooks.DataRow = [this](std::size_t row) { pendingRow_ = static_cast<qsizetype>(row); };
+    hooks.DirectoryRow = hooks.DataRow;
+    return hooks;
+}
+
+void TBuildPakDialog::BuildPAKFile() {
+    // A second click queued before the button went grey.
+    if (building_)
+        return;
+    QPointer<TBuildPakDialog> self(this);
+    building_ = true;
+    pendingRow_ = -1;
+    pumpClock_.invalidate();
+    ButtonOk->setEnabled(false);
+    const auto finish = qScopeGuard([self] {
+        if (self)
+            self->EndBuild();
+    });
+    // Fixed for the whole build, whatever the lists do during its pumps.
+    const std::filesystem::path start = DirList->Directory();
+    const std::string baseName = QFile::encodeName(PAKName->text()).toStdString();
+
+    Files->clear();
+    built_.clear();
+    if (!BuildTree(start))
+        return;
+    CheckPakBuild(built_);
+    const std::filesystem::path output =
+        PakOutputPath(start, baseName, FileNamesAreCaseSensitive());
+    // The passes read their own copy: nothing of the dialog's is touched
+    // once a pump has seen it go.
+    const std::vector<TPakBuildFile> files = built_;
+    WritePakFile(output, files, BuildHooks(self));
+}
+
+void TBuildPakDialog::EndBuild() {
+    if (pendingRow_ >= 0)
+        SelectRow(static_cast<std::size_t>(pendingRow_));
+    pendingRow_ = -1;
+    building_ = false;
+    ButtonOk->setEnabled(true);
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+} // namespace zorvak

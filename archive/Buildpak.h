@@ -1,0 +1,129 @@
+// The build dialog: pick a start directory and a name, press Build PAK, and
+// the tree below the directory is packed into an archive lying in it.
+#pragma once
+
+#include "archive/PakBuild.h"
+#include "framework/Volumes.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPointer>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zorvak {
+
+// A directory tree list: the levels from the root down to the current
+// directory, then the current directory's sub-directories. Activating a row
+// (double-click, Enter) moves there. Its current directory is also the
+// program's current directory.
+class TDirectoryListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TDirectoryListBox(QWidget* parent = nullptr);
+
+    const std::filesystem::path& Directory() const { return directory_; }
+    // Makes path (absolute) the current directory of the list and of the
+    // program, and lists it. Throws the I/O failure when it cannot be
+    // entered; nothing changes then.
+    void SetDirectory(const std::filesystem::path& path);
+    // Lists the current directory again.
+    void Refresh();
+    // What activating a row does: moves to that row's directory.
+    void OpenRow(int row);
+
+Q_SIGNALS:
+    void DirectoryChanged();
+
+private:
+    void RowActivated(QListWidgetItem* item);
+
+    std::filesystem::path directory_;
+};
+
+class TBuildPakDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TBuildPakDialog(QWidget* parent = nullptr);
+    ~TBuildPakDialog() override;
+
+    // Shows the dialog modally; returns when it closes.
+    int ShowModal();
+
+    // Runs a whole build from DirList's directory into PAKName's archive.
+    // Failures are thrown (the button's click shows them in the error box).
+    void BuildPAKFile();
+    // Walks start and appends a row to Files for every file to store.
+    // False when the dialog was destroyed meanwhile.
+    bool BuildTree(const std::filesystem::path& start);
+    // PAKName's key filter: keeps "0"-"9", "A"-"Z" and "a"-"z"; any other
+    // character becomes 0, which discards it.
+    void PAKNameKeyPress(QObject* sender, QChar& key);
+    void ButtonCloseClick(QObject* sender);
+    // The drive selector chose the volume at index: DirList moves to the
+    // directory last used on it, at first its root.
+    void DriveComboBox1Change(int index);
+
+    bool Building() const { return building_; }
+    // The files of the last walk, each with the path it was found by; row i
+    // of Files shows entry i.
+    const std::vector<TPakBuildFile>& BuiltFiles() const { return built_; }
+    // Lists the volumes again (each showing does), keeping the current choice.
+    void RefreshVolumes();
+    // Where the volumes come from: the mounted ones unless a test says else.
+    void SetVolumeSource(std::function<std::vector<TVolume>()> source);
+    const std::vector<TVolume>& Volumes() const { return volumes_; }
+    // Events are handled during a build at most once per interval (20 ms);
+    // 0 handles them at every step.
+    void SetPumpInterval(int milliseconds) { pumpInterval_ = milliseconds; }
+
+    QFrame* Bevel1;
+    QLabel* Label1;
+    QComboBox* DriveComboBox1;
+    TDirectoryListBox* DirList;
+    QLabel* Label2;
+    QLineEdit* PAKName;
+    QPushButton* ButtonOk;
+    QPushButton* ButtonClose;
+    QListWidget* Files;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void DirListChange();
+    void PAKNameChange();
+    void SelectRow(std::size_t row);
+    TPakBuildHooks BuildHooks(const QPointer<TBuildPakDialog>& self);
+    void EndBuild();
+
+    std::function<std::vector<TVolume>()> volumeSource_;
+    std::vector<TVolume> volumes_;
+    // The directory last used on each volume, by mount point.
+    std::map<std::filesystem::path, std::filesystem::path> lastUsed_;
+    std::vector<TPakBuildFile> built_;
+    bool building_ = false;
+    bool closePending_ = false;
+    // The row a pass is on; selected when events are next handled.
+    qsizetype pendingRow_ = -1;
+    QElapsedTimer pumpClock_;
+    int pumpInterval_;
+};
+
+// The one build dialog of the run, created hidden at start-up.
+extern TBuildPakDialog* BuildPakDialog;
+
+} // namespace zorvak

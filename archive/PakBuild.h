@@ -1,0 +1,77 @@
+// Building an archive from a directory tree: the walk that lists the files to
+// store, the checks made before anything is written, and the two passes that
+// write the data and then the directory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvak {
+
+// One file to store: its name in the archive and the path the walk found it
+// by, which both passes open (names are lowered, the file system may not be).
+struct TPakBuildFile {
+    std::string Name;
+    std::filesystem::path Path;
+    std::int64_t Size = 0; // as the walk saw it
+};
+
+// What the build calls back. Pump handles pending events and answers false
+// when the work must end at once (its owner has gone); nothing is called
+// after a false answer and no state of the caller's is touched.
+struct TPakBuildHooks {
+    std::function<bool()> Pump;
+    // The walk found a file to store; it becomes the next row.
+    std::function<void(const TPakBuildFile&)> Found;
+    // The data pass, then the directory pass, begins row index.
+    std::function<void(std::size_t)> DataRow;
+    std::function<void(std::size_t)> DirectoryRow;
+};
+
+// The stored name of a file from its path relative to the start directory:
+// levels joined by "/", A-Z lowered, every other byte kept.
+std::string PakStoredName(const std::filesystem::path& relative);
+
+// Whether a stored name is an archive's, which the walk never packs: it ends
+// in ".pak" (the name is already lowered).
+bool IsPakArchiveName(std::string_view storedName);
+
+// Walks start depth first, each directory in the order its listing gives,
+// pumping once per listed entry, and appends every regular file to store to
+// files (calling Found for each). Hidden files take part; names ending in
+// ".pak" are skipped at any depth; links to directories are never followed
+// and links to files store the file's bytes; FIFOs, sockets and devices are
+// passed over; a directory that cannot be listed adds nothing. Returns false
+// when Pump stopped it.
+bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>& files,
+                 const TPakBuildHooks& hooks);
+
+// Refuses, before anything is created, a build that cannot make a valid
+// archive: a name over 55 bytes, a file of 2 GiB or more, or an archive that
+// would reach 2 GiB. Throws TFailure naming the first such file.
+void CheckPakBuild(const std::vector<TPakBuildFile>& files);
+
+// Where the archive named baseName is written in start: baseName + ".PAK",
+// or, where file names are case-sensitive, lowered + ".pak" (the engines
+// there look paks up in lower case). Throws TFailure for a base name that
+// would leave start ("/" in it).
+std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::string_view baseName,
+                                    bool caseSensitiveNames);
+
+// Writes files as an archive at output: the data pass copies each file
+// through one 10240-byte buffer, the directory pass opens each again and
+// records exactly the bytes copied; both pump once per row. The archive is
+// written beside output under a temporary name ending in ".pak" and renamed
+// over output only when complete, so a failure leaves an older archive there
+// intact. Throws "Cannot create file", "Cannot open file", the read or write
+// failure, or TFailure when a file changed size between the passes. Returns
+// false, having removed the temporary, when Pump stopped it.
+bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
+                  const TPakBuildHooks& hooks);
+
+} // namespace zorvak

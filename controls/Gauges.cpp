@@ -1,0 +1,482 @@
+#include "controls/Gauges.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <utility>
+
+namespace zorvak {
+
+// The gauges' pixels are defined by 64-bit-significand arithmetic (x87
+// extended on x86). A platform whose long double is a plain double or a
+// 113-bit quad would draw other pixels without a word, so refuse to build
+// there; it needs a software evaluation of the same rounding instead.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "gauge scaling needs long double with a 64-bit significand (x87 extended)");
+
+namespace {
+
+std::string RangeMessage(std::int64_t low, std::int64_t high) {
+    return "Value must be between " + std::to_string(low) + " and " + std::to_string(high);
+}
+
+// A rectangle with exclusive right and bottom, as the drawing rules state them.
+struct TEdges {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+void FillEdges(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
+    if (right > left && bottom > top)
+        painter.fillRect(QRect(left, top, right - left, bottom - top), color);
+}
+
+// Everything black: the start of every bitmap of a repaint.
+void PaintBlack(QImage& bitmap) {
+    bitmap.fill(Qt::black);
+}
+
+// The outline path of an ellipse in the box (left, top, right, bottom),
+// right and bottom exclusive: a 1-pixel pen on it covers columns left to
+// right - 1, as the box's owner expects.
+QRectF EllipseBox(int left, int top, int right, int bottom) {
+    return QRectF(left, top, right - left - 1, bottom - top - 1);
+}
+
+void DrawEllipse(QPainter& painter, int left, int top, int right, int bottom) {
+    if (right - left < 1 || bottom - top < 1)
+        return;
+    QPainterPath path;
+    path.addEllipse(EllipseBox(left, top, right, bottom));
+    painter.drawPath(path);
+}
+
+// A pie wedge of the ellipse in the box, from the radial through (x1, y1)
+// counter-clockwise to the radial through (x2, y2); the whole ellipse when
+// both points are the same. Radials run from the ellipse's centre through the
+// points, whatever the points' distance from it.
+void DrawPie(QPainter& painter, int left, int top, int right, int bottom, int x1, int y1, int x2,
+             int y2) {
+    if (x1 == x2 && y1 == y2) {
+        DrawEllipse(painter, left, top, right, bottom);
+        return;
+    }
+    const QRectF box = EllipseBox(left, top, right, bottom);
+    if (box.width() <= 0 || box.height() <= 0)
+        return;
+    const QPointF centre = box.center();
+    const double a = box.width() / 2;
+    const double b = box.height() / 2;
+    // The path takes parametric angles of the ellipse; turn each radial's
+    // direction into the parameter of the point where it meets the ellipse.
+    const auto parameter = [&](int x, int y) {
+        return std::atan2((centre.y() - y) / b, (x - centre.x()) / a) * 180 / std::numbers::pi;
+    };
+    const double start = parameter(x1, y1);
+    double span = parameter(x2, y2) - start;
+    while (span <= 0)
+        span += 360;
+    QPainterPath path(centre);
+    path.arcTo(box, start, span);
+    path.closeSubpath();
+    painter.drawPath(path);
+}
+
+// A line from (x0, y0) towards (x1, y1) that stops before its end point, so
+// that lines drawn end to end do not paint their joints twice.
+void DrawLine(QPainter& painter, int x0, int y0, int x1, int y1) {
+    QPolygon points;
+    const int dx = std::abs(x1 - x0);
+    const int dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1;
+    const int sy = y0 < y1 ? 1 : -1;
+    int error = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        points.append(QPoint(x0, y0));
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x0 += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y0 += sy;
+        }
+    }
+    painter.drawPoints(points);
+}
+
+// Round to the nearest integer, halves to even.
+int RoundEven(long double value) {
+    return static_cast<int>(std::lrint(value));
+}
+
+} // namespace
+
+TGaugeRangeFailure::TGaugeRangeFailure(std::int64_t low, std::int64_t high)
+    : TFailure(RangeMessage(low, high)) {}
+
+int ScaleByPercent(int percent, int length) {
+    // Each step rounds to the 64-bit significand; kept as separate
+    // statements so that no step is fused or widened.
+    const long double step = 0.01L;
+    const long double share = static_cast<long double>(percent) * step;
+    const long double scaled = static_cast<long double>(length) * share;
+    return static_cast<int>(scaled);
+}
+
+int PercentOfRange(std::int64_t x, std::int64_t z) {
+    if (z == 0)
+        return 0;
+    return static_cast<int>(x * 100 / z);
+}
+
+void TBltBitmap::MakeLike(const QImage& templ) {
+    QImage sized(templ.width(), templ.height(), QImage::Format_RGB32);
+    sized.fill(ToQColor(clWindowFrame));
+    QImage::operator=(std::move(sized));
+}
+
+TGauge::TGauge(QWidget* parent) : QWidget(parent) {
+    // Every pixel of the rectangle is painted, so the parent need not be
+    // erased behind the gauge first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    resize(100, 100);
+}
+
+TColor TGauge::Color() const {
+    if (parentColor_ && parentWidget() != nullptr) {
+        const QWidget* parent = parentWidget();
+        const QColor c = parent->palette().color(QPalette::Active, parent->backgroundRole());
+        return RGBColor(c.red(), c.green(), c.blue());
+    }
+    return color_;
+}
+
+void TGauge::SetColor(TColor value) {
+    if (value == Color())
+        return;
+    color_ = value;
+    parentColor_ = false;
+    Refresh();
+}
+
+void TGauge::SetParentColor(bool value) {
+    if (value == parentColor_)
+        return;
+    // Turning it off keeps the colour in use until another is set.
+    if (!value)
+        color_ = Color();
+    parentColor_ = value;
+    Refresh();
+}
+
+void TGauge::SetKind(TGaugeKind value) {
+    if (value == kind_)
+        return;
+    kind_ = value;
+    Refresh();
+}
+
+void TGauge::SetShowText(bool value) {
+    if (value == showText_)
+        return;
+    showText_ = value;
+    Refresh();
+}
+
+void TGauge::SetFont(const QFont& value) {
+    setFont(value);
+    // setFont() only marks the widget for a later repaint.
+    Refresh();
+}
+
+void TGauge::SetParentFont(bool value) {
+    if (value == ParentFont())
+        return;
+    // A font with nothing set hands every attribute back to the parent;
+    // pinning the current one keeps what is shown.
+    QFont pinned = font();
+    pinned.setResolveMask(QFont::AllPropertiesResolved);
+    setFont(value ? QFont() : pinned);
+    Refresh();
+}
+
+void TGauge::SetBorderStyle(TBorderStyle value) {
+    if (value == borderStyle_)
+        return;
+    borderStyle_ = value;
+    Refresh();
+}
+
+void TGauge::SetForeColor(TColor value) {
+    if (value == foreColor_)
+        return;
+    foreColor_ = value;
+    Refresh();
+}
+
+void TGauge::SetBackColor(TColor value) {
+    if (value == backColor_)
+        return;
+    backColor_ = value;
+    Refresh();
+}
+
+void TGauge::SetMinValue(int value) {
+    if (value == minValue_)
+        return;
+    // The bounds are formed in 64 bits: MaxValue - 1 of the lowest integer
+    // must not wrap round to the highest.
+    if (value > maxValue_)
+        throw TGaugeRangeFailure(-std::int64_t{2147483647}, std::int64_t{maxValue_} - 1);
+    minValue_ = value;
+    if (progress_ < value)
+        progress_ = value;
+    Refresh();
+}
+
+void TGauge::SetMaxValue(int value) {
+    if (value == maxValue_)
+        return;
+    if (value < minValue_)
+        throw TGaugeRangeFailure(std::int64_t{minValue_} + 1, std::int64_t{2147483647});
+    maxValue_ = value;
+    if (progress_ > value)
+        progress_ = value;
+    Refresh();
+}
+
+void TGauge::SetProgress(int value) {
+    const int before = Percentage();
+    if (value < minValue_)
+        value = minValue_;
+    else if (value > maxValue_)
+        value = maxValue_;
+    if (value == progress_)
+        return;
+    progress_ = value;
+    // A copy run sets Progress once per chunk: repaint only what the user can
+    // see change, at most 101 times for the whole range.
+    if (Percentage() != before)
+        Refresh();
+}
+
+int TGauge::Percentage() const {
+    // Differences in 64 bits: a range wider than 2^31 must not wrap into a
+    // negative or oversized percentage.
+    return PercentOfRange(std::int64_t{progress_} - minValue_, std::int64_t{maxValue_} - minValue_);
+}
+
+void TGauge::Refresh() {
+    // Painted now, not merely scheduled: a long copy on this thread would
+    // otherwise show nothing until it ends. repaint() does nothing while the
+    // gauge is hidden.
+    repaint();
+}
+
+TGaugeLook TGauge::Look() const {
+    // Colours resolved to RGB: a changed system colour is a changed look.
+    return TGaugeLook{size(),
+                      kind_,
+                      showText_,
+                      borderStyle_,
+                      ToQColor(foreColor_).rgb(),
+                      ToQColor(backColor_).rgb(),
+                      ToQColor(Color()).rgb(),
+                      font(),
+                      Percentage()};
+}
+
+QImage TGauge::Render() const {
+    // A copy run flips between a few looks (0 % and 100 % for every small
+    // entry); drawing each afresh, text shaping included, would cost more
+    // than copying the entry.
+    const TGaugeLook look = Look();
+    for (const TCachedPicture& cached : cache_)
+        if (!cached.picture.isNull() && cached.look == look)
+            return cached.picture;
+    QImage picture = RenderGauge(look);
+    if (!picture.isNull()) {
+        cache_[nextSlot_] = TCachedPicture{look, picture};
+        nextSlot_ = (nextSlot_ + 1) % kCachedPictures;
+    }
+    return picture;
+}
+
+QImage RenderGauge(const TGaugeLook& look) {
+    const int width = look.size.width();
+    const int height = look.size.height();
+    if (width <= 0 || height <= 0)
+        return {};
+
+    QImage picture(width, height, QImage::Format_RGB32);
+    PaintBlack(picture);
+    TEdges r{0, 0, width, height};
+    if (look.borderStyle == bsSingle)
+        r = TEdges{1, 1, width - 1, height - 1};
+
+    const int percentage = look.percentage;
+    const QColor fore = QColor::fromRgb(look.foreColor);
+    const QColor back = QColor::fromRgb(look.backColor);
+    const QColor own = QColor::fromRgb(look.color);
+    const QPen forePen(fore, 1);
+
+    TBltBitmap overlay;
+    overlay.MakeLike(picture);
+    PaintBlack(overlay);
+    {
+        QPainter p(&overlay);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        switch (look.kind) {
+        case gkText:
+            FillEdges(p, r.left, r.top, r.right, r.bottom, back);
+            break;
+        case gkHorizontalBar:
+        case gkVerticalBar: {
+            // The fill's right and bottom edges are used as lengths, not
+            // offset by the rim: with a rim that lands exactly on the area.
+            const int w = r.right - r.left + 1;
+            const int h = r.bottom - r.top + 1;
+            FillEdges(p, r.left, r.top, r.right, r.bottom, back);
+            if (look.kind == gkHorizontalBar) {
+                int fill = ScaleByPercent(percentage, w);
+                if (fill > w)
+                    fill = w;
+                if (fill > 0)
+                    FillEdges(p, r.left, r.top, fill, h, fore);
+            } else {
+                int fill = ScaleByPercent(percentage, h);
+                if (fill >= h)
+                    fill = h - 1;
+                FillEdges(p, r.left, h - fill, w, h, fore);
+            }
+            break;
+        }
+        case gkPie: {
+            int w = r.right - r.left;
+            int h = r.bottom - r.top;
+            if (look.borderStyle == bsSingle) {
+                ++w;
+                ++h;
+            }
+            FillEdges(p, r.left, r.top, r.right, r.bottom, own);
+            p.setPen(forePen);
+            p.setBrush(back);
+            DrawEllipse(p, r.left, r.top, w, h);
+            if (percentage > 0) {
+                p.setBrush(fore);
+                const int mx = w / 2;
+                const int my = h / 2;
+                // The start point walks clockwise from twelve o'clock as the
+                // percentage grows; the wedge runs back to twelve.
+                const double angle = static_cast<double>((percentage * 0.02L + 0.5L) *
+                                                         std::numbers::pi_v<long double>);
+                const int x1 = RoundEven(mx * (1.0L - std::cos(angle)));
+                const int y1 = RoundEven(my * (1.0L - std::sin(angle)));
+                DrawPie(p, r.left, r.top, w, h, x1, y1, mx, 0);
+            }
+            break;
+        }
+        case gkNeedle: {
+            int w = r.right - r.left;
+            int h = r.bottom - r.top;
+            if (look.borderStyle == bsSingle) {
+                ++w;
+                ++h;
+            }
+            const int left = r.left;
+            const int top = r.top;
+            const int bottom = r.bottom;
+            FillEdges(p, r.left, r.top, r.right, r.bottom, own);
+            p.setPen(forePen);
+            p.setBrush(back);
+            // The dial: the upper half of an ellipse twice the area's height.
+            DrawPie(p, left, top, w, 2 * h - 1, left + w, bottom - 1, left, bottom - 1);
+            DrawLine(p, left, bottom, left + w, bottom);
+            if (percentage > 0) {
+                // The needle pivots on the middle of the control, rim or not.
+                const int mx = width / 2;
+                const double angle =
+                    static_cast<double>(percentage * 0.01L * std::numbers::pi_v<long double>);
+                DrawLine(p, mx, bottom - 1, RoundEven(mx * (1.0L - std::cos(angle))),
+                         RoundEven((bottom - 1) * (1.0L - std::sin(angle))));
+            }
+            break;
+        }
+        }
+    }
+    // XOR onto the black picture would leave exactly the overlay: take it as
+    // it is and spare a pass over every pixel.
+    picture = std::move(overlay);
+
+    if (look.showText && r.right > r.left && r.bottom > r.top) {
+        const QRect area(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        TBltBitmap text;
+        text.MakeLike(picture);
+        PaintBlack(text);
+        QFont face = look.font;
+        // Only pure white text pixels invert cleanly under XOR; smoothed
+        // edges would turn into stray colours.
+        face.setStyleStrategy(QFont::NoAntialias);
+        const QString s = QStringLiteral("%1%").arg(percentage);
+        const QFontMetrics metrics(face, &text);
+        const int advance = metrics.horizontalAdvance(s);
+        const int lineHeight = metrics.height();
+        // Centred on the area's size, not offset by the rim.
+        const int x = (r.right - r.left + 1 - advance) / 2;
+        const int y = (r.bottom - r.top + 1 - lineHeight) / 2;
+        {
+            QPainter p(&text);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(face);
+            p.setPen(Qt::white);
+            p.setClipRect(area);
+            // (x, y) is the text's top left corner.
+            p.drawText(QPoint(x, y + metrics.ascent()), s);
+        }
+        // White XOR inverts: the text reads over the fill and the empty part.
+        // The rest of the text bitmap is black and changes nothing, so only
+        // the text's neighbourhood (with room for overhanging glyphs) is
+        // combined.
+        const QRect near =
+            QRect(x - lineHeight, y - lineHeight, advance + 2 * lineHeight, 3 * lineHeight)
+                .intersected(area);
+        if (!near.isEmpty()) {
+            QPainter p(&picture);
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.drawImage(near.topLeft(), text, near);
+        }
+    }
+    return picture;
+}
+
+void TGauge::paintEvent(QPaintEvent* /*event*/) {
+    const QImage picture = Render();
+    if (picture.isNull())
+        return;
+    // One block copy of the finished picture: never a half-drawn gauge.
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, picture);
+}
+
+void TGauge::changeEvent(QEvent* event) {
+    // The parent's colour shows through Color while ParentColor is set.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
+        update();
+    QWidget::changeEvent(event);
+}
+
+} // namespace zorvak

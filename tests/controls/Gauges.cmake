@@ -1,0 +1,1 @@
+target_sources(zorvak_ui_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/GaugesTest.cpp)

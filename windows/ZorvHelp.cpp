@@ -1,0 +1,161 @@
+#include "windows/ZorvHelp.h"
+
+#include "framework/Application.h"
+#include "framework/Colors.h"
+#include "framework/Dialogs.h"
+#include "framework/Failures.h"
+#include "framework/Files.h"
+#include "framework/Platform.h"
+#include "windows/RtfDocument.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <new>
+#include <string>
+#include <system_error>
+
+namespace zorvak {
+
+QPointer<QTextEdit> HelpViewer;
+
+namespace {
+
+constexpr TColor kViewerColor = 0x0099FFFF; // pale yellow
+constexpr int kFormWidth = 520;
+constexpr int kFormHeight = 400;
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+TProgramFileSource& ProgramFileSource() {
+    static TProgramFileSource source = [] { return ProgramFilePath(); };
+    return source;
+}
+
+// A file, not a directory, is there (a dangling link is not).
+bool HelpFileExists(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+std::string ReadHelpFile(const std::filesystem::path& path) {
+    TLockedFile file(path); // "Cannot open file %s"
+    try {
+        std::string bytes;
+        // Some files (those of /proc among them) report no size; read to
+        // the end rather than trust it.
+        if (file.Size() > 0 && file.Size() < (std::int64_t{1} << 31))
+            bytes.reserve(static_cast<std::size_t>(file.Size()));
+        auto buffer = std::make_unique<char[]>(kReadChunk);
+        for (;;) {
+            const std::size_t got = file.Read(buffer.get(), kReadChunk);
+            if (got == 0)
+                break;
+            bytes.append(buffer.get(), got);
+        }
+        return bytes;
+    } catch (const std::exception&) {
+        throw TFailure("Failed to Load Stream");
+    }
+}
+
+} // namespace
+
+std::filesystem::path HelpFilePath() {
+    const std::filesystem::path program = ProgramFileSource()();
+    if (!program.has_parent_path())
+        return {}; // never the current directory
+    return program.parent_path() / "ZorvHelp.rtf";
+}
+
+TProgramFileSource SetProgramFileSource(TProgramFileSource source) {
+    std::swap(ProgramFileSource(), source);
+    return source;
+}
+
+THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("HelpForm"));
+    setWindowTitle(QStringLiteral("HelpForm"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(13);
+    setFont(font);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+    resize(kFormWidth, kFormHeight);
+    // Centred on the screen, not over the owner.
+    if (const QScreen* screen =
+            owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    FormCreate();
+}
+
+THelpForm::~THelpForm() {
+    FormDestroy();
+}
+
+void THelpForm::FormCreate() {
+    HelpViewer = new QTextEdit(this);
+    HelpViewer->setObjectName(QStringLiteral("HelpViewer"));
+    QPalette palette = HelpViewer->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, ToQColor(kViewerColor));
+        palette.setColor(group, QPalette::Text, Qt::black);
+    }
+    HelpViewer->setPalette(palette);
+    HelpViewer->setLineWrapMode(QTextEdit::WidgetWidth);
+    HelpViewer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    HelpViewer->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout()->addWidget(HelpViewer);
+
+    const std::filesystem::path path = HelpFilePath();
+    if (HelpFileExists(path)) {
+        QTextEdit* viewer = HelpViewer;
+        RunGuarded([&] {
+            const std::string bytes = ReadHelpFile(path);
+            try {
+                LoadHelpText(*viewer->document(), bytes, viewer->font());
+            } catch (const std::bad_alloc&) {
+                viewer->clear();
+                throw TFailure("Failed to Load Stream");
+            }
+        });
+    } else {
+        ShowMessageBox(QStringLiteral("Cannot find ZorvHelp.rtf"), QStringLiteral("Error"),
+                       TMsgIcon::mbiError);
+    }
+    // Whatever happened above, the help cannot be edited. Without a caret
+    // the keys scroll it, even with no scroll bars to drag.
+    HelpViewer->setReadOnly(true);
+    HelpViewer->moveCursor(QTextCursor::Start);
+    HelpViewer->setFocus();
+}
+
+void THelpForm::FormDestroy() {
+    // Only this window's own viewer: a viewer of another help window is not ours to free.
+    if (HelpViewer != nullptr && HelpViewer->parent() == this)
+        delete HelpViewer.data();
+}
+
+void RunHelpWindow(QWidget* owner) {
+    auto form = std::make_unique<THelpForm>(owner);
+    const QPointer<THelpForm> alive = form.get();
+    form->exec();
+    if (alive.isNull())
+        (void)form.release(); // the owner went first and took the window with it
+}
+
+} // namespace zorvak

@@ -1,0 +1,49 @@
+// The help window: the help file that lies beside the program, shown
+// formatted (or as plain text) in a read-only, pale-yellow viewer. Created
+// for one showing and destroyed when it closes.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+#include <filesystem>
+#include <functional>
+
+class QTextEdit;
+
+namespace zorvak {
+
+// The viewer of the help window that exists; null when none does. At most
+// one help window exists at a time, so one variable serves them all.
+extern QPointer<QTextEdit> HelpViewer;
+
+// The help file's path: the program file's directory and "ZorvHelp.rtf".
+// The current directory plays no part.
+std::filesystem::path HelpFilePath();
+
+// Where HelpFilePath() takes the program file from: the running program's
+// own file, unless a test puts another source in place. Returns the
+// previous source, to put back afterwards.
+using TProgramFileSource = std::function<std::filesystem::path()>;
+TProgramFileSource SetProgramFileSource(TProgramFileSource source);
+
+class THelpForm : public QDialog {
+    Q_OBJECT
+public:
+    // owner: the window the help window belongs to (the main window).
+    explicit THelpForm(QWidget* owner = nullptr);
+    ~THelpForm() override;
+
+private:
+    // Builds the viewer and loads the help file into it; a missing file is
+    // reported in a box, one that cannot be read in the error box, and the
+    // window opens all the same.
+    void FormCreate();
+    void FormDestroy();
+};
+
+// What the main window's Help, Help File does: a fresh help window owned by
+// owner, shown modally, destroyed when it closes (also when showing fails).
+void RunHelpWindow(QWidget* owner);
+
+} // namespace zorvak
