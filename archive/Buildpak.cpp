@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -194,10 +195,41 @@ void TDirectoryListBox::Refresh() {
         addRow(closed, DecodeName(name), directory_ / name, depth + 1);
 }
 
+// ---------------------------------------------------------------- TFileRows
+
+TFileRows::TFileRows(QObject* parent) : QAbstractListModel(parent) {}
+
+void TFileRows::Reset(std::shared_ptr<const std::vector<TPakBuildFile>> files) {
+    beginResetModel();
+    files_ = std::move(files);
+    shown_ = 0;
+    endResetModel();
+}
+
+void TFileRows::ShowAll() {
+    const int total = files_ ? static_cast<int>(files_->size()) : 0;
+    if (total <= shown_)
+        return;
+    beginInsertRows(QModelIndex(), shown_, total - 1);
+    shown_ = total;
+    endInsertRows();
+}
+
+int TFileRows::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shown_;
+}
+
+QVariant TFileRows::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_)
+        return {};
+    return DecodeName((*files_)[static_cast<std::size_t>(index.row())].Name);
+}
+
 // ---------------------------------------------------------------- TBuildPakDialog
 
 TBuildPakDialog::TBuildPakDialog(QWidget* parent)
-    : QDialog(parent), pumpInterval_(kPumpIntervalMs) {
+    : QDialog(parent), built_(std::make_shared<std::vector<TPakBuildFile>>()),
+      pumpInterval_(kPumpIntervalMs) {
     InitBuildPakResources();
     setWindowTitle(QStringLiteral("Build PAK File"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -250,12 +282,15 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     ButtonClose->setIconSize(QSize(16, 16));
     ButtonClose->setAutoDefault(false);
 
-    Files = new QListWidget(this);
+    Files = new QListView(this);
     Files->setGeometry(212, 8, 209, 257);
     Files->setSelectionMode(QAbstractItemView::SingleSelection);
     Files->setUniformItemSizes(true);
-    Files->setSortingEnabled(false);
+    Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Files->setItemDelegate(new TRowDelegate(13, Files));
+    rows_ = new TFileRows(Files);
+    rows_->Reset(built_);
+    Files->setModel(rows_);
 
     setTabOrder(DirList, PAKName);
     setTabOrder(PAKName, DriveComboBox1);
@@ -418,21 +453,18 @@ void TBuildPakDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void TBuildPakDialog::SelectRow(std::size_t row) {
-    if (row < static_cast<std::size_t>(Files->count()))
-        Files->setCurrentRow(static_cast<int>(row));
+    if (row < static_cast<std::size_t>(rows_->rowCount()))
+        Files->setCurrentIndex(rows_->index(static_cast<int>(row)));
 }
 
 bool TBuildPakDialog::BuildTree(const std::filesystem::path& start) {
     QPointer<TBuildPakDialog> self(this);
-    TPakBuildHooks hooks = BuildHooks(self);
-    std::vector<TPakBuildFile> found;
-    hooks.Found = [this](const TPakBuildFile& file) {
-        built_.push_back(file);
-        Files->addItem(DecodeName(file.Name));
-    };
-    const bool alive = WalkPakTree(start, found, hooks);
+    // The walk fills a list it shares with the rows: should the dialog go
+    // during a pump, the list stays alive until the walk has let go of it.
+    const std::shared_ptr<std::vector<TPakBuildFile>> found = built_;
+    const bool alive = WalkPakTree(start, *found, BuildHooks(self));
     if (alive)
-        Files->update();
+        rows_->ShowAll();
     return alive;
 }
 
@@ -443,6 +475,7 @@ TPakBuildHooks TBuildPakDialog::BuildHooks(const QPointer<TBuildPakDialog>& self
             return false;
         if (pumpClock_.isValid() && pumpClock_.elapsed() < pumpInterval_)
             return true;
+        rows_->ShowAll();
         if (pendingRow_ >= 0)
             SelectRow(static_cast<std::size_t>(pendingRow_));
         ProcessMessages();
@@ -474,17 +507,17 @@ void TBuildPakDialog::BuildPAKFile() {
     const std::filesystem::path start = DirList->Directory();
     const std::string baseName = QFile::encodeName(PAKName->text()).toStdString();
 
-    Files->clear();
-    built_.clear();
+    built_ = std::make_shared<std::vector<TPakBuildFile>>();
+    rows_->Reset(built_);
+    // Held here too, so the passes never read through a dialog that a pump
+    // has seen go.
+    const std::shared_ptr<const std::vector<TPakBuildFile>> files = built_;
     if (!BuildTree(start))
         return;
-    CheckPakBuild(built_);
+    CheckPakBuild(*files);
     const std::filesystem::path output =
         PakOutputPath(start, baseName, FileNamesAreCaseSensitive());
-    // The passes read their own copy: nothing of the dialog's is touched
-    // once a pump has seen it go.
-    const std::vector<TPakBuildFile> files = built_;
-    WritePakFile(output, files, BuildHooks(self));
+    WritePakFile(output, *files, BuildHooks(self));
 }
 
 void TBuildPakDialog::EndBuild() {

@@ -5,6 +5,7 @@
 #include "archive/PakBuild.h"
 #include "framework/Volumes.h"
 
+#include <QAbstractListModel>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -13,12 +14,14 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QPushButton;
 
 namespace zorvak {
@@ -51,6 +54,25 @@ private:
     std::filesystem::path directory_;
 };
 
+// The rows of the file list: the stored names of a walk's files, shown as
+// far as they have been announced. Tens of thousands of rows cost one name
+// each, and only those on screen are ever turned into text.
+class TFileRows : public QAbstractListModel {
+public:
+    explicit TFileRows(QObject* parent = nullptr);
+    // Starts over with files, none of them shown yet.
+    void Reset(std::shared_ptr<const std::vector<TPakBuildFile>> files);
+    // Shows every file the list holds now.
+    void ShowAll();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    std::shared_ptr<const std::vector<TPakBuildFile>> files_;
+    int shown_ = 0;
+};
+
 class TBuildPakDialog : public QDialog {
     Q_OBJECT
 public:
@@ -77,7 +99,7 @@ public:
     bool Building() const { return building_; }
     // The files of the last walk, each with the path it was found by; row i
     // of Files shows entry i.
-    const std::vector<TPakBuildFile>& BuiltFiles() const { return built_; }
+    const std::vector<TPakBuildFile>& BuiltFiles() const { return *built_; }
     // Lists the volumes again (each showing does), keeping the current choice.
     void RefreshVolumes();
     // Where the volumes come from: the mounted ones unless a test says else.
@@ -95,7 +117,7 @@ public:
     QLineEdit* PAKName;
     QPushButton* ButtonOk;
     QPushButton* ButtonClose;
-    QListWidget* Files;
+    QListView* Files;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,7 +136,8 @@ private:
     std::vector<TVolume> volumes_;
     // The directory last used on each volume, by mount point.
     std::map<std::filesystem::path, std::filesystem::path> lastUsed_;
-    std::vector<TPakBuildFile> built_;
+    std::shared_ptr<std::vector<TPakBuildFile>> built_;
+    TFileRows* rows_;
     bool building_ = false;
     bool closePending_ = false;
     // The row a pass is on; selected when events are next handled.

@@ -6,9 +6,13 @@
 #include "framework/Files.h"
 #include "framework/Text.h"
 
+#include <algorithm>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace zorvak {
@@ -21,11 +25,13 @@ struct TListedEntry {
 };
 
 // Reads a whole directory listing at once, in the order the file system
-// gives it; false when it cannot be listed.
-bool ListDirectory(const std::filesystem::path& dir, std::vector<TListedEntry>& entries) {
-    DIR* handle = ::opendir(dir.c_str());
-    if (handle == nullptr)
+// gives it. Takes the descriptor; false when it cannot be listed.
+bool ListDirectory(int fd, std::vector<TListedEntry>& entries) {
+    DIR* handle = ::fdopendir(fd);
+    if (handle == nullptr) {
+        ::close(fd);
         return false;
+    }
     while (const dirent* entry = ::readdir(handle)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
@@ -43,42 +49,62 @@ public:
     TTreeWalk(std::vector<TPakBuildFile>& files, const TPakBuildHooks& hooks)
         : files_(files), hooks_(hooks) {}
 
-    bool Walk(const std::filesystem::path& dir, const std::string& prefix) {
+    // dirFd is an open descriptor of dir, which this takes over. Entries are
+    // looked at relative to it, so deep trees cost no long path look-ups.
+    bool Walk(int dirFd, const std::string& dir, const std::string& prefix) {
         // A directory met again below itself (a bind mount of an ancestor)
         // would never end the walk.
         struct stat st {};
-        if (::stat(dir.c_str(), &st) != 0)
+        if (::fstat(dirFd, &st) != 0) {
+            ::close(dirFd);
             return true;
+        }
         const TDirId id{st.st_dev, st.st_ino};
-        for (const TDirId& ancestor : ancestors_)
-            if (ancestor == id)
-                return true;
-        std::vector<TListedEntry> entries;
-        if (!ListDirectory(dir, entries))
+        if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
+            ::close(dirFd);
             return true;
+        }
+        // Entries are looked up through a second descriptor: the listing's
+        // is closed once it has been read.
+        const int lookupFd = ::dup(dirFd);
+        std::vector<TListedEntry> entries;
+        if (lookupFd < 0 || !ListDirectory(dirFd, entries)) {
+            if (lookupFd >= 0)
+                ::close(lookupFd);
+            return true;
+        }
         ancestors_.push_back(id);
+        const bool finished = WalkEntries(lookupFd, dir, prefix, entries);
+        ancestors_.pop_back();
+        ::close(lookupFd);
+        return finished;
+    }
+
+private:
+    bool WalkEntries(int dirFd, const std::string& dir, const std::string& prefix,
+                     const std::vector<TListedEntry>& entries) {
         for (const TListedEntry& entry : entries) {
             if (!hooks_.Pump())
                 return false;
-            const std::filesystem::path full = dir / entry.Name;
+            const std::string full = dir.ends_with('/') ? dir + entry.Name : dir + "/" + entry.Name;
             const std::string name = prefix + AsciiLower(entry.Name);
-            if (entry.Type == DT_DIR) {
-                if (!Walk(full, name + "/"))
-                    return false;
-                continue;
-            }
             struct stat link {};
-            if (::lstat(full.c_str(), &link) != 0)
+            if (entry.Type != DT_DIR &&
+                ::fstatat(dirFd, entry.Name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            if (S_ISDIR(link.st_mode)) {
-                if (!Walk(full, name + "/"))
+            if (entry.Type == DT_DIR || S_ISDIR(link.st_mode)) {
+                // O_NOFOLLOW: a directory swapped for a link since the
+                // listing is not followed either.
+                const int fd = ::openat(dirFd, entry.Name.c_str(),
+                                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (fd >= 0 && !Walk(fd, full, name + "/"))
                     return false;
                 continue;
             }
             // A link stores what it points at when that is a regular file;
             // a link to a directory is not followed, so no loop can form.
             struct stat target = link;
-            if (S_ISLNK(link.st_mode) && ::stat(full.c_str(), &target) != 0)
+            if (S_ISLNK(link.st_mode) && ::fstatat(dirFd, entry.Name.c_str(), &target, 0) != 0)
                 continue;
             // Only regular files: reading a FIFO would hang the build.
             if (!S_ISREG(target.st_mode) || IsPakArchiveName(name))
@@ -87,11 +113,9 @@ public:
             if (hooks_.Found)
                 hooks_.Found(files_.back());
         }
-        ancestors_.pop_back();
         return true;
     }
 
-private:
     std::vector<TPakBuildFile>& files_;
     const TPakBuildHooks& hooks_;
     std::vector<TDirId> ancestors_;
@@ -100,6 +124,45 @@ private:
 bool Pump(const TPakBuildHooks& hooks) {
     return !hooks.Pump || hooks.Pump();
 }
+
+// Collects the archive's many small writes into few large ones, in a buffer
+// of fixed size, so memory stays flat whatever the files.
+class TWriteBehind : public TStream {
+public:
+    explicit TWriteBehind(TStream& out) : out_(out), buffer_(new unsigned char[kCapacity]) {}
+
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void Write(const void* data, std::size_t n) override {
+        if (used_ + n > kCapacity)
+            Flush();
+        if (n >= kCapacity) {
+            out_.Write(data, n);
+        } else {
+            std::memcpy(buffer_.get() + used_, data, n);
+            used_ += n;
+        }
+    }
+    std::int64_t Seek(std::int64_t position) override {
+        Flush();
+        return out_.Seek(position);
+    }
+    std::int64_t Position() const override {
+        return out_.Position() + static_cast<std::int64_t>(used_);
+    }
+    std::int64_t Size() const override { return std::max(out_.Size(), Position()); }
+
+    void Flush() {
+        if (used_ > 0)
+            out_.Write(buffer_.get(), used_);
+        used_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 256 * 1024;
+    TStream& out_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t used_ = 0;
+};
 
 } // namespace
 
@@ -124,7 +187,10 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
                  const TPakBuildHooks& hooks) {
     TPakBuildHooks checked = hooks;
     checked.Pump = [&hooks] { return Pump(hooks); };
-    return TTreeWalk(files, checked).Walk(start, "");
+    const int fd = ::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true; // a directory that cannot be listed adds nothing
+    return TTreeWalk(files, checked).Walk(fd, start.string(), "");
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
@@ -155,7 +221,8 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
 bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks) {
     TAtomicFile archive(output, ".pak");
-    TPakWriter writer(archive, static_cast<std::int32_t>(files.size()));
+    TWriteBehind buffered(archive);
+    TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));
     const auto buffer = std::make_unique<unsigned char[]>(kCopyChunkSize);
     std::vector<std::int64_t> copied(files.size(), 0);
 
@@ -185,17 +252,19 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
-        {
-            TLockedFile input(files[i].Path);
-            // The directory records what was copied; a file written to
-            // meanwhile would make the archive hold a state it never had.
-            if (input.Size() != copied[i])
-                throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
-        }
+        // The size is measured again by the path the copy used. The
+        // directory records what was copied; a file written to meanwhile
+        // would make the archive hold a state it never had.
+        struct stat st {};
+        if (::stat(files[i].Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            throw TFileOpenFailure(files[i].Path);
+        if (static_cast<std::int64_t>(st.st_size) != copied[i])
+            throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
         if (hooks.DirectoryRow)
             hooks.DirectoryRow(i);
     }
     writer.Finish();
+    buffered.Flush();
     archive.Commit();
     return true;
 }

@@ -63,13 +63,15 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files);
 std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::string_view baseName,
                                     bool caseSensitiveNames);
 
-// Writes files as an archive at output: the data pass copies each file
-// through one 10240-byte buffer, the directory pass opens each again and
-// records exactly the bytes copied; both pump once per row. The archive is
+// Writes files as an archive at output: the data pass opens each file and
+// copies it through one 10240-byte buffer, the directory pass measures each
+// again by the same path and records exactly the bytes copied; both pump
+// once per row. The archive is
 // written beside output under a temporary name ending in ".pak" and renamed
 // over output only when complete, so a failure leaves an older archive there
-// intact. Throws "Cannot create file", "Cannot open file", the read or write
-// failure, or TFailure when a file changed size between the passes. Returns
+// intact. Throws "Cannot create file", "Cannot open file" (also for a file
+// gone before the directory pass), the read or write failure, or TFailure
+// when a file changed size between the passes. Returns
 // false, having removed the temporary, when Pump stopped it.
 bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks);

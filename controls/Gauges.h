@@ -96,7 +96,7 @@ public:
 
     // Fills the paint area around the dial of a pie or needle. While
     // ParentColor is set it is the parent's background colour (as RGB);
-    // setting it clears ParentColor.
+    // setting another colour clears ParentColor.
     TColor Color() const;
     void SetColor(TColor value);
     bool ParentColor() const { return parentColor_; }

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTimer>
 
@@ -39,11 +40,16 @@ std::vector<std::string> DirectoryNames(const fs::path& dir) {
     return names;
 }
 
-QStringList Rows(const QListWidget* list) {
+QStringList Rows(const QAbstractItemView* list) {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; i < model->rowCount(); ++i)
+        rows << model->index(i, 0).data().toString();
     return rows;
+}
+
+int RowCount(const QAbstractItemView* list) {
+    return list->model()->rowCount();
 }
 
 // Counts the files created in a directory from now on.
@@ -213,7 +219,7 @@ TEST_F(BuildPakDialogTest, BuildListsStoredNamesAndWritesTheArchiveInTheStartDir
                   ReadFile(file.Path));
     }
     // The passes leave the last row selected and the button usable again.
-    EXPECT_EQ(Dialog.Files->currentRow(), 2);
+    EXPECT_EQ(Dialog.Files->currentIndex().row(), 2);
     EXPECT_TRUE(Dialog.ButtonOk->isEnabled());
     EXPECT_FALSE(Dialog.Building());
 }
@@ -228,7 +234,7 @@ TEST_F(BuildPakDialogTest, StateStaysBetweenShowings) {
     Dialog.show();
     EXPECT_EQ(Dialog.PAKName->text(), "NEXT");
     EXPECT_EQ(Dialog.DirList->Directory(), Tree.Path());
-    EXPECT_EQ(Dialog.Files->count(), 3);
+    EXPECT_EQ(RowCount(Dialog.Files), 3);
     Dialog.hide();
 }
 
@@ -249,7 +255,7 @@ TEST_F(BuildPakDialogTest, AFailedBuildShowsTheErrorAndKeepsTheEarlierArchive) {
     EXPECT_THAT(box.Text.toStdString(), HasSubstr(std::string(52, 'n') + ".dat"));
     EXPECT_EQ(ReadFile(Tree / "zorvak.pak"), "earlier");
     // The walk's rows stay to show what was found.
-    EXPECT_EQ(Dialog.Files->count(), 4);
+    EXPECT_EQ(RowCount(Dialog.Files), 4);
     EXPECT_TRUE(Dialog.ButtonOk->isEnabled());
 }
 
@@ -373,9 +379,9 @@ TEST_F(BuildPakReentrancyTest, ASecondBuildWhileOneRunsIsIgnored) {
     int rowsAfter = -1;
     AtTick(3, [&] {
         enabledDuring = Dialog.ButtonOk->isEnabled();
-        rowsBefore = Dialog.Files->count();
+        rowsBefore = RowCount(Dialog.Files);
         Dialog.BuildPAKFile();
-        rowsAfter = Dialog.Files->count();
+        rowsAfter = RowCount(Dialog.Files);
     });
     Dialog.BuildPAKFile();
     EXPECT_FALSE(enabledDuring);
@@ -459,7 +465,7 @@ TEST_F(BuildPakDialogTest, LooksLikeItsTable) {
         for (int x = 8; x < 101; ++x)
             yellow = yellow || shot.pixel(x, y) == qRgb(255, 255, 0);
     EXPECT_TRUE(yellow);
-    EXPECT_EQ(Dialog.Files->count(), 3);
+    EXPECT_EQ(RowCount(Dialog.Files), 3);
     Dialog.hide();
 }
 

@@ -15,8 +15,6 @@
 namespace zorvak {
 namespace {
 
-using ::testing::HasSubstr;
-
 QRgb Rgb(TColor color) {
     return ToQColor(color).rgb();
 }
@@ -458,22 +456,6 @@ TEST(GaugePictureTest, TextInvertsThePictureUnderIt) {
     EXPECT_NEAR((left + right) / 2.0, 96, 3);
 }
 
-TEST(GaugePictureTest, EveryKindDrawsTextOnlyWhenAsked) {
-    for (TGaugeKind kind : {gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle}) {
-        SCOPED_TRACE(static_cast<int>(kind));
-        TGauge gauge(nullptr);
-        gauge.SetFont(FormFont());
-        gauge.SetKind(kind);
-        gauge.SetProgress(42);
-        const QImage before = gauge.Render();
-        gauge.SetProgress(43);
-        const QImage text = gauge.Render();
-        EXPECT_NE(text, before) << "the text follows the percentage";
-        gauge.SetShowText(false);
-        EXPECT_NE(gauge.Render(), text);
-    }
-}
-
 TEST(GaugePictureTest, EmptyRangeShowsAnEmptyBarAtZero) {
     auto gauge = MakeExtractGauge(0, true);
     gauge->SetMaxValue(0);
@@ -615,13 +597,6 @@ TEST(GaugePictureTest, EveryChangeShowsInTheNextPicture) {
         EXPECT_EQ(changed.Render(), fresh.Render());
         EXPECT_NE(changed.Render(), before);
     }
-}
-
-TEST(GaugePictureTest, BltBitmapTakesTheTemplatesSizeInTheFrameColour) {
-    TBltBitmap bitmap;
-    bitmap.MakeLike(QImage(7, 3, QImage::Format_RGB32));
-    EXPECT_EQ(bitmap.size(), QSize(7, 3));
-    EXPECT_EQ(bitmap.pixel(6, 2), Rgb(clWindowFrame));
 }
 
 } // namespace

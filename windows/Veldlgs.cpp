@@ -1,0 +1,97 @@
+#include "windows/Veldlgs.h"
+
+#include "framework/Dialogs.h"
+#include "framework/Platform.h"
+#include "framework/Streams.h"
+#include "windows/Genabout.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+
+#include <memory>
+
+namespace zorvak {
+
+TVelAboutBox::TVelAboutBox(QObject* owner) : QObject(owner) {}
+
+bool TVelAboutBox::Execute() {
+    auto* ownerWidget = qobject_cast<QWidget*>(parent());
+    QWidget* over = ownerWidget != nullptr ? ownerWidget->window() : QApplication::activeWindow();
+    QPointer<TAboutBox> box = new TAboutBox(over);
+    // The owner window may go away while the box runs modally and take the
+    // box with it; delete only what is still there.
+    const auto destroy = [](TAboutBox* b) { delete b; };
+    std::unique_ptr<TAboutBox, decltype(destroy)> held(box.data(), destroy);
+    bool accepted = false;
+    bool failed = false;
+    try {
+        TAboutBox::SetCaption(box->Comments, Comments);
+        TAboutBox::SetCaption(box->Copyright, Copyright);
+        TAboutBox::SetCaption(box->Version, VersionLabel);
+        TAboutBox::SetCaption(box->VDate, Date);
+        TAboutBox::SetCaption(box->ProductName, ProgramName);
+        box->Tag = Version;
+        accepted = ShowModal(*box) == QDialog::Accepted;
+    } catch (...) {
+        failed = true;
+    }
+    if (box.isNull())
+        (void)held.release();
+    held.reset();
+    if (failed) {
+        ShowMessage(QStringLiteral("Some sort of Error Occurred!"));
+        return false;
+    }
+    return accepted;
+}
+
+int TVelAboutBox::ShowModal(TAboutBox& box) {
+    return box.exec();
+}
+
+void TVelAboutBox::DefineProperties(TPropertyList& properties) {
+    // Texts are stored as UTF-8 and read back as UTF-8 when they are, else as
+    // the 8-bit text older descriptions hold.
+    const auto text = [&properties](const char* name, QString& field) {
+        properties.String(
+            name,
+            [&field] {
+                const QByteArray bytes = field.toUtf8();
+                return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            },
+            [&field](const std::string& value) { field = DecodeName(value); }, std::string());
+    };
+    text("Comments", Comments);
+    text("Copyright", Copyright);
+    text("Date", Date);
+    text("ProgramName", ProgramName);
+    properties.Integer(
+        "Version", [this] { return Version; }, [this](std::int32_t value) { Version = value; });
+    text("VersionLabel", VersionLabel);
+}
+
+namespace {
+// Class, name, Version = 73216 (0x00011E00), VersionLabel = "Version: ", end.
+constexpr unsigned char kAboutDescription[] = {
+    12,       'T', 'V', 'e', 'l', 'A', 'b', 'o', 'u',     't',  'B',  'o',  'x',  //
+    5,        'A', 'b', 'o', 'u', 't',                                            //
+    7,        'V', 'e', 'r', 's', 'i', 'o', 'n', vaInt32, 0x00, 0x1E, 0x01, 0x00, //
+    12,       'V', 'e', 'r', 's', 'i', 'o', 'n', 'L',     'a',  'b',  'e',  'l',  //
+    vaString, 9,   'V', 'e', 'r', 's', 'i', 'o', 'n',     ':',  ' ',              //
+    vaNull};
+} // namespace
+
+std::span<const unsigned char> AboutDescription() {
+    return kAboutDescription;
+}
+
+TVelAboutBox* CreateAboutFromDescription(QObject* owner) {
+    auto about = std::make_unique<TVelAboutBox>(owner);
+    TMemoryStream description(
+        std::vector<unsigned char>(std::begin(kAboutDescription), std::end(kAboutDescription)));
+    about->setObjectName(QString::fromStdString(ReadComponent(description, *about)));
+    return about.release();
+}
+
+} // namespace zorvak
