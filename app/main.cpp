@@ -1,5 +1,6 @@
 // Start-up: the application title, the main window, the build dialog, then
 // the message loop until the main window closes.
+#include "archive/Buildpak.h"
 #include "archive/Zorvmain.h"
 #include "framework/Application.h"
 #include "resources/Pictures.h"
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
     QApplication::setWindowIcon(zorvak::ProgramIcon());
     zorvak::TZorvakForm form;
+    // One build dialog for the whole run, hidden until Build PAK shows it.
+    zorvak::TBuildPakDialog buildDialog(&form);
+    zorvak::BuildPakDialog = &buildDialog;
     form.show();
     return app.exec();
 }

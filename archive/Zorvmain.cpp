@@ -1,5 +1,6 @@
 #include "archive/Zorvmain.h"
 
+#include "archive/Buildpak.h"
 #include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "controls/Gauges.h"
@@ -11,6 +12,8 @@
 #include "framework/Text.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
+#include "windows/Veldlgs.h"
+#include "windows/ZorvHelp.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -167,6 +170,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
     CreateControls();
     CreateMenu();
     WAVPlayer = CreateWavPlayerFromDescription(this);
+    About = CreateAboutFromDescription(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     FormCreate();
     adjustSize();
@@ -461,11 +465,19 @@ void TZorvakForm::ButtonPlayClick(QObject*) {
     WAVPlayer->Play();
 }
 
-void TZorvakForm::ButtonBuildClick(QObject*) {}
+void TZorvakForm::ButtonBuildClick(QObject*) {
+    // Its result is not used, and the list is not refreshed afterwards.
+    if (BuildPakDialog != nullptr)
+        BuildPakDialog->ShowModal();
+}
 
-void TZorvakForm::Help1Click(QObject*) {}
+void TZorvakForm::Help1Click(QObject*) {
+    RunHelpWindow(this);
+}
 
-void TZorvakForm::About1Click(QObject*) {}
+void TZorvakForm::About1Click(QObject*) {
+    About->Execute();
+}
 
 void TZorvakForm::Exit1Click(QObject*) {
     close();

@@ -86,6 +86,7 @@ public:
     QAction* About1 = nullptr;
     TOpenDialog ODlg;
     TWavePlayer* WAVPlayer = nullptr;
+    TVelAboutBox* About = nullptr;
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;

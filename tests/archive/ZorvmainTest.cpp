@@ -1,19 +1,23 @@
 // The main window driven as a user would: through its menu actions, buttons
 // and list, with recorders in place of the modal boxes and the open dialog.
 #include "archive/Zorvmain.h"
+#include "archive/Buildpak.h"
 #include "archive/PakWriter.h"
 #include "controls/Gauges.h"
 #include "framework/Files.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
+#include "windows/Veldlgs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -301,6 +305,45 @@ TEST_F(MainWindow, ExitClosesTheWindow) {
     form.show();
     form.Exit1->trigger();
     EXPECT_FALSE(form.isVisible());
+}
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// Runs command and reports the class of the modal window it opened, closing
+// that window as soon as it shows.
+std::string ModalOpenedBy(const std::function<void()>& command) {
+    std::string opened;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = modal->metaObject()->className();
+            modal->close();
+        }
+    });
+    timer.start();
+    command();
+    return opened;
+}
+
+TEST(MainWindowCommands, OpenTheirModalWindows) {
+    test::TRecordedDialogs dialogs;
+    TZorvakForm form;
+    TBuildPakDialog buildDialog(&form);
+    BuildPakDialog = &buildDialog;
+    form.show();
+    EXPECT_EQ(ModalOpenedBy([&] { form.ButtonBuild->click(); }), "zorvak::TBuildPakDialog");
+    EXPECT_EQ(ModalOpenedBy([&] { form.HelpFile1->trigger(); }), "zorvak::THelpForm");
+    EXPECT_EQ(ModalOpenedBy([&] { form.About1->trigger(); }), "zorvak::TAboutBox");
+    // The build dialog lives on, hidden, for the next showing.
+    EXPECT_FALSE(buildDialog.isVisible());
+    EXPECT_EQ(form.About->Version, 73216);
+    EXPECT_EQ(form.About->VersionLabel, "Version: ");
+    BuildPakDialog = nullptr;
 }
 
 } // namespace
