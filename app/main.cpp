@@ -1,14 +1,20 @@
 // Start-up: the application title, the main window, the build dialog, then
 // the message loop until the main window closes.
+#include "archive/Buildpak.h"
+#include "archive/Zorvmain.h"
 #include "framework/Application.h"
+#include "resources/Pictures.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
-    QMainWindow window;
-    window.show();
+    QApplication::setWindowIcon(zorvak::ProgramIcon());
+    zorvak::TZorvakForm form;
+    // One build dialog for the whole run, hidden until Build PAK shows it.
+    zorvak::TBuildPakDialog buildDialog(&form);
+    zorvak::BuildPakDialog = &buildDialog;
+    form.show();
     return app.exec();
 }

@@ -27,12 +27,16 @@ bool IsDirectory(const std::filesystem::path& path) {
 
 std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
                                       const std::string& name) {
+    return EntryOutputPathIn(archive.parent_path(), name);
+}
+
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name) {
     if (name.empty() || name.front() == '/')
         RefuseName(name);
     if (name.size() >= 2 && name[1] == ':' &&
         ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
         RefuseName(name);
-    std::filesystem::path out = archive.parent_path();
+    std::filesystem::path out = dir;
     std::size_t start = 0;
     while (start <= name.size()) {
         const std::size_t slash = std::min(name.find('/', start), name.size());
@@ -63,8 +67,7 @@ void ForceDirPath(const std::filesystem::path& dir) {
 }
 
 bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name,
-               TCopyObserver& observer) {
+               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer) {
     if (pos < 0 || length < 0)
         throw TFailure("Damaged entry " + name + ": its position or length is negative");
     TLockedFile source(archive);
@@ -81,9 +84,9 @@ bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int3
     while (remaining > 0) {
         if (!observer.BeforeChunk())
             return false;
-        const std::size_t chunk =
-            remaining >= static_cast<std::int64_t>(kCopyChunkSize) ? kCopyChunkSize
-                                                                   : static_cast<std::size_t>(remaining);
+        const std::size_t chunk = remaining >= static_cast<std::int64_t>(kCopyChunkSize)
+                                      ? kCopyChunkSize
+                                      : static_cast<std::size_t>(remaining);
         // A short read means the archive shrank under us: write nothing of it.
         if (source.ReadAt(at, buffer.data(), chunk) != chunk)
             throw TInOutFailure(kIoReadBeyondEnd);

@@ -15,6 +15,8 @@ namespace zorvak {
 // empty, "." or ".." level: nothing is ever written outside that directory.
 std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
                                       const std::string& name);
+// The same under a directory of the caller's choice.
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name);
 
 // How many missing directory levels ForceDirPath creates at most.
 inline constexpr int kMaxForcedLevels = 14;
@@ -42,7 +44,6 @@ public:
 // archive ends before the entry does, TFailure for a negative position or
 // length or when out is the archive itself, and the write's failure.
 bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name,
-               TCopyObserver& observer);
+               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer);
 
 } // namespace zorvak

@@ -15,7 +15,8 @@ void CheckPakName(const std::string& name) {
 TPakWriter::TPakWriter(TStream& out, std::int32_t entryCount) : out_(out) {
     TPakHeader header;
     header.DirOffset = 0;
-    header.DirLength = static_cast<std::int32_t>(std::int64_t{entryCount} * std::int64_t{kPakDirEntrySize});
+    header.DirLength =
+        static_cast<std::int32_t>(std::int64_t{entryCount} * std::int64_t{kPakDirEntrySize});
     unsigned char bytes[kPakHeaderSize];
     EncodePakHeader(header, bytes);
     out_.Seek(0);
@@ -32,8 +33,7 @@ void TPakWriter::WriteData(const void* buffer, std::size_t n) {
     if (entries_.empty())
         throw TFailure("No entry begun");
     const std::int64_t end = position_ + static_cast<std::int64_t>(n);
-    const std::int64_t dirEnd =
-        end + static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
+    const std::int64_t dirEnd = end + static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
     if (dirEnd > kPakMaxSize)
         throw TFailure("Archive would reach 2 GiB at " + entries_.back().Name);
     out_.Write(buffer, n);
@@ -69,8 +69,8 @@ std::int64_t TPakWriter::Finish() {
     return end;
 }
 
-std::vector<unsigned char> BuildPakImage(
-    const std::vector<std::pair<std::string, std::string>>& files) {
+std::vector<unsigned char>
+BuildPakImage(const std::vector<std::pair<std::string, std::string>>& files) {
     TMemoryStream stream;
     TPakWriter writer(stream, static_cast<std::int32_t>(files.size()));
     for (const auto& [name, data] : files) {

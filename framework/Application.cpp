@@ -22,7 +22,9 @@ void SetApplicationTitle(const QString& title) {
     QCoreApplication::setApplicationName(title);
 }
 
-QString ApplicationTitle() { return TitleStore(); }
+QString ApplicationTitle() {
+    return TitleStore();
+}
 
 QString CurrentFailureMessage() {
     try {
@@ -49,6 +51,8 @@ void RunGuarded(const std::function<void()>& handler) noexcept {
     }
 }
 
-void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 } // namespace zorvak

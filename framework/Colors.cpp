@@ -42,8 +42,8 @@ QPalette::ColorRole RoleForSystemIndex(unsigned index) {
 TColor ColorToRGB(TColor color) {
     if ((color & kSystemColorFlag) == 0)
         return color & 0xFFFFFF;
-    const QColor c = QGuiApplication::palette().color(QPalette::Active,
-                                                      RoleForSystemIndex(color & 0xFF));
+    const QColor c =
+        QGuiApplication::palette().color(QPalette::Active, RoleForSystemIndex(color & 0xFF));
     return RGBColor(c.red(), c.green(), c.blue());
 }
 

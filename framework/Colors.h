@@ -47,9 +47,15 @@ inline constexpr TColor clInfoBk = kSystemColorFlag | 24;
 inline constexpr TColor RGBColor(int red, int green, int blue) {
     return static_cast<TColor>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
 }
-inline constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int GreenOf(TColor c) { return static_cast<int>(c >> 8 & 0xFF); }
-inline constexpr int BlueOf(TColor c) { return static_cast<int>(c >> 16 & 0xFF); }
+inline constexpr int RedOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline constexpr int GreenOf(TColor c) {
+    return static_cast<int>(c >> 8 & 0xFF);
+}
+inline constexpr int BlueOf(TColor c) {
+    return static_cast<int>(c >> 16 & 0xFF);
+}
 
 // The red-green-blue value a colour draws with now: system colours are looked
 // up in the application's palette (the user's colours).

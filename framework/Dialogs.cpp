@@ -65,14 +65,18 @@ std::unique_ptr<TFileDialogs>& DialogsStore() {
 
 } // namespace
 
-TMessageBoxes& MessageBoxes() { return *BoxesStore(); }
+TMessageBoxes& MessageBoxes() {
+    return *BoxesStore();
+}
 
 std::unique_ptr<TMessageBoxes> SetMessageBoxes(std::unique_ptr<TMessageBoxes> boxes) {
     std::swap(BoxesStore(), boxes);
     return boxes;
 }
 
-TFileDialogs& FileDialogs() { return *DialogsStore(); }
+TFileDialogs& FileDialogs() {
+    return *DialogsStore();
+}
 
 std::unique_ptr<TFileDialogs> SetFileDialogs(std::unique_ptr<TFileDialogs> dialogs) {
     std::swap(DialogsStore(), dialogs);

@@ -4,7 +4,9 @@
 
 namespace zorvak {
 
-std::string DisplayPath(const std::filesystem::path& path) { return path.string(); }
+std::string DisplayPath(const std::filesystem::path& path) {
+    return path.string();
+}
 
 TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path)
     : TFailure("Cannot open file " + DisplayPath(path)) {}
@@ -67,6 +69,8 @@ TInOutFailure TInOutFailure::FromErrno(int err) {
     return TInOutFailure(err, "I/O error " + std::to_string(err));
 }
 
-void ThrowForErrno(int err) { throw TInOutFailure::FromErrno(err); }
+void ThrowForErrno(int err) {
+    throw TInOutFailure::FromErrno(err);
+}
 
 } // namespace zorvak

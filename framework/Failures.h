@@ -42,6 +42,12 @@ private:
     int code_;
 };
 
+// "List index out of bounds": a list was asked for an item it does not hold.
+class TListIndexFailure : public TFailure {
+public:
+    TListIndexFailure() : TFailure("List index out of bounds") {}
+};
+
 // Codes of TInOutFailure that callers raise by name.
 inline constexpr int kIoFileNotFound = 2;
 inline constexpr int kIoInvalidFilename = 3;

@@ -29,8 +29,7 @@ TLockedFile::TLockedFile(const std::filesystem::path& path) : path_(path) {
     if (fd_ < 0)
         throw TFileOpenFailure(path);
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         CloseQuietly(fd_);
         throw TFileOpenFailure(path);
     }
@@ -40,7 +39,9 @@ TLockedFile::TLockedFile(const std::filesystem::path& path) : path_(path) {
     size_ = static_cast<std::int64_t>(st.st_size);
 }
 
-TLockedFile::~TLockedFile() { CloseQuietly(fd_); }
+TLockedFile::~TLockedFile() {
+    CloseQuietly(fd_);
+}
 
 std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
     auto* out = static_cast<unsigned char*>(buffer);
@@ -65,7 +66,9 @@ std::size_t TLockedFile::Read(void* buffer, std::size_t n) {
     return got;
 }
 
-void TLockedFile::Write(const void*, std::size_t) { throw TInOutFailure(kIoAccessDenied); }
+void TLockedFile::Write(const void*, std::size_t) {
+    throw TInOutFailure(kIoAccessDenied);
+}
 
 std::int64_t TLockedFile::Seek(std::int64_t position) {
     if (position < 0)
@@ -97,7 +100,9 @@ TAtomicFile::TAtomicFile(const std::filesystem::path& target, const std::string&
     }
 }
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+TAtomicFile::~TAtomicFile() {
+    Discard();
+}
 
 void TAtomicFile::Discard() noexcept {
     if (fd_ >= 0) {
@@ -106,13 +111,16 @@ void TAtomicFile::Discard() noexcept {
     }
 }
 
-std::size_t TAtomicFile::Read(void*, std::size_t) { return 0; }
+std::size_t TAtomicFile::Read(void*, std::size_t) {
+    return 0;
+}
 
 void TAtomicFile::Write(const void* buffer, std::size_t n) {
     const auto* in = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t put = ::pwrite(fd_, in + done, n - done, position_ + static_cast<off_t>(done));
+        const ssize_t put =
+            ::pwrite(fd_, in + done, n - done, position_ + static_cast<off_t>(done));
         if (put < 0) {
             if (errno == EINTR)
                 continue;

@@ -48,7 +48,8 @@ class TAtomicFile : public TStream {
 public:
     // tempSuffix ends the temporary's name, e.g. ".pak" so a tree walk that
     // skips archives also skips a leftover.
-    explicit TAtomicFile(const std::filesystem::path& target, const std::string& tempSuffix = ".tmp");
+    explicit TAtomicFile(const std::filesystem::path& target,
+                         const std::string& tempSuffix = ".tmp");
     ~TAtomicFile() override;
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;

@@ -32,7 +32,8 @@ TEST(EntryOutputPath, RefusesNamesThatWouldLeaveTheDirectory) {
             EntryOutputPath("/q/pak0.pak", name);
             ADD_FAILURE() << "accepted " << name;
         } catch (const TFailure& e) {
-            EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos)
+                << e.what();
         }
     }
 }

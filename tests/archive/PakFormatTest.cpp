@@ -87,9 +87,9 @@ TEST(PakSignature, OnlyExactUpperCasePackPasses) {
         std::string Bytes;
         bool Pass;
     } cases[] = {
-        {"PACK", true},           {"PACKxyz", true}, {std::string("PACK\0", 5), true},
-        {"pack", false},          {"PAC", false},    {"", false},
-        {std::string("PA\0K", 4), false}, {"PACX", false}, {" PACK", false},
+        {"PACK", true},   {"PACKxyz", true}, {std::string("PACK\0", 5), true}, {"pack", false},
+        {"PAC", false},   {"", false},       {std::string("PA\0K", 4), false}, {"PACX", false},
+        {" PACK", false},
     };
     test::TTempDir dir;
     for (const auto& c : cases) {
@@ -113,7 +113,7 @@ TEST(PakReader, CountFollowsDirLengthForCompleteDirectories) {
         {0, "", 0, 0},
         {-64, entry, -1, 0},
         {-1, "", 0, 0},
-        {128, entry + entry, 2, 2},                 // duplicates are both listed
+        {128, entry + entry, 2, 2}, // duplicates are both listed
     };
     for (const auto& c : cases) {
         const TPakIndex index = IndexOf(PakHeaderBytes(12, c.DirLength) + c.Directory);

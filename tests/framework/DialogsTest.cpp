@@ -1,5 +1,5 @@
-#include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Application.h"
 #include "framework/Failures.h"
 #include "support/Recorders.h"
 
@@ -40,8 +40,7 @@ TEST(OpenDialog, TranslatesTheFilterAndRemembersTheLastFile) {
     EXPECT_EQ(dlg.FileName, "/q/pak0.pak"); // a cancel keeps the last choice
     ASSERT_EQ(dialogs.Files->Requests.size(), 2u);
     const TOpenFileRequest& first = dialogs.Files->Requests[0];
-    EXPECT_EQ(first.Filters,
-              QStringList({"Quake Pak Files (*.pak)", "All files (*.*)"}));
+    EXPECT_EQ(first.Filters, QStringList({"Quake Pak Files (*.pak)", "All files (*.*)"}));
     EXPECT_EQ(first.FilterIndex, 0);
     EXPECT_EQ(first.DefaultSuffix, "PAK");
     EXPECT_EQ(dialogs.Files->Requests[1].InitialFile, "/q/pak0.pak");

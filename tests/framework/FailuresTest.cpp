@@ -1,5 +1,5 @@
-#include "framework/ByteReader.h"
 #include "framework/Failures.h"
+#include "framework/ByteReader.h"
 #include "framework/Streams.h"
 
 #include <cerrno>
@@ -13,11 +13,16 @@ TEST(Failures, PlatformCodesMapByMeaning) {
         int Errno;
         const char* Message;
     } cases[] = {
-        {ENOENT, "File not found"},       {EACCES, "File access denied"},
-        {EPERM, "File access denied"},    {EROFS, "File access denied"},
-        {ENAMETOOLONG, "Invalid filename"}, {EMFILE, "Too many open files"},
-        {ENFILE, "Too many open files"},  {ENOSPC, "Disk full"},
-        {EIO, "I/O error 5"},             {EEXIST, "I/O error 17"},
+        {ENOENT, "File not found"},
+        {EACCES, "File access denied"},
+        {EPERM, "File access denied"},
+        {EROFS, "File access denied"},
+        {ENAMETOOLONG, "Invalid filename"},
+        {EMFILE, "Too many open files"},
+        {ENFILE, "Too many open files"},
+        {ENOSPC, "Disk full"},
+        {EIO, "I/O error 5"},
+        {EEXIST, "I/O error 17"},
         {ENOTDIR, "I/O error 20"},
     };
     for (const auto& c : cases) {

@@ -1,5 +1,5 @@
-#include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/Failures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

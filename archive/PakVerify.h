@@ -1,0 +1,32 @@
+// Checks an archive for what would break it in a game engine: names the
+// engine cannot find or store, data outside the file or overlapping, and the
+// original engine's limits.
+#pragma once
+
+#include "framework/Streams.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorvak {
+
+// The original engine loads at most this many entries from one archive.
+inline constexpr std::int32_t kEngineMaxEntries = 2048;
+
+struct TPakProblem {
+    int Entry = -1;   // index in the directory, -1 for the archive as a whole
+    std::string Name; // the entry's name as stored (bytes up to the first NUL)
+    std::string Text; // what is wrong, one line
+};
+
+struct TPakReport {
+    bool Usable = true; // false: not an archive at all, nothing else was checked
+    std::int32_t Entries = 0;
+    std::vector<TPakProblem> Problems;
+};
+
+// Reads the whole directory of stream and reports every problem found.
+TPakReport VerifyPak(TStream& stream);
+
+} // namespace zorvak

@@ -1,0 +1,486 @@
+#include "archive/Zorvmain.h"
+
+#include "archive/Buildpak.h"
+#include "archive/PakExtract.h"
+#include "archive/PakReader.h"
+#include "controls/Gauges.h"
+#include "framework/Application.h"
+#include "framework/Colors.h"
+#include "framework/Failures.h"
+#include "framework/Files.h"
+#include "framework/Platform.h"
+#include "framework/Text.h"
+#include "resources/Pictures.h"
+#include "sound/Waveplay.h"
+#include "windows/Veldlgs.h"
+#include "windows/ZorvHelp.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
+
+#include <filesystem>
+
+namespace zorvak {
+
+QPointer<TZorvakForm> ZorvakForm;
+
+namespace {
+
+constexpr int kClientWidth = 512;
+constexpr int kClientHeight = 354;
+constexpr int kListItemHeight = 13;
+
+// List rows 13 pixels high, as the window was laid out for.
+class TFixedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(kListItemHeight);
+        return size;
+    }
+};
+
+QLabel* MakeLabel(QWidget* parent, int left, int top, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+void SetLabelText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+QPushButton* MakeGlyphButton(QWidget* parent, const QRect& rect, const QString& caption,
+                             TGlyph glyph) {
+    auto* button = new QPushButton(GlyphIcon(glyph), caption, parent);
+    button->setGeometry(rect);
+    button->setIconSize(QSize(kGlyphSize, kGlyphSize));
+    return button;
+}
+
+QFrame* MakePanel(QWidget* parent, const QRect& rect) {
+    auto* panel = new QFrame(parent);
+    panel->setGeometry(rect);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    return panel;
+}
+
+// A push button with its glyph above the caption, the two centred together.
+class TGlyphTopButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        option.icon = QIcon();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const int spacing = 4;
+        const QSize glyph = iconSize();
+        const int textHeight = fontMetrics().height();
+        const int top = (height() - glyph.height() - spacing - textHeight) / 2 + (isDown() ? 1 : 0);
+        const int shift = isDown() ? 1 : 0;
+        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+        painter.drawPixmap((width() - glyph.width()) / 2 + shift, top,
+                           icon().pixmap(glyph, devicePixelRatio(), mode));
+        painter.drawItemText(QRect(shift, top + glyph.height() + spacing, width(), textHeight),
+                             Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
+                             QPalette::ButtonText);
+    }
+};
+
+// The last three characters of a name, upper-cased, say whether it is a sound.
+bool IsWaveName(const std::string& name) {
+    const std::string tail = name.size() > 3 ? name.substr(name.size() - 3) : name;
+    return AsciiUpper(tail) == "WAV";
+}
+
+// Feeds the copy's progress to the gauge and keeps the window alive between
+// chunks; ends the copy when the window closes or the index is replaced.
+class TGaugeObserver : public TCopyObserver {
+public:
+    TGaugeObserver(TZorvakForm* form, std::function<bool()> stillValid)
+        : form_(form), stillValid_(std::move(stillValid)) {}
+    void Started(std::int32_t maxValue) override {
+        form_->ExGauge->SetProgress(0);
+        form_->ExGauge->SetMaxValue(maxValue);
+    }
+    bool BeforeChunk() override {
+        ProcessMessages();
+        if (!form_ || !stillValid_())
+            return false;
+        form_->ExGauge->SetProgress(form_->ExGauge->Progress() + 1);
+        return true;
+    }
+
+private:
+    QPointer<TZorvakForm> form_;
+    std::function<bool()> stillValid_;
+};
+
+} // namespace
+
+void CentreOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameSize().isValid() ? window->frameSize() : window->size();
+    window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("ZorvakForm"));
+    setWindowTitle(QStringLiteral("Zorvak"));
+    // A fixed, single border: system menu and minimise box, no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // "MS Sans Serif" 8 points is the system sans font 11 pixels high.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(11);
+    setFont(font);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+
+    CreateControls();
+    CreateMenu();
+    WAVPlayer = CreateWavPlayerFromDescription(this);
+    About = CreateAboutFromDescription(this);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FormCreate();
+    adjustSize();
+    CentreOnScreen(this);
+    if (!ZorvakForm)
+        ZorvakForm = this;
+}
+
+TZorvakForm::~TZorvakForm() {
+    FormDestroy();
+}
+
+template <class Signal, class Sender>
+void TZorvakForm::Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*)) {
+    connect(sender, signal, this,
+            [this, sender, handler] { RunGuarded([&] { (this->*handler)(sender); }); });
+}
+
+void TZorvakForm::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    Label1 = MakeLabel(client, 8, 8, QStringLiteral("Files:"));
+    // The count stands right after "Files:"; a font wider than the one the
+    // window was laid out for pushes it along rather than into the label.
+    Offset = MakeLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
+
+    PakList = new QListWidget(client);
+    PakList->setGeometry(8, 24, 281, 325);
+    PakList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    PakList->setSortingEnabled(false);
+    PakList->setUniformItemSizes(true);
+    PakList->setItemDelegate(new TFixedRowDelegate(PakList));
+
+    ButtonExtract =
+        MakeGlyphButton(client, {296, 24, 97, 33}, QStringLiteral("Extract"), TGlyph::glExtract);
+    ButtonExtractAll = MakeGlyphButton(client, {408, 24, 97, 33}, QStringLiteral("Extract All"),
+                                       TGlyph::glExtractAll);
+    ButtonExtract->setEnabled(false);
+    ButtonExtractAll->setEnabled(false);
+
+    ExtractBox = new QGroupBox(QStringLiteral("Extracting"), client);
+    ExtractBox->setGeometry(296, 60, 209, 97);
+    ExName = MakeLabel(ExtractBox, 8, 20, QString());
+    ExGauge = new TGauge(ExtractBox);
+    ExGauge->setGeometry(8, 36, 193, 40);
+    ExGauge->SetForeColor(clRed);
+    ExGauge->SetProgress(0);
+    LDone = MakeLabel(ExtractBox, 88, 48, QStringLiteral("Done !"));
+    QFont bold = LDone->font();
+    bold.setBold(true);
+    LDone->setFont(bold);
+    LDone->adjustSize();
+    LDone->raise();
+    LDone->hide();
+    ExSize = MakeLabel(ExtractBox, 8, 80, QString());
+
+    ButtonPlay =
+        MakeGlyphButton(client, {296, 160, 97, 33}, QStringLiteral("Play"), TGlyph::glPlay);
+    ButtonPlay->setEnabled(false);
+
+    ButtonBuild =
+        new TGlyphTopButton(GlyphIcon(TGlyph::glBuild), QStringLiteral("Build PAK"), client);
+    ButtonBuild->setGeometry(400, 160, 105, 101);
+    ButtonBuild->setIconSize(QSize(kGlyphSize, kGlyphSize));
+
+    Panel1 = MakePanel(client, {296, 196, 97, 65});
+    Image1 = new QLabel(Panel1);
+    Image1->setGeometry(32, 16, 32, 32);
+    Image1->setPixmap(ProgramPicture());
+
+    Panel2 = MakePanel(client, {296, 264, 209, 85});
+    Label2 = MakeLabel(Panel2, 8, 4, QStringLiteral("Zorvak version 1.3"));
+    QFont navy = Label2->font();
+    navy.setBold(true);
+    Label2->setFont(navy);
+    QPalette navyPalette = Label2->palette();
+    navyPalette.setColor(QPalette::WindowText, ToQColor(clNavy));
+    Label2->setPalette(navyPalette);
+    Label2->adjustSize();
+    Label3 = MakeLabel(Panel2, 8, 28, QStringLiteral("Made by the Zorvak developers."));
+    Label4 = MakeLabel(Panel2, 8, 40, QStringLiteral("Contact: see Help, About."));
+    Label5 = MakeLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
+
+    Bind(ButtonExtract, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
+    Bind(ButtonExtractAll, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
+    Bind(ButtonPlay, &QPushButton::clicked, &TZorvakForm::ButtonPlayClick);
+    Bind(ButtonBuild, &QPushButton::clicked, &TZorvakForm::ButtonBuildClick);
+    // The list's click covers mouse and keyboard alike: a click on an item,
+    // a move of the caret, a change of the selection.
+    Bind(PakList, &QListWidget::clicked, &TZorvakForm::PakListClick);
+    Bind(PakList, &QListWidget::currentRowChanged, &TZorvakForm::PakListClick);
+    Bind(PakList, &QListWidget::itemSelectionChanged, &TZorvakForm::PakListClick);
+    Bind(PakList, &QListWidget::itemDoubleClicked, &TZorvakForm::PakListDblClick);
+}
+
+void TZorvakForm::CreateMenu() {
+    File1 = menuBar()->addMenu(QStringLiteral("&File"));
+    OpenPakFile1 = File1->addAction(QStringLiteral("&Open Pak File"));
+    File1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Exit1 = File1->addAction(QStringLiteral("E&xit"));
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    HelpFile1 = Help1->addAction(QStringLiteral("&Help File"));
+    Help1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    About1 = Help1->addAction(QStringLiteral("&About"));
+    // F1 opens the help file from anywhere in the window.
+    HelpFile1->setShortcut(QKeySequence::HelpContents);
+    HelpFile1->setShortcutContext(Qt::WindowShortcut);
+    addAction(HelpFile1);
+
+    Bind(OpenPakFile1, &QAction::triggered, &TZorvakForm::OpenPakFile1Click);
+    Bind(Exit1, &QAction::triggered, &TZorvakForm::Exit1Click);
+    Bind(HelpFile1, &QAction::triggered, &TZorvakForm::Help1Click);
+    Bind(About1, &QAction::triggered, &TZorvakForm::About1Click);
+
+    ODlg.Filter = QStringLiteral("Quake Pak Files (*.pak)|*.pak|All files (*.*) |*.*");
+    ODlg.FilterIndex = 1;
+    ODlg.DefaultExt = QStringLiteral("PAK");
+}
+
+void TZorvakForm::FormCreate() {
+    // "Done !" shows as white text on a block of the gauge's colour.
+    QPalette palette = LDone->palette();
+    palette.setColor(QPalette::Window, ToQColor(ExGauge->ForeColor()));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    LDone->setPalette(palette);
+    LDone->setAutoFillBackground(true);
+    PakPositions = std::make_unique<QStringList>();
+    PakLengths = std::make_unique<QStringList>();
+}
+
+void TZorvakForm::FormDestroy() {
+    PakPositions.reset();
+    PakLengths.reset();
+}
+
+void TZorvakForm::closeEvent(QCloseEvent* event) {
+    // Long work in progress sees this after its next pump and ends.
+    closing_ = true;
+    QMainWindow::closeEvent(event);
+}
+
+int TZorvakForm::CurrentIndex() const {
+    return PakList->currentRow();
+}
+
+void TZorvakForm::OpenPakFile1Click(QObject*) {
+    if (!ODlg.Execute(this))
+        return;
+    const QString candidate = CandidateArchivePath(ODlg.FileName);
+    if (!HasPakSignature(ToFsPath(candidate))) {
+        ShowMessage(QStringLiteral("Not a valid PAK file"));
+        return;
+    }
+    PakPath = candidate;
+    setWindowTitle(QStringLiteral("Zorvak [") + PakPath + QLatin1Char(']'));
+    {
+        // Refilling is not a click: the buttons keep their states.
+        const QSignalBlocker blocker(PakList);
+        PakList->clear();
+    }
+    PakNames.clear();
+    PakLengths->clear();
+    PakPositions->clear();
+    ++indexGeneration_;
+    BuildIndex();
+    ButtonExtractAll->setEnabled(PakList->count() > 0);
+}
+
+void TZorvakForm::BuildIndex() {
+    const TPakIndex index = ReadPakIndex(ToFsPath(PakPath));
+    PakCount = index.Count;
+    SetLabelText(Offset, QString::number(PakCount));
+
+    const auto count = static_cast<qsizetype>(index.Entries.size());
+    QStringList names;
+    names.reserve(count);
+    PakNames.reserve(index.Entries.size());
+    PakLengths->reserve(count);
+    PakPositions->reserve(count);
+    for (const TPakEntry& entry : index.Entries) {
+        names.append(DecodeName(entry.Name));
+        PakNames.push_back(entry.Name);
+        PakLengths->append(QString::number(entry.FileLength));
+        PakPositions->append(QString::number(entry.FilePos));
+    }
+    const QSignalBlocker blocker(PakList);
+    PakList->addItems(names);
+}
+
+void TZorvakForm::PakListClick(QObject*) {
+    const int k = CurrentIndex();
+    if (k >= 0 && k < static_cast<int>(PakNames.size())) {
+        ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)]));
+        SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->at(k).toInt())) +
+                                 QStringLiteral(" bytes"));
+        SetLabelText(ExName, PakList->item(k)->text());
+        ExGauge->SetProgress(0);
+        LDone->hide();
+    }
+    ButtonExtract->setEnabled(k >= 0);
+    ButtonExtractAll->setEnabled(PakList->count() > 0);
+}
+
+void TZorvakForm::PakListDblClick(QObject*) {
+    if (CurrentIndex() >= 0 && ButtonPlay->isEnabled())
+        ButtonPlayClick(ButtonPlay);
+}
+
+void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
+    ButtonExtract->setEnabled(false);
+    ButtonExtractAll->setEnabled(false);
+    const bool all = sender == ButtonExtractAll;
+    const int n = PakList->count();
+    const std::uint64_t generation = indexGeneration_;
+    const QPointer<TZorvakForm> self(this);
+    const auto finish = [this] {
+        ButtonExtract->setEnabled(CurrentIndex() >= 0);
+        ButtonExtractAll->setEnabled(PakList->count() > 0);
+    };
+    for (int i = 0; i < n; ++i) {
+        QListWidgetItem* item = PakList->item(i);
+        if (all || item->isSelected()) {
+            {
+                // Show the entry by moving the caret; the selection stays as
+                // it is, since this loop reads it.
+                const QSignalBlocker blocker(PakList);
+                PakList->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+            }
+            PakList->scrollToItem(item);
+            ExtractFile(PakNames[static_cast<std::size_t>(i)]);
+        }
+        ProcessMessages();
+        // Anything may have happened meanwhile: the window closing ends the
+        // run; another archive opened ends it too, its list is not this one.
+        if (!self || closing_)
+            return;
+        if (generation != indexGeneration_)
+            break;
+    }
+    finish();
+}
+
+void TZorvakForm::ExtractFile(const std::string& name) {
+    LDone->hide();
+    // The exact name first: on a case-sensitive disk "Sound/X.wav" and
+    // "sound/x.wav" are two entries. Only then the first case-blind match.
+    auto found = std::find(PakNames.begin(), PakNames.end(), name);
+    if (found == PakNames.end())
+        found = std::find_if(PakNames.begin(), PakNames.end(),
+                             [&](const std::string& n) { return SameTextAscii(n, name); });
+    if (found == PakNames.end())
+        throw TListIndexFailure();
+    const auto k = static_cast<int>(found - PakNames.begin());
+
+    SetLabelText(ExName, DecodeName(name));
+    ExtractBox->repaint();
+
+    const std::filesystem::path archive = ToFsPath(PakPath);
+    const std::filesystem::path out = EntryOutputPath(archive, name);
+    const std::filesystem::path dir = out.parent_path();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        ForceDirPath(dir);
+
+    const std::uint64_t generation = indexGeneration_;
+    TGaugeObserver observer(
+        this, [this, generation] { return !closing_ && generation == indexGeneration_; });
+    const bool done = CopyEntry(archive, PakPositions->at(k).toInt(), PakLengths->at(k).toInt(),
+                                out, name, observer);
+    if (done && !closing_ && generation == indexGeneration_)
+        LDone->show();
+}
+
+void TZorvakForm::ButtonPlayClick(QObject*) {
+    // Held without sharing until the sound has ended.
+    TLockedFile archive(ToFsPath(PakPath));
+    const int k = CurrentIndex();
+    if (k < 0 || k >= static_cast<int>(PakNames.size()))
+        throw TListIndexFailure();
+    const std::int32_t pos = PakPositions->at(k).toInt();
+    const std::int32_t length = PakLengths->at(k).toInt();
+    // A damaged entry is refused before anything is allocated for it.
+    if (pos < 0 || length < 0 || std::int64_t{pos} + length > archive.Size())
+        throw TInOutFailure(kIoReadBeyondEnd);
+    TMemoryStream entry(std::vector<unsigned char>(static_cast<std::size_t>(length)));
+    if (archive.ReadAt(pos, entry.Bytes().data(), entry.Bytes().size()) != entry.Bytes().size())
+        throw TInOutFailure(kIoReadBeyondEnd);
+    WAVPlayer->Wave().LoadFromStream(entry);
+    WAVPlayer->Play();
+}
+
+void TZorvakForm::ButtonBuildClick(QObject*) {
+    // Its result is not used, and the list is not refreshed afterwards.
+    if (BuildPakDialog != nullptr)
+        BuildPakDialog->ShowModal();
+}
+
+void TZorvakForm::Help1Click(QObject*) {
+    RunHelpWindow(this);
+}
+
+void TZorvakForm::About1Click(QObject*) {
+    About->Execute();
+}
+
+void TZorvakForm::Exit1Click(QObject*) {
+    close();
+}
+
+} // namespace zorvak

@@ -1,0 +1,116 @@
+// The main window: the index of the open archive, the list of its entries,
+// and the commands that extract, play and build.
+#pragma once
+
+#include "framework/Dialogs.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace zorvak {
+
+class TGauge;
+class TWavePlayer;
+class TVelAboutBox;
+
+class TZorvakForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TZorvakForm(QWidget* parent = nullptr);
+    ~TZorvakForm() override;
+
+    // Event handlers; each runs through the application's guard when raised
+    // by its control, and may be called directly by tests.
+    void FormCreate();
+    void FormDestroy();
+    void OpenPakFile1Click(QObject* sender);
+    void BuildIndex();
+    void PakListClick(QObject* sender);
+    void PakListDblClick(QObject* sender);
+    void ButtonPlayClick(QObject* sender);
+    void ButtonExtractAllClick(QObject* sender);
+    void ExtractFile(const std::string& name);
+    void ButtonBuildClick(QObject* sender);
+    void Help1Click(QObject* sender);
+    void About1Click(QObject* sender);
+    void Exit1Click(QObject* sender);
+
+    // The index of the open archive. Names are kept as the archive's bytes in
+    // PakNames; the list shows them decoded.
+    QString PakPath;
+    std::int32_t PakCount = 0;
+    std::unique_ptr<QStringList> PakPositions;
+    std::unique_ptr<QStringList> PakLengths;
+    std::vector<std::string> PakNames;
+
+    // Controls, owned by the window.
+    QLabel* Label1 = nullptr;
+    QLabel* Offset = nullptr;
+    QListWidget* PakList = nullptr;
+    QPushButton* ButtonExtract = nullptr;
+    QPushButton* ButtonExtractAll = nullptr;
+    QGroupBox* ExtractBox = nullptr;
+    QLabel* ExName = nullptr;
+    TGauge* ExGauge = nullptr;
+    QLabel* LDone = nullptr;
+    QLabel* ExSize = nullptr;
+    QPushButton* ButtonPlay = nullptr;
+    QPushButton* ButtonBuild = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* OpenPakFile1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* HelpFile1 = nullptr;
+    QAction* About1 = nullptr;
+    TOpenDialog ODlg;
+    TWavePlayer* WAVPlayer = nullptr;
+    TVelAboutBox* About = nullptr;
+
+    // Index of the entry the list reports as current, or -1.
+    int CurrentIndex() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    // Connects a control's signal to a handler through the guard.
+    template <class Signal, class Sender>
+    void Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*));
+
+    // Changes whenever the index is refilled, so long work that pumps events
+    // can tell that the list it walks has gone.
+    std::uint64_t indexGeneration_ = 0;
+    bool closing_ = false;
+};
+
+// The one main window of the run.
+extern QPointer<TZorvakForm> ZorvakForm;
+
+// Puts the window's client area centred on the screen it is on.
+void CentreOnScreen(QWidget* window);
+
+} // namespace zorvak

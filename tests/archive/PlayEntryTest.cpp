@@ -1,0 +1,150 @@
+// Playing an entry straight from the archive: the bytes handed to the sound
+// service, the archive held until the sound ends, and the refusals.
+#include "archive/PakWriter.h"
+#include "archive/Zorvmain.h"
+#include "framework/Failures.h"
+#include "framework/Files.h"
+#include "sound/SoundService.h"
+#include "sound/Waveplay.h"
+#include "support/PakImage.h"
+#include "support/Recorders.h"
+#include "support/SoundRecorder.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace zorvak {
+namespace {
+
+using test::TRecordedDialogs;
+using test::TRecordedSound;
+using test::TTempDir;
+using test::WriteFile;
+
+std::vector<unsigned char> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+class PlayEntry : public ::testing::Test {
+protected:
+    std::filesystem::path Open(const std::vector<std::pair<std::string, std::string>>& files,
+                               const std::string& name = "pak0.pak") {
+        const auto path = dir / name;
+        WriteFile(path, BuildPakImage(files));
+        OpenPath(path);
+        return path;
+    }
+    void OpenPath(const std::filesystem::path& path) {
+        dialogs.Files->Answers.push_back(QString::fromStdString(path.string()));
+        form.OpenPakFile1->trigger();
+    }
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const auto& m : dialogs.Boxes->Messages)
+            texts.push_back(m.Text);
+        return texts;
+    }
+
+    TRecordedDialogs dialogs;
+    TRecordedSound sound;
+    TTempDir dir;
+    TZorvakForm form;
+};
+
+TEST_F(PlayEntry, PlaysTheCurrentEntrysBytesSynchronouslyFromMemory) {
+    const auto pak = Open({{"maps/a.bsp", "map"},
+                           {"sound/a.wav", "RIFF-first"},
+                           {"sound/b.wav", "RIFF-second, longer"}});
+    bool lockedWhilePlaying = false;
+    sound.Sound->OnPlay = [&](const test::TSoundCall&) {
+        try {
+            TLockedFile other(pak);
+        } catch (const TFileOpenFailure&) {
+            lockedWhilePlaying = true;
+        }
+    };
+    form.PakList->setCurrentRow(1);
+    ASSERT_TRUE(form.ButtonPlay->isEnabled());
+    form.ButtonPlay->click();
+    form.PakList->setCurrentRow(2);
+    form.ButtonPlay->click();
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    ASSERT_EQ(sound.Sound->Calls.size(), 2u);
+    EXPECT_EQ(sound.Sound->Calls[0].Sound, Bytes("RIFF-first"));
+    EXPECT_EQ(sound.Sound->Calls[0].Flags, kSndMemory | kSndSync);
+    // The second play's bytes replace the first's in the wave.
+    EXPECT_EQ(sound.Sound->Calls[1].Sound, Bytes("RIFF-second, longer"));
+    const auto kept = form.WAVPlayer->Wave().Bytes();
+    EXPECT_EQ(std::vector<unsigned char>(kept.begin(), kept.end()), Bytes("RIFF-second, longer"));
+    EXPECT_TRUE(lockedWhilePlaying);
+    EXPECT_NO_THROW(TLockedFile after(pak));
+}
+
+TEST_F(PlayEntry, AnEmptyEntryPassesNoSound) {
+    Open({{"silence.wav", ""}});
+    form.PakList->setCurrentRow(0);
+    form.ButtonPlay->click();
+    ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+    EXPECT_TRUE(sound.Sound->Calls[0].Sound.empty());
+    EXPECT_TRUE(form.WAVPlayer->Wave().Bytes().empty());
+}
+
+TEST_F(PlayEntry, DoubleClickPlaysOnlyWhatPlayWould) {
+    Open({{"a.wav", "RIFF"}, {"a.bsp", "BSP"}});
+    form.PakList->setCurrentRow(1);
+    form.PakList->itemDoubleClicked(form.PakList->item(1));
+    EXPECT_TRUE(sound.Sound->Calls.empty());
+    form.PakList->setCurrentRow(0);
+    form.PakList->itemDoubleClicked(form.PakList->item(0));
+    ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+    EXPECT_EQ(sound.Sound->Calls[0].Sound, Bytes("RIFF"));
+}
+
+TEST_F(PlayEntry, RefusalsGoToTheErrorBoxAndKeepTheEarlierSound) {
+    const auto pak = Open({{"ok.wav", "RIFF-ok"}});
+    form.PakList->setCurrentRow(0);
+    form.ButtonPlay->click();
+    ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+
+    // The archive held by someone else.
+    {
+        TLockedFile holder(pak);
+        form.ButtonPlay->click();
+    }
+    // Damaged entries: past the end, negative values, a length far beyond
+    // the file (refused before anything is allocated for it).
+    const auto bad = dir / "bad.pak";
+    WriteFile(bad, test::PakHeaderBytes(12, 256) + test::PakEntryBytes("past.wav", 12, 5000) +
+                       test::PakEntryBytes("neg.wav", 12, -1) +
+                       test::PakEntryBytes("negpos.wav", -4, 4) +
+                       test::PakEntryBytes("huge.wav", 12, 0x7FFFFFFF));
+    OpenPath(bad);
+    for (int row = 0; row < 4; ++row) {
+        form.PakList->setCurrentRow(row);
+        form.ButtonPlay->click();
+    }
+    EXPECT_EQ(Texts(), (std::vector<QString>{
+                           "Cannot open file " + QString::fromStdString(pak.string()) + ".",
+                           "Read beyond end of file.", "Read beyond end of file.",
+                           "Read beyond end of file.", "Read beyond end of file."}));
+    EXPECT_EQ(sound.Sound->Calls.size(), 1u);
+    const auto kept = form.WAVPlayer->Wave().Bytes();
+    EXPECT_EQ(std::vector<unsigned char>(kept.begin(), kept.end()), Bytes("RIFF-ok"));
+}
+
+TEST_F(PlayEntry, PlayLeftEnabledWithoutACurrentItemIsAnError) {
+    Open({{"a.wav", "RIFF"}});
+    form.PakList->setCurrentRow(0);
+    Open({{"b.wav", "RIFF"}}, "other.pak");
+    ASSERT_EQ(form.PakList->currentRow(), -1);
+    ASSERT_TRUE(form.ButtonPlay->isEnabled());
+    form.ButtonPlay->click();
+    EXPECT_EQ(Texts(), std::vector<QString>{"List index out of bounds."});
+    EXPECT_TRUE(sound.Sound->Calls.empty());
+}
+
+} // namespace
+} // namespace zorvak

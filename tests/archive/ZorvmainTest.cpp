@@ -1,0 +1,350 @@
+// The main window driven as a user would: through its menu actions, buttons
+// and list, with recorders in place of the modal boxes and the open dialog.
+#include "archive/Zorvmain.h"
+#include "archive/Buildpak.h"
+#include "archive/PakWriter.h"
+#include "controls/Gauges.h"
+#include "framework/Files.h"
+#include "support/PakImage.h"
+#include "support/Recorders.h"
+#include "support/TempDir.h"
+#include "windows/Veldlgs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace zorvak {
+namespace {
+
+using test::PakEntryBytes;
+using test::PakHeaderBytes;
+using test::ReadFile;
+using test::TRecordedDialogs;
+using test::TTempDir;
+using test::WriteFile;
+
+QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    // Chooses path in the open dialog and runs File, Open Pak File.
+    void Open(const std::filesystem::path& path) {
+        dialogs.Files->Answers.push_back(Q(path));
+        form.OpenPakFile1->trigger();
+    }
+    std::filesystem::path MakePak(const std::string& name,
+                                  const std::vector<std::pair<std::string, std::string>>& files) {
+        const auto path = dir / name;
+        WriteFile(path, BuildPakImage(files));
+        return path;
+    }
+    QStringList Items() const {
+        QStringList items;
+        for (int i = 0; i < form.PakList->count(); ++i)
+            items << form.PakList->item(i)->text();
+        return items;
+    }
+    // Clicks item i as the keyboard or mouse would move the caret there.
+    void Click(int i) {
+        form.PakList->setCurrentRow(i);
+        form.PakList->clicked(form.PakList->model()->index(i, 0));
+    }
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const auto& m : dialogs.Boxes->Messages)
+            texts.push_back(m.Text);
+        return texts;
+    }
+    struct TButtons {
+        bool Extract, ExtractAll, Play, Build;
+        bool operator==(const TButtons&) const = default;
+    };
+    TButtons Buttons() const {
+        return {form.ButtonExtract->isEnabled(), form.ButtonExtractAll->isEnabled(),
+                form.ButtonPlay->isEnabled(), form.ButtonBuild->isEnabled()};
+    }
+
+    TRecordedDialogs dialogs;
+    TTempDir dir;
+    TZorvakForm form;
+};
+
+TEST_F(MainWindow, StartsWithTheDesignedLayout) {
+    EXPECT_EQ(form.windowTitle(), "Zorvak");
+    EXPECT_EQ(form.centralWidget()->size(), QSize(512, 354));
+    const struct {
+        QWidget* Control;
+        QRect Rect;
+    } controls[] = {
+        {form.PakList, {8, 24, 281, 325}},
+        {form.ButtonExtract, {296, 24, 97, 33}},
+        {form.ButtonExtractAll, {408, 24, 97, 33}},
+        {form.ExtractBox, {296, 60, 209, 97}},
+        {form.ExGauge, {8, 36, 193, 40}},
+        {form.ButtonPlay, {296, 160, 97, 33}},
+        {form.ButtonBuild, {400, 160, 105, 101}},
+        {form.Panel1, {296, 196, 97, 65}},
+        {form.Image1, {32, 16, 32, 32}},
+        {form.Panel2, {296, 264, 209, 85}},
+    };
+    for (const auto& c : controls)
+        EXPECT_EQ(c.Control->geometry(), c.Rect) << c.Control->metaObject()->className();
+    EXPECT_EQ(form.Label1->pos(), QPoint(8, 8));
+    EXPECT_EQ(form.Label1->text(), "Files:");
+    // Right after "Files:", never on top of it.
+    EXPECT_GE(form.Offset->x(), 36);
+    EXPECT_GT(form.Offset->x(), form.Label1->geometry().right());
+    EXPECT_EQ(form.Offset->y(), 8);
+    EXPECT_EQ(form.LDone->pos(), QPoint(88, 48));
+    EXPECT_EQ(form.LDone->text(), "Done !");
+    EXPECT_TRUE(form.LDone->isHidden());
+    EXPECT_EQ(form.Label2->text(), "Zorvak version 1.3");
+    EXPECT_EQ(form.Label5->text(), "Comments, suggestions welcome.");
+    EXPECT_EQ(form.ExGauge->ForeColor(), 0x0000FFu);
+    EXPECT_EQ(form.ExGauge->Progress(), 0);
+    EXPECT_EQ(form.PakList->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(Buttons(), (TButtons{false, false, false, true}));
+    // Every glyph button has its picture in both states.
+    for (QIcon icon : {form.ButtonExtract->icon(), form.ButtonExtractAll->icon(),
+                       form.ButtonPlay->icon(), form.ButtonBuild->icon()}) {
+        EXPECT_FALSE(icon.pixmap(16, 16, QIcon::Normal).isNull());
+        EXPECT_FALSE(icon.pixmap(16, 16, QIcon::Disabled).isNull());
+    }
+    EXPECT_FALSE(form.Image1->pixmap().isNull());
+}
+
+TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
+    const QList<QAction*> menus = form.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), "&File");
+    EXPECT_EQ(menus[1]->text(), "&Help");
+    QStringList file, help;
+    for (QAction* a : form.File1->actions())
+        file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (QAction* a : form.Help1->actions())
+        help << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(file, QStringList({"&Open Pak File", "-", "E&xit"}));
+    EXPECT_EQ(help, QStringList({"&Help File", "-", "&About"}));
+    EXPECT_EQ(form.HelpFile1->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(MainWindow, OpeningListsTheEntriesAndSetsTheCaption) {
+    const auto path = MakePak(
+        "Pak0.PAK",
+        {{"maps/start.bsp", "12345"}, {"sound/items/r_item1.wav", "RIFF"}, {"Progs.dat", ""}});
+    Open(path);
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    // The path is kept as chosen: this file system tells case apart.
+    EXPECT_EQ(form.windowTitle(), "Zorvak [" + Q(path) + "]");
+    EXPECT_EQ(form.PakPath, Q(path));
+    EXPECT_EQ(Items(), QStringList({"maps/start.bsp", "sound/items/r_item1.wav", "Progs.dat"}));
+    EXPECT_EQ(form.Offset->text(), "3");
+    EXPECT_EQ(*form.PakLengths, QStringList({"5", "4", "0"}));
+    EXPECT_EQ(*form.PakPositions, QStringList({"12", "17", "21"}));
+    EXPECT_EQ(Buttons(), (TButtons{false, true, false, true}));
+    // The open dialog was set up as designed.
+    ASSERT_EQ(dialogs.Files->Requests.size(), 1u);
+    EXPECT_EQ(dialogs.Files->Requests[0].Filters,
+              QStringList({"Quake Pak Files (*.pak)", "All files (*.*)"}));
+    EXPECT_EQ(dialogs.Files->Requests[0].DefaultSuffix, "PAK");
+}
+
+TEST_F(MainWindow, OffsetShowsTheCountTheDirectoryAnnounces) {
+    const std::string e = PakEntryBytes("progs.dat", 12, 0);
+    const struct {
+        std::string Bytes;
+        QString Offset;
+        int Items;
+        bool ExtractAll;
+    } cases[] = {
+        {PakHeaderBytes(12, 64 * 3) + e + e + e, "3", 3, true},
+        {PakHeaderBytes(12, 100) + e + std::string(36, 'x'), "1", 1, true},
+        {PakHeaderBytes(12, 0), "0", 0, false},
+        {PakHeaderBytes(12, -64) + e, "-1", 0, false},
+        // Cut short: only whole entries are listed, and the count says so.
+        {PakHeaderBytes(12, 64 * 339) + e + e, "2", 2, true},
+        {PakHeaderBytes(9000, 64), "0", 0, false},
+    };
+    for (const auto& c : cases) {
+        WriteFile(dir / "t.pak", c.Bytes);
+        Open(dir / "t.pak");
+        EXPECT_EQ(form.Offset->text(), c.Offset);
+        EXPECT_EQ(form.PakList->count(), c.Items) << c.Offset.toStdString();
+        EXPECT_EQ(form.ButtonExtractAll->isEnabled(), c.ExtractAll) << c.Offset.toStdString();
+        EXPECT_EQ(form.PakLengths->size(), c.Items);
+    }
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
+TEST_F(MainWindow, RefusedFilesLeaveTheEarlierArchiveWhole) {
+    const auto good = MakePak("good.pak", {{"sound/a.wav", "RIFFdata"}, {"b.txt", "hello"}});
+    Open(good);
+    Click(0);
+    const TButtons before = Buttons();
+    const QString caption = form.windowTitle();
+
+    const struct {
+        const char* File;
+        std::string Bytes;
+    } refused[] = {{"lower.pak", "pack\x0C\0\0\0\0\0\0\0"},
+                   {"short.pak", "PAC"},
+                   {"empty.pak", ""},
+                   {"text.pak", "Hello, world"}};
+    for (const auto& r : refused) {
+        WriteFile(dir / r.File, r.Bytes);
+        Open(dir / r.File);
+        ASSERT_FALSE(dialogs.Boxes->Messages.empty());
+        const TMessage& m = dialogs.Boxes->Messages.back();
+        EXPECT_EQ(m.Text, "Not a valid PAK file") << r.File;
+        EXPECT_EQ(m.Title, "Zorvak");
+        EXPECT_EQ(m.Icon, TMsgIcon::mbiNone);
+        EXPECT_EQ(form.windowTitle(), caption);
+        EXPECT_EQ(form.PakPath, Q(good));
+        EXPECT_EQ(Items(), QStringList({"sound/a.wav", "b.txt"}));
+        EXPECT_EQ(Buttons(), before);
+        EXPECT_EQ(form.ExName->text(), "sound/a.wav");
+    }
+    // Still usable: extraction reads the earlier archive.
+    form.ButtonExtractAll->click();
+    EXPECT_EQ(ReadFile(dir / "b.txt"), "hello");
+    EXPECT_EQ(ReadFile(dir / "sound/a.wav"), "RIFFdata");
+}
+
+TEST_F(MainWindow, FilesThatCannotBeOpenedGoToTheErrorBox) {
+    const auto good = MakePak("good.pak", {{"a", "1"}});
+    Open(good);
+    const auto locked = MakePak("locked.pak", {{"x", "1"}});
+    const auto fifo = dir / "fifo.pak";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TLockedFile holder(locked);
+    for (const auto& path : {dir / "missing.pak", locked, fifo, dir.Path()}) {
+        dialogs.Boxes->Messages.clear();
+        Open(path);
+        ASSERT_EQ(dialogs.Boxes->Messages.size(), 1u) << path;
+        const TMessage& m = dialogs.Boxes->Messages[0];
+        EXPECT_EQ(m.Text, "Cannot open file " + Q(path) + ".");
+        EXPECT_EQ(m.Title, "Zorvak");
+        EXPECT_EQ(m.Icon, TMsgIcon::mbiError);
+        EXPECT_EQ(form.PakPath, Q(good));
+        EXPECT_EQ(Items(), QStringList({"a"}));
+    }
+}
+
+TEST_F(MainWindow, ACancelledDialogChangesNothing) {
+    Open(MakePak("a.pak", {{"a", "1"}}));
+    dialogs.Files->Answers.push_back(QString());
+    form.OpenPakFile1->trigger();
+    EXPECT_EQ(form.PakList->count(), 1);
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
+TEST_F(MainWindow, ClickShowsNameAndSizeAndAppliesTheWaveRule) {
+    const struct {
+        const char* Name;
+        std::size_t Length;
+        bool Play;
+        const char* Size;
+    } cases[] = {
+        {"sound/items/r_item1.wav", 1234567, true, "1,234,567 bytes"},
+        {"SOUND/A.WAV", 0, true, "0 bytes"},
+        {"a.Wav", 999, true, "999 bytes"},
+        {"xwav", 1000, true, "1,000 bytes"},
+        {"maps/start.bsp", 65536, false, "65,536 bytes"},
+        {"a.wave", 1, false, "1 bytes"},
+        {"wa", 2, false, "2 bytes"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.push_back({c.Name, std::string(c.Length, 'x')});
+    Open(MakePak("sizes.pak", files));
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        Click(i);
+        EXPECT_EQ(form.ButtonPlay->isEnabled(), cases[i].Play) << cases[i].Name;
+        EXPECT_EQ(form.ExSize->text(), cases[i].Size) << cases[i].Name;
+        EXPECT_EQ(form.ExName->text(), cases[i].Name);
+        EXPECT_TRUE(form.ButtonExtract->isEnabled());
+        EXPECT_TRUE(form.ButtonExtractAll->isEnabled());
+    }
+}
+
+TEST_F(MainWindow, AnotherOpenKeepsPlayAndExtractUntilTheNextClick) {
+    Open(MakePak("a.pak", {{"s.wav", "RIFF"}}));
+    Click(0);
+    EXPECT_EQ(Buttons(), (TButtons{true, true, true, true}));
+    Open(MakePak("b.pak", {}));
+    EXPECT_EQ(Buttons(), (TButtons{true, false, true, true}));
+    EXPECT_EQ(form.ExName->text(), "s.wav");
+    Open(MakePak("c.pak", {{"m.bsp", "x"}}));
+    EXPECT_EQ(Buttons(), (TButtons{true, true, true, true}));
+    Click(0);
+    EXPECT_EQ(Buttons(), (TButtons{true, true, false, true}));
+}
+
+TEST_F(MainWindow, NamesAreKeptAsBytesAndShownDecoded) {
+    const std::string latin1 = "sound/caf\xE9.wav";
+    const std::string utf8 = "sound/gr\xC3\xBC\xC3\x9F.wav";
+    Open(MakePak("n.pak", {{latin1, "a"}, {utf8, "b"}, {"dup", "1"}, {"dup", "2"}}));
+    EXPECT_EQ(Items(),
+              QStringList({QString::fromLatin1("sound/caf\xE9.wav"),
+                           QString::fromUtf8("sound/gr\xC3\xBC\xC3\x9F.wav"), "dup", "dup"}));
+    EXPECT_EQ(form.PakNames[0], latin1);
+    EXPECT_EQ(form.PakNames[1], utf8);
+}
+
+TEST_F(MainWindow, ExitClosesTheWindow) {
+    form.show();
+    form.Exit1->trigger();
+    EXPECT_FALSE(form.isVisible());
+}
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// Runs command and reports the class of the modal window it opened, closing
+// that window as soon as it shows.
+std::string ModalOpenedBy(const std::function<void()>& command) {
+    std::string opened;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = modal->metaObject()->className();
+            modal->close();
+        }
+    });
+    timer.start();
+    command();
+    return opened;
+}
+
+TEST(MainWindowCommands, OpenTheirModalWindows) {
+    test::TRecordedDialogs dialogs;
+    TZorvakForm form;
+    TBuildPakDialog buildDialog(&form);
+    BuildPakDialog = &buildDialog;
+    form.show();
+    EXPECT_EQ(ModalOpenedBy([&] { form.ButtonBuild->click(); }), "zorvak::TBuildPakDialog");
+    EXPECT_EQ(ModalOpenedBy([&] { form.HelpFile1->trigger(); }), "zorvak::THelpForm");
+    EXPECT_EQ(ModalOpenedBy([&] { form.About1->trigger(); }), "zorvak::TAboutBox");
+    // The build dialog lives on, hidden, for the next showing.
+    EXPECT_FALSE(buildDialog.isVisible());
+    EXPECT_EQ(form.About->Version, 73216);
+    EXPECT_EQ(form.About->VersionLabel, "Version: ");
+    BuildPakDialog = nullptr;
+}
+
+} // namespace
+} // namespace zorvak
