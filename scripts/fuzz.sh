@@ -15,8 +15,10 @@ per=$(( seconds / ${#targets[@]} ))
 status=0
 for t in "${targets[@]}"; do
   name=$(basename "$t")
+  # fuzz_pak_index reads tests/fuzz/corpus; any other target NAME its own
+  # tests/fuzz/NAME_corpus (fuzz_rtf: tests/fuzz/rtf_corpus).
   corpus=tests/fuzz/corpus
-  [ -d "tests/fuzz/corpus-${name#fuzz_}" ] && corpus="tests/fuzz/corpus-${name#fuzz_}"
+  [ -d "tests/fuzz/${name#fuzz_}_corpus" ] && corpus="tests/fuzz/${name#fuzz_}_corpus"
   work=$(mktemp -d)
   cp -r "$corpus"/. "$work"/
   echo "== $name for ${per}s"
