@@ -16,5 +16,4 @@ add_custom_target(zorvak_help_file
   COMMENT "Copying ZorvHelp.rtf beside the program"
   VERBATIM)
 add_dependencies(zorvak zorvak_help_file)
-include(GNUInstallDirs)
-install(FILES ${ZORVAK_HELP_FILE} DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Installed beside the program by packaging/Install.cmake.
