@@ -344,6 +344,31 @@ TEST(RtfParser, LargeDocumentReadsWhole) {
     EXPECT_EQ(test::RtfModelFault(model), "");
 }
 
+TEST(RtfParser, StopsReadingAtItsLimits) {
+    TRtfLimits paragraphs;
+    paragraphs.MaxParagraphs = 3;
+    const TRtfModel byParagraphs =
+        ReadRtf("{\\rtf1 a\\par b\\par c\\par d\\par e}", {}, paragraphs);
+    EXPECT_EQ(AllText(byParagraphs), "a|b|c");
+    EXPECT_TRUE(byParagraphs.Cut);
+    EXPECT_FALSE(byParagraphs.Truncated);
+
+    // Never inside a character: the two bytes of the e-acute go together.
+    TRtfLimits text;
+    text.MaxTextBytes = 4;
+    const TRtfModel byText = ReadRtf("{\\rtf1 ab\\par c\\'e9 and more\\par}", {}, text);
+    EXPECT_EQ(AllText(byText), "ab|c");
+    EXPECT_TRUE(byText.Cut);
+    EXPECT_EQ(test::RtfModelFault(byText), "");
+    text.MaxTextBytes = 5;
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 ab\\par c\\'e9 and more\\par}", {}, text)), "ab|c\xC3\xA9");
+
+    // Within the limits nothing is cut.
+    const TRtfModel whole = ReadRtf("{\\rtf1 a\\par b}", {}, paragraphs);
+    EXPECT_EQ(AllText(whole), "a|b");
+    EXPECT_FALSE(whole.Cut);
+}
+
 TEST(RtfParser, RecognisesRichText) {
     EXPECT_TRUE(IsRichText("{\\rtf1\\ansi x}"));
     EXPECT_TRUE(IsRichText("\xEF\xBB\xBF  \r\n{\\rtf1}"));
