@@ -157,7 +157,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void TDirectoryListBox::SetDirectory(const std::filesystem::path& path) {
-    const std::filesystem::path target = Normalised(path);
+    const std::filesystem::path target = Normalised(std::filesystem::absolute(path));
     if (::chdir(target.c_str()) != 0)
         ThrowForErrno(errno);
     directory_ = target;

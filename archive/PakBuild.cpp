@@ -166,19 +166,6 @@ private:
 
 } // namespace
 
-std::string PakStoredName(const std::filesystem::path& relative) {
-    std::string name;
-    for (const std::filesystem::path& level : relative) {
-        const std::string text = level.string();
-        if (text.empty() || text == "/" || text == ".")
-            continue;
-        if (!name.empty())
-            name += '/';
-        name += AsciiLower(text);
-    }
-    return name;
-}
-
 bool IsPakArchiveName(std::string_view storedName) {
     return storedName.ends_with(".pak");
 }

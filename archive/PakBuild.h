@@ -33,12 +33,9 @@ struct TPakBuildHooks {
     std::function<void(std::size_t)> DirectoryRow;
 };
 
-// The stored name of a file from its path relative to the start directory:
-// levels joined by "/", A-Z lowered, every other byte kept.
-std::string PakStoredName(const std::filesystem::path& relative);
-
 // Whether a stored name is an archive's, which the walk never packs: it ends
-// in ".pak" (the name is already lowered).
+// in ".pak". Stored names are the path below the start directory, levels
+// joined by "/", A-Z lowered and every other byte kept.
 bool IsPakArchiveName(std::string_view storedName);
 
 // Walks start depth first, each directory in the order its listing gives,

@@ -92,6 +92,29 @@ QFont::StyleHint StyleHint(TRtfFontFamily family) {
     }
 }
 
+const QString kEllipsis = QStringLiteral("\u2026");
+
+// Cuts plain text to what the viewer shows; true when something was left out.
+bool CutPlainText(std::string& text) {
+    std::size_t end = text.size();
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && ++lines >= kMaxShownParagraphs) {
+            end = i;
+            break;
+        }
+    }
+    if (end > kMaxShownTextBytes) {
+        end = kMaxShownTextBytes;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            --end;
+    }
+    if (end == text.size())
+        return false;
+    text.resize(end);
+    return true;
+}
+
 QColor ToQColor(const TRtfColor& c) {
     return QColor(c.Red, c.Green, c.Blue);
 }
@@ -230,18 +253,30 @@ void FillRtfDocument(QTextDocument& doc, const TRtfModel& model) {
                               CharFormat(run.Format, model));
         }
     }
+    if (model.Cut) {
+        if (!model.Paragraphs.empty())
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        cursor.insertText(kEllipsis, QTextCharFormat());
+    }
     cursor.endEditBlock();
     doc.setModified(false);
 }
 
 bool LoadHelpText(QTextDocument& doc, std::string_view bytes, const QFont& plainFont) {
+    doc.setDefaultFont(plainFont);
     if (IsRichText(bytes)) {
-        FillRtfDocument(doc, ReadRtf(bytes, ToolkitCodePageDecoder()));
+        TRtfLimits limits;
+        limits.MaxTextBytes = kMaxShownTextBytes;
+        limits.MaxParagraphs = kMaxShownParagraphs;
+        FillRtfDocument(doc, ReadRtf(bytes, ToolkitCodePageDecoder(), limits));
         return true;
     }
-    doc.setDefaultFont(plainFont);
-    const std::string text = DecodePlainText(bytes);
-    doc.setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    std::string text = DecodePlainText(bytes);
+    const bool cut = CutPlainText(text);
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (cut)
+        shown += QLatin1Char('\n') + kEllipsis;
+    doc.setPlainText(shown);
     doc.setModified(false);
     return false;
 }

@@ -463,8 +463,9 @@ std::int32_t ClampTwips(std::int32_t value) {
 
 class TReader {
 public:
-    TReader(std::string_view in, const TCodePageDecoder& decoder, TRtfModel& out)
-        : in_(in), decoder_(decoder), out_(out) {}
+    TReader(std::string_view in, const TCodePageDecoder& decoder, const TRtfLimits& limits,
+            TRtfModel& out)
+        : in_(in), decoder_(decoder), limits_(limits), out_(out) {}
 
     void Run() {
         while (pos_ < in_.size() && !done_) {
@@ -488,7 +489,7 @@ public:
         FlushHighSurrogate();
         if (out_.Runs.size() > paraFirstRun_)
             EndParagraph();
-        out_.Truncated = !done_ && (!stack_.empty() || overflow_ > 0);
+        out_.Truncated = !done_ && !out_.Cut && (!stack_.empty() || overflow_ > 0);
     }
 
 private:
@@ -1109,6 +1110,14 @@ private:
                 continue;
             text += ch;
         }
+        if (text.size() > limits_.MaxTextBytes) {
+            // Cut before the character that crosses the limit, never inside it.
+            std::size_t end = std::max(before, limits_.MaxTextBytes);
+            while (end > before && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                --end;
+            text.resize(end);
+            Stop();
+        }
         const std::size_t added = text.size() - before;
         if (added == 0)
             return;
@@ -1151,11 +1160,20 @@ private:
         paragraph.RunCount = out_.Runs.size() - paraFirstRun_;
         out_.Paragraphs.push_back(paragraph);
         paraFirstRun_ = out_.Runs.size();
+        if (out_.Paragraphs.size() >= limits_.MaxParagraphs)
+            Stop();
+    }
+
+    // A limit was reached: nothing more is read.
+    void Stop() {
+        out_.Cut = true;
+        done_ = true;
     }
 
     std::string_view in_;
     std::size_t pos_ = 0;
     const TCodePageDecoder& decoder_;
+    const TRtfLimits& limits_;
     TRtfModel& out_;
 
     std::vector<TGroupState> stack_;
@@ -1235,9 +1253,10 @@ bool IsRichText(std::string_view bytes) {
     return bytes.starts_with("{\\rtf");
 }
 
-TRtfModel ReadRtf(std::string_view bytes, const TCodePageDecoder& decoder) {
+TRtfModel ReadRtf(std::string_view bytes, const TCodePageDecoder& decoder,
+                  const TRtfLimits& limits) {
     TRtfModel model;
-    TReader(bytes, decoder, model).Run();
+    TReader(bytes, decoder, limits, model).Run();
     return model;
 }
 

@@ -100,6 +100,7 @@ struct TRtfModel {
     std::int32_t DefaultTab = 720; // \deftab, twips
     int CodePage = 1252;           // \ansicpg
     bool Truncated = false;        // the input ended before its groups were closed
+    bool Cut = false;              // reading stopped at a limit (TRtfLimits)
 
     std::string_view RunText(const TRtfRun& run) const {
         return std::string_view(Text).substr(run.Start, run.Length);
@@ -113,6 +114,13 @@ struct TRtfModel {
 using TCodePageDecoder =
     std::function<std::optional<std::string>(int codePage, std::string_view bytes)>;
 
+// How much a reader takes before it stops reading; a viewer that cannot lay
+// out more than so much asks for no more.
+struct TRtfLimits {
+    std::size_t MaxTextBytes = SIZE_MAX;  // UTF-8 bytes of TRtfModel::Text
+    std::size_t MaxParagraphs = SIZE_MAX; // ended paragraphs
+};
+
 // Whether bytes hold rich text: "{\rtf" after an optional UTF-8 byte order
 // mark and white space.
 bool IsRichText(std::string_view bytes);
@@ -122,7 +130,10 @@ bool IsRichText(std::string_view bytes);
 // linearly with the input. \'hh escapes are decoded by the document's code
 // page (or the current font's character set): 1252 and the symbol fonts by
 // the reader itself, others through decoder when given, else as 1252.
-TRtfModel ReadRtf(std::string_view bytes, const TCodePageDecoder& decoder = {});
+// Reading stops at the limits, with Cut set and the text cut between
+// characters.
+TRtfModel ReadRtf(std::string_view bytes, const TCodePageDecoder& decoder = {},
+                  const TRtfLimits& limits = {});
 
 // Plain text as a viewer shows it: UTF-8 when valid (a byte order mark
 // dropped), UTF-16 after its byte order mark, else Windows-1252; line ends

@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -127,9 +128,11 @@ void THelpForm::FormCreate() {
         RunGuarded([&] {
             const std::string bytes = ReadHelpFile(path);
             try {
-                LoadHelpText(*viewer->document(), bytes, viewer->font());
+                // Filled apart from the viewer, which would lay it out at every step.
+                auto* document = new QTextDocument(viewer);
+                LoadHelpText(*document, bytes, viewer->font());
+                viewer->setDocument(document);
             } catch (const std::bad_alloc&) {
-                viewer->clear();
                 throw TFailure("Failed to Load Stream");
             }
         });

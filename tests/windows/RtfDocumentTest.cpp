@@ -175,6 +175,41 @@ TEST(RtfDocument, PlainTextKeepsItsCharactersAndTakesTheGivenFont) {
     EXPECT_NE(cursor.charFormat().fontWeight(), QFont::Bold);
 }
 
+TEST(RtfDocument, ShowsNoMoreThanItCanLayOutAndSaysSo) {
+    const QString ellipsis = QStringLiteral("\u2026");
+    QTextDocument doc;
+    // Paragraphs: rich text and plain text alike.
+    std::string rich = "{\\rtf1 ";
+    std::string plain;
+    for (std::size_t i = 0; i < kMaxShownParagraphs + 500; ++i) {
+        rich += "p" + std::to_string(i) + "\\par ";
+        plain += "p" + std::to_string(i) + "\n";
+    }
+    for (const std::string* input : {&rich, &plain}) {
+        LoadHelpText(doc, *input + "}", QFont());
+        ASSERT_EQ(doc.blockCount(), static_cast<int>(kMaxShownParagraphs) + 1);
+        EXPECT_EQ(doc.lastBlock().text(), ellipsis);
+        EXPECT_EQ(doc.lastBlock().previous().text(),
+                  QStringLiteral("p%1").arg(kMaxShownParagraphs - 1));
+    }
+    // Text: one long paragraph is cut between characters.
+    const std::string word = "caf\xC3\xA9 ";
+    std::string longText;
+    while (longText.size() < 2 * kMaxShownTextBytes)
+        longText += word;
+    for (const std::string& input : {"{\\rtf1 " + longText + "}", longText}) {
+        LoadHelpText(doc, input, QFont());
+        EXPECT_EQ(doc.lastBlock().text(), ellipsis);
+        const QString shown = doc.firstBlock().text();
+        EXPECT_LE(shown.toUtf8().size(), static_cast<qsizetype>(kMaxShownTextBytes));
+        EXPECT_GT(shown.toUtf8().size(), static_cast<qsizetype>(kMaxShownTextBytes) - 8);
+        EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));
+    }
+    // A file within the limits has no ellipsis.
+    LoadHelpText(doc, "{\\rtf1 short}", QFont());
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("short"));
+}
+
 TEST(RtfDocument, ToolkitDecodesOtherCodePages) {
     QTextDocument doc;
     LoadHelpText(doc, "{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1\\par}", QFont());

@@ -344,6 +344,31 @@ TEST(RtfParser, LargeDocumentReadsWhole) {
     EXPECT_EQ(test::RtfModelFault(model), "");
 }
 
+TEST(RtfParser, StopsReadingAtItsLimits) {
+    TRtfLimits paragraphs;
+    paragraphs.MaxParagraphs = 3;
+    const TRtfModel byParagraphs =
+        ReadRtf("{\\rtf1 a\\par b\\par c\\par d\\par e}", {}, paragraphs);
+    EXPECT_EQ(AllText(byParagraphs), "a|b|c");
+    EXPECT_TRUE(byParagraphs.Cut);
+    EXPECT_FALSE(byParagraphs.Truncated);
+
+    // Never inside a character: the two bytes of the e-acute go together.
+    TRtfLimits text;
+    text.MaxTextBytes = 4;
+    const TRtfModel byText = ReadRtf("{\\rtf1 ab\\par c\\'e9 and more\\par}", {}, text);
+    EXPECT_EQ(AllText(byText), "ab|c");
+    EXPECT_TRUE(byText.Cut);
+    EXPECT_EQ(test::RtfModelFault(byText), "");
+    text.MaxTextBytes = 5;
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 ab\\par c\\'e9 and more\\par}", {}, text)), "ab|c\xC3\xA9");
+
+    // Within the limits nothing is cut.
+    const TRtfModel whole = ReadRtf("{\\rtf1 a\\par b}", {}, paragraphs);
+    EXPECT_EQ(AllText(whole), "a|b");
+    EXPECT_FALSE(whole.Cut);
+}
+
 TEST(RtfParser, RecognisesRichText) {
     EXPECT_TRUE(IsRichText("{\\rtf1\\ansi x}"));
     EXPECT_TRUE(IsRichText("\xEF\xBB\xBF  \r\n{\\rtf1}"));
@@ -378,13 +403,15 @@ TEST(RtfParser, PlainTextDecoding) {
 }
 
 TEST(RtfParser, FuzzInputsReadWithoutFault) {
+    // The reader's seed corpus, and what the fuzzer ever crashed it with.
+    const std::filesystem::path root(ZORVAK_FUZZ_INPUTS);
     int replayed = 0;
-    for (const char* sub : {"rtf_corpus", "rtf_crashes"}) {
-        const std::filesystem::path dir = std::filesystem::path(ZORVAK_FUZZ_INPUTS) / sub;
-        if (!std::filesystem::is_directory(dir))
+    for (const auto& [sub, prefix] : {std::pair{"rtf_corpus", ""}, {"crashes", "fuzz_rtf-"}}) {
+        if (!std::filesystem::is_directory(root / sub))
             continue;
-        for (const auto& item : std::filesystem::directory_iterator(dir)) {
-            if (!item.is_regular_file() || item.path().filename().string().starts_with("."))
+        for (const auto& item : std::filesystem::directory_iterator(root / sub)) {
+            const std::string name = item.path().filename().string();
+            if (!item.is_regular_file() || name.starts_with(".") || !name.starts_with(prefix))
                 continue;
             std::ifstream in(item.path(), std::ios::binary);
             const std::string bytes((std::istreambuf_iterator<char>(in)),

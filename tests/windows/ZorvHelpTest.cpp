@@ -158,6 +158,22 @@ TEST_F(HelpWindow, TypingChangesNothingWhateverWasLoaded) {
     }
 }
 
+TEST_F(HelpWindow, HugeFileOpensWithItsBeginning) {
+    // Megabytes of help: the window opens with what it can show.
+    std::string rich = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}";
+    for (int i = 0; rich.size() < (6u << 20); ++i)
+        rich += "{\\b Part " + std::to_string(i) + "}\\par Some text of the part, caf\\'e9.\\par\n";
+    WriteHelp(rich + "}");
+    THelpForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs_.Boxes->Messages.empty());
+    EXPECT_TRUE(
+        Shown().startsWith(QStringLiteral("Part 0\nSome text of the part, caf\u00E9.\nPart 1")));
+    EXPECT_TRUE(Shown().endsWith(QStringLiteral("\u2026")));
+    EXPECT_TRUE(HelpViewer->isReadOnly());
+}
+
 TEST_F(HelpWindow, KeysScrollWithoutScrollBars) {
     std::string text;
     for (int i = 0; i < 300; ++i)
