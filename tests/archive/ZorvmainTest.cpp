@@ -2,7 +2,9 @@
 // and list, with recorders in place of the modal boxes and the open dialog.
 #include "archive/Zorvmain.h"
 #include "archive/Buildpak.h"
+#include "archive/PakBuild.h"
 #include "archive/PakWriter.h"
+#include "cli/PakTool.h"
 #include "controls/Gauges.h"
 #include "framework/Files.h"
 #include "support/PakImage.h"
@@ -14,11 +16,13 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace zorvak {
@@ -344,6 +348,57 @@ TEST(MainWindowCommands, OpenTheirModalWindows) {
     EXPECT_EQ(form.About->Version, 73216);
     EXPECT_EQ(form.About->VersionLabel, "Version: ");
     BuildPakDialog = nullptr;
+}
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// The window's build dialog and zorvak-pak make the same archive from the
+// same tree, and the window opens and extracts it back to the same files.
+TEST(BuildRoundTrip, DialogAndCommandLineAgreeAndTheWindowReadsItBack) {
+    test::TRecordedDialogs dialogs;
+    test::TTempDir tree, other;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"maps/E1M1.bsp", std::string(30000, 'm')},
+        {"sound/misc/null.wav", "RIFF"},
+        {"progs.dat", "progs"},
+        {".hidden", ""},
+        {"gfx/Palette.lmp", "pal"}};
+    for (const auto& [name, data] : files)
+        test::WriteFile(tree / name, data);
+
+    TZorvakForm form;
+    TBuildPakDialog dialog(&form);
+    dialog.SetPumpInterval(0);
+    dialog.DirList->SetDirectory(tree.Path());
+    dialog.PAKName->setText(QStringLiteral("SAME"));
+    dialog.BuildPAKFile();
+    ASSERT_TRUE(dialogs.Boxes->Messages.empty());
+    const auto built = PakOutputPath(tree.Path(), "SAME", true);
+    ASSERT_TRUE(std::filesystem::exists(built));
+
+    std::ostringstream out, err;
+    ASSERT_EQ(RunPakTool({"build", tree.Path().string(), "-o", (other / "same.pak").string()}, out,
+                         err, false),
+              kExitOk)
+        << err.str();
+    EXPECT_EQ(test::ReadFile(built), test::ReadFile(other / "same.pak"));
+
+    dialogs.Files->Answers.push_back(QString::fromStdString(built.string()));
+    form.OpenPakFile1->trigger();
+    ASSERT_EQ(form.PakList->count(), 5);
+    for (const auto& [name, data] : files)
+        std::filesystem::remove(tree / name);
+    form.ButtonExtractAll->click();
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    // Stored names are lowered; the data come back unchanged.
+    EXPECT_EQ(test::ReadFile(tree / "maps/e1m1.bsp"), std::string(30000, 'm'));
+    EXPECT_EQ(test::ReadFile(tree / "sound/misc/null.wav"), "RIFF");
+    EXPECT_EQ(test::ReadFile(tree / "gfx/palette.lmp"), "pal");
+    EXPECT_TRUE(std::filesystem::exists(tree / ".hidden"));
 }
 
 } // namespace
