@@ -62,6 +62,20 @@ char32_t Cp1252ToUnicode(unsigned char b) {
     return b; // the rest of the code page is Latin-1
 }
 
+struct TByteMap {
+    unsigned char Byte;
+    char16_t Unicode;
+};
+
+// The Unicode of b in table, or fallback when the table does not list it.
+template <std::size_t N>
+char32_t Lookup(const TByteMap (&table)[N], unsigned char b, char32_t fallback) {
+    for (const TByteMap& entry : table)
+        if (entry.Byte == b)
+            return entry.Unicode;
+    return fallback;
+}
+
 // The Symbol font's letters are Greek; its upper half holds the signs that
 // lists and formulas use.
 char32_t SymbolToUnicode(unsigned char b) {
@@ -73,93 +87,27 @@ char32_t SymbolToUnicode(unsigned char b) {
                                            0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD,
                                            0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3, 0x03C4, 0x03C5,
                                            0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6};
+    static constexpr TByteMap signs[] = {
+        {0xA3, 0x2264}, {0xA5, 0x221E}, {0xA7, 0x2663}, {0xA8, 0x2666}, {0xA9, 0x2665},
+        {0xAA, 0x2660}, {0xAB, 0x2194}, {0xAC, 0x2190}, {0xAD, 0x2191}, {0xAE, 0x2192},
+        {0xAF, 0x2193}, {0xB3, 0x2265}, {0xB4, 0x00D7}, {0xB7, 0x2022}, {0xB8, 0x00F7},
+        {0xB9, 0x2260}, {0xBA, 0x2261}, {0xBB, 0x2248}, {0xBC, 0x2026}, {0xD7, 0x22C5},
+        {0xD8, 0x00AC}, {0xE0, 0x25CA}};
     if (b >= 'A' && b <= 'Z')
         return upper[b - 'A'];
     if (b >= 'a' && b <= 'z')
         return lower[b - 'a'];
-    switch (b) {
-    case 0xA3:
-        return 0x2264;
-    case 0xA5:
-        return 0x221E;
-    case 0xA7:
-        return 0x2663;
-    case 0xA8:
-        return 0x2666;
-    case 0xA9:
-        return 0x2665;
-    case 0xAA:
-        return 0x2660;
-    case 0xAB:
-        return 0x2194;
-    case 0xAC:
-        return 0x2190;
-    case 0xAD:
-        return 0x2191;
-    case 0xAE:
-        return 0x2192;
-    case 0xAF:
-        return 0x2193;
-    case 0xB3:
-        return 0x2265;
-    case 0xB4:
-        return 0x00D7;
-    case 0xB7:
-        return 0x2022;
-    case 0xB8:
-        return 0x00F7;
-    case 0xB9:
-        return 0x2260;
-    case 0xBA:
-        return 0x2261;
-    case 0xBB:
-        return 0x2248;
-    case 0xBC:
-        return 0x2026;
-    case 0xD7:
-        return 0x22C5;
-    case 0xD8:
-        return 0x00AC;
-    case 0xE0:
-        return 0x25CA;
-    default:
-        return b;
-    }
+    return Lookup(signs, b, b);
 }
 
 // Wingdings in rich text is nearly always a list's bullet; what has no
 // better match is shown as one.
 char32_t WingdingsToUnicode(unsigned char b) {
-    switch (b) {
-    case 0x6C:
-        return 0x25CF;
-    case 0x6E:
-        return 0x25A0;
-    case 0x6F:
-        return 0x25A1;
-    case 0x71:
-        return 0x2751;
-    case 0x75:
-        return 0x25C6;
-    case 0x76:
-        return 0x2756;
-    case 0xA7:
-        return 0x25AA;
-    case 0xA8:
-        return 0x25FB;
-    case 0xD8:
-        return 0x27A2;
-    case 0xE8:
-        return 0x2794;
-    case 0xF0:
-        return 0x21E8;
-    case 0xFB:
-        return 0x2717;
-    case 0xFC:
-        return 0x2713;
-    default:
-        return b == ' ' ? char32_t(' ') : char32_t(0x2022);
-    }
+    static constexpr TByteMap bullets[] = {
+        {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x75, 0x25C6},
+        {0x76, 0x2756}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2}, {0xE8, 0x2794},
+        {0xF0, 0x21E8}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0x20, 0x0020}};
+    return Lookup(bullets, b, 0x2022);
 }
 
 // Bytes in one of the code pages mapped here; anything else is read as 1252.
@@ -180,44 +128,14 @@ void AppendBuiltin(std::string& out, int codePage, std::string_view bytes) {
 
 // The code page a font's character set implies; 0 for "the document's".
 int CharsetCodePage(int charset) {
-    switch (charset) {
-    case 2:
-        return kCodePageSymbol;
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 130:
-        return 1361;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 255:
-        return 437;
-    default:
-        return 0;
-    }
+    static constexpr std::pair<int, int> pages[] = {
+        {2, kCodePageSymbol}, {77, 10000}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+        {136, 950},           {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256},
+        {186, 1257},          {204, 1251}, {222, 874},  {238, 1250}, {255, 437}};
+    for (const auto& [set, page] : pages)
+        if (set == charset)
+            return page;
+    return 0;
 }
 
 bool IsAsciiLetter(char c) {
@@ -292,74 +210,28 @@ struct TWordInfo {
     char32_t Value = 0; // the character, alignment, tab kind, family or code page
 };
 
+// Calls use with each of the space-separated words of list.
+template <typename TUse> void ForEachWord(std::string_view list, TUse use) {
+    while (!list.empty()) {
+        const std::size_t space = list.find(' ');
+        use(list.substr(0, space));
+        list.remove_prefix(space == std::string_view::npos ? list.size() : space + 1);
+    }
+}
+
 const std::unordered_map<std::string_view, TWordInfo>& Words() {
     static const std::unordered_map<std::string_view, TWordInfo> words = [] {
         std::unordered_map<std::string_view, TWordInfo> w;
         // Destinations whose text is never shown.
-        for (std::string_view name : {"pict",
-                                      "info",
-                                      "stylesheet",
-                                      "fldinst",
-                                      "object",
-                                      "objdata",
-                                      "objclass",
-                                      "header",
-                                      "headerl",
-                                      "headerr",
-                                      "headerf",
-                                      "footer",
-                                      "footerl",
-                                      "footerr",
-                                      "footerf",
-                                      "footnote",
-                                      "xe",
-                                      "tc",
-                                      "txe",
-                                      "rxe",
-                                      "pn",
-                                      "pntxta",
-                                      "pntxtb",
-                                      "listtable",
-                                      "listoverridetable",
-                                      "revtbl",
-                                      "rsidtbl",
-                                      "filetbl",
-                                      "generator",
-                                      "themedata",
-                                      "datastore",
-                                      "latentstyles",
-                                      "xmlnstbl",
-                                      "colorschememapping",
-                                      "do",
-                                      "nonshppict",
-                                      "shpinst",
-                                      "template",
-                                      "private",
-                                      "comment",
-                                      "bkmkstart",
-                                      "bkmkend",
-                                      "annotation",
-                                      "atnid",
-                                      "atnauthor",
-                                      "atndate",
-                                      "atnref",
-                                      "atnicn",
-                                      "atrfstart",
-                                      "atrfend",
-                                      "userprops",
-                                      "docvar",
-                                      "fchars",
-                                      "lchars",
-                                      "pgdsctbl",
-                                      "protusertbl",
-                                      "background",
-                                      "mmathPr",
-                                      "ud",
-                                      "falt",
-                                      "panose",
-                                      "fontemb",
-                                      "fontfile"})
-            w[name] = {TWord::wSkipDestination};
+        ForEachWord("pict info stylesheet fldinst object objdata objclass header headerl headerr "
+                    "headerf footer footerl footerr footerf footnote xe tc txe rxe pn pntxta "
+                    "pntxtb listtable listoverridetable revtbl rsidtbl filetbl generator "
+                    "themedata datastore latentstyles xmlnstbl colorschememapping do nonshppict "
+                    "shpinst template private comment bkmkstart bkmkend annotation atnid "
+                    "atnauthor atndate atnref atnicn atrfstart atrfend userprops docvar fchars "
+                    "lchars pgdsctbl protusertbl background mmathPr ud falt panose fontemb "
+                    "fontfile",
+                    [&](std::string_view name) { w[name] = {TWord::wSkipDestination}; });
         w["fonttbl"] = {TWord::wFontTable};
         w["colortbl"] = {TWord::wColorTable};
         for (std::string_view name : {"par", "sect", "page", "row"})
@@ -377,11 +249,9 @@ const std::unordered_map<std::string_view, TWordInfo>& Words() {
         w["plain"] = {TWord::wPlain};
         w["b"] = {TWord::wBold};
         w["i"] = {TWord::wItalic};
-        for (std::string_view name :
-             {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-              "ulwave"})
-            w[name] = {TWord::wUnderline};
+        ForEachWord("ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash "
+                    "ulthdashd ulthdashdd ulthldash ululdbwave ulw ulwave",
+                    [&](std::string_view name) { w[name] = {TWord::wUnderline}; });
         w["ulnone"] = {TWord::wUnderlineNone};
         w["strike"] = {TWord::wStrike};
         w["striked"] = {TWord::wStrike};
