@@ -11,6 +11,8 @@ std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);
 bool SameTextAscii(std::string_view a, std::string_view b);
 bool IsValidUtf8(std::string_view bytes);
+// The value of a hexadecimal digit, or -1 for any other character.
+int HexDigitValue(char c);
 
 // Decimal text with "," between groups of three digits; a negative value
 // keeps its "-" in front of the first group.

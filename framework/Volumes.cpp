@@ -1,5 +1,7 @@
 #include "framework/Volumes.h"
 
+#include "framework/Text.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -49,15 +51,7 @@ std::string DecodeOctalEscapes(std::string_view field) {
 
 // udev writes unsafe bytes of a label as "\xHH".
 std::string DecodeHexEscapes(std::string_view text) {
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
+    const auto hex = HexDigitValue;
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0 &&

@@ -145,16 +145,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool ContainsNoCase(std::string_view text, std::string_view part) {
     return AsciiLower(text).find(AsciiLower(part)) != std::string::npos;
 }
@@ -417,8 +407,8 @@ private:
             ControlWord(word, hasParam, param);
         } else if (c == '\'') {
             ++pos_;
-            const int high = pos_ < in_.size() ? HexValue(in_[pos_]) : -1;
-            const int low = pos_ + 1 < in_.size() ? HexValue(in_[pos_ + 1]) : -1;
+            const int high = pos_ < in_.size() ? HexDigitValue(in_[pos_]) : -1;
+            const int low = pos_ + 1 < in_.size() ? HexDigitValue(in_[pos_ + 1]) : -1;
             if (high < 0)
                 return; // "\'" without digits: nothing to show
             ++pos_;
