@@ -4,6 +4,7 @@
 #include "archive/PakWriter.h"
 #include "archive/Zorvmain.h"
 #include "controls/Gauges.h"
+#include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
@@ -23,30 +24,12 @@ using test::TRecordedDialogs;
 using test::TTempDir;
 using test::WriteFile;
 
-class ExtractRun : public ::testing::Test {
+class ExtractRun : public test::TMainWindowTest {
 protected:
-    std::filesystem::path Open(const std::vector<std::pair<std::string, std::string>>& files,
-                               const std::string& name = "pak0.pak") {
-        const auto path = dir / name;
-        WriteFile(path, BuildPakImage(files));
-        dialogs.Files->Answers.push_back(QString::fromStdString(path.string()));
-        form.OpenPakFile1->trigger();
-        return path;
-    }
     void Select(std::initializer_list<int> rows) {
         for (int row : rows)
             form.PakList->item(row)->setSelected(true);
     }
-    std::vector<QString> Texts() const {
-        std::vector<QString> texts;
-        for (const auto& m : dialogs.Boxes->Messages)
-            texts.push_back(m.Text);
-        return texts;
-    }
-
-    TRecordedDialogs dialogs;
-    TTempDir dir;
-    TZorvakForm form;
 };
 
 TEST_F(ExtractRun, ExtractAllWritesEveryEntryAndCreatesItsDirectories) {

@@ -6,6 +6,7 @@
 #include "framework/Files.h"
 #include "sound/SoundService.h"
 #include "sound/Waveplay.h"
+#include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/SoundRecorder.h"
@@ -28,31 +29,7 @@ std::vector<unsigned char> Bytes(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-class PlayEntry : public ::testing::Test {
-protected:
-    std::filesystem::path Open(const std::vector<std::pair<std::string, std::string>>& files,
-                               const std::string& name = "pak0.pak") {
-        const auto path = dir / name;
-        WriteFile(path, BuildPakImage(files));
-        OpenPath(path);
-        return path;
-    }
-    void OpenPath(const std::filesystem::path& path) {
-        dialogs.Files->Answers.push_back(QString::fromStdString(path.string()));
-        form.OpenPakFile1->trigger();
-    }
-    std::vector<QString> Texts() const {
-        std::vector<QString> texts;
-        for (const auto& m : dialogs.Boxes->Messages)
-            texts.push_back(m.Text);
-        return texts;
-    }
-
-    TRecordedDialogs dialogs;
-    TRecordedSound sound;
-    TTempDir dir;
-    TZorvakForm form;
-};
+class PlayEntry : public test::TMainWindowTest {};
 
 TEST_F(PlayEntry, PlaysTheCurrentEntrysBytesSynchronouslyFromMemory) {
     const auto pak = Open({{"maps/a.bsp", "map"},
