@@ -129,7 +129,7 @@ public:
         form_->ExGauge->SetMaxValue(maxValue);
     }
     bool BeforeChunk() override {
-        ProcessMessages();
+        form_->PumpDuringRun();
         if (!form_ || !stillValid_())
             return false;
         form_->ExGauge->SetProgress(form_->ExGauge->Progress() + 1);
@@ -216,7 +216,10 @@ void TZorvakForm::CreateControls() {
 
     ExtractBox = new QGroupBox(QStringLiteral("Extracting"), client);
     ExtractBox->setGeometry(296, 60, 209, 97);
+    // As wide as the box leaves room for: a long name is cut at its edge, and
+    // a new name needs no new size (a run sets thousands of them).
     ExName = MakeLabel(ExtractBox, 8, 20, QString());
+    ExName->resize(193, ExName->fontMetrics().height());
     ExGauge = new TGauge(ExtractBox);
     ExGauge->setGeometry(8, 36, 193, 40);
     ExGauge->SetForeColor(clRed);
@@ -319,6 +322,57 @@ int TZorvakForm::CurrentIndex() const {
     return PakList->currentRow();
 }
 
+void TZorvakForm::ShowRunRow() {
+    if (runRow_ < 0 || runRow_ >= PakList->count())
+        return;
+    // Show the entry by moving the caret; the selection stays as it is,
+    // since the run reads it.
+    {
+        const QSignalBlocker blocker(PakList);
+        PakList->setCurrentRow(runRow_, QItemSelectionModel::NoUpdate);
+    }
+    PakList->scrollToItem(PakList->item(runRow_));
+    runRow_ = -1;
+}
+
+void TZorvakForm::PumpDuringRun() {
+    // Drawing faster than a screen shows is wasted: over thousands of small
+    // entries it would take most of the run. Events are handled, and the
+    // box drawn, once a frame; the first call of a run always handles them.
+    if (frameClock_.isValid() && frameClock_.elapsed() < kRunFrameMs)
+        return;
+    frameClock_.start();
+    ShowRunRow();
+    const QPointer<QGroupBox> box(ExtractBox);
+    const bool held = !box->updatesEnabled();
+    if (held)
+        box->setUpdatesEnabled(true);
+    ProcessMessages();
+    if (held && box)
+        box->setUpdatesEnabled(false);
+}
+
+int TZorvakForm::FindEntry(const std::string& name) {
+    if (namesGeneration_ != indexGeneration_) {
+        exactNames_.clear();
+        foldedNames_.clear();
+        exactNames_.reserve(PakNames.size());
+        foldedNames_.reserve(PakNames.size());
+        for (int i = 0; i < static_cast<int>(PakNames.size()); ++i) {
+            exactNames_.emplace(PakNames[static_cast<std::size_t>(i)], i);
+            foldedNames_.emplace(AsciiLower(PakNames[static_cast<std::size_t>(i)]), i);
+        }
+        namesGeneration_ = indexGeneration_;
+    }
+    // The exact name first: on a case-sensitive disk "Sound/X.wav" and
+    // "sound/x.wav" are two entries. Only then the first case-blind match.
+    if (const auto exact = exactNames_.find(name); exact != exactNames_.end())
+        return exact->second;
+    if (const auto folded = foldedNames_.find(AsciiLower(name)); folded != foldedNames_.end())
+        return folded->second;
+    return -1;
+}
+
 void TZorvakForm::OpenPakFile1Click(QObject*) {
     if (!ODlg.Execute(this))
         return;
@@ -337,6 +391,7 @@ void TZorvakForm::OpenPakFile1Click(QObject*) {
     PakNames.clear();
     PakLengths->clear();
     PakPositions->clear();
+    runRow_ = -1;
     ++indexGeneration_;
     BuildIndex();
     ButtonExtractAll->setEnabled(PakList->count() > 0);
@@ -369,7 +424,7 @@ void TZorvakForm::PakListClick(QObject*) {
         ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)]));
         SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->at(k).toInt())) +
                                  QStringLiteral(" bytes"));
-        SetLabelText(ExName, PakList->item(k)->text());
+        ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
         LDone->hide();
     }
@@ -393,19 +448,30 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
         ButtonExtract->setEnabled(CurrentIndex() >= 0);
         ButtonExtractAll->setEnabled(PakList->count() > 0);
     };
+    // The box is drawn once a frame while the run lasts, and for good after
+    // it, also when a failure leaves it.
+    struct TFrameScope {
+        TZorvakForm* Form;
+        QPointer<QGroupBox> Box;
+        bool Outer;
+        ~TFrameScope() {
+            if (Outer && Box) {
+                Form->ShowRunRow();
+                Box->setUpdatesEnabled(true);
+            }
+        }
+    } scope{this, ExtractBox, ExtractBox->updatesEnabled()};
+    if (scope.Outer) {
+        frameClock_.invalidate();
+        ExtractBox->setUpdatesEnabled(false);
+    }
     for (int i = 0; i < n; ++i) {
         QListWidgetItem* item = PakList->item(i);
         if (all || item->isSelected()) {
-            {
-                // Show the entry by moving the caret; the selection stays as
-                // it is, since this loop reads it.
-                const QSignalBlocker blocker(PakList);
-                PakList->setCurrentRow(i, QItemSelectionModel::NoUpdate);
-            }
-            PakList->scrollToItem(item);
+            runRow_ = i;
             ExtractFile(PakNames[static_cast<std::size_t>(i)]);
         }
-        ProcessMessages();
+        PumpDuringRun();
         // Anything may have happened meanwhile: the window closing ends the
         // run; another archive opened ends it too, its list is not this one.
         if (!self || closing_)
@@ -418,17 +484,11 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
 
 void TZorvakForm::ExtractFile(const std::string& name) {
     LDone->hide();
-    // The exact name first: on a case-sensitive disk "Sound/X.wav" and
-    // "sound/x.wav" are two entries. Only then the first case-blind match.
-    auto found = std::find(PakNames.begin(), PakNames.end(), name);
-    if (found == PakNames.end())
-        found = std::find_if(PakNames.begin(), PakNames.end(),
-                             [&](const std::string& n) { return SameTextAscii(n, name); });
-    if (found == PakNames.end())
+    const int k = FindEntry(name);
+    if (k < 0)
         throw TListIndexFailure();
-    const auto k = static_cast<int>(found - PakNames.begin());
 
-    SetLabelText(ExName, DecodeName(name));
+    ExName->setText(DecodeName(name));
     ExtractBox->repaint();
 
     const std::filesystem::path archive = ToFsPath(PakPath);

@@ -4,6 +4,7 @@
 
 #include "framework/Dialogs.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -90,6 +92,14 @@ public:
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
+    // Handles pending events during an extraction run, at most once a frame.
+    void PumpDuringRun();
+    // Moves the caret to the entry the run is at (at most once a frame).
+    void ShowRunRow();
+
+    // Index of the first entry named exactly name, else of the first whose
+    // name matches ignoring ASCII case; -1 when there is none.
+    int FindEntry(const std::string& name);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,7 +114,15 @@ private:
     // Changes whenever the index is refilled, so long work that pumps events
     // can tell that the list it walks has gone.
     std::uint64_t indexGeneration_ = 0;
+    // Name look-up tables, built on the first look-up after a refill: a run
+    // over every entry of a big archive must not search the list each time.
+    std::unordered_map<std::string, int> exactNames_;
+    std::unordered_map<std::string, int> foldedNames_;
+    std::uint64_t namesGeneration_ = ~std::uint64_t{0};
     bool closing_ = false;
+    static constexpr int kRunFrameMs = 20;
+    QElapsedTimer frameClock_;
+    int runRow_ = -1;
 };
 
 // The one main window of the run.
