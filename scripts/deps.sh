@@ -3,7 +3,7 @@
 # installs only what is missing, so running it again does nothing.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libsdl2-dev
   libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core
