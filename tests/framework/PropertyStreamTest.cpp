@@ -1,5 +1,6 @@
 #include "framework/PropertyStream.h"
 #include "framework/Failures.h"
+#include "support/FailureOf.h"
 
 #include <gtest/gtest.h>
 
@@ -94,14 +95,7 @@ bool Contains(const Bytes& haystack, const Bytes& needle) {
            haystack.end();
 }
 
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TFailure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
-}
+using test::FailureOf;
 
 TEST(PropertyStream, FreshComponentWritesOnlyWhatHasNoDefault) {
     TSample sample;

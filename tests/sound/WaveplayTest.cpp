@@ -2,6 +2,7 @@
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "sound/SoundService.h"
+#include "support/FailureOf.h"
 #include "support/SoundRecorder.h"
 #include "support/TempDir.h"
 #include "support/WaveImage.h"
@@ -20,14 +21,7 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using test::TRecordedSound;
 
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TFailure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
-}
+using test::FailureOf;
 
 Bytes Stored(TWavePlayer& player, const std::string& name) {
     TMemoryStream out;
