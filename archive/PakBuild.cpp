@@ -13,6 +13,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <utility>
 
 namespace zorvak {
@@ -24,22 +25,37 @@ struct TListedEntry {
     unsigned char Type;
 };
 
+[[noreturn]] void CannotRead(const std::string& path, int err) {
+    throw TFailure("Cannot read " + path + ": " + TInOutFailure::FromErrno(err).what());
+}
+
+[[noreturn]] void CannotList(const std::string& dir, int err) {
+    throw TFailure("Cannot list directory " + dir + ": " + TInOutFailure::FromErrno(err).what());
+}
+
 // Reads a whole directory listing at once, in the order the file system
-// gives it. Takes the descriptor; false when it cannot be listed.
-bool ListDirectory(int fd, std::vector<TListedEntry>& entries) {
+// gives it. Takes the descriptor; a listing that fails stops the build.
+void ListDirectory(int fd, const std::string& dir, std::vector<TListedEntry>& entries) {
     DIR* handle = ::fdopendir(fd);
     if (handle == nullptr) {
+        const int err = errno;
         ::close(fd);
-        return false;
+        CannotList(dir, err);
     }
-    while (const dirent* entry = ::readdir(handle)) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(handle);
+        if (entry == nullptr)
+            break;
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
         entries.push_back({std::string(name), entry->d_type});
     }
+    const int err = errno;
     ::closedir(handle);
-    return true;
+    if (err != 0)
+        CannotList(dir, err);
 }
 
 using TDirId = std::pair<dev_t, ino_t>;
@@ -56,8 +72,9 @@ public:
         // would never end the walk.
         struct stat st {};
         if (::fstat(dirFd, &st) != 0) {
+            const int err = errno;
             ::close(dirFd);
-            return true;
+            CannotList(dir, err);
         }
         const TDirId id{st.st_dev, st.st_ino};
         if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
@@ -67,16 +84,25 @@ public:
         // Entries are looked up through a second descriptor: the listing's
         // is closed once it has been read.
         const int lookupFd = ::dup(dirFd);
+        if (lookupFd < 0) {
+            const int err = errno;
+            ::close(dirFd);
+            CannotList(dir, err);
+        }
         std::vector<TListedEntry> entries;
-        if (lookupFd < 0 || !ListDirectory(dirFd, entries)) {
-            if (lookupFd >= 0)
-                ::close(lookupFd);
-            return true;
+        try {
+            ListDirectory(dirFd, dir, entries);
+        } catch (...) {
+            ::close(lookupFd);
+            throw;
         }
         ancestors_.push_back(id);
+        struct TClose {
+            int Fd;
+            ~TClose() { ::close(Fd); }
+        } closeLookup{lookupFd};
         const bool finished = WalkEntries(lookupFd, dir, prefix, entries);
         ancestors_.pop_back();
-        ::close(lookupFd);
         return finished;
     }
 
@@ -90,24 +116,43 @@ private:
             const std::string name = prefix + AsciiLower(entry.Name);
             struct stat link {};
             if (entry.Type != DT_DIR &&
-                ::fstatat(dirFd, entry.Name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
+                ::fstatat(dirFd, entry.Name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+                // Gone since the listing: nothing to store. Anything else
+                // would leave a file out.
+                if (errno == ENOENT)
+                    continue;
+                CannotRead(full, errno);
+            }
             if (entry.Type == DT_DIR || S_ISDIR(link.st_mode)) {
                 // O_NOFOLLOW: a directory swapped for a link since the
                 // listing is not followed either.
                 const int fd = ::openat(dirFd, entry.Name.c_str(),
                                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                if (fd >= 0 && !Walk(fd, full, name + "/"))
+                if (fd < 0) {
+                    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+                        continue;
+                    CannotList(full, errno);
+                }
+                if (!Walk(fd, full, name + "/"))
                     return false;
                 continue;
             }
             // A link stores what it points at when that is a regular file;
             // a link to a directory is not followed, so no loop can form.
             struct stat target = link;
-            if (S_ISLNK(link.st_mode) && ::fstatat(dirFd, entry.Name.c_str(), &target, 0) != 0)
-                continue;
+            if (S_ISLNK(link.st_mode) && ::fstatat(dirFd, entry.Name.c_str(), &target, 0) != 0) {
+                // A dangling link stores nothing; an unreadable target would
+                // be a file left out.
+                if (errno == ENOENT || errno == ELOOP)
+                    continue;
+                CannotRead(full, errno);
+            }
             // Only regular files: reading a FIFO would hang the build.
-            if (!S_ISREG(target.st_mode) || IsPakArchiveName(name))
+            if (!S_ISREG(target.st_mode) || IsPakArchiveName(name) || IsTemporaryName(entry.Name))
+                continue;
+            if (hooks_.Output.Inode != 0 &&
+                hooks_.Output.Device == static_cast<std::uint64_t>(target.st_dev) &&
+                hooks_.Output.Inode == static_cast<std::uint64_t>(target.st_ino))
                 continue;
             files_.push_back({name, full, static_cast<std::int64_t>(target.st_size)});
             if (hooks_.Found)
@@ -176,15 +221,23 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
     checked.Pump = [&hooks] { return Pump(hooks); };
     const int fd = ::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return true; // a directory that cannot be listed adds nothing
+        CannotList(start.string(), errno);
     return TTreeWalk(files, checked).Walk(fd, start.string(), "");
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
     const std::int64_t directory = static_cast<std::int64_t>(files.size()) * kPakDirEntrySize;
     std::int64_t end = kPakHeaderSize + directory;
+    std::unordered_map<std::string_view, const TPakBuildFile*> names;
+    names.reserve(files.size());
     for (const TPakBuildFile& file : files) {
         CheckPakName(file.Name);
+        // Names are lowered when stored: the second of two files that
+        // differ only in letter case would be lost on extraction.
+        const auto [first, fresh] = names.emplace(file.Name, &file);
+        if (!fresh)
+            throw TFailure("Two files would be stored as " + file.Name + ": " +
+                           DisplayPath(first->second->Path) + " and " + DisplayPath(file.Path));
         if (file.Size > kPakMaxSize)
             throw TFailure("File too large for a PAK archive (" + std::to_string(file.Size) +
                            " bytes): " + DisplayPath(file.Path));
@@ -207,12 +260,14 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
 
 bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks) {
-    TAtomicFile archive(output, ".pak");
+    TAtomicFile archive(output);
     TWriteBehind buffered(archive);
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));
     const auto buffer = std::make_unique<unsigned char[]>(kCopyChunkSize);
-    std::vector<std::int64_t> copied(files.size(), 0);
 
+    // What each file was when it was copied; the directory pass checks
+    // that it still is.
+    std::vector<TFileIdentity> copied(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
@@ -220,32 +275,37 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
             hooks.DataRow(i);
         TLockedFile input(files[i].Path);
         writer.BeginEntry(files[i].Name);
-        // The size at this open is what is stored; a file that grows while
-        // it is copied gives exactly these bytes, one that shrinks stops the
-        // build rather than store bytes no read filled.
+        // The size at this open is what is stored; a file that shrinks stops
+        // the build rather than store bytes no read filled.
         std::int64_t left = input.Size();
+        std::int64_t at = 0;
         while (left > 0) {
             const std::size_t want = left >= static_cast<std::int64_t>(kCopyChunkSize)
                                          ? kCopyChunkSize
                                          : static_cast<std::size_t>(left);
-            if (input.Read(buffer.get(), want) != want)
+            if (input.ReadAt(at, buffer.get(), want) != want)
                 throw TInOutFailure(kIoReadBeyondEnd);
             writer.WriteData(buffer.get(), want);
+            at += static_cast<std::int64_t>(want);
             left -= static_cast<std::int64_t>(want);
         }
-        copied[i] = input.Size();
+        // Written to while we read (even at the same size): what we copied
+        // may be half old, half new.
+        copied[i] = IdentityOf(input.Descriptor());
+        if (!copied[i].Unchanged(input.Identity()))
+            throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
-        // The size is measured again by the path the copy used. The
-        // directory records what was copied; a file written to meanwhile
-        // would make the archive hold a state it never had.
-        struct stat st {};
-        if (::stat(files[i].Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        // Looked at again by the path the copy used: the directory records
+        // what was copied, and a file changed meanwhile would make the
+        // archive hold a state the tree never had.
+        TFileIdentity now;
+        if (!IdentityAt(files[i].Path, now, true))
             throw TFileOpenFailure(files[i].Path);
-        if (static_cast<std::int64_t>(st.st_size) != copied[i])
+        if (!now.Unchanged(copied[i]))
             throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
         if (hooks.DirectoryRow)
             hooks.DirectoryRow(i);

@@ -3,6 +3,8 @@
 // write the data and then the directory.
 #pragma once
 
+#include "framework/Files.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -31,6 +33,9 @@ struct TPakBuildHooks {
     // The data pass, then the directory pass, begins row index.
     std::function<void(std::size_t)> DataRow;
     std::function<void(std::size_t)> DirectoryRow;
+    // The archive the build will replace (Inode 0: none): never packed,
+    // whatever its name.
+    TFileIdentity Output;
 };
 
 // Whether a stored name is an archive's, which the walk never packs: it ends
@@ -41,16 +46,20 @@ bool IsPakArchiveName(std::string_view storedName);
 // Walks start depth first, each directory in the order its listing gives,
 // pumping once per listed entry, and appends every regular file to store to
 // files (calling Found for each). Hidden files take part; names ending in
-// ".pak" are skipped at any depth; links to directories are never followed
-// and links to files store the file's bytes; FIFOs, sockets and devices are
-// passed over; a directory that cannot be listed adds nothing. Returns false
-// when Pump stopped it.
+// ".pak" are skipped at any depth, and so are the program's own temporaries
+// and hooks.Output; links to directories are never followed and links to
+// files store the file's bytes; FIFOs, sockets and devices are passed over.
+// A directory that cannot be opened or listed, or an entry that cannot be
+// looked at, stops the walk with a TFailure naming it: no file is ever left
+// out in silence. Returns false when Pump stopped it.
 bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>& files,
                  const TPakBuildHooks& hooks);
 
 // Refuses, before anything is created, a build that cannot make a valid
-// archive: a name over 55 bytes, a file of 2 GiB or more, or an archive that
-// would reach 2 GiB. Throws TFailure naming the first such file.
+// archive: a name over 55 bytes, two files under one stored name (names are
+// lowered, so "Readme.TXT" and "readme.txt" would become one), a file of
+// 2 GiB or more, or an archive that would reach 2 GiB. Throws TFailure
+// naming the first such file (both, for a shared name).
 void CheckPakBuild(const std::vector<TPakBuildFile>& files);
 
 // Where the archive named baseName is written in start: baseName + ".PAK",
@@ -68,7 +77,8 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
 // over output only when complete, so a failure leaves an older archive there
 // intact. Throws "Cannot create file", "Cannot open file" (also for a file
 // gone before the directory pass), the read or write failure, or TFailure
-// when a file changed size between the passes. Returns
+// when a file changed (size, modification or change time) while it was
+// copied or between the passes. Returns
 // false, having removed the temporary, when Pump stopped it.
 bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks);

@@ -2,20 +2,27 @@
 
 #include "archive/PakFormat.h"
 #include "framework/Failures.h"
-#include "framework/Files.h"
+#include "framework/Text.h"
 
-#include <array>
 #include <cerrno>
 #include <sys/stat.h>
-#include <vector>
+#include <unistd.h>
+
+#if defined(__linux__)
+#include <sys/syscall.h>
+#endif
 
 namespace zorvak {
 
 namespace {
 
-[[noreturn]] void RefuseName(const std::string& name) {
-    throw TFailure("Unsafe entry name \"" + name +
+[[noreturn]] void RefuseName(std::string_view name) {
+    throw TFailure("Unsafe entry name \"" + std::string(name) +
                    "\": it would not land inside the archive's directory");
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
 }
 
 bool IsDirectory(const std::filesystem::path& path) {
@@ -23,30 +30,66 @@ bool IsDirectory(const std::filesystem::path& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A large piece: few system calls per big entry, memory still fixed.
+constexpr std::size_t kFastChunkSize = 1024 * 1024;
+
 } // namespace
 
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
-                                      const std::string& name) {
-    return EntryOutputPathIn(archive.parent_path(), name);
+TNameVerdict JudgeEntryName(std::string_view name) {
+    if (name.empty())
+        return TNameVerdict::nvNoFile;
+    if (IsSeparator(name.front()) || name.find(':') != std::string_view::npos)
+        return TNameVerdict::nvUnsafe;
+    std::size_t start = 0;
+    while (start < name.size()) {
+        std::size_t end = start;
+        while (end < name.size() && !IsSeparator(name[end]))
+            ++end;
+        const std::string_view level = name.substr(start, end - start);
+        if (level == "." || level == "..")
+            return TNameVerdict::nvUnsafe;
+        start = end + 1;
+    }
+    return IsSeparator(name.back()) ? TNameVerdict::nvNoFile : TNameVerdict::nvSafe;
 }
 
-std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name) {
-    if (name.empty() || name.front() == '/')
+TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir) {
+    switch (JudgeEntryName(name)) {
+    case TNameVerdict::nvUnsafe:
         RefuseName(name);
-    if (name.size() >= 2 && name[1] == ':' &&
-        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
-        RefuseName(name);
-    std::filesystem::path out = dir;
+    case TNameVerdict::nvNoFile:
+        // The output would be a directory, as an empty name makes it.
+        throw TFileCreateFailure(dir / std::string(name));
+    case TNameVerdict::nvSafe:
+        break;
+    }
+    TEntryLevels levels;
     std::size_t start = 0;
-    while (start <= name.size()) {
-        const std::size_t slash = std::min(name.find('/', start), name.size());
-        const std::string level = name.substr(start, slash - start);
-        if (level.empty() || level == "." || level == "..")
-            RefuseName(name);
-        out /= level;
+    for (;;) {
+        const std::size_t slash = name.find('/', start);
+        if (slash == std::string_view::npos) {
+            levels.File = name.substr(start);
+            return levels;
+        }
+        if (slash > start) {
+            if (levels.DirCount == TEntryLevels::kMaxLevels)
+                throw TInOutFailure(kIoInvalidFilename);
+            levels.Dirs[levels.DirCount++] = name.substr(start, slash - start);
+        }
         start = slash + 1;
     }
-    return out;
+}
+
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::string_view name) {
+    const TEntryLevels levels = EntryLevels(name, dir);
+    std::filesystem::path out = dir;
+    for (std::size_t i = 0; i < levels.DirCount; ++i)
+        out /= std::string(levels.Dirs[i]);
+    return out / std::string(levels.File);
+}
+
+std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name) {
+    return EntryOutputPathIn(archive.parent_path(), name);
 }
 
 void ForceDirPath(const std::filesystem::path& dir) {
@@ -62,39 +105,145 @@ void ForceDirPath(const std::filesystem::path& dir) {
         d = up;
     }
     for (auto it = levels.rbegin(); it != levels.rend(); ++it)
-        if (::mkdir(it->c_str(), 0777) != 0)
+        if (::mkdir(it->c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectory(*it)))
             ThrowForErrno(errno);
 }
 
-bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer) {
-    if (pos < 0 || length < 0)
-        throw TFailure("Damaged entry " + name + ": its position or length is negative");
-    TLockedFile source(archive);
-    if (SameFile(out, archive))
-        throw TFailure("Entry " + name + " would overwrite the archive it is read from");
-    if (std::int64_t{pos} + length > source.Size())
-        throw TInOutFailure(kIoReadBeyondEnd);
-    TAtomicFile target(out);
+TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : root_(TDirectory::Open(dir)) {}
 
-    std::int64_t remaining = length;
+const TDirectory& TExtractTarget::DirectoryFor(const TEntryLevels& levels) {
+    // Keep the open levels this entry shares with the one before.
+    std::size_t common = 0;
+    while (common < levels.DirCount && common < names_.size() &&
+           names_[common] == levels.Dirs[common])
+        ++common;
+    names_.resize(common);
+    chain_.resize(common);
+    bool making = false;
+    for (std::size_t i = common; i < levels.DirCount; ++i) {
+        const TDirectory& parent = i == 0 ? root_ : chain_[i - 1];
+        std::string name(levels.Dirs[i]);
+        TDirectory next;
+        if (!making) {
+            next = parent.Level(name, false);
+            if (!next) {
+                // As ForceDirPath: past 14 missing levels the outermost one's
+                // parent is missing too, and nothing is made.
+                if (static_cast<int>(levels.DirCount - i) > kMaxForcedLevels)
+                    throw TInOutFailure(kIoFileNotFound);
+                making = true;
+            }
+        }
+        if (making)
+            next = parent.MakeLevel(name);
+        names_.push_back(std::move(name));
+        chain_.push_back(std::move(next));
+    }
+    return levels.DirCount == 0 ? root_ : chain_.back();
+}
+
+void CheckRoomFor(const TDirectory& dir, std::int64_t bytes) {
+    if (bytes <= 0)
+        return;
+    const std::int64_t free = dir.FreeBytes();
+    if (bytes > free)
+        throw TFailure("Disk full: the entries need " + FormatThousands64(bytes) + " bytes and " +
+                       DisplayPath(dir.Path()) + " has " + FormatThousands64(free) + " bytes free");
+}
+
+TEntryCopier::TEntryCopier(bool fast, bool kernelCopy)
+    : fast_(fast), kernel_(fast && kernelCopy),
+      buffer_(new unsigned char[fast ? kFastChunkSize : kCopyChunkSize]) {}
+
+std::size_t TEntryCopier::ChunkSize() const {
+    return fast_ ? kFastChunkSize : kCopyChunkSize;
+}
+
+bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n,
+                        TOutputFile& out) {
+#if defined(__linux__)
+    while (kernel_ && n > 0) {
+        loff_t in = pos;
+        loff_t at = out.Position();
+        const ssize_t put =
+            ::syscall(SYS_copy_file_range, from.Descriptor(), &in, out.Descriptor(), &at, n, 0u);
+        if (put > 0) {
+            pos += put;
+            n -= static_cast<std::size_t>(put);
+            out.Advance(put);
+            continue;
+        }
+        if (put == 0)
+            return false; // the archive ended
+        if (errno == EINTR)
+            continue;
+        if (errno == ENOSPC || errno == EDQUOT || errno == EIO || errno == EFBIG)
+            ThrowForErrno(errno);
+        // Not between these two files (another file system, an old
+        // kernel): the buffer from now on.
+        kernel_ = false;
+    }
+#endif
+    while (n > 0) {
+        const std::size_t chunk = std::min(n, ChunkSize());
+        if (from.ReadAt(pos, buffer_.get(), chunk) != chunk)
+            return false; // no byte that was not read is written
+        out.Write(buffer_.get(), chunk);
+        pos += static_cast<std::int64_t>(chunk);
+        n -= chunk;
+    }
+    return true;
+}
+
+void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize) {
+    if (entry.FilePos < 0 || entry.FileLength < 0)
+        throw TFailure("Damaged entry " + std::string(entry.Name) +
+                       ": its position or length is negative");
+    if (std::int64_t{entry.FilePos} + entry.FileLength > archiveSize)
+        throw TInOutFailure(kIoReadBeyondEnd);
+}
+
+std::vector<unsigned char> ReadEntryBytes(const TLockedFile& archive, const TPakEntry& entry) {
+    CheckEntryBounds(entry, archive.Size());
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(entry.FileLength));
+    if (archive.ReadAt(entry.FilePos, bytes.data(), bytes.size()) != bytes.size())
+        throw TInOutFailure(kIoReadBeyondEnd);
+    return bytes;
+}
+
+bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
+                  const std::function<const TLockedFile&()>& archive, TCopyObserver& observer,
+                  TEntryCopier& copier) {
+    const TEntryLevels levels = EntryLevels(entry.Name, target.Path());
+    const TDirectory& dir = target.DirectoryFor(levels);
+    if (entry.FilePos < 0 || entry.FileLength < 0)
+        CheckEntryBounds(entry, 0);
+    const TLockedFile& source = archive();
+    CheckEntryBounds(entry, source.Size());
+    TOutputFile out(dir, std::string(levels.File));
+    if (out.Replaced().SameFileAs(source.Identity()))
+        throw TFailure("Entry " + std::string(entry.Name) +
+                       " would overwrite the archive it is read from");
+
+    std::int64_t remaining = entry.FileLength;
     observer.Started(static_cast<std::int32_t>(remaining / kCopyChunkSize + 1));
-    std::array<unsigned char, kCopyChunkSize> buffer;
-    std::int64_t at = pos;
+    std::int64_t at = entry.FilePos;
+    const auto chunkSize = static_cast<std::int64_t>(copier.ChunkSize());
     while (remaining > 0) {
         if (!observer.BeforeChunk())
             return false;
-        const std::size_t chunk = remaining >= static_cast<std::int64_t>(kCopyChunkSize)
-                                      ? kCopyChunkSize
-                                      : static_cast<std::size_t>(remaining);
+        const auto chunk = static_cast<std::size_t>(std::min(remaining, chunkSize));
         // A short read means the archive shrank under us: write nothing of it.
-        if (source.ReadAt(at, buffer.data(), chunk) != chunk)
+        if (!copier.Copy(source, at, chunk, out))
             throw TInOutFailure(kIoReadBeyondEnd);
-        target.Write(buffer.data(), chunk);
         at += static_cast<std::int64_t>(chunk);
         remaining -= static_cast<std::int64_t>(chunk);
     }
-    target.Commit();
+    // Bytes written in place while we read would be a state the archive
+    // never had as a whole: the output is dropped.
+    if (entry.FileLength > 0 && !IdentityOf(source.Descriptor()).SameArchiveAs(source.Identity()))
+        throw TArchiveChangedFailure(source.Path());
+    out.Commit();
     return true;
 }
 

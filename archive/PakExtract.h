@@ -1,49 +1,136 @@
-// Extracting one entry: where it goes, the directories it needs, and the
-// chunked copy from the archive into a file that replaces its target only
-// once complete.
+// Extracting entries: which names are safe, where an entry goes, the
+// directories it needs (opened by descriptor, never through a link), and
+// the copy from the archive into a file that appears complete or not at all.
 #pragma once
 
+#include "archive/PakReader.h"
+#include "framework/Files.h"
+
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zorvak {
 
-// The output path of entry name for the archive at archive: the archive's
-// directory, then the name's "/"-separated levels. Throws TFailure naming the
-// entry when the name is empty, absolute, starts with a drive, or has an
-// empty, "." or ".." level: nothing is ever written outside that directory.
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive,
-                                      const std::string& name);
-// The same under a directory of the caller's choice.
-std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, const std::string& name);
+// The one rule for a stored name, used by extraction and by verify, the
+// same on every platform the core is built for. Levels are what lies
+// between "/" or "\" (a separator on some platforms, so counted as one
+// here); empty levels between two separators are dropped.
+enum class TNameVerdict {
+    nvSafe,   // lands inside the destination
+    nvUnsafe, // absolute, a "." or ".." level, or a ":" (a drive or a stream)
+    nvNoFile, // empty or ending in a separator: it names no file
+};
+TNameVerdict JudgeEntryName(std::string_view name);
 
-// How many missing directory levels ForceDirPath creates at most.
+// An entry's name as this platform writes it: the directory levels (split
+// at "/", empty ones dropped) and the file's own name. Views the name.
+struct TEntryLevels {
+    static constexpr std::size_t kMaxLevels = 32; // a 55-byte name has at most 28
+    std::array<std::string_view, kMaxLevels> Dirs{};
+    std::size_t DirCount = 0;
+    std::string_view File;
+};
+
+// Splits name for writing below dir. Throws TFailure naming the entry for an
+// unsafe name, TFileCreateFailure (dir + name) for one that names no file.
+TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir);
+
+// The output path of entry name: the directory, then the name's levels.
+// Throws as EntryLevels does.
+std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::string_view name);
+// The same beside the archive at archive.
+std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name);
+
+// How many missing directory levels are created for one entry at most.
 inline constexpr int kMaxForcedLevels = 14;
 
 // Creates dir and up to 14 missing levels above it, outermost first. Throws
 // TInOutFailure for the first creation that fails; levels made before stay.
 void ForceDirPath(const std::filesystem::path& dir);
 
+// Where a run extracts to: a directory held by descriptor. The levels of
+// the entry extracted last stay open, so entries in tree order open each
+// directory once and no level is looked up by a long path.
+class TExtractTarget {
+public:
+    // Throws TInOutFailure when dir cannot be opened.
+    explicit TExtractTarget(const std::filesystem::path& dir);
+
+    // The directory the entry's file goes in, its levels opened below the
+    // destination without following a link (TLinkFailure names one met) and
+    // the missing ones made; more than 14 missing is "File not found", with
+    // nothing made, as ForceDirPath would fail.
+    const TDirectory& DirectoryFor(const TEntryLevels& levels);
+
+    const TDirectory& Root() const { return root_; }
+    const std::filesystem::path& Path() const { return root_.Path(); }
+
+private:
+    TDirectory root_;
+    std::vector<std::string> names_;
+    std::vector<TDirectory> chain_;
+};
+
+// Refuses, before anything is written, a run that needs more bytes than dir
+// has free: "Disk full" with both figures.
+void CheckRoomFor(const TDirectory& dir, std::int64_t bytes);
+
 // What the copy reports while it runs.
 class TCopyObserver {
 public:
     virtual ~TCopyObserver() = default;
     // Once, before the first chunk: the number of chunk steps the gauge
-    // should span (length div chunk size + 1).
+    // should span (length div 10240 + 1).
     virtual void Started(std::int32_t maxValue) = 0;
     // Before each chunk; returning false abandons the copy.
     virtual bool BeforeChunk() = 0;
 };
 
-// Copies length bytes at pos of the archive into out, in chunks of 10240
-// bytes through one buffer. The archive is opened without sharing; out is
-// replaced only when the copy is complete. Returns false when the observer
-// abandoned it (out is then untouched). Throws TFileOpenFailure (archive),
-// TFileCreateFailure (out), TInOutFailure "Read beyond end of file" when the
-// archive ends before the entry does, TFailure for a negative position or
-// length or when out is the archive itself, and the write's failure.
-bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
-               const std::filesystem::path& out, const std::string& name, TCopyObserver& observer);
+// Moves an entry's bytes from the archive into its output: through one
+// 10240-byte buffer, or, when fast, in large pieces by the kernel where the
+// system can copy between the two files (learnt once, at the first refusal,
+// then through a large buffer for the rest of the run).
+class TEntryCopier {
+public:
+    explicit TEntryCopier(bool fast = false, bool kernelCopy = true);
+    std::size_t ChunkSize() const;
+    // Copies n bytes at pos of from to out's position. False when from ends
+    // first; throws the read's or the write's failure.
+    bool Copy(const TLockedFile& from, std::int64_t pos, std::size_t n, TOutputFile& out);
+
+private:
+    bool fast_;
+    bool kernel_;
+    std::unique_ptr<unsigned char[]> buffer_;
+};
+
+// The one bounds check of an entry against its archive: "Damaged entry" for
+// a negative position or length, "Read beyond end of file" for data that
+// run past archiveSize.
+void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize);
+
+// An entry's bytes read whole from the archive (for a sound to play), after
+// the bounds check, so nothing is allocated for a damaged entry. Throws as
+// CheckEntryBounds, and "Read beyond end of file" for a short read.
+std::vector<unsigned char> ReadEntryBytes(const TLockedFile& archive, const TPakEntry& entry);
+
+// The one step that extracts an entry, for the window and the tool alike:
+// its levels below target, then the archive (opened by archive(), which may
+// check it), then the output beside or at its name, the copy and the commit.
+// Returns false when the observer abandoned the copy (nothing is left of
+// it). Throws the unsafe-name failure, the levels' failures, "Damaged entry"
+// for a negative position or length, "Read beyond end of file" when the
+// archive ends before the entry does, the output's and the copy's failures,
+// TFailure when the output is the archive itself, and TArchiveChangedFailure
+// when the archive changed while it was read.
+bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
+                  const std::function<const TLockedFile&()>& archive, TCopyObserver& observer,
+                  TEntryCopier& copier);
 
 } // namespace zorvak

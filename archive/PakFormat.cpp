@@ -33,9 +33,13 @@ void EncodePakDirEntry(const TPakDirEntry& entry, unsigned char (&out)[kPakDirEn
     PutInt32(out + kPakNameSize + 4, entry.FileLength);
 }
 
-std::string PakEntryName(const TPakDirEntry& entry) {
+std::string_view PakEntryNameView(const TPakDirEntry& entry) {
     const auto end = std::find(entry.Name.begin(), entry.Name.end(), '\0');
-    return std::string(entry.Name.begin(), end);
+    return std::string_view(entry.Name.data(), static_cast<std::size_t>(end - entry.Name.begin()));
+}
+
+std::string PakEntryName(const TPakDirEntry& entry) {
+    return std::string(PakEntryNameView(entry));
 }
 
 bool IsPakSignature(std::string_view firstBytes) {

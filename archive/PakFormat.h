@@ -44,6 +44,8 @@ void EncodePakDirEntry(const TPakDirEntry& entry, unsigned char (&out)[kPakDirEn
 
 // The name as a reader takes it: the bytes up to the first NUL, or all 56.
 std::string PakEntryName(const TPakDirEntry& entry);
+// The same, viewing the entry's own field.
+std::string_view PakEntryNameView(const TPakDirEntry& entry);
 
 // Whether the first bytes of a file, taken as text up to the first NUL, are
 // exactly "PACK".

@@ -1,17 +1,44 @@
 #include "archive/PakReader.h"
 
 #include "archive/PakFormat.h"
-#include "framework/Files.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace zorvak {
 
-bool HasPakSignature(const std::filesystem::path& path) {
-    TLockedFile file(path);
+namespace {
+// The directory is read in pieces of this many bytes: few reads, and memory
+// that does not grow with what a header claims.
+constexpr std::size_t kDirectoryPiece = 16384 * kPakDirEntrySize;
+} // namespace
+
+TPakEntry TPakEntries::at(std::size_t i) const {
+    if (i >= records_.size())
+        throw std::out_of_range("TPakEntries::at");
+    return (*this)[i];
+}
+
+void TPakEntries::push_back(const TPakEntry& entry) {
+    records_.push_back({static_cast<std::uint32_t>(names_.size()),
+                        static_cast<std::uint32_t>(entry.Name.size()), entry.FilePos,
+                        entry.FileLength});
+    names_.append(entry.Name);
+}
+
+void TPakEntries::clear() {
+    records_ = {};
+    names_ = {};
+}
+
+bool HasPakSignature(const TLockedFile& file) {
     char first[4] = {};
-    const std::size_t got = file.Read(first, sizeof first);
+    const std::size_t got = file.ReadAt(0, first, sizeof first);
     return got == sizeof first && IsPakSignature(std::string_view(first, got));
+}
+
+bool HasPakSignature(const std::filesystem::path& path) {
+    return HasPakSignature(TLockedFile(path));
 }
 
 TPakIndex ReadPakIndex(TStream& stream) {
@@ -30,28 +57,42 @@ TPakIndex ReadPakIndex(TStream& stream) {
         return index;
     }
 
-    // Read the whole directory in one go, but never more than the file holds.
+    // Never more than the file holds, whatever the header says.
     const std::int64_t wanted = std::int64_t{announced} * std::int64_t{kPakDirEntrySize};
     const std::int64_t available =
         header.DirOffset < 0 ? 0 : std::max<std::int64_t>(0, stream.Size() - header.DirOffset);
     std::int64_t take = std::min(wanted, available);
     take -= take % static_cast<std::int64_t>(kPakDirEntrySize);
 
-    std::vector<unsigned char> directory(static_cast<std::size_t>(take));
-    std::size_t got = 0;
-    if (take > 0) {
+    index.Entries.reserve(static_cast<std::size_t>(take) / kPakDirEntrySize);
+    std::vector<unsigned char> piece(static_cast<std::size_t>(
+        std::min<std::int64_t>(take, static_cast<std::int64_t>(kDirectoryPiece))));
+    std::int64_t whole = 0;
+    if (take > 0)
         stream.Seek(header.DirOffset);
-        got = stream.Read(directory.data(), directory.size());
+    while (whole < take) {
+        const auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(take - whole, static_cast<std::int64_t>(piece.size())));
+        const std::size_t got = stream.Read(piece.data(), want);
+        const std::size_t records = got / kPakDirEntrySize;
+        TByteReader reader(
+            std::span<const unsigned char>(piece.data(), records * kPakDirEntrySize));
+        for (std::size_t r = 0; r < records; ++r) {
+            const TPakDirEntry entry = DecodePakDirEntry(reader);
+            index.Entries.push_back({PakEntryNameView(entry), entry.FilePos, entry.FileLength});
+        }
+        whole += static_cast<std::int64_t>(records * kPakDirEntrySize);
+        if (got < want)
+            break;
     }
-    const std::size_t whole = got - got % kPakDirEntrySize;
-    TByteReader reader(std::span<const unsigned char>(directory.data(), whole));
-    index.Entries.reserve(whole / kPakDirEntrySize);
-    while (reader.Remaining() >= kPakDirEntrySize) {
-        const TPakDirEntry entry = DecodePakDirEntry(reader);
-        index.Entries.push_back({PakEntryName(entry), entry.FilePos, entry.FileLength});
-    }
-    index.Complete = static_cast<std::int64_t>(whole) == wanted;
+    index.Complete = whole == wanted;
     index.Count = index.Complete ? announced : static_cast<std::int32_t>(index.Entries.size());
+    return index;
+}
+
+TPakIndex ReadPakIndex(TLockedFile& file) {
+    TPakIndex index = ReadPakIndex(static_cast<TStream&>(file));
+    index.Identity = file.Identity();
     return index;
 }
 

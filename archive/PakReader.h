@@ -1,38 +1,104 @@
 // Reading an archive: the signature test and the directory index.
 #pragma once
 
+#include "framework/Files.h"
 #include "framework/Streams.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvak {
 
+// One directory entry; Name views the index's name block.
 struct TPakEntry {
-    std::string Name; // bytes as stored, up to the first NUL
+    std::string_view Name; // bytes as stored, up to the first NUL
     std::int32_t FilePos = 0;
     std::int32_t FileLength = 0;
+};
+
+// The entries of a directory, kept compact: all names in one block and a
+// small fixed record per entry, so memory follows what the archive holds.
+class TPakEntries {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = TPakEntry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = TPakEntry;
+        iterator() = default;
+        iterator(const TPakEntries* owner, std::size_t i) : owner_(owner), i_(i) {}
+        TPakEntry operator*() const { return (*owner_)[i_]; }
+        iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        bool operator==(const iterator& other) const { return i_ == other.i_; }
+
+    private:
+        const TPakEntries* owner_ = nullptr;
+        std::size_t i_ = 0;
+    };
+
+    std::size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+    TPakEntry operator[](std::size_t i) const {
+        const TRecord& r = records_[i];
+        return {std::string_view(names_.data() + r.NameOffset, r.NameLength), r.FilePos,
+                r.FileLength};
+    }
+    // Throws std::out_of_range past the end.
+    TPakEntry at(std::size_t i) const;
+    iterator begin() const { return {this, 0}; }
+    iterator end() const { return {this, records_.size()}; }
+
+    void reserve(std::size_t entries) { records_.reserve(entries); }
+    void push_back(const TPakEntry& entry);
+    void clear();
+
+private:
+    struct TRecord {
+        std::uint32_t NameOffset;
+        std::uint32_t NameLength;
+        std::int32_t FilePos;
+        std::int32_t FileLength;
+    };
+    std::vector<TRecord> records_;
+    std::string names_;
 };
 
 struct TPakIndex {
     // DirLength div 64 when the whole directory was read (negative for a
     // negative length); the number of entries read when it was cut short.
     std::int32_t Count = 0;
-    std::vector<TPakEntry> Entries;
+    TPakEntries Entries;
     // False when the header or the directory ran past the end of the file.
     bool Complete = true;
+    // The archive as it was when the index was read; later reads check it.
+    TFileIdentity Identity;
 };
+
+// "Not a valid PAK file", the one refusal of a file that is no archive.
+inline constexpr const char* kNotAPakFile = "Not a valid PAK file";
 
 // Opens path without sharing and tests its first four bytes for "PACK".
 // Throws TFileOpenFailure when it cannot be opened.
 bool HasPakSignature(const std::filesystem::path& path);
+// The same test on a file already open.
+bool HasPakSignature(const TLockedFile& file);
 
-// Reads the header and the directory. Only entries whose 64 bytes were all
-// read are listed; memory is bounded by the stream's size, never by what the
-// header announces. Throws only when the stream itself fails.
+// Reads the header and the directory, the directory in bounded pieces. Only
+// entries whose 64 bytes were all read are listed; memory is bounded by
+// the stream's size, never by what the header announces. Throws only when
+// the stream itself fails.
 TPakIndex ReadPakIndex(TStream& stream);
+// The same on an open archive, keeping its identity in the index.
+TPakIndex ReadPakIndex(TLockedFile& file);
 
 // Opens path without sharing and reads its index. Throws TFileOpenFailure.
 TPakIndex ReadPakIndex(const std::filesystem::path& path);

@@ -1,163 +1,219 @@
 #include "archive/PakVerify.h"
 
+#include "archive/PakExtract.h"
 #include "archive/PakFormat.h"
+#include "archive/PakNames.h"
+#include "archive/PakReader.h"
 #include "framework/Text.h"
 
 #include <algorithm>
-#include <map>
 
 namespace zorvak {
 
 namespace {
 
-bool HasUnsafeLevel(const std::string& name) {
-    if (name.empty() || name.front() == '/')
-        return true;
-    if (name.size() >= 2 && name[1] == ':')
-        return true;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        const std::size_t slash = std::min(name.find('/', start), name.size());
-        const std::string level = name.substr(start, slash - start);
-        if (level.empty() || level == "." || level == "..")
-            return true;
-        start = slash + 1;
-    }
-    return false;
-}
-
-struct TSpan {
-    std::int64_t Begin, End;
-    int Entry;
+// The kinds of problem an entry can have; each is told a few times, then
+// counted.
+enum TProblemKind : int {
+    pkFullName,
+    pkLongName,
+    pkUpperCase,
+    pkBackslash,
+    pkControl,
+    pkUnsafe,
+    pkNoFile,
+    pkDuplicate,
+    pkCaseOnly,
+    pkOutside,
+    pkOverHeader,
+    pkOverDirectory,
+    pkOverlap,
+    pkKinds
 };
 
-} // namespace
+class TProblems {
+public:
+    explicit TProblems(TPakReport& report) : report_(report) {}
 
-TPakReport VerifyPak(TStream& stream) {
-    TPakReport report;
-    const auto problem = [&](int entry, const std::string& name, std::string text) {
-        report.Problems.push_back({entry, name, std::move(text)});
-    };
+    void Archive(std::string text) {
+        report_.Problems.push_back({-1, "", std::move(text), 0});
+        ++report_.Total;
+    }
+    void Entry(TProblemKind kind, std::size_t entry, std::string_view name, std::string text) {
+        ++report_.Total;
+        if (told_[kind].size() < static_cast<std::size_t>(kProblemRepeatsShown))
+            told_[kind].push_back({static_cast<int>(entry), std::string(name), std::move(text), 0});
+        else
+            ++untold_[kind];
+    }
+    // Every kind's told problems in directory order, the untold ones as a
+    // count on the last told one.
+    void Finish() {
+        for (int kind = 0; kind < pkKinds; ++kind) {
+            if (untold_[kind] > 0)
+                told_[kind].back().More = untold_[kind];
+            for (TPakProblem& p : told_[kind])
+                report_.Problems.push_back(std::move(p));
+        }
+        std::stable_sort(
+            report_.Problems.begin(), report_.Problems.end(),
+            [](const TPakProblem& a, const TPakProblem& b) { return a.Entry < b.Entry; });
+    }
 
+private:
+    TPakReport& report_;
+    std::vector<TPakProblem> told_[pkKinds];
+    std::int64_t untold_[pkKinds] = {};
+};
+
+struct THeaderFacts {
+    std::int64_t Size = 0;
+    std::int64_t DirOffset = 0;
+    std::int64_t DirLength = 0;
+};
+
+// The signature and the directory's place. False when nothing further can
+// be checked.
+bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THeaderFacts& facts) {
     unsigned char head[kPakHeaderSize];
     stream.Seek(0);
     if (stream.Read(head, sizeof head) != sizeof head ||
         !IsPakSignature(std::string_view(reinterpret_cast<const char*>(head), 4))) {
         report.Usable = false;
-        problem(-1, "", "not a PAK archive (no \"PACK\" signature or a header cut short)");
-        return report;
+        problems.Archive("not a PAK archive (no \"PACK\" signature or a header cut short)");
+        return false;
     }
     TByteReader headReader(head);
     const TPakHeader header = DecodePakHeader(headReader);
-    const std::int64_t size = stream.Size();
-    const std::int64_t dirOffset = header.DirOffset;
-    const std::int64_t dirLength = header.DirLength;
-
-    if (dirLength < 0 || dirOffset < 0) {
-        problem(-1, "", "the directory's offset or length is negative");
-        return report;
+    facts = {stream.Size(), header.DirOffset, header.DirLength};
+    if (facts.DirLength < 0 || facts.DirOffset < 0) {
+        problems.Archive("the directory's offset or length is negative");
+        return false;
     }
-    if (dirLength % static_cast<std::int64_t>(kPakDirEntrySize) != 0)
-        problem(-1, "",
-                "the directory length " + std::to_string(dirLength) + " is not a multiple of 64");
-    if (dirOffset < static_cast<std::int64_t>(kPakHeaderSize) && dirLength > 0)
-        problem(-1, "", "the directory overlaps the header");
-    if (dirOffset + dirLength > size) {
-        problem(-1, "",
-                "the directory runs past the end of the file (" +
-                    std::to_string(dirOffset + dirLength) + " > " + std::to_string(size) +
-                    " bytes)");
-    }
-
-    // Only whole records that are really there are looked at.
-    const std::int64_t available = std::clamp<std::int64_t>(size - dirOffset, 0, dirLength);
-    const std::size_t records = static_cast<std::size_t>(available) / kPakDirEntrySize;
-    std::vector<unsigned char> directory(records * kPakDirEntrySize);
-    stream.Seek(dirOffset);
-    const std::size_t got = directory.empty() ? 0 : stream.Read(directory.data(), directory.size());
-    TByteReader reader(
-        std::span<const unsigned char>(directory.data(), got - got % kPakDirEntrySize));
-
+    if (facts.DirLength % static_cast<std::int64_t>(kPakDirEntrySize) != 0)
+        problems.Archive("the directory length " + std::to_string(facts.DirLength) +
+                         " is not a multiple of 64");
+    if (facts.DirOffset < static_cast<std::int64_t>(kPakHeaderSize) && facts.DirLength > 0)
+        problems.Archive("the directory overlaps the header");
+    if (facts.DirOffset + facts.DirLength > facts.Size)
+        problems.Archive("the directory runs past the end of the file (" +
+                         std::to_string(facts.DirOffset + facts.DirLength) + " > " +
+                         std::to_string(facts.Size) + " bytes)");
     report.Entries =
-        static_cast<std::int32_t>(dirLength / static_cast<std::int64_t>(kPakDirEntrySize));
+        static_cast<std::int32_t>(facts.DirLength / static_cast<std::int64_t>(kPakDirEntrySize));
     if (report.Entries > kEngineMaxEntries)
-        problem(-1, "",
-                std::to_string(report.Entries) + " entries: the original engine loads at most " +
-                    std::to_string(kEngineMaxEntries));
+        problems.Archive(std::to_string(report.Entries) +
+                         " entries: the original engine loads at most " +
+                         std::to_string(kEngineMaxEntries));
+    return true;
+}
 
-    std::map<std::string, int> exact;
-    std::map<std::string, int> folded;
-    std::vector<TSpan> spans;
-    for (int i = 0; reader.Remaining() >= kPakDirEntrySize; ++i) {
-        const TPakDirEntry entry = DecodePakDirEntry(reader);
-        const std::string name = PakEntryName(entry);
+bool HasControlByte(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+// What each name alone, and the names together, would break.
+void CheckNames(const TPakEntries& entries, TProblems& problems) {
+    TNameTable exact(entries, false);
+    TNameTable folded(entries, true);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view name = entries[i].Name;
         if (name.size() == kPakNameSize)
-            problem(i, name, "the name fills all 56 bytes with no NUL after it");
+            problems.Entry(pkFullName, i, name, "the name fills all 56 bytes with no NUL after it");
         else if (name.size() > kPakMaxNameLength)
-            problem(i, name, "the name is longer than 55 bytes");
-        if (AsciiLower(name) != name)
-            problem(i, name,
-                    "the name has upper-case letters; the engine asks for names in lower case");
-        if (name.find('\\') != std::string::npos)
-            problem(i, name, "the name has \"\\\"; levels are separated by \"/\"");
-        if (HasUnsafeLevel(name))
-            problem(i, name, "unsafe name: it would not extract inside a directory");
-
-        const auto [same, fresh] = exact.emplace(name, i);
-        if (!fresh) {
-            problem(i, name,
-                    "duplicate of entry " + std::to_string(same->second) +
-                        "; the engine uses the first");
-        } else {
-            const auto [alike, newFold] = folded.emplace(AsciiLower(name), i);
-            if (!newFold)
-                problem(i, name,
-                        "differs only in letter case from entry " + std::to_string(alike->second) +
-                            "; the engine uses the first");
+            problems.Entry(pkLongName, i, name, "the name is longer than 55 bytes");
+        if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            problems.Entry(pkUpperCase, i, name,
+                           "the name has upper-case letters; the engine asks for names in lower "
+                           "case");
+        if (name.find('\\') != std::string_view::npos)
+            problems.Entry(pkBackslash, i, name,
+                           "the name has \"\\\"; levels are separated by \"/\"");
+        if (HasControlByte(name))
+            problems.Entry(pkControl, i, name,
+                           "the name has control characters, which a terminal may act on");
+        switch (JudgeEntryName(name)) {
+        case TNameVerdict::nvUnsafe:
+            problems.Entry(pkUnsafe, i, name,
+                           "unsafe name: it would not extract inside a directory");
+            break;
+        case TNameVerdict::nvNoFile:
+            problems.Entry(pkNoFile, i, name,
+                           "the name is empty or ends in a separator: it names no file");
+            break;
+        case TNameVerdict::nvSafe:
+            break;
         }
+        if (const std::int64_t same = exact.Insert(i); same >= 0) {
+            problems.Entry(pkDuplicate, i, name,
+                           "duplicate of entry " + std::to_string(same) +
+                               "; the engine uses the first");
+        } else if (const std::int64_t alike = folded.Insert(i); alike >= 0) {
+            problems.Entry(pkCaseOnly, i, name,
+                           "differs only in letter case from entry " + std::to_string(alike) +
+                               "; the engine uses the first");
+        }
+    }
+}
 
+// Where each entry's data lie: inside the file, clear of the header, the
+// directory and one another.
+void CheckSpans(const TPakEntries& entries, const THeaderFacts& facts, TProblems& problems) {
+    struct TSpan {
+        std::int64_t Begin, End;
+        std::uint32_t Entry;
+    };
+    std::vector<TSpan> spans;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TPakEntry entry = entries[i];
         const std::int64_t begin = entry.FilePos;
         const std::int64_t end = begin + entry.FileLength;
-        if (entry.FilePos < 0 || entry.FileLength < 0 || end > size) {
-            problem(i, name,
-                    "its data lie outside the file (position " + std::to_string(begin) +
-                        ", length " + std::to_string(entry.FileLength) + ")");
+        if (entry.FilePos < 0 || entry.FileLength < 0 || end > facts.Size) {
+            problems.Entry(pkOutside, i, entry.Name,
+                           "its data lie outside the file (position " + std::to_string(begin) +
+                               ", length " + std::to_string(entry.FileLength) + ")");
             continue;
         }
         if (entry.FileLength == 0)
             continue;
         if (begin < static_cast<std::int64_t>(kPakHeaderSize))
-            problem(i, name, "its data overlap the header");
-        if (begin < dirOffset + dirLength && dirOffset < end && dirLength > 0)
-            problem(i, name, "its data overlap the directory");
-        spans.push_back({begin, end, i});
+            problems.Entry(pkOverHeader, i, entry.Name, "its data overlap the header");
+        if (begin < facts.DirOffset + facts.DirLength && facts.DirOffset < end &&
+            facts.DirLength > 0)
+            problems.Entry(pkOverDirectory, i, entry.Name, "its data overlap the directory");
+        spans.push_back({begin, end, static_cast<std::uint32_t>(i)});
     }
-
-    // Overlaps between entries: sort by start and compare with the furthest
-    // reaching span so far.
+    // Sorted by start, each span is compared with the furthest reaching one
+    // before it; the entries keep their names, so none is decoded again.
     std::sort(spans.begin(), spans.end(), [](const TSpan& a, const TSpan& b) {
         return a.Begin < b.Begin || (a.Begin == b.Begin && a.Entry < b.Entry);
     });
     const TSpan* reach = nullptr;
     for (const TSpan& span : spans) {
-        if (reach != nullptr && span.Begin < reach->End) {
-            problem(span.Entry, "",
-                    "its data overlap those of entry " + std::to_string(reach->Entry));
-        }
+        if (reach != nullptr && span.Begin < reach->End)
+            problems.Entry(pkOverlap, span.Entry, entries[span.Entry].Name,
+                           "its data overlap those of entry " + std::to_string(reach->Entry));
         if (reach == nullptr || span.End > reach->End)
             reach = &span;
     }
-    // Overlap problems were found out of order: give them their names and
-    // put every problem in directory order.
-    for (TPakProblem& p : report.Problems)
-        if (p.Entry >= 0 && p.Name.empty()) {
-            TByteReader again(
-                std::span<const unsigned char>(directory.data(), got - got % kPakDirEntrySize));
-            again.Seek(static_cast<std::size_t>(p.Entry) * kPakDirEntrySize);
-            p.Name = PakEntryName(DecodePakDirEntry(again));
-        }
-    std::stable_sort(report.Problems.begin(), report.Problems.end(),
-                     [](const TPakProblem& a, const TPakProblem& b) { return a.Entry < b.Entry; });
+}
+
+} // namespace
+
+TPakReport VerifyPak(TStream& stream) {
+    TPakReport report;
+    TProblems problems(report);
+    THeaderFacts facts;
+    if (CheckHeader(stream, report, problems, facts)) {
+        // Only whole records that are really there are looked at.
+        const TPakIndex index = ReadPakIndex(stream);
+        CheckNames(index.Entries, problems);
+        CheckSpans(index.Entries, facts, problems);
+    }
+    problems.Finish();
     return report;
 }
 

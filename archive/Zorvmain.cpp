@@ -9,6 +9,7 @@
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Platform.h"
+#include "framework/Streams.h"
 #include "framework/Text.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
@@ -35,6 +36,7 @@
 #include <QStyledItemDelegate>
 
 #include <filesystem>
+#include <optional>
 
 namespace zorvak {
 
@@ -113,8 +115,8 @@ protected:
 };
 
 // The last three characters of a name, upper-cased, say whether it is a sound.
-bool IsWaveName(const std::string& name) {
-    const std::string tail = name.size() > 3 ? name.substr(name.size() - 3) : name;
+bool IsWaveName(std::string_view name) {
+    const std::string_view tail = name.size() > 3 ? name.substr(name.size() - 3) : name;
     return AsciiUpper(tail) == "WAV";
 }
 
@@ -354,23 +356,15 @@ void TZorvakForm::PumpDuringRun() {
 
 int TZorvakForm::FindEntry(const std::string& name) {
     if (namesGeneration_ != indexGeneration_) {
-        exactNames_.clear();
-        foldedNames_.clear();
-        exactNames_.reserve(PakNames.size());
-        foldedNames_.reserve(PakNames.size());
-        for (int i = 0; i < static_cast<int>(PakNames.size()); ++i) {
-            exactNames_.emplace(PakNames[static_cast<std::size_t>(i)], i);
-            foldedNames_.emplace(AsciiLower(PakNames[static_cast<std::size_t>(i)]), i);
-        }
+        exactNames_ = std::make_unique<TNameTable>(TNameTable::Of(PakNames, false));
+        foldedNames_ = std::make_unique<TNameTable>(TNameTable::Of(PakNames, true));
         namesGeneration_ = indexGeneration_;
     }
     // The exact name first: on a case-sensitive disk "Sound/X.wav" and
     // "sound/x.wav" are two entries. Only then the first case-blind match.
-    if (const auto exact = exactNames_.find(name); exact != exactNames_.end())
-        return exact->second;
-    if (const auto folded = foldedNames_.find(AsciiLower(name)); folded != foldedNames_.end())
-        return folded->second;
-    return -1;
+    if (const std::int64_t exact = exactNames_->Find(name); exact >= 0)
+        return static_cast<int>(exact);
+    return static_cast<int>(foldedNames_->Find(name));
 }
 
 void TZorvakForm::OpenPakFile1Click(QObject*) {
@@ -378,7 +372,7 @@ void TZorvakForm::OpenPakFile1Click(QObject*) {
         return;
     const QString candidate = CandidateArchivePath(ODlg.FileName);
     if (!HasPakSignature(ToFsPath(candidate))) {
-        ShowMessage(QStringLiteral("Not a valid PAK file"));
+        ShowMessage(QString::fromLatin1(kNotAPakFile));
         return;
     }
     PakPath = candidate;
@@ -391,29 +385,33 @@ void TZorvakForm::OpenPakFile1Click(QObject*) {
     PakNames.clear();
     PakLengths->clear();
     PakPositions->clear();
+    PakIdentity = {};
     runRow_ = -1;
     ++indexGeneration_;
     BuildIndex();
+    // A new list starts at its top, whatever the last one showed.
+    PakList->scrollToTop();
     ButtonExtractAll->setEnabled(PakList->count() > 0);
 }
 
 void TZorvakForm::BuildIndex() {
-    const TPakIndex index = ReadPakIndex(ToFsPath(PakPath));
+    TLockedFile file(ToFsPath(PakPath));
+    TPakIndex index = ReadPakIndex(file);
+    PakIdentity = index.Identity;
     PakCount = index.Count;
     SetLabelText(Offset, QString::number(PakCount));
 
     const auto count = static_cast<qsizetype>(index.Entries.size());
     QStringList names;
     names.reserve(count);
-    PakNames.reserve(index.Entries.size());
     PakLengths->reserve(count);
     PakPositions->reserve(count);
-    for (const TPakEntry& entry : index.Entries) {
+    for (const TPakEntry entry : index.Entries) {
         names.append(DecodeName(entry.Name));
-        PakNames.push_back(entry.Name);
         PakLengths->append(QString::number(entry.FileLength));
         PakPositions->append(QString::number(entry.FilePos));
     }
+    PakNames = std::move(index.Entries);
     const QSignalBlocker blocker(PakList);
     PakList->addItems(names);
 }
@@ -421,7 +419,7 @@ void TZorvakForm::BuildIndex() {
 void TZorvakForm::PakListClick(QObject*) {
     const int k = CurrentIndex();
     if (k >= 0 && k < static_cast<int>(PakNames.size())) {
-        ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)]));
+        ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)].Name));
         SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->at(k).toInt())) +
                                  QStringLiteral(" bytes"));
         ExName->setText(PakList->item(k)->text());
@@ -449,27 +447,53 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
         ButtonExtractAll->setEnabled(PakList->count() > 0);
     };
     // The box is drawn once a frame while the run lasts, and for good after
-    // it, also when a failure leaves it.
+    // it, also when a failure leaves it. The caret, moved to show each entry,
+    // goes back to the entry the user chose: Play acts on it.
     struct TFrameScope {
         TZorvakForm* Form;
         QPointer<QGroupBox> Box;
         bool Outer;
-        ~TFrameScope() {
-            if (Outer && Box) {
-                Form->ShowRunRow();
-                Box->setUpdatesEnabled(true);
+        int Current;
+        std::uint64_t Generation;
+        bool Ended = false;
+        void End() {
+            if (Ended || !Outer || !Box)
+                return;
+            Ended = true;
+            Form->runRow_ = -1;
+            Form->runTarget_.reset();
+            Form->runCopier_.reset();
+            Form->inRun_ = false;
+            if (Form->indexGeneration_ == Generation) {
+                const QSignalBlocker blocker(Form->PakList);
+                if (Current >= 0 && Current < Form->PakList->count())
+                    Form->PakList->setCurrentRow(Current, QItemSelectionModel::NoUpdate);
+                else
+                    Form->PakList->setCurrentIndex(QModelIndex());
             }
+            Box->setUpdatesEnabled(true);
         }
-    } scope{this, ExtractBox, ExtractBox->updatesEnabled()};
+        ~TFrameScope() { End(); }
+    } scope{this, ExtractBox, !inRun_, CurrentIndex(), generation};
     if (scope.Outer) {
         frameClock_.invalidate();
         ExtractBox->setUpdatesEnabled(false);
+        inRun_ = true;
     }
+
+    // Nothing is written when the whole run cannot fit where it goes.
+    std::int64_t bytes = 0;
+    for (int i = 0; i < n; ++i)
+        if (all || PakList->item(i)->isSelected())
+            bytes += std::max(0, PakLengths->at(i).toInt());
+    if (bytes > 0)
+        CheckRoomFor(TDirectory::Open(ToFsPath(PakPath).parent_path()), bytes);
+
     for (int i = 0; i < n; ++i) {
         QListWidgetItem* item = PakList->item(i);
         if (all || item->isSelected()) {
             runRow_ = i;
-            ExtractFile(PakNames[static_cast<std::size_t>(i)]);
+            ExtractFile(std::string(PakNames[static_cast<std::size_t>(i)].Name));
         }
         PumpDuringRun();
         // Anything may have happened meanwhile: the window closing ends the
@@ -479,6 +503,7 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
         if (generation != indexGeneration_)
             break;
     }
+    scope.End();
     finish();
 }
 
@@ -491,18 +516,32 @@ void TZorvakForm::ExtractFile(const std::string& name) {
     ExName->setText(DecodeName(name));
     ExtractBox->repaint();
 
+    // The entry is found by its name; its output is named by the name given.
+    const TPakEntry entry{name, PakPositions->at(k).toInt(), PakLengths->at(k).toInt()};
     const std::filesystem::path archive = ToFsPath(PakPath);
-    const std::filesystem::path out = EntryOutputPath(archive, name);
-    const std::filesystem::path dir = out.parent_path();
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        ForceDirPath(dir);
+    std::unique_ptr<TExtractTarget> local;
+    TExtractTarget* target = runTarget_.get();
+    if (target == nullptr || target->Path() != archive.parent_path()) {
+        local = std::make_unique<TExtractTarget>(archive.parent_path());
+        target = local.get();
+    }
+    if (!runCopier_)
+        runCopier_ = std::make_unique<TEntryCopier>();
+    // Opened once per entry, without sharing, and only while it is the
+    // archive that was indexed.
+    std::optional<TLockedFile> held;
+    const auto open = [&]() -> const TLockedFile& {
+        held.emplace(archive);
+        CheckSameArchive(*held, PakIdentity);
+        return *held;
+    };
 
     const std::uint64_t generation = indexGeneration_;
     TGaugeObserver observer(
         this, [this, generation] { return !closing_ && generation == indexGeneration_; });
-    const bool done = CopyEntry(archive, PakPositions->at(k).toInt(), PakLengths->at(k).toInt(),
-                                out, name, observer);
+    const bool done = ExtractEntry(*target, entry, open, observer, *runCopier_);
+    if (inRun_ && local)
+        runTarget_ = std::move(local);
     if (done && !closing_ && generation == indexGeneration_)
         LDone->show();
 }
@@ -510,18 +549,14 @@ void TZorvakForm::ExtractFile(const std::string& name) {
 void TZorvakForm::ButtonPlayClick(QObject*) {
     // Held without sharing until the sound has ended.
     TLockedFile archive(ToFsPath(PakPath));
+    CheckSameArchive(archive, PakIdentity);
     const int k = CurrentIndex();
     if (k < 0 || k >= static_cast<int>(PakNames.size()))
         throw TListIndexFailure();
-    const std::int32_t pos = PakPositions->at(k).toInt();
-    const std::int32_t length = PakLengths->at(k).toInt();
-    // A damaged entry is refused before anything is allocated for it.
-    if (pos < 0 || length < 0 || std::int64_t{pos} + length > archive.Size())
-        throw TInOutFailure(kIoReadBeyondEnd);
-    TMemoryStream entry(std::vector<unsigned char>(static_cast<std::size_t>(length)));
-    if (archive.ReadAt(pos, entry.Bytes().data(), entry.Bytes().size()) != entry.Bytes().size())
-        throw TInOutFailure(kIoReadBeyondEnd);
-    WAVPlayer->Wave().LoadFromStream(entry);
+    const TPakEntry entry{PakNames[static_cast<std::size_t>(k)].Name, PakPositions->at(k).toInt(),
+                          PakLengths->at(k).toInt()};
+    TMemoryStream bytes(ReadEntryBytes(archive, entry));
+    WAVPlayer->Wave().LoadFromStream(bytes);
     WAVPlayer->Play();
 }
 

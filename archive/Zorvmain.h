@@ -2,7 +2,10 @@
 // and the commands that extract, play and build.
 #pragma once
 
+#include "archive/PakNames.h"
+#include "archive/PakReader.h"
 #include "framework/Dialogs.h"
+#include "framework/Files.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -25,6 +28,8 @@ class QPushButton;
 
 namespace zorvak {
 
+class TExtractTarget;
+class TEntryCopier;
 class TGauge;
 class TWavePlayer;
 class TVelAboutBox;
@@ -53,12 +58,14 @@ public:
     void Exit1Click(QObject* sender);
 
     // The index of the open archive. Names are kept as the archive's bytes in
-    // PakNames; the list shows them decoded.
+    // PakNames (compact: one block of names); the list shows them decoded.
     QString PakPath;
     std::int32_t PakCount = 0;
     std::unique_ptr<QStringList> PakPositions;
     std::unique_ptr<QStringList> PakLengths;
-    std::vector<std::string> PakNames;
+    TPakEntries PakNames;
+    // The archive as it was when indexed; every later read checks it.
+    TFileIdentity PakIdentity;
 
     // Controls, owned by the window.
     QLabel* Label1 = nullptr;
@@ -116,13 +123,18 @@ private:
     std::uint64_t indexGeneration_ = 0;
     // Name look-up tables, built on the first look-up after a refill: a run
     // over every entry of a big archive must not search the list each time.
-    std::unordered_map<std::string, int> exactNames_;
-    std::unordered_map<std::string, int> foldedNames_;
+    std::unique_ptr<TNameTable> exactNames_;
+    std::unique_ptr<TNameTable> foldedNames_;
     std::uint64_t namesGeneration_ = ~std::uint64_t{0};
     bool closing_ = false;
     static constexpr int kRunFrameMs = 20;
     QElapsedTimer frameClock_;
     int runRow_ = -1;
+    // Held for the length of a run: the destination's open directories and
+    // the copy buffer.
+    std::unique_ptr<TExtractTarget> runTarget_;
+    std::unique_ptr<TEntryCopier> runCopier_;
+    bool inRun_ = false;
 };
 
 // The one main window of the run.

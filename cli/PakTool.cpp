@@ -2,14 +2,18 @@
 
 #include "archive/PakBuild.h"
 #include "archive/PakExtract.h"
+#include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/Interrupt.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iomanip>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -31,7 +35,8 @@ constexpr const char* kUsage =
     "  verify ARCHIVE                     report what would break in a game engine\n"
     "\n"
     "Exit status: 0 done and clean, 1 failures or problems found, 2 bad usage or\n"
-    "input that is no archive at all. Messages go to standard error.\n";
+    "input that is no archive at all, 130/143 stopped by SIGINT/SIGTERM (nothing\n"
+    "half-written is left). Messages go to standard error.\n";
 
 // A progress line on a terminal, redrawn at most ten times a second.
 class TProgress {
@@ -46,7 +51,8 @@ public:
             return;
         last_ = now;
         shown_ = true;
-        err_ << "\r\033[K[" << done << "/" << total << "] " << what.substr(0, 60) << std::flush;
+        err_ << "\r\033[K[" << done << "/" << total << "] "
+             << EscapeForTerminal(what.substr(0, 60), true) << std::flush;
     }
     void Clear() {
         if (shown_)
@@ -95,10 +101,16 @@ TArgs Parse(const std::vector<std::string>& args, std::size_t from,
     return parsed;
 }
 
+// Stops a copy at a signal; the copy's clean-up removes what it wrote.
+struct TInterruptible : TCopyObserver {
+    void Started(std::int32_t) override {}
+    bool BeforeChunk() override { return InterruptRequested() == 0; }
+};
+
 class TPakTool {
 public:
-    TPakTool(std::ostream& out, std::ostream& err, bool progress)
-        : out_(out), err_(err), progress_(err, progress) {}
+    TPakTool(std::ostream& out, std::ostream& err, const TToolOptions& options)
+        : out_(out), err_(err), options_(options), progress_(err, options.Progress) {}
 
     int Run(const std::vector<std::string>& args) {
         if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
@@ -107,32 +119,40 @@ public:
         }
         const std::string& command = args[0];
         try {
+            int status = kExitUnusable;
             if (command == "list")
-                return List(args);
-            if (command == "extract")
-                return Extract(args);
-            if (command == "build")
-                return Build(args);
-            if (command == "verify")
-                return Verify(args);
-        } catch (const TFailure& e) {
+                status = List(args);
+            else if (command == "extract")
+                status = Extract(args);
+            else if (command == "build")
+                status = Build(args);
+            else if (command == "verify")
+                status = Verify(args);
+            else
+                return Usage("unknown command " + command);
+            if (const int signal = InterruptRequested(); signal != 0) {
+                Say("interrupted");
+                return kExitSignalBase + signal;
+            }
+            return status;
+        } catch (const std::bad_alloc&) {
             progress_.Clear();
-            Say(e.what());
-            return kExitUnusable;
+            Say("Out of memory");
         } catch (const std::exception& e) {
             progress_.Clear();
             Say(e.what());
-            return kExitUnusable;
         }
-        return Usage("unknown command " + command);
+        return kExitUnusable;
     }
 
 private:
-    void Say(const std::string& message) { err_ << "zorvak-pak: " << message << "\n"; }
-    void SayEntry(const std::string& archive, const std::string& entry,
-                  const std::string& message) {
+    // One line on err; whatever bytes it carries, none drives the terminal.
+    void Say(const std::string& message) {
         progress_.Clear();
-        err_ << "zorvak-pak: " << archive << ": " << entry << ": " << message << "\n";
+        err_ << "zorvak-pak: " << EscapeForTerminal(message, options_.ErrIsTerminal) << "\n";
+    }
+    void SayEntry(const std::string& archive, std::string_view entry, const std::string& message) {
+        Say(archive + ": " + std::string(entry) + ": " + message);
     }
     int Usage(const std::string& message) {
         Say(message);
@@ -140,37 +160,64 @@ private:
         return kExitUnusable;
     }
 
-    // Reads an archive's index; one that is not an archive is unusable input.
-    std::optional<TPakIndex> OpenIndex(const std::string& archive) {
-        if (!HasPakSignature(archive)) {
-            Say(archive + ": Not a valid PAK file");
-            return std::nullopt;
+    // Opens an archive for the whole run, shared with other readers, and
+    // reads its index; one that is not an archive is unusable input.
+    bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index) {
+        file.emplace(archive, TShareMode::smShared);
+        if (!HasPakSignature(*file)) {
+            Say(archive + ": " + kNotAPakFile);
+            return false;
         }
-        TPakIndex index = ReadPakIndex(archive);
+        index = ReadPakIndex(*file);
         if (!index.Complete)
             Say(archive + ": the directory is cut short; " + std::to_string(index.Entries.size()) +
                 " whole entries read");
-        return index;
+        return true;
     }
 
     int List(const std::vector<std::string>& args) {
         const TArgs a = Parse(args, 1, {"-l"}, false, false);
         if (!a.Error.empty() || a.Positional.size() != 1)
             return Usage(a.Error.empty() ? "list takes one archive" : a.Error);
-        const auto index = OpenIndex(a.Positional[0]);
-        if (!index)
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (!OpenIndex(a.Positional[0], file, index))
             return kExitUnusable;
         const bool longForm = a.Flags.count("-l") != 0;
         std::int64_t total = 0;
-        for (const TPakEntry& e : index->Entries) {
+        for (const TPakEntry e : index.Entries) {
             if (longForm)
                 out_ << std::setw(10) << e.FilePos << " " << std::setw(10) << e.FileLength << " ";
-            out_ << e.Name << "\n";
+            out_ << EscapeForTerminal(e.Name, options_.OutIsTerminal) << "\n";
             total += e.FileLength;
         }
         if (longForm)
-            out_ << index->Entries.size() << " entries, " << total << " bytes\n";
-        return index->Complete ? kExitOk : kExitProblems;
+            out_ << index.Entries.size() << " entries, " << total << " bytes\n";
+        return index.Complete ? kExitOk : kExitProblems;
+    }
+
+    // A notice when entries share bytes: valid, but the output may be far
+    // larger than the archive.
+    void SayOverlaps(const std::string& archive, const TPakEntries& entries,
+                     const std::vector<std::size_t>& chosen) {
+        std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+        for (const std::size_t i : chosen)
+            if (entries[i].FileLength > 0 && entries[i].FilePos >= 0)
+                spans.emplace_back(entries[i].FilePos,
+                                   std::int64_t{entries[i].FilePos} + entries[i].FileLength);
+        std::sort(spans.begin(), spans.end());
+        std::int64_t shared = 0, reach = -1, distinct = 0, written = 0;
+        for (const auto& [begin, end] : spans) {
+            written += end - begin;
+            if (begin < reach)
+                ++shared;
+            distinct += std::max<std::int64_t>(0, end - std::max(begin, reach));
+            reach = std::max(reach, end);
+        }
+        if (shared > 0)
+            Say(archive + ": " + std::to_string(shared) +
+                " entries share bytes with others: " + FormatThousands64(distinct) +
+                " bytes of the archive extract to " + FormatThousands64(written) + " bytes");
     }
 
     int Extract(const std::vector<std::string>& args) {
@@ -180,46 +227,67 @@ private:
         const std::string archive = a.Positional[0];
         const std::filesystem::path dir =
             a.Dir.empty() ? std::filesystem::path(".") : std::filesystem::path(a.Dir);
-        const auto index = OpenIndex(archive);
-        if (!index)
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (!OpenIndex(archive, file, index))
             return kExitUnusable;
-        int status = index->Complete ? kExitOk : kExitProblems;
+        int status = index.Complete ? kExitOk : kExitProblems;
 
         // The entries to write: all, or the named ones; of names stored more
         // than once the first is taken, as the game does.
         std::vector<std::size_t> chosen;
-        std::set<std::string> seen;
-        const std::set<std::string> wanted(a.Positional.begin() + 1, a.Positional.end());
-        for (std::size_t i = 0; i < index->Entries.size(); ++i) {
-            const std::string& name = index->Entries[i].Name;
-            if (!wanted.empty() && wanted.count(name) == 0)
+        const std::set<std::string, std::less<>> wanted(a.Positional.begin() + 1,
+                                                        a.Positional.end());
+        std::set<std::string, std::less<>> found;
+        TNameTable seen(index.Entries, false);
+        std::int64_t bytes = 0;
+        for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+            const TPakEntry entry = index.Entries[i];
+            if (!wanted.empty() && wanted.find(entry.Name) == wanted.end())
                 continue;
-            if (!seen.insert(name).second) {
-                SayEntry(archive, name, "stored again; the first one is kept");
+            if (seen.Insert(i) >= 0) {
+                SayEntry(archive, entry.Name, "stored again; the first one is kept");
                 continue;
             }
+            if (!wanted.empty())
+                found.emplace(entry.Name);
             chosen.push_back(i);
+            bytes += std::max(0, entry.FileLength);
         }
         for (const std::string& name : wanted)
-            if (seen.count(name) == 0) {
+            if (found.count(name) == 0) {
                 SayEntry(archive, name, "no such entry");
                 status = kExitProblems;
             }
 
-        struct TQuiet : TCopyObserver {
-            void Started(std::int32_t) override {}
-            bool BeforeChunk() override { return true; }
-        } observer;
+        std::error_code ec;
+        if (!std::filesystem::is_directory(dir, ec))
+            ForceDirPath(dir);
+        TExtractTarget target(dir);
+        try {
+            CheckRoomFor(target.Root(), bytes);
+        } catch (const TFailure& e) {
+            Say(archive + ": " + e.what());
+            return kExitProblems;
+        }
+        SayOverlaps(archive, index.Entries, chosen);
+
+        TInterruptible observer;
+        TEntryCopier copier(true);
+        const auto held = [&file]() -> const TLockedFile& { return *file; };
         std::size_t done = 0;
         for (const std::size_t i : chosen) {
-            const TPakEntry& entry = index->Entries[i];
-            progress_.Show(++done, chosen.size(), entry.Name);
+            if (InterruptRequested() != 0)
+                break;
+            const TPakEntry entry = index.Entries[i];
+            progress_.Show(++done, chosen.size(), std::string(entry.Name));
             try {
-                const std::filesystem::path out = EntryOutputPathIn(dir, entry.Name);
-                std::error_code ec;
-                if (!std::filesystem::is_directory(out.parent_path(), ec))
-                    ForceDirPath(out.parent_path());
-                CopyEntry(archive, entry.FilePos, entry.FileLength, out, entry.Name, observer);
+                if (!ExtractEntry(target, entry, held, observer, copier))
+                    break;
+            } catch (const TArchiveChangedFailure& e) {
+                // Every later entry would come from the changed archive.
+                SayEntry(archive, entry.Name, e.what());
+                return kExitProblems;
             } catch (const TFailure& e) {
                 SayEntry(archive, entry.Name, e.what());
                 status = kExitProblems;
@@ -241,23 +309,27 @@ private:
         }
         std::vector<TPakBuildFile> files;
         TPakBuildHooks hooks;
-        hooks.Pump = [] { return true; };
+        hooks.Pump = [] { return InterruptRequested() == 0; };
         hooks.Found = [this, &files](const TPakBuildFile& f) {
             progress_.Show(files.size() + 1, files.size() + 1, "found " + f.Name);
         };
         hooks.DataRow = [this, &files](std::size_t row) {
             progress_.Show(row + 1, files.size(), files[row].Name);
         };
-        WalkPakTree(start, files, hooks);
-        if (a.Flags.count("--sorted") != 0)
-            std::sort(
-                files.begin(), files.end(),
-                [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
+        // An archive there already is never packed into its successor,
+        // whatever it is called.
+        IdentityAt(a.Output, hooks.Output, true);
         try {
+            if (!WalkPakTree(start, files, hooks))
+                return kExitProblems;
+            if (a.Flags.count("--sorted") != 0)
+                std::sort(
+                    files.begin(), files.end(),
+                    [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
             CheckPakBuild(files);
-            WritePakFile(a.Output, files, hooks);
+            if (!WritePakFile(a.Output, files, hooks))
+                return kExitProblems;
         } catch (const TFailure& e) {
-            progress_.Clear();
             Say(a.Output + ": " + e.what());
             return kExitProblems;
         }
@@ -270,32 +342,73 @@ private:
         if (!a.Error.empty() || a.Positional.size() != 1)
             return Usage(a.Error.empty() ? "verify takes one archive" : a.Error);
         const std::string archive = a.Positional[0];
-        TLockedFile file(archive);
+        TLockedFile file(archive, TShareMode::smShared);
         const TPakReport report = VerifyPak(file);
         for (const TPakProblem& p : report.Problems) {
+            std::string text = p.Text;
+            if (p.More > 0)
+                text += " (and " + FormatThousands64(p.More) + " more entries like it)";
             if (p.Entry < 0)
-                Say(archive + ": " + p.Text);
+                Say(archive + ": " + text);
             else
-                SayEntry(archive, "entry " + std::to_string(p.Entry) + " \"" + p.Name + "\"",
-                         p.Text);
+                SayEntry(archive, "entry " + std::to_string(p.Entry) + " \"" + p.Name + "\"", text);
         }
         if (!report.Usable)
             return kExitUnusable;
-        out_ << archive << ": " << report.Entries << " entries, " << report.Problems.size()
-             << (report.Problems.size() == 1 ? " problem\n" : " problems\n");
-        return report.Problems.empty() ? kExitOk : kExitProblems;
+        out_ << EscapeForTerminal(archive, options_.OutIsTerminal) << ": " << report.Entries
+             << " entries, " << report.Total << (report.Total == 1 ? " problem\n" : " problems\n");
+        return report.Total == 0 ? kExitOk : kExitProblems;
     }
 
     std::ostream& out_;
     std::ostream& err_;
+    TToolOptions options_;
     TProgress progress_;
 };
 
 } // namespace
 
+std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8) {
+    const bool highToo = invalidUtf8 && !IsValidUtf8(bytes);
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F && (u < 0x80 || !highToo)) {
+            out += c;
+            continue;
+        }
+        switch (c) {
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        }
+        }
+    }
+    return out;
+}
+
+int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const TToolOptions& options) {
+    return TPakTool(out, err, options).Run(args);
+}
+
 int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool progress) {
-    return TPakTool(out, err, progress).Run(args);
+    TToolOptions options;
+    options.Progress = progress;
+    return RunPakTool(args, out, err, options);
 }
 
 } // namespace zorvak

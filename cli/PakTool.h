@@ -11,12 +11,26 @@ namespace zorvak {
 // Exit statuses.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitProblems = 1; // a failure, or verify found problems
-inline constexpr int kExitUnusable = 2; // bad usage or unusable input
+inline constexpr int kExitUnusable = 2; // bad usage, unusable input, out of memory
+// Stopped by a signal: 128 + its number (130 for SIGINT, 143 for SIGTERM).
+inline constexpr int kExitSignalBase = 128;
+
+struct TToolOptions {
+    bool Progress = false;      // a progress line on err (a terminal)
+    bool OutIsTerminal = false; // names on out escape invalid UTF-8 too
+    bool ErrIsTerminal = false; // the same for messages
+};
 
 // Runs one command line (without the program name). Asked-for output goes
-// to out, messages to err, one line each; progress goes to err only when
-// progress is true (a terminal).
+// to out, messages to err, one line each. Names never reach either with
+// their control bytes: those are written as escapes ("\x1b", "\n").
+int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const TToolOptions& options);
 int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                bool progress);
+
+// Bytes as they may safely reach a terminal: control bytes as escapes, and,
+// when invalidUtf8 is set, the bytes of a name that is not UTF-8 as \xHH.
+std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8);
 
 } // namespace zorvak

@@ -14,6 +14,16 @@ TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path)
 TFileCreateFailure::TFileCreateFailure(const std::filesystem::path& path)
     : TFailure("Cannot create file " + DisplayPath(path)) {}
 
+TFileInUseFailure::TFileInUseFailure(const std::filesystem::path& path)
+    : TFailure(DisplayPath(path) + " is in use by another program") {}
+
+TArchiveChangedFailure::TArchiveChangedFailure(const std::filesystem::path& path)
+    : TFailure("The archive " + DisplayPath(path) +
+               " has changed since it was opened; open it again") {}
+
+TLinkFailure::TLinkFailure(const std::filesystem::path& level)
+    : TFailure(DisplayPath(level) + " is a symbolic link: nothing is written through it") {}
+
 TInOutFailure::TInOutFailure(int code) : TFailure(InOutMessage(code)), code_(code) {}
 
 std::string InOutMessage(int code) {

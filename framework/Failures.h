@@ -27,6 +27,24 @@ public:
     explicit TFileCreateFailure(const std::filesystem::path& path);
 };
 
+// "<path> is in use by another program": a lock someone else holds.
+class TFileInUseFailure : public TFailure {
+public:
+    explicit TFileInUseFailure(const std::filesystem::path& path);
+};
+
+// An archive that is no longer the one whose index the caller holds.
+class TArchiveChangedFailure : public TFailure {
+public:
+    explicit TArchiveChangedFailure(const std::filesystem::path& path);
+};
+
+// A symbolic link where a directory level of an output was to be.
+class TLinkFailure : public TFailure {
+public:
+    explicit TLinkFailure(const std::filesystem::path& level);
+};
+
 // An input/output failure numbered like the classic run-time error codes
 // (2 "File not found" ... 101 "Disk full"); Code() keeps the number.
 class TInOutFailure : public TFailure {

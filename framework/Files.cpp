@@ -5,49 +5,102 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace zorvak {
 
 namespace {
 
-void CloseQuietly(int& fd) noexcept {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+TFileIdentity IdentityOfStat(const struct stat& st) {
+    TFileIdentity id;
+    id.Device = static_cast<std::uint64_t>(st.st_dev);
+    id.Inode = static_cast<std::uint64_t>(st.st_ino);
+    id.Size = static_cast<std::int64_t>(st.st_size);
+    id.ModifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    id.ChangedNs = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    return id;
+}
+
+// Temporaries are named by a counter under one name per process, so naming
+// one costs no system call and its length does not grow with the target's.
+std::string TemporaryName() {
+    static const unsigned pid = static_cast<unsigned>(::getpid());
+    static std::atomic<unsigned> serial{0};
+    char name[48];
+    std::snprintf(name, sizeof name, ".zorvak-%x-%x.tmp", pid, serial++);
+    return name;
 }
 
 } // namespace
 
-TLockedFile::TLockedFile(const std::filesystem::path& path) : path_(path) {
-    // O_NONBLOCK so that a FIFO chosen by mistake cannot hang the open; it is
-    // refused below as not a regular file.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd_ < 0)
-        throw TFileOpenFailure(path);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        CloseQuietly(fd_);
-        throw TFileOpenFailure(path);
-    }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-    size_ = static_cast<std::int64_t>(st.st_size);
+TFileDescriptor& TFileDescriptor::operator=(TFileDescriptor&& other) noexcept {
+    if (this != &other)
+        Reset(other.Release());
+    return *this;
 }
 
-TLockedFile::~TLockedFile() {
-    CloseQuietly(fd_);
+int TFileDescriptor::Release() noexcept {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void TFileDescriptor::Reset(int fd) noexcept {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = fd;
+}
+
+int TFileDescriptor::Close() noexcept {
+    const int fd = Release();
+    if (fd >= 0 && ::close(fd) != 0)
+        return errno;
+    return 0;
+}
+
+TFileIdentity IdentityOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        ThrowForErrno(errno);
+    return IdentityOfStat(st);
+}
+
+bool IdentityAt(const std::filesystem::path& path, TFileIdentity& identity, bool follow) {
+    struct stat st {};
+    if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+        return false;
+    identity = IdentityOfStat(st);
+    return true;
+}
+
+TLockedFile::TLockedFile(const std::filesystem::path& path, TShareMode mode) : path_(path) {
+    // O_NONBLOCK so that a FIFO chosen by mistake cannot hang the open; it is
+    // refused below as not a regular file. On a regular file it changes
+    // nothing, so it stays set.
+    fd_.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd_)
+        throw TFileOpenFailure(path);
+    struct stat st {};
+    if (::fstat(fd_.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw TFileOpenFailure(path);
+    const int lock = mode == TShareMode::smExclusive ? LOCK_EX : LOCK_SH;
+    if (::flock(fd_.Get(), lock | LOCK_NB) != 0) {
+        if (mode == TShareMode::smShared && errno == EWOULDBLOCK)
+            throw TFileInUseFailure(path);
+        throw TFileOpenFailure(path);
+    }
+    identity_ = IdentityOfStat(st);
 }
 
 std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, out + done, n - done, position + static_cast<off_t>(done));
+        const ssize_t got =
+            ::pread(fd_.Get(), out + done, n - done, position + static_cast<off_t>(done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -77,50 +130,125 @@ std::int64_t TLockedFile::Seek(std::int64_t position) {
     return position_;
 }
 
-TAtomicFile::TAtomicFile(const std::filesystem::path& target, const std::string& tempSuffix)
-    : target_(target) {
-    // What could not be created in place is refused before any work: a
-    // directory of that name, or a file we may not write.
+void CheckSameArchive(const TLockedFile& file, const TFileIdentity& indexed) {
+    if (!file.Identity().SameArchiveAs(indexed))
+        throw TArchiveChangedFailure(file.Path());
+}
+
+TDirectory TDirectory::Open(const std::filesystem::path& path) {
+    TFileDescriptor fd(
+        ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
+        ThrowForErrno(errno);
+    return TDirectory(std::move(fd), path);
+}
+
+TDirectory TDirectory::Level(const std::string& name, bool create) const {
+    // A few rounds: a level another process removes between our mkdir and
+    // our open is made again; one it makes before our mkdir is taken.
+    for (int round = 0; round < 3; ++round) {
+        TFileDescriptor fd(
+            ::openat(Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd)
+            return TDirectory(std::move(fd), path_ / name);
+        const int err = errno;
+        if (err == ENOENT) {
+            if (!create)
+                return {};
+            if (::mkdirat(Get(), name.c_str(), 0777) != 0 && errno != EEXIST)
+                ThrowForErrno(errno);
+            continue;
+        }
+        if (err == ENOTDIR || err == ELOOP) {
+            struct stat st {};
+            if (::fstatat(Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                throw TLinkFailure(path_ / name);
+            // Something else is in the way, which creating it reports so.
+            ThrowForErrno(EEXIST);
+        }
+        ThrowForErrno(err);
+    }
+    ThrowForErrno(ENOENT);
+}
+
+TDirectory TDirectory::MakeLevel(const std::string& name) const {
+    if (::mkdirat(Get(), name.c_str(), 0777) != 0 && errno != EEXIST)
+        ThrowForErrno(errno);
+    return Level(name, true);
+}
+
+std::int64_t TDirectory::FreeBytes() const {
+    struct statvfs vfs {};
+    if (::fstatvfs(Get(), &vfs) != 0)
+        ThrowForErrno(errno);
+    // The superuser may also fill the blocks kept back for it.
+    const auto blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
+    return static_cast<std::int64_t>(blocks) * static_cast<std::int64_t>(vfs.f_frsize);
+}
+
+bool IsTemporaryName(std::string_view name) {
+    return name.starts_with(".zorvak-") && name.ends_with(".tmp");
+}
+
+TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, bool alwaysBeside)
+    : dir_(dir), name_(name) {
+    if (!alwaysBeside) {
+        fd_.Reset(::openat(dir.Get(), name.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd_) {
+            written_ = name;
+            return;
+        }
+        if (errno != EEXIST)
+            throw TFileCreateFailure(Target());
+    }
+    // Something is there: what cannot be replaced is refused before any
+    // work, a directory of that name or a file we may not write.
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 &&
-        (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0))
-        throw TFileCreateFailure(target);
-    static std::atomic<unsigned> serial{0};
-    const std::filesystem::path dir = target.parent_path();
-    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid());
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temp_ = dir / (stem + "-" + std::to_string(serial++) + tempSuffix);
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST)
+    if (::fstatat(dir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(st.st_mode) ||
+            (S_ISREG(st.st_mode) && ::faccessat(dir.Get(), name.c_str(), W_OK, AT_EACCESS) != 0))
+            throw TFileCreateFailure(Target());
+        replaced_ = IdentityOfStat(st);
+    } else if (errno != ENOENT) {
+        throw TFileCreateFailure(Target());
+    }
+    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
+        written_ = TemporaryName();
+        fd_.Reset(::openat(dir.Get(), written_.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!fd_ && errno != EEXIST)
             break;
     }
-    if (fd_ < 0) {
-        temp_.clear();
-        throw TFileCreateFailure(target);
+    if (!fd_) {
+        written_.clear();
+        throw TFileCreateFailure(Target());
     }
 }
 
-TAtomicFile::~TAtomicFile() {
+TOutputFile::~TOutputFile() {
     Discard();
 }
 
-void TAtomicFile::Discard() noexcept {
-    if (fd_ >= 0) {
-        CloseQuietly(fd_);
-        ::unlink(temp_.c_str());
+void TOutputFile::Discard() noexcept {
+    if (!written_.empty()) {
+        fd_.Reset();
+        ::unlinkat(dir_.Get(), written_.c_str(), 0);
+        written_.clear();
     }
 }
 
-std::size_t TAtomicFile::Read(void*, std::size_t) {
+std::size_t TOutputFile::Read(void*, std::size_t) {
     return 0;
 }
 
-void TAtomicFile::Write(const void* buffer, std::size_t n) {
+void TOutputFile::Write(const void* buffer, std::size_t n) {
     const auto* in = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < n) {
         const ssize_t put =
-            ::pwrite(fd_, in + done, n - done, position_ + static_cast<off_t>(done));
+            ::pwrite(fd_.Get(), in + done, n - done, position_ + static_cast<off_t>(done));
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -130,37 +258,48 @@ void TAtomicFile::Write(const void* buffer, std::size_t n) {
             ThrowForErrno(ENOSPC);
         done += static_cast<std::size_t>(put);
     }
-    position_ += static_cast<std::int64_t>(n);
+    Advance(static_cast<std::int64_t>(n));
+}
+
+void TOutputFile::Advance(std::int64_t n) {
+    position_ += n;
     if (position_ > size_)
         size_ = position_;
 }
 
-std::int64_t TAtomicFile::Seek(std::int64_t position) {
+std::int64_t TOutputFile::Seek(std::int64_t position) {
     if (position < 0)
         throw TFailure("Stream seek error");
     position_ = position;
     return position_;
 }
 
-void TAtomicFile::Commit() {
+void TOutputFile::Commit() {
     // close() can report a delayed write error (NFS, quota): check it before
-    // the rename makes the file visible.
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp_.c_str());
+    // the file takes its name.
+    if (const int err = fd_.Close(); err != 0) {
+        Discard();
         ThrowForErrno(err);
     }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        ::unlink(temp_.c_str());
-        throw TFileCreateFailure(target_);
+    if (written_ != name_ &&
+        ::renameat(dir_.Get(), written_.c_str(), dir_.Get(), name_.c_str()) != 0) {
+        Discard();
+        throw TFileCreateFailure(Target());
     }
+    written_.clear();
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+namespace {
+TDirectory OpenParentFor(const std::filesystem::path& target) {
+    try {
+        return TDirectory::Open(target.parent_path());
+    } catch (const TFailure&) {
+        throw TFileCreateFailure(target);
+    }
 }
+} // namespace
+
+TAtomicFile::TAtomicFile(const std::filesystem::path& target)
+    : target_(target), dir_(OpenParentFor(target)), out_(dir_, target.filename().string(), true) {}
 
 } // namespace zorvak

@@ -1,20 +1,78 @@
-// Files as the program opens them: archives for reading without sharing, and
+// Files as the program opens them: archives for reading without sharing,
+// directories held by descriptor so nothing is reached through a link, and
 // outputs that replace what was there only once they are complete.
 #pragma once
 
 #include "framework/Streams.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace zorvak {
 
-// A regular file opened for reading that no one else may open while we hold
-// it: an exclusive advisory lock, taken without waiting. Throws
-// TFileOpenFailure when the file is missing, not a regular file, or locked.
+// A descriptor that closes itself.
+class TFileDescriptor {
+public:
+    TFileDescriptor() = default;
+    explicit TFileDescriptor(int fd) : fd_(fd) {}
+    ~TFileDescriptor() { Reset(); }
+    TFileDescriptor(TFileDescriptor&& other) noexcept : fd_(other.Release()) {}
+    TFileDescriptor& operator=(TFileDescriptor&& other) noexcept;
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+
+    int Get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int Release() noexcept;
+    void Reset(int fd = -1) noexcept;
+    // Closes now; returns 0, or the errno of a delayed write error.
+    int Close() noexcept;
+
+private:
+    int fd_ = -1;
+};
+
+// What tells one state of a file from another: which file it is, its size,
+// and when its contents and its inode last changed (nanoseconds).
+struct TFileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedNs = 0;
+    std::int64_t ChangedNs = 0;
+
+    bool SameFileAs(const TFileIdentity& other) const {
+        return Device == other.Device && Inode == other.Inode;
+    }
+    // The same file with the same size and modification time: what an
+    // archive must still be when its index is used.
+    bool SameArchiveAs(const TFileIdentity& other) const {
+        return SameFileAs(other) && Size == other.Size && ModifiedNs == other.ModifiedNs;
+    }
+    // Nothing about the file changed at all, its inode included.
+    bool Unchanged(const TFileIdentity& other) const {
+        return SameArchiveAs(other) && ChangedNs == other.ChangedNs;
+    }
+};
+
+// Identity of an open descriptor. Throws TInOutFailure.
+TFileIdentity IdentityOf(int fd);
+
+enum class TShareMode {
+    smExclusive, // no one else may open it while we hold it
+    smShared,    // others may read it too, no one may hold it exclusively
+};
+
+// A regular file opened for reading under an advisory lock, taken without
+// waiting. Throws TFileOpenFailure when the file is missing, not a regular
+// file or, exclusively opened, locked; a shared open of a file someone holds
+// exclusively throws TFileInUseFailure.
 class TLockedFile : public TStream {
 public:
-    explicit TLockedFile(const std::filesystem::path& path);
-    ~TLockedFile() override;
+    explicit TLockedFile(const std::filesystem::path& path,
+                         TShareMode mode = TShareMode::smExclusive);
     TLockedFile(const TLockedFile&) = delete;
     TLockedFile& operator=(const TLockedFile&) = delete;
 
@@ -23,36 +81,81 @@ public:
     void Write(const void* buffer, std::size_t n) override;
     std::int64_t Seek(std::int64_t position) override;
     std::int64_t Position() const override { return position_; }
-    std::int64_t Size() const override { return size_; }
+    std::int64_t Size() const override { return identity_.Size; }
 
     // Reads up to n bytes at position without moving Position(); returns
     // fewer only at the end of the file.
     std::size_t ReadAt(std::int64_t position, void* buffer, std::size_t n) const;
 
     const std::filesystem::path& Path() const { return path_; }
+    // The file as it was when opened.
+    const TFileIdentity& Identity() const { return identity_; }
+    int Descriptor() const { return fd_.Get(); }
 
 private:
     std::filesystem::path path_;
-    int fd_ = -1;
-    std::int64_t size_ = 0;
+    TFileDescriptor fd_;
+    TFileIdentity identity_;
     std::int64_t position_ = 0;
 };
 
-// An output written beside its target under a temporary name and renamed over
-// the target by Commit(); dropped without Commit() it removes the temporary,
-// so a failure never leaves a partial file under the target's name nor harms
-// an older file there. Throws TFileCreateFailure (naming the target) when the
-// target is a directory or a file we may not write, or the temporary cannot
-// be created, and TInOutFailure when a write fails.
-class TAtomicFile : public TStream {
+// Throws TArchiveChangedFailure unless file is still the archive whose
+// index was read (same file, size and modification time).
+void CheckSameArchive(const TLockedFile& file, const TFileIdentity& indexed);
+
+// An open directory. Levels below it are opened relative to its descriptor
+// and never through a symbolic link, so what is written below it stays
+// below it whatever the names say.
+class TDirectory {
 public:
-    // tempSuffix ends the temporary's name, e.g. ".pak" so a tree walk that
-    // skips archives also skips a leftover.
-    explicit TAtomicFile(const std::filesystem::path& target,
-                         const std::string& tempSuffix = ".tmp");
-    ~TAtomicFile() override;
-    TAtomicFile(const TAtomicFile&) = delete;
-    TAtomicFile& operator=(const TAtomicFile&) = delete;
+    TDirectory() = default;
+    // Opens path itself; links in it are followed, since the user named it.
+    // Throws TInOutFailure for the open's errno.
+    static TDirectory Open(const std::filesystem::path& path);
+
+    // The sub-directory name, opened without following a link. A missing
+    // one gives an empty TDirectory unless create is set, when it is made
+    // (one another process made meanwhile is taken as it is). Throws
+    // TLinkFailure for a link, and TInOutFailure for anything else in the
+    // way or a creation refused (a file in the way: the errno of mkdir,
+    // EEXIST).
+    TDirectory Level(const std::string& name, bool create) const;
+    // The same for a level known to be missing: made first, then opened.
+    TDirectory MakeLevel(const std::string& name) const;
+
+    // Bytes that may still be written below this directory.
+    std::int64_t FreeBytes() const;
+
+    explicit operator bool() const { return static_cast<bool>(fd_); }
+    int Get() const { return fd_.Get(); }
+    // The path the directory was reached by, for messages.
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    TDirectory(TFileDescriptor fd, std::filesystem::path path)
+        : fd_(std::move(fd)), path_(std::move(path)) {}
+    TFileDescriptor fd_;
+    std::filesystem::path path_;
+};
+
+// Whether name is one of the temporaries this program writes beside its
+// outputs (a leftover of a run that was killed).
+bool IsTemporaryName(std::string_view name);
+
+// An output file in a directory that appears under its name complete or not
+// at all. A name that is free is created directly (and removed again when
+// the output is dropped without Commit()); a name that is taken, or every
+// name with alwaysBeside, is written beside under a temporary name and
+// renamed over the target by Commit(), so an older file there stays whole
+// until then. A link at the name is replaced, never followed. Throws
+// TFileCreateFailure (naming the target) when the target is a directory or
+// a file we may not write, or nothing can be created.
+class TOutputFile : public TStream {
+public:
+    TOutputFile(const TDirectory& dir, const std::string& name, bool alwaysBeside = false);
+    ~TOutputFile() override;
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
 
     // Write-only: always returns 0.
     std::size_t Read(void* buffer, std::size_t n) override;
@@ -61,24 +164,54 @@ public:
     std::int64_t Position() const override { return position_; }
     std::int64_t Size() const override { return size_; }
 
-    // Closes the temporary and renames it over the target. Throws
-    // TFileCreateFailure when the rename is refused.
+    // Closes the output and gives it its name. Throws TFileCreateFailure when
+    // the rename is refused, TInOutFailure for a delayed write error.
     void Commit();
 
-    const std::filesystem::path& Target() const { return target_; }
-    const std::filesystem::path& TempPath() const { return temp_; }
+    // The file that was at the name before (Device 0 when it was free).
+    const TFileIdentity& Replaced() const { return replaced_; }
+    // For copies made by the kernel; the position moves by what they wrote.
+    int Descriptor() const { return fd_.Get(); }
+    void Advance(std::int64_t n);
+    std::filesystem::path Target() const { return dir_.Path() / name_; }
+    // Name of what is being written: the target itself, or the temporary.
+    const std::string& WrittenName() const { return written_; }
 
 private:
     void Discard() noexcept;
 
-    std::filesystem::path target_;
-    std::filesystem::path temp_;
-    int fd_ = -1;
+    const TDirectory& dir_;
+    std::string name_;
+    std::string written_;
+    TFileDescriptor fd_;
+    TFileIdentity replaced_;
     std::int64_t size_ = 0;
     std::int64_t position_ = 0;
 };
 
-// Whether two paths name the same file on disk (both must exist).
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// An output named by its path, always written beside and renamed over.
+class TAtomicFile : public TStream {
+public:
+    explicit TAtomicFile(const std::filesystem::path& target);
+
+    std::size_t Read(void* buffer, std::size_t n) override { return out_.Read(buffer, n); }
+    void Write(const void* buffer, std::size_t n) override { out_.Write(buffer, n); }
+    std::int64_t Seek(std::int64_t position) override { return out_.Seek(position); }
+    std::int64_t Position() const override { return out_.Position(); }
+    std::int64_t Size() const override { return out_.Size(); }
+    void Commit() { out_.Commit(); }
+
+    const std::filesystem::path& Target() const { return target_; }
+    std::filesystem::path TempPath() const { return dir_.Path() / out_.WrittenName(); }
+
+private:
+    std::filesystem::path target_;
+    TDirectory dir_;
+    TOutputFile out_;
+};
+
+// The identity of what is at path now (of a final link itself unless
+// follow); false when nothing is there.
+bool IdentityAt(const std::filesystem::path& path, TFileIdentity& identity, bool follow = false);
 
 } // namespace zorvak

@@ -34,7 +34,7 @@ QString FromFsPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QString DecodeName(const std::string& bytes) {
+QString DecodeName(std::string_view bytes) {
     const auto size = static_cast<qsizetype>(bytes.size());
     return IsValidUtf8(bytes) ? QString::fromUtf8(bytes.data(), size)
                               : QString::fromLatin1(bytes.data(), size);

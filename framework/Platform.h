@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zorvak {
 
@@ -21,7 +22,7 @@ std::filesystem::path ToFsPath(const QString& path);
 QString FromFsPath(const std::filesystem::path& path);
 
 // Archive names are bytes; shown as UTF-8 when they are, else as Latin-1.
-QString DecodeName(const std::string& bytes);
+QString DecodeName(std::string_view bytes);
 
 // The running program's own file.
 std::filesystem::path ProgramFilePath();

@@ -85,6 +85,10 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::string FormatThousands(std::int32_t value) {
+    return FormatThousands64(value);
+}
+
+std::string FormatThousands64(std::int64_t value) {
     const std::string digits = std::to_string(value);
     const std::size_t sign = digits[0] == '-' ? 1 : 0;
     std::string out = digits.substr(0, sign);

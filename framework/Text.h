@@ -17,5 +17,6 @@ int HexDigitValue(char c);
 // Decimal text with "," between groups of three digits; a negative value
 // keeps its "-" in front of the first group.
 std::string FormatThousands(std::int32_t value);
+std::string FormatThousands64(std::int64_t value);
 
 } // namespace zorvak

@@ -141,6 +141,7 @@ TEST_F(ExtractRun, FailuresNameWhatWentWrong) {
         std::string Name;
         std::function<void()> Prepare;
         std::string Message;
+        std::function<void()> Meanwhile = [] {}; // after the open, before the run
     } cases[] = {
         {"15 missing levels", fifteen + "f", [] {}, "File not found."},
         {"a file in the way", "blocker/f", [&] { WriteFile(dir / "blocker", "x"); },
@@ -150,17 +151,40 @@ TEST_F(ExtractRun, FailuresNameWhatWentWrong) {
          "Cannot create file " + (dir / "taken").string() + "."},
         {"the archive itself", "pak0.pak", [] {},
          "Entry pak0.pak would overwrite the archive it is read from."},
-        {"an empty name", "", [] {},
-         "Unsafe entry name \"\": it would not land inside the archive's directory."},
+        {"an empty name", "", [] {}, "Cannot create file " + dir.Path().string() + "/."},
+        {"a link at a middle level", "up/escape.txt",
+         [&] { std::filesystem::create_directory_symlink("..", dir / "up"); },
+         (dir / "up").string() + " is a symbolic link: nothing is written through it."},
+        {"the archive replaced since it was opened", "replaced.txt", [] {},
+         "The archive " + (dir / "pak0.pak").string() +
+             " has changed since it was opened; open it again.",
+         [&] {
+             WriteFile(dir / "other.pak", BuildPakImage({{"replaced.txt", "other bytes"}}));
+             std::filesystem::rename(dir / "other.pak", dir / "pak0.pak");
+         }},
+        {"the archive rewritten in place at the same size", "same.txt", [] {},
+         "The archive " + (dir / "pak0.pak").string() +
+             " has changed since it was opened; open it again.",
+         [&] {
+             const auto before = std::filesystem::last_write_time(dir / "pak0.pak");
+             WriteFile(dir / "pak0.pak", BuildPakImage({{"same.txt", "DATA"}}));
+             std::filesystem::last_write_time(dir / "pak0.pak", before + std::chrono::seconds(1));
+         }},
     };
     for (const auto& c : cases) {
         dialogs.Boxes->Messages.clear();
         c.Prepare();
         Open({{c.Name, "data"}});
+        c.Meanwhile();
         form.ButtonExtractAll->click();
         ASSERT_EQ(dialogs.Boxes->Messages.size(), 1u) << c.What;
         EXPECT_EQ(dialogs.Boxes->Messages[0].Text.toStdString(), c.Message) << c.What;
         EXPECT_EQ(dialogs.Boxes->Messages[0].Icon, TMsgIcon::mbiError);
+        // Nothing reached outside the directory, nor took the new bytes.
+        EXPECT_FALSE(std::filesystem::exists(dir.Path().parent_path() / "escape.txt")) << c.What;
+        EXPECT_FALSE(std::filesystem::is_regular_file(dir / c.Name) && c.Name != "pak0.pak" &&
+                     ReadFile(dir / c.Name) != "data")
+            << c.What;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 namespace zorvak {
@@ -25,15 +26,43 @@ TEST(EntryOutputPath, JoinsLevelsUnderTheArchiveDirectory) {
     EXPECT_EQ(EntryOutputPath(pak, "..hidden/a..b"), "/q/id1/..hidden/a..b");
 }
 
-TEST(EntryOutputPath, RefusesNamesThatWouldLeaveTheDirectory) {
-    for (const std::string name : {"", "/etc/passwd", "../x", "a/../../x", "a/..", "c:/x", "C:x",
-                                   "a//b", "sound/", "./x", "a/./b"}) {
+// The one rule for names, as extraction applies it and verify reports it.
+TEST(EntryOutputPath, OneRuleDecidesWhatLandsInside) {
+    const struct {
+        const char* Name;
+        TNameVerdict Verdict;
+        const char* Out; // where a safe name lands, or the refusal's text
+    } cases[] = {
+        {"a//b.txt", TNameVerdict::nvSafe, "/q/a/b.txt"},
+        {"maps\\e1m1.bsp", TNameVerdict::nvSafe, "/q/maps\\e1m1.bsp"},
+        {"..hidden/a..b", TNameVerdict::nvSafe, "/q/..hidden/a..b"},
+        {"", TNameVerdict::nvNoFile, "Cannot create file /q/"},
+        {"sound/", TNameVerdict::nvNoFile, "Cannot create file /q/sound/"},
+        {"/etc/passwd", TNameVerdict::nvUnsafe, ""},
+        {"\\etc", TNameVerdict::nvUnsafe, ""},
+        {"../x", TNameVerdict::nvUnsafe, ""},
+        {"a/../../x", TNameVerdict::nvUnsafe, ""},
+        {"a/..", TNameVerdict::nvUnsafe, ""},
+        {"..\\x", TNameVerdict::nvUnsafe, ""},
+        {"./x", TNameVerdict::nvUnsafe, ""},
+        {"a/./b", TNameVerdict::nvUnsafe, ""},
+        {"c:/x", TNameVerdict::nvUnsafe, ""},
+        {"C:x", TNameVerdict::nvUnsafe, ""},
+        {"1:x", TNameVerdict::nvUnsafe, ""},
+        {":::", TNameVerdict::nvUnsafe, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JudgeEntryName(c.Name), c.Verdict) << c.Name;
         try {
-            EntryOutputPath("/q/pak0.pak", name);
-            ADD_FAILURE() << "accepted " << name;
+            const auto out = EntryOutputPath("/q/pak0.pak", c.Name);
+            EXPECT_EQ(c.Verdict, TNameVerdict::nvSafe) << c.Name;
+            EXPECT_EQ(out, c.Out) << c.Name;
         } catch (const TFailure& e) {
-            EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos)
-                << e.what();
+            EXPECT_NE(c.Verdict, TNameVerdict::nvSafe) << c.Name;
+            const std::string expected = c.Verdict == TNameVerdict::nvUnsafe
+                                             ? "Unsafe entry name \"" + std::string(c.Name) + "\""
+                                             : c.Out;
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
         }
     }
 }
@@ -104,6 +133,19 @@ std::string Pattern(std::size_t length) {
     return data;
 }
 
+// Extracts one entry of the archive beside it, as the window does: the
+// archive opened for the entry, without sharing.
+bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
+               const std::string& name, TCopyObserver& observer, bool fast = false,
+               bool kernel = true) {
+    TExtractTarget target(archive.parent_path());
+    TEntryCopier copier(fast, kernel);
+    std::optional<TLockedFile> held;
+    return ExtractEntry(
+        target, {name, pos, length}, [&]() -> const TLockedFile& { return held.emplace(archive); },
+        observer, copier);
+}
+
 TEST(CopyEntry, CopiesInChunksAndReportsTheGaugeSpan) {
     const struct {
         std::int32_t Length;
@@ -115,7 +157,7 @@ TEST(CopyEntry, CopiesInChunksAndReportsTheGaugeSpan) {
         const std::string data = Pattern(static_cast<std::size_t>(c.Length));
         WriteFile(dir / "a.pak", BuildPakImage({{"x", "pad"}, {"e", data}}));
         TRecordingObserver observer;
-        EXPECT_TRUE(CopyEntry(dir / "a.pak", 15, c.Length, dir / "e", "e", observer));
+        EXPECT_TRUE(CopyEntry(dir / "a.pak", 15, c.Length, "e", observer));
         EXPECT_EQ(observer.MaxValue, c.MaxValue) << c.Length;
         EXPECT_EQ(observer.Chunks, c.Chunks) << c.Length;
         EXPECT_EQ(ReadFile(dir / "e"), data) << c.Length;
@@ -141,7 +183,7 @@ TEST(CopyEntry, RefusesDamagedEntriesWithoutTouchingTheOutput) {
         WriteFile(dir / "e", "old");
         TRecordingObserver observer;
         try {
-            CopyEntry(dir / "a.pak", c.Pos, c.Length, dir / "e", "e", observer);
+            CopyEntry(dir / "a.pak", c.Pos, c.Length, "e", observer);
             ADD_FAILURE() << c.What;
         } catch (const TFailure& e) {
             EXPECT_STREQ(e.what(), c.Message) << c.What;
@@ -163,7 +205,7 @@ TEST(CopyEntry, AnArchiveCutShortMidCopyLeavesTheOldFileWhole) {
         return true;
     };
     try {
-        CopyEntry(dir / "a.pak", 12, 30000, dir / "e", "e", observer);
+        CopyEntry(dir / "a.pak", 12, 30000, "e", observer);
         FAIL();
     } catch (const TInOutFailure& e) {
         EXPECT_EQ(e.Code(), kIoReadBeyondEnd);
@@ -176,7 +218,7 @@ TEST(CopyEntry, AbandonedCopyWritesNothing) {
     WriteFile(dir / "a.pak", BuildPakImage({{"e", Pattern(30000)}}));
     TRecordingObserver observer;
     observer.OnChunk = [](int chunk) { return chunk < 2; };
-    EXPECT_FALSE(CopyEntry(dir / "a.pak", 12, 30000, dir / "e", "e", observer));
+    EXPECT_FALSE(CopyEntry(dir / "a.pak", 12, 30000, "e", observer));
     EXPECT_FALSE(std::filesystem::exists(dir / "e"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
@@ -186,12 +228,12 @@ TEST(CopyEntry, NeverOverwritesTheArchiveOrADirectory) {
     const auto image = BuildPakImage({{"a.pak", "xyz"}});
     WriteFile(dir / "a.pak", image);
     TRecordingObserver observer;
-    EXPECT_THROW(CopyEntry(dir / "a.pak", 12, 3, dir / "a.pak", "a.pak", observer), TFailure);
+    EXPECT_THROW(CopyEntry(dir / "a.pak", 12, 3, "a.pak", observer), TFailure);
     EXPECT_EQ(ReadFile(dir / "a.pak"), std::string(image.begin(), image.end()));
 
     std::filesystem::create_directories(dir / "d");
     try {
-        CopyEntry(dir / "a.pak", 12, 3, dir / "d", "d", observer);
+        CopyEntry(dir / "a.pak", 12, 3, "d", observer);
         FAIL();
     } catch (const TFileCreateFailure& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + (dir / "d").string());
@@ -211,7 +253,7 @@ TEST(CopyEntry, TheArchiveIsHeldWithoutSharingWhileItCopies) {
         }
         return true;
     };
-    EXPECT_TRUE(CopyEntry(dir / "a.pak", 12, 20000, dir / "e", "e", observer));
+    EXPECT_TRUE(CopyEntry(dir / "a.pak", 12, 20000, "e", observer));
     EXPECT_TRUE(secondOpenFailed);
     EXPECT_NO_THROW(TLockedFile after(dir / "a.pak"));
 }

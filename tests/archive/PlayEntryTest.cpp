@@ -105,10 +105,19 @@ TEST_F(PlayEntry, RefusalsGoToTheErrorBoxAndKeepTheEarlierSound) {
         form.PakList->setCurrentRow(row);
         form.ButtonPlay->click();
     }
+    // The archive replaced since it was opened is not read.
+    WriteFile(dir / "new.pak", BuildPakImage({{"past.wav", "RIFF-new"}}));
+    std::filesystem::rename(dir / "new.pak", bad);
+    form.PakList->setCurrentRow(0);
+    form.ButtonPlay->click();
     EXPECT_EQ(Texts(), (std::vector<QString>{
                            "Cannot open file " + QString::fromStdString(pak.string()) + ".",
-                           "Read beyond end of file.", "Read beyond end of file.",
-                           "Read beyond end of file.", "Read beyond end of file."}));
+                           "Read beyond end of file.",
+                           "Damaged entry neg.wav: its position or length is negative.",
+                           "Damaged entry negpos.wav: its position or length is negative.",
+                           "Read beyond end of file.",
+                           "The archive " + QString::fromStdString(bad.string()) +
+                               " has changed since it was opened; open it again."}));
     EXPECT_EQ(sound.Sound->Calls.size(), 1u);
     const auto kept = form.WAVPlayer->Wave().Bytes();
     EXPECT_EQ(std::vector<unsigned char>(kept.begin(), kept.end()), Bytes("RIFF-ok"));

@@ -301,8 +301,8 @@ TEST_F(MainWindow, NamesAreKeptAsBytesAndShownDecoded) {
     EXPECT_EQ(Items(),
               QStringList({QString::fromLatin1("sound/caf\xE9.wav"),
                            QString::fromUtf8("sound/gr\xC3\xBC\xC3\x9F.wav"), "dup", "dup"}));
-    EXPECT_EQ(form.PakNames[0], latin1);
-    EXPECT_EQ(form.PakNames[1], utf8);
+    EXPECT_EQ(form.PakNames[0].Name, latin1);
+    EXPECT_EQ(form.PakNames[1].Name, utf8);
 }
 
 TEST_F(MainWindow, ExitClosesTheWindow) {

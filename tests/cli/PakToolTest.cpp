@@ -128,7 +128,7 @@ TEST(PakTool, BuildSortedIsReproducibleWhateverTheCreationOrder) {
     const TPakIndex index = ReadPakIndex(out / "a.pak");
     std::vector<std::string> names;
     for (const auto& e : index.Entries)
-        names.push_back(e.Name);
+        names.emplace_back(e.Name);
     EXPECT_EQ(names, (std::vector<std::string>{".hidden", "gfx/conback.lmp", "maps/e1m1.bsp",
                                                "progs.dat", "sound/misc/null.wav"}));
 }

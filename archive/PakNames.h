@@ -1,0 +1,38 @@
+// Looking entries up by name among many: one table of entry numbers over the
+// index's own name block, exact or ignoring ASCII letter case.
+#pragma once
+
+#include "archive/PakReader.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace zorvak {
+
+class TNameTable {
+public:
+    // A table for the entries of entries (which must outlive it), empty at
+    // first; folded compares names without regard to ASCII letter case.
+    TNameTable(const TPakEntries& entries, bool folded);
+
+    // Adds entry i unless an earlier entry has the same name; returns that
+    // entry's number, or -1 when i was added.
+    std::int64_t Insert(std::size_t i);
+    // The first added entry named name, or -1.
+    std::int64_t Find(std::string_view name) const;
+
+    // Both tables filled with every entry, for look-ups.
+    static TNameTable Of(const TPakEntries& entries, bool folded);
+
+private:
+    std::uint64_t Hash(std::string_view name) const;
+    bool Same(std::string_view a, std::string_view b) const;
+
+    const TPakEntries* entries_;
+    bool folded_;
+    std::vector<std::uint32_t> slots_; // entry number + 1; 0 is free
+    std::size_t mask_ = 0;
+};
+
+} // namespace zorvak
