@@ -240,13 +240,15 @@ private:
                                                         a.Positional.end());
         std::set<std::string, std::less<>> found;
         TNameTable seen(index.Entries, false);
-        std::int64_t bytes = 0;
+        std::int64_t bytes = 0, again = 0;
         for (std::size_t i = 0; i < index.Entries.size(); ++i) {
             const TPakEntry entry = index.Entries[i];
             if (!wanted.empty() && wanted.find(entry.Name) == wanted.end())
                 continue;
             if (seen.Insert(i) >= 0) {
-                SayEntry(archive, entry.Name, "stored again; the first one is kept");
+                // A damaged directory may repeat one name millions of times.
+                if (again++ < kProblemRepeatsShown)
+                    SayEntry(archive, entry.Name, "stored again; the first one is kept");
                 continue;
             }
             if (!wanted.empty())
@@ -254,6 +256,9 @@ private:
             chosen.push_back(i);
             bytes += std::max(0, entry.FileLength);
         }
+        if (again > kProblemRepeatsShown)
+            Say(archive + ": and " + FormatThousands64(again - kProblemRepeatsShown) +
+                " more entries stored again");
         for (const std::string& name : wanted)
             if (found.count(name) == 0) {
                 SayEntry(archive, name, "no such entry");

@@ -7,6 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -135,14 +138,86 @@ TEST(PakBuildWalk, StoresOnlyRegularFilesAndNeverFollowsDirectoryLinks) {
     EXPECT_EQ(ReadFile(tree / "out.pak").substr(12, 8), "realreal");
 }
 
-TEST(PakBuildWalk, AnUnlistableDirectoryAddsNothing) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
+// No file is ever left out in silence: what cannot be read stops the walk,
+// naming it, before any archive is created.
+TEST(PakBuildWalk, WhatCannotBeReadStopsTheWalkNamingIt) {
+    const struct {
+        const char* What;
+        bool NeedsUser; // permissions do not bind root
+        std::function<void(const fs::path&)> Prepare;
+        std::string Named; // relative to the tree
+        const char* Reason;
+    } cases[] = {
+        {"an unreadable sub-directory", true,
+         [](const fs::path& t) { fs::permissions(t / "shut", fs::perms::none); }, "shut",
+         "File access denied"},
+        {"an unreadable start", true,
+         [](const fs::path& t) { fs::permissions(t, fs::perms::owner_write); }, "",
+         "File access denied"},
+        {"a missing start", false, [](const fs::path& t) { fs::remove_all(t / "gone"); }, "gone",
+         "File not found"},
+    };
+    for (const auto& c : cases) {
+        if (c.NeedsUser && ::geteuid() == 0)
+            continue;
+        TTempDir tree;
+        WriteFile(tree / "open/a", "a");
+        WriteFile(tree / "shut/b", "b");
+        c.Prepare(tree.Path());
+        const fs::path start =
+            std::string(c.What) == "a missing start" ? tree / "gone" : tree.Path();
+        std::vector<TPakBuildFile> files;
+        try {
+            WalkPakTree(start, files, {});
+            ADD_FAILURE() << c.What << ": walked";
+        } catch (const TFailure& failure) {
+            const fs::path named = c.Named.empty() ? tree.Path() : tree / c.Named;
+            EXPECT_THAT(failure.what(), HasSubstr(named.string())) << c.What;
+            EXPECT_THAT(failure.what(), HasSubstr(c.Reason)) << c.What;
+        }
+        fs::permissions(tree.Path(), fs::perms::owner_all);
+    }
+}
+
+TEST(PakBuildWalk, RunningOutOfDescriptorsStopsTheWalk) {
     TTempDir tree;
-    WriteFile(tree / "open/a", "a");
-    WriteFile(tree / "shut/b", "b");
-    fs::permissions(tree / "shut", fs::perms::none);
-    EXPECT_THAT(Names(Walk(tree.Path())), ElementsAre("open/a"));
+    std::string deep;
+    for (int i = 0; i < 12; ++i) {
+        deep += "d" + std::to_string(i) + "/";
+        WriteFile(tree / (deep + "f"), "x");
+    }
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // Room for a few levels of the walk, not all: new descriptors take the
+    // lowest free numbers, and the limit bounds those numbers.
+    int limit = 0;
+    for (int free = 0; free < 4; ++limit)
+        if (::fcntl(limit, F_GETFD) == -1)
+            ++free;
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(limit);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::vector<TPakBuildFile> files;
+    std::string message;
+    try {
+        WalkPakTree(tree.Path(), files, {});
+    } catch (const TFailure& failure) {
+        message = failure.what();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_THAT(message, HasSubstr("Too many open files"));
+}
+
+TEST(PakBuildWalk, NeverPacksItsOwnTemporariesOrTheArchiveItReplaces) {
+    TTempDir tree;
+    WriteFile(tree / "keep.txt", "k");
+    WriteFile(tree / ".zorvak-1f-2.tmp", "a killed run's leftover");
+    WriteFile(tree / "out.bin", "the archive being replaced");
+    TPakBuildHooks hooks;
+    ASSERT_TRUE(IdentityAt(tree / "out.bin", hooks.Output));
+    std::vector<TPakBuildFile> files;
+    ASSERT_TRUE(WalkPakTree(tree.Path(), files, hooks));
+    EXPECT_THAT(Names(files), ElementsAre("keep.txt"));
 }
 
 TEST(PakBuildWalk, PumpAnsweringFalseStopsAtOnce) {
@@ -281,6 +356,9 @@ TEST(PakBuildRefusal, LimitsAreRefusedBeforeTheArchiveIsCreated) {
         {"one byte more", {{"big.dat", 0x7FFFFFFF - 12 - 64 + 1}}, "Archive would reach 2 GiB at"},
         {"2 GiB file", {{"huge.dat", 2 * g}}, "File too large for a PAK archive"},
         {"two halves", {{"d1/half.dat", g}, {"d2/half.dat", g}}, "Archive would reach 2 GiB at"},
+        {"names equal once lowered",
+         {{"Readme.TXT", 1}, {"readme.txt", 1}},
+         "Two files would be stored as readme.txt"},
     };
     for (const Case& c : cases) {
         TTempDir tree;
@@ -334,8 +412,8 @@ TEST(PakBuildRefusal, AFileThatCannotBeOpenedLeavesTheEarlierArchive) {
     build.ExpectEarlierIntact();
 }
 
-TEST(PakBuildRefusal, AFileChangingSizeBetweenThePassesStopsTheBuild) {
-    for (const std::string change : {"grow", "shrink"}) {
+TEST(PakBuildRefusal, AFileChangedBetweenThePassesStopsTheBuild) {
+    for (const std::string change : {"grow", "shrink", "same size"}) {
         TFailingBuild build;
         const std::vector<TPakBuildFile> files = Walk(build.Tree.Path());
         const fs::path victim = build.Tree / "d1/first.dat";
@@ -347,7 +425,11 @@ TEST(PakBuildRefusal, AFileChangingSizeBetweenThePassesStopsTheBuild) {
             // The first pump of the directory pass.
             if (dataRows == files.size() && !changed) {
                 changed = true;
-                WriteFile(victim, change == "grow" ? Pattern(40000, 3) : Pattern(10, 3));
+                WriteFile(victim, change == "grow"     ? Pattern(40000, 3)
+                                  : change == "shrink" ? Pattern(10, 3)
+                                                       : Pattern(30000, 4));
+                // A rewrite a moment later, as the clock shows it.
+                fs::last_write_time(victim, fs::last_write_time(victim) + std::chrono::seconds(1));
             }
             return true;
         };

@@ -2,10 +2,15 @@
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/Text.h"
 #include "support/TempDir.h"
 
 #include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
 #include <optional>
 #include <unistd.h>
 
@@ -256,6 +261,145 @@ TEST(CopyEntry, TheArchiveIsHeldWithoutSharingWhileItCopies) {
     EXPECT_TRUE(CopyEntry(dir / "a.pak", 12, 20000, "e", observer));
     EXPECT_TRUE(secondOpenFailed);
     EXPECT_NO_THROW(TLockedFile after(dir / "a.pak"));
+}
+
+// Nothing reaches outside the destination through a link, at any level.
+TEST(ExtractEntry, NeverWritesThroughALink) {
+    const struct {
+        const char* What;
+        const char* Name;
+        std::function<void(const TTempDir& dest, const TTempDir& outside)> Prepare;
+        const char* Refusal; // the level named, or empty: the entry is written inside
+    } cases[] = {
+        {"a middle level linked outside", "maps/e1m1.bsp",
+         [](auto& d, auto& o) { std::filesystem::create_directory_symlink(o.Path(), d / "maps"); },
+         "maps"},
+        {"a level linked upward", "up/up/x",
+         [](auto& d, auto&) { std::filesystem::create_directory_symlink("..", d / "up"); }, "up"},
+        {"a deeper level linked", "a/b/c",
+         [](auto& d, auto& o) {
+             std::filesystem::create_directories(d / "a");
+             std::filesystem::create_directory_symlink(o.Path(), d / "a/b");
+         },
+         "a/b"},
+        {"a link at the final name", "f.txt",
+         [](auto& d, auto& o) { std::filesystem::create_symlink(o / "f.txt", d / "f.txt"); }, ""},
+        {"a hard link at the final name", "f.txt",
+         [](auto& d, auto& o) { std::filesystem::create_hard_link(o / "f.txt", d / "f.txt"); }, ""},
+    };
+    for (const auto& c : cases) {
+        TTempDir src, dest, outside;
+        WriteFile(outside / "f.txt", "outside");
+        WriteFile(src / "a.pak", BuildPakImage({{c.Name, "entry"}}));
+        c.Prepare(dest, outside);
+        TExtractTarget target(dest.Path());
+        TEntryCopier copier;
+        TRecordingObserver observer;
+        std::optional<TLockedFile> held;
+        const auto open = [&]() -> const TLockedFile& { return held.emplace(src / "a.pak"); };
+        try {
+            EXPECT_TRUE(ExtractEntry(target, {c.Name, 12, 5}, open, observer, copier));
+            EXPECT_STREQ(c.Refusal, "") << c.What;
+            EXPECT_EQ(ReadFile(dest / c.Name), "entry") << c.What;
+            EXPECT_FALSE(std::filesystem::is_symlink(dest / c.Name)) << c.What;
+        } catch (const TLinkFailure& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      (dest / c.Refusal).string() +
+                          " is a symbolic link: nothing is written through it")
+                << c.What;
+        }
+        EXPECT_EQ(ReadFile(outside / "f.txt"), "outside") << c.What;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(outside.Path()), {}), 1)
+            << c.What;
+    }
+}
+
+TEST(ExtractEntry, ALevelSwappedForALinkMidRunIsNotFollowed) {
+    TTempDir src, dest, outside;
+    WriteFile(src / "a.pak", BuildPakImage({{"maps/a", "first"}, {"maps/b", "second"}}));
+    TExtractTarget target(dest.Path());
+    TEntryCopier copier;
+    TRecordingObserver observer;
+    std::optional<TLockedFile> held;
+    const auto open = [&]() -> const TLockedFile& { return held.emplace(src / "a.pak"); };
+    ASSERT_TRUE(ExtractEntry(target, {"maps/a", 12, 5}, open, observer, copier));
+    std::filesystem::rename(dest / "maps", dest / "moved");
+    std::filesystem::create_directory_symlink(outside.Path(), dest / "maps");
+    // The level stays the directory it was when opened, wherever it went.
+    ASSERT_TRUE(ExtractEntry(target, {"maps/b", 17, 6}, open, observer, copier));
+    EXPECT_EQ(ReadFile(dest / "moved/b"), "second");
+    EXPECT_TRUE(std::filesystem::is_empty(outside.Path()));
+    // A new run looks again and refuses the link.
+    TExtractTarget again(dest.Path());
+    EXPECT_THROW(ExtractEntry(again, {"maps/b", 17, 6}, open, observer, copier), TLinkFailure);
+}
+
+TEST(ExtractEntry, KernelCopyAndItsFallbackGiveTheSameBytes) {
+    for (const std::size_t length :
+         {std::size_t{0}, std::size_t{1}, std::size_t{10241}, std::size_t{3 * 1024 * 1024 + 7}}) {
+        TTempDir dir;
+        const std::string data = Pattern(length);
+        WriteFile(dir / "a.pak", BuildPakImage({{"pad", "xyz"}, {"e", data}}));
+        const auto len = static_cast<std::int32_t>(length);
+        for (const bool kernel : {true, false}) {
+            TRecordingObserver observer;
+            EXPECT_TRUE(CopyEntry(dir / "a.pak", 15, len, "e", observer, true, kernel));
+            EXPECT_EQ(ReadFile(dir / "e"), data) << length << " kernel " << kernel;
+        }
+    }
+}
+
+TEST(ExtractEntry, AnArchiveRewrittenInPlaceWhileReadIsRefused) {
+    TTempDir dir;
+    WriteFile(dir / "a.pak", BuildPakImage({{"e", Pattern(30000)}}));
+    WriteFile(dir / "e", "old");
+    TRecordingObserver observer;
+    observer.OnChunk = [&](int chunk) {
+        if (chunk == 2) {
+            // Same size, new bytes: only the clock tells.
+            std::fstream f(dir / "a.pak", std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(20);
+            f.write("XXXX", 4);
+            f.close();
+            std::filesystem::last_write_time(dir / "a.pak",
+                                             std::filesystem::last_write_time(dir / "a.pak") +
+                                                 std::chrono::seconds(1));
+        }
+        return true;
+    };
+    EXPECT_THROW(CopyEntry(dir / "a.pak", 12, 30000, "e", observer), TArchiveChangedFailure);
+    EXPECT_EQ(ReadFile(dir / "e"), "old");
+}
+
+TEST(ExtractEntry, TwoRunsIntoOneFolderShareItsLevels) {
+    TTempDir src, dest;
+    WriteFile(src / "a.pak", BuildPakImage({{"a/b/x", "x"}, {"a/b/y", "y"}}));
+    TExtractTarget first(dest.Path()), second(dest.Path());
+    TEntryCopier copier;
+    TRecordingObserver observer;
+    std::optional<TLockedFile> held;
+    const auto open = [&]() -> const TLockedFile& { return held.emplace(src / "a.pak"); };
+    // The second run finds the levels missing, then made by the first.
+    EXPECT_TRUE(first.DirectoryFor(EntryLevels("a/b/x", dest.Path())));
+    EXPECT_TRUE(ExtractEntry(second, {"a/b/y", 13, 1}, open, observer, copier));
+    EXPECT_TRUE(ExtractEntry(first, {"a/b/x", 12, 1}, open, observer, copier));
+    EXPECT_EQ(ReadFile(dest / "a/b/x") + ReadFile(dest / "a/b/y"), "xy");
+    // Made by someone else between our look and our mkdir: taken as it is.
+    EXPECT_TRUE(first.Root().MakeLevel("a"));
+}
+
+TEST(ExtractEntry, ARunThatCannotFitIsRefusedUpFront) {
+    TTempDir dir;
+    const TDirectory d = TDirectory::Open(dir.Path());
+    const std::int64_t free = d.FreeBytes();
+    EXPECT_NO_THROW(CheckRoomFor(d, free / 2));
+    try {
+        CheckRoomFor(d, free + 1);
+        FAIL();
+    } catch (const TFailure& e) {
+        EXPECT_THAT(e.what(), ::testing::StartsWith("Disk full"));
+        EXPECT_THAT(e.what(), ::testing::HasSubstr(FormatThousands64(free + 1)));
+    }
 }
 
 } // namespace

@@ -2,9 +2,13 @@
 #include "cli/PakTool.h"
 #include "archive/PakReader.h"
 #include "archive/PakWriter.h"
+#include "framework/Files.h"
+#include "framework/Interrupt.h"
 #include "support/PakImage.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -168,6 +172,10 @@ TEST(PakTool, VerifyReportsWhatWouldBreakInAnEngine) {
         {"backslash", PakHeaderBytes(12, 64) + PakEntryBytes("maps\\e1m1.bsp", 12, 0),
          kExitProblems, "\\"},
         {"unsafe", PakHeaderBytes(12, 64) + PakEntryBytes("../x", 12, 0), kExitProblems, "unsafe"},
+        {"a drive or stream colon", PakHeaderBytes(12, 64) + PakEntryBytes("1:x", 12, 0),
+         kExitProblems, "unsafe"},
+        {"control characters", PakHeaderBytes(12, 64) + PakEntryBytes("a\x1b[2Jb", 12, 0),
+         kExitProblems, "entry 0 \"a\\x1b[2Jb\": the name has control characters"},
         {"duplicate", PakHeaderBytes(12, 128) + e + e, kExitProblems,
          "duplicate of entry 0; the engine uses the first"},
         {"case-only duplicate",
@@ -212,6 +220,125 @@ TEST(PakTool, VerifyCountsTheEngineLimit) {
     files.pop_back();
     WriteFile(dir / "ok.pak", BuildPakImage(files));
     EXPECT_EQ(RunTool({"verify", (dir / "ok.pak").string()}).Status, kExitOk);
+}
+
+// What reaches a terminal never drives it: names are escaped in lists and in
+// messages.
+TEST(PakTool, NamesCannotDriveTheTerminal) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak,
+              BuildPakImage(
+                  {{"evil\x1b]0;owned\x07.txt", "x"}, {"two\nlines", "y"}, {"caf\xe9.txt", "z"}}));
+    const TRun r = RunTool({"list", pak});
+    EXPECT_EQ(r.Out, "evil\\x1b]0;owned\\x07.txt\ntwo\\nlines\ncaf\xe9.txt\n");
+    TToolOptions terminal;
+    terminal.OutIsTerminal = true;
+    std::ostringstream out, err;
+    RunPakTool({"list", pak}, out, err, terminal);
+    EXPECT_NE(out.str().find("caf\\xe9.txt"), std::string::npos) << out.str();
+    EXPECT_EQ(EscapeForTerminal("caf\xc3\xa9", true), "caf\xc3\xa9");
+}
+
+TEST(PakTool, ASparseDirectoryOfMillionsReadsInBoundedTimeAndReports) {
+    TTempDir dir;
+    const auto pak = dir / "sparse.pak";
+    const std::int32_t entries = 1 << 20;
+    WriteFile(pak, PakHeaderBytes(12, entries * 64));
+    std::filesystem::resize_file(pak, 12 + std::uintmax_t{entries} * 64);
+    const TRun list = RunTool({"list", "-l", pak.string()});
+    EXPECT_EQ(list.Status, kExitOk);
+    EXPECT_NE(list.Out.find("1048576 entries, 0 bytes"), std::string::npos);
+    const TRun verify = RunTool({"verify", pak.string()});
+    EXPECT_EQ(verify.Status, kExitProblems);
+    // Each kind is told a few times, then counted.
+    EXPECT_NE(verify.Err.find("(and 1,048,566 more entries like it)"), std::string::npos);
+    EXPECT_LT(std::count(verify.Err.begin(), verify.Err.end(), '\n'), 40);
+    const TRun extract = RunTool({"extract", pak.string(), "-C", (dir / "out").string()});
+    EXPECT_EQ(extract.Status, kExitProblems);
+    EXPECT_NE(extract.Err.find("and 1,048,565 more entries stored again"), std::string::npos);
+    EXPECT_LT(std::count(extract.Err.begin(), extract.Err.end(), '\n'), 20);
+}
+
+TEST(PakTool, ExtractSaysWhenEntriesShareBytes) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, PakHeaderBytes(22, 192) + "0123456789" + PakEntryBytes("a", 12, 10) +
+                       PakEntryBytes("b", 12, 10) + PakEntryBytes("c", 14, 4));
+    const TRun r = RunTool({"extract", pak, "-C", (dir / "out").string()});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_NE(r.Err.find("2 entries share bytes with others: 10 bytes of the archive extract to "
+                         "24 bytes"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(ReadFile(dir / "out/c"), "2345");
+}
+
+TEST(PakTool, ReadersShareTheArchiveAndAHolderIsNamed) {
+    TTempDir dir;
+    const auto pak = dir / "a.pak";
+    WriteFile(pak, BuildPakImage({{"x", "1"}}));
+    {
+        TLockedFile reader(pak, TShareMode::smShared);
+        EXPECT_EQ(RunTool({"list", pak.string()}).Status, kExitOk);
+        EXPECT_EQ(RunTool({"extract", pak.string(), "-C", (dir / "o").string()}).Status, kExitOk);
+    }
+    TLockedFile window(pak);
+    for (const std::vector<std::string> args :
+         {std::vector<std::string>{"list", pak.string()},
+          {"verify", pak.string()},
+          {"extract", pak.string(), "-C", (dir / "o").string()}}) {
+        const TRun r = RunTool(args);
+        EXPECT_EQ(r.Err, "zorvak-pak: " + pak.string() + " is in use by another program\n")
+            << args[0];
+    }
+}
+
+TEST(PakTool, InterruptedRunsLeaveNothingBehind) {
+    InstallInterruptHandlers();
+    TTempDir tree, out;
+    WriteFile(tree / "a.dat", std::string(100000, 'a'));
+    WriteFile(out / "a.pak", BuildPakImage({{"a.dat", std::string(100000, 'a')}}));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        ::raise(signal);
+        EXPECT_EQ(InterruptRequested(), signal);
+        const TRun extract =
+            RunTool({"extract", (out / "a.pak").string(), "-C", (out / "x").string()});
+        EXPECT_EQ(extract.Status, 128 + signal);
+        EXPECT_TRUE(std::filesystem::is_empty(out / "x"));
+        const TRun build = RunTool({"build", tree.Path().string(), "-o", (out / "b.pak").string()});
+        EXPECT_EQ(build.Status, 128 + signal);
+        EXPECT_FALSE(std::filesystem::exists(out / "b.pak"));
+        ClearInterrupt();
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.Path()), {}), 2);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+TEST(PakTool, BuildNeverPacksItsOwnOutputAndTakesLongNames) {
+    TTempDir tree;
+    WriteFile(tree / "a.txt", "a");
+    const auto out = tree / (std::string(240, 'o') + ".bin");
+    for (int round = 0; round < 2; ++round) {
+        const TRun r = RunTool({"build", tree.Path().string(), "-o", out.string()});
+        ASSERT_EQ(r.Status, kExitOk) << r.Err;
+    }
+    std::vector<std::string> names;
+    for (const auto e : ReadPakIndex(out).Entries)
+        names.emplace_back(e.Name);
+    EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
+}
+
+TEST(PakTool, BuildStopsAtWhatItCannotRead) {
+    TTempDir tree, out;
+    WriteFile(tree / "A.txt", "1");
+    WriteFile(tree / "a.TXT", "2");
+    WriteFile(out / "x.pak", "the earlier archive");
+    const TRun r = RunTool({"build", tree.Path().string(), "-o", (out / "x.pak").string()});
+    EXPECT_EQ(r.Status, kExitProblems);
+    EXPECT_NE(r.Err.find("Two files would be stored as a.txt"), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadFile(out / "x.pak"), "the earlier archive");
 }
 
 } // namespace
