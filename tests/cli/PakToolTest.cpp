@@ -284,7 +284,7 @@ TEST(PakTool, ReadersShareTheArchiveAndAHolderIsNamed) {
         EXPECT_EQ(RunTool({"extract", pak.string(), "-C", (dir / "o").string()}).Status, kExitOk);
     }
     TLockedFile window(pak);
-    for (const std::vector<std::string> args :
+    for (const std::vector<std::string>& args :
          {std::vector<std::string>{"list", pak.string()},
           {"verify", pak.string()},
           {"extract", pak.string(), "-C", (dir / "o").string()}}) {
