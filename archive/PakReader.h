@@ -26,7 +26,7 @@ class TPakEntries {
 public:
     class iterator {
     public:
-        using iterator_category = std::random_access_iterator_tag;
+        using iterator_category = std::input_iterator_tag;
         using value_type = TPakEntry;
         using difference_type = std::ptrdiff_t;
         using pointer = void;
