@@ -469,7 +469,8 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
                 if (Current >= 0 && Current < Form->PakList->count())
                     Form->PakList->setCurrentRow(Current, QItemSelectionModel::NoUpdate);
                 else
-                    Form->PakList->setCurrentIndex(QModelIndex());
+                    Form->PakList->selectionModel()->setCurrentIndex(QModelIndex(),
+                                                                     QItemSelectionModel::NoUpdate);
             }
             Box->setUpdatesEnabled(true);
         }

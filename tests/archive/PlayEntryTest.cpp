@@ -134,5 +134,40 @@ TEST_F(PlayEntry, PlayLeftEnabledWithoutACurrentItemIsAnError) {
     EXPECT_TRUE(sound.Sound->Calls.empty());
 }
 
+// After an extraction run the caret is back on the entry the user chose, so
+// Play plays what is highlighted; the selection is as it was.
+TEST_F(PlayEntry, AfterARunPlayPlaysTheEntryTheUserChose) {
+    const struct {
+        const char* What;
+        bool All;
+        int Current; // the entry clicked last, -1 none
+    } cases[] = {
+        {"Extract", false, 0}, {"Extract All", true, 1}, {"Extract All, none current", true, -1}};
+    for (const auto& c : cases) {
+        Open({{"a.Wav", "RIFF-a"},
+              {"snd/beep.wav", "RIFF-beep"},
+              {"wa", "wav"},
+              {"after.txt", "t"}});
+        sound.Sound->Calls.clear();
+        if (c.Current >= 0)
+            form.PakList->setCurrentRow(c.Current, QItemSelectionModel::NoUpdate);
+        form.PakList->item(0)->setSelected(true);
+        form.PakList->item(2)->setSelected(true);
+        (c.All ? form.ButtonExtractAll : form.ButtonExtract)->click();
+        EXPECT_TRUE(dialogs.Boxes->Messages.empty()) << c.What;
+        EXPECT_EQ(form.PakList->currentRow(), c.Current) << c.What;
+        EXPECT_TRUE(form.PakList->item(0)->isSelected() && form.PakList->item(2)->isSelected() &&
+                    !form.PakList->item(1)->isSelected())
+            << c.What;
+        EXPECT_EQ(form.ButtonExtract->isEnabled(), c.Current >= 0) << c.What;
+        if (c.Current < 0)
+            continue;
+        form.ButtonPlay->click();
+        ASSERT_EQ(sound.Sound->Calls.size(), 1u) << c.What;
+        EXPECT_EQ(sound.Sound->Calls[0].Sound, Bytes(c.Current == 0 ? "RIFF-a" : "RIFF-beep"))
+            << c.What;
+    }
+}
+
 } // namespace
 } // namespace zorvak

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -292,6 +293,16 @@ TEST_F(MainWindow, AnotherOpenKeepsPlayAndExtractUntilTheNextClick) {
     EXPECT_EQ(Buttons(), (TButtons{true, true, true, true}));
     Click(0);
     EXPECT_EQ(Buttons(), (TButtons{true, true, false, true}));
+
+    // A new list starts at its top, wherever the last one was scrolled.
+    std::vector<std::pair<std::string, std::string>> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back({"f" + std::to_string(i), ""});
+    Open(MakePak("d.pak", many));
+    form.PakList->scrollToBottom();
+    ASSERT_GT(form.PakList->verticalScrollBar()->value(), 0);
+    Open(MakePak("e.pak", many));
+    EXPECT_EQ(form.PakList->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(MainWindow, NamesAreKeptAsBytesAndShownDecoded) {

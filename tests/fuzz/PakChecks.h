@@ -38,7 +38,8 @@ inline bool CheckVerify(const std::vector<unsigned char>& bytes) {
     const TPakReport report = VerifyPak(stream);
     std::int64_t told = 0;
     for (const TPakProblem& p : report.Problems) {
-        if (p.Entry >= 0 && static_cast<std::int64_t>(p.Entry) * 64 > static_cast<std::int64_t>(bytes.size()))
+        if (p.Entry >= 0 &&
+            static_cast<std::int64_t>(p.Entry) * 64 > static_cast<std::int64_t>(bytes.size()))
             return false;
         told += 1 + p.More;
     }
@@ -71,9 +72,11 @@ inline bool CheckEntryPath(const std::string& name) {
         return true;
     TMemoryStream stream(BuildPakImage({{name, ""}}));
     const TPakReport report = VerifyPak(stream);
-    const bool flagged = std::any_of(report.Problems.begin(), report.Problems.end(), [](const TPakProblem& p) {
-        return p.Text.starts_with("unsafe name") || p.Text.find("names no file") != std::string::npos;
-    });
+    const bool flagged =
+        std::any_of(report.Problems.begin(), report.Problems.end(), [](const TPakProblem& p) {
+            return p.Text.starts_with("unsafe name") ||
+                   p.Text.find("names no file") != std::string::npos;
+        });
     return flagged != accepted;
 }
 
