@@ -90,7 +90,7 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
     lines.push_back(line);
 }
 
-void DescribeContent(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
+void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes,
                      std::vector<std::string>& lines) {
     switch (kind) {
     case TEntryKind::ekUnknown:
@@ -198,7 +198,6 @@ void DescribeContent(TEntryKind kind, std::string_view name, std::span<const uns
         break;
     }
     }
-    (void)name;
 }
 
 void Collect(TEntryPictures& out, const std::string& name,
@@ -293,7 +292,7 @@ std::vector<std::string> DescribeEntry(std::string_view name,
     if (kind == TEntryKind::ekImage)
         lines[0] = ImageFormat(name, bytes) + " picture";
     try {
-        DescribeContent(kind, name, bytes, lines);
+        DescribeContent(kind, bytes, lines);
     } catch (const TFailure& failure) {
         lines.resize(1);
         lines.push_back(std::string("Cannot read: ") + failure.what());

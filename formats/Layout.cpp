@@ -36,8 +36,9 @@ void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t rec
                 const std::string& what) {
     if (count < 0)
         throw TFailure(what + " " + std::to_string(count) + " is not valid");
-    // count < 2^31 and recordSize is a small layout constant: no overflow.
-    if (static_cast<std::uint64_t>(count) * recordSize > reader.Remaining())
+    // Divided rather than multiplied: a record size built from other counts
+    // times a count could pass 64 bits.
+    if (recordSize != 0 && static_cast<std::uint64_t>(count) > reader.Remaining() / recordSize)
         throw TFailure(what + " " + std::to_string(count) + " runs past the end of the entry");
 }
 
