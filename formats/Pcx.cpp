@@ -66,8 +66,9 @@ TPcxPicture ReadPcx(std::span<const unsigned char> pcx) {
     const std::uint8_t planes = reader.ReadUInt8();
     const std::size_t lineBytes = reader.ReadUInt16();
     if (bits != 8 || (planes != 1 && planes != 3))
-        throw TFailure("PCX with " + std::to_string(bits) + " bits in " + std::to_string(planes) +
-                       " planes is not supported");
+        throw TFailure("PCX of " + std::to_string(bits) + " bits per pixel in " +
+                       std::to_string(planes) + (planes == 1 ? " plane" : " planes") +
+                       " is not supported");
     const std::int64_t width = xMax - xMin + 1;
     const std::int64_t height = yMax - yMin + 1;
     const std::size_t pixels = CheckPictureSize(width, height);

@@ -21,9 +21,9 @@ struct TPcxPicture {
 };
 
 // The picture. Throws TFailure "Not a PCX file", "PCX header is cut short",
-// "PCX with B bits in P planes is not supported", "PCX line length N is too
-// short for width W", "PCX palette is missing", "PCX pixels run past the end
-// of the entry", or as CheckPictureSize.
+// "PCX of B bits per pixel in P planes is not supported", "PCX line length N
+// is too short for width W", "PCX palette is missing", "PCX pixels run past
+// the end of the entry", or as CheckPictureSize.
 TPcxPicture ReadPcx(std::span<const unsigned char> pcx);
 
 } // namespace zorvak

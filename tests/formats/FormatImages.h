@@ -88,7 +88,7 @@ inline Bytes MakeWad2(const std::vector<TWadLumpImage>& lumps) {
             .U16(0)
             .Name(lumps[i].Name, 16);
     }
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         data.Out[8 + i] = static_cast<unsigned char>(directory >> (8 * i));
     return data.Out;
 }
@@ -162,7 +162,7 @@ inline Bytes MakeRiffWave(const std::vector<Bytes>& chunks) {
     for (const Bytes& chunk : chunks)
         w.Raw(chunk);
     const auto size = static_cast<std::uint32_t>(w.Size() - 8);
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         w.Out[4 + i] = static_cast<unsigned char>(size >> (8 * i));
     return w.Out;
 }

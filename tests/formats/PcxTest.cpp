@@ -68,7 +68,7 @@ TEST(Pcx, HostileFilesFailWithAMessage) {
     const TCase cases[] = {
         {"magic", Bytes(200, 1), "Not a PCX file"},
         {"short", Bytes{0x0A, 5, 1, 8}, "PCX header is cut short"},
-        {"bits", fourBits, "PCX with 4 bits in 1 planes is not supported"},
+        {"bits", fourBits, "PCX of 4 bits per pixel in 1 plane is not supported"},
         {"palette", noMarker, "PCX palette is missing"},
         {"runs end early", cut, "PCX pixels run past the end of the entry"},
         {"huge with few bytes", header(60000, 60000, 3, 60000).Zeros(10).Out,
