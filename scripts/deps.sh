@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libsdl2-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
 )
 if [ "${1:-}" = "--bench" ]; then

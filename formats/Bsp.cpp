@@ -1,0 +1,90 @@
+#include "formats/Bsp.h"
+
+#include "formats/Layout.h"
+#include "formats/MipTexture.h"
+#include "framework/Failures.h"
+
+#include <algorithm>
+
+namespace zorvak {
+
+namespace {
+
+constexpr const char* kLumpNames[kBspLumpCount] = {
+    "entities", "planes",       "textures", "vertexes",  "visibility",
+    "nodes",    "texinfo",      "faces",    "lighting",  "clipnodes",
+    "leafs",    "marksurfaces", "edges",    "surfedges", "models"};
+
+std::span<const unsigned char> TexturesLump(std::span<const unsigned char> bsp,
+                                            const TBspInfo& info) {
+    const TBspLump& lump = info.Lumps[kBspTexturesLump];
+    return SliceOf(bsp, lump.Offset, lump.Length, "Map lump textures");
+}
+
+} // namespace
+
+const char* BspLumpName(std::size_t index) {
+    return index < kBspLumpCount ? kLumpNames[index] : "?";
+}
+
+TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
+    if (bsp.size() < kBspHeaderBytes)
+        throw TFailure("Map header is cut short");
+    TByteReader reader(bsp);
+    const std::int32_t version = reader.ReadInt32();
+    if (version != kBspVersion)
+        throw TFailure("Not a version 29 map (version " + std::to_string(version) + ")");
+    TBspInfo info;
+    for (std::size_t i = 0; i < kBspLumpCount; ++i) {
+        TBspLump& lump = info.Lumps[i];
+        lump.Offset = reader.ReadUInt32();
+        lump.Length = reader.ReadUInt32();
+        (void)SliceOf(bsp, lump.Offset, lump.Length, std::string("Map lump ") + kLumpNames[i]);
+    }
+
+    // An empty textures lump is a map without textures, not a damaged one.
+    const auto textures = TexturesLump(bsp, info);
+    if (textures.empty())
+        return info;
+    TByteReader lump(textures);
+    const std::int32_t count = lump.ReadInt32();
+    if (count < 0 || static_cast<std::uint64_t>(count) * 4 > lump.Remaining())
+        throw TFailure("Texture count " + std::to_string(count) +
+                       " runs past the end of the textures lump");
+    std::vector<std::int32_t> offsets(static_cast<std::size_t>(count));
+    for (auto& offset : offsets)
+        offset = lump.ReadInt32();
+    info.Textures.resize(offsets.size());
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        TBspTexture& texture = info.Textures[i];
+        // A negative offset is how the compiler marks a texture it could not find.
+        if (offsets[i] < 0) {
+            texture.Missing = true;
+            continue;
+        }
+        texture.Offset = static_cast<std::uint32_t>(offsets[i]);
+        if (texture.Offset > textures.size() ||
+            textures.size() - texture.Offset < kMipTextureHeaderBytes)
+            throw TFailure("Texture " + std::to_string(i) + " lies outside the textures lump");
+        const TMipTextureHeader header = ReadMipTextureHeader(textures.subspan(texture.Offset));
+        texture.Name = header.Name;
+        texture.Width = header.Width;
+        texture.Height = header.Height;
+    }
+    return info;
+}
+
+TIndexedPicture ReadBspTexture(std::span<const unsigned char> bsp, const TBspInfo& info,
+                               std::size_t index) {
+    if (index >= info.Textures.size())
+        throw TListIndexFailure();
+    const TBspTexture& texture = info.Textures[index];
+    if (texture.Missing)
+        throw TFailure("Texture " + std::to_string(index) + " is missing from the map");
+    const auto lump = TexturesLump(bsp, info);
+    return ReadMipTexture(SliceOf(lump, texture.Offset,
+                                  lump.size() - std::min<std::size_t>(texture.Offset, lump.size()),
+                                  "Texture " + std::to_string(index)));
+}
+
+} // namespace zorvak

@@ -1,0 +1,53 @@
+// Maps (.bsp, version 29): the lump directory and the textures lump, whose
+// textures are the ones the map's walls are drawn with.
+#pragma once
+
+#include "formats/Picture.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zorvak {
+
+inline constexpr std::int32_t kBspVersion = 29;
+inline constexpr std::size_t kBspLumpCount = 15;
+inline constexpr std::size_t kBspHeaderBytes = 4 + kBspLumpCount * 8;
+inline constexpr std::size_t kBspTexturesLump = 2;
+
+struct TBspLump {
+    std::uint32_t Offset = 0;
+    std::uint32_t Length = 0;
+};
+
+struct TBspTexture {
+    std::string Name;
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    bool Missing = false;     // the lump lists the slot but holds no texture there
+    std::uint32_t Offset = 0; // from the textures lump's start
+};
+
+struct TBspInfo {
+    std::array<TBspLump, kBspLumpCount> Lumps{};
+    std::vector<TBspTexture> Textures;
+};
+
+// Name of lump i ("entities", "planes", "textures", ...).
+const char* BspLumpName(std::size_t index);
+
+// The directory and the texture list. Throws TFailure "Not a version 29 map
+// (version N)", "Map lump NAME lies outside the entry", "Texture count N runs
+// past the end of the textures lump", "Texture N lies outside the textures
+// lump".
+TBspInfo ReadBspInfo(std::span<const unsigned char> bsp);
+
+// The full-size level of texture index of the list. Throws TFailure
+// "Texture N is missing from the map", or as ReadMipTexture.
+TIndexedPicture ReadBspTexture(std::span<const unsigned char> bsp, const TBspInfo& info,
+                               std::size_t index);
+
+} // namespace zorvak

@@ -1,0 +1,45 @@
+#include "formats/Layout.h"
+
+#include "framework/Failures.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace zorvak {
+
+std::span<const unsigned char> SliceOf(std::span<const unsigned char> bytes, std::uint64_t offset,
+                                       std::uint64_t length, const std::string& what) {
+    // Both terms are below 2^63 as callers pass 32-bit fields, so the sum
+    // cannot wrap.
+    if (offset > bytes.size() || length > bytes.size() - offset)
+        throw TFailure(what + " lies outside the entry");
+    return bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+}
+
+std::string FixedName(std::span<const unsigned char> field) {
+    const auto end = std::find(field.begin(), field.end(), 0);
+    return std::string(field.begin(), end);
+}
+
+bool HasTag(std::span<const unsigned char> bytes, std::size_t offset, std::string_view tag) {
+    if (offset > bytes.size() || tag.size() > bytes.size() - offset)
+        return false;
+    return std::equal(tag.begin(), tag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                      [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; });
+}
+
+float ReadFloat(TByteReader& reader) {
+    return std::bit_cast<float>(reader.ReadUInt32());
+}
+
+void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t recordSize,
+                const std::string& what) {
+    if (count < 0)
+        throw TFailure(what + " " + std::to_string(count) + " is not valid");
+    // Divided rather than multiplied: a record size built from other counts
+    // times a count could pass 64 bits.
+    if (recordSize != 0 && static_cast<std::uint64_t>(count) > reader.Remaining() / recordSize)
+        throw TFailure(what + " " + std::to_string(count) + " runs past the end of the entry");
+}
+
+} // namespace zorvak

@@ -1,0 +1,34 @@
+// What every decoder needs besides the byte reader: parts of an entry checked
+// against the entry, names from fixed-size fields, four-letter tags, floats.
+#pragma once
+
+#include "framework/ByteReader.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zorvak {
+
+// The length bytes at offset of bytes; throws TFailure "WHAT lies outside the
+// entry" when any of them is not there.
+std::span<const unsigned char> SliceOf(std::span<const unsigned char> bytes, std::uint64_t offset,
+                                       std::uint64_t length, const std::string& what);
+
+// The bytes of a fixed-size name field up to its first NUL.
+std::string FixedName(std::span<const unsigned char> field);
+
+// Whether bytes holds tag at offset (false when too short).
+bool HasTag(std::span<const unsigned char> bytes, std::size_t offset, std::string_view tag);
+
+// A little-endian IEEE single; throws as the reader does.
+float ReadFloat(TByteReader& reader);
+
+// Throws TFailure "WHAT N runs past the end of the entry" unless count records
+// of recordSize bytes fit in what the reader has left: checked before anything
+// is sized by a count read from the entry.
+void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t recordSize,
+                const std::string& what);
+
+} // namespace zorvak

@@ -1,0 +1,36 @@
+// Wall textures as both the picture container and maps store them: a name,
+// a size and four levels of detail, of which the full-size one is shown.
+#pragma once
+
+#include "formats/Picture.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zorvak {
+
+inline constexpr std::size_t kMipNameBytes = 16;
+inline constexpr std::size_t kMipLevels = 4;
+inline constexpr std::size_t kMipTextureHeaderBytes = kMipNameBytes + 8 + 4 * kMipLevels;
+
+struct TMipTextureHeader {
+    std::string Name;
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    std::array<std::uint32_t, kMipLevels> Offsets{}; // from the header's start
+};
+
+// The header at the start of bytes. Throws TFailure "Texture header is cut
+// short".
+TMipTextureHeader ReadMipTextureHeader(std::span<const unsigned char> bytes);
+
+// The full-size level of the texture that starts bytes. Throws TFailure
+// "Texture NAME keeps its pixels elsewhere" when its offset is zero (a map
+// built against outside textures), as CheckPictureSize, or "Pixel data of
+// texture NAME lies outside the entry".
+TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes);
+
+} // namespace zorvak

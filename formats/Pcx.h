@@ -1,0 +1,29 @@
+// PCX pictures: 8 bits in one plane with the 256-colour palette at the end,
+// or 24 bits in three planes; run-length coded or not.
+#pragma once
+
+#include "formats/Picture.h"
+
+#include <cstddef>
+#include <optional>
+#include <span>
+
+namespace zorvak {
+
+inline constexpr std::size_t kPcxHeaderBytes = 128;
+inline constexpr unsigned char kPcxManufacturer = 0x0A;
+inline constexpr unsigned char kPcxPaletteMarker = 0x0C; // before the closing 768 bytes
+
+struct TPcxPicture {
+    std::optional<TIndexedPicture> Indexed; // with Palette, for the 8-bit kind
+    TPalette Palette;
+    TRgbaPicture Rgba; // always, opaque
+};
+
+// The picture. Throws TFailure "Not a PCX file", "PCX header is cut short",
+// "PCX of B bits per pixel in P planes is not supported", "PCX line length N
+// is too short for width W", "PCX palette is missing", "PCX pixels run past
+// the end of the entry", or as CheckPictureSize.
+TPcxPicture ReadPcx(std::span<const unsigned char> pcx);
+
+} // namespace zorvak

@@ -1,0 +1,70 @@
+#include "formats/Picture.h"
+
+#include "framework/Failures.h"
+
+#include <string>
+
+namespace zorvak {
+
+TPalette GreyPalette() {
+    TPalette palette;
+    for (std::size_t i = 0; i < palette.Colours.size(); ++i) {
+        const auto level = static_cast<unsigned char>(i);
+        palette.Colours[i] = {level, level, level};
+    }
+    return palette;
+}
+
+std::size_t CheckPictureSize(std::int64_t width, std::int64_t height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width <= 0 || height <= 0)
+        throw TFailure("Picture size " + size + " is not valid");
+    // Each side is checked first so the product stays well inside 64 bits.
+    constexpr std::int64_t maxPixels = static_cast<std::int64_t>(kMaxPictureRgbaBytes / 4);
+    if (width > maxPixels || height > maxPixels || width * height > maxPixels)
+        throw TFailure("Picture size " + size + " is too large");
+    return static_cast<std::size_t>(width * height);
+}
+
+TIndexedPicture ReadIndexedPixels(TByteReader& reader, std::int64_t width, std::int64_t height) {
+    const std::size_t count = CheckPictureSize(width, height);
+    if (count > reader.Remaining())
+        throw TFailure("Picture pixels run past the end of the entry");
+    const auto bytes = reader.Take(count);
+    TIndexedPicture picture;
+    picture.Width = static_cast<int>(width);
+    picture.Height = static_cast<int>(height);
+    picture.Pixels.assign(bytes.begin(), bytes.end());
+    return picture;
+}
+
+TRgbaPicture ToRgba(const TIndexedPicture& picture, const TPalette& palette, int transparentIndex) {
+    TRgbaPicture out;
+    out.Width = picture.Width;
+    out.Height = picture.Height;
+    out.Pixels.resize(picture.Pixels.size() * 4);
+    std::size_t o = 0;
+    for (const unsigned char index : picture.Pixels) {
+        const TRgb& colour = palette.Colours[index];
+        out.Pixels[o++] = colour.R;
+        out.Pixels[o++] = colour.G;
+        out.Pixels[o++] = colour.B;
+        out.Pixels[o++] = index == transparentIndex ? 0 : 255;
+    }
+    return out;
+}
+
+TIndexedPicture CropPicture(const TIndexedPicture& picture, int x, int y, int width, int height) {
+    TIndexedPicture out;
+    out.Width = width;
+    out.Height = height;
+    out.Pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int row = y; row < y + height; ++row) {
+        const auto start =
+            picture.Pixels.begin() + static_cast<std::ptrdiff_t>(row) * picture.Width + x;
+        out.Pixels.insert(out.Pixels.end(), start, start + width);
+    }
+    return out;
+}
+
+} // namespace zorvak

@@ -1,0 +1,116 @@
+#include "formats/Wad2.h"
+
+#include "formats/Layout.h"
+#include "formats/Lmp.h"
+#include "formats/MipTexture.h"
+#include "framework/Failures.h"
+#include "framework/Text.h"
+
+namespace zorvak {
+
+std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
+    if (!HasTag(wad, 0, "WAD2") || wad.size() < kWadHeaderBytes)
+        throw TFailure("Not a WAD2 file");
+    TByteReader reader(wad);
+    reader.Skip(4);
+    const std::int32_t count = reader.ReadInt32();
+    const std::int32_t offset = reader.ReadInt32();
+    if (offset < 0 || static_cast<std::uint64_t>(offset) > wad.size())
+        throw TFailure("WAD2 directory lies outside the entry");
+    reader.Seek(static_cast<std::size_t>(offset));
+    CheckCount(reader, count, kWadDirEntryBytes, "WAD2 lump count");
+    std::vector<TWadLump> lumps(static_cast<std::size_t>(count));
+    for (TWadLump& lump : lumps) {
+        lump.Offset = reader.ReadUInt32();
+        lump.DiskSize = reader.ReadUInt32();
+        lump.Size = reader.ReadUInt32();
+        lump.Type = reader.ReadUInt8();
+        lump.Compression = reader.ReadUInt8();
+        reader.Skip(2);
+        lump.Name = FixedName(reader.Take(kWadNameBytes));
+    }
+    return lumps;
+}
+
+TWadLumpKind KindOfLump(const TWadLump& lump) {
+    constexpr std::uint32_t fontBytes = kConsoleFontSide * kConsoleFontSide;
+    if (AsciiLower(lump.Name) == "conchars" && lump.DiskSize == fontBytes)
+        return TWadLumpKind::wlkConsoleFont;
+    switch (lump.Type) {
+    case kWadTypePalette:
+        return TWadLumpKind::wlkPalette;
+    case kWadTypeStatusPicture:
+        return TWadLumpKind::wlkStatusPicture;
+    case kWadTypeMipTexture:
+        return TWadLumpKind::wlkMipTexture;
+    default:
+        return TWadLumpKind::wlkOther;
+    }
+}
+
+const char* LumpKindName(TWadLumpKind kind) {
+    switch (kind) {
+    case TWadLumpKind::wlkPalette:
+        return "palette";
+    case TWadLumpKind::wlkStatusPicture:
+        return "picture";
+    case TWadLumpKind::wlkMipTexture:
+        return "texture";
+    case TWadLumpKind::wlkConsoleFont:
+        return "console font";
+    case TWadLumpKind::wlkOther:
+        break;
+    }
+    return "other";
+}
+
+int TransparentIndexOf(TWadLumpKind kind) {
+    // The console draws its characters over the scene with 0 as the gap;
+    // status-bar pictures leave 255 out.
+    switch (kind) {
+    case TWadLumpKind::wlkStatusPicture:
+        return 255;
+    case TWadLumpKind::wlkConsoleFont:
+        return 0;
+    default:
+        return kOpaque;
+    }
+}
+
+std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
+                                            const TWadLump& lump) {
+    const auto bytes = SliceOf(wad, lump.Offset, lump.DiskSize, "Lump " + lump.Name);
+    if (lump.Compression != 0)
+        throw TFailure("Lump " + lump.Name + " is compressed");
+    return bytes;
+}
+
+TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLump& lump) {
+    const TWadLumpKind kind = KindOfLump(lump);
+    if (kind == TWadLumpKind::wlkOther)
+        throw TFailure("Lump " + lump.Name + " is not a picture");
+    const auto bytes = WadLumpBytes(wad, lump);
+    switch (kind) {
+    case TWadLumpKind::wlkPalette:
+        (void)ReadPalette(bytes); // only to fail on a short one
+        return PaletteSwatch();
+    case TWadLumpKind::wlkMipTexture:
+        return ReadMipTexture(bytes);
+    case TWadLumpKind::wlkConsoleFont: {
+        TByteReader reader(bytes);
+        return ReadIndexedPixels(reader, kConsoleFontSide, kConsoleFontSide);
+    }
+    default:
+        return ReadLmpPicture(bytes);
+    }
+}
+
+TIndexedPicture ConsoleCharacter(const TIndexedPicture& font, unsigned char c) {
+    if (font.Width != kConsoleFontSide || font.Height != kConsoleFontSide)
+        throw TFailure("Not a console font");
+    constexpr int perRow = kConsoleFontSide / kConsoleCharSide;
+    return CropPicture(font, c % perRow * kConsoleCharSide, c / perRow * kConsoleCharSide,
+                       kConsoleCharSide, kConsoleCharSide);
+}
+
+} // namespace zorvak

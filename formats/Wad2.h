@@ -1,0 +1,62 @@
+// The picture container (WAD2, gfx.wad): a directory of named lumps holding
+// status-bar pictures, textures, the palette and the console font.
+#pragma once
+
+#include "formats/Picture.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zorvak {
+
+inline constexpr std::size_t kWadHeaderBytes = 12;   // "WAD2", int32 count, int32 offset
+inline constexpr std::size_t kWadDirEntryBytes = 32; // three int32, two bytes, pad, name
+inline constexpr std::size_t kWadNameBytes = 16;
+inline constexpr std::uint8_t kWadTypePalette = 0x40;
+inline constexpr std::uint8_t kWadTypeStatusPicture = 0x42;
+inline constexpr std::uint8_t kWadTypeMipTexture = 0x44;
+inline constexpr int kConsoleFontSide = 128; // 16 x 16 characters of 8 x 8
+inline constexpr int kConsoleCharSide = 8;
+
+struct TWadLump {
+    std::string Name;
+    std::uint8_t Type = 0;
+    std::uint8_t Compression = 0;
+    std::uint32_t Offset = 0;
+    std::uint32_t DiskSize = 0;
+    std::uint32_t Size = 0;
+};
+
+enum class TWadLumpKind { wlkPalette, wlkStatusPicture, wlkMipTexture, wlkConsoleFont, wlkOther };
+
+// The directory, in its order. Throws TFailure "Not a WAD2 file", "WAD2
+// directory lies outside the entry", "WAD2 lump count N runs past the end of
+// the entry". Lumps' own bounds are checked when they are read.
+std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad);
+
+// What a lump holds: by type, except the console font, which is known by its
+// name and its raw 128 x 128 size whatever type it carries.
+TWadLumpKind KindOfLump(const TWadLump& lump);
+const char* LumpKindName(TWadLumpKind kind);
+
+// The index drawn see-through for lumps of kind (kOpaque for none).
+int TransparentIndexOf(TWadLumpKind kind);
+
+// The lump's stored bytes. Throws TFailure "Lump NAME lies outside the entry",
+// or "Lump NAME is compressed" (no such lump is known to exist to test against).
+std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
+                                            const TWadLump& lump);
+
+// The lump as a picture: status-bar pictures and the console font as they
+// are, a texture's full-size level, the palette as its 16 x 16 swatch. Throws
+// TFailure "Lump NAME is not a picture", or as the lump's decoder.
+TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLump& lump);
+
+// Character c of the console font (its 8 x 8 cell, row c / 16, column c % 16).
+// Throws TFailure "Not a console font" unless font is 128 x 128.
+TIndexedPicture ConsoleCharacter(const TIndexedPicture& font, unsigned char c);
+
+} // namespace zorvak

@@ -1,0 +1,190 @@
+// The picture container and maps' textures: both hold mip textures.
+#include "FormatImages.h"
+#include "formats/Bsp.h"
+#include "formats/Wad2.h"
+#include "support/FailureOf.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace zorvak {
+namespace {
+
+using test::Bytes;
+using test::FailureOf;
+
+Bytes Ramp(std::size_t n, unsigned start = 0) {
+    Bytes out(n);
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<unsigned char>(start + i);
+    return out;
+}
+
+Bytes GfxWad() {
+    return test::MakeWad2({
+        {"NUM_0", 0x42, test::MakeLmp(3, 2, {1, 2, 3, 4, 5, 255})},
+        {"brick", 0x44, test::MakeMipTexture("brick", 16, 16, Ramp(256))},
+        {"PALETTE", 0x40, Ramp(768)},
+        {"CONCHARS", 0x44, Ramp(128 * 128, 7)}, // the real one says texture too
+        {"sound", 0x43, Bytes{1, 2, 3}},
+    });
+}
+
+TEST(Wad2, ListsLumpsAndDecodesEachKind) {
+    const Bytes wad = GfxWad();
+    const std::vector<TWadLump> lumps = ReadWadDirectory(wad);
+    ASSERT_EQ(lumps.size(), 5u);
+    struct TCase {
+        TWadLumpKind Kind;
+        int Width, Height;
+        int Transparent;
+    };
+    const TCase expected[] = {
+        {TWadLumpKind::wlkStatusPicture, 3, 2, 255}, {TWadLumpKind::wlkMipTexture, 16, 16, kOpaque},
+        {TWadLumpKind::wlkPalette, 16, 16, kOpaque}, {TWadLumpKind::wlkConsoleFont, 128, 128, 0},
+        {TWadLumpKind::wlkOther, 0, 0, kOpaque},
+    };
+    for (std::size_t i = 0; i < lumps.size(); ++i) {
+        SCOPED_TRACE(lumps[i].Name);
+        EXPECT_EQ(KindOfLump(lumps[i]), expected[i].Kind);
+        EXPECT_EQ(TransparentIndexOf(KindOfLump(lumps[i])), expected[i].Transparent);
+        if (expected[i].Kind == TWadLumpKind::wlkOther) {
+            EXPECT_EQ(FailureOf([&] { ReadWadPicture(wad, lumps[i]); }),
+                      "Lump sound is not a picture");
+            continue;
+        }
+        const TIndexedPicture picture = ReadWadPicture(wad, lumps[i]);
+        EXPECT_EQ(picture.Width, expected[i].Width);
+        EXPECT_EQ(picture.Height, expected[i].Height);
+    }
+    EXPECT_EQ(ReadWadPicture(wad, lumps[0]).Pixels, (Bytes{1, 2, 3, 4, 5, 255}));
+    EXPECT_EQ(ReadWadPicture(wad, lumps[1]).Pixels, Ramp(256));
+
+    // Character 17 is the second row's second cell: rows 8..15, columns 8..15.
+    const TIndexedPicture font = ReadWadPicture(wad, lumps[3]);
+    const TIndexedPicture glyph = ConsoleCharacter(font, 17);
+    ASSERT_EQ(glyph.Pixels.size(), 64u);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(glyph.Pixels[static_cast<std::size_t>(y * 8 + x)],
+                      static_cast<unsigned char>(7 + (8 + y) * 128 + 8 + x));
+}
+
+TEST(Wad2, HostileContainersFailWithAMessage) {
+    auto patched = [](std::size_t at, std::int32_t value) {
+        Bytes wad = GfxWad();
+        for (int i = 0; i < 4; ++i)
+            wad[at + static_cast<std::size_t>(i)] =
+                static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> (8 * i));
+        return wad;
+    };
+    const std::size_t directory = GfxWad().size() - 5 * kWadDirEntryBytes;
+    auto picture = [](const Bytes& wad, std::size_t lump) {
+        return [wad, lump] { ReadWadPicture(wad, ReadWadDirectory(wad).at(lump)); };
+    };
+    auto texture = [](std::uint32_t width, std::uint32_t height) {
+        const Bytes wad =
+            test::MakeWad2({{"big", 0x44, test::MakeMipTexture("big", width, height, {})}});
+        return [wad] { ReadWadPicture(wad, ReadWadDirectory(wad).at(0)); };
+    };
+    Bytes compressed = GfxWad();
+    compressed[directory + 13] = 1;
+    struct TCase {
+        const char* Name;
+        std::function<void()> Read;
+        std::string Failure;
+    };
+    const TCase cases[] = {
+        {"magic",
+         [] {
+             ReadWadDirectory(Bytes{'W', 'A', 'D', '3', 0, 0, 0, 0, 0, 0, 0, 0});
+         },
+         "Not a WAD2 file"},
+        {"count past the end", [&] { ReadWadDirectory(patched(4, 6)); },
+         "WAD2 lump count 6 runs past the end of the entry"},
+        {"huge count", [&] { ReadWadDirectory(patched(4, 0x7FFFFFFF)); },
+         "WAD2 lump count 2147483647 runs past the end of the entry"},
+        {"negative count", [&] { ReadWadDirectory(patched(4, -1)); },
+         "WAD2 lump count -1 is not valid"},
+        {"directory outside", [&] { ReadWadDirectory(patched(8, 1 << 30)); },
+         "WAD2 directory lies outside the entry"},
+        {"lump outside", picture(patched(directory, 0x7FFFFFF0), 0),
+         "Lump NUM_0 lies outside the entry"},
+        {"lump size past the end", picture(patched(directory + 4, -1), 0),
+         "Lump NUM_0 lies outside the entry"},
+        {"compressed", picture(compressed, 0), "Lump NUM_0 is compressed"},
+        {"texture pixels outside", picture(patched(directory + 32 + 4, 41), 1),
+         "Pixel data of texture brick lies outside the entry"},
+        {"texture too large", texture(60000, 60000), "Picture size 60000 x 60000 is too large"},
+        {"texture overflowing 32 bits", texture(0x10000, 0x10000),
+         "Picture size 65536 x 65536 is too large"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
+}
+
+TEST(Bsp, ListsTexturesAndMarksTheMissing) {
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Ramp(256, 3)),
+                                     {},
+                                     test::MakeMipTexture("+0button", 32, 16, Ramp(512, 9))});
+    const TBspInfo info = ReadBspInfo(bsp);
+    ASSERT_EQ(info.Textures.size(), 3u);
+    EXPECT_EQ(info.Textures[0].Name, "*water1");
+    EXPECT_EQ(info.Textures[0].Width, 16u);
+    EXPECT_TRUE(info.Textures[1].Missing);
+    EXPECT_EQ(info.Textures[2].Name, "+0button");
+    EXPECT_EQ(info.Textures[2].Width, 32u);
+    EXPECT_EQ(info.Textures[2].Height, 16u);
+    EXPECT_EQ(ReadBspTexture(bsp, info, 0).Pixels, Ramp(256, 3));
+    const TIndexedPicture button = ReadBspTexture(bsp, info, 2);
+    EXPECT_EQ(button.Width, 32);
+    EXPECT_EQ(button.Pixels, Ramp(512, 9));
+    EXPECT_EQ(FailureOf([&] { ReadBspTexture(bsp, info, 1); }),
+              "Texture 1 is missing from the map");
+}
+
+TEST(Bsp, HostileMapsFailWithAMessage) {
+    const Bytes good = test::MakeBsp({test::MakeMipTexture("wall", 16, 16, Ramp(256))});
+    auto patched = [&](std::size_t at, std::int32_t value) {
+        Bytes bsp = good;
+        for (int i = 0; i < 4; ++i)
+            bsp[at + static_cast<std::size_t>(i)] =
+                static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> (8 * i));
+        return bsp;
+    };
+    auto texture = [](const Bytes& bsp) {
+        return [bsp] { ReadBspTexture(bsp, ReadBspInfo(bsp), 0); };
+    };
+    const std::size_t lump = kBspHeaderBytes; // where the textures lump starts
+    struct TCase {
+        const char* Name;
+        std::function<void()> Read;
+        std::string Failure;
+    };
+    const TCase cases[] = {
+        {"version", [&] { ReadBspInfo(patched(0, 30)); }, "Not a version 29 map (version 30)"},
+        {"short", [&] { ReadBspInfo(Bytes(good.begin(), good.begin() + 100)); },
+         "Map header is cut short"},
+        {"lump outside", [&] { ReadBspInfo(patched(4 + 8 * 7, 0x7FFFFFFF)); },
+         "Map lump faces lies outside the entry"},
+        {"lump length wraps", [&] { ReadBspInfo(patched(4 + 8 * 2 + 4, -1)); },
+         "Map lump textures lies outside the entry"},
+        {"texture count", [&] { ReadBspInfo(patched(lump, 1000)); },
+         "Texture count 1000 runs past the end of the textures lump"},
+        {"negative texture count", [&] { ReadBspInfo(patched(lump, -5)); },
+         "Texture count -5 runs past the end of the textures lump"},
+        {"texture offset", [&] { ReadBspInfo(patched(lump + 4, 1000)); },
+         "Texture 0 lies outside the textures lump"},
+        {"pixels outside", texture(patched(lump + 8 + 24, 1000)),
+         "Pixel data of texture wall lies outside the entry"},
+        {"pixels elsewhere", texture(patched(lump + 8 + 24, 0)),
+         "Texture wall keeps its pixels elsewhere"},
+        {"too large", texture(patched(lump + 8 + 16, 0x7FFFFFFF)),
+         "Picture size 2147483647 x 16 is too large"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
+}
+
+} // namespace
+} // namespace zorvak

@@ -1,0 +1,165 @@
+#include "formats/EntryKind.h"
+#include "FormatImages.h"
+#include "formats/Png.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvak {
+namespace {
+
+using test::Bytes;
+
+Bytes Tagged(const std::string& tag) {
+    Bytes out(tag.begin(), tag.end());
+    out.resize(200);
+    return out;
+}
+
+TEST(EntryKind, ByNameSignatureAndExtension) {
+    Bytes bsp(200);
+    bsp[0] = 29;
+    const Bytes wave = test::MakeRiffWave({});
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        TEntryKind Kind;
+    };
+    const TCase cases[] = {
+        {"GFX/Palette.LMP", {}, TEntryKind::ekPalette},
+        {"gfx/colormap.lmp", {}, TEntryKind::ekColormap},
+        {"gfx/conback.lmp", {}, TEntryKind::ekLmpPicture},
+        {"palette.lmp", {}, TEntryKind::ekLmpPicture}, // only the one under gfx/
+        {"gfx.wad", {}, TEntryKind::ekWad2},
+        {"textures/base.WAD", {}, TEntryKind::ekWad2},
+        {"maps/e1m1.bsp", {}, TEntryKind::ekBsp},
+        {"maps/e1m1.BSP.bak", bsp, TEntryKind::ekUnknown},
+        {"maps/e1m1", bsp, TEntryKind::ekBsp},
+        {"progs/player.mdl", {}, TEntryKind::ekModel},
+        {"progs/renamed", Tagged("IDPO"), TEntryKind::ekModel},
+        {"progs/s_light.spr", {}, TEntryKind::ekSprite},
+        {"progs/looks.txt", Tagged("IDSP"), TEntryKind::ekSprite},
+        {"pics/a.wav", Tagged("WAD2"), TEntryKind::ekWad2},
+        {"sound/misc/null", wave, TEntryKind::ekWave},
+        {"sound/misc/NULL.WAV", {}, TEntryKind::ekWave},
+        {"gfx/env/sky.tga", {}, TEntryKind::ekImage},
+        {"x.jpeg", {}, TEntryKind::ekImage},
+        {"x.dat", Bytes(std::begin(kPngSignature), std::end(kPngSignature)), TEntryKind::ekImage},
+        {"pics/title.pcx", {}, TEntryKind::ekPcx},
+        {"autoexec.cfg", {}, TEntryKind::ekText},
+        {"quake.rc", {}, TEntryKind::ekText},
+        {"scripts/sky.SHADER", {}, TEntryKind::ekText},
+        {"maps/e1m1.ent", {}, TEntryKind::ekText},
+        {"progs.dat", {}, TEntryKind::ekUnknown},
+        {"noextension", Bytes{29, 0, 0, 0}, TEntryKind::ekUnknown}, // too short for a map
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(ClassifyEntry(c.Name, c.Entry), c.Kind) << c.Name;
+}
+
+TEST(EntryKind, DescriptionsAreWhatInfoPrints) {
+    const Bytes wad =
+        test::MakeWad2({{"NUM_1", 0x42, test::MakeLmp(2, 3, Bytes(6))},
+                        {"sky1", 0x44, test::MakeMipTexture("sky1", 16, 32, Bytes(512))},
+                        {"broken", 0x42, test::MakeLmp(9, 9, Bytes(1))},
+                        {"noise", 0x43, Bytes(5)}});
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*lava1", 16, 16, Bytes(256)), {}});
+    const Bytes wave =
+        test::MakeRiffWave({test::FormatChunk(1, 1, 11025, 8), test::Chunk("data", Bytes(22050)),
+                            test::CueChunk(2205), test::MarkChunk(100)});
+    test::TBytesWriter mdl = test::MdlHeader(1, 8, 8, 0, 0, 1);
+    mdl.I32(0).Zeros(64).I32(0).Raw(test::MdlFrame("idle", 0));
+    test::TBytesWriter spr = test::SprHeader(1);
+    spr.I32(1)
+        .I32(2)
+        .U32(0)
+        .U32(0)
+        .Raw(test::SprPicture(1, 2, {1, 2}))
+        .Raw(test::SprPicture(3, 1, {1, 2, 3}));
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        std::vector<std::string> Lines;
+    };
+    const TCase cases[] = {
+        {"gfx/palette.lmp", Bytes(768), {"Palette, 256 colours"}},
+        {"gfx/colormap.lmp", Bytes(16385), {"Light table, 256 colours x 64 light levels"}},
+        {"gfx/ranking.lmp", test::MakeLmp(2, 2, Bytes(4)), {"Picture, 2 x 2"}},
+        {"gfx.wad",
+         wad,
+         {"Picture container (WAD2), 4 lumps", "  NUM_1: picture, 2 x 3",
+          "  sky1: texture, 16 x 32",
+          "  broken: picture, cannot read: Picture pixels run past the end of the entry",
+          "  noise: other, type 0x43, 5 bytes"}},
+        {"maps/start.bsp",
+         bsp,
+         {"Map, version 29, 2 textures", "  0: *lava1, 16 x 16", "  1: (missing)"}},
+        {"progs/m.mdl",
+         mdl.Out,
+         {"Model, 1 skin of 8 x 8, 0 vertices, 0 triangles, 1 frame", "  frame 0: idle"}},
+        {"progs/s.spr",
+         spr.Out,
+         {"Sprite, 1 frame, up to 4 x 3", "  frame 0: group of 2 pictures, 1 x 2, 3 x 1"}},
+        {"sound/ambience/drip.wav",
+         wave,
+         {"Sound, PCM, 1 channel, 11025 Hz, 8-bit, 2.00 s (22050 frames)",
+          "  loops from frame 2205 (0.20 s) for 100 frames",
+          "  samples at offset 44, 22050 bytes"}},
+        {"autoexec.cfg", Bytes{'b', 'i', 'n', 'd', '\n', 'x'}, {"Text, 2 lines, 6 bytes"}},
+        {"gfx/env/sky.tga", Bytes(18), {"TGA picture, 18 bytes"}},
+        {"progs.dat", Bytes(1), {"Unknown kind, 1 byte"}},
+        {"maps/bad.bsp", Bytes(10), {"Map", "Cannot read: Map header is cut short"}},
+        {"gfx/huge.lmp",
+         test::MakeLmp(60000, 60000, {}),
+         {"Picture", "Cannot read: Picture size 60000 x 60000 is too large"}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(DescribeEntry(c.Name, c.Entry), c.Lines) << c.Name;
+}
+
+TEST(EntryKind, PicturesApplyEachKindsTransparency) {
+    TPalette palette = GreyPalette();
+    palette.Colours[255] = {9, 9, 9};
+    Bytes font(128 * 128, 255);
+    font[0] = 0;
+    const Bytes wad =
+        test::MakeWad2({{"pic", 0x42, test::MakeLmp(1, 2, {255, 0})},
+                        {"tex", 0x44, test::MakeMipTexture("tex", 16, 16, Bytes(256, 255))},
+                        {"conchars", 0x44, font},
+                        {"bad", 0x44, Bytes(10)}});
+    const TEntryPictures pictures = EntryPictures("gfx.wad", wad, palette);
+    ASSERT_EQ(pictures.Pictures.size(), 3u);
+    EXPECT_EQ(pictures.Problems, std::vector<std::string>{"bad: Texture header is cut short"});
+    struct TCase {
+        const char* Name;
+        std::size_t Pixel;
+        std::vector<unsigned char> Rgba;
+    };
+    const TCase cases[] = {
+        {"pic", 0, {9, 9, 9, 0}},      {"pic", 1, {0, 0, 0, 255}},      {"tex", 0, {9, 9, 9, 255}},
+        {"conchars", 0, {0, 0, 0, 0}}, {"conchars", 1, {9, 9, 9, 255}},
+    };
+    for (const TCase& c : cases) {
+        const auto it = std::find_if(pictures.Pictures.begin(), pictures.Pictures.end(),
+                                     [&](const TNamedPicture& p) { return p.Name == c.Name; });
+        ASSERT_NE(it, pictures.Pictures.end()) << c.Name;
+        const auto at = it->Picture.Pixels.begin() + static_cast<std::ptrdiff_t>(4 * c.Pixel);
+        EXPECT_EQ(std::vector<unsigned char>(at, at + 4), c.Rgba) << c.Name << " " << c.Pixel;
+    }
+    // A sprite's 255 is see-through too; a model skin's is not.
+    test::TBytesWriter spr = test::SprHeader(1);
+    spr.I32(0).Raw(test::SprPicture(1, 1, {255}));
+    test::TBytesWriter mdl = test::MdlHeader(1, 1, 1, 0, 0, 0);
+    mdl.I32(0).U8(255);
+    EXPECT_EQ(EntryPictures("s.spr", spr.Out, palette).Pictures.at(0).Picture.Pixels[3], 0);
+    EXPECT_EQ(EntryPictures("m.mdl", mdl.Out, palette).Pictures.at(0).Picture.Pixels[3], 255);
+    EXPECT_EQ(EntryPictures("m.mdl", mdl.Out, palette).Pictures.at(0).Name, "m_skin0");
+    // A palette shows its own colours whatever palette is passed.
+    Bytes own(768, 0);
+    own[3 * 7] = 200;
+    const auto swatch = EntryPictures("gfx/palette.lmp", own, palette).Pictures.at(0).Picture;
+    EXPECT_EQ(swatch.Width, 16);
+    EXPECT_EQ(swatch.Pixels[4 * 7], 200);
+}
+
+} // namespace
+} // namespace zorvak

@@ -1,0 +1,213 @@
+// What the formats' fuzz targets demand of each decoder, shared with the
+// ordinary tests that replay their corpora and crashes. A TFailure is a fine
+// answer to bad input; a wrong picture, a broken bound or any other
+// exception is a fault.
+#pragma once
+
+#include "../formats/PngCheck.h"
+#include "formats/Bsp.h"
+#include "formats/EntryKind.h"
+#include "formats/Lmp.h"
+#include "formats/Mdl.h"
+#include "formats/Pcx.h"
+#include "formats/Png.h"
+#include "formats/Spr.h"
+#include "formats/Wad2.h"
+#include "formats/WaveInfo.h"
+#include "framework/Failures.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zorvak::test {
+
+inline constexpr std::string_view kFormatFuzzTargets[] = {"lmp", "wad2", "bsp", "mdl",  "spr",
+                                                          "pcx", "wave", "png", "entry"};
+// Entries past this are not what the decoders are fuzzed for.
+inline constexpr std::size_t kFormatFuzzMaxInput = 1 << 20;
+
+inline std::string PictureFault(int width, int height, std::size_t bytes, std::size_t perPixel) {
+    if (width <= 0 || height <= 0)
+        return "picture without a size";
+    const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    if (pixels * 4 > kMaxPictureRgbaBytes)
+        return "picture past the bound";
+    if (bytes != pixels * perPixel)
+        return "pixels do not match the size";
+    return "";
+}
+inline std::string PictureFault(const TIndexedPicture& p) {
+    return PictureFault(p.Width, p.Height, p.Pixels.size(), 1);
+}
+inline std::string PictureFault(const TRgbaPicture& p) {
+    return PictureFault(p.Width, p.Height, p.Pixels.size(), 4);
+}
+
+// Runs step; a TFailure counts as an answer.
+inline std::string Tolerant(const std::function<std::string()>& step) {
+    try {
+        return step();
+    } catch (const TFailure&) {
+        return "";
+    }
+}
+
+inline std::string LmpFault(std::span<const unsigned char> in) {
+    std::string fault =
+        Tolerant([&] { return PictureFault(ToRgba(ReadLmpPicture(in), GreyPalette())); });
+    if (fault.empty())
+        fault = Tolerant([&] { return PictureFault(ReadColormap(in)); });
+    (void)Tolerant([&] { return ReadPalette(in).Colours.size() == 256 ? "" : "palette"; });
+    return fault;
+}
+
+inline std::string Wad2Fault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        for (const TWadLump& lump : ReadWadDirectory(in)) {
+            const std::string fault = Tolerant([&] {
+                const TIndexedPicture picture = ReadWadPicture(in, lump);
+                if (KindOfLump(lump) == TWadLumpKind::wlkConsoleFont)
+                    return PictureFault(ConsoleCharacter(picture, lump.Name.empty() ? 0 : 200));
+                return PictureFault(picture);
+            });
+            if (!fault.empty())
+                return lump.Name + ": " + fault;
+        }
+        return std::string();
+    });
+}
+
+inline std::string BspFault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        const TBspInfo info = ReadBspInfo(in);
+        for (std::size_t i = 0; i < info.Textures.size(); ++i) {
+            const std::string fault = Tolerant([&] {
+                const TIndexedPicture texture = ReadBspTexture(in, info, i);
+                if (texture.Width != static_cast<int>(info.Textures[i].Width))
+                    return std::string("texture size differs from the list");
+                return PictureFault(texture);
+            });
+            if (!fault.empty())
+                return fault;
+        }
+        return std::string();
+    });
+}
+
+inline std::string MdlFault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        const TMdlModel model = ReadMdl(in);
+        for (const TMdlSkin& skin : model.Skins) {
+            if (!skin.Group && skin.Pictures.size() != 1)
+                return std::string("single skin of several pictures");
+            for (const TIndexedPicture& picture : skin.Pictures)
+                if (picture.Width != model.SkinWidth || !PictureFault(picture).empty())
+                    return "skin: " + PictureFault(picture);
+        }
+        for (const TMdlFrame& frame : model.Frames)
+            if (!frame.Group && frame.Names.size() != 1)
+                return std::string("single frame of several names");
+        return std::string();
+    });
+}
+
+inline std::string SprFault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        for (const TSprFrame& frame : ReadSpr(in).Frames)
+            for (const TSprPicture& picture : frame.Pictures)
+                if (const std::string fault = PictureFault(picture.Picture); !fault.empty())
+                    return fault;
+        return std::string();
+    });
+}
+
+inline std::string PcxFault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        const TPcxPicture picture = ReadPcx(in);
+        if (picture.Indexed && (picture.Indexed->Width != picture.Rgba.Width ||
+                                !PictureFault(*picture.Indexed).empty()))
+            return std::string("indexed and RGBA pictures differ");
+        return PictureFault(picture.Rgba);
+    });
+}
+
+inline std::string WaveFault(std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        const TWaveInfo info = ReadWaveInfo(in);
+        if (info.DataOffset > in.size() || info.DataLength > in.size() - info.DataOffset)
+            return std::string("data outside the entry");
+        const int width = in.empty() ? 1 : 1 + in.back() % 300;
+        const auto columns = WaveformColumns(in, info, width);
+        if (columns.size() != static_cast<std::size_t>(width))
+            return std::string("column count");
+        for (const TWaveColumn& c : columns)
+            if (!(c.Min >= -1 && c.Min <= c.Max && c.Max <= 1))
+                return std::string("column outside -1 .. 1");
+        return std::string();
+    });
+}
+
+// The input as a picture of its own first bytes' size, round-tripped.
+inline std::string PngRoundTripFault(std::span<const unsigned char> in) {
+    if (in.size() < 2)
+        return "";
+    TRgbaPicture picture{1 + in[0] % 64, 1 + in[1] % 64, {}};
+    const std::size_t bytes = 4 * static_cast<std::size_t>(picture.Width * picture.Height);
+    for (std::size_t i = 0; i < bytes; ++i)
+        picture.Pixels.push_back(in.size() > 2 ? in[2 + i % (in.size() - 2)] : 0);
+    TRgbaPicture back;
+    const std::string fault = PngFault(EncodePng(picture), back);
+    if (!fault.empty())
+        return "PNG " + fault;
+    return back.Pixels == picture.Pixels ? "" : "PNG pixels differ";
+}
+
+// The input past its first byte, under a name that byte picks, through
+// everything a window or the command-line tool would call.
+inline std::string EntryFault(std::span<const unsigned char> input) {
+    if (input.empty())
+        return "";
+    static const char* const names[] = {"gfx/palette.lmp", "gfx/colormap.lmp",
+                                        "a.lmp",           "gfx.wad",
+                                        "a.bsp",           "a.mdl",
+                                        "a.spr",           "a.pcx",
+                                        "a.wav",           "a.cfg",
+                                        "a.png",           "noname"};
+    const char* name = names[input[0] % std::size(names)];
+    const auto in = input.subspan(1);
+    (void)ClassifyEntry(name, in);
+    if (DescribeEntry(name, in).empty())
+        return "no description";
+    for (const TNamedPicture& picture : EntryPictures(name, in, GreyPalette()).Pictures)
+        if (const std::string fault = PictureFault(picture.Picture); !fault.empty())
+            return picture.Name + ": " + fault;
+    return "";
+}
+
+inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {
+    if (in.size() > kFormatFuzzMaxInput)
+        return "";
+    if (target == "lmp")
+        return LmpFault(in);
+    if (target == "wad2")
+        return Wad2Fault(in);
+    if (target == "bsp")
+        return BspFault(in);
+    if (target == "mdl")
+        return MdlFault(in);
+    if (target == "spr")
+        return SprFault(in);
+    if (target == "pcx")
+        return PcxFault(in);
+    if (target == "wave")
+        return WaveFault(in);
+    if (target == "png")
+        return PngRoundTripFault(in);
+    if (target == "entry")
+        return EntryFault(in);
+    return "no such target";
+}
+
+} // namespace zorvak::test
