@@ -8,9 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__linux__)
-#include <sys/syscall.h>
-#endif
 
 namespace zorvak {
 
@@ -32,6 +29,8 @@ bool IsDirectory(const std::filesystem::path& path) {
 
 // A large piece: few system calls per big entry, memory still fixed.
 constexpr std::size_t kFastChunkSize = 1024 * 1024;
+// Entries up to this size are copied out of the read-ahead window.
+constexpr std::size_t kWindowedEntry = 64 * 1024;
 
 } // namespace
 
@@ -161,12 +160,29 @@ std::size_t TEntryCopier::ChunkSize() const {
 
 bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n,
                         TOutputFile& out) {
+    const auto end = pos + static_cast<std::int64_t>(n);
+    if (fast_ && n <= kWindowedEntry) {
+        if (windowFile_ != &from || pos < windowPos_ || end > windowEnd_) {
+            // Entries lie back to back in most archives: one read serves
+            // hundreds of small ones.
+            windowFile_ = nullptr;
+            const std::size_t got = from.ReadAt(pos, buffer_.get(), kFastChunkSize);
+            readSinceCheck_ = true;
+            windowFile_ = &from;
+            windowPos_ = pos;
+            windowEnd_ = pos + static_cast<std::int64_t>(got);
+            if (end > windowEnd_)
+                return false; // the archive ended
+        }
+        out.Write(buffer_.get() + (pos - windowPos_), n);
+        return true;
+    }
+    readSinceCheck_ = true;
 #if defined(__linux__)
     while (kernel_ && n > 0) {
         loff_t in = pos;
         loff_t at = out.Position();
-        const ssize_t put =
-            ::syscall(SYS_copy_file_range, from.Descriptor(), &in, out.Descriptor(), &at, n, 0u);
+        const ssize_t put = ::copy_file_range(from.Descriptor(), &in, out.Descriptor(), &at, n, 0u);
         if (put > 0) {
             pos += put;
             n -= static_cast<std::size_t>(put);
@@ -184,6 +200,7 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
         kernel_ = false;
     }
 #endif
+    windowFile_ = nullptr; // the buffer is about to hold other bytes
     while (n > 0) {
         const std::size_t chunk = std::min(n, ChunkSize());
         if (from.ReadAt(pos, buffer_.get(), chunk) != chunk)
@@ -193,6 +210,16 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
         n -= chunk;
     }
     return true;
+}
+
+void TEntryCopier::ConfirmSource(const TLockedFile& from) {
+    // A writer changes a file's times before its bytes, so bytes read before
+    // this look that show the same times are the archive's own.
+    if (!readSinceCheck_)
+        return;
+    if (!IdentityOf(from.Descriptor()).SameArchiveAs(from.Identity()))
+        throw TArchiveChangedFailure(from.Path());
+    readSinceCheck_ = false;
 }
 
 void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize) {
@@ -241,8 +268,8 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
     }
     // Bytes written in place while we read would be a state the archive
     // never had as a whole: the output is dropped.
-    if (entry.FileLength > 0 && !IdentityOf(source.Descriptor()).SameArchiveAs(source.Identity()))
-        throw TArchiveChangedFailure(source.Path());
+    if (entry.FileLength > 0)
+        copier.ConfirmSource(source);
     out.Commit();
     return true;
 }
