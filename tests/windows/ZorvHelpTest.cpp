@@ -3,6 +3,9 @@
 // is missing or cannot be read.
 #include "windows/ZorvHelp.h"
 
+#include "archive/PakBuild.h"
+#include "archive/Zorvmain.h"
+#include "cli/PakTool.h"
 #include "framework/Files.h"
 #include "framework/Platform.h"
 #include "support/Recorders.h"
@@ -13,14 +16,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace zorvak {
@@ -335,13 +344,60 @@ TEST_F(HelpWindow, TheProgramsOwnHelpFileShowsFormatted) {
     QTextDocument* doc = HelpViewer->document();
     const QString text = doc->toPlainText();
     // Every message the program can show is explained.
-    for (const char* message :
-         {"Not a valid PAK file", "Cannot open file", "Cannot create file", "File not found",
-          "Disk full", "Cannot find ZorvHelp.rtf", "Failed to Load Stream", "Done !"})
+    for (const char* message : {"Not a valid PAK file",
+                                "Cannot open file",
+                                "Cannot create file",
+                                "File not found",
+                                "Disk full",
+                                "Read beyond end of file",
+                                "Unsafe entry name",
+                                "Damaged entry",
+                                "would overwrite the archive it is read from",
+                                "List index out of bounds",
+                                "Out of memory while expanding memory stream",
+                                "Name too long for a PAK archive",
+                                "File too large for a PAK archive",
+                                "Archive would reach 2 GiB at",
+                                "Invalid PAK name",
+                                "File changed while building:",
+                                "Cannot find ZorvHelp.rtf",
+                                "Failed to Load Stream",
+                                "Some sort of Error Occurred!",
+                                "Done !"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(message))) << message;
-    EXPECT_FALSE(text.contains(QStringLiteral("\\"))) << "a control word leaked into the text";
+    // The archive a build writes is named as the build names it.
+    const std::string built = PakOutputPath("/", "ZORVAK", FileNamesAreCaseSensitive()).filename();
+    EXPECT_TRUE(text.contains(QString::fromStdString(built))) << built;
+    // Every command of the window, and of the command-line tool, has its section.
+    const auto plain = [](QString caption) { return caption.remove(QLatin1Char('&')); };
+    {
+        TZorvakForm window;
+        for (const QAction* menu : window.menuBar()->actions())
+            for (const QAction* item : menu->menu()->actions())
+                if (!item->isSeparator()) {
+                    EXPECT_TRUE(text.contains(plain(menu->text()) + ", " + plain(item->text())))
+                        << plain(item->text()).toStdString();
+                }
+        for (const QPushButton* button : window.findChildren<QPushButton*>())
+            EXPECT_TRUE(text.contains(plain(button->text())))
+                << plain(button->text()).toStdString();
+    }
+    std::ostringstream usage;
+    std::ostringstream errors;
+    ASSERT_EQ(RunPakTool({"--help"}, usage, errors, false), kExitOk);
+    std::istringstream lines(usage.str());
+    int commands = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() > 2 && line.starts_with("  ") && std::islower(line[2])) {
+            const std::string command = "zorvak-pak " + line.substr(2, line.find(' ', 2) - 2);
+            EXPECT_TRUE(text.contains(QString::fromStdString(command))) << command;
+            ++commands;
+        }
+    EXPECT_GT(commands, 0) << "no command found in the tool's usage";
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\\\[a-z*'{}]"))))
+        << "a control word leaked into the text";
     // Headings are bold and larger than the text; lists carry bullets.
-    const QTextCursor heading = doc->find(QStringLiteral("Extracting entries"));
+    const QTextCursor heading = doc->find(QStringLiteral("Extract and Extract All"));
     EXPECT_EQ(heading.charFormat().fontWeight(), QFont::Bold);
     EXPECT_GT(heading.charFormat().fontPointSize(), 10);
     EXPECT_TRUE(text.contains(QStringLiteral("\u2022\t")));
