@@ -140,6 +140,25 @@ std::vector<std::string> SubDirectories(const std::filesystem::path& dir) {
     return names;
 }
 
+// Whether a key press types a character, which the key filter then judges.
+// The text alone does not tell: X11 gives Delete the text U+007F. Of the
+// named keys only Backspace, Enter and Escape type (control) characters, as
+// they do where the filter was first made; Tab moves the focus.
+bool TypesCharacter(const QKeyEvent& key) {
+    if (key.text().isEmpty())
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_unknown: // a character the toolkit has no key for
+        return true;
+    default:
+        return key.key() < Qt::Key_Escape; // letters, digits and signs lie below the named keys
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TDirectoryListBox
@@ -395,10 +414,10 @@ bool TBuildPakDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched != PAKName || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    const QString typed = key->text();
     // Keys that type nothing (arrows, Delete) and focus moves pass as they are.
-    if (typed.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+    if (!TypesCharacter(*key))
         return false;
+    const QString typed = key->text();
     QString kept;
     for (QChar c : typed) {
         PAKNameKeyPress(PAKName, c);

@@ -259,7 +259,7 @@ void TZorvakForm::CreateControls() {
     Label2->setPalette(navyPalette);
     Label2->adjustSize();
     Label3 = MakeLabel(Panel2, 8, 28, QStringLiteral("Made by the Zorvak developers."));
-    Label4 = MakeLabel(Panel2, 8, 40, QStringLiteral("Contact: see Help, About."));
+    Label4 = MakeLabel(Panel2, 8, 40, QStringLiteral("Press F1 for help."));
     Label5 = MakeLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
 
     Bind(ButtonExtract, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);

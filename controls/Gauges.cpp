@@ -4,14 +4,16 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <numbers>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace zorvak {
 
@@ -46,19 +48,119 @@ void PaintBlack(QImage& bitmap) {
     bitmap.fill(Qt::black);
 }
 
-// The outline path of an ellipse in the box (left, top, right, bottom),
-// right and bottom exclusive: a 1-pixel pen on it covers columns left to
-// right - 1, as the box's owner expects.
-QRectF EllipseBox(int left, int top, int right, int bottom) {
-    return QRectF(left, top, right - left - 1, bottom - top - 1);
+// The ellipse that fills the box (left, top, right, bottom), right and
+// bottom exclusive, as one span of pixels per row: it touches all four
+// sides (columns left to right - 1, rows top to bottom - 1) and is the same
+// mirrored either way. Traced pixel by pixel: the toolkit's aliased curves
+// fall a pixel short of some sides, or run one past them onto the rim.
+class TEllipseRows {
+public:
+    TEllipseRows(int left, int top, int right, int bottom)
+        : top_(top), rows_(static_cast<std::size_t>(std::max(bottom - top, 0)),
+                           {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        if (right <= left || bottom <= top)
+            return;
+        // The outline of an ellipse in a rectangle of inclusive corners,
+        // stepped by its error term; the four quadrants are mirrors.
+        std::int64_t x0 = left;
+        std::int64_t x1 = right - 1;
+        std::int64_t y0 = top;
+        std::int64_t y1 = bottom - 1;
+        std::int64_t a = x1 - x0;
+        const std::int64_t b = y1 - y0;
+        const std::int64_t b1 = b & 1;
+        std::int64_t dx = 4 * (1 - a) * b * b;
+        std::int64_t dy = 4 * (b1 + 1) * a * a;
+        std::int64_t err = dx + dy + b1 * a * a;
+        y0 += (b + 1) / 2;
+        y1 = y0 - b1;
+        a *= 8 * a;
+        const std::int64_t bb = 8 * b * b;
+        do {
+            Mark(x1, y0);
+            Mark(x0, y0);
+            Mark(x0, y1);
+            Mark(x1, y1);
+            const std::int64_t e2 = 2 * err;
+            if (e2 <= dy) {
+                ++y0;
+                --y1;
+                err += dy += a;
+            }
+            if (e2 >= dx || 2 * err > dy) {
+                ++x0;
+                --x1;
+                err += dx += bb;
+            }
+        } while (x0 <= x1);
+        // A flat ellipse stops early: finish its tips.
+        while (y0 - y1 <= b) {
+            Mark(x0 - 1, y0);
+            Mark(x1 + 1, y0++);
+            Mark(x0 - 1, y1);
+            Mark(x1 + 1, y1--);
+        }
+    }
+
+    bool Contains(int x, int y) const {
+        if (y < top_ || y - top_ >= static_cast<int>(rows_.size()))
+            return false;
+        const auto& [first, last] = rows_[static_cast<std::size_t>(y - top_)];
+        return x >= first && x <= last;
+    }
+    int Top() const { return top_; }
+    int Bottom() const { return top_ + static_cast<int>(rows_.size()); }
+    std::pair<int, int> Row(int y) const { return rows_[static_cast<std::size_t>(y - top_)]; }
+
+private:
+    void Mark(std::int64_t x, std::int64_t y) {
+        if (y < top_ || y - top_ >= static_cast<std::int64_t>(rows_.size()))
+            return;
+        auto& [first, last] = rows_[static_cast<std::size_t>(y - top_)];
+        first = std::min(first, static_cast<int>(x));
+        last = std::max(last, static_cast<int>(x));
+    }
+
+    int top_;
+    std::vector<std::pair<int, int>> rows_; // first and last column of each row
+};
+
+// Paints the pixels of the ellipse for which inside(x, y) holds: those with
+// a side neighbour outside in the pen's colour, the others in the brush's.
+// Only rows and columns the device holds are visited.
+template <class Inside>
+void PaintShape(QPainter& painter, const TEllipseRows& ellipse, Inside inside) {
+    const QColor pen = painter.pen().color();
+    const QColor brush = painter.brush().color();
+    const int deviceWidth = painter.device()->width();
+    const int deviceHeight = painter.device()->height();
+    const auto in = [&](int x, int y) { return ellipse.Contains(x, y) && inside(x, y); };
+    for (int y = std::max(ellipse.Top(), 0); y < std::min(ellipse.Bottom(), deviceHeight); ++y) {
+        const auto [first, last] = ellipse.Row(y);
+        int runStart = 0;
+        const QColor* runColor = nullptr;
+        const auto flush = [&](int end) {
+            if (runColor != nullptr)
+                painter.fillRect(QRect(runStart, y, end - runStart, 1), *runColor);
+            runColor = nullptr;
+        };
+        for (int x = std::max(first, 0); x <= std::min(last, deviceWidth - 1); ++x) {
+            const QColor* color = nullptr;
+            if (in(x, y))
+                color =
+                    in(x - 1, y) && in(x + 1, y) && in(x, y - 1) && in(x, y + 1) ? &brush : &pen;
+            if (color != runColor) {
+                flush(x);
+                runStart = x;
+                runColor = color;
+            }
+        }
+        flush(std::min(last, deviceWidth - 1) + 1);
+    }
 }
 
 void DrawEllipse(QPainter& painter, int left, int top, int right, int bottom) {
-    if (right - left < 1 || bottom - top < 1)
-        return;
-    QPainterPath path;
-    path.addEllipse(EllipseBox(left, top, right, bottom));
-    painter.drawPath(path);
+    PaintShape(painter, TEllipseRows(left, top, right, bottom), [](int, int) { return true; });
 }
 
 // A pie wedge of the ellipse in the box, from the radial through (x1, y1)
@@ -71,25 +173,29 @@ void DrawPie(QPainter& painter, int left, int top, int right, int bottom, int x1
         DrawEllipse(painter, left, top, right, bottom);
         return;
     }
-    const QRectF box = EllipseBox(left, top, right, bottom);
-    if (box.width() <= 0 || box.height() <= 0)
-        return;
-    const QPointF centre = box.center();
-    const double a = box.width() / 2;
-    const double b = box.height() / 2;
-    // The path takes parametric angles of the ellipse; turn each radial's
-    // direction into the parameter of the point where it meets the ellipse.
-    const auto parameter = [&](int x, int y) {
-        return std::atan2((centre.y() - y) / b, (x - centre.x()) / a) * 180 / std::numbers::pi;
+    // Directions from the centre, y upward, in doubled coordinates: the
+    // centre lies on a half pixel when a side is even, and stays exact.
+    const std::int64_t cx = std::int64_t{left} + right - 1;
+    const std::int64_t cy = std::int64_t{top} + bottom - 1;
+    const auto direction = [&](int x, int y) {
+        return std::pair<std::int64_t, std::int64_t>{2 * std::int64_t{x} - cx,
+                                                     cy - 2 * std::int64_t{y}};
     };
-    const double start = parameter(x1, y1);
-    double span = parameter(x2, y2) - start;
-    while (span <= 0)
-        span += 360;
-    QPainterPath path(centre);
-    path.arcTo(box, start, span);
-    path.closeSubpath();
-    painter.drawPath(path);
+    const auto cross = [](auto u, auto v) { return u.first * v.second - u.second * v.first; };
+    const auto start = direction(x1, y1);
+    const auto end = direction(x2, y2);
+    const std::int64_t turn = cross(start, end);
+    const bool sameWay = turn == 0 && start.first * end.first + start.second * end.second > 0;
+    PaintShape(painter, TEllipseRows(left, top, right, bottom), [&](int x, int y) {
+        const auto v = direction(x, y);
+        if (sameWay || (v.first == 0 && v.second == 0))
+            return true; // a full turn; the apex belongs to every wedge
+        if (turn > 0)
+            return cross(start, v) >= 0 && cross(v, end) >= 0;
+        if (turn < 0)
+            return !(cross(end, v) > 0 && cross(v, start) > 0);
+        return cross(start, v) >= 0; // half a turn
+    });
 }
 
 // A line from (x0, y0) towards (x1, y1) that stops before its end point, so

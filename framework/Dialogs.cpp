@@ -1,6 +1,7 @@
 #include "framework/Dialogs.h"
 
 #include "framework/Application.h"
+#include "framework/Platform.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -34,22 +35,35 @@ public:
     }
 };
 
+// The toolkit adds a default extension as it is given, so a typed "probe"
+// would look for "probe.PAK" beside "probe.pak", and while the name is typed
+// it would pick "probe.PAK" from the list. The extension is chosen for the
+// typed name when it is accepted, as the platform says, and only then given.
+class TOpenFileDialog : public QFileDialog {
+public:
+    TOpenFileDialog(QWidget* parent, const QString& title, const QString& defaultExt)
+        : QFileDialog(parent, title), defaultExt_(defaultExt) {}
+
+    void accept() override {
+        setDefaultSuffix(QString());
+        const QStringList typed = selectedFiles(); // as typed, no extension added
+        if (!typed.isEmpty() && !defaultExt_.isEmpty())
+            setDefaultSuffix(DefaultExtensionFor(typed.front(), defaultExt_));
+        QFileDialog::accept();
+    }
+
+private:
+    QString defaultExt_;
+};
+
 class TQtFileDialogs : public TFileDialogs {
 public:
     std::optional<QString> GetOpenFileName(QWidget* parent,
                                            const TOpenFileRequest& request) override {
-        QFileDialog dialog(parent, request.Title);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters(request.Filters);
-        if (request.FilterIndex >= 0 && request.FilterIndex < request.Filters.size())
-            dialog.selectNameFilter(request.Filters[request.FilterIndex]);
-        dialog.setDefaultSuffix(request.DefaultSuffix);
-        if (!request.InitialFile.isEmpty())
-            dialog.selectFile(request.InitialFile);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const std::unique_ptr<QFileDialog> dialog = MakeOpenFileDialog(parent, request);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog.selectedFiles().front();
+        return dialog->selectedFiles().front();
     }
 };
 
@@ -64,6 +78,18 @@ std::unique_ptr<TFileDialogs>& DialogsStore() {
 }
 
 } // namespace
+
+std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent, const TOpenFileRequest& request) {
+    auto dialog = std::make_unique<TOpenFileDialog>(parent, request.Title, request.DefaultSuffix);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(request.Filters);
+    if (request.FilterIndex >= 0 && request.FilterIndex < request.Filters.size())
+        dialog->selectNameFilter(request.Filters[request.FilterIndex]);
+    if (!request.InitialFile.isEmpty())
+        dialog->selectFile(request.InitialFile);
+    return dialog;
+}
 
 TMessageBoxes& MessageBoxes() {
     return *BoxesStore();

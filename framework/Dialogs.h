@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace zorvak {
@@ -42,6 +43,11 @@ public:
     virtual std::optional<QString> GetOpenFileName(QWidget* parent,
                                                    const TOpenFileRequest& request) = 0;
 };
+
+// The toolkit's open dialog for request, not yet shown: what the seam's own
+// implementation shows. A typed name without an extension takes the default
+// extension in the letter case of the file that is there (DefaultExtensionFor).
+std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent, const TOpenFileRequest& request);
 
 // The seams; setting one returns the previous, to put back afterwards.
 TMessageBoxes& MessageBoxes();

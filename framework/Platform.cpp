@@ -4,8 +4,20 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 namespace zorvak {
+
+namespace {
+
+// The ASCII rule only: other letters keep their case.
+QString AsciiLowerText(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const std::string lowered = AsciiLower(std::string_view(bytes.constData(), bytes.size()));
+    return QString::fromUtf8(lowered.data(), static_cast<qsizetype>(lowered.size()));
+}
+
+} // namespace
 
 bool FileNamesAreCaseSensitive() {
 #if defined(_WIN32) || defined(__APPLE__)
@@ -15,13 +27,20 @@ bool FileNamesAreCaseSensitive() {
 #endif
 }
 
+QString DefaultExtensionFor(const QString& path, const QString& ext) {
+    if (!FileNamesAreCaseSensitive())
+        return ext;
+    // Archives made on such systems, ours included, end in ".pak".
+    const QString lower = AsciiLowerText(ext);
+    if (lower != ext && QFileInfo(path + QLatin1Char('.') + lower).isFile())
+        return lower;
+    return ext;
+}
+
 QString CandidateArchivePath(const QString& chosen) {
     if (FileNamesAreCaseSensitive())
         return chosen;
-    // The ASCII rule only: other letters keep their case.
-    const QByteArray bytes = chosen.toUtf8();
-    const std::string lowered = AsciiLower(std::string_view(bytes.constData(), bytes.size()));
-    return QString::fromUtf8(lowered.data(), static_cast<qsizetype>(lowered.size()));
+    return AsciiLowerText(chosen);
 }
 
 std::filesystem::path ToFsPath(const QString& path) {

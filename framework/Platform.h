@@ -14,6 +14,11 @@ namespace zorvak {
 // chosen path is kept exactly as chosen; elsewhere it is lower-cased.
 bool FileNamesAreCaseSensitive();
 
+// The extension that path, a typed file name without one, takes when ext is
+// the one asked for: where names are case-sensitive, ext in lower case when
+// that names an existing file, else ext as given.
+QString DefaultExtensionFor(const QString& path, const QString& ext);
+
 // The archive path the program keeps for a path the user chose.
 QString CandidateArchivePath(const QString& chosen);
 

@@ -10,6 +10,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -90,11 +92,12 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
+    // The outer size, frame included; until there is a frame it is all inside.
     resize(kFormWidth, kFormHeight);
     // Centred on the screen, not over the owner.
     if (const QScreen* screen =
             owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
+        QRect frame(QPoint(0, 0), QSize(kFormWidth, kFormHeight));
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
@@ -145,6 +148,40 @@ void THelpForm::FormCreate() {
     HelpViewer->setReadOnly(true);
     HelpViewer->moveCursor(QTextCursor::Start);
     HelpViewer->setFocus();
+}
+
+void THelpForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    KeepOuterSize();
+    // The caret was put at the start while the viewer was still small,
+    // which scrolled it; it opens at the top of the text.
+    HelpViewer->verticalScrollBar()->setValue(0);
+}
+
+void THelpForm::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    KeepOuterSize();
+}
+
+void THelpForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    KeepOuterSize();
+}
+
+void THelpForm::KeepOuterSize() {
+    // The window system frames the window once it is shown, some only
+    // after a while, and says so with a move or a resize.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame == frame_)
+        return;
+    const QMargins grown = frame - frame_;
+    frame_ = frame;
+    resize(width() - grown.left() - grown.right(), height() - grown.top() - grown.bottom());
 }
 
 void THelpForm::FormDestroy() {

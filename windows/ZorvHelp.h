@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
 #include <QPointer>
 
 #include <filesystem>
@@ -34,12 +35,22 @@ public:
     explicit THelpForm(QWidget* owner = nullptr);
     ~THelpForm() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     // Builds the viewer and loads the help file into it; a missing file is
     // reported in a box, one that cannot be read in the error box, and the
     // window opens all the same.
     void FormCreate();
     void FormDestroy();
+    // The window's size counts its frame: when the frame comes or changes,
+    // the inside gives way so that the outer size stays.
+    void KeepOuterSize();
+
+    QMargins frame_; // the frame the inside was last sized for
 };
 
 // What the main window's Help, Help File does: a fresh help window owned by

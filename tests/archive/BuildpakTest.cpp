@@ -179,7 +179,8 @@ TEST_F(BuildPakDialogTest, TypingShowsUpperCaseAndStopsAtEight) {
         {"\x16", Qt::Key_V, Qt::ControlModifier, "Q1"}, // Ctrl+V types a control character
         {"", Qt::Key_Left, Qt::NoModifier, "Q1"},       // moves the cursor, unfiltered
         {"a", Qt::Key_A, Qt::NoModifier, "QA1"},
-        {"", Qt::Key_Delete, Qt::NoModifier, "QA"},
+        {"\x7f", Qt::Key_Delete, Qt::NoModifier, "QA"},         // as X11 sends it: deletes
+        {"\x7f", Qt::Key_Backspace, Qt::ControlModifier, "QA"}, // a typed DEL is discarded
         {"bcdefg", 0, Qt::NoModifier, "QABCDEFG"},
         {"h", Qt::Key_H, Qt::NoModifier, "QABCDEFG"}, // a ninth is refused
     };

@@ -11,6 +11,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <numeric>
 
 namespace zorvak {
 namespace {
@@ -479,24 +480,43 @@ TEST(GaugePictureTest, PieFillsClockwiseFromTwelve) {
         {50, true, true, false, false},  {75, true, true, true, false},
         {100, true, true, true, true},
     };
-    for (const TPieCase& c : cases) {
-        SCOPED_TRACE(c.progress);
-        TGauge gauge(nullptr);
-        gauge.resize(101, 101);
-        gauge.SetKind(gkPie);
-        gauge.SetShowText(false);
-        gauge.SetColor(clLime);
-        gauge.SetForeColor(clBlue);
-        gauge.SetProgress(c.progress);
-        const QImage image = gauge.Render();
-        const auto at = [&](bool filled) { return Rgb(filled ? clBlue : clWhite); };
-        EXPECT_EQ(image.pixel(70, 30), at(c.topRight));
-        EXPECT_EQ(image.pixel(70, 70), at(c.bottomRight));
-        EXPECT_EQ(image.pixel(30, 70), at(c.bottomLeft));
-        EXPECT_EQ(image.pixel(30, 30), at(c.topLeft));
-        EXPECT_EQ(image.pixel(3, 3), Rgb(clLime)) << "outside the ellipse: Color";
-        EXPECT_EQ(image.pixel(50, 1), Rgb(clBlue)) << "the outline";
-        EXPECT_TRUE(RimIsBlack(image));
+    // Even and odd diameters: with the rim the ellipse's box is (1, 1,
+    // size - 1, size - 1), which it fills to its last column and row.
+    for (const int size : {100, 101}) {
+        for (const TPieCase& c : cases) {
+            SCOPED_TRACE(testing::Message() << size << " wide at " << c.progress << " %");
+            TGauge gauge(nullptr);
+            gauge.resize(size, size);
+            gauge.SetKind(gkPie);
+            gauge.SetShowText(false);
+            gauge.SetColor(clLime);
+            gauge.SetForeColor(clBlue);
+            gauge.SetProgress(c.progress);
+            const QImage image = gauge.Render();
+            const auto at = [&](bool filled) { return Rgb(filled ? clBlue : clWhite); };
+            EXPECT_EQ(image.pixel(70, 30), at(c.topRight));
+            EXPECT_EQ(image.pixel(70, 70), at(c.bottomRight));
+            EXPECT_EQ(image.pixel(30, 70), at(c.bottomLeft));
+            EXPECT_EQ(image.pixel(30, 30), at(c.topLeft));
+            EXPECT_EQ(image.pixel(3, 3), Rgb(clLime)) << "outside the ellipse: Color";
+            EXPECT_TRUE(RimIsBlack(image));
+            // The outline's edge pixels, mid-way along each side of the box.
+            const int last = size - 2;
+            const int mid = size / 2;
+            for (const QPoint edge :
+                 {QPoint(mid, 1), QPoint(mid, last), QPoint(1, mid), QPoint(last, mid),
+                  QPoint(last + 1 - mid, 1), QPoint(1, last + 1 - mid)})
+                EXPECT_EQ(image.pixel(edge), Rgb(clBlue)) << edge.x() << ", " << edge.y();
+            // The same shape mirrored either way.
+            int unmirrored = 0;
+            for (int y = 1; y <= last; ++y)
+                for (int x = 1; x <= last; ++x) {
+                    const bool drawn = image.pixel(x, y) != Rgb(clLime);
+                    unmirrored += drawn != (image.pixel(last + 1 - x, y) != Rgb(clLime));
+                    unmirrored += drawn != (image.pixel(x, last + 1 - y) != Rgb(clLime));
+                }
+            EXPECT_EQ(unmirrored, 0);
+        }
     }
 }
 
@@ -516,6 +536,11 @@ TEST(GaugePictureTest, NeedlePointsAlongTheDial) {
     EXPECT_EQ(image.pixel(50, 1), blue) << "top of the dial";
     EXPECT_EQ(image.pixel(2, 2), Rgb(clLime)) << "outside the dial: Color";
     EXPECT_EQ(ColumnsOf(image, 50, blue).size(), 100u) << "base line on the bottom rim";
+    // The dial's box is (1, 1, 100, 99): its straight edge, across the middle
+    // of that box, runs from the area's first column to its last.
+    std::vector<int> inside(99);
+    std::iota(inside.begin(), inside.end(), 1);
+    EXPECT_EQ(ColumnsOf(image, 49, blue), inside);
 
     gauge.SetProgress(50); // straight up from the pivot at (50, 49)
     image = gauge.Render();
@@ -533,17 +558,22 @@ TEST(GaugePictureTest, NeedlePointsAlongTheDial) {
 TEST(GaugePictureTest, TinyAndEmptyGaugesDrawSafely) {
     for (TGaugeKind kind : {gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle}) {
         for (TBorderStyle border : {bsNone, bsSingle}) {
-            for (int size : {0, 1, 2, 3}) {
+            // Narrow ones too: curves drawn by the toolkit ran onto the rim there.
+            for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(2, 2), QSize(3, 3),
+                                     QSize(10, 42), QSize(42, 10)}) {
                 TGauge gauge(nullptr);
-                gauge.resize(size, size);
+                gauge.resize(size);
                 gauge.SetFont(FormFont());
                 gauge.SetKind(kind);
                 gauge.SetBorderStyle(border);
+                gauge.SetForeColor(clRed);
                 gauge.SetProgress(60);
                 const QImage image = gauge.Render();
-                EXPECT_EQ(image.isNull(), size == 0);
-                if (size > 0 && size < 3 && border == bsSingle) {
-                    EXPECT_TRUE(RimIsBlack(image)) << "nothing inside the rim";
+                EXPECT_EQ(image.isNull(), size.isEmpty());
+                // The needle's base line and far end may lie on the rim.
+                if (!size.isEmpty() && border == bsSingle && kind != gkNeedle) {
+                    EXPECT_TRUE(RimIsBlack(image))
+                        << "the rim stays black at " << size.width() << " x " << size.height();
                 }
             }
         }

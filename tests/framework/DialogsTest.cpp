@@ -2,7 +2,13 @@
 #include "framework/Application.h"
 #include "framework/Failures.h"
 #include "support/Recorders.h"
+#include "support/TempDir.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace zorvak {
@@ -44,6 +50,64 @@ TEST(OpenDialog, TranslatesTheFilterAndRemembersTheLastFile) {
     EXPECT_EQ(first.FilterIndex, 0);
     EXPECT_EQ(first.DefaultSuffix, "PAK");
     EXPECT_EQ(dialogs.Files->Requests[1].InitialFile, "/q/pak0.pak");
+}
+
+// A name typed without an extension, accepted in the toolkit's own dialog,
+// against the files that are there: the extension takes the letter case of
+// the file that exists.
+TEST(OpenDialog, TypedNameTakesTheDefaultExtensionOfTheFileThatExists) {
+    const struct {
+        const char* Name;
+        std::vector<std::string> Files;
+        std::vector<std::string> Dirs;
+        QString Opened;  // empty: refused
+        QString Missing; // the name the refusal gives
+    } cases[] = {
+        {"lower case only", {"probe.pak"}, {}, "probe.pak", {}},
+        {"upper case only", {"probe.PAK"}, {}, "probe.PAK", {}},
+        {"both", {"probe.pak", "probe.PAK"}, {}, "probe.pak", {}},
+        {"a directory is no file", {"probe.PAK"}, {"probe.pak"}, "probe.PAK", {}},
+        {"mixed case", {"probe.Pak"}, {}, {}, "probe.PAK"},
+        {"none", {}, {}, {}, "probe.PAK"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::TTempDir dir;
+        for (const std::string& file : c.Files)
+            test::WriteFile(dir / file, "PACK");
+        for (const std::string& sub : c.Dirs)
+            std::filesystem::create_directory(dir / sub);
+        TOpenFileRequest request;
+        request.Filters = QStringList({"Quake Pak Files (*.pak)", "All files (*.*)"});
+        request.DefaultSuffix = "PAK";
+        // "probe" typed into the dialog's name field.
+        request.InitialFile = QDir(QString::fromStdString(dir.Path().string())).filePath("probe");
+        const auto dialog = MakeOpenFileDialog(nullptr, request);
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+
+        QString refusal;
+        QTimer dismiss; // a refusal comes in a modal box of the toolkit's
+        dismiss.setSingleShot(true);
+        QObject::connect(&dismiss, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                refusal = box->text();
+                box->close();
+            }
+        });
+        dismiss.start(0);
+        QMetaObject::invokeMethod(dialog.get(), "accept"); // what Open does
+
+        if (c.Opened.isEmpty()) {
+            EXPECT_NE(dialog->result(), QDialog::Accepted);
+            EXPECT_TRUE(refusal.startsWith(c.Missing + "\n")) << refusal.toStdString();
+        } else {
+            EXPECT_EQ(dialog->result(), QDialog::Accepted);
+            ASSERT_EQ(dialog->selectedFiles().size(), 1);
+            EXPECT_EQ(dialog->selectedFiles().front().toStdString(),
+                      (dir / c.Opened.toStdString()).string());
+            EXPECT_TRUE(refusal.isEmpty());
+        }
+    }
 }
 
 } // namespace

@@ -7,3 +7,5 @@ target_sources(zorvak_ui_tests PRIVATE
 )
 target_compile_definitions(zorvak_ui_tests PRIVATE
   ZORVAK_HELP_SOURCE="${PROJECT_SOURCE_DIR}/resources/ZorvHelp.rtf")
+# The help's own test checks it against the command-line tool's commands.
+target_link_libraries(zorvak_ui_tests PRIVATE zorvak_cli)

@@ -3,6 +3,9 @@
 // is missing or cannot be read.
 #include "windows/ZorvHelp.h"
 
+#include "archive/PakBuild.h"
+#include "archive/Zorvmain.h"
+#include "cli/PakTool.h"
 #include "framework/Files.h"
 #include "framework/Platform.h"
 #include "support/Recorders.h"
@@ -13,14 +16,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace zorvak {
@@ -272,7 +281,6 @@ TEST_F(HelpWindow, FormAndViewerAsDesigned) {
     THelpForm form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("HelpForm"));
     EXPECT_EQ(form.objectName(), QStringLiteral("HelpForm"));
-    EXPECT_EQ(form.size(), QSize(520, 400));
     const Qt::WindowFlags flags = form.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
@@ -284,9 +292,12 @@ TEST_F(HelpWindow, FormAndViewerAsDesigned) {
     EXPECT_EQ(HelpViewer->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(HelpViewer->lineWrapMode(), QTextEdit::WidgetWidth);
     form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.frameGeometry().size(), QSize(520, 400)) << "frame included";
     EXPECT_EQ(HelpViewer->geometry(), form.rect());
     form.resize(300, 250);
     QCoreApplication::processEvents();
+    EXPECT_EQ(form.size(), QSize(300, 250)) << "the user's size stays";
     EXPECT_EQ(HelpViewer->geometry(), form.rect()); // follows the form
     // What the user sees: pale yellow behind the text.
     const QImage shot = form.grab().toImage();
@@ -333,18 +344,69 @@ TEST_F(HelpWindow, TheProgramsOwnHelpFileShowsFormatted) {
     QTextDocument* doc = HelpViewer->document();
     const QString text = doc->toPlainText();
     // Every message the program can show is explained.
-    for (const char* message :
-         {"Not a valid PAK file", "Cannot open file", "Cannot create file", "File not found",
-          "Disk full", "Cannot find ZorvHelp.rtf", "Failed to Load Stream", "Done !"})
+    for (const char* message : {"Not a valid PAK file",
+                                "Cannot open file",
+                                "Cannot create file",
+                                "File not found",
+                                "Disk full",
+                                "Read beyond end of file",
+                                "Unsafe entry name",
+                                "Damaged entry",
+                                "would overwrite the archive it is read from",
+                                "List index out of bounds",
+                                "Out of memory while expanding memory stream",
+                                "Name too long for a PAK archive",
+                                "File too large for a PAK archive",
+                                "Archive would reach 2 GiB at",
+                                "Invalid PAK name",
+                                "File changed while building:",
+                                "Cannot find ZorvHelp.rtf",
+                                "Failed to Load Stream",
+                                "Some sort of Error Occurred!",
+                                "Done !"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(message))) << message;
-    EXPECT_FALSE(text.contains(QStringLiteral("\\"))) << "a control word leaked into the text";
+    // The archive a build writes is named as the build names it.
+    const std::string built = PakOutputPath("/", "ZORVAK", FileNamesAreCaseSensitive()).filename();
+    EXPECT_TRUE(text.contains(QString::fromStdString(built))) << built;
+    // Every command of the window, and of the command-line tool, has its section.
+    const auto plain = [](QString caption) { return caption.remove(QLatin1Char('&')); };
+    {
+        TZorvakForm window;
+        for (const QAction* menu : window.menuBar()->actions())
+            for (const QAction* item : menu->menu()->actions())
+                if (!item->isSeparator()) {
+                    EXPECT_TRUE(text.contains(plain(menu->text()) + ", " + plain(item->text())))
+                        << plain(item->text()).toStdString();
+                }
+        for (const QPushButton* button : window.findChildren<QPushButton*>())
+            EXPECT_TRUE(text.contains(plain(button->text())))
+                << plain(button->text()).toStdString();
+    }
+    std::ostringstream usage;
+    std::ostringstream errors;
+    ASSERT_EQ(RunPakTool({"--help"}, usage, errors, false), kExitOk);
+    std::istringstream lines(usage.str());
+    int commands = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() > 2 && line.starts_with("  ") && std::islower(line[2])) {
+            const std::string command = "zorvak-pak " + line.substr(2, line.find(' ', 2) - 2);
+            EXPECT_TRUE(text.contains(QString::fromStdString(command))) << command;
+            ++commands;
+        }
+    EXPECT_GT(commands, 0) << "no command found in the tool's usage";
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\\\[a-z*'{}]"))))
+        << "a control word leaked into the text";
     // Headings are bold and larger than the text; lists carry bullets.
-    const QTextCursor heading = doc->find(QStringLiteral("Extracting entries"));
+    const QTextCursor heading = doc->find(QStringLiteral("Extract and Extract All"));
     EXPECT_EQ(heading.charFormat().fontWeight(), QFont::Bold);
     EXPECT_GT(heading.charFormat().fontPointSize(), 10);
     EXPECT_TRUE(text.contains(QStringLiteral("\u2022\t")));
-    form.resize(520, 400);
     form.show();
+    QCoreApplication::processEvents();
+    // It opens at the top: the title is the first line the viewer shows.
+    EXPECT_EQ(HelpViewer->verticalScrollBar()->value(), 0);
+    const QTextCursor top = HelpViewer->cursorForPosition(QPoint(HelpViewer->width() / 2, 0));
+    EXPECT_EQ(top.block().text(), QStringLiteral("Zorvak Help"));
     const QImage shot = form.grab().toImage();
     EXPECT_EQ(shot.pixelColor(shot.width() - 12, shot.height() - 12), kPaleYellow);
     if (const char* dir = std::getenv("ZORVAK_SCREENSHOTS"))
