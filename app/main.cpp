@@ -16,5 +16,10 @@ int main(int argc, char** argv) {
     zorvak::TBuildPakDialog buildDialog(&form);
     zorvak::BuildPakDialog = &buildDialog;
     form.show();
+    // A file named on the command line (the file manager's "open with")
+    // opens as if chosen in the open dialog.
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1)
+        zorvak::RunGuarded([&] { form.OpenArchive(args.at(1)); });
     return app.exec();
 }

@@ -370,7 +370,11 @@ int TZorvakForm::FindEntry(const std::string& name) {
 void TZorvakForm::OpenPakFile1Click(QObject*) {
     if (!ODlg.Execute(this))
         return;
-    const QString candidate = CandidateArchivePath(ODlg.FileName);
+    OpenArchive(ODlg.FileName);
+}
+
+void TZorvakForm::OpenArchive(const QString& path) {
+    const QString candidate = CandidateArchivePath(path);
     if (!HasPakSignature(ToFsPath(candidate))) {
         ShowMessage(QString::fromLatin1(kNotAPakFile));
         return;

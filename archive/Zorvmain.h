@@ -46,6 +46,10 @@ public:
     void FormCreate();
     void FormDestroy();
     void OpenPakFile1Click(QObject* sender);
+    // What Open Pak File does once a file is chosen: the signature test ("Not
+    // a valid PAK file", the earlier archive staying), the index, the caption
+    // and the buttons. Also for a file named at start-up or dropped.
+    void OpenArchive(const QString& path);
     void BuildIndex();
     void PakListClick(QObject* sender);
     void PakListDblClick(QObject* sender);
