@@ -7,10 +7,12 @@
 #include "framework/Text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -62,8 +64,9 @@ using TDirId = std::pair<dev_t, ino_t>;
 
 class TTreeWalk {
 public:
-    TTreeWalk(std::vector<TPakBuildFile>& files, const TPakBuildHooks& hooks)
-        : files_(files), hooks_(hooks) {}
+    TTreeWalk(std::vector<TPakBuildFile>& files, const TPakBuildHooks& hooks,
+              std::uint32_t relativeFrom)
+        : files_(files), hooks_(hooks), relativeFrom_(relativeFrom) {}
 
     // dirFd is an open descriptor of dir, which this takes over. Entries are
     // looked at relative to it, so deep trees cost no long path look-ups.
@@ -154,7 +157,8 @@ private:
                 hooks_.Output.Device == static_cast<std::uint64_t>(target.st_dev) &&
                 hooks_.Output.Inode == static_cast<std::uint64_t>(target.st_ino))
                 continue;
-            files_.push_back({name, full, static_cast<std::int64_t>(target.st_size)});
+            files_.push_back(
+                {name, full, static_cast<std::int64_t>(target.st_size), relativeFrom_});
             if (hooks_.Found)
                 hooks_.Found(files_.back());
         }
@@ -163,7 +167,45 @@ private:
 
     std::vector<TPakBuildFile>& files_;
     const TPakBuildHooks& hooks_;
+    std::uint32_t relativeFrom_;
     std::vector<TDirId> ancestors_;
+};
+
+// The directory of each row, opened below the start directory level by
+// level without following a link, the last row's levels kept open.
+class TRowDirectories {
+public:
+    const TDirectory& Of(const TPakBuildFile& row, std::string& base) {
+        const std::string_view path = row.Path;
+        const std::string_view rel =
+            path.substr(std::min<std::size_t>(row.RelativeFrom, path.size()));
+        if (!chain_ || root_ != path.substr(0, path.size() - rel.size())) {
+            root_ = std::string(path.substr(0, path.size() - rel.size()));
+            try {
+                chain_.emplace(TDirectory::Open(root_.empty() ? "." : root_));
+            } catch (const TFailure&) {
+                throw TFileOpenFailure(row.Path);
+            }
+        }
+        std::array<std::string_view, 64> levels{};
+        std::size_t count = 0, start = 0;
+        for (std::size_t slash; (slash = rel.find('/', start)) != std::string_view::npos;
+             start = slash + 1) {
+            if (count == levels.size())
+                throw TFileOpenFailure(row.Path);
+            levels[count++] = rel.substr(start, slash - start);
+        }
+        base = std::string(rel.substr(start));
+        try {
+            return chain_->Open(levels.data(), count, false, 0);
+        } catch (const TFailure&) {
+            throw TFileOpenFailure(row.Path);
+        }
+    }
+
+private:
+    std::string root_;
+    std::optional<TDirectoryChain> chain_;
 };
 
 bool Pump(const TPakBuildHooks& hooks) {
@@ -222,7 +264,10 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
     const int fd = ::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         CannotList(start.string(), errno);
-    return TTreeWalk(files, checked).Walk(fd, start.string(), "");
+    const std::string root = start.string();
+    const auto relativeFrom =
+        static_cast<std::uint32_t>(root.size() + (root.ends_with('/') ? 0 : 1));
+    return TTreeWalk(files, checked, relativeFrom).Walk(fd, root, "");
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
@@ -265,15 +310,19 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));
     const auto buffer = std::make_unique<unsigned char[]>(kCopyChunkSize);
 
-    // What each file was when it was copied; the directory pass checks
-    // that it still is.
+    // What each file was when it was opened; it must still be so after its
+    // copy, and in the directory pass: a writer changes a file's times
+    // before its bytes, so a change during the copy shows.
     std::vector<TFileIdentity> copied(files.size());
+    TRowDirectories dirs;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
         if (hooks.DataRow)
             hooks.DataRow(i);
-        TLockedFile input(files[i].Path);
+        std::string base;
+        const TDirectory& dir = dirs.Of(files[i], base);
+        TLockedFile input(dir, base, files[i].Path, hooks.Inputs);
         writer.BeginEntry(files[i].Name);
         // The size at this open is what is stored; a file that shrinks stops
         // the build rather than store bytes no read filled.
@@ -289,24 +338,25 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
             at += static_cast<std::int64_t>(want);
             left -= static_cast<std::int64_t>(want);
         }
-        // Written to while we read (even at the same size): what we copied
-        // may be half old, half new.
-        copied[i] = IdentityOf(input.Descriptor());
-        if (!copied[i].Unchanged(input.Identity()))
+        copied[i] = input.Identity();
+        if (!IdentityOf(input.Descriptor()).Unchanged(copied[i]))
             throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
-        // Looked at again by the path the copy used: the directory records
-        // what was copied, and a file changed meanwhile would make the
-        // archive hold a state the tree never had.
-        TFileIdentity now;
-        if (!IdentityAt(files[i].Path, now, true))
-            throw TFileOpenFailure(files[i].Path);
-        if (!now.Unchanged(copied[i]))
-            throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
+        // Looked at again where the copy found it: the directory records what
+        // was copied, and a file changed meanwhile would make the archive
+        // hold a state the tree never had.
+        if (hooks.MeasureAgain) {
+            std::string base;
+            TFileIdentity now;
+            if (!IdentityAt(dirs.Of(files[i], base), base, now))
+                throw TFileOpenFailure(files[i].Path);
+            if (!now.Unchanged(copied[i]))
+                throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
+        }
         if (hooks.DirectoryRow)
             hooks.DirectoryRow(i);
     }

@@ -19,8 +19,11 @@ namespace zorvak {
 // by, which both passes open (names are lowered, the file system may not be).
 struct TPakBuildFile {
     std::string Name;
-    std::filesystem::path Path;
+    std::string Path;      // plain bytes: a path object per row costs far more
     std::int64_t Size = 0; // as the walk saw it
+    // Where the part of Path below the start directory begins, so both
+    // passes open each file relative to its directory's descriptor.
+    std::uint32_t RelativeFrom = 0;
 };
 
 // What the build calls back. Pump handles pending events and answers false
@@ -36,6 +39,13 @@ struct TPakBuildHooks {
     // The archive the build will replace (Inode 0: none): never packed,
     // whatever its name.
     TFileIdentity Output;
+    // How the passes open each file: without sharing, as the window does;
+    // zorvak-pak relies on the identity checks alone.
+    TShareMode Inputs = TShareMode::smExclusive;
+    // Whether the directory pass looks at each file again where it was found
+    // (the dialog's two passes); every file is also looked at through its
+    // descriptor right after its copy.
+    bool MeasureAgain = true;
 };
 
 // Whether a stored name is an archive's, which the walk never packs: it ends

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace zorvak {
 
 namespace {
@@ -108,37 +107,11 @@ void ForceDirPath(const std::filesystem::path& dir) {
             ThrowForErrno(errno);
 }
 
-TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : root_(TDirectory::Open(dir)) {}
+TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : chain_(TDirectory::Open(dir)) {}
 
 const TDirectory& TExtractTarget::DirectoryFor(const TEntryLevels& levels) {
-    // Keep the open levels this entry shares with the one before.
-    std::size_t common = 0;
-    while (common < levels.DirCount && common < names_.size() &&
-           names_[common] == levels.Dirs[common])
-        ++common;
-    names_.resize(common);
-    chain_.resize(common);
-    bool making = false;
-    for (std::size_t i = common; i < levels.DirCount; ++i) {
-        const TDirectory& parent = i == 0 ? root_ : chain_[i - 1];
-        std::string name(levels.Dirs[i]);
-        TDirectory next;
-        if (!making) {
-            next = parent.Level(name, false);
-            if (!next) {
-                // As ForceDirPath: past 14 missing levels the outermost one's
-                // parent is missing too, and nothing is made.
-                if (static_cast<int>(levels.DirCount - i) > kMaxForcedLevels)
-                    throw TInOutFailure(kIoFileNotFound);
-                making = true;
-            }
-        }
-        if (making)
-            next = parent.MakeLevel(name);
-        names_.push_back(std::move(name));
-        chain_.push_back(std::move(next));
-    }
-    return levels.DirCount == 0 ? root_ : chain_.back();
+    return chain_.Open(levels.Dirs.data(), levels.DirCount, true,
+                       static_cast<std::size_t>(kMaxForcedLevels));
 }
 
 void CheckRoomFor(const TDirectory& dir, std::int64_t bytes) {

@@ -68,13 +68,11 @@ public:
     // nothing made, as ForceDirPath would fail.
     const TDirectory& DirectoryFor(const TEntryLevels& levels);
 
-    const TDirectory& Root() const { return root_; }
-    const std::filesystem::path& Path() const { return root_.Path(); }
+    const TDirectory& Root() const { return chain_.Root(); }
+    const std::filesystem::path& Path() const { return chain_.Root().Path(); }
 
 private:
-    TDirectory root_;
-    std::vector<std::string> names_;
-    std::vector<TDirectory> chain_;
+    TDirectoryChain chain_;
 };
 
 // Refuses, before anything is written, a run that needs more bytes than dir

@@ -315,6 +315,10 @@ private:
         std::vector<TPakBuildFile> files;
         TPakBuildHooks hooks;
         hooks.Pump = [] { return InterruptRequested() == 0; };
+        // Free of the dialog's rules: no locks and no second look by name,
+        // each file's identity checked around its copy instead.
+        hooks.Inputs = TShareMode::smUnlocked;
+        hooks.MeasureAgain = false;
         hooks.Found = [this, &files](const TPakBuildFile& f) {
             progress_.Show(files.size() + 1, files.size() + 1, "found " + f.Name);
         };

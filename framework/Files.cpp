@@ -81,16 +81,29 @@ TLockedFile::TLockedFile(const std::filesystem::path& path, TShareMode mode) : p
     // refused below as not a regular file. On a regular file it changes
     // nothing, so it stays set.
     fd_.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    Take(mode);
+}
+
+TLockedFile::TLockedFile(const TDirectory& dir, const std::string& name, std::string_view path,
+                         TShareMode mode)
+    : path_(path) {
+    fd_.Reset(::openat(dir.Get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    Take(mode);
+}
+
+void TLockedFile::Take(TShareMode mode) {
     if (!fd_)
-        throw TFileOpenFailure(path);
+        throw TFileOpenFailure(path_);
     struct stat st {};
     if (::fstat(fd_.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw TFileOpenFailure(path);
-    const int lock = mode == TShareMode::smExclusive ? LOCK_EX : LOCK_SH;
-    if (::flock(fd_.Get(), lock | LOCK_NB) != 0) {
-        if (mode == TShareMode::smShared && errno == EWOULDBLOCK)
-            throw TFileInUseFailure(path);
-        throw TFileOpenFailure(path);
+        throw TFileOpenFailure(path_);
+    if (mode != TShareMode::smUnlocked) {
+        const int lock = mode == TShareMode::smExclusive ? LOCK_EX : LOCK_SH;
+        if (::flock(fd_.Get(), lock | LOCK_NB) != 0) {
+            if (mode == TShareMode::smShared && errno == EWOULDBLOCK)
+                throw TFileInUseFailure(path_);
+            throw TFileOpenFailure(path_);
+        }
     }
     identity_ = IdentityOfStat(st);
 }
@@ -185,6 +198,45 @@ std::int64_t TDirectory::FreeBytes() const {
     // The superuser may also fill the blocks kept back for it.
     const auto blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
     return static_cast<std::int64_t>(blocks) * static_cast<std::int64_t>(vfs.f_frsize);
+}
+
+const TDirectory& TDirectoryChain::Open(const std::string_view* levels, std::size_t count,
+                                        bool make, std::size_t maxMissing) {
+    // Keep the open levels these share with the ones before.
+    std::size_t common = 0;
+    while (common < count && common < names_.size() && names_[common] == levels[common])
+        ++common;
+    names_.resize(common);
+    chain_.resize(common);
+    bool making = false;
+    for (std::size_t i = common; i < count; ++i) {
+        const TDirectory& parent = i == 0 ? root_ : chain_[i - 1];
+        std::string name(levels[i]);
+        TDirectory next;
+        if (!making) {
+            next = parent.Level(name, false);
+            if (!next) {
+                // Past maxMissing the outermost missing level's parent would
+                // be missing too: nothing is made.
+                if (!make || count - i > maxMissing)
+                    ThrowForErrno(ENOENT);
+                making = true;
+            }
+        }
+        if (making)
+            next = parent.MakeLevel(name);
+        names_.push_back(std::move(name));
+        chain_.push_back(std::move(next));
+    }
+    return count == 0 ? root_ : chain_.back();
+}
+
+bool IdentityAt(const TDirectory& dir, const std::string& name, TFileIdentity& identity) {
+    struct stat st {};
+    if (::fstatat(dir.Get(), name.c_str(), &st, 0) != 0)
+        return false;
+    identity = IdentityOfStat(st);
+    return true;
 }
 
 bool IsTemporaryName(std::string_view name) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorvak {
 
@@ -60,9 +61,12 @@ struct TFileIdentity {
 // Identity of an open descriptor. Throws TInOutFailure.
 TFileIdentity IdentityOf(int fd);
 
+class TDirectory;
+
 enum class TShareMode {
     smExclusive, // no one else may open it while we hold it
     smShared,    // others may read it too, no one may hold it exclusively
+    smUnlocked,  // no lock: the caller checks the file's identity instead
 };
 
 // A regular file opened for reading under an advisory lock, taken without
@@ -73,6 +77,9 @@ class TLockedFile : public TStream {
 public:
     explicit TLockedFile(const std::filesystem::path& path,
                          TShareMode mode = TShareMode::smExclusive);
+    // The file name in dir (a final link is followed); path is for messages.
+    TLockedFile(const TDirectory& dir, const std::string& name, std::string_view path,
+                TShareMode mode = TShareMode::smExclusive);
     TLockedFile(const TLockedFile&) = delete;
     TLockedFile& operator=(const TLockedFile&) = delete;
 
@@ -87,13 +94,16 @@ public:
     // fewer only at the end of the file.
     std::size_t ReadAt(std::int64_t position, void* buffer, std::size_t n) const;
 
-    const std::filesystem::path& Path() const { return path_; }
+    // For messages: kept as plain bytes, a path object per file opened costs.
+    std::filesystem::path Path() const { return path_; }
     // The file as it was when opened.
     const TFileIdentity& Identity() const { return identity_; }
     int Descriptor() const { return fd_.Get(); }
 
 private:
-    std::filesystem::path path_;
+    void Take(TShareMode mode);
+
+    std::string path_;
     TFileDescriptor fd_;
     TFileIdentity identity_;
     std::int64_t position_ = 0;
@@ -136,6 +146,28 @@ private:
         : fd_(std::move(fd)), path_(std::move(path)) {}
     TFileDescriptor fd_;
     std::filesystem::path path_;
+};
+
+// Directories below a root, each level opened from the one above without
+// following a link. The levels of the last call stay open, so paths taken in
+// tree order open each directory once.
+class TDirectoryChain {
+public:
+    explicit TDirectoryChain(TDirectory root) : root_(std::move(root)) {}
+
+    // The directory levels[0..count) below the root. A missing level is made
+    // when make is set, unless more than maxMissing are missing (then "File
+    // not found" and nothing is made), and is "File not found" otherwise.
+    // Throws TLinkFailure for a link met, and TInOutFailure otherwise.
+    const TDirectory& Open(const std::string_view* levels, std::size_t count, bool make,
+                           std::size_t maxMissing);
+
+    const TDirectory& Root() const { return root_; }
+
+private:
+    TDirectory root_;
+    std::vector<std::string> names_;
+    std::vector<TDirectory> chain_;
 };
 
 // Whether name is one of the temporaries this program writes beside its
@@ -213,5 +245,7 @@ private:
 // The identity of what is at path now (of a final link itself unless
 // follow); false when nothing is there.
 bool IdentityAt(const std::filesystem::path& path, TFileIdentity& identity, bool follow = false);
+// The same for name in dir, a final link followed.
+bool IdentityAt(const TDirectory& dir, const std::string& name, TFileIdentity& identity);
 
 } // namespace zorvak
