@@ -34,7 +34,12 @@ std::uint64_t TNameTable::Hash(std::string_view name) const {
         h ^= static_cast<unsigned char>(folded_ ? Lower(c) : c);
         h *= 1099511628211ull;
     }
-    return h ^ (h >> 29);
+    // Mixed, so that the low bits the table uses depend on every byte.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    return h ^ (h >> 33);
 }
 
 bool TNameTable::Same(std::string_view a, std::string_view b) const {

@@ -4,6 +4,7 @@
 #include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "controls/Gauges.h"
+#include "controls/PakListBox.h"
 #include "framework/Application.h"
 #include "framework/Colors.h"
 #include "framework/Failures.h"
@@ -25,7 +26,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -37,10 +37,23 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 
 namespace zorvak {
 
 QPointer<TZorvakForm> ZorvakForm;
+
+QStringList TDecimalList::ToStringList() const {
+    QStringList texts;
+    texts.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        texts.append(at(i));
+    return texts;
+}
+
+void PrintTo(const TDecimalList& list, std::ostream* out) {
+    *out << list.ToStringList().join(QLatin1Char(',')).toStdString();
+}
 
 namespace {
 
@@ -202,10 +215,9 @@ void TZorvakForm::CreateControls() {
     // window was laid out for pushes it along rather than into the label.
     Offset = MakeLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
 
-    PakList = new QListWidget(client);
+    PakList = new TPakListBox(client);
     PakList->setGeometry(8, 24, 281, 325);
     PakList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    PakList->setSortingEnabled(false);
     PakList->setUniformItemSizes(true);
     PakList->setItemDelegate(new TFixedRowDelegate(PakList));
 
@@ -268,10 +280,10 @@ void TZorvakForm::CreateControls() {
     Bind(ButtonBuild, &QPushButton::clicked, &TZorvakForm::ButtonBuildClick);
     // The list's click covers mouse and keyboard alike: a click on an item,
     // a move of the caret, a change of the selection.
-    Bind(PakList, &QListWidget::clicked, &TZorvakForm::PakListClick);
-    Bind(PakList, &QListWidget::currentRowChanged, &TZorvakForm::PakListClick);
-    Bind(PakList, &QListWidget::itemSelectionChanged, &TZorvakForm::PakListClick);
-    Bind(PakList, &QListWidget::itemDoubleClicked, &TZorvakForm::PakListDblClick);
+    Bind(PakList, &TPakListBox::clicked, &TZorvakForm::PakListClick);
+    Bind(PakList, &TPakListBox::currentRowChanged, &TZorvakForm::PakListClick);
+    Bind(PakList, &TPakListBox::itemSelectionChanged, &TZorvakForm::PakListClick);
+    Bind(PakList, &TPakListBox::itemDoubleClicked, &TZorvakForm::PakListDblClick);
 }
 
 void TZorvakForm::CreateMenu() {
@@ -305,8 +317,8 @@ void TZorvakForm::FormCreate() {
     palette.setColor(QPalette::WindowText, Qt::white);
     LDone->setPalette(palette);
     LDone->setAutoFillBackground(true);
-    PakPositions = std::make_unique<QStringList>();
-    PakLengths = std::make_unique<QStringList>();
+    PakPositions = std::make_unique<TDecimalList>(PakNames, TDecimalList::dfPositions);
+    PakLengths = std::make_unique<TDecimalList>(PakNames, TDecimalList::dfLengths);
 }
 
 void TZorvakForm::FormDestroy() {
@@ -337,6 +349,31 @@ void TZorvakForm::ShowRunRow() {
     runRow_ = -1;
 }
 
+void TZorvakForm::ShowDone(bool shown) {
+    // During a run the box is drawn once a frame: what it shows is set then.
+    doneShown_ = shown;
+    if (!inRun_)
+        LDone->setVisible(shown);
+}
+
+void TZorvakForm::ShowExtracting(const std::string& name) {
+    if (inRun_) {
+        runName_ = name;
+        return;
+    }
+    ExName->setText(DecodeName(name));
+    ExtractBox->repaint();
+}
+
+void TZorvakForm::ShowRunBox() {
+    if (!runName_.empty()) {
+        ExName->setText(DecodeName(runName_));
+        runName_.clear();
+    }
+    if (LDone->isHidden() == doneShown_)
+        LDone->setVisible(doneShown_);
+}
+
 void TZorvakForm::PumpDuringRun() {
     // Drawing faster than a screen shows is wasted: over thousands of small
     // entries it would take most of the run. Events are handled, and the
@@ -345,6 +382,7 @@ void TZorvakForm::PumpDuringRun() {
         return;
     frameClock_.start();
     ShowRunRow();
+    ShowRunBox();
     const QPointer<QGroupBox> box(ExtractBox);
     const bool held = !box->updatesEnabled();
     if (held)
@@ -357,13 +395,15 @@ void TZorvakForm::PumpDuringRun() {
 int TZorvakForm::FindEntry(const std::string& name) {
     if (namesGeneration_ != indexGeneration_) {
         exactNames_ = std::make_unique<TNameTable>(TNameTable::Of(PakNames, false));
-        foldedNames_ = std::make_unique<TNameTable>(TNameTable::Of(PakNames, true));
+        foldedNames_.reset();
         namesGeneration_ = indexGeneration_;
     }
     // The exact name first: on a case-sensitive disk "Sound/X.wav" and
     // "sound/x.wav" are two entries. Only then the first case-blind match.
     if (const std::int64_t exact = exactNames_->Find(name); exact >= 0)
         return static_cast<int>(exact);
+    if (!foldedNames_)
+        foldedNames_ = std::make_unique<TNameTable>(TNameTable::Of(PakNames, true));
     return static_cast<int>(foldedNames_->Find(name));
 }
 
@@ -386,9 +426,8 @@ void TZorvakForm::OpenArchive(const QString& path) {
         const QSignalBlocker blocker(PakList);
         PakList->clear();
     }
+    // The lengths and positions are views of the same index.
     PakNames.clear();
-    PakLengths->clear();
-    PakPositions->clear();
     PakIdentity = {};
     runRow_ = -1;
     ++indexGeneration_;
@@ -405,30 +444,20 @@ void TZorvakForm::BuildIndex() {
     PakCount = index.Count;
     SetLabelText(Offset, QString::number(PakCount));
 
-    const auto count = static_cast<qsizetype>(index.Entries.size());
-    QStringList names;
-    names.reserve(count);
-    PakLengths->reserve(count);
-    PakPositions->reserve(count);
-    for (const TPakEntry entry : index.Entries) {
-        names.append(DecodeName(entry.Name));
-        PakLengths->append(QString::number(entry.FileLength));
-        PakPositions->append(QString::number(entry.FilePos));
-    }
     PakNames = std::move(index.Entries);
     const QSignalBlocker blocker(PakList);
-    PakList->addItems(names);
+    PakList->SetEntries(&PakNames);
 }
 
 void TZorvakForm::PakListClick(QObject*) {
     const int k = CurrentIndex();
     if (k >= 0 && k < static_cast<int>(PakNames.size())) {
         ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)].Name));
-        SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->at(k).toInt())) +
+        SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->Value(k))) +
                                  QStringLiteral(" bytes"));
         ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
-        LDone->hide();
+        ShowDone(false);
     }
     ButtonExtract->setEnabled(k >= 0);
     ButtonExtractAll->setEnabled(PakList->count() > 0);
@@ -467,6 +496,7 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
             Form->runRow_ = -1;
             Form->runTarget_.reset();
             Form->runCopier_.reset();
+            Form->ShowRunBox();
             Form->inRun_ = false;
             if (Form->indexGeneration_ == Generation) {
                 const QSignalBlocker blocker(Form->PakList);
@@ -489,14 +519,13 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
     // Nothing is written when the whole run cannot fit where it goes.
     std::int64_t bytes = 0;
     for (int i = 0; i < n; ++i)
-        if (all || PakList->item(i)->isSelected())
-            bytes += std::max(0, PakLengths->at(i).toInt());
+        if (all || PakList->IsRowSelected(i))
+            bytes += std::max(0, PakLengths->Value(i));
     if (bytes > 0)
         CheckRoomFor(TDirectory::Open(ToFsPath(PakPath).parent_path()), bytes);
 
     for (int i = 0; i < n; ++i) {
-        QListWidgetItem* item = PakList->item(i);
-        if (all || item->isSelected()) {
+        if (all || PakList->IsRowSelected(i)) {
             runRow_ = i;
             ExtractFile(std::string(PakNames[static_cast<std::size_t>(i)].Name));
         }
@@ -513,16 +542,15 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
 }
 
 void TZorvakForm::ExtractFile(const std::string& name) {
-    LDone->hide();
+    ShowDone(false);
     const int k = FindEntry(name);
     if (k < 0)
         throw TListIndexFailure();
 
-    ExName->setText(DecodeName(name));
-    ExtractBox->repaint();
+    ShowExtracting(name);
 
     // The entry is found by its name; its output is named by the name given.
-    const TPakEntry entry{name, PakPositions->at(k).toInt(), PakLengths->at(k).toInt()};
+    const TPakEntry entry{name, PakPositions->Value(k), PakLengths->Value(k)};
     const std::filesystem::path archive = ToFsPath(PakPath);
     std::unique_ptr<TExtractTarget> local;
     TExtractTarget* target = runTarget_.get();
@@ -534,9 +562,11 @@ void TZorvakForm::ExtractFile(const std::string& name) {
         runCopier_ = std::make_unique<TEntryCopier>();
     // Opened once per entry, without sharing, and only while it is the
     // archive that was indexed.
+    // Relative to the directory the run holds open: the archive lies there.
     std::optional<TLockedFile> held;
+    const std::string archiveName = archive.filename().string();
     const auto open = [&]() -> const TLockedFile& {
-        held.emplace(archive);
+        held.emplace(target->Root(), archiveName, archive.string());
         CheckSameArchive(*held, PakIdentity);
         return *held;
     };
@@ -548,7 +578,7 @@ void TZorvakForm::ExtractFile(const std::string& name) {
     if (inRun_ && local)
         runTarget_ = std::move(local);
     if (done && !closing_ && generation == indexGeneration_)
-        LDone->show();
+        ShowDone(true);
 }
 
 void TZorvakForm::ButtonPlayClick(QObject*) {
@@ -558,8 +588,8 @@ void TZorvakForm::ButtonPlayClick(QObject*) {
     const int k = CurrentIndex();
     if (k < 0 || k >= static_cast<int>(PakNames.size()))
         throw TListIndexFailure();
-    const TPakEntry entry{PakNames[static_cast<std::size_t>(k)].Name, PakPositions->at(k).toInt(),
-                          PakLengths->at(k).toInt()};
+    const TPakEntry entry{PakNames[static_cast<std::size_t>(k)].Name, PakPositions->Value(k),
+                          PakLengths->Value(k)};
     TMemoryStream bytes(ReadEntryBytes(archive, entry));
     WAVPlayer->Wave().LoadFromStream(bytes);
     WAVPlayer->Play();

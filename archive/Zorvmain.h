@@ -4,6 +4,7 @@
 
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
+#include "controls/PakListBox.h"
 #include "framework/Dialogs.h"
 #include "framework/Files.h"
 
@@ -12,6 +13,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <iosfwd>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,14 +22,37 @@
 #include <vector>
 
 class QAction;
+class QListView;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPushButton;
 
 namespace zorvak {
+
+// The index's positions or lengths as the decimal texts the window keeps,
+// each made when asked for from the index itself.
+class TDecimalList {
+public:
+    enum TField { dfPositions, dfLengths };
+    TDecimalList(const TPakEntries& entries, TField field) : entries_(entries), field_(field) {}
+
+    qsizetype size() const { return static_cast<qsizetype>(entries_.size()); }
+    // The decimal text of item i; throws std::out_of_range past the end.
+    QString at(qsizetype i) const { return QString::number(Value(i)); }
+    std::int32_t Value(qsizetype i) const {
+        const TPakEntry e = entries_.at(static_cast<std::size_t>(i));
+        return field_ == dfPositions ? e.FilePos : e.FileLength;
+    }
+    QStringList ToStringList() const;
+    bool operator==(const QStringList& texts) const { return ToStringList() == texts; }
+    friend void PrintTo(const TDecimalList& list, std::ostream* out);
+
+private:
+    const TPakEntries& entries_;
+    TField field_;
+};
 
 class TExtractTarget;
 class TEntryCopier;
@@ -65,8 +91,8 @@ public:
     // PakNames (compact: one block of names); the list shows them decoded.
     QString PakPath;
     std::int32_t PakCount = 0;
-    std::unique_ptr<QStringList> PakPositions;
-    std::unique_ptr<QStringList> PakLengths;
+    std::unique_ptr<TDecimalList> PakPositions;
+    std::unique_ptr<TDecimalList> PakLengths;
     TPakEntries PakNames;
     // The archive as it was when indexed; every later read checks it.
     TFileIdentity PakIdentity;
@@ -74,7 +100,7 @@ public:
     // Controls, owned by the window.
     QLabel* Label1 = nullptr;
     QLabel* Offset = nullptr;
-    QListWidget* PakList = nullptr;
+    TPakListBox* PakList = nullptr;
     QPushButton* ButtonExtract = nullptr;
     QPushButton* ButtonExtractAll = nullptr;
     QGroupBox* ExtractBox = nullptr;
@@ -107,6 +133,11 @@ public:
     void PumpDuringRun();
     // Moves the caret to the entry the run is at (at most once a frame).
     void ShowRunRow();
+    // "Done !" and the name in the box: at once, or during a run at its next
+    // frame (ShowRunBox).
+    void ShowDone(bool shown);
+    void ShowExtracting(const std::string& name);
+    void ShowRunBox();
 
     // Index of the first entry named exactly name, else of the first whose
     // name matches ignoring ASCII case; -1 when there is none.
@@ -139,6 +170,8 @@ private:
     std::unique_ptr<TExtractTarget> runTarget_;
     std::unique_ptr<TEntryCopier> runCopier_;
     bool inRun_ = false;
+    bool doneShown_ = false;
+    std::string runName_;
 };
 
 // The one main window of the run.

@@ -280,6 +280,13 @@ TEST_F(MainWindow, ClickShowsNameAndSizeAndAppliesTheWaveRule) {
         EXPECT_TRUE(form.ButtonExtract->isEnabled());
         EXPECT_TRUE(form.ButtonExtractAll->isEnabled());
     }
+    // Typing jumps to the next name that starts with what was typed, and
+    // that is a click like any other.
+    form.PakList->setCurrentRow(0);
+    form.PakList->keyboardSearch(QStringLiteral("m"));
+    EXPECT_EQ(form.PakList->currentRow(), 4);
+    EXPECT_EQ(form.ExName->text(), "maps/start.bsp");
+    EXPECT_FALSE(form.ButtonPlay->isEnabled());
 }
 
 TEST_F(MainWindow, AnotherOpenKeepsPlayAndExtractUntilTheNextClick) {
