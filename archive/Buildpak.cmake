@@ -6,9 +6,3 @@ if(ZORVAK_BUILD_UI)
     ${PROJECT_SOURCE_DIR}/resources/build/buildpak.qrc
   )
 endif()
-
-# The build benchmark's driver (bench/build_bench.sh runs it against tar).
-if(ZORVAK_BUILD_UI)
-  add_executable(zorvak_build_bench ${PROJECT_SOURCE_DIR}/bench/BuildBench.cpp)
-  target_link_libraries(zorvak_build_bench PRIVATE zorvak_ui)
-endif()

@@ -2,10 +2,15 @@
 """Times extraction and building on the benchmark corpora against cp and tar.
 
 Every figure is the median of REPEATS runs on a warm page cache, and each
-ratio divides our time by the baseline's on the same data in the same run.
+ratio divides a time by the baseline's on the same data in the same run.
+Other tools can stand beside ours: ZORVAK_PEER_EXTRACT and ZORVAK_PEER_BUILD
+name a command each, with {pak}, {out} and {tree} filled in, for example
+ZORVAK_PEER_EXTRACT='sometool x {pak} -d {out}'; ZORVAK_PEER_NAME labels it.
 """
 import argparse
 import os
+import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -30,16 +35,35 @@ def median_of(repeats, prepare, run):
     return statistics.median(times)
 
 
-def fresh_dir(root):
-    path = tempfile.mkdtemp(dir=root)
-    return path
+def syscalls(cmd, env=None):
+    """Total system calls a command makes, children included (strace -c -f)."""
+    if shutil.which("strace") is None:
+        return None
+    with tempfile.NamedTemporaryFile(mode="r", suffix=".strace") as log:
+        subprocess.run(["strace", "-c", "-f", "-o", log.name] + cmd, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+        for line in log.read().splitlines():
+            m = re.match(r"^\s*100\.00\s+\S+\s+\S+\s+(\d+)", line)
+            if m:
+                return int(m.group(1))
+    return None
+
+
+def peak_kib(cmd, env=None):
+    """Peak resident memory of a child, in KiB."""
+    child = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    _, status, usage = os.wait4(child.pid, 0)
+    child.returncode = os.waitstatus_to_exitcode(status)
+    if child.returncode != 0:
+        raise subprocess.CalledProcessError(child.returncode, cmd)
+    return usage.ru_maxrss
 
 
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("--corpus", required=True)
-    p.add_argument("--maker", required=True)
-    p.add_argument("--build", required=True)
+    p.add_argument("--corpus", required=True, help="where the corpora are made")
+    p.add_argument("--maker", required=True, help="the corpus maker script")
+    p.add_argument("--build", required=True, help="the build directory")
     p.add_argument("--repeats", type=int, default=3)
     p.add_argument("--only", default=",".join(CORPORA))
     a = p.parse_args()
@@ -47,11 +71,20 @@ def main():
     subprocess.run([sys.executable, a.maker, "--out", a.corpus,
                     "--only", a.only + ",index"], check=True, stdout=subprocess.DEVNULL)
     bench = os.path.join(a.build, "bench", "zorvak_bench")
+    builder = os.path.join(a.build, "bench", "zorvak_build_bench")
     tool = os.path.join(a.build, "cli", "zorvak-pak")
-    builder = os.path.join(a.build, "archive", "zorvak_build_bench")
     scratch = tempfile.mkdtemp(prefix="zorvak-bench-", dir=os.path.dirname(os.path.abspath(a.corpus)))
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    peer = os.environ.get("ZORVAK_PEER_NAME", "peer")
+    peer_extract = os.environ.get("ZORVAK_PEER_EXTRACT")
+    peer_build = os.environ.get("ZORVAK_PEER_BUILD")
     rows = []
+
+    def row(corpus, what, seconds, base=None, base_name="", calls=None):
+        rows.append((corpus, what, f"{seconds:.3f} s",
+                     f"{seconds / base:.2f} x {base_name}" if base else "",
+                     f"{calls:.1f}" if calls is not None else ""))
+
     try:
         index = os.path.join(a.corpus, "index", "index.pak")
         out = subprocess.run([bench, "open", index, "9"], check=True, capture_output=True,
@@ -61,17 +94,20 @@ def main():
         for name in a.only.split(","):
             tree = os.path.join(a.corpus, name, "tree")
             pak = os.path.join(a.corpus, name, name + ".pak")
+            files = sum(len(f) for _, _, f in os.walk(tree))
             tar = os.path.join(scratch, name + ".tar")
             subprocess.run(["tar", "-cf", tar, "-C", tree, "."], check=True)
 
             def clean_dir():
-                d = fresh_dir(scratch)
-                return d
+                return tempfile.mkdtemp(dir=scratch)
 
             def placed_pak():
-                d = fresh_dir(scratch)
+                d = clean_dir()
                 target = os.path.join(d, "pak0.pak")
-                os.link(pak, target) if os.stat(pak).st_dev == os.stat(d).st_dev else shutil.copy(pak, target)
+                if os.stat(pak).st_dev == os.stat(d).st_dev:
+                    os.link(pak, target)
+                else:
+                    shutil.copy(pak, target)
                 return target
 
             def rm_after(f):
@@ -82,25 +118,42 @@ def main():
                         shutil.rmtree(state if os.path.isdir(state) else os.path.dirname(state))
                 return run
 
-            cp = median_of(a.repeats, clean_dir,
-                           rm_after(lambda d: timed(["cp", "-r", tree + "/.", d])))
-            untar = median_of(a.repeats, clean_dir,
-                              rm_after(lambda d: timed(["tar", "-xf", tar, "-C", d])))
-            window = median_of(a.repeats, placed_pak,
-                               rm_after(lambda t: timed([bench, "extract", t], env=env)))
-            cli = median_of(a.repeats, clean_dir,
-                            rm_after(lambda d: timed([tool, "extract", pak, "-C", d])))
-            rows.append((name, "extract: window", f"{window:.3f} s",
-                         f"{window / cp:.2f} x cp", f"{window / untar:.2f} x tar -x"))
-            rows.append((name, "extract: zorvak-pak", f"{cli:.3f} s",
-                         f"{cli / cp:.2f} x cp", f"{cli / untar:.2f} x tar -x"))
-            rows.append((name, "extract: cp -r / tar -x", f"{cp:.3f} s / {untar:.3f} s", "", ""))
+            def per_file(cmd_of, prepare, run_env=None):
+                state = prepare()
+                try:
+                    calls = syscalls(cmd_of(state), run_env)
+                finally:
+                    shutil.rmtree(state if os.path.isdir(state) else os.path.dirname(state))
+                return None if calls is None else calls / files
+
+            untar_cmd = lambda d: ["tar", "-xf", tar, "-C", d]
+            cli_cmd = lambda d: [tool, "extract", pak, "-C", d]
+            window_cmd = lambda t: [bench, "extract", t]
+            cp = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(["cp", "-r", tree + "/.", d])))
+            untar = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(untar_cmd(d))))
+            cli = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(cli_cmd(d))))
+            window = median_of(a.repeats, placed_pak, rm_after(lambda t: timed(window_cmd(t), env=env)))
+            row(name, "extract: tar -x", untar, calls=per_file(untar_cmd, clean_dir))
+            row(name, "extract: cp -r", cp, untar, "tar -x")
+            row(name, "extract: zorvak-pak", cli, untar, "tar -x", per_file(cli_cmd, clean_dir))
+            row(name, "extract: window", window, cli, "zorvak-pak",
+                per_file(window_cmd, placed_pak, env))
+            if peer_extract:
+                peer_cmd = lambda d: shlex.split(peer_extract.format(pak=pak, out=d, tree=tree))
+                other = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(peer_cmd(d))))
+                row(name, f"extract: {peer}", other, untar, "tar -x", per_file(peer_cmd, clean_dir))
+            d = clean_dir()
+            rows.append((name, "extract: zorvak-pak peak memory", f"{peak_kib(cli_cmd(d)) / 1024:.1f} MiB", "", ""))
+            shutil.rmtree(d)
 
             tarc = median_of(a.repeats, clean_dir,
                              rm_after(lambda d: timed(["tar", "-cf", os.path.join(d, "o.tar"), "-C", tree, "."])))
+            cbuild = median_of(a.repeats, clean_dir,
+                               rm_after(lambda d: timed([tool, "build", tree, "-o", os.path.join(d, "o.pak")])))
+
             def window_build(_):
                 # The dialog writes into the start directory itself; the
-                # figure is its own clock around the build, printed per run.
+                # figure is its own clock around the build.
                 before = set(os.listdir(tree))
                 try:
                     out = subprocess.run([builder, tree, "1"], check=True, capture_output=True,
@@ -111,18 +164,19 @@ def main():
                 return float(out.split("seconds=")[1].split()[0])
 
             wbuild = median_of(a.repeats, lambda: None, window_build)
-            cbuild = median_of(a.repeats, clean_dir,
-                               rm_after(lambda d: timed([tool, "build", tree, "-o", os.path.join(d, "o.pak")])))
-            rows.append((name, "build: window", f"{wbuild:.3f} s", f"{wbuild / tarc:.2f} x tar -c", ""))
-            rows.append((name, "build: zorvak-pak", f"{cbuild:.3f} s", f"{cbuild / tarc:.2f} x tar -c", ""))
-            rows.append((name, "build: tar -c", f"{tarc:.3f} s", "", ""))
+            row(name, "build: tar -c", tarc)
+            row(name, "build: zorvak-pak", cbuild, tarc, "tar -c")
+            row(name, "build: window", wbuild, tarc, "tar -c")
+            if peer_build:
+                pb = lambda d: shlex.split(peer_build.format(pak=os.path.join(d, "o.pak"), out=d, tree=tree))
+                other = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(pb(d))))
+                row(name, f"build: {peer}", other, tarc, "tar -c")
             os.remove(tar)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
 
-    widths = [max(len(r[i]) for r in rows) for i in range(5)]
-    header = ("corpus", "what", "time", "ratio", "ratio")
-    widths = [max(w, len(h)) for w, h in zip(widths, header)]
+    header = ("corpus", "what", "time", "ratio", "calls/file")
+    widths = [max(len(h), max(len(r[i]) for r in rows)) for i, h in enumerate(header)]
     line = lambda r: "  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip()
     print(line(header))
     print(line(tuple("-" * w for w in widths)))

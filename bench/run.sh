@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Generates the benchmark corpora and prints, in one run, how long the
 # window's code and zorvak-pak take to extract and build them, next to cp
-# and tar on the same data, as ratios. Usage: bench/run.sh [CORPUS_DIR]
+# and tar on the same data, as ratios, with system calls per file.
+# Usage: bench/run.sh MAKER [CORPUS_DIR]   (MAKER: the corpus maker script;
+# CORPUS_DIR defaults to /dev/shm/zorvak-corpus, on tmpfs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+maker=${1:?usage: bench/run.sh MAKER [CORPUS_DIR]}
+corpus=${2:-/dev/shm/zorvak-corpus}
 scripts/deps.sh --bench
 cmake --preset default >/dev/null
 cmake --build --preset default --target zorvak_bench zorvak_build_bench zorvak-pak >/dev/null
-exec python3 bench/bench.py --corpus "${1:-/tmp/pakbench/corpus}" \
-  --maker "$(pwd)/../shared/bench/make_corpus.py" --build build/default
+exec python3 bench/bench.py --corpus "$corpus" --maker "$(realpath "$maker")" --build build/default

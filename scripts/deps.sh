@@ -9,7 +9,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
 )
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(python3)
+  packages+=(python3 strace)
 fi
 missing=()
 for p in "${packages[@]}"; do
