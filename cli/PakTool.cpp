@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fnmatch.h>
+#include <getopt.h>
 #include <iomanip>
 #include <new>
 #include <optional>
@@ -27,16 +29,77 @@ constexpr const char* kUsage =
     "\n"
     "  list ARCHIVE [-l]                  names of the entries; -l adds position,\n"
     "                                     length and a total line\n"
-    "  extract ARCHIVE [-C DIR] [NAME...] all or the named entries into DIR\n"
-    "                                     (default: the current directory)\n"
+    "  extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "                                     all, the named or the matching entries\n"
+    "                                     into DIR (default: the current directory)\n"
+    "  cat ARCHIVE NAME                   one entry's bytes to standard output\n"
     "  build DIR -o ARCHIVE [--sorted]    pack the tree below DIR; --sorted stores\n"
     "                                     files in name order, byte for byte the\n"
     "                                     same archive whatever the disk's order\n"
     "  verify ARCHIVE                     report what would break in a game engine\n"
     "\n"
+    "'zorvak-pak COMMAND --help' tells more of one command; --version prints\n"
+    "the version.\n"
+    "\n"
     "Exit status: 0 done and clean, 1 failures or problems found, 2 bad usage or\n"
     "input that is no archive at all, 130/143 stopped by SIGINT/SIGTERM (nothing\n"
     "half-written is left). Messages go to standard error.\n";
+
+constexpr const char* kListHelp =
+    "usage: zorvak-pak list ARCHIVE [-l]\n"
+    "\n"
+    "Writes the names of the entries, one a line, in the archive's order.\n"
+    "\n"
+    "  -l    each line starts with the entry's position and length; a last\n"
+    "        line counts the entries and their bytes\n";
+
+constexpr const char* kExtractHelp =
+    "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "\n"
+    "Writes entries into files below DIR, making the directories their names\n"
+    "need: every entry, or those named and those matching a pattern.\n"
+    "\n"
+    "  -C DIR         write below DIR (default: the current directory)\n"
+    "  -i PATTERN     the entries whose names match PATTERN, ignoring the case of\n"
+    "                 ASCII letters; may be given more than once. * matches any\n"
+    "                 run of bytes, \"/\" included (so 'sound/*.wav' matches\n"
+    "                 sound/ambience/wind.wav too), ? one byte, [...] one byte of\n"
+    "                 a set ([!...] one not in it), \\ takes the next byte as it\n"
+    "                 is. Quote patterns so the shell leaves them alone.\n"
+    "  --no-clobber   keep files that exist already and name each one on\n"
+    "                 standard error; a kept file is no failure\n"
+    "  NAME           an entry by its exact name\n"
+    "\n"
+    "Of a name stored more than once, the first entry is written, as the game\n"
+    "reads it. An entry whose name would land outside DIR is refused. A file\n"
+    "that is there is replaced only by a complete copy.\n";
+
+constexpr const char* kCatHelp =
+    "usage: zorvak-pak cat ARCHIVE NAME\n"
+    "\n"
+    "Writes the bytes of one entry to standard output and nothing else: the\n"
+    "first entry named exactly NAME, else the first whose name differs from it\n"
+    "only in the case of ASCII letters.\n";
+
+constexpr const char* kBuildHelp =
+    "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"
+    "\n"
+    "Packs the files below DIR into a new archive, named by their paths below\n"
+    "DIR in lower case. An archive already at ARCHIVE is replaced only once the\n"
+    "new one is complete, and is never packed into it.\n"
+    "\n"
+    "  -o ARCHIVE   the archive to write\n"
+    "  --sorted     store the files in name order: byte for byte the same\n"
+    "               archive whatever order the disk lists them in\n";
+
+constexpr const char* kVerifyHelp =
+    "usage: zorvak-pak verify ARCHIVE\n"
+    "\n"
+    "Reports, one line each on standard error, what would break in a game\n"
+    "engine: a directory that does not fit the file, data outside it, names\n"
+    "the engine cannot store or find, duplicates, overlapping entries, more\n"
+    "entries than it loads. Then one line on standard output counts the\n"
+    "entries and the problems; the status is 1 when there are any.\n";
 
 // A progress line on a terminal, redrawn at most ten times a second.
 class TProgress {
@@ -67,38 +130,122 @@ private:
     std::chrono::steady_clock::time_point last_;
 };
 
-struct TArgs {
-    std::vector<std::string> Positional;
-    std::set<std::string> Flags;
-    std::string Dir;
-    std::string Output;
-    std::string Error;
+// Ids of the options that have no short form.
+enum : int {
+    kOptHelp = 256,
+    kOptNoClobber,
+    kOptSorted,
 };
 
-TArgs Parse(const std::vector<std::string>& args, std::size_t from,
-            const std::set<std::string>& flags, bool takesDir, bool takesOutput) {
+// A command's arguments in command-line order: options (by their short
+// letter or id) with their values, and the rest.
+struct TArgs {
+    std::vector<std::string> Positional;
+    std::vector<std::pair<int, std::string>> Options;
+    bool Help = false;
+    std::string Error;
+
+    bool Has(int id) const {
+        return std::any_of(Options.begin(), Options.end(),
+                           [id](const auto& o) { return o.first == id; });
+    }
+    // The value given last, as a repeated -C or -o means.
+    std::string Last(int id) const {
+        std::string value;
+        for (const auto& [option, v] : Options)
+            if (option == id)
+                value = v;
+        return value;
+    }
+    std::vector<std::string> All(int id) const {
+        std::vector<std::string> values;
+        for (const auto& [option, v] : Options)
+            if (option == id)
+                values.push_back(v);
+        return values;
+    }
+};
+
+// The option as the user wrote it, for a message: the long form up to any
+// "=", or the short letter (which may sit inside a bundle like -lx).
+std::string OptionAsWritten(char* const* argv, int next, int option) {
+    if (option > 0 && option < 256)
+        return std::string("-") + static_cast<char>(option);
+    const std::string written = next > 0 ? argv[next - 1] : "";
+    return written.substr(0, written.find('='));
+}
+
+// Parses args[1...] (args[0] is the command) with getopt_long. Options and
+// the rest may come in any order, whatever POSIXLY_CORRECT says, since
+// "extract ARCHIVE -C DIR" is how the commands have always been written;
+// after "--" everything is a name. --help is every command's.
+TArgs Parse(const std::vector<std::string>& args, const std::string& shortOptions,
+            std::vector<option> longOptions = {}) {
+    longOptions.push_back({"help", no_argument, nullptr, kOptHelp});
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+    // getopt wants a writable argv with the program first; it reorders only
+    // the pointers.
+    std::vector<std::string> storage;
+    storage.reserve(args.size());
+    storage.emplace_back("zorvak-pak");
+    storage.insert(storage.end(), args.begin() + 1, args.end());
+    std::vector<char*> argv;
+    for (std::string& a : storage)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+    // "-": the rest comes back in order as option 1; ":": a missing value is
+    // told apart from an unknown option, and getopt prints nothing itself.
+    const std::string optstring = "-:" + shortOptions;
+
     TArgs parsed;
-    bool onlyNames = false;
-    for (std::size_t i = from; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (onlyNames || a.empty() || a[0] != '-') {
-            parsed.Positional.push_back(a);
-        } else if (a == "--") {
-            onlyNames = true;
-        } else if (flags.count(a) != 0) {
-            parsed.Flags.insert(a);
-        } else if ((a == "-C" && takesDir) || (a == "-o" && takesOutput)) {
-            if (i + 1 >= args.size()) {
-                parsed.Error = a + " needs a value";
-                return parsed;
-            }
-            (a == "-C" ? parsed.Dir : parsed.Output) = args[++i];
-        } else {
-            parsed.Error = "unknown option " + a;
+    // 0, not 1: a full restart, as every run in one process needs.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int c =
+            getopt_long(argc, argv.data(), optstring.c_str(), longOptions.data(), nullptr);
+        if (c == -1)
+            break;
+        if (c == 1) {
+            parsed.Positional.emplace_back(optarg);
+        } else if (c == kOptHelp) {
+            parsed.Help = true;
             return parsed;
+        } else if (c == ':') {
+            parsed.Error = OptionAsWritten(argv.data(), optind, optopt) + " needs a value";
+            return parsed;
+        } else if (c == '?') {
+            // A known long option comes back as its id only when it was
+            // given a value it does not take ("--sorted=x").
+            parsed.Error = optopt >= 256
+                               ? OptionAsWritten(argv.data(), optind, optopt) + " takes no value"
+                               : "unknown option " + OptionAsWritten(argv.data(), optind, optopt);
+            return parsed;
+        } else {
+            parsed.Options.emplace_back(c, optarg != nullptr ? optarg : "");
         }
     }
+    for (int i = optind; i < argc; ++i)
+        parsed.Positional.emplace_back(argv[static_cast<std::size_t>(i)]);
     return parsed;
+}
+
+// Whether name matches a shell-style pattern of extract -i. fnmatch runs in
+// the C locale here (the tool never sets one), so it works on bytes and
+// folds ASCII letters only, as names are compared everywhere else. Without
+// FNM_PATHNAME a "*" crosses "/", and without FNM_PERIOD it matches a
+// leading ".".
+bool MatchesPattern(const std::string& pattern, std::string_view name) {
+    return ::fnmatch(pattern.c_str(), std::string(name).c_str(), FNM_CASEFOLD) == 0;
+}
+
+// Whether something other than a directory is at path already (a link
+// counts as itself, not as what it points at).
+bool FileIsThere(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 // Stops a copy at a signal; the copy's clean-up removes what it wrote.
@@ -113,10 +260,34 @@ public:
         : out_(out), err_(err), options_(options), progress_(err, options.Progress) {}
 
     int Run(const std::vector<std::string>& args) {
-        if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-            (args.empty() ? err_ : out_) << kUsage;
-            return args.empty() ? kExitUnusable : kExitOk;
+        if (args.empty()) {
+            err_ << kUsage;
+            return kExitUnusable;
         }
+        const int status = RunCommand(args);
+        // Output that never arrived is no success, whatever the command
+        // thought (a full disk behind a redirection).
+        if (!out_.flush()) {
+            Say("cannot write to standard output");
+            if (status == kExitOk)
+                return kExitProblems;
+        }
+        return status;
+    }
+
+private:
+    int RunCommand(const std::vector<std::string>& args) {
+        if (args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1)) {
+            out_ << kUsage;
+            return kExitOk;
+        }
+        if (args[0] == "--version") {
+            out_ << "zorvak-pak " << ZORVAK_VERSION << "\n";
+            return kExitOk;
+        }
+        // "help COMMAND" is "COMMAND --help".
+        if (args[0] == "help")
+            return RunCommand({args[1], "--help"});
         const std::string& command = args[0];
         try {
             int status = kExitUnusable;
@@ -124,6 +295,8 @@ public:
                 status = List(args);
             else if (command == "extract")
                 status = Extract(args);
+            else if (command == "cat")
+                status = Cat(args);
             else if (command == "build")
                 status = Build(args);
             else if (command == "verify")
@@ -145,7 +318,6 @@ public:
         return kExitUnusable;
     }
 
-private:
     // One line on err; whatever bytes it carries, none drives the terminal.
     void Say(const std::string& message) {
         progress_.Clear();
@@ -158,6 +330,20 @@ private:
         Say(message);
         err_ << "Try 'zorvak-pak --help'.\n";
         return kExitUnusable;
+    }
+    // A command's --help, or its usage failure; nullopt when the arguments
+    // are fine.
+    std::optional<int> Refuse(const TArgs& a, const char* help, bool shapeOk,
+                              const char* shapeMessage) {
+        if (a.Help) {
+            out_ << help;
+            return kExitOk;
+        }
+        if (!a.Error.empty())
+            return Usage(a.Error);
+        if (!shapeOk)
+            return Usage(shapeMessage);
+        return std::nullopt;
     }
 
     // Opens an archive for the whole run, shared with other readers, and
@@ -176,14 +362,15 @@ private:
     }
 
     int List(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, 1, {"-l"}, false, false);
-        if (!a.Error.empty() || a.Positional.size() != 1)
-            return Usage(a.Error.empty() ? "list takes one archive" : a.Error);
+        const TArgs a = Parse(args, "l");
+        if (const auto refused =
+                Refuse(a, kListHelp, a.Positional.size() == 1, "list takes one archive"))
+            return *refused;
         std::optional<TLockedFile> file;
         TPakIndex index;
         if (!OpenIndex(a.Positional[0], file, index))
             return kExitUnusable;
-        const bool longForm = a.Flags.count("-l") != 0;
+        const bool longForm = a.Has('l');
         std::int64_t total = 0;
         for (const TPakEntry e : index.Entries) {
             if (longForm)
@@ -221,29 +408,42 @@ private:
     }
 
     int Extract(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, 1, {}, true, false);
-        if (!a.Error.empty() || a.Positional.empty())
-            return Usage(a.Error.empty() ? "extract takes an archive" : a.Error);
+        const TArgs a = Parse(args, "C:i:", {{"no-clobber", no_argument, nullptr, kOptNoClobber}});
+        if (const auto refused =
+                Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
+            return *refused;
         const std::string archive = a.Positional[0];
+        const std::string dirArg = a.Last('C');
         const std::filesystem::path dir =
-            a.Dir.empty() ? std::filesystem::path(".") : std::filesystem::path(a.Dir);
+            dirArg.empty() ? std::filesystem::path(".") : std::filesystem::path(dirArg);
+        const bool noClobber = a.Has(kOptNoClobber);
         std::optional<TLockedFile> file;
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
             return kExitUnusable;
         int status = index.Complete ? kExitOk : kExitProblems;
 
-        // The entries to write: all, or the named ones; of names stored more
-        // than once the first is taken, as the game does.
+        // The entries to write: all, or the named ones and those a pattern
+        // matches; of names stored more than once the first is taken, as the
+        // game does.
         std::vector<std::size_t> chosen;
         const std::set<std::string, std::less<>> wanted(a.Positional.begin() + 1,
                                                         a.Positional.end());
+        const std::vector<std::string> patterns = a.All('i');
+        std::vector<bool> matched(patterns.size(), false);
+        const bool everything = wanted.empty() && patterns.empty();
         std::set<std::string, std::less<>> found;
         TNameTable seen(index.Entries, false);
         std::int64_t bytes = 0, again = 0;
         for (std::size_t i = 0; i < index.Entries.size(); ++i) {
             const TPakEntry entry = index.Entries[i];
-            if (!wanted.empty() && wanted.find(entry.Name) == wanted.end())
+            bool take = everything || wanted.find(entry.Name) != wanted.end();
+            for (std::size_t p = 0; p < patterns.size(); ++p)
+                if (MatchesPattern(patterns[p], entry.Name)) {
+                    matched[p] = true;
+                    take = true;
+                }
+            if (!take)
                 continue;
             if (seen.Insert(i) >= 0) {
                 // A damaged directory may repeat one name millions of times.
@@ -253,6 +453,8 @@ private:
             }
             if (!wanted.empty())
                 found.emplace(entry.Name);
+            if (noClobber && KeepExisting(dir, !dirArg.empty(), entry.Name))
+                continue;
             chosen.push_back(i);
             bytes += std::max(0, entry.FileLength);
         }
@@ -262,6 +464,11 @@ private:
         for (const std::string& name : wanted)
             if (found.count(name) == 0) {
                 SayEntry(archive, name, "no such entry");
+                status = kExitProblems;
+            }
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+            if (!matched[p]) {
+                SayEntry(archive, patterns[p], "no entry matches");
                 status = kExitProblems;
             }
 
@@ -302,10 +509,98 @@ private:
         return status;
     }
 
+    // With --no-clobber: whether the entry's file is there already, and so
+    // kept (and told). Decided before anything is written, so kept files
+    // need no room. A name that has no place below dir is left to the
+    // extraction, which tells why.
+    bool KeepExisting(const std::filesystem::path& dir, bool dirGiven, std::string_view name) {
+        std::filesystem::path path;
+        try {
+            path = EntryOutputPathIn(dir, name);
+        } catch (const TFailure&) {
+            return false;
+        }
+        if (!FileIsThere(path))
+            return false;
+        // Shown as the user would write it: below -C's directory, or as the
+        // entry's own path when extracting here.
+        Say("kept " + (dirGiven ? path : path.lexically_relative(dir)).string() + ": it exists");
+        return true;
+    }
+
+    int Cat(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "");
+        if (const auto refused = Refuse(a, kCatHelp, a.Positional.size() == 2,
+                                        "cat takes an archive and one entry name"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        const std::string& name = a.Positional[1];
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (!OpenIndex(archive, file, index))
+            return kExitUnusable;
+        // The exact name first, as the game looks it up; then the first
+        // one that differs only in letter case, as a user may type it.
+        std::optional<TPakEntry> entry;
+        for (const TPakEntry e : index.Entries)
+            if (e.Name == name) {
+                entry = e;
+                break;
+            }
+        if (!entry)
+            for (const TPakEntry e : index.Entries)
+                if (SameTextAscii(e.Name, name)) {
+                    entry = e;
+                    break;
+                }
+        if (!entry) {
+            SayEntry(archive, name, "no such entry");
+            return kExitProblems;
+        }
+        try {
+            CatEntry(*file, *entry);
+        } catch (const TFailure& e) {
+            SayEntry(archive, std::string(entry->Name), e.what());
+            return kExitProblems;
+        }
+        return index.Complete ? kExitOk : kExitProblems;
+    }
+
+    // An entry's bytes to out through one buffer. What was written before
+    // a failure stays written (a pipe cannot take it back); the status says
+    // it is not the whole entry.
+    void CatEntry(const TLockedFile& file, const TPakEntry& entry) {
+        CheckEntryBounds(entry, file.Size());
+        std::vector<char> buffer(std::min<std::size_t>(static_cast<std::size_t>(entry.FileLength),
+                                                       std::size_t{1} << 16));
+        std::int64_t at = entry.FilePos;
+        std::int64_t remaining = entry.FileLength;
+        while (remaining > 0) {
+            if (InterruptRequested() != 0)
+                return;
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
+            // A short read means the archive shrank under us.
+            if (file.ReadAt(at, buffer.data(), n) != n)
+                throw TInOutFailure(kIoReadBeyondEnd);
+            // The run's end tells a failed output once, for every command.
+            if (!out_.write(buffer.data(), static_cast<std::streamsize>(n)))
+                return;
+            at += static_cast<std::int64_t>(n);
+            remaining -= static_cast<std::int64_t>(n);
+        }
+        // Bytes rewritten in place while we read are no state the archive
+        // ever had as a whole.
+        if (entry.FileLength > 0 && !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
+            throw TArchiveChangedFailure(file.Path());
+    }
+
     int Build(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, 1, {"--sorted"}, false, true);
-        if (!a.Error.empty() || a.Positional.size() != 1 || a.Output.empty())
-            return Usage(a.Error.empty() ? "build takes a directory and -o ARCHIVE" : a.Error);
+        const TArgs a = Parse(args, "o:", {{"sorted", no_argument, nullptr, kOptSorted}});
+        const std::string output = a.Last('o');
+        if (const auto refused = Refuse(a, kBuildHelp, a.Positional.size() == 1 && !output.empty(),
+                                        "build takes a directory and -o ARCHIVE"))
+            return *refused;
         const std::filesystem::path start = a.Positional[0];
         std::error_code ec;
         if (!std::filesystem::is_directory(start, ec)) {
@@ -327,19 +622,19 @@ private:
         };
         // An archive there already is never packed into its successor,
         // whatever it is called.
-        IdentityAt(a.Output, hooks.Output, true);
+        IdentityAt(output, hooks.Output, true);
         try {
             if (!WalkPakTree(start, files, hooks))
                 return kExitProblems;
-            if (a.Flags.count("--sorted") != 0)
+            if (a.Has(kOptSorted))
                 std::sort(
                     files.begin(), files.end(),
                     [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
             CheckPakBuild(files);
-            if (!WritePakFile(a.Output, files, hooks))
+            if (!WritePakFile(output, files, hooks))
                 return kExitProblems;
         } catch (const TFailure& e) {
-            Say(a.Output + ": " + e.what());
+            Say(output + ": " + e.what());
             return kExitProblems;
         }
         progress_.Clear();
@@ -347,9 +642,10 @@ private:
     }
 
     int Verify(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, 1, {}, false, false);
-        if (!a.Error.empty() || a.Positional.size() != 1)
-            return Usage(a.Error.empty() ? "verify takes one archive" : a.Error);
+        const TArgs a = Parse(args, "");
+        if (const auto refused =
+                Refuse(a, kVerifyHelp, a.Positional.size() == 1, "verify takes one archive"))
+            return *refused;
         const std::string archive = a.Positional[0];
         TLockedFile file(archive, TShareMode::smShared);
         const TPakReport report = VerifyPak(file);

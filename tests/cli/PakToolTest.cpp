@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace zorvak {
@@ -33,11 +34,14 @@ TRun RunTool(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
+// Rows run in one process, in order, as the tests do: each parse starts
+// afresh whatever the one before left (an error inside a bundle, a "--").
 TEST(PakTool, UsageAndUnknownCommands) {
     const struct {
         std::vector<std::string> Args;
         int Status;
         bool UsageOnOut;
+        const char* Says = ""; // a phrase of out (status 0) or err
     } cases[] = {
         {{"--help"}, kExitOk, true},
         {{}, kExitUnusable, false},
@@ -46,14 +50,31 @@ TEST(PakTool, UsageAndUnknownCommands) {
         {{"list", "a", "b"}, kExitUnusable, false},
         {{"extract", "a.pak", "-C"}, kExitUnusable, false},
         {{"build", "dir"}, kExitUnusable, false},
-        {{"verify", "a.pak", "--bogus"}, kExitUnusable, false},
+        {{"verify", "a.pak", "--bogus"}, kExitUnusable, false, "unknown option --bogus"},
+        {{"--version"}, kExitOk, false, "zorvak-pak 1."},
+        {{"extract", "--help"}, kExitOk, true, "usage: zorvak-pak extract ARCHIVE"},
+        {{"help", "cat"}, kExitOk, true, "usage: zorvak-pak cat ARCHIVE NAME"},
+        {{"list", "-lx", "a.pak"}, kExitUnusable, false, "unknown option -x"},
+        {{"list", "-l", "a", "b"}, kExitUnusable, false, "list takes one archive"},
+        {{"extract", "a.pak", "-i"}, kExitUnusable, false, "-i needs a value"},
+        {{"build", "d", "-o", "x.pak", "--sorted=yes"},
+         kExitUnusable,
+         false,
+         "--sorted takes no value"},
+        {{"cat", "a.pak"}, kExitUnusable, false, "cat takes an archive and one entry name"},
+        {{"cat", "--", "a.pak", "-x", "y"}, kExitUnusable, false, "cat takes an archive"},
+        {{"verify", "--help", "--bogus"}, kExitOk, true, "usage: zorvak-pak verify"},
     };
     for (const auto& c : cases) {
         const TRun r = RunTool(c.Args);
         EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args);
         EXPECT_EQ(r.Out.find("usage:") != std::string::npos, c.UsageOnOut);
+        EXPECT_NE((c.Status == kExitOk ? r.Out : r.Err).find(c.Says), std::string::npos)
+            << ::testing::PrintToString(c.Args) << "\n"
+            << r.Out << r.Err;
         if (c.Status != kExitOk) {
             EXPECT_FALSE(r.Err.empty());
+            EXPECT_EQ(r.Out, "");
         }
     }
 }
@@ -100,6 +121,208 @@ TEST(PakTool, ExtractsAllOrNamedEntriesInsideTheDirectoryOnly) {
 
     const TRun clean = RunTool({"extract", pak, "-C", only.string(), "maps/e1m1.bsp"});
     EXPECT_EQ(clean.Status, kExitOk) << clean.Err;
+}
+
+std::set<std::string> FilesBelow(const std::filesystem::path& dir) {
+    std::set<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        if (!it->is_directory())
+            files.insert(it->path().lexically_relative(dir).generic_string());
+    return files;
+}
+
+// -i takes shell-style patterns without regard to ASCII letter case, "*"
+// crossing "/"; plain names keep their exact match.
+TEST(PakTool, ExtractChoosesByNamesAndPatterns) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"sound/a.wav", "a"},
+                                  {"sound/amb/Wind.WAV", "w"},
+                                  {"maps/e1m1.bsp", "m"},
+                                  {"Progs.dat", "p"},
+                                  {".hidden", "h"},
+                                  {"caf\xe9.txt", "c"},
+                                  {"star*.txt", "s"}}));
+    const std::set<std::string> all = {
+        "sound/a.wav", "sound/amb/Wind.WAV", "maps/e1m1.bsp", "Progs.dat",
+        ".hidden",     "caf\xe9.txt",        "star*.txt"};
+    const struct {
+        std::vector<std::string> Choice;
+        std::set<std::string> Written;
+        int Status;
+        const char* Says;
+    } cases[] = {
+        {{"-i", "sound/*.wav"}, {"sound/a.wav", "sound/amb/Wind.WAV"}, kExitOk, ""},
+        {{"-i", "SOUND/?.WAV"}, {"sound/a.wav"}, kExitOk, ""},
+        {{"-i", "[pm]*"}, {"maps/e1m1.bsp", "Progs.dat"}, kExitOk, ""},
+        {{"-i", "[!ps.]*"}, {"maps/e1m1.bsp", "caf\xe9.txt"}, kExitOk, ""},
+        {{"-i", "*"}, all, kExitOk, ""},
+        {{"-i", "progs.dat"}, {"Progs.dat"}, kExitOk, ""},
+        {{"-i", "CAF\xe9*"}, {"caf\xe9.txt"}, kExitOk, ""},
+        {{"-i", "star\\*.txt"}, {"star*.txt"}, kExitOk, ""},
+        {{"-i", "maps/*", "-i", "*.dat"}, {"maps/e1m1.bsp", "Progs.dat"}, kExitOk, ""},
+        {{"maps/e1m1.bsp", "-i", "*/a.wav"}, {"maps/e1m1.bsp", "sound/a.wav"}, kExitOk, ""},
+        {{"progs.dat"}, {}, kExitProblems, "progs.dat: no such entry"},
+        {{"-i", "*.pcx", "-i", "*.bsp"},
+         {"maps/e1m1.bsp"},
+         kExitProblems,
+         "*.pcx: no entry matches"},
+        {{"-i", "star\\?.txt"}, {}, kExitProblems, "star\\?.txt: no entry matches"},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        const auto out = dir / ("out" + std::to_string(run++));
+        std::vector<std::string> args = {"extract", pak, "-C", out.string()};
+        args.insert(args.end(), c.Choice.begin(), c.Choice.end());
+        const TRun r = RunTool(args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Choice) << r.Err;
+        EXPECT_EQ(FilesBelow(out), c.Written) << ::testing::PrintToString(c.Choice);
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+    }
+}
+
+// --no-clobber keeps what is there, says so, and is no failure; what cannot
+// be kept (a directory in the way) still fails.
+TEST(PakTool, ExtractNoClobberKeepsExistingFiles) {
+    TTempDir dir;
+    const auto pak = dir / "self.pak";
+    WriteFile(pak, BuildPakImage({{"progs.dat", "new progs"},
+                                  {"maps/e1m1.bsp", "new map"},
+                                  {"link.txt", "new link"},
+                                  {"self.pak", "tiny"},
+                                  {"progs.dat", "a second progs"}}));
+    const std::string image = ReadFile(pak);
+    const auto out = dir / "out";
+    WriteFile(out / "progs.dat", "old progs");
+    std::filesystem::create_symlink("nowhere", out / "link.txt");
+
+    // The second run finds the first run's files and keeps them too.
+    const struct {
+        const char* What;
+        std::vector<std::string> Args;
+        std::filesystem::path Below;
+        std::vector<std::string> Kept;
+        std::ptrdiff_t Lines; // the kept ones, and "stored again" for the second progs.dat
+    } runs[] = {
+        {"first run",
+         {"extract", pak.string(), "-C", out.string(), "--no-clobber"},
+         out,
+         {"progs.dat", "link.txt"},
+         3},
+        {"again",
+         {"extract", pak.string(), "--no-clobber", "-C", out.string()},
+         out,
+         {"progs.dat", "maps/e1m1.bsp", "link.txt", "self.pak"},
+         5},
+        {"the archive beside its entries",
+         {"extract", pak.string(), "-C", dir.Path().string(), "--no-clobber", "self.pak"},
+         dir.Path(),
+         {"self.pak"},
+         1},
+    };
+    for (const auto& run : runs) {
+        const TRun r = RunTool(run.Args);
+        EXPECT_EQ(r.Status, kExitOk) << run.What << "\n" << r.Err;
+        for (const std::string& name : run.Kept) {
+            EXPECT_NE(r.Err.find("kept " + (run.Below / name).string() + ": it exists\n"),
+                      std::string::npos)
+                << run.What << "\n"
+                << r.Err;
+        }
+        EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), run.Lines) << run.What << r.Err;
+        EXPECT_EQ(ReadFile(out / "progs.dat"), "old progs") << run.What;
+        EXPECT_TRUE(std::filesystem::is_symlink(out / "link.txt")) << run.What;
+        EXPECT_EQ(ReadFile(out / "maps/e1m1.bsp"), "new map") << run.What;
+        EXPECT_EQ(ReadFile(pak), image) << run.What;
+    }
+
+    std::filesystem::create_directories(dir / "blocked/progs.dat");
+    const TRun blocked =
+        RunTool({"extract", pak.string(), "-C", (dir / "blocked").string(), "--no-clobber"});
+    EXPECT_EQ(blocked.Status, kExitProblems);
+    EXPECT_EQ(blocked.Err.find(": it exists"), std::string::npos) << blocked.Err;
+    EXPECT_NE(blocked.Err.find("Cannot create file"), std::string::npos) << blocked.Err;
+    EXPECT_EQ(ReadFile(dir / "blocked/maps/e1m1.bsp"), "new map");
+}
+
+// A stream that refuses every byte, as a full disk behind a redirection.
+struct TRefusingBuffer : std::streambuf {
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+// cat writes one entry's bytes and nothing else; whatever goes wrong leaves
+// a status that says so.
+TEST(PakTool, CatWritesOneEntryByteForByte) {
+    std::string binary;
+    for (int i = 0; i < 256; ++i)
+        binary += static_cast<char>(i);
+    std::string large(200'003, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>((i * 7919) >> 3);
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"bin/all.dat", binary},
+                                  {"big.lmp", large},
+                                  {"empty", ""},
+                                  {"Mixed.TXT", "first by case"},
+                                  {"mixed.txt", "exact"},
+                                  {"Other.TXT", "only by case"},
+                                  {"-dash", "dash"}}));
+    const auto damaged = (dir / "damaged.pak").string();
+    WriteFile(damaged, PakHeaderBytes(12, 64) + PakEntryBytes("big.dat", 12, 9999));
+    WriteFile(dir / "not.pak", "PK\x03\x04");
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+        int Status;
+        const char* Says;
+    } cases[] = {
+        {{pak, "bin/all.dat"}, binary, kExitOk, ""},
+        {{pak, "big.lmp"}, large, kExitOk, ""},
+        {{pak, "empty"}, "", kExitOk, ""},
+        {{pak, "mixed.txt"}, "exact", kExitOk, ""},
+        {{pak, "MIXED.txt"}, "first by case", kExitOk, ""},
+        {{pak, "other.txt"}, "only by case", kExitOk, ""},
+        {{pak, "--", "-dash"}, "dash", kExitOk, ""},
+        {{pak, "missing"}, "", kExitProblems, "a.pak: missing: no such entry"},
+        {{pak, "bin/"}, "", kExitProblems, "no such entry"},
+        {{damaged, "big.dat"}, "", kExitProblems, "big.dat: Read beyond end of file"},
+        {{(dir / "not.pak").string(), "x"}, "", kExitUnusable, "Not a valid PAK file"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"cat"};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        const TRun r = RunTool(args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_TRUE(r.Out == c.Out)
+            << ::testing::PrintToString(c.Args) << ": " << r.Out.size() << " bytes";
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+        if (c.Status == kExitOk) {
+            EXPECT_EQ(r.Err, "");
+        }
+    }
+}
+
+// Output that never arrived is a failure, for every command that writes.
+TEST(PakTool, AnOutputThatFailsIsNoSuccess) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"a.txt", std::string(100'000, 'a')}}));
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"cat", pak, "a.txt"},
+                                                 {"list", pak},
+                                                 {"verify", pak},
+                                                 {"--version"},
+                                                 {"extract", "--help"}}) {
+        TRefusingBuffer refusing;
+        std::ostream out(&refusing);
+        std::ostringstream err;
+        const int status = RunPakTool(args, out, err, false);
+        EXPECT_EQ(status, kExitProblems) << args[0];
+        EXPECT_EQ(err.str(), "zorvak-pak: cannot write to standard output\n") << args[0];
+    }
 }
 
 TEST(PakTool, ExtractNeverOverwritesTheArchiveItself) {
