@@ -71,7 +71,17 @@ std::filesystem::path HelpFilePath() {
     const std::filesystem::path program = ProgramFileSource()();
     if (!program.has_parent_path())
         return {}; // never the current directory
-    return program.parent_path() / "ZorvHelp.rtf";
+    const std::filesystem::path beside = program.parent_path() / "ZorvHelp.rtf";
+#ifdef ZORVAK_DATA_DIR_FROM_BIN
+    // Installed, the program lies in bin/ and its data in share/zorvak/;
+    // beside it still comes first, as in a build tree.
+    std::error_code ec;
+    const std::filesystem::path installed =
+        (program.parent_path() / ZORVAK_DATA_DIR_FROM_BIN / "ZorvHelp.rtf").lexically_normal();
+    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec))
+        return installed;
+#endif
+    return beside;
 }
 
 TProgramFileSource SetProgramFileSource(TProgramFileSource source) {

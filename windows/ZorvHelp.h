@@ -18,8 +18,9 @@ namespace zorvak {
 // one help window exists at a time, so one variable serves them all.
 extern QPointer<QTextEdit> HelpViewer;
 
-// The help file's path: the program file's directory and "ZorvHelp.rtf".
-// The current directory plays no part.
+// The help file's path: the program file's directory and "ZorvHelp.rtf",
+// or, when none is there, the installed data directory's (share/zorvak
+// beside bin/). The current directory plays no part.
 std::filesystem::path HelpFilePath();
 
 // Where HelpFilePath() takes the program file from: the running program's

@@ -116,6 +116,16 @@ TEST(HelpPath, IsTheRunningProgramsDirectoryNotTheCurrentOne) {
         ToFsPath(QCoreApplication::applicationDirPath()) / "ZorvHelp.rtf";
     EXPECT_EQ(HelpFilePath(), expected);
     EXPECT_TRUE(HelpFilePath().is_absolute());
+
+    // Installed: bin/zorvak finds share/zorvak/ZorvHelp.rtf, unless a help
+    // file lies beside it.
+    TTempDir prefix;
+    WriteFile(prefix / "share/zorvak/ZorvHelp.rtf", "{\\rtf1 installed}");
+    const auto previous = SetProgramFileSource([&] { return prefix / "bin/zorvak"; });
+    EXPECT_EQ(HelpFilePath(), prefix / "share/zorvak/ZorvHelp.rtf");
+    WriteFile(prefix / "bin/ZorvHelp.rtf", "{\\rtf1 beside}");
+    EXPECT_EQ(HelpFilePath(), prefix / "bin/ZorvHelp.rtf");
+    SetProgramFileSource(previous);
 }
 
 TEST_F(HelpWindow, RichTextShowsFormatted) {
