@@ -220,7 +220,7 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
         CheckEntryBounds(entry, 0);
     const TLockedFile& source = archive();
     CheckEntryBounds(entry, source.Size());
-    TOutputFile out(dir, std::string(levels.File));
+    TOutputFile out(dir, std::string(levels.File), target.Mode());
     if (out.Replaced().SameFileAs(source.Identity()))
         throw TFailure("Entry " + std::string(entry.Name) +
                        " would overwrite the archive it is read from");

@@ -68,11 +68,17 @@ public:
     // nothing made, as ForceDirPath would fail.
     const TDirectory& DirectoryFor(const TEntryLevels& levels);
 
+    // Whether files already there are kept (TFileExistsFailure) rather
+    // than replaced.
+    void KeepExisting(bool keep) { keep_ = keep; }
+    TOutputMode Mode() const { return keep_ ? TOutputMode::omKeep : TOutputMode::omReplace; }
+
     const TDirectory& Root() const { return chain_.Root(); }
     const std::filesystem::path& Path() const { return chain_.Root().Path(); }
 
 private:
     TDirectoryChain chain_;
+    bool keep_ = false;
 };
 
 // Refuses, before anything is written, a run that needs more bytes than dir

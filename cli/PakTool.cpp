@@ -476,6 +476,8 @@ private:
         if (!std::filesystem::is_directory(dir, ec))
             ForceDirPath(dir);
         TExtractTarget target(dir);
+        // Also for a file that appears after the look above.
+        target.KeepExisting(noClobber);
         try {
             CheckRoomFor(target.Root(), bytes);
         } catch (const TFailure& e) {
@@ -496,6 +498,8 @@ private:
             try {
                 if (!ExtractEntry(target, entry, held, observer, copier))
                     break;
+            } catch (const TFileExistsFailure& e) {
+                SayKept(e.Path(), dir, !dirArg.empty());
             } catch (const TArchiveChangedFailure& e) {
                 // Every later entry would come from the changed archive.
                 SayEntry(archive, entry.Name, e.what());
@@ -522,10 +526,15 @@ private:
         }
         if (!FileIsThere(path))
             return false;
-        // Shown as the user would write it: below -C's directory, or as the
-        // entry's own path when extracting here.
-        Say("kept " + (dirGiven ? path : path.lexically_relative(dir)).string() + ": it exists");
+        SayKept(path, dir, dirGiven);
         return true;
+    }
+
+    // Shown as the user would write it: below -C's directory, or as the
+    // entry's own path when extracting here.
+    void SayKept(const std::filesystem::path& path, const std::filesystem::path& dir,
+                 bool dirGiven) {
+        Say("kept " + (dirGiven ? path : path.lexically_relative(dir)).string() + ": it exists");
     }
 
     int Cat(const std::vector<std::string>& args) {

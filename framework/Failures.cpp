@@ -21,6 +21,9 @@ TArchiveChangedFailure::TArchiveChangedFailure(const std::filesystem::path& path
     : TFailure("The archive " + DisplayPath(path) +
                " has changed since it was opened; open it again") {}
 
+TFileExistsFailure::TFileExistsFailure(const std::filesystem::path& path)
+    : TFailure(DisplayPath(path) + " exists"), path_(path) {}
+
 TLinkFailure::TLinkFailure(const std::filesystem::path& level)
     : TFailure(DisplayPath(level) + " is a symbolic link: nothing is written through it") {}
 

@@ -39,6 +39,16 @@ public:
     explicit TArchiveChangedFailure(const std::filesystem::path& path);
 };
 
+// "<path> exists": an output that was asked not to replace what is there.
+class TFileExistsFailure : public TFailure {
+public:
+    explicit TFileExistsFailure(const std::filesystem::path& path);
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 // A symbolic link where a directory level of an output was to be.
 class TLinkFailure : public TFailure {
 public:

@@ -243,9 +243,9 @@ bool IsTemporaryName(std::string_view name) {
     return name.starts_with(".zorvak-") && name.ends_with(".tmp");
 }
 
-TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, bool alwaysBeside)
+TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutputMode mode)
     : dir_(dir), name_(name) {
-    if (!alwaysBeside) {
+    if (mode != TOutputMode::omAlwaysBeside) {
         fd_.Reset(::openat(dir.Get(), name.c_str(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (fd_) {
@@ -254,6 +254,14 @@ TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, bool al
         }
         if (errno != EEXIST)
             throw TFileCreateFailure(Target());
+        if (mode == TOutputMode::omKeep) {
+            // A directory of that name is in the way, not a file to keep.
+            struct stat st {};
+            if (::fstatat(dir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISDIR(st.st_mode))
+                throw TFileCreateFailure(Target());
+            throw TFileExistsFailure(Target());
+        }
     }
     // Something is there: what cannot be replaced is refused before any
     // work, a directory of that name or a file we may not write.
@@ -352,6 +360,7 @@ TDirectory OpenParentFor(const std::filesystem::path& target) {
 } // namespace
 
 TAtomicFile::TAtomicFile(const std::filesystem::path& target)
-    : target_(target), dir_(OpenParentFor(target)), out_(dir_, target.filename().string(), true) {}
+    : target_(target), dir_(OpenParentFor(target)),
+      out_(dir_, target.filename().string(), TOutputMode::omAlwaysBeside) {}
 
 } // namespace zorvak

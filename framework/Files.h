@@ -177,14 +177,21 @@ bool IsTemporaryName(std::string_view name);
 // An output file in a directory that appears under its name complete or not
 // at all. A name that is free is created directly (and removed again when
 // the output is dropped without Commit()); a name that is taken, or every
-// name with alwaysBeside, is written beside under a temporary name and
+// name with omAlwaysBeside, is written beside under a temporary name and
 // renamed over the target by Commit(), so an older file there stays whole
 // until then. A link at the name is replaced, never followed. Throws
 // TFileCreateFailure (naming the target) when the target is a directory or
 // a file we may not write, or nothing can be created.
+enum class TOutputMode {
+    omReplace,      // a free name directly, a taken one written beside and renamed over
+    omAlwaysBeside, // every name written beside and renamed over
+    omKeep,         // a taken name is left as it is: TFileExistsFailure
+};
+
 class TOutputFile : public TStream {
 public:
-    TOutputFile(const TDirectory& dir, const std::string& name, bool alwaysBeside = false);
+    TOutputFile(const TDirectory& dir, const std::string& name,
+                TOutputMode mode = TOutputMode::omReplace);
     ~TOutputFile() override;
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;

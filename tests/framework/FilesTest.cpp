@@ -100,5 +100,35 @@ TEST(AtomicFile, ReportsWhatCannotBeCreatedOrWritten) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
+// What each way of writing does with a name that is free or taken.
+TEST(OutputFile, ModesDecideWhatHappensToATakenName) {
+    const struct {
+        TOutputMode Mode;
+        bool Taken;
+        const char* Result; // the file's bytes afterwards, or the failure
+    } cases[] = {
+        {TOutputMode::omReplace, false, "new"},      {TOutputMode::omReplace, true, "new"},
+        {TOutputMode::omAlwaysBeside, false, "new"}, {TOutputMode::omAlwaysBeside, true, "new"},
+        {TOutputMode::omKeep, false, "new"},         {TOutputMode::omKeep, true, "exists"},
+    };
+    for (const auto& c : cases) {
+        TTempDir dir;
+        if (c.Taken)
+            WriteFile(dir / "f", "old");
+        const TDirectory d = TDirectory::Open(dir.Path());
+        try {
+            TOutputFile out(d, "f", c.Mode);
+            out.Write("new", 3);
+            out.Commit();
+            EXPECT_EQ(ReadFile(dir / "f"), c.Result);
+        } catch (const TFileExistsFailure& e) {
+            EXPECT_STREQ(c.Result, "exists");
+            EXPECT_EQ(ReadFile(dir / "f"), "old");
+        }
+        // Nothing but the file itself is left.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    }
+}
+
 } // namespace
 } // namespace zorvak
