@@ -2,7 +2,7 @@
 // the message loop until the main window closes.
 #include "archive/Buildpak.h"
 #include "archive/Zorvmain.h"
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "resources/Pictures.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "archive/Buildpak.h"
 
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "framework/Failures.h"
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 #include "framework/Text.h"
 
 #include <QCloseEvent>

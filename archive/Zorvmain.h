@@ -5,7 +5,7 @@
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "controls/PakListBox.h"
-#include "framework/Dialogs.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/Files.h"
 
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 //   zorvak_bench open ARCHIVE [REPEATS]    open and list, median of REPEATS
 //   zorvak_bench extract ARCHIVE           Extract All beside the archive
 #include "archive/Zorvmain.h"
-#include "framework/Application.h"
-#include "framework/Dialogs.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Dialogs.h"
 
 #include <QApplication>
 #include <QListWidget>

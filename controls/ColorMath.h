@@ -2,7 +2,7 @@
 // that places gradient bands, and the colour of one gradient step.
 #pragma once
 
-#include "framework/Colors.h"
+#include "framework/ui/Colors.h"
 
 namespace zorvak {
 

@@ -3,7 +3,7 @@
 // clockwise from twelve o'clock, or a half-dial with a needle.
 #pragma once
 
-#include "framework/Colors.h"
+#include "framework/ui/Colors.h"
 #include "framework/Failures.h"
 
 #include <QFont>

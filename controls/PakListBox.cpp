@@ -1,6 +1,6 @@
 #include "controls/PakListBox.h"
 
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 
 namespace zorvak {
 

@@ -2,10 +2,10 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
-#include "framework/Application.h"
-#include "framework/Dialogs.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/Failures.h"
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -2,7 +2,7 @@
 // plain text when the bytes are not rich text.
 #pragma once
 
-#include "windows/RtfParser.h"
+#include "formats/RtfParser.h"
 
 #include <string_view>
 

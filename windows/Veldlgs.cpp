@@ -1,8 +1,8 @@
 #include "windows/Veldlgs.h"
 
-#include "framework/Dialogs.h"
-#include "framework/Platform.h"
 #include "framework/Streams.h"
+#include "framework/ui/Dialogs.h"
+#include "framework/ui/Platform.h"
 #include "windows/Genabout.h"
 
 #include <QApplication>
@@ -72,13 +72,18 @@ void TVelAboutBox::DefineProperties(TPropertyList& properties) {
 }
 
 namespace {
-// Class, name, Version = 73216 (0x00011E00), VersionLabel = "Version: ", end.
+// The program's version, packed as the box shows it (1.30: 0x00011E00).
+constexpr std::uint32_t kPacked = ZORVAK_VERSION_PACKED;
+constexpr unsigned char Byte(int i) {
+    return static_cast<unsigned char>(kPacked >> (8 * i));
+}
+// Class, name, Version = the packed version, VersionLabel = "Version: ", end.
 constexpr unsigned char kAboutDescription[] = {
-    12,       'T', 'V', 'e', 'l', 'A', 'b', 'o', 'u',     't',  'B',  'o',  'x',  //
-    5,        'A', 'b', 'o', 'u', 't',                                            //
-    7,        'V', 'e', 'r', 's', 'i', 'o', 'n', vaInt32, 0x00, 0x1E, 0x01, 0x00, //
-    12,       'V', 'e', 'r', 's', 'i', 'o', 'n', 'L',     'a',  'b',  'e',  'l',  //
-    vaString, 9,   'V', 'e', 'r', 's', 'i', 'o', 'n',     ':',  ' ',              //
+    12,       'T', 'V', 'e', 'l', 'A', 'b', 'o', 'u',     't',     'B',     'o',     'x',     //
+    5,        'A', 'b', 'o', 'u', 't',                                                        //
+    7,        'V', 'e', 'r', 's', 'i', 'o', 'n', vaInt32, Byte(0), Byte(1), Byte(2), Byte(3), //
+    12,       'V', 'e', 'r', 's', 'i', 'o', 'n', 'L',     'a',     'b',     'e',     'l',     //
+    vaString, 9,   'V', 'e', 'r', 's', 'i', 'o', 'n',     ':',     ' ',                       //
     vaNull};
 } // namespace
 

@@ -1,11 +1,11 @@
 #include "windows/ZorvHelp.h"
 
-#include "framework/Application.h"
-#include "framework/Colors.h"
-#include "framework/Dialogs.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Colors.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 #include "windows/RtfDocument.h"
 
 #include <QGuiApplication>

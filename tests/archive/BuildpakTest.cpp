@@ -1,6 +1,6 @@
 #include "archive/Buildpak.h"
 #include "archive/PakReader.h"
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "framework/Failures.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"

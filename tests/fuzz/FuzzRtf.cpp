@@ -1,7 +1,7 @@
 // libFuzzer entry: any byte string as rich text must read without a fault,
 // and the model must hold together.
 #include "../support/RtfModelCheck.h"
-#include "windows/RtfParser.h"
+#include "formats/RtfParser.h"
 
 #include <cstdio>
 #include <cstdlib>

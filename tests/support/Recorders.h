@@ -1,7 +1,7 @@
 // Recorders that tests put in place of the modal boxes and file dialogs.
 #pragma once
 
-#include "framework/Dialogs.h"
+#include "framework/ui/Dialogs.h"
 
 #include <deque>
 #include <functional>

@@ -3,7 +3,7 @@
 // tables, and no control character but tab reaches the text.
 #pragma once
 
-#include "windows/RtfParser.h"
+#include "formats/RtfParser.h"
 
 #include <string>
 

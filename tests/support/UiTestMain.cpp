@@ -1,6 +1,6 @@
 // The one QApplication of the window tests; offscreen unless told otherwise,
 // so test discovery and CI run without a display.
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "framework/Failures.h"
 #include "support/Mouse.h"
 #include "support/Recorders.h"

@@ -7,7 +7,7 @@
 #include "archive/Zorvmain.h"
 #include "cli/PakTool.h"
 #include "framework/Files.h"
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
 

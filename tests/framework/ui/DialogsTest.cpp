@@ -1,5 +1,5 @@
-#include "framework/Dialogs.h"
-#include "framework/Application.h"
+#include "framework/ui/Dialogs.h"
+#include "framework/ui/Application.h"
 #include "framework/Failures.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"

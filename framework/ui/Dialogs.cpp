@@ -1,7 +1,7 @@
-#include "framework/Dialogs.h"
+#include "framework/ui/Dialogs.h"
 
-#include "framework/Application.h"
-#include "framework/Platform.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Platform.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 
-#include "framework/Dialogs.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/Failures.h"
 
 #include <QCoreApplication>

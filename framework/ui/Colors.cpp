@@ -1,4 +1,4 @@
-#include "framework/Colors.h"
+#include "framework/ui/Colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

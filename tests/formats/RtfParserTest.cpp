@@ -1,7 +1,7 @@
 // The rich-text reader on its own: escapes and code pages, what it skips,
 // how groups and paragraphs carry formatting, and input that is broken on
 // purpose.
-#include "windows/RtfParser.h"
+#include "formats/RtfParser.h"
 #include "support/RtfModelCheck.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "windows/RtfParser.h"
+#include "formats/RtfParser.h"
 
 #include "framework/Text.h"
 

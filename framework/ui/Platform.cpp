@@ -1,4 +1,4 @@
-#include "framework/Platform.h"
+#include "framework/ui/Platform.h"
 
 #include "framework/Text.h"
 

@@ -1,1 +1,0 @@
-target_sources(zorvak_core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PropertyStreamTest.cpp)
