@@ -1,9 +1,9 @@
 #include "archive/Buildpak.h"
 
-#include "framework/ui/Application.h"
 #include "framework/Failures.h"
-#include "framework/ui/Platform.h"
 #include "framework/Text.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Platform.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,9 +24,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 // Resources of a static library are registered by hand: nothing refers to
@@ -116,23 +113,7 @@ std::filesystem::path Normalised(const std::filesystem::path& path) {
 // The sub-directories of dir, sorted as a user reads them. Links to
 // directories are listed: they are places the user may go.
 std::vector<std::string> SubDirectories(const std::filesystem::path& dir) {
-    std::vector<std::string> names;
-    DIR* handle = ::opendir(dir.c_str());
-    if (handle == nullptr)
-        return names;
-    while (const dirent* entry = ::readdir(handle)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            isDir = ::stat((dir / std::string(name)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (isDir)
-            names.emplace_back(name);
-    }
-    ::closedir(handle);
+    std::vector<std::string> names = SubdirectoryNames(dir);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const int order = DecodeName(a).compare(DecodeName(b), Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a < b;
@@ -177,8 +158,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
 
 void TDirectoryListBox::SetDirectory(const std::filesystem::path& path) {
     const std::filesystem::path target = Normalised(std::filesystem::absolute(path));
-    if (::chdir(target.c_str()) != 0)
-        ThrowForErrno(errno);
+    ChangeDirectory(target);
     directory_ = target;
     Refresh();
     Q_EMIT DirectoryChanged();

@@ -9,23 +9,14 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 
 namespace zorvak {
 
 namespace {
-
-struct TListedEntry {
-    std::string Name;
-    unsigned char Type;
-};
 
 [[noreturn]] void CannotRead(const std::string& path, int err) {
     throw TFailure("Cannot read " + path + ": " + TInOutFailure::FromErrno(err).what());
@@ -35,32 +26,9 @@ struct TListedEntry {
     throw TFailure("Cannot list directory " + dir + ": " + TInOutFailure::FromErrno(err).what());
 }
 
-// Reads a whole directory listing at once, in the order the file system
-// gives it. Takes the descriptor; a listing that fails stops the build.
-void ListDirectory(int fd, const std::string& dir, std::vector<TListedEntry>& entries) {
-    DIR* handle = ::fdopendir(fd);
-    if (handle == nullptr) {
-        const int err = errno;
-        ::close(fd);
-        CannotList(dir, err);
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(handle);
-        if (entry == nullptr)
-            break;
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        entries.push_back({std::string(name), entry->d_type});
-    }
-    const int err = errno;
-    ::closedir(handle);
-    if (err != 0)
-        CannotList(dir, err);
+[[noreturn]] void CannotList(const std::string& dir, const TFailure& failure) {
+    throw TFailure("Cannot list directory " + dir + ": " + failure.what());
 }
-
-using TDirId = std::pair<dev_t, ino_t>;
 
 class TTreeWalk {
 public:
@@ -68,97 +36,81 @@ public:
               std::uint32_t relativeFrom)
         : files_(files), hooks_(hooks), relativeFrom_(relativeFrom) {}
 
-    // dirFd is an open descriptor of dir, which this takes over. Entries are
-    // looked at relative to it, so deep trees cost no long path look-ups.
-    bool Walk(int dirFd, const std::string& dir, const std::string& prefix) {
+    // Entries are looked at relative to dir's descriptor, so deep trees cost
+    // no long path look-ups.
+    bool Walk(const TDirectory& dir, const std::string& path, const std::string& prefix) {
         // A directory met again below itself (a bind mount of an ancestor)
         // would never end the walk.
-        struct stat st {};
-        if (::fstat(dirFd, &st) != 0) {
-            const int err = errno;
-            ::close(dirFd);
-            CannotList(dir, err);
-        }
-        const TDirId id{st.st_dev, st.st_ino};
-        if (std::find(ancestors_.begin(), ancestors_.end(), id) != ancestors_.end()) {
-            ::close(dirFd);
-            return true;
-        }
-        // Entries are looked up through a second descriptor: the listing's
-        // is closed once it has been read.
-        const int lookupFd = ::dup(dirFd);
-        if (lookupFd < 0) {
-            const int err = errno;
-            ::close(dirFd);
-            CannotList(dir, err);
-        }
-        std::vector<TListedEntry> entries;
+        TFileIdentity id;
         try {
-            ListDirectory(dirFd, dir, entries);
-        } catch (...) {
-            ::close(lookupFd);
-            throw;
+            id = dir.Identity();
+        } catch (const TFailure& failure) {
+            CannotList(path, failure);
         }
+        const auto seen = [&id](const TFileIdentity& a) { return a.SameFileAs(id); };
+        if (std::any_of(ancestors_.begin(), ancestors_.end(), seen))
+            return true;
+        std::vector<TDirEntry> entries;
+        if (const int err = dir.List(entries); err != 0)
+            CannotList(path, err);
         ancestors_.push_back(id);
-        struct TClose {
-            int Fd;
-            ~TClose() { ::close(Fd); }
-        } closeLookup{lookupFd};
-        const bool finished = WalkEntries(lookupFd, dir, prefix, entries);
+        const bool finished = WalkEntries(dir, path, prefix, entries);
         ancestors_.pop_back();
         return finished;
     }
 
 private:
-    bool WalkEntries(int dirFd, const std::string& dir, const std::string& prefix,
-                     const std::vector<TListedEntry>& entries) {
-        for (const TListedEntry& entry : entries) {
+    bool WalkEntries(const TDirectory& dir, const std::string& path, const std::string& prefix,
+                     const std::vector<TDirEntry>& entries) {
+        for (const TDirEntry& entry : entries) {
             if (!hooks_.Pump())
                 return false;
-            const std::string full = dir.ends_with('/') ? dir + entry.Name : dir + "/" + entry.Name;
+            const std::string full =
+                path.ends_with('/') ? path + entry.Name : path + "/" + entry.Name;
             const std::string name = prefix + AsciiLower(entry.Name);
-            struct stat link {};
-            if (entry.Type != DT_DIR &&
-                ::fstatat(dirFd, entry.Name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+            TFileKind kind = entry.Kind;
+            TFileIdentity identity;
+            if (kind != TFileKind::fkDirectory) {
                 // Gone since the listing: nothing to store. Anything else
                 // would leave a file out.
-                if (errno == ENOENT)
-                    continue;
-                CannotRead(full, errno);
-            }
-            if (entry.Type == DT_DIR || S_ISDIR(link.st_mode)) {
-                // O_NOFOLLOW: a directory swapped for a link since the
-                // listing is not followed either.
-                const int fd = ::openat(dirFd, entry.Name.c_str(),
-                                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                if (fd < 0) {
-                    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+                if (const int err = dir.StatusOf(entry.Name, false, kind, identity); err != 0) {
+                    if (err == ENOENT)
                         continue;
-                    CannotList(full, errno);
+                    CannotRead(full, err);
                 }
-                if (!Walk(fd, full, name + "/"))
+            }
+            if (kind == TFileKind::fkDirectory) {
+                // Never through a link: a directory swapped for one since
+                // the listing is passed over too.
+                int err = 0;
+                const TDirectory sub = dir.TryLevel(entry.Name, err);
+                if (!sub) {
+                    if (err == ENOENT || err == ENOTDIR || err == ELOOP)
+                        continue;
+                    CannotList(full, err);
+                }
+                if (!Walk(sub, full, name + "/"))
                     return false;
                 continue;
             }
             // A link stores what it points at when that is a regular file;
             // a link to a directory is not followed, so no loop can form.
-            struct stat target = link;
-            if (S_ISLNK(link.st_mode) && ::fstatat(dirFd, entry.Name.c_str(), &target, 0) != 0) {
+            if (kind == TFileKind::fkLink) {
                 // A dangling link stores nothing; an unreadable target would
                 // be a file left out.
-                if (errno == ENOENT || errno == ELOOP)
-                    continue;
-                CannotRead(full, errno);
+                if (const int err = dir.StatusOf(entry.Name, true, kind, identity); err != 0) {
+                    if (err == ENOENT || err == ELOOP)
+                        continue;
+                    CannotRead(full, err);
+                }
             }
             // Only regular files: reading a FIFO would hang the build.
-            if (!S_ISREG(target.st_mode) || IsPakArchiveName(name) || IsTemporaryName(entry.Name))
+            if (kind != TFileKind::fkRegular || IsPakArchiveName(name) ||
+                IsTemporaryName(entry.Name))
                 continue;
-            if (hooks_.Output.Inode != 0 &&
-                hooks_.Output.Device == static_cast<std::uint64_t>(target.st_dev) &&
-                hooks_.Output.Inode == static_cast<std::uint64_t>(target.st_ino))
+            if (hooks_.Output.Inode != 0 && hooks_.Output.SameFileAs(identity))
                 continue;
-            files_.push_back(
-                {name, full, static_cast<std::int64_t>(target.st_size), relativeFrom_});
+            files_.push_back({name, full, identity.Size, relativeFrom_});
             if (hooks_.Found)
                 hooks_.Found(files_.back());
         }
@@ -168,7 +120,7 @@ private:
     std::vector<TPakBuildFile>& files_;
     const TPakBuildHooks& hooks_;
     std::uint32_t relativeFrom_;
-    std::vector<TDirId> ancestors_;
+    std::vector<TFileIdentity> ancestors_;
 };
 
 // The directory of each row, opened below the start directory level by
@@ -261,13 +213,16 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
                  const TPakBuildHooks& hooks) {
     TPakBuildHooks checked = hooks;
     checked.Pump = [&hooks] { return Pump(hooks); };
-    const int fd = ::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        CannotList(start.string(), errno);
+    TDirectory dir;
+    try {
+        dir = TDirectory::Open(start);
+    } catch (const TFailure& failure) {
+        CannotList(start.string(), failure);
+    }
     const std::string root = start.string();
     const auto relativeFrom =
         static_cast<std::uint32_t>(root.size() + (root.ends_with('/') ? 0 : 1));
-    return TTreeWalk(files, checked, relativeFrom).Walk(fd, root, "");
+    return TTreeWalk(files, checked, relativeFrom).Walk(dir, root, "");
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {

@@ -5,8 +5,6 @@
 #include "framework/Text.h"
 
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zorvak {
 
@@ -19,11 +17,6 @@ namespace {
 
 bool IsSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-bool IsDirectory(const std::filesystem::path& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // A large piece: few system calls per big entry, memory still fixed.
@@ -103,8 +96,7 @@ void ForceDirPath(const std::filesystem::path& dir) {
         d = up;
     }
     for (auto it = levels.rbegin(); it != levels.rend(); ++it)
-        if (::mkdir(it->c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectory(*it)))
-            ThrowForErrno(errno);
+        MakeDirectory(*it);
 }
 
 TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : chain_(TDirectory::Open(dir)) {}

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -189,6 +190,116 @@ TDirectory TDirectory::MakeLevel(const std::string& name) const {
     if (::mkdirat(Get(), name.c_str(), 0777) != 0 && errno != EEXIST)
         ThrowForErrno(errno);
     return Level(name, true);
+}
+
+TDirectory TDirectory::TryLevel(const std::string& name, int& err) const {
+    TFileDescriptor fd(
+        ::openat(Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    err = fd ? 0 : errno;
+    if (!fd)
+        return {};
+    return TDirectory(std::move(fd), path_ / name);
+}
+
+namespace {
+TFileKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode))
+        return TFileKind::fkRegular;
+    if (S_ISDIR(mode))
+        return TFileKind::fkDirectory;
+    if (S_ISLNK(mode))
+        return TFileKind::fkLink;
+    return TFileKind::fkOther;
+}
+
+TFileKind KindOfListing(unsigned char type) {
+    switch (type) {
+    case DT_REG:
+        return TFileKind::fkRegular;
+    case DT_DIR:
+        return TFileKind::fkDirectory;
+    case DT_LNK:
+        return TFileKind::fkLink;
+    case DT_UNKNOWN:
+        return TFileKind::fkUnknown;
+    default:
+        return TFileKind::fkOther;
+    }
+}
+} // namespace
+
+int TDirectory::List(std::vector<TDirEntry>& entries) const {
+    // The listing reads through a descriptor of its own, closed with it.
+    const int fd = ::openat(Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    DIR* handle = ::fdopendir(fd);
+    if (handle == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    int err = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(handle);
+        if (entry == nullptr) {
+            err = errno;
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            entries.push_back({std::string(name), KindOfListing(entry->d_type)});
+    }
+    ::closedir(handle);
+    return err;
+}
+
+int TDirectory::StatusOf(const std::string& name, bool follow, TFileKind& kind,
+                         TFileIdentity& identity) const {
+    struct stat st {};
+    if (::fstatat(Get(), name.c_str(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    kind = KindOfMode(st.st_mode);
+    identity = IdentityOfStat(st);
+    return 0;
+}
+
+bool IsDirectory(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void MakeDirectory(const std::filesystem::path& path) {
+    if (::mkdir(path.c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectory(path)))
+        ThrowForErrno(errno);
+}
+
+std::vector<std::string> SubdirectoryNames(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    std::vector<TDirEntry> entries;
+    try {
+        const TDirectory d = TDirectory::Open(dir);
+        if (d.List(entries) != 0)
+            return names;
+        for (const TDirEntry& entry : entries) {
+            TFileKind kind = entry.Kind;
+            TFileIdentity identity;
+            // A link is a place the user may go when it leads to a directory.
+            if ((kind == TFileKind::fkLink || kind == TFileKind::fkUnknown) &&
+                d.StatusOf(entry.Name, true, kind, identity) != 0)
+                continue;
+            if (kind == TFileKind::fkDirectory)
+                names.push_back(entry.Name);
+        }
+    } catch (const TFailure&) {
+    }
+    return names;
+}
+
+void ChangeDirectory(const std::filesystem::path& dir) {
+    if (::chdir(dir.c_str()) != 0)
+        ThrowForErrno(errno);
 }
 
 std::int64_t TDirectory::FreeBytes() const {

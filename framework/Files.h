@@ -113,6 +113,16 @@ private:
 // index was read (same file, size and modification time).
 void CheckSameArchive(const TLockedFile& file, const TFileIdentity& indexed);
 
+// What a directory entry is.
+enum class TFileKind { fkUnknown, fkRegular, fkDirectory, fkLink, fkOther };
+
+// One entry of a listing; Kind as the listing tells it (fkUnknown when the
+// file system does not say).
+struct TDirEntry {
+    std::string Name;
+    TFileKind Kind = TFileKind::fkUnknown;
+};
+
 // An open directory. Levels below it are opened relative to its descriptor
 // and never through a symbolic link, so what is written below it stays
 // below it whatever the names say.
@@ -132,6 +142,20 @@ public:
     TDirectory Level(const std::string& name, bool create) const;
     // The same for a level known to be missing: made first, then opened.
     TDirectory MakeLevel(const std::string& name) const;
+
+    // The same, for a walk that goes on past what cannot be opened: empty,
+    // with the errno in err, for a level missing, a link or not a directory.
+    TDirectory TryLevel(const std::string& name, int& err) const;
+
+    // Every entry but "." and "..", in the file system's order, read at
+    // once. Returns 0, or the errno of a listing that failed.
+    int List(std::vector<TDirEntry>& entries) const;
+    // What name is, a final link followed when follow is set. Returns 0, or
+    // the errno of the look.
+    int StatusOf(const std::string& name, bool follow, TFileKind& kind,
+                 TFileIdentity& identity) const;
+    // The directory's own identity. Throws TInOutFailure.
+    TFileIdentity Identity() const { return IdentityOf(Get()); }
 
     // Bytes that may still be written below this directory.
     std::int64_t FreeBytes() const;
@@ -248,6 +272,18 @@ private:
     TDirectory dir_;
     TOutputFile out_;
 };
+
+// Whether path is a directory now (a final link followed).
+bool IsDirectory(const std::filesystem::path& path);
+// Makes the directory path, whose parent must exist; one that is there
+// already is fine. Throws TInOutFailure for the errno of a refusal.
+void MakeDirectory(const std::filesystem::path& path);
+// The names of the sub-directories of dir and of the links to directories
+// in it, hidden ones too, in the file system's order; none when dir cannot
+// be listed.
+std::vector<std::string> SubdirectoryNames(const std::filesystem::path& dir);
+// Makes dir the program's current directory. Throws TInOutFailure.
+void ChangeDirectory(const std::filesystem::path& dir);
 
 // The identity of what is at path now (of a final link itself unless
 // follow); false when nothing is there.

@@ -1,0 +1,29 @@
+// Standard output and error as a command-line tool sees them: whether each
+// is a terminal, and standard error through a buffer.
+#pragma once
+
+#include <streambuf>
+
+namespace zorvak {
+
+enum class TConsoleStream { csOutput, csError };
+
+bool IsTerminal(TConsoleStream stream);
+
+// Standard error through a buffer: a run that reports on millions of
+// entries must not make one write per line. Written out when full, on
+// flush (the progress line asks for it) and when destroyed.
+class TBufferedStandardError : public std::streambuf {
+public:
+    TBufferedStandardError() { setp(buffer_, buffer_ + sizeof buffer_); }
+    ~TBufferedStandardError() override { sync(); }
+
+protected:
+    int_type overflow(int_type c) override;
+    int sync() override;
+
+private:
+    char buffer_[64 * 1024];
+};
+
+} // namespace zorvak
