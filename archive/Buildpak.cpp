@@ -3,6 +3,7 @@
 #include "framework/Failures.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 
 #include <QCloseEvent>
@@ -44,7 +45,6 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelIndent = 8;
 // The window repaints at this pace during a build; handling events after
 // every one of many thousand small files would cost more than the copying.
-constexpr int kPumpIntervalMs = 20;
 
 QIcon Glyph(const char* name, const char* disabled = nullptr) {
     QIcon icon;
@@ -79,29 +79,6 @@ QByteArray PathBytes(const std::filesystem::path& path) {
 std::filesystem::path BytesPath(const QByteArray& bytes) {
     return std::filesystem::path(bytes.toStdString());
 }
-
-// A list row of a fixed height; the tree list also moves each row right by
-// its level.
-class TRowDelegate : public QStyledItemDelegate {
-public:
-    TRowDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(height_);
-        return size;
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem moved = option;
-        moved.rect.setLeft(option.rect.left() + index.data(kLevelRole).toInt() * kLevelIndent);
-        QStyledItemDelegate::paint(painter, moved, index);
-    }
-
-private:
-    int height_;
-};
 
 std::filesystem::path Normalised(const std::filesystem::path& path) {
     std::filesystem::path normal = path.lexically_normal();
@@ -147,7 +124,8 @@ bool TypesCharacter(const QKeyEvent& key) {
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    setItemDelegate(new TRowDelegate(16, this));
+    // Rows 16 pixels high, each moved right by its level.
+    setItemDelegate(new TFixedRowDelegate(16, this, kLevelRole, kLevelIndent));
     setIconSize(QSize(16, 16));
     // Moving rebuilds the rows; do it once the activating event is over.
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
@@ -227,17 +205,14 @@ QVariant TFileRows::data(const QModelIndex& index, int role) const {
 // ---------------------------------------------------------------- TBuildPakDialog
 
 TBuildPakDialog::TBuildPakDialog(QWidget* parent)
-    : QDialog(parent), built_(std::make_shared<std::vector<TPakBuildFile>>()),
-      pumpInterval_(kPumpIntervalMs) {
+    : QDialog(parent), built_(std::make_shared<std::vector<TPakBuildFile>>()) {
     InitBuildPakResources();
     setWindowTitle(QStringLiteral("Build PAK File"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(429, 268);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    setFont(font);
+    // "MS Sans Serif", height -11 (8 points).
+    setFont(FormFont(11));
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, Qt::black);
     colours.setColor(QPalette::Text, Qt::black);
@@ -248,9 +223,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(2, 8, 205, 221);
 
-    Label1 = new QLabel(QStringLiteral("Start build from :-"), this);
-    Label1->move(8, 16);
-    Label1->adjustSize();
+    Label1 = PlaceLabel(this, 8, 16, QStringLiteral("Start build from :-"));
 
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setGeometry(8, 32, 193, 19);
@@ -259,9 +232,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     DirList = new TDirectoryListBox(this);
     DirList->setGeometry(8, 56, 193, 145);
 
-    Label2 = new QLabel(QStringLiteral("PAK Name:"), this);
-    Label2->move(8, 208);
-    Label2->adjustSize();
+    Label2 = PlaceLabel(this, 8, 208, QStringLiteral("PAK Name:"));
 
     PAKName = new QLineEdit(QStringLiteral("ZORVAK"), this);
     PAKName->setGeometry(72, 204, 129, 21);
@@ -286,7 +257,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     Files->setSelectionMode(QAbstractItemView::SingleSelection);
     Files->setUniformItemSizes(true);
     Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Files->setItemDelegate(new TRowDelegate(13, Files));
+    Files->setItemDelegate(new TFixedRowDelegate(13, Files));
     rows_ = new TFileRows(Files);
     rows_->Reset(built_);
     Files->setModel(rows_);
@@ -426,8 +397,7 @@ void TBuildPakDialog::showEvent(QShowEvent* event) {
                     break;
             }
         }
-        if (const QScreen* area = screen())
-            move(area->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        CentreOnScreen(this);
     }
     QDialog::showEvent(event);
 }
@@ -472,17 +442,13 @@ TPakBuildHooks TBuildPakDialog::BuildHooks(const QPointer<TBuildPakDialog>& self
     hooks.Pump = [this, self] {
         if (self.isNull())
             return false;
-        if (pumpClock_.isValid() && pumpClock_.elapsed() < pumpInterval_)
-            return true;
-        rows_->ShowAll();
-        if (pendingRow_ >= 0)
-            SelectRow(static_cast<std::size_t>(pendingRow_));
-        ProcessMessages();
+        framePump_.Pump([this] {
+            rows_->ShowAll();
+            if (pendingRow_ >= 0)
+                SelectRow(static_cast<std::size_t>(pendingRow_));
+        });
         // Anything may have happened meanwhile, the dialog's end included.
-        if (self.isNull())
-            return false;
-        pumpClock_.start();
-        return true;
+        return !self.isNull();
     };
     hooks.DataRow = [this](std::size_t row) { pendingRow_ = static_cast<qsizetype>(row); };
     hooks.DirectoryRow = hooks.DataRow;
@@ -496,7 +462,7 @@ void TBuildPakDialog::BuildPAKFile() {
     QPointer<TBuildPakDialog> self(this);
     building_ = true;
     pendingRow_ = -1;
-    pumpClock_.invalidate();
+    framePump_.Restart();
     ButtonOk->setEnabled(false);
     const auto finish = qScopeGuard([self] {
         if (self)

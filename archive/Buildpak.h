@@ -5,9 +5,11 @@
 #include "archive/PakBuild.h"
 #include "framework/Volumes.h"
 
+#include "framework/ui/FormKit.h"
 #include <QAbstractListModel>
 #include <QDialog>
 #include <QElapsedTimer>
+
 #include <QListWidget>
 #include <QPointer>
 
@@ -107,7 +109,7 @@ public:
     const std::vector<TVolume>& Volumes() const { return volumes_; }
     // Events are handled during a build at most once per interval (20 ms);
     // 0 handles them at every step.
-    void SetPumpInterval(int milliseconds) { pumpInterval_ = milliseconds; }
+    void SetPumpInterval(int milliseconds) { framePump_.SetInterval(milliseconds); }
 
     QFrame* Bevel1;
     QLabel* Label1;
@@ -142,8 +144,7 @@ private:
     bool closePending_ = false;
     // The row a pass is on; selected when events are next handled.
     qsizetype pendingRow_ = -1;
-    QElapsedTimer pumpClock_;
-    int pumpInterval_;
+    TFramePump framePump_;
 };
 
 // The one build dialog of the run, created hidden at start-up.

@@ -11,6 +11,7 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Colors.h"
+#include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
@@ -60,29 +61,6 @@ namespace {
 constexpr int kClientWidth = 512;
 constexpr int kClientHeight = 354;
 constexpr int kListItemHeight = 13;
-
-// List rows 13 pixels high, as the window was laid out for.
-class TFixedRowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(kListItemHeight);
-        return size;
-    }
-};
-
-QLabel* MakeLabel(QWidget* parent, int left, int top, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-void SetLabelText(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->adjustSize();
-}
 
 QPushButton* MakeGlyphButton(QWidget* parent, const QRect& rect, const QString& caption,
                              TGlyph glyph) {
@@ -158,15 +136,6 @@ private:
 
 } // namespace
 
-void CentreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize size = window->frameSize().isValid() ? window->frameSize() : window->size();
-    window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-}
-
 TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("ZorvakForm"));
     setWindowTitle(QStringLiteral("Zorvak"));
@@ -174,10 +143,8 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    // "MS Sans Serif" 8 points is the system sans font 11 pixels high.
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(11);
-    setFont(font);
+    // "MS Sans Serif" 8 points: 11 pixels high.
+    setFont(FormFont(11));
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
@@ -210,16 +177,17 @@ void TZorvakForm::CreateControls() {
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
-    Label1 = MakeLabel(client, 8, 8, QStringLiteral("Files:"));
+    Label1 = PlaceLabel(client, 8, 8, QStringLiteral("Files:"));
     // The count stands right after "Files:"; a font wider than the one the
     // window was laid out for pushes it along rather than into the label.
-    Offset = MakeLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
+    Offset = PlaceLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
 
     PakList = new TPakListBox(client);
     PakList->setGeometry(8, 24, 281, 325);
     PakList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     PakList->setUniformItemSizes(true);
-    PakList->setItemDelegate(new TFixedRowDelegate(PakList));
+    // Rows 13 pixels high, as the window was laid out for.
+    PakList->setItemDelegate(new TFixedRowDelegate(kListItemHeight, PakList));
 
     ButtonExtract =
         MakeGlyphButton(client, {296, 24, 97, 33}, QStringLiteral("Extract"), TGlyph::glExtract);
@@ -232,20 +200,20 @@ void TZorvakForm::CreateControls() {
     ExtractBox->setGeometry(296, 60, 209, 97);
     // As wide as the box leaves room for: a long name is cut at its edge, and
     // a new name needs no new size (a run sets thousands of them).
-    ExName = MakeLabel(ExtractBox, 8, 20, QString());
+    ExName = PlaceLabel(ExtractBox, 8, 20, QString());
     ExName->resize(193, ExName->fontMetrics().height());
     ExGauge = new TGauge(ExtractBox);
     ExGauge->setGeometry(8, 36, 193, 40);
     ExGauge->SetForeColor(clRed);
     ExGauge->SetProgress(0);
-    LDone = MakeLabel(ExtractBox, 88, 48, QStringLiteral("Done !"));
+    LDone = PlaceLabel(ExtractBox, 88, 48, QStringLiteral("Done !"));
     QFont bold = LDone->font();
     bold.setBold(true);
     LDone->setFont(bold);
     LDone->adjustSize();
     LDone->raise();
     LDone->hide();
-    ExSize = MakeLabel(ExtractBox, 8, 80, QString());
+    ExSize = PlaceLabel(ExtractBox, 8, 80, QString());
 
     ButtonPlay =
         MakeGlyphButton(client, {296, 160, 97, 33}, QStringLiteral("Play"), TGlyph::glPlay);
@@ -262,17 +230,15 @@ void TZorvakForm::CreateControls() {
     Image1->setPixmap(ProgramPicture());
 
     Panel2 = MakePanel(client, {296, 264, 209, 85});
-    Label2 = MakeLabel(Panel2, 8, 4, QStringLiteral("Zorvak version 1.3"));
+    Label2 = PlaceLabel(Panel2, 8, 4, QStringLiteral("Zorvak version 1.3"));
     QFont navy = Label2->font();
     navy.setBold(true);
     Label2->setFont(navy);
-    QPalette navyPalette = Label2->palette();
-    navyPalette.setColor(QPalette::WindowText, ToQColor(clNavy));
-    Label2->setPalette(navyPalette);
+    SetTextColor(Label2, ToQColor(clNavy));
     Label2->adjustSize();
-    Label3 = MakeLabel(Panel2, 8, 28, QStringLiteral("Made by the Zorvak developers."));
-    Label4 = MakeLabel(Panel2, 8, 40, QStringLiteral("Press F1 for help."));
-    Label5 = MakeLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
+    Label3 = PlaceLabel(Panel2, 8, 28, QStringLiteral("Made by the Zorvak developers."));
+    Label4 = PlaceLabel(Panel2, 8, 40, QStringLiteral("Press F1 for help."));
+    Label5 = PlaceLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
 
     Bind(ButtonExtract, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
     Bind(ButtonExtractAll, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
@@ -375,19 +341,17 @@ void TZorvakForm::ShowRunBox() {
 }
 
 void TZorvakForm::PumpDuringRun() {
-    // Drawing faster than a screen shows is wasted: over thousands of small
-    // entries it would take most of the run. Events are handled, and the
-    // box drawn, once a frame; the first call of a run always handles them.
-    if (frameClock_.isValid() && frameClock_.elapsed() < kRunFrameMs)
-        return;
-    frameClock_.start();
-    ShowRunRow();
-    ShowRunBox();
+    // Events are handled, and the box drawn, once a frame; the first call of
+    // a run always handles them.
     const QPointer<QGroupBox> box(ExtractBox);
-    const bool held = !box->updatesEnabled();
-    if (held)
-        box->setUpdatesEnabled(true);
-    ProcessMessages();
+    bool held = false;
+    framePump_.Pump([&] {
+        ShowRunRow();
+        ShowRunBox();
+        held = !box->updatesEnabled();
+        if (held)
+            box->setUpdatesEnabled(true);
+    });
     if (held && box)
         box->setUpdatesEnabled(false);
 }
@@ -511,7 +475,7 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
         ~TFrameScope() { End(); }
     } scope{this, ExtractBox, !inRun_, CurrentIndex(), generation};
     if (scope.Outer) {
-        frameClock_.invalidate();
+        framePump_.Restart();
         ExtractBox->setUpdatesEnabled(false);
         inRun_ = true;
     }

@@ -5,10 +5,10 @@
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "controls/PakListBox.h"
-#include "framework/ui/Dialogs.h"
 #include "framework/Files.h"
+#include "framework/ui/Dialogs.h"
+#include "framework/ui/FormKit.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -162,8 +162,7 @@ private:
     std::unique_ptr<TNameTable> foldedNames_;
     std::uint64_t namesGeneration_ = ~std::uint64_t{0};
     bool closing_ = false;
-    static constexpr int kRunFrameMs = 20;
-    QElapsedTimer frameClock_;
+    TFramePump framePump_;
     int runRow_ = -1;
     // Held for the length of a run: the destination's open directories and
     // the copy buffer.
@@ -176,8 +175,5 @@ private:
 
 // The one main window of the run.
 extern QPointer<TZorvakForm> ZorvakForm;
-
-// Puts the window's client area centred on the screen it is on.
-void CentreOnScreen(QWidget* window);
 
 } // namespace zorvak

@@ -2,9 +2,10 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
+#include "framework/Failures.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
-#include "framework/Failures.h"
+#include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 
 #include <QApplication>
@@ -22,19 +23,6 @@ namespace zorvak {
 namespace {
 
 constexpr int kBoxHeight = 160;
-
-QFont AboutFont(const QString& family, int pixelHeight, bool bold) {
-    QFont font(family);
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    return font;
-}
-
-void SetTextColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
 
 QLabel* MakeLabel(QWidget* parent, const QString& stored, int left, int top, bool centred) {
     auto* label = new QLabel(parent);
@@ -136,7 +124,7 @@ QPixmap ApplicationIcon32() {
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("About"));
     resize(205, 153);
-    setFont(AboutFont(QStringLiteral("MS Sans Serif"), 11, true));
+    setFont(FormFont(11, true));
     SetTextColor(this, QColor(255, 255, 0));
 
     Panel2 = new QFrame(this);
@@ -150,12 +138,12 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     Comments = MakeLabel(Panel2, QStringLiteral("Comments"), 73, 96, true);
     Copyright = MakeLabel(Panel2, QStringLiteral("Copyright"), 75, 80, true);
     VDate = MakeLabel(Panel2, QStringLiteral("Date"), 87, 48, false);
-    VDate->setFont(AboutFont(QStringLiteral("MS Sans Serif"), 11, false));
+    VDate->setFont(FormFont(11));
     SetTextColor(VDate, Qt::white);
     SetCaption(VDate, VDate->text());
     Version = MakeLabel(Panel2, QStringLiteral("Version"), 81, 28, true);
     ProductName = MakeLabel(Panel2, QStringLiteral("Product"), 53, 8, true);
-    ProductName->setFont(AboutFont(QStringLiteral("MS Sans Serif"), 13, true));
+    ProductName->setFont(FormFont(13, true));
     SetCaption(ProductName, ProductName->text());
     ProgIcon2 = MakeIcon(Panel2, 168, 8);
     ProgIcon1 = MakeIcon(Panel2, 8, 8);
@@ -165,7 +153,8 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     ButtonOk = new TGradButton(Panel2);
     ButtonOk->setGeometry(74, 120, 57, 25);
     ButtonOk->SetCaption(QStringLiteral("Ok"));
-    ButtonOk->setFont(AboutFont(QStringLiteral("System"), 13, false));
+    // The design's "System" face is the system font here too.
+    ButtonOk->setFont(FormFont(13));
     ButtonOk->SetFaceColor(clTeal);
     ButtonOk->SetShadowColor(clNavy);
     connect(ButtonOk, &QAbstractButton::clicked, this,

@@ -1,10 +1,11 @@
 #include "windows/ZorvHelp.h"
 
+#include "framework/Failures.h"
+#include "framework/Files.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Colors.h"
 #include "framework/ui/Dialogs.h"
-#include "framework/Failures.h"
-#include "framework/Files.h"
+#include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "windows/RtfDocument.h"
 
@@ -95,10 +96,7 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(FormFont(13));
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);

@@ -1,7 +1,7 @@
 #include "framework/ui/Application.h"
 
-#include "framework/ui/Dialogs.h"
 #include "framework/Failures.h"
+#include "framework/ui/Dialogs.h"
 
 #include <QCoreApplication>
 
