@@ -1,5 +1,6 @@
 #include "archive/PakEdit.h"
 
+#include "archive/PakBuild.h"
 #include "archive/PakExtract.h"
 #include "archive/PakFormat.h"
 #include "archive/PakNames.h"
@@ -333,6 +334,196 @@ private:
     std::vector<std::uint32_t> next_; // the next index entry of the same name
 };
 
+// Reports and pumps before a step, at least once per MiB and per 256 steps:
+// a Pump that handles events costs too much to run for each small entry.
+class TTicker {
+public:
+    TTicker(const TPakEditHooks& hooks, const TOutputFile& out, std::int64_t total)
+        : hooks_(hooks), out_(out), total_(total) {}
+
+    bool Before(std::int64_t bytes) {
+        if (started_ && bytes_ < kPumpBytes && steps_ < kPumpSteps) {
+            bytes_ += bytes;
+            ++steps_;
+            return true;
+        }
+        started_ = true;
+        bytes_ = bytes;
+        steps_ = 1;
+        if (hooks_.Progress)
+            hooks_.Progress(out_.Position(), total_);
+        return !hooks_.Pump || hooks_.Pump();
+    }
+
+private:
+    static constexpr std::int64_t kPumpBytes = 1024 * 1024;
+    static constexpr int kPumpSteps = 256;
+    const TPakEditHooks& hooks_;
+    const TOutputFile& out_;
+    std::int64_t total_;
+    bool started_ = false;
+    std::int64_t bytes_ = 0;
+    int steps_ = 0;
+};
+
+// The file a path names, a final link followed, so that the edit replaces
+// the archive and not a link to it.
+std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(archive, ec);
+    if (ec)
+        throw TFileOpenFailure(archive);
+    return real;
+}
+
+void KeepOwnerAndMode(const TOutputFile& out, const struct stat& old) {
+    // Best effort: the bytes are what matter, and only the superuser may give
+    // a file away. The owner first, since a change of owner clears modes.
+    const int fd = out.Descriptor();
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 0777);
+}
+
+void WriteHeader(TOutputFile& out, std::int64_t dirOffset, std::size_t count) {
+    TPakHeader header;
+    header.DirOffset = static_cast<std::int32_t>(dirOffset);
+    header.DirLength = static_cast<std::int32_t>(count * kPakDirEntrySize);
+    unsigned char bytes[kPakHeaderSize];
+    EncodePakHeader(header, bytes);
+    out.Seek(0);
+    out.Write(bytes, sizeof bytes);
+}
+
+class TEditWriter {
+public:
+    TEditWriter(const std::filesystem::path& archive, const TLockedFile& old,
+                const TPakIndex& index, const TPakEditPlan& plan, const TPakEditHooks& hooks,
+                TOutputFile& out)
+        : archive_(archive), old_(old), index_(index), plan_(plan), hooks_(hooks), out_(out),
+          ticker_(hooks, out, plan.ArchiveSize), copier_(true) {}
+
+    bool Write() {
+        WriteHeader(out_, 0, plan_.Entries.size());
+        for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
+            const TPakEditEntry& entry = plan_.Entries[i];
+            if (entry.Source == TPakEditSource::esKept) {
+                const TPakEntry kept = index_.Entries[entry.From];
+                if (kept.FileLength == 0)
+                    continue;
+                // Runs of entries stored back to back are one range to copy.
+                if (runEnd_ != kept.FilePos || runEnd_ == runBegin_) {
+                    if (!FlushRun())
+                        return false;
+                    runBegin_ = kept.FilePos;
+                }
+                runEnd_ = std::int64_t{kept.FilePos} + kept.FileLength;
+                continue;
+            }
+            if (!FlushRun())
+                return false;
+            const TPakEditData& data = plan_.Added[entry.From];
+            if (entry.Source == TPakEditSource::esBytes) {
+                if (!ticker_.Before(data.Size))
+                    return false;
+                out_.Write(data.Bytes.data(), data.Bytes.size());
+            } else if (!CopyFile(data)) {
+                return false;
+            }
+        }
+        if (!FlushRun())
+            return false;
+        return WriteDirectory();
+    }
+
+private:
+    bool FlushRun() {
+        while (runBegin_ < runEnd_) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+                runEnd_ - runBegin_, static_cast<std::int64_t>(copier_.ChunkSize())));
+            if (!ticker_.Before(static_cast<std::int64_t>(n)))
+                return false;
+            // Shorter than its index says: the archive changed under us.
+            if (!copier_.Copy(old_, runBegin_, n, out_))
+                throw TArchiveChangedFailure(archive_);
+            runBegin_ += static_cast<std::int64_t>(n);
+        }
+        runBegin_ = runEnd_ = 0;
+        return true;
+    }
+
+    bool CopyFile(const TPakEditData& data) {
+        const auto piece = static_cast<std::int64_t>(copier_.ChunkSize());
+        if (!ticker_.Before(std::min(data.Size, piece)))
+            return false;
+        const TLockedFile input(data.Path, hooks_.Inputs);
+        if (!input.Identity().SameArchiveAs(data.File))
+            throw TFailure("File changed since the edit was planned: " + DisplayPath(data.Path));
+        for (std::int64_t at = 0; at < data.Size;) {
+            const std::int64_t n = std::min(data.Size - at, piece);
+            if (at > 0 && !ticker_.Before(n))
+                return false;
+            if (!copier_.Copy(input, at, static_cast<std::size_t>(n), out_))
+                throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+            at += n;
+        }
+        // A writer changes a file's times before its bytes: a change during
+        // the copy shows here.
+        if (!IdentityOf(input.Descriptor()).Unchanged(input.Identity()))
+            throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+        return true;
+    }
+
+    // The builder's directory: one record buffer reused for every entry, so
+    // the bytes after a name's NUL are what the builder would leave there.
+    bool WriteDirectory() {
+        const std::int64_t dirOffset = out_.Position();
+        constexpr std::size_t kRecordsPerPiece = 16384;
+        std::vector<unsigned char> piece;
+        piece.reserve(std::min(plan_.Entries.size(), kRecordsPerPiece) * kPakDirEntrySize);
+        TPakDirEntry record;
+        std::int64_t pos = kPakHeaderSize;
+        for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
+            const std::string_view name = plan_.NameOf(i, index_);
+            const std::size_t n = std::min(name.size(), kPakNameSize);
+            std::memcpy(record.Name.data(), name.data(), n);
+            if (n < kPakNameSize)
+                record.Name[n] = '\0';
+            const std::int64_t size = plan_.SizeOf(i, index_);
+            record.FilePos = static_cast<std::int32_t>(pos);
+            record.FileLength = static_cast<std::int32_t>(size);
+            pos += size;
+            unsigned char bytes[kPakDirEntrySize];
+            EncodePakDirEntry(record, bytes);
+            piece.insert(piece.end(), bytes, bytes + sizeof bytes);
+            if (piece.size() == kRecordsPerPiece * kPakDirEntrySize ||
+                i + 1 == plan_.Entries.size()) {
+                if (!ticker_.Before(static_cast<std::int64_t>(piece.size())))
+                    return false;
+                out_.Write(piece.data(), piece.size());
+                piece.clear();
+            }
+        }
+        if (pos != dirOffset || out_.Position() != plan_.ArchiveSize)
+            throw TFailure("The new archive of " + DisplayPath(archive_) +
+                           " does not have the planned size");
+        WriteHeader(out_, dirOffset, plan_.Entries.size());
+        out_.Seek(plan_.ArchiveSize);
+        return true;
+    }
+
+    const std::filesystem::path& archive_;
+    const TLockedFile& old_;
+    const TPakIndex& index_;
+    const TPakEditPlan& plan_;
+    const TPakEditHooks& hooks_;
+    TOutputFile& out_;
+    TTicker ticker_;
+    TEntryCopier copier_;
+    std::int64_t runBegin_ = 0;
+    std::int64_t runEnd_ = 0;
+};
+
 } // namespace
 
 TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes) {
@@ -349,6 +540,62 @@ TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& 
         planner.Change(change);
     planner.Finish();
     return plan;
+}
+
+bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
+                  const TPakEditPlan& plan, const TPakEditHooks& hooks) {
+    if (!plan.Archive.Unchanged(index.Identity) || plan.IndexEntries != index.Entries.size())
+        throw TFailure("The edit of " + DisplayPath(archive) + " was planned on another index");
+    const std::filesystem::path real = ResolveArchive(archive);
+    const std::string name = real.filename().string();
+    TDirectory dir;
+    try {
+        dir = TDirectory::Open(real.parent_path());
+    } catch (const TFailure&) {
+        throw TFileOpenFailure(archive);
+    }
+    const TLockedFile old(dir, name, archive.string(), hooks.Archive);
+    CheckSameArchive(old, index.Identity);
+    if (plan.Changes.empty())
+        return true;
+    struct stat mode {};
+    if (::fstat(old.Descriptor(), &mode) != 0)
+        ThrowForErrno(errno);
+    CheckRoomFor(dir, plan.ArchiveSize);
+
+    TOutputFile out(dir, name, true);
+    KeepOwnerAndMode(out, mode);
+    if (!TEditWriter(archive, old, index, plan, hooks, out).Write())
+        return false;
+    if (hooks.Progress)
+        hooks.Progress(plan.ArchiveSize, plan.ArchiveSize);
+    // Written in place, or replaced under its name, while we copied: the new
+    // archive would hold a state the old one never had, or undo another's.
+    TFileIdentity now;
+    if (!IdentityOf(old.Descriptor()).SameArchiveAs(index.Identity) ||
+        !IdentityAt(dir, name, now) || !now.SameArchiveAs(index.Identity))
+        throw TArchiveChangedFailure(archive);
+    if (hooks.Durable && ::fsync(out.Descriptor()) != 0)
+        ThrowForErrno(errno);
+    out.Commit();
+    return true;
+}
+
+bool AddTreeChanges(const std::filesystem::path& dir, std::string_view prefix,
+                    const TFileIdentity& archive, const std::function<bool()>& pump,
+                    std::vector<TPakChange>& changes) {
+    std::vector<TPakBuildFile> files;
+    TPakBuildHooks hooks;
+    hooks.Pump = pump;
+    hooks.Output = archive;
+    const bool finished = WalkPakTree(dir, files, hooks);
+    std::string lead(prefix);
+    if (!lead.empty() && lead.back() != '/')
+        lead += '/';
+    changes.reserve(changes.size() + files.size());
+    for (TPakBuildFile& file : files)
+        changes.push_back(TPakChange::AddFile(lead + file.Name, std::move(file.Path)));
+    return finished;
 }
 
 } // namespace zorvak

@@ -17,6 +17,12 @@
 //   are, also names the builder would not write (a second entry of one name,
 //   56 bytes); an entry whose data lie outside the archive can be deleted
 //   but not kept.
+// - Kept entries whose data lie back to back are copied as one range, by
+//   the kernel where it can, so a rename or a delete costs about a copy.
+// - The new archive gets the old one's permission bits (rwx), and its owner
+//   where we may; it is flushed to disk before it takes the old one's name,
+//   which it takes from the file a link points to, not from the link. Other
+//   hard links to the old archive keep the old contents.
 #pragma once
 
 #include "archive/PakReader.h"
@@ -25,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,5 +104,44 @@ struct TPakEditPlan {
 // file, or the archive itself; a kept entry outside the archive; a file of
 // 2 GiB or an archive that would reach 2 GiB.
 TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes);
+
+struct TPakEditHooks {
+    // Called between pieces of the work: about once per MiB written, and
+    // at least once per 256 added entries. It may handle events, and answers
+    // false when the edit must end (also when index or plan are about to
+    // go): nothing is read from them or called after that.
+    std::function<bool()> Pump;
+    // Called before Pump: bytes of the new archive written so far, of all.
+    std::function<void(std::int64_t done, std::int64_t total)> Progress;
+    // How the archive is held while it is rewritten: exclusive, as the
+    // window opens it, keeps any other editor out until the rename.
+    TShareMode Archive = TShareMode::smExclusive;
+    TShareMode Inputs = TShareMode::smExclusive; // the added files
+    // Flush the new archive to disk before the rename: the old one holds
+    // the only copy of every kept entry.
+    bool Durable = true;
+};
+
+// Writes the archive plan describes beside archive and renames it over
+// archive. Refuses, before anything is created, an archive that is no
+// longer the indexed one (TArchiveChangedFailure) or cannot be opened
+// (TFileOpenFailure, or TFileInUseFailure for a shared open), and a new
+// archive that will not fit beside the old one ("Disk full" with both
+// figures). Throws the output's and the copy's failures, TArchiveChangedFailure
+// when the archive changes before the rename, and TFailure for an added file
+// changed since it was planned or while it was copied; the old archive then
+// stays whole and no temporary is left. A plan without changes writes
+// nothing. Returns false, having removed the temporary, when Pump stopped it.
+bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
+                  const TPakEditPlan& plan, const TPakEditHooks& hooks);
+
+// Appends an add for every file the builder's walk stores below dir (its
+// skip rules: archives, our temporaries, and the archive being edited,
+// known by its identity), named prefix, "/" and the file's path below dir,
+// A-Z lowered. Throws the walk's failures; returns false when pump stopped
+// it (changes then holds what was found so far).
+bool AddTreeChanges(const std::filesystem::path& dir, std::string_view prefix,
+                    const TFileIdentity& archive, const std::function<bool()>& pump,
+                    std::vector<TPakChange>& changes);
 
 } // namespace zorvak

@@ -190,5 +190,269 @@ TEST(PakEdit, PlansAgreeWithAModelOfTheRules) {
         ASSERT_EQ(planned, expected) << "round " << round;
     }
 }
+TFiles With(TFiles files, std::size_t at, std::pair<std::string, std::string> entry) {
+    files[at] = std::move(entry);
+    return files;
+}
+
+TFiles Without(TFiles files, std::initializer_list<std::size_t> drop) {
+    for (auto it = std::rbegin(drop); it != std::rend(drop); ++it)
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(*it));
+    return files;
+}
+
+TFiles Plus(TFiles files, const TFiles& more) {
+    files.insert(files.end(), more.begin(), more.end());
+    return files;
+}
+
+bool HasTemporary(const fs::path& dir) {
+    for (const fs::directory_entry& e : fs::directory_iterator(dir))
+        if (IsTemporaryName(e.path().filename().string()))
+            return true;
+    return false;
+}
+
+// Plans and applies changes to the archive at pak; the plan's changes.
+std::vector<std::string> Edit(const fs::path& pak, const std::vector<TPakChange>& changes,
+                              const TPakEditHooks& hooks = {}) {
+    const TPakIndex index = ReadPakIndex(pak);
+    const TPakEditPlan plan = PlanPakEdit(index, changes);
+    EXPECT_TRUE(ApplyPakEdit(pak, index, plan, hooks));
+    return plan.Changes;
+}
+
+std::int64_t Problems(const fs::path& pak) {
+    TLockedFile file(pak, TShareMode::smShared);
+    return VerifyPak(file).Total;
+}
+
+TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
+    const TInputs in;
+    const std::string longName(55, 'n');
+    const struct {
+        std::vector<TPakChange> Changes;
+        TFiles Expected;
+        std::vector<std::string> Told;
+        std::int64_t Problems = 0; // verify's warnings of a typed name
+    } cases[] = {
+        {{C::Delete(0)}, Without(kBase, {0}), {"deleted a.txt"}},
+        {{C::Delete(4)}, Without(kBase, {4}), {"deleted sound/x.wav"}},
+        {{C::Delete(3), C::Delete(1)},
+         Without(kBase, {1, 3}),
+         {"deleted big.bin", "deleted maps/e1m1.bsp"}},
+        {{C::Delete(0), C::Delete(1), C::Delete(2), C::Delete(3), C::Delete(4)},
+         {},
+         {"deleted a.txt", "deleted maps/e1m1.bsp", "deleted empty", "deleted big.bin",
+          "deleted sound/x.wav"}},
+        {{C::Rename(1, "Maps/E1M2.BSP")},
+         With(kBase, 1, {"maps/e1m2.bsp", "BSP!"}),
+         {"renamed maps/e1m1.bsp -> maps/e1m2.bsp"}},
+        {{C::Rename(0, "A.TXT")}, kBase, {}},
+        {{C::Rename(0, "A.TXT", true)},
+         With(kBase, 0, {"A.TXT", "AAA"}),
+         {"renamed a.txt -> A.TXT"},
+         1},
+        {{C::AddFile("Docs/One.txt", in("one.txt")), C::AddFile("two.txt", in("two.txt")),
+          C::AddBytes(longName, "")},
+         Plus(kBase, {{"docs/one.txt", "one"}, {"two.txt", "two"}, {longName, ""}}),
+         {"added docs/one.txt", "added two.txt", "added " + longName}},
+        {{C::AddBytes("SOUND/X.WAV", "new wave")},
+         With(kBase, 4, {"sound/x.wav", "new wave"}),
+         {"replaced sound/x.wav"}},
+        {{C::AddFile("EMPTY", in("one.txt"), true)},
+         With(kBase, 2, {"EMPTY", "one"}),
+         {"replaced empty (now named EMPTY)"},
+         1},
+        {{C::Rename(0, "b.txt"), C::AddBytes("a.txt", "new")},
+         Plus(With(kBase, 0, {"b.txt", "AAA"}), {{"a.txt", "new"}}),
+         {"renamed a.txt -> b.txt", "added a.txt"}},
+        {{C::Rename(0, "b.txt"), C::AddBytes("B.txt", "bb")},
+         With(kBase, 0, {"b.txt", "bb"}),
+         {"renamed a.txt -> b.txt", "replaced b.txt"}},
+        {{C::Delete(0), C::AddBytes("a.txt", "again")},
+         Plus(Without(kBase, {0}), {{"a.txt", "again"}}),
+         {"deleted a.txt", "added a.txt"}},
+        {{C::AddBytes("a.txt", "x"), C::Delete(0)},
+         Without(kBase, {0}),
+         {"replaced a.txt", "deleted a.txt"}},
+    };
+    for (const auto& c : cases) {
+        const TArchive a;
+        const std::uint64_t inode = ReadPakIndex(a.pak).Identity.Inode;
+        EXPECT_THAT(Edit(a.pak, c.Changes), ElementsAreArray(c.Told));
+        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(c.Expected)))
+            << ::testing::PrintToString(c.Told);
+        EXPECT_EQ(Problems(a.pak), c.Problems);
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+        // Nothing to change rewrites nothing.
+        EXPECT_EQ(ReadPakIndex(a.pak).Identity.Inode == inode, c.Told.empty());
+    }
+}
+
+// Archives the builder never writes: kept entries stay as they are, and
+// what cannot be kept can still be deleted.
+TEST(PakEdit, EditsArchivesOfOtherMakers) {
+    using test::PakEntryBytes;
+    using test::PakHeaderBytes;
+    const std::string name56(56, 'q');
+    const std::string damaged = PakHeaderBytes(18, 192) + "abcdef" + PakEntryBytes("ok", 12, 3) +
+                                PakEntryBytes("bad", 15, 900) + PakEntryBytes(name56, 15, 3);
+    const std::string twice = test::ToString(BuildPakImage({{"a.txt", "1"}, {"A.TXT", "2"}}));
+    const struct {
+        std::string Image;
+        std::vector<TPakChange> Changes;
+        TFiles Expected;
+        std::string Refusal;
+    } cases[] = {
+        {damaged, {C::AddBytes("new", "")}, {}, "Damaged entry bad: Read beyond end of file"},
+        {damaged, {C::Delete(1)}, {{"ok", "abc"}, {name56, "def"}}, ""},
+        {PakHeaderBytes(12, 128) + PakEntryBytes("x", 12, 0), {C::Delete(0)}, {}, "cut short"},
+        {twice, {C::AddBytes("a.TXT", "3")}, {{"a.txt", "3"}, {"A.TXT", "2"}}, ""},
+        {twice, {C::Delete(0), C::AddBytes("a.txt", "3")}, {{"a.txt", "3"}}, ""},
+        {twice, {C::Rename(0, "b"), C::Rename(1, "a.txt")}, {{"b", "1"}, {"a.txt", "2"}}, ""},
+        {twice, {C::Rename(1, "a.TXT", true)}, {}, "a.txt is stored already"},
+    };
+    for (const auto& c : cases) {
+        TTempDir dir;
+        WriteFile(dir / "x.pak", c.Image);
+        const TPakIndex index = ReadPakIndex(dir / "x.pak");
+        if (!c.Refusal.empty()) {
+            EXPECT_THAT(FailureOf([&] { PlanPakEdit(index, c.Changes); }), HasSubstr(c.Refusal));
+            continue;
+        }
+        Edit(dir / "x.pak", c.Changes);
+        TFiles stored;
+        const TPakIndex after = ReadPakIndex(dir / "x.pak");
+        const std::string bytes = ReadFile(dir / "x.pak");
+        for (const TPakEntry e : after.Entries)
+            stored.emplace_back(e.Name, bytes.substr(static_cast<std::size_t>(e.FilePos),
+                                                     static_cast<std::size_t>(e.FileLength)));
+        EXPECT_EQ(stored, c.Expected);
+        std::size_t length = 12 + 64 * c.Expected.size(); // the builder's layout, no gap
+        for (const auto& file : c.Expected)
+            length += file.second.size();
+        EXPECT_EQ(bytes.size(), length);
+    }
+}
+
+// Whatever stops an edit, the archive keeps its bytes and nothing is left
+// beside it.
+TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
+    const TInputs in;
+    WriteFile(in.dir / "three.txt", "3");
+    std::optional<TLockedFile> holder;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        std::function<void(const fs::path&)> Meanwhile; // after the plan, before the edit
+        TShareMode Mode;
+        std::string Message;
+    } cases[] = {
+        {[](const fs::path& pak) {
+             WriteFile(pak, BuildPakImage({{"other", "x"}}));
+         },
+         TShareMode::smExclusive, "has changed since it was opened"},
+        {[](const fs::path& pak) {
+             fs::copy_file(pak, pak.string() + ".new");
+             fs::rename(pak.string() + ".new", pak);
+         },
+         TShareMode::smExclusive, "has changed since it was opened"},
+        {[&](const fs::path& pak) { holder.emplace(pak); }, TShareMode::smExclusive,
+         "Cannot open file"},
+        {[&](const fs::path& pak) { holder.emplace(pak); }, TShareMode::smShared,
+         "is in use by another program"},
+        {[&](const fs::path&) { WriteFile(in.dir / "three.txt", "33"); }, TShareMode::smExclusive,
+         "File changed since the edit was planned: " + in("three.txt")},
+        {[](const fs::path&) { // a disk full halfway through big.bin
+             rlimit small{64 * 1024, RLIM_INFINITY};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         TShareMode::smExclusive, "I/O error 27"},
+    };
+    for (const auto& c : cases) {
+        const TArchive a;
+        const TPakIndex index = ReadPakIndex(a.pak);
+        const TPakEditPlan plan =
+            PlanPakEdit(index, {C::Delete(0), C::AddFile("three", in("three.txt"))});
+        c.Meanwhile(a.pak);
+        const std::string before = ReadFile(a.pak);
+        TPakEditHooks hooks;
+        hooks.Archive = c.Mode;
+        EXPECT_THAT(FailureOf([&] { ApplyPakEdit(a.pak, index, plan, hooks); }),
+                    HasSubstr(c.Message));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        holder.reset();
+        EXPECT_TRUE(ReadFile(a.pak) == before) << c.Message;
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    }
+    std::signal(SIGXFSZ, oldSignal);
+
+    // Stopped by Pump at its first, second and last call: nothing is
+    // called after the false answer.
+    TFiles many;
+    for (int i = 0; i < 600; ++i)
+        many.emplace_back("f" + std::to_string(i), Pattern(static_cast<std::size_t>(i) * 17));
+    std::int64_t calls = 0, lastDone = -1, lastTotal = 0;
+    TPakEditHooks counting;
+    counting.Pump = [&] { return ++calls > 0; };
+    counting.Progress = [&](std::int64_t done, std::int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    };
+    const TArchive full(many);
+    Edit(full.pak, {C::Delete(0)}, counting);
+    EXPECT_EQ(lastDone, lastTotal);
+    EXPECT_EQ(static_cast<std::size_t>(lastTotal), ReadFile(full.pak).size());
+    ASSERT_GE(calls, 3);
+    for (const std::int64_t stopAt : {std::int64_t{1}, std::int64_t{2}, calls}) {
+        const TArchive a(many);
+        const TPakIndex index = ReadPakIndex(a.pak);
+        std::int64_t seen = 0;
+        TPakEditHooks hooks;
+        hooks.Pump = [&] { return ++seen < stopAt; };
+        EXPECT_FALSE(ApplyPakEdit(a.pak, index, PlanPakEdit(index, {C::Delete(0)}), hooks));
+        EXPECT_EQ(seen, stopAt);
+        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(many))) << stopAt;
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    }
+}
+
+TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {
+    TArchive a(TFiles{{"keep", "k"}});
+    WriteFile(a.dir / "tree/Maps/E1M1.BSP", "bsp");
+    WriteFile(a.dir / "tree/sub/inner/x.txt", "x");
+    WriteFile(a.dir / "tree/old.PAK", "skipped");
+    WriteFile(a.dir / "tree/.zorvak-1-2.tmp", "skipped");
+    fs::create_hard_link(a.pak, a.dir / "tree/same-archive.bin"); // skipped by identity
+    fs::permissions(a.pak, fs::perms(0640));
+    fs::create_symlink(a.pak, a.dir / "link.pak");
+
+    const TPakIndex index = ReadPakIndex(a.dir / "link.pak");
+    std::vector<TPakChange> changes;
+    ASSERT_TRUE(AddTreeChanges(a.dir / "tree", "ID1", index.Identity, {}, changes));
+    TPakEditHooks hooks;
+    hooks.Inputs = TShareMode::smUnlocked;
+    const TPakEditPlan plan = PlanPakEdit(index, changes);
+    ASSERT_TRUE(ApplyPakEdit(a.dir / "link.pak", index, plan, hooks));
+    EXPECT_THAT(plan.Changes, ::testing::UnorderedElementsAre("added id1/maps/e1m1.bsp",
+                                                              "added id1/sub/inner/x.txt"));
+    EXPECT_TRUE(fs::is_symlink(a.dir / "link.pak"));
+    EXPECT_EQ(fs::status(a.pak).permissions(), fs::perms(0640));
+    const TPakIndex after = ReadPakIndex(a.pak);
+    ASSERT_EQ(after.Entries.size(), 3u);
+    EXPECT_EQ(after.Entries[0].Name, "keep");
+    EXPECT_EQ(Problems(a.pak), 0);
+    EXPECT_EQ(ReadFile(a.dir / "tree/same-archive.bin"),
+              test::ToString(BuildPakImage({{"keep", "k"}})));
+
+    // Stopped by its pump, the walk says so.
+    changes.clear();
+    EXPECT_FALSE(AddTreeChanges(
+        a.dir / "tree", "", {}, [] { return false; }, changes));
+}
+
 } // namespace
 } // namespace zorvak
