@@ -199,7 +199,7 @@ private:
         const std::size_t n = index_.Entries.size();
         if (entry >= n)
             throw TFailure("There is no entry " + std::to_string(entry) + ": the archive has " +
-                           std::to_string(n));
+                           std::to_string(n) + " entries");
         if (slots_[entry].Deleted)
             throw TFailure("Entry " + std::to_string(entry) + " (" +
                            std::string(index_.Entries[entry].Name) + ") is deleted already");

@@ -95,7 +95,7 @@ TEST(PakEdit, RefusesAPlanThatBreaksAnyRuleOfTheBuilder) {
          "Cannot rename a.txt to maps/e1m1.bsp: maps/e1m1.bsp is stored already"},
         {{C::Rename(0, "b"), C::Rename(1, "B")}, "Cannot rename maps/e1m1.bsp to b: b is"},
         {{C::AddBytes("n", ""), C::Rename(0, "N")}, "Cannot rename a.txt to n"},
-        {{C::Delete(5)}, "There is no entry 5: the archive has 5"},
+        {{C::Delete(5)}, "There is no entry 5: the archive has 5 entries"},
         {{C::Delete(0), C::Delete(0)}, "Entry 0 (a.txt) is deleted already"},
         {{C::Delete(0), C::Rename(0, "q")}, "Entry 0 (a.txt) is deleted already"},
         {{C::AddFile("huge", in("huge"))}, "File too large for a PAK archive (2147483648 bytes)"},
