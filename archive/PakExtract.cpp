@@ -127,13 +127,15 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
                         TOutputFile& out) {
     const auto end = pos + static_cast<std::int64_t>(n);
     if (fast_ && n <= kWindowedEntry) {
-        if (windowFile_ != &from || pos < windowPos_ || end > windowEnd_) {
+        if (windowFile_ != &from || !windowIdentity_.Unchanged(from.Identity()) ||
+            pos < windowPos_ || end > windowEnd_) {
             // Entries lie back to back in most archives: one read serves
             // hundreds of small ones.
             windowFile_ = nullptr;
             const std::size_t got = from.ReadAt(pos, buffer_.get(), kFastChunkSize);
             readSinceCheck_ = true;
             windowFile_ = &from;
+            windowIdentity_ = from.Identity();
             windowPos_ = pos;
             windowEnd_ = pos + static_cast<std::int64_t>(got);
             if (end > windowEnd_)

@@ -118,7 +118,10 @@ private:
     bool kernel_;
     std::unique_ptr<unsigned char[]> buffer_;
     // The read-ahead window: which file's bytes [windowPos_, windowEnd_).
+    // Known by address and identity: another file opened later at the same
+    // address must not be served these bytes.
     const TLockedFile* windowFile_ = nullptr;
+    TFileIdentity windowIdentity_;
     std::int64_t windowPos_ = 0;
     std::int64_t windowEnd_ = 0;
     bool readSinceCheck_ = false;

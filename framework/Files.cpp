@@ -265,6 +265,20 @@ int TDirectory::StatusOf(const std::string& name, bool follow, TFileKind& kind,
     return 0;
 }
 
+bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
+              TFileIdentity& identity) {
+    struct stat st {};
+    if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+        return false;
+    kind = KindOfMode(st.st_mode);
+    identity = IdentityOfStat(st);
+    return true;
+}
+
+bool CanRead(const std::filesystem::path& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 bool IsDirectory(const std::filesystem::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -408,6 +422,26 @@ void TOutputFile::Discard() noexcept {
         ::unlinkat(dir_.Get(), written_.c_str(), 0);
         written_.clear();
     }
+}
+
+void TOutputFile::TakeOwnerAndModeOf(const TLockedFile& other) {
+    struct stat st {};
+    if (::fstat(other.Descriptor(), &st) != 0)
+        return;
+    // Only the superuser may give a file away; the group may still follow.
+    // The owner first, since a change of owner clears some mode bits.
+    if (::fchown(fd_.Get(), st.st_uid, st.st_gid) != 0 &&
+        ::fchown(fd_.Get(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Kept as the process made it.
+    }
+    if (::fchmod(fd_.Get(), st.st_mode & 0777) != 0) {
+        // Kept as the process made it.
+    }
+}
+
+void TOutputFile::Flush() {
+    if (::fsync(fd_.Get()) != 0)
+        ThrowForErrno(errno);
 }
 
 std::size_t TOutputFile::Read(void*, std::size_t) {

@@ -231,6 +231,13 @@ public:
     // the rename is refused, TInOutFailure for a delayed write error.
     void Commit();
 
+    // Gives the output the owner (where allowed) and permission bits of
+    // another file: best effort, the bytes are what matter.
+    void TakeOwnerAndModeOf(const TLockedFile& other);
+    // Has the bytes written reach the disk before the rename shows them.
+    // Throws TInOutFailure.
+    void Flush();
+
     // The file that was at the name before (Device 0 when it was free).
     const TFileIdentity& Replaced() const { return replaced_; }
     // For copies made by the kernel; the position moves by what they wrote.
@@ -272,6 +279,13 @@ private:
     TDirectory dir_;
     TOutputFile out_;
 };
+
+// What path is now (a final link followed when follow); false when nothing
+// is there.
+bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
+              TFileIdentity& identity);
+// Whether this process may read the file at path.
+bool CanRead(const std::filesystem::path& path);
 
 // Whether path is a directory now (a final link followed).
 bool IsDirectory(const std::filesystem::path& path);

@@ -1,0 +1,585 @@
+#include "archive/PakEdit.h"
+
+#include "archive/PakBuild.h"
+#include "archive/PakExtract.h"
+#include "archive/PakFormat.h"
+#include "archive/PakNames.h"
+#include "archive/PakWriter.h"
+#include "framework/Failures.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+namespace zorvak {
+
+TPakChange TPakChange::AddFile(std::string name, std::string path, bool typed) {
+    TPakChange change;
+    change.Kind = TPakChangeKind::ckAddFile;
+    change.Name = std::move(name);
+    change.Path = std::move(path);
+    change.Typed = typed;
+    return change;
+}
+
+TPakChange TPakChange::AddBytes(std::string name, std::string bytes, bool typed) {
+    TPakChange change;
+    change.Kind = TPakChangeKind::ckAddBytes;
+    change.Name = std::move(name);
+    change.Bytes = std::move(bytes);
+    change.Typed = typed;
+    return change;
+}
+
+TPakChange TPakChange::Delete(std::size_t entry) {
+    TPakChange change;
+    change.Kind = TPakChangeKind::ckDelete;
+    change.Entry = entry;
+    return change;
+}
+
+TPakChange TPakChange::Rename(std::size_t entry, std::string name, bool typed) {
+    TPakChange change;
+    change.Kind = TPakChangeKind::ckRename;
+    change.Entry = entry;
+    change.Name = std::move(name);
+    change.Typed = typed;
+    return change;
+}
+
+std::string_view TPakEditPlan::NameOf(std::size_t i, const TPakIndex& index) const {
+    const TPakEditEntry& e = Entries[i];
+    if (e.Name >= 0)
+        return Names[static_cast<std::size_t>(e.Name)];
+    return index.Entries[e.From].Name;
+}
+
+std::int64_t TPakEditPlan::SizeOf(std::size_t i, const TPakIndex& index) const {
+    const TPakEditEntry& e = Entries[i];
+    if (e.Source == TPakEditSource::esKept)
+        return index.Entries[e.From].FileLength;
+    return Added[e.From].Size;
+}
+
+namespace {
+
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// The rules a name the edit writes must meet; the builder's names meet
+// them by construction.
+void CheckNewName(const std::string& name) {
+    if (name.find('\0') != std::string::npos)
+        throw TFailure("An entry name holds a NUL byte: " + name.substr(0, name.find('\0')) +
+                       "\\0...");
+    switch (JudgeEntryName(name)) {
+    case TNameVerdict::nvUnsafe:
+        throw TFailure("Unsafe entry name \"" + name +
+                       "\": it would not extract inside a directory");
+    case TNameVerdict::nvNoFile:
+        throw TFailure("The entry name \"" + name + "\" names no file");
+    case TNameVerdict::nvSafe:
+        break;
+    }
+    // Extraction drops an empty level, so "a//b" would land on "a/b".
+    for (std::size_t i = 1; i < name.size(); ++i)
+        if (IsSeparator(name[i]) && IsSeparator(name[i - 1]))
+            throw TFailure("The entry name \"" + name + "\" has an empty level");
+    CheckPakName(name);
+}
+
+// One entry of the archive as the changes go by. Slots of the index's
+// entries keep their numbers; added entries follow them.
+struct TSlot {
+    std::uint32_t Entry = kNone; // the index's entry it began as
+    std::int32_t Name = -1;      // in the plan's Names; -1: the entry's own
+    std::int32_t Data = -1;      // in the plan's Added; -1: the entry's bytes
+    bool Deleted = false;
+};
+
+class TPlanner {
+public:
+    TPlanner(const TPakIndex& index, TPakEditPlan& plan) : index_(index), plan_(plan) {
+        const std::size_t n = index.Entries.size();
+        slots_.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            slots_[i].Entry = static_cast<std::uint32_t>(i);
+    }
+
+    void Change(const TPakChange& change) {
+        switch (change.Kind) {
+        case TPakChangeKind::ckDelete: {
+            const std::size_t s = Present(change.Entry);
+            plan_.Changes.push_back("deleted " + std::string(NameOf(s)));
+            Unname(s);
+            slots_[s].Deleted = true;
+            break;
+        }
+        case TPakChangeKind::ckRename: {
+            const std::size_t s = Present(change.Entry);
+            const std::string name = StoredName(change);
+            const std::string old(NameOf(s));
+            if (name == old)
+                break;
+            if (const std::int64_t other = Holder(name, static_cast<std::int64_t>(s)); other >= 0)
+                throw TFailure("Cannot rename " + old + " to " + name + ": " +
+                               std::string(NameOf(static_cast<std::size_t>(other))) +
+                               " is stored already");
+            plan_.Changes.push_back("renamed " + old + " -> " + name);
+            SetName(s, name);
+            break;
+        }
+        case TPakChangeKind::ckAddFile:
+        case TPakChangeKind::ckAddBytes:
+            Add(change);
+            break;
+        }
+    }
+
+    void Finish() {
+        const std::int64_t archiveSize = index_.Identity.Size;
+        std::size_t count = 0;
+        for (const TSlot& slot : slots_)
+            if (!slot.Deleted)
+                ++count;
+        plan_.Entries.reserve(count);
+        std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) +
+                           static_cast<std::int64_t>(count * kPakDirEntrySize);
+        if (end > kPakMaxSize)
+            throw TFailure("Archive would reach 2 GiB");
+        for (std::size_t s = 0; s < slots_.size(); ++s) {
+            const TSlot& slot = slots_[s];
+            if (slot.Deleted)
+                continue;
+            TPakEditEntry entry;
+            entry.Name = slot.Name;
+            std::int64_t size = 0;
+            if (slot.Data >= 0) {
+                const TPakEditData& data = plan_.Added[static_cast<std::size_t>(slot.Data)];
+                entry.Source = data.Path.empty() ? TPakEditSource::esBytes : TPakEditSource::esFile;
+                entry.From = static_cast<std::uint32_t>(slot.Data);
+                size = data.Size;
+            } else {
+                const TPakEntry kept = index_.Entries[slot.Entry];
+                try {
+                    CheckEntryBounds(kept, archiveSize);
+                } catch (const TInOutFailure& e) {
+                    throw TFailure("Damaged entry " + std::string(kept.Name) + ": " + e.what());
+                }
+                entry.From = slot.Entry;
+                size = kept.FileLength;
+            }
+            end += size;
+            if (end > kPakMaxSize)
+                throw TFailure("Archive would reach 2 GiB at " + std::string(NameOf(s)));
+            plan_.Entries.push_back(entry);
+        }
+        plan_.ArchiveSize = end;
+    }
+
+private:
+    std::string_view NameOf(std::size_t s) const {
+        const TSlot& slot = slots_[s];
+        if (slot.Name >= 0)
+            return plan_.Names[static_cast<std::size_t>(slot.Name)];
+        return index_.Entries[slot.Entry].Name;
+    }
+
+    std::size_t Present(std::size_t entry) const {
+        const std::size_t n = index_.Entries.size();
+        if (entry >= n)
+            throw TFailure("There is no entry " + std::to_string(entry) + ": the archive has " +
+                           std::to_string(n) + " entries");
+        if (slots_[entry].Deleted)
+            throw TFailure("Entry " + std::to_string(entry) + " (" +
+                           std::string(index_.Entries[entry].Name) + ") is deleted already");
+        return entry;
+    }
+
+    std::string StoredName(const TPakChange& change) const {
+        std::string name = change.Typed ? change.Name : AsciiLower(change.Name);
+        CheckNewName(name);
+        return name;
+    }
+
+    void Add(const TPakChange& change) {
+        const std::string name = StoredName(change);
+        TPakEditData data;
+        if (change.Kind == TPakChangeKind::ckAddFile) {
+            data.Path = change.Path;
+            // The copy opens the file later; what it must find is fixed here.
+            TFileKind kind = TFileKind::fkUnknown;
+            if (data.Path.empty() || !StatusAt(data.Path, true, kind, data.File))
+                throw TFileOpenFailure(data.Path);
+            if (kind != TFileKind::fkRegular)
+                throw TFailure("Cannot add " + data.Path + ": it is not a regular file");
+            if (!CanRead(data.Path))
+                throw TFileOpenFailure(data.Path);
+            if (index_.Identity.Inode != 0 && data.File.SameFileAs(index_.Identity))
+                throw TFailure("Cannot add " + data.Path + ": it is the archive being edited");
+            data.Size = data.File.Size;
+        } else {
+            data.Bytes = change.Bytes;
+            data.Size = static_cast<std::int64_t>(data.Bytes.size());
+        }
+        if (data.Size > kPakMaxSize)
+            throw TFailure("File too large for a PAK archive (" + std::to_string(data.Size) +
+                           " bytes): " + (data.Path.empty() ? name : data.Path));
+
+        const std::int64_t holder = Holder(name, -1);
+        if (holder >= 0) {
+            const auto s = static_cast<std::size_t>(holder);
+            if (slots_[s].Data >= 0)
+                throw TFailure("Two files would be stored as " + name + ": " +
+                               Source(plan_.Added[static_cast<std::size_t>(slots_[s].Data)]) +
+                               " and " + Source(data));
+            const std::string old(NameOf(s));
+            plan_.Changes.push_back(old == name ? "replaced " + name
+                                                : "replaced " + old + " (now named " + name + ")");
+            slots_[s].Data = static_cast<std::int32_t>(plan_.Added.size());
+            plan_.Added.push_back(std::move(data));
+            SetName(s, name);
+            return;
+        }
+        plan_.Changes.push_back("added " + name);
+        TSlot slot;
+        slot.Data = static_cast<std::int32_t>(plan_.Added.size());
+        plan_.Added.push_back(std::move(data));
+        slots_.push_back(slot);
+        SetName(slots_.size() - 1, name);
+    }
+
+    static std::string Source(const TPakEditData& data) {
+        return data.Path.empty() ? "bytes given" : DisplayPath(data.Path);
+    }
+
+    void SetName(std::size_t s, const std::string& name) {
+        Unname(s);
+        slots_[s].Name = static_cast<std::int32_t>(plan_.Names.size());
+        plan_.Names.push_back(name);
+        named_[AsciiLower(name)] = static_cast<std::uint32_t>(s);
+    }
+
+    void Unname(std::size_t s) {
+        if (slots_[s].Name >= 0) {
+            const auto it = named_.find(AsciiLower(NameOf(s)));
+            if (it != named_.end() && it->second == s)
+                named_.erase(it);
+        }
+    }
+
+    // The first entry now stored under name (letter case ignored) other
+    // than except, or -1. Entries named by the edit are in named_; the
+    // index's own are found through the table, passing over those the edit
+    // deleted or renamed (a damaged archive may store a name many times).
+    std::int64_t Holder(const std::string& name, std::int64_t except) {
+        std::int64_t best = -1;
+        if (const auto it = named_.find(AsciiLower(name));
+            it != named_.end() && it->second != except)
+            best = it->second;
+        Index();
+        for (std::int64_t e = table_->Find(name); e >= 0; e = Next(e)) {
+            const TSlot& slot = slots_[static_cast<std::size_t>(e)];
+            if (e == except || slot.Deleted || slot.Name >= 0)
+                continue;
+            if (best < 0 || e < best)
+                best = e;
+            break; // the first that is left is the lowest
+        }
+        return best;
+    }
+
+    // The case-blind table of the index, made at the first look-up, so a
+    // delete alone costs none; entries of one name are chained in order.
+    void Index() {
+        if (table_)
+            return;
+        table_.emplace(index_.Entries, true);
+        std::unordered_map<std::uint32_t, std::uint32_t> last;
+        for (std::size_t i = 0; i < index_.Entries.size(); ++i) {
+            const std::int64_t first = table_->Insert(i);
+            if (first < 0)
+                continue;
+            if (next_.empty())
+                next_.assign(index_.Entries.size(), kNone);
+            const auto f = static_cast<std::uint32_t>(first);
+            const auto [it, fresh] = last.emplace(f, f);
+            next_[it->second] = static_cast<std::uint32_t>(i);
+            it->second = static_cast<std::uint32_t>(i);
+        }
+    }
+
+    std::int64_t Next(std::int64_t e) const {
+        if (next_.empty() || next_[static_cast<std::size_t>(e)] == kNone)
+            return -1;
+        return next_[static_cast<std::size_t>(e)];
+    }
+
+    const TPakIndex& index_;
+    TPakEditPlan& plan_;
+    std::vector<TSlot> slots_;
+    std::unordered_map<std::string, std::uint32_t> named_; // lowered name -> slot
+    std::optional<TNameTable> table_;
+    std::vector<std::uint32_t> next_; // the next index entry of the same name
+};
+
+// Reports and pumps before a step, at least once per MiB and per 256 steps:
+// a Pump that handles events costs too much to run for each small entry.
+class TTicker {
+public:
+    TTicker(const TPakEditHooks& hooks, const TOutputFile& out, std::int64_t total)
+        : hooks_(hooks), out_(out), total_(total) {}
+
+    bool Before(std::int64_t bytes) {
+        if (started_ && bytes_ < kPumpBytes && steps_ < kPumpSteps) {
+            bytes_ += bytes;
+            ++steps_;
+            return true;
+        }
+        started_ = true;
+        bytes_ = bytes;
+        steps_ = 1;
+        if (hooks_.Progress)
+            hooks_.Progress(out_.Position(), total_);
+        return !hooks_.Pump || hooks_.Pump();
+    }
+
+private:
+    static constexpr std::int64_t kPumpBytes = 1024 * 1024;
+    static constexpr int kPumpSteps = 256;
+    const TPakEditHooks& hooks_;
+    const TOutputFile& out_;
+    std::int64_t total_;
+    bool started_ = false;
+    std::int64_t bytes_ = 0;
+    int steps_ = 0;
+};
+
+// The file a path names, a final link followed, so that the edit replaces
+// the archive and not a link to it.
+std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(archive, ec);
+    if (ec)
+        throw TFileOpenFailure(archive);
+    return real;
+}
+
+void WriteHeader(TOutputFile& out, std::int64_t dirOffset, std::size_t count) {
+    TPakHeader header;
+    header.DirOffset = static_cast<std::int32_t>(dirOffset);
+    header.DirLength = static_cast<std::int32_t>(count * kPakDirEntrySize);
+    unsigned char bytes[kPakHeaderSize];
+    EncodePakHeader(header, bytes);
+    out.Seek(0);
+    out.Write(bytes, sizeof bytes);
+}
+
+class TEditWriter {
+public:
+    TEditWriter(const std::filesystem::path& archive, const TLockedFile& old,
+                const TPakIndex& index, const TPakEditPlan& plan, const TPakEditHooks& hooks,
+                TOutputFile& out)
+        : archive_(archive), old_(old), index_(index), plan_(plan), hooks_(hooks), out_(out),
+          ticker_(hooks, out, plan.ArchiveSize), copier_(true) {}
+
+    bool Write() {
+        WriteHeader(out_, 0, plan_.Entries.size());
+        for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
+            const TPakEditEntry& entry = plan_.Entries[i];
+            if (entry.Source == TPakEditSource::esKept) {
+                const TPakEntry kept = index_.Entries[entry.From];
+                if (kept.FileLength == 0)
+                    continue;
+                // Runs of entries stored back to back are one range to copy.
+                if (runEnd_ != kept.FilePos || runEnd_ == runBegin_) {
+                    if (!FlushRun())
+                        return false;
+                    runBegin_ = kept.FilePos;
+                }
+                runEnd_ = std::int64_t{kept.FilePos} + kept.FileLength;
+                continue;
+            }
+            if (!FlushRun())
+                return false;
+            const TPakEditData& data = plan_.Added[entry.From];
+            if (entry.Source == TPakEditSource::esBytes) {
+                if (!ticker_.Before(data.Size))
+                    return false;
+                out_.Write(data.Bytes.data(), data.Bytes.size());
+            } else if (!CopyFile(data)) {
+                return false;
+            }
+        }
+        if (!FlushRun())
+            return false;
+        return WriteDirectory();
+    }
+
+private:
+    bool FlushRun() {
+        while (runBegin_ < runEnd_) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+                runEnd_ - runBegin_, static_cast<std::int64_t>(copier_.ChunkSize())));
+            if (!ticker_.Before(static_cast<std::int64_t>(n)))
+                return false;
+            // Shorter than its index says: the archive changed under us.
+            if (!copier_.Copy(old_, runBegin_, n, out_))
+                throw TArchiveChangedFailure(archive_);
+            runBegin_ += static_cast<std::int64_t>(n);
+        }
+        runBegin_ = runEnd_ = 0;
+        return true;
+    }
+
+    bool CopyFile(const TPakEditData& data) {
+        const auto piece = static_cast<std::int64_t>(copier_.ChunkSize());
+        if (!ticker_.Before(std::min(data.Size, piece)))
+            return false;
+        const TLockedFile input(data.Path, hooks_.Inputs);
+        if (!input.Identity().SameArchiveAs(data.File))
+            throw TFailure("File changed since the edit was planned: " + DisplayPath(data.Path));
+        for (std::int64_t at = 0; at < data.Size;) {
+            const std::int64_t n = std::min(data.Size - at, piece);
+            if (at > 0 && !ticker_.Before(n))
+                return false;
+            if (!copier_.Copy(input, at, static_cast<std::size_t>(n), out_))
+                throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+            at += n;
+        }
+        // A writer changes a file's times before its bytes: a change during
+        // the copy shows here.
+        if (!IdentityOf(input.Descriptor()).Unchanged(input.Identity()))
+            throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+        return true;
+    }
+
+    // The builder's directory: one record buffer reused for every entry, so
+    // the bytes after a name's NUL are what the builder would leave there.
+    bool WriteDirectory() {
+        const std::int64_t dirOffset = out_.Position();
+        constexpr std::size_t kRecordsPerPiece = 16384;
+        std::vector<unsigned char> piece;
+        piece.reserve(std::min(plan_.Entries.size(), kRecordsPerPiece) * kPakDirEntrySize);
+        TPakDirEntry record;
+        std::int64_t pos = kPakHeaderSize;
+        for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
+            const std::string_view name = plan_.NameOf(i, index_);
+            const std::size_t n = std::min(name.size(), kPakNameSize);
+            std::memcpy(record.Name.data(), name.data(), n);
+            if (n < kPakNameSize)
+                record.Name[n] = '\0';
+            const std::int64_t size = plan_.SizeOf(i, index_);
+            record.FilePos = static_cast<std::int32_t>(pos);
+            record.FileLength = static_cast<std::int32_t>(size);
+            pos += size;
+            unsigned char bytes[kPakDirEntrySize];
+            EncodePakDirEntry(record, bytes);
+            piece.insert(piece.end(), bytes, bytes + sizeof bytes);
+            if (piece.size() == kRecordsPerPiece * kPakDirEntrySize ||
+                i + 1 == plan_.Entries.size()) {
+                if (!ticker_.Before(static_cast<std::int64_t>(piece.size())))
+                    return false;
+                out_.Write(piece.data(), piece.size());
+                piece.clear();
+            }
+        }
+        if (pos != dirOffset || out_.Position() != plan_.ArchiveSize)
+            throw TFailure("The new archive of " + DisplayPath(archive_) +
+                           " does not have the planned size");
+        WriteHeader(out_, dirOffset, plan_.Entries.size());
+        out_.Seek(plan_.ArchiveSize);
+        return true;
+    }
+
+    const std::filesystem::path& archive_;
+    const TLockedFile& old_;
+    const TPakIndex& index_;
+    const TPakEditPlan& plan_;
+    const TPakEditHooks& hooks_;
+    TOutputFile& out_;
+    TTicker ticker_;
+    TEntryCopier copier_;
+    std::int64_t runBegin_ = 0;
+    std::int64_t runEnd_ = 0;
+};
+
+} // namespace
+
+TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes) {
+    // Entries past a cut, or a count the directory does not hold, would be
+    // dropped without being asked for.
+    if (!index.Complete || index.Count < 0 ||
+        static_cast<std::size_t>(index.Count) != index.Entries.size())
+        throw TFailure("The archive's directory is damaged or cut short; it cannot be edited");
+    TPakEditPlan plan;
+    plan.Archive = index.Identity;
+    plan.IndexEntries = index.Entries.size();
+    TPlanner planner(index, plan);
+    for (const TPakChange& change : changes)
+        planner.Change(change);
+    planner.Finish();
+    return plan;
+}
+
+bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
+                  const TPakEditPlan& plan, const TPakEditHooks& hooks) {
+    if (!plan.Archive.Unchanged(index.Identity) || plan.IndexEntries != index.Entries.size())
+        throw TFailure("The edit of " + DisplayPath(archive) + " was planned on another index");
+    const std::filesystem::path real = ResolveArchive(archive);
+    const std::string name = real.filename().string();
+    TDirectory dir;
+    try {
+        dir = TDirectory::Open(real.parent_path());
+    } catch (const TFailure&) {
+        throw TFileOpenFailure(archive);
+    }
+    const TLockedFile old(dir, name, archive.string(), hooks.Archive);
+    CheckSameArchive(old, index.Identity);
+    if (plan.Changes.empty())
+        return true;
+    CheckRoomFor(dir, plan.ArchiveSize);
+
+    TOutputFile out(dir, name, TOutputMode::omAlwaysBeside);
+    out.TakeOwnerAndModeOf(old);
+    if (!TEditWriter(archive, old, index, plan, hooks, out).Write())
+        return false;
+    if (hooks.Progress)
+        hooks.Progress(plan.ArchiveSize, plan.ArchiveSize);
+    // Written in place, or replaced under its name, while we copied: the new
+    // archive would hold a state the old one never had, or undo another's.
+    TFileIdentity now;
+    if (!IdentityOf(old.Descriptor()).SameArchiveAs(index.Identity) ||
+        !IdentityAt(dir, name, now) || !now.SameArchiveAs(index.Identity))
+        throw TArchiveChangedFailure(archive);
+    if (hooks.Durable)
+        out.Flush();
+    out.Commit();
+    return true;
+}
+
+bool AddTreeChanges(const std::filesystem::path& dir, std::string_view prefix,
+                    const TFileIdentity& archive, const std::function<bool()>& pump,
+                    std::vector<TPakChange>& changes) {
+    std::vector<TPakBuildFile> files;
+    TPakBuildHooks hooks;
+    hooks.Pump = pump;
+    hooks.Output = archive;
+    const bool finished = WalkPakTree(dir, files, hooks);
+    std::string lead(prefix);
+    if (!lead.empty() && lead.back() != '/')
+        lead += '/';
+    changes.reserve(changes.size() + files.size());
+    for (TPakBuildFile& file : files)
+        changes.push_back(TPakChange::AddFile(lead + file.Name, std::move(file.Path)));
+    return finished;
+}
+
+} // namespace zorvak

@@ -1,0 +1,147 @@
+// Editing an archive without rebuilding it from a folder: a list of changes
+// is planned against the archive's index, where every refusal is made, then
+// applied by writing the whole new archive beside the old one in the
+// builder's layout (header, data in list order, directory, header again)
+// and renaming it over the old one only when it is complete.
+//
+// Decisions:
+// - Changes take effect one after another: a rename frees its old name for
+//   a later add, a delete makes the entry unknown to later changes.
+// - An added name already stored (letter case ignored) replaces the first
+//   entry of that name in place, under the added name; any other name goes
+//   at the end. Adding one name twice in a request is refused, as the
+//   builder refuses two files under one name.
+// - New names follow the builder: relative, one "/" between levels, at most
+//   55 bytes, A-Z lowered unless typed, never equal once lowered to another
+//   name of the result. Kept entries keep their names and bytes as they
+//   are, also names the builder would not write (a second entry of one name,
+//   56 bytes); an entry whose data lie outside the archive can be deleted
+//   but not kept.
+// - Kept entries whose data lie back to back are copied as one range, by
+//   the kernel where it can, so a rename or a delete costs about a copy.
+// - The new archive gets the old one's permission bits (rwx), and its owner
+//   where we may; it is flushed to disk before it takes the old one's name,
+//   which it takes from the file a link points to, not from the link. Other
+//   hard links to the old archive keep the old contents.
+#pragma once
+
+#include "archive/PakReader.h"
+#include "framework/Files.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvak {
+
+enum class TPakChangeKind {
+    ckAddFile,  // store the file at Path under Name
+    ckAddBytes, // store Bytes under Name
+    ckDelete,   // drop entry number Entry
+    ckRename,   // give entry number Entry the name Name
+};
+
+struct TPakChange {
+    TPakChangeKind Kind = TPakChangeKind::ckAddFile;
+    std::string Name;
+    // The user typed Name: it is stored as typed (verify warns of upper
+    // case). Otherwise A-Z are lowered, as the builder names files.
+    bool Typed = false;
+    std::string Path;      // plain bytes; a final link is followed
+    std::string Bytes;     // for tests and small tools
+    std::size_t Entry = 0; // its number in the index
+
+    static TPakChange AddFile(std::string name, std::string path, bool typed = false);
+    static TPakChange AddBytes(std::string name, std::string bytes, bool typed = false);
+    static TPakChange Delete(std::size_t entry);
+    static TPakChange Rename(std::size_t entry, std::string name, bool typed = false);
+};
+
+enum class TPakEditSource : std::uint8_t { esKept, esFile, esBytes };
+
+// The data of an added entry.
+struct TPakEditData {
+    std::string Path;  // esFile
+    std::string Bytes; // esBytes
+    std::int64_t Size = 0;
+    TFileIdentity File; // esFile: as planned; it must still be so when copied
+};
+
+// One entry of the new archive, small: an archive may hold millions.
+struct TPakEditEntry {
+    TPakEditSource Source = TPakEditSource::esKept;
+    std::uint32_t From = 0; // esKept: its number in the index; else its item in Added
+    std::int32_t Name = -1; // its item in Names; -1: the kept entry's own name
+};
+
+struct TPakEditPlan {
+    std::vector<TPakEditEntry> Entries; // the new archive's, in order
+    std::vector<std::string> Names;
+    std::vector<TPakEditData> Added;
+    // What changes, for the user: "added x", "replaced y", "deleted z",
+    // "renamed a -> b", in the order of the request. Empty: nothing does.
+    std::vector<std::string> Changes;
+    std::int64_t ArchiveSize = 0; // the new archive's length in bytes
+    // The index planned against: only it can apply the plan.
+    TFileIdentity Archive;
+    std::size_t IndexEntries = 0;
+
+    std::string_view NameOf(std::size_t i, const TPakIndex& index) const;
+    std::int64_t SizeOf(std::size_t i, const TPakIndex& index) const;
+};
+
+// Resolves changes against index (read from the archive file, so that it
+// holds the archive's identity and size) and checks every rule before
+// anything is written. Throws TFailure naming the first problem: an index
+// cut short, a new name unsafe by JudgeEntryName, naming no file, with an
+// empty level or a NUL, over 55 bytes, or equal once lowered to another
+// entry's; an entry to delete or rename that is not there (or deleted
+// already); a file missing or unreadable (TFileOpenFailure), not a regular
+// file, or the archive itself; a kept entry outside the archive; a file of
+// 2 GiB or an archive that would reach 2 GiB.
+TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes);
+
+struct TPakEditHooks {
+    // Called between pieces of the work: about once per MiB written, and
+    // at least once per 256 added entries. It may handle events, and answers
+    // false when the edit must end (also when index or plan are about to
+    // go): nothing is read from them or called after that.
+    std::function<bool()> Pump;
+    // Called before Pump: bytes of the new archive written so far, of all.
+    std::function<void(std::int64_t done, std::int64_t total)> Progress;
+    // How the archive is held while it is rewritten: exclusive, as the
+    // window opens it, keeps any other editor out until the rename.
+    TShareMode Archive = TShareMode::smExclusive;
+    TShareMode Inputs = TShareMode::smExclusive; // the added files
+    // Flush the new archive to disk before the rename: the old one holds
+    // the only copy of every kept entry.
+    bool Durable = true;
+};
+
+// Writes the archive plan describes beside archive and renames it over
+// archive. Refuses, before anything is created, an archive that is no
+// longer the indexed one (TArchiveChangedFailure) or cannot be opened
+// (TFileOpenFailure, or TFileInUseFailure for a shared open), and a new
+// archive that will not fit beside the old one ("Disk full" with both
+// figures). Throws the output's and the copy's failures, TArchiveChangedFailure
+// when the archive changes before the rename, and TFailure for an added file
+// changed since it was planned or while it was copied; the old archive then
+// stays whole and no temporary is left. A plan without changes writes
+// nothing. Returns false, having removed the temporary, when Pump stopped it.
+bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
+                  const TPakEditPlan& plan, const TPakEditHooks& hooks);
+
+// Appends an add for every file the builder's walk stores below dir (its
+// skip rules: archives, our temporaries, and the archive being edited,
+// known by its identity), named prefix, "/" and the file's path below dir,
+// A-Z lowered. Throws the walk's failures; returns false when pump stopped
+// it (changes then holds what was found so far).
+bool AddTreeChanges(const std::filesystem::path& dir, std::string_view prefix,
+                    const TFileIdentity& archive, const std::function<bool()>& pump,
+                    std::vector<TPakChange>& changes);
+
+} // namespace zorvak

@@ -1,0 +1,423 @@
+#include "archive/PakEdit.h"
+#include "archive/PakVerify.h"
+#include "archive/PakWriter.h"
+#include "framework/Files.h"
+#include "framework/Text.h"
+#include "support/FailureOf.h"
+#include "support/PakImage.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <optional>
+#include <random>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zorvak {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FailureOf;
+using test::ReadFile;
+using test::TTempDir;
+using test::WriteFile;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using TFiles = std::vector<std::pair<std::string, std::string>>;
+using C = TPakChange;
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i * 7 % 251);
+    return bytes;
+}
+
+// Entry 3 is big enough to go by the kernel's copy, not the read window.
+const TFiles kBase = {{"a.txt", "AAA"},
+                      {"maps/e1m1.bsp", "BSP!"},
+                      {"empty", ""},
+                      {"big.bin", Pattern(200 * 1024)},
+                      {"sound/x.wav", "WAVE"}};
+
+// An archive written by the builder's writer in a directory of its own.
+struct TArchive {
+    TTempDir dir;
+    fs::path pak = dir / "pak0.pak";
+    explicit TArchive(const TFiles& files = kBase) { WriteFile(pak, BuildPakImage(files)); }
+};
+
+// Files to add, shared by the cases of a table.
+struct TInputs {
+    TTempDir dir;
+    TInputs() {
+        WriteFile(dir / "one.txt", "one");
+        WriteFile(dir / "two.txt", "two"); // as long as one.txt: read afresh, not from the window
+    }
+    std::string operator()(const char* name) const { return (dir / name).string(); }
+};
+
+TEST(PakEdit, RefusesAPlanThatBreaksAnyRuleOfTheBuilder) {
+    const TInputs in;
+    const TArchive a;
+    WriteFile(in.dir / "dir/inner", "");
+    ASSERT_EQ(::mkfifo(in("pipe").c_str(), 0600), 0);
+    fs::create_symlink(a.pak, in.dir / "alias");
+    for (const char* name : {"huge", "half1", "half2"})
+        fs::resize_file((WriteFile(in.dir / name, ""), in.dir / name),
+                        name[0] == 'h' && name[1] == 'u' ? 0x80000000u : 0x44000000u);
+    const TPakIndex index = ReadPakIndex(a.pak);
+    const struct {
+        std::vector<TPakChange> Changes;
+        std::string Message;
+    } cases[] = {
+        {{C::AddBytes("../x", "")}, "Unsafe entry name \"../x\""},
+        {{C::Rename(0, "a/./b")}, "Unsafe entry name"},
+        {{C::AddBytes("sound/", "")}, "\"sound/\" names no file"},
+        {{C::AddBytes("a//b", "")}, "\"a//b\" has an empty level"},
+        {{C::AddBytes(std::string("a\0b", 3), "")}, "holds a NUL byte: a\\0"},
+        {{C::AddBytes(std::string(56, 'n'), "")}, "Name too long for a PAK archive (56 bytes"},
+        {{C::AddFile("x", in("missing"))}, "Cannot open file " + in("missing")},
+        {{C::AddFile("x", in("dir"))}, "it is not a regular file"},
+        {{C::AddFile("x", in("pipe"))}, "it is not a regular file"},
+        {{C::AddFile("x", in("alias"))}, "it is the archive being edited"},
+        {{C::AddFile("n", in("one.txt")), C::AddFile("N", in("two.txt"))},
+         "Two files would be stored as n: " + in("one.txt") + " and " + in("two.txt")},
+        {{C::AddBytes("a.txt", ""), C::AddBytes("A.txt", "")}, "Two files would be stored as"},
+        {{C::Rename(0, "Maps/E1M1.bsp")},
+         "Cannot rename a.txt to maps/e1m1.bsp: maps/e1m1.bsp is stored already"},
+        {{C::Rename(0, "b"), C::Rename(1, "B")}, "Cannot rename maps/e1m1.bsp to b: b is"},
+        {{C::AddBytes("n", ""), C::Rename(0, "N")}, "Cannot rename a.txt to n"},
+        {{C::Delete(5)}, "There is no entry 5: the archive has 5 entries"},
+        {{C::Delete(0), C::Delete(0)}, "Entry 0 (a.txt) is deleted already"},
+        {{C::Delete(0), C::Rename(0, "q")}, "Entry 0 (a.txt) is deleted already"},
+        {{C::AddFile("huge", in("huge"))}, "File too large for a PAK archive (2147483648 bytes)"},
+        {{C::AddFile("h1", in("half1")), C::AddFile("h2", in("half2"))},
+         "Archive would reach 2 GiB at h2"},
+    };
+    for (const auto& c : cases)
+        EXPECT_THAT(FailureOf([&] { PlanPakEdit(index, c.Changes); }), HasSubstr(c.Message));
+}
+
+// Random change lists over an archive that stores names twice, against a
+// plain model of the rules: one change after another, the first entry of a
+// name (case ignored) replaced, a name never added twice or taken by a rename.
+TEST(PakEdit, PlansAgreeWithAModelOfTheRules) {
+    const TFiles base = {{"a", "0"}, {"A", "1"}, {"b", "2"}, {"c/d", "3"}, {"B", "4"}};
+    const TArchive a(base);
+    const TPakIndex index = ReadPakIndex(a.pak);
+    const char* names[] = {"a", "A", "b", "B", "c/d", "C/D", "e"};
+    std::mt19937 random(7);
+    const auto pick = [&](unsigned n) { return static_cast<int>(random() % n); };
+    for (int round = 0; round < 400; ++round) {
+        struct TItem {
+            int Entry; // in the index, -1 when added
+            std::string Name, Data;
+            bool Added;
+        };
+        std::vector<TItem> model;
+        for (std::size_t i = 0; i < base.size(); ++i)
+            model.push_back({static_cast<int>(i), base[i].first, base[i].second, false});
+        std::vector<TPakChange> changes;
+        bool refused = false;
+        for (int n = pick(5) + 1; n > 0 && !refused; --n) {
+            const int e = pick(6);
+            const bool typed = pick(2) == 0;
+            const std::string name = names[pick(7)], stored = typed ? name : AsciiLower(name);
+            const std::string data = std::to_string(round);
+            const auto at = std::find_if(model.begin(), model.end(),
+                                         [&](const TItem& item) { return item.Entry == e; });
+            const auto holder = [&](int except) {
+                return std::find_if(model.begin(), model.end(), [&](const TItem& item) {
+                    return item.Entry != except && AsciiLower(item.Name) == AsciiLower(stored);
+                });
+            };
+            const auto entry = static_cast<std::size_t>(e);
+            switch (pick(3)) {
+            case 0:
+                changes.push_back(C::Delete(entry));
+                if (!(refused = at == model.end()))
+                    model.erase(at);
+                break;
+            case 1:
+                changes.push_back(C::Rename(entry, name, typed));
+                refused = at == model.end() || (at->Name != stored && holder(e) != model.end());
+                if (!refused)
+                    at->Name = stored;
+                break;
+            default:
+                changes.push_back(C::AddBytes(name, data, typed));
+                const auto held = holder(-2);
+                refused = held != model.end() && held->Added;
+                if (held == model.end())
+                    model.push_back({-1, stored, data, true});
+                else if (!refused)
+                    *held = {held->Entry, stored, data, true};
+            }
+        }
+        std::optional<TPakEditPlan> plan;
+        const std::string failure = FailureOf([&] { plan = PlanPakEdit(index, changes); });
+        ASSERT_EQ(!plan, refused) << failure << " in round " << round;
+        TFiles planned, expected;
+        for (std::size_t i = 0; plan && i < plan->Entries.size(); ++i) {
+            const TPakEditEntry& pe = plan->Entries[i];
+            planned.emplace_back(plan->NameOf(i, index), pe.Source == TPakEditSource::esKept
+                                                             ? base[pe.From].second
+                                                             : plan->Added[pe.From].Bytes);
+        }
+        for (const TItem& item : model)
+            expected.emplace_back(item.Name, item.Data);
+        if (plan) {
+            ASSERT_EQ(planned, expected) << "round " << round;
+        }
+    }
+}
+TFiles With(TFiles files, std::size_t at, std::pair<std::string, std::string> entry) {
+    files[at] = std::move(entry);
+    return files;
+}
+
+TFiles Without(TFiles files, std::initializer_list<std::size_t> drop) {
+    for (auto it = std::rbegin(drop); it != std::rend(drop); ++it)
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(*it));
+    return files;
+}
+
+TFiles Plus(TFiles files, const TFiles& more) {
+    files.insert(files.end(), more.begin(), more.end());
+    return files;
+}
+
+bool HasTemporary(const fs::path& dir) {
+    for (const fs::directory_entry& e : fs::directory_iterator(dir))
+        if (IsTemporaryName(e.path().filename().string()))
+            return true;
+    return false;
+}
+
+// Plans and applies changes to the archive at pak; the plan's changes.
+std::vector<std::string> Edit(const fs::path& pak, const std::vector<TPakChange>& changes,
+                              const TPakEditHooks& hooks = {}) {
+    const TPakIndex index = ReadPakIndex(pak);
+    const TPakEditPlan plan = PlanPakEdit(index, changes);
+    EXPECT_TRUE(ApplyPakEdit(pak, index, plan, hooks));
+    return plan.Changes;
+}
+
+std::int64_t Problems(const fs::path& pak) {
+    TLockedFile file(pak, TShareMode::smShared);
+    return VerifyPak(file).Total;
+}
+
+TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
+    const TInputs in;
+    const std::string longName(55, 'n');
+    const struct {
+        std::vector<TPakChange> Changes;
+        TFiles Expected;
+        std::vector<std::string> Told;
+        std::int64_t Problems = 0; // verify's warnings of a typed name
+    } cases[] = {
+        {{C::Delete(0)}, Without(kBase, {0}), {"deleted a.txt"}},
+        {{C::Delete(4)}, Without(kBase, {4}), {"deleted sound/x.wav"}},
+        {{C::Delete(3), C::Delete(1)},
+         Without(kBase, {1, 3}),
+         {"deleted big.bin", "deleted maps/e1m1.bsp"}},
+        {{C::Delete(0), C::Delete(1), C::Delete(2), C::Delete(3), C::Delete(4)},
+         {},
+         {"deleted a.txt", "deleted maps/e1m1.bsp", "deleted empty", "deleted big.bin",
+          "deleted sound/x.wav"}},
+        {{C::Rename(1, "Maps/E1M2.BSP")},
+         With(kBase, 1, {"maps/e1m2.bsp", "BSP!"}),
+         {"renamed maps/e1m1.bsp -> maps/e1m2.bsp"}},
+        {{C::Rename(0, "A.TXT")}, kBase, {}},
+        {{C::Rename(0, "A.TXT", true)},
+         With(kBase, 0, {"A.TXT", "AAA"}),
+         {"renamed a.txt -> A.TXT"},
+         1},
+        {{C::AddFile("Docs/One.txt", in("one.txt")), C::AddFile("two.txt", in("two.txt")),
+          C::AddBytes(longName, "")},
+         Plus(kBase, {{"docs/one.txt", "one"}, {"two.txt", "two"}, {longName, ""}}),
+         {"added docs/one.txt", "added two.txt", "added " + longName}},
+        {{C::AddBytes("SOUND/X.WAV", "new wave")},
+         With(kBase, 4, {"sound/x.wav", "new wave"}),
+         {"replaced sound/x.wav"}},
+        {{C::AddFile("EMPTY", in("one.txt"), true)},
+         With(kBase, 2, {"EMPTY", "one"}),
+         {"replaced empty (now named EMPTY)"},
+         1},
+        {{C::Rename(0, "b.txt"), C::AddBytes("a.txt", "new")},
+         Plus(With(kBase, 0, {"b.txt", "AAA"}), {{"a.txt", "new"}}),
+         {"renamed a.txt -> b.txt", "added a.txt"}},
+        {{C::Rename(0, "b.txt"), C::AddBytes("B.txt", "bb")},
+         With(kBase, 0, {"b.txt", "bb"}),
+         {"renamed a.txt -> b.txt", "replaced b.txt"}},
+        {{C::Delete(0), C::AddBytes("a.txt", "again")},
+         Plus(Without(kBase, {0}), {{"a.txt", "again"}}),
+         {"deleted a.txt", "added a.txt"}},
+        {{C::AddBytes("a.txt", "x"), C::Delete(0)},
+         Without(kBase, {0}),
+         {"replaced a.txt", "deleted a.txt"}},
+    };
+    for (const auto& c : cases) {
+        const TArchive a;
+        const std::uint64_t inode = ReadPakIndex(a.pak).Identity.Inode;
+        EXPECT_THAT(Edit(a.pak, c.Changes), ElementsAreArray(c.Told));
+        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(c.Expected)))
+            << ::testing::PrintToString(c.Told);
+        EXPECT_EQ(Problems(a.pak), c.Problems);
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+        // Nothing to change rewrites nothing.
+        EXPECT_EQ(ReadPakIndex(a.pak).Identity.Inode == inode, c.Told.empty());
+    }
+}
+
+// Archives the builder never writes: a kept entry stays as it is (a name of
+// 56 bytes), one whose data lie outside the archive can be deleted, not kept.
+TEST(PakEdit, EditsArchivesOfOtherMakers) {
+    using test::PakEntryBytes;
+    using test::PakHeaderBytes;
+    const TTempDir dir;
+    const fs::path pak = dir / "x.pak";
+    const std::string name56(56, 'q');
+    WriteFile(pak, PakHeaderBytes(18, 192) + "abcdef" + PakEntryBytes("ok", 12, 3) +
+                       PakEntryBytes("bad", 15, 900) + PakEntryBytes(name56, 15, 3));
+    const TPakIndex index = ReadPakIndex(pak);
+    EXPECT_THAT(FailureOf([&] { PlanPakEdit(index, {C::AddBytes("new", "")}); }),
+                HasSubstr("Damaged entry bad: Read beyond end of file"));
+    Edit(pak, {C::Delete(1)});
+    EXPECT_EQ(ReadFile(pak), PakHeaderBytes(18, 128) + "abcdef" + PakEntryBytes("ok", 12, 3) +
+                                 PakEntryBytes(name56, 15, 3));
+
+    WriteFile(pak, PakHeaderBytes(12, 128) + PakEntryBytes("x", 12, 0));
+    EXPECT_THAT(FailureOf([&] { PlanPakEdit(ReadPakIndex(pak), {C::Delete(0)}); }),
+                HasSubstr("cut short"));
+}
+
+// Whatever stops an edit, the archive keeps its bytes and nothing is left
+// beside it.
+TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
+    const TInputs in;
+    WriteFile(in.dir / "three.txt", "3");
+    std::optional<TLockedFile> holder;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        std::function<void(const fs::path&)> Meanwhile; // after the plan, before the edit
+        TShareMode Mode;
+        std::string Message;
+    } cases[] = {
+        {[](const fs::path& pak) {
+             WriteFile(pak, BuildPakImage({{"other", "x"}}));
+         },
+         TShareMode::smExclusive, "has changed since it was opened"},
+        {[](const fs::path& pak) {
+             fs::copy_file(pak, pak.string() + ".new");
+             fs::rename(pak.string() + ".new", pak);
+         },
+         TShareMode::smExclusive, "has changed since it was opened"},
+        {[&](const fs::path& pak) { holder.emplace(pak); }, TShareMode::smExclusive,
+         "Cannot open file"},
+        {[&](const fs::path& pak) { holder.emplace(pak); }, TShareMode::smShared,
+         "is in use by another program"},
+        {[&](const fs::path&) { WriteFile(in.dir / "three.txt", "33"); }, TShareMode::smExclusive,
+         "File changed since the edit was planned: " + in("three.txt")},
+        {[](const fs::path&) { // a disk full halfway through big.bin
+             rlimit small{64 * 1024, RLIM_INFINITY};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         TShareMode::smExclusive, "I/O error 27"},
+    };
+    for (const auto& c : cases) {
+        const TArchive a;
+        const TPakIndex index = ReadPakIndex(a.pak);
+        const TPakEditPlan plan =
+            PlanPakEdit(index, {C::Delete(0), C::AddFile("three", in("three.txt"))});
+        c.Meanwhile(a.pak);
+        const std::string before = ReadFile(a.pak);
+        TPakEditHooks hooks;
+        hooks.Archive = c.Mode;
+        EXPECT_THAT(FailureOf([&] { ApplyPakEdit(a.pak, index, plan, hooks); }),
+                    HasSubstr(c.Message));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        holder.reset();
+        EXPECT_TRUE(ReadFile(a.pak) == before) << c.Message;
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    }
+    std::signal(SIGXFSZ, oldSignal);
+
+    // Stopped by Pump at its first, second and last call: nothing is
+    // called after the false answer.
+    TFiles many;
+    for (int i = 0; i < 600; ++i)
+        many.emplace_back("f" + std::to_string(i), Pattern(static_cast<std::size_t>(i) * 17));
+    std::int64_t calls = 0, lastDone = -1, lastTotal = 0;
+    TPakEditHooks counting;
+    counting.Pump = [&] { return ++calls > 0; };
+    counting.Progress = [&](std::int64_t done, std::int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    };
+    const TArchive full(many);
+    Edit(full.pak, {C::Delete(0)}, counting);
+    EXPECT_EQ(lastDone, lastTotal);
+    EXPECT_EQ(static_cast<std::size_t>(lastTotal), ReadFile(full.pak).size());
+    ASSERT_GE(calls, 3);
+    for (const std::int64_t stopAt : {std::int64_t{1}, std::int64_t{2}, calls}) {
+        const TArchive a(many);
+        const TPakIndex index = ReadPakIndex(a.pak);
+        std::int64_t seen = 0;
+        TPakEditHooks hooks;
+        hooks.Pump = [&] { return ++seen < stopAt; };
+        EXPECT_FALSE(ApplyPakEdit(a.pak, index, PlanPakEdit(index, {C::Delete(0)}), hooks));
+        EXPECT_EQ(seen, stopAt);
+        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(many))) << stopAt;
+        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    }
+}
+
+TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {
+    TArchive a(TFiles{{"keep", "k"}});
+    WriteFile(a.dir / "tree/Maps/E1M1.BSP", "bsp");
+    WriteFile(a.dir / "tree/sub/inner/x.txt", "x");
+    WriteFile(a.dir / "tree/old.PAK", "skipped");
+    WriteFile(a.dir / "tree/.zorvak-1-2.tmp", "skipped");
+    fs::create_hard_link(a.pak, a.dir / "tree/same-archive.bin"); // skipped by identity
+    fs::permissions(a.pak, fs::perms(0640));
+    fs::create_symlink(a.pak, a.dir / "link.pak");
+
+    const TPakIndex index = ReadPakIndex(a.dir / "link.pak");
+    std::vector<TPakChange> changes;
+    ASSERT_TRUE(AddTreeChanges(a.dir / "tree", "ID1", index.Identity, {}, changes));
+    TPakEditHooks hooks;
+    hooks.Inputs = TShareMode::smUnlocked;
+    const TPakEditPlan plan = PlanPakEdit(index, changes);
+    ASSERT_TRUE(ApplyPakEdit(a.dir / "link.pak", index, plan, hooks));
+    EXPECT_THAT(plan.Changes, ::testing::UnorderedElementsAre("added id1/maps/e1m1.bsp",
+                                                              "added id1/sub/inner/x.txt"));
+    EXPECT_TRUE(fs::is_symlink(a.dir / "link.pak"));
+    EXPECT_EQ(fs::status(a.pak).permissions(), fs::perms(0640));
+    const TPakIndex after = ReadPakIndex(a.pak);
+    ASSERT_EQ(after.Entries.size(), 3u);
+    EXPECT_EQ(after.Entries[0].Name, "keep");
+    EXPECT_EQ(Problems(a.pak), 0);
+    EXPECT_EQ(ReadFile(a.dir / "tree/same-archive.bin"),
+              test::ToString(BuildPakImage({{"keep", "k"}})));
+
+    // Stopped by its pump, the walk says so.
+    changes.clear();
+    EXPECT_FALSE(AddTreeChanges(
+        a.dir / "tree", "", {}, [] { return false; }, changes));
+}
+
+} // namespace
+} // namespace zorvak
