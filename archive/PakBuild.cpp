@@ -226,8 +226,9 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
-    const std::int64_t directory = static_cast<std::int64_t>(files.size()) * kPakDirEntrySize;
-    std::int64_t end = kPakHeaderSize + directory;
+    const std::int64_t directory =
+        static_cast<std::int64_t>(files.size()) * static_cast<std::int64_t>(kPakDirEntrySize);
+    std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) + directory;
     std::unordered_map<std::string_view, const TPakBuildFile*> names;
     names.reserve(files.size());
     for (const TPakBuildFile& file : files) {

@@ -220,7 +220,8 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
                        " would overwrite the archive it is read from");
 
     std::int64_t remaining = entry.FileLength;
-    observer.Started(static_cast<std::int32_t>(remaining / kCopyChunkSize + 1));
+    observer.Started(
+        static_cast<std::int32_t>(remaining / static_cast<std::int64_t>(kCopyChunkSize) + 1));
     std::int64_t at = entry.FilePos;
     const auto chunkSize = static_cast<std::int64_t>(copier.ChunkSize());
     while (remaining > 0) {

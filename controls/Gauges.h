@@ -3,8 +3,8 @@
 // clockwise from twelve o'clock, or a half-dial with a needle.
 #pragma once
 
-#include "framework/ui/Colors.h"
 #include "framework/Failures.h"
+#include "framework/ui/Colors.h"
 
 #include <QFont>
 #include <QImage>
