@@ -168,13 +168,21 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
     }
 #endif
     windowFile_ = nullptr; // the buffer is about to hold other bytes
+    return CopyChunks(from, pos, static_cast<std::int64_t>(n), {buffer_.get(), ChunkSize()},
+                      [&out](const unsigned char* bytes, std::size_t k) { out.Write(bytes, k); });
+}
+
+bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
+                std::span<unsigned char> buffer,
+                const std::function<void(const unsigned char*, std::size_t)>& sink) {
     while (n > 0) {
-        const std::size_t chunk = std::min(n, ChunkSize());
-        if (from.ReadAt(pos, buffer_.get(), chunk) != chunk)
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min(n, static_cast<std::int64_t>(buffer.size())));
+        if (from.ReadAt(pos, buffer.data(), chunk) != chunk)
             return false; // no byte that was not read is written
-        out.Write(buffer_.get(), chunk);
+        sink(buffer.data(), chunk);
         pos += static_cast<std::int64_t>(chunk);
-        n -= chunk;
+        n -= static_cast<std::int64_t>(chunk);
     }
     return true;
 }

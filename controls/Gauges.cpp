@@ -464,8 +464,8 @@ void PaintPie(QPainter& p, const TGaugePaint& g) {
     const int my = h / 2;
     // The start point walks clockwise from twelve o'clock as the percentage
     // grows; the wedge runs back to twelve.
-    const double angle = static_cast<double>((g.Look.percentage * 0.02L + 0.5L) *
-                                             std::numbers::pi_v<long double>);
+    const double angle =
+        static_cast<double>((g.Look.percentage * 0.02L + 0.5L) * std::numbers::pi_v<long double>);
     const int x1 = RoundEven(mx * (1.0L - std::cos(angle)));
     const int y1 = RoundEven(my * (1.0L - std::sin(angle)));
     DrawPie(p, r.Left, r.Top, w, h, x1, y1, mx, 0);

@@ -146,9 +146,7 @@ void TLockedFile::Write(const void*, std::size_t) {
 }
 
 std::int64_t TLockedFile::Seek(std::int64_t position) {
-    if (position < 0)
-        throw TFailure("Stream seek error");
-    position_ = position;
+    position_ = CheckedPosition(position);
     return position_;
 }
 
@@ -474,9 +472,7 @@ void TOutputFile::Advance(std::int64_t n) {
 }
 
 std::int64_t TOutputFile::Seek(std::int64_t position) {
-    if (position < 0)
-        throw TFailure("Stream seek error");
-    position_ = position;
+    position_ = CheckedPosition(position);
     return position_;
 }
 
