@@ -5,6 +5,7 @@
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
+#include "formats/EntryKind.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
     "                                     all, the named or the matching entries\n"
     "                                     into DIR (default: the current directory)\n"
     "  cat ARCHIVE NAME                   one entry's bytes to standard output\n"
+    "  info ARCHIVE NAME...               what the named entries hold\n"
     "  build DIR -o ARCHIVE [--sorted]    pack the tree below DIR; --sorted stores\n"
     "                                     files in name order, byte for byte the\n"
     "                                     same archive whatever the disk's order\n"
@@ -80,6 +82,15 @@ constexpr const char* kCatHelp =
     "Writes the bytes of one entry to standard output and nothing else: the\n"
     "first entry named exactly NAME, else the first whose name differs from it\n"
     "only in the case of ASCII letters.\n";
+
+constexpr const char* kInfoHelp =
+    "usage: zorvak-pak info ARCHIVE NAME...\n"
+    "\n"
+    "Tells what each named entry holds, as the preview does: a line with its\n"
+    "name, length and position, then its kind and size (a picture's width and\n"
+    "height, a sound's format and length) and, below it, a picture container's\n"
+    "lumps, a map's textures, a model's skins and frames or a sprite's frames.\n"
+    "NAME is found as cat finds it.\n";
 
 constexpr const char* kBuildHelp =
     "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"
@@ -240,6 +251,28 @@ bool MatchesPattern(const std::string& pattern, std::string_view name) {
     return ::fnmatch(pattern.c_str(), std::string(name).c_str(), FNM_CASEFOLD) == 0;
 }
 
+// The entry a user means by name: the first named exactly so, as the game
+// looks it up, else the first that differs only in letter case, as a user
+// may type it.
+std::optional<std::size_t> FindEntry(const TPakEntries& entries, std::string_view name) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].Name == name)
+            return i;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (SameTextAscii(entries[i].Name, name))
+            return i;
+    return std::nullopt;
+}
+
+// An entry's bytes whole, from an archive that is still the one indexed:
+// bytes rewritten in place while we read are no state it ever had.
+std::vector<unsigned char> ReadWholeEntry(const TLockedFile& file, const TPakEntry& entry) {
+    std::vector<unsigned char> bytes = ReadEntryBytes(file, entry);
+    if (!IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
+        throw TArchiveChangedFailure(file.Path());
+    return bytes;
+}
+
 // Whether something other than a directory is at path already (a link
 // counts as itself, not as what it points at).
 bool FileIsThere(const std::filesystem::path& path) {
@@ -297,6 +330,8 @@ private:
                 status = Extract(args);
             else if (command == "cat")
                 status = Cat(args);
+            else if (command == "info")
+                status = Info(args);
             else if (command == "build")
                 status = Build(args);
             else if (command == "verify")
@@ -548,28 +583,16 @@ private:
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
             return kExitUnusable;
-        // The exact name first, as the game looks it up; then the first
-        // one that differs only in letter case, as a user may type it.
-        std::optional<TPakEntry> entry;
-        for (const TPakEntry e : index.Entries)
-            if (e.Name == name) {
-                entry = e;
-                break;
-            }
-        if (!entry)
-            for (const TPakEntry e : index.Entries)
-                if (SameTextAscii(e.Name, name)) {
-                    entry = e;
-                    break;
-                }
-        if (!entry) {
+        const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+        if (!found) {
             SayEntry(archive, name, "no such entry");
             return kExitProblems;
         }
+        const TPakEntry entry = index.Entries[*found];
         try {
-            CatEntry(*file, *entry);
+            CatEntry(*file, entry);
         } catch (const TFailure& e) {
-            SayEntry(archive, std::string(entry->Name), e.what());
+            SayEntry(archive, std::string(entry.Name), e.what());
             return kExitProblems;
         }
         return index.Complete ? kExitOk : kExitProblems;
@@ -602,6 +625,48 @@ private:
         // ever had as a whole.
         if (entry.FileLength > 0 && !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
             throw TArchiveChangedFailure(file.Path());
+    }
+
+    int Info(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "");
+        if (const auto refused = Refuse(a, kInfoHelp, a.Positional.size() >= 2,
+                                        "info takes an archive and entry names"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (!OpenIndex(archive, file, index))
+            return kExitUnusable;
+        int status = index.Complete ? kExitOk : kExitProblems;
+        for (std::size_t n = 1; n < a.Positional.size(); ++n) {
+            if (InterruptRequested() != 0)
+                break;
+            const std::string& name = a.Positional[n];
+            const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+            if (!found) {
+                SayEntry(archive, name, "no such entry");
+                status = kExitProblems;
+                continue;
+            }
+            const TPakEntry entry = index.Entries[*found];
+            std::vector<unsigned char> bytes;
+            try {
+                bytes = ReadWholeEntry(*file, entry);
+            } catch (const TArchiveChangedFailure& e) {
+                SayEntry(archive, entry.Name, e.what());
+                return kExitProblems;
+            } catch (const TFailure& e) {
+                SayEntry(archive, entry.Name, e.what());
+                status = kExitProblems;
+                continue;
+            }
+            const bool escapeAll = options_.OutIsTerminal;
+            out_ << EscapeForTerminal(entry.Name, escapeAll) << ": " << entry.FileLength
+                 << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos << "\n";
+            for (const std::string& line : DescribeEntry(entry.Name, bytes))
+                out_ << "  " << EscapeForTerminal(line, escapeAll) << "\n";
+        }
+        return status;
     }
 
     int Build(const std::vector<std::string>& args) {

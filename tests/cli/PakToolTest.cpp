@@ -2,6 +2,7 @@
 #include "cli/PakTool.h"
 #include "archive/PakReader.h"
 #include "archive/PakWriter.h"
+#include "formats/FormatImages.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
 #include "support/PakImage.h"
@@ -333,6 +334,74 @@ TEST(PakTool, ExtractNeverOverwritesTheArchiveItself) {
     const TRun r = RunTool({"extract", pak.string(), "-C", dir.Path().string()});
     EXPECT_EQ(r.Status, kExitProblems);
     EXPECT_EQ(ReadFile(pak), std::string(image.begin(), image.end()));
+}
+
+// info frames each entry's description under a line naming it; what cannot
+// be read or found is told on err and fails the run, the others still told.
+TEST(PakTool, InfoTellsWhatEachNamedEntryHolds) {
+    using test::Bytes;
+    const Bytes wad = test::MakeWad2(
+        {{"face\x1b[2J", 0x42, test::MakeLmp(2, 3, Bytes(6))}, {"noise", 0x43, Bytes(5)}});
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256)), {}});
+    const Bytes wave = test::MakeRiffWave(
+        {test::FormatChunk(1, 1, 11025, 8), test::Chunk("data", Bytes(11025, 128))});
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"gfx/conback.lmp", test::ToString(test::MakeLmp(2, 1, {1, 2}))},
+                                  {"gfx.wad", test::ToString(wad)},
+                                  {"maps/E1M1.bsp", test::ToString(bsp)},
+                                  {"sound/a.wav", test::ToString(wave)},
+                                  {"gfx/bad.lmp", test::ToString(test::MakeLmp(9, 9, {1}))},
+                                  {"progs.dat", "abc"}}));
+    const auto damaged = (dir / "damaged.pak").string();
+    WriteFile(damaged, PakHeaderBytes(12, 64) + PakEntryBytes("big.dat", 12, 9999));
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+        int Status;
+        const char* Says;
+    } cases[] = {
+        {{pak, "gfx/conback.lmp"},
+         "gfx/conback.lmp: 10 bytes at 12\n  Picture, 2 x 1\n",
+         kExitOk,
+         ""},
+        {{pak, "gfx.wad"},
+         "gfx.wad: 95 bytes at 22\n  Picture container (WAD2), 2 lumps\n"
+         "    face\\x1b[2J: picture, 2 x 3\n    noise: other, type 0x43, 5 bytes\n",
+         kExitOk,
+         ""},
+        {{pak, "maps/e1m1.bsp"},
+         "maps/E1M1.bsp: 516 bytes at 117\n  Map, version 29, 2 textures\n"
+         "    0: *water1, 16 x 16\n    1: (missing)\n",
+         kExitOk,
+         ""},
+        {{pak, "sound/a.wav", "progs.dat"},
+         "sound/a.wav: 11070 bytes at 633\n"
+         "  Sound, PCM, 1 channel, 11025 Hz, 8-bit, 1.00 s (11025 frames)\n"
+         "    samples at offset 44, 11025 bytes\n"
+         "progs.dat: 3 bytes at 11712\n  Unknown kind, 3 bytes\n",
+         kExitOk,
+         ""},
+        {{pak, "gfx/bad.lmp"},
+         "gfx/bad.lmp: 9 bytes at 11703\n  Picture\n"
+         "  Cannot read: Picture pixels run past the end of the entry\n",
+         kExitOk,
+         ""},
+        {{pak, "missing", "progs.dat"},
+         "progs.dat: 3 bytes at 11712\n  Unknown kind, 3 bytes\n",
+         kExitProblems,
+         "a.pak: missing: no such entry"},
+        {{damaged, "big.dat"}, "", kExitProblems, "big.dat: Read beyond end of file"},
+        {{pak}, "", kExitUnusable, "info takes an archive and entry names"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"info"};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        const TRun r = RunTool(args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_EQ(r.Out, c.Out) << ::testing::PrintToString(c.Args);
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+    }
 }
 
 TEST(PakTool, BuildSortedIsReproducibleWhateverTheCreationOrder) {
