@@ -5,7 +5,10 @@
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
+#include "formats/Bsp.h"
 #include "formats/EntryKind.h"
+#include "formats/Lmp.h"
+#include "formats/Png.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
@@ -20,6 +23,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <unordered_set>
 
 namespace zorvak {
 
@@ -30,9 +34,10 @@ constexpr const char* kUsage =
     "\n"
     "  list ARCHIVE [-l]                  names of the entries; -l adds position,\n"
     "                                     length and a total line\n"
-    "  extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "  extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png] [NAME...]\n"
     "                                     all, the named or the matching entries\n"
-    "                                     into DIR (default: the current directory)\n"
+    "                                     into DIR (default: the current directory);\n"
+    "                                     --png adds their pictures as PNG files\n"
     "  cat ARCHIVE NAME                   one entry's bytes to standard output\n"
     "  info ARCHIVE NAME...               what the named entries hold\n"
     "  build DIR -o ARCHIVE [--sorted]    pack the tree below DIR; --sorted stores\n"
@@ -56,7 +61,8 @@ constexpr const char* kListHelp =
     "        line counts the entries and their bytes\n";
 
 constexpr const char* kExtractHelp =
-    "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png]\n"
+    "                          [NAME...]\n"
     "\n"
     "Writes entries into files below DIR, making the directories their names\n"
     "need: every entry, or those named and those matching a pattern.\n"
@@ -70,6 +76,14 @@ constexpr const char* kExtractHelp =
     "                 is. Quote patterns so the shell leaves them alone.\n"
     "  --no-clobber   keep files that exist already and name each one on\n"
     "                 standard error; a kept file is no failure\n"
+    "  --png          also write the pictures an entry holds as PNG files beside\n"
+    "                 its file: NAME.png for a picture (gfx/conback.lmp.png),\n"
+    "                 NAME.png.d/PICTURE.png for each of a picture container's\n"
+    "                 lumps, a map's textures, a model's skins and a sprite's\n"
+    "                 frames, bytes of their names other than letters, digits,\n"
+    "                 \"-\", \"_\", \"+\" and \".\" written %HH. Colours come from the\n"
+    "                 archive's gfx/palette.lmp, else from the pak0.pak beside it,\n"
+    "                 else grey levels (said once)\n"
     "  NAME           an entry by its exact name\n"
     "\n"
     "Of a name stored more than once, the first entry is written, as the game\n"
@@ -146,6 +160,7 @@ enum : int {
     kOptHelp = 256,
     kOptNoClobber,
     kOptSorted,
+    kOptPng,
 };
 
 // A command's arguments in command-line order: options (by their short
@@ -271,6 +286,68 @@ std::vector<unsigned char> ReadWholeEntry(const TLockedFile& file, const TPakEnt
     if (!IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
         throw TArchiveChangedFailure(file.Path());
     return bytes;
+}
+
+// An entry to extract; Raw is false when --no-clobber keeps its file.
+struct TChosen {
+    std::size_t Entry;
+    bool Raw;
+};
+
+constexpr const char* kPaletteEntry = "gfx/palette.lmp";
+constexpr const char* kBaseArchive = "pak0.pak";
+// ClassifyEntry needs no more of an entry than a map's header.
+constexpr std::size_t kKindBytes = kBspHeaderBytes;
+
+bool HoldsPictures(TEntryKind kind) {
+    switch (kind) {
+    case TEntryKind::ekPalette:
+    case TEntryKind::ekColormap:
+    case TEntryKind::ekLmpPicture:
+    case TEntryKind::ekWad2:
+    case TEntryKind::ekBsp:
+    case TEntryKind::ekModel:
+    case TEntryKind::ekSprite:
+    case TEntryKind::ekPcx:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Kinds that hold pictures of their own names, written into a folder.
+bool PicturesInFolder(TEntryKind kind) {
+    return kind == TEntryKind::ekWad2 || kind == TEntryKind::ekBsp || kind == TEntryKind::ekModel ||
+           kind == TEntryKind::ekSprite;
+}
+
+// The palette and a PCX picture bring their own colours.
+bool NeedsPalette(TEntryKind kind) {
+    return kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx;
+}
+
+// A picture's name (any bytes: "*water1", "+0slip") as one file name:
+// letters, digits, "-", "_", "+" and a "." after the first byte are kept,
+// every other byte becomes %HH. So no name is empty, hidden, "." or "..",
+// or holds a separator, and a "~" (of the suffix that tells apart names
+// that meet) never comes from one.
+std::string PictureFileName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto u = static_cast<unsigned char>(name[i]);
+        const bool keep = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
+                          (u >= 'a' && u <= 'z') || u == '-' || u == '_' || u == '+' ||
+                          (u == '.' && i > 0);
+        if (keep) {
+            out += name[i];
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        }
+    }
+    return out.empty() ? "unnamed~" : out;
 }
 
 // Whether something other than a directory is at path already (a link
@@ -421,10 +498,10 @@ private:
     // A notice when entries share bytes: valid, but the output may be far
     // larger than the archive.
     void SayOverlaps(const std::string& archive, const TPakEntries& entries,
-                     const std::vector<std::size_t>& chosen) {
+                     const std::vector<TChosen>& chosen) {
         std::vector<std::pair<std::int64_t, std::int64_t>> spans;
-        for (const std::size_t i : chosen)
-            if (entries[i].FileLength > 0 && entries[i].FilePos >= 0)
+        for (const auto& [i, raw] : chosen)
+            if (raw && entries[i].FileLength > 0 && entries[i].FilePos >= 0)
                 spans.emplace_back(entries[i].FilePos,
                                    std::int64_t{entries[i].FilePos} + entries[i].FileLength);
         std::sort(spans.begin(), spans.end());
@@ -443,7 +520,9 @@ private:
     }
 
     int Extract(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, "C:i:", {{"no-clobber", no_argument, nullptr, kOptNoClobber}});
+        const TArgs a = Parse(args, "C:i:",
+                              {{"no-clobber", no_argument, nullptr, kOptNoClobber},
+                               {"png", no_argument, nullptr, kOptPng}});
         if (const auto refused =
                 Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
             return *refused;
@@ -452,6 +531,7 @@ private:
         const std::filesystem::path dir =
             dirArg.empty() ? std::filesystem::path(".") : std::filesystem::path(dirArg);
         const bool noClobber = a.Has(kOptNoClobber);
+        const bool png = a.Has(kOptPng);
         std::optional<TLockedFile> file;
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
@@ -460,8 +540,9 @@ private:
 
         // The entries to write: all, or the named ones and those a pattern
         // matches; of names stored more than once the first is taken, as the
-        // game does.
-        std::vector<std::size_t> chosen;
+        // game does. With --png an entry whose file is kept still gets its
+        // pictures.
+        std::vector<TChosen> chosen;
         const std::set<std::string, std::less<>> wanted(a.Positional.begin() + 1,
                                                         a.Positional.end());
         const std::vector<std::string> patterns = a.All('i');
@@ -488,9 +569,12 @@ private:
             }
             if (!wanted.empty())
                 found.emplace(entry.Name);
-            if (noClobber && KeepExisting(dir, !dirArg.empty(), entry.Name))
+            if (noClobber && KeepExisting(dir, !dirArg.empty(), entry.Name)) {
+                if (png)
+                    chosen.push_back({i, false});
                 continue;
-            chosen.push_back(i);
+            }
+            chosen.push_back({i, true});
             bytes += std::max(0, entry.FileLength);
         }
         if (again > kProblemRepeatsShown)
@@ -521,17 +605,23 @@ private:
         }
         SayOverlaps(archive, index.Entries, chosen);
 
+        // The names the run writes files of: a picture of the same name
+        // would take one's place.
+        std::unordered_set<std::string_view> extracted;
+        if (png)
+            for (const TChosen& c : chosen)
+                extracted.insert(index.Entries[c.Entry].Name);
         TInterruptible observer;
         TEntryCopier copier(true);
         const auto held = [&file]() -> const TLockedFile& { return *file; };
         std::size_t done = 0;
-        for (const std::size_t i : chosen) {
+        for (const TChosen& c : chosen) {
             if (InterruptRequested() != 0)
                 break;
-            const TPakEntry entry = index.Entries[i];
+            const TPakEntry entry = index.Entries[c.Entry];
             progress_.Show(++done, chosen.size(), std::string(entry.Name));
             try {
-                if (!ExtractEntry(target, entry, held, observer, copier))
+                if (c.Raw && !ExtractEntry(target, entry, held, observer, copier))
                     break;
             } catch (const TFileExistsFailure& e) {
                 SayKept(e.Path(), dir, !dirArg.empty());
@@ -542,10 +632,146 @@ private:
             } catch (const TFailure& e) {
                 SayEntry(archive, entry.Name, e.what());
                 status = kExitProblems;
+                continue;
+            }
+            if (!png)
+                continue;
+            try {
+                if (!WritePictures(target, archive, *file, index, entry, extracted, dir,
+                                   !dirArg.empty()))
+                    status = kExitProblems;
+            } catch (const TArchiveChangedFailure& e) {
+                SayEntry(archive, entry.Name, e.what());
+                return kExitProblems;
+            } catch (const TFailure& e) {
+                SayEntry(archive, entry.Name, e.what());
+                status = kExitProblems;
             }
         }
         progress_.Clear();
         return status;
+    }
+
+    // With --png: the pictures entry holds, as PNG files beside its own:
+    // NAME.png for an entry that is one picture, NAME.png.d/PICTURE.png for
+    // each of a container's, a map's, a model's or a sprite's. False when one
+    // could not be written; one that cannot be decoded is only told, since
+    // the entry's own file holds it still.
+    bool WritePictures(TExtractTarget& target, const std::string& archive, const TLockedFile& file,
+                       const TPakIndex& index, const TPakEntry& entry,
+                       const std::unordered_set<std::string_view>& extracted,
+                       const std::filesystem::path& dir, bool dirGiven) {
+        // The kind from the first bytes, so no other entry is read whole.
+        CheckEntryBounds(entry, file.Size());
+        std::vector<unsigned char> head(
+            std::min(static_cast<std::size_t>(entry.FileLength), kKindBytes));
+        head.resize(file.ReadAt(entry.FilePos, head.data(), head.size()));
+        const TEntryKind kind = ClassifyEntry(entry.Name, head);
+        if (!HoldsPictures(kind))
+            return true;
+        const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
+        const TPalette& palette =
+            NeedsPalette(kind) ? Palette(archive, file, index) : GreyPaletteOnce();
+        const TEntryPictures pictures = EntryPictures(entry.Name, bytes, palette);
+        for (const std::string& problem : pictures.Problems)
+            SayEntry(archive, entry.Name, "no picture of " + problem);
+
+        bool ok = true;
+        std::set<std::string> taken; // lowered: the disk may ignore letter case
+        for (const TNamedPicture& picture : pictures.Pictures) {
+            if (InterruptRequested() != 0)
+                break;
+            std::string name = std::string(entry.Name) + ".png";
+            if (PicturesInFolder(kind)) {
+                const std::string base = PictureFileName(picture.Name);
+                std::string leaf = base;
+                for (int n = 2; !taken.insert(AsciiLower(leaf)).second; ++n)
+                    leaf = base + "~" + std::to_string(n);
+                name = std::string(entry.Name) + ".png.d/" + leaf + ".png";
+            }
+            if (extracted.count(name) != 0) {
+                SayEntry(archive, name,
+                         "an entry of that name is extracted too; its picture is not written");
+                ok = false;
+                continue;
+            }
+            try {
+                WritePng(target, name, picture.Picture, file);
+            } catch (const TFileExistsFailure& e) {
+                SayKept(e.Path(), dir, dirGiven);
+            } catch (const TFailure& e) {
+                SayEntry(archive, name, e.what());
+                ok = false;
+            }
+        }
+        return ok;
+    }
+
+    // One picture through the extraction's own target, so its levels are
+    // never reached through a link and a file there is replaced only whole.
+    static void WritePng(TExtractTarget& target, const std::string& name,
+                         const TRgbaPicture& picture, const TLockedFile& archive) {
+        const std::vector<unsigned char> png = EncodePng(picture);
+        const TEntryLevels levels = EntryLevels(name, target.Path());
+        const TDirectory& dir = target.DirectoryFor(levels);
+        TOutputFile out(dir, std::string(levels.File), target.Mode());
+        if (out.Replaced().SameFileAs(archive.Identity()))
+            throw TFailure("The picture would overwrite the archive it is read from");
+        out.Write(png.data(), png.size());
+        out.Commit();
+    }
+
+    static const TPalette& GreyPaletteOnce() {
+        static const TPalette grey = GreyPalette();
+        return grey;
+    }
+
+    // The colours of palette pictures, found at the first one: the archive's
+    // own gfx/palette.lmp, else the one in the pak0.pak beside it (the game's
+    // base archive), else a grey ramp, said once.
+    const TPalette& Palette(const std::string& archive, const TLockedFile& file,
+                            const TPakIndex& index) {
+        if (!palette_)
+            palette_ = FindPalette(archive, file, index);
+        return *palette_;
+    }
+
+    TPalette FindPalette(const std::string& archive, const TLockedFile& file,
+                         const TPakIndex& index) {
+        if (const auto own = PaletteIn(archive, file, index.Entries))
+            return *own;
+        const std::filesystem::path beside =
+            std::filesystem::path(archive).parent_path() / kBaseArchive;
+        TFileIdentity there;
+        if (IdentityAt(beside, there, true) && !there.SameFileAs(file.Identity())) {
+            try {
+                TLockedFile base(beside, TShareMode::smShared);
+                if (!HasPakSignature(base))
+                    throw TFailure(kNotAPakFile);
+                const TPakIndex baseIndex = ReadPakIndex(base);
+                if (const auto found = PaletteIn(beside.string(), base, baseIndex.Entries))
+                    return *found;
+            } catch (const TFailure& e) {
+                Say(beside.string() + ": " + e.what());
+            }
+        }
+        Say(archive + ": no palette found (no " + kPaletteEntry + " in it or in a " + kBaseArchive +
+            " beside it); palette pictures are written in grey");
+        return GreyPalette();
+    }
+
+    // The palette entry of an archive; a damaged one is told and passed over.
+    std::optional<TPalette> PaletteIn(const std::string& archive, const TLockedFile& file,
+                                      const TPakEntries& entries) {
+        const std::optional<std::size_t> found = FindEntry(entries, kPaletteEntry);
+        if (!found)
+            return std::nullopt;
+        try {
+            return ReadPalette(ReadWholeEntry(file, entries[*found]));
+        } catch (const TFailure& e) {
+            SayEntry(archive, entries[*found].Name, e.what());
+            return std::nullopt;
+        }
     }
 
     // With --no-clobber: whether the entry's file is there already, and so
@@ -743,6 +969,7 @@ private:
     std::ostream& err_;
     TToolOptions options_;
     TProgress progress_;
+    std::optional<TPalette> palette_;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "archive/PakReader.h"
 #include "archive/PakWriter.h"
 #include "formats/FormatImages.h"
+#include "formats/PngCheck.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
 #include "support/PakImage.h"
@@ -402,6 +403,176 @@ TEST(PakTool, InfoTellsWhatEachNamedEntryHolds) {
         EXPECT_EQ(r.Out, c.Out) << ::testing::PrintToString(c.Args);
         EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
     }
+}
+
+// Index i of this palette is (i, 255 - i, tint).
+std::string TintedPalette(unsigned char tint) {
+    std::string palette;
+    for (int i = 0; i < 256; ++i)
+        palette += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(tint)};
+    return palette;
+}
+
+// The first pixel of a PNG file, or what is wrong with the file.
+std::string FirstPixel(const std::filesystem::path& path) {
+    const std::string bytes = ReadFile(path);
+    TRgbaPicture picture;
+    const std::string fault =
+        test::PngFault(std::vector<unsigned char>(bytes.begin(), bytes.end()), picture);
+    if (!fault.empty())
+        return path.filename().string() + ": " + fault;
+    return ::testing::PrintToString(
+        std::vector<int>(picture.Pixels.begin(), picture.Pixels.begin() + 4));
+}
+
+std::string Rgba(int r, int g, int b, int a = 255) {
+    return ::testing::PrintToString(std::vector<int>{r, g, b, a});
+}
+
+// --png writes each picture beside its entry's file, under names made safe
+// whatever bytes the lumps and textures carry; the raw files stay as they
+// are, and a picture that cannot be decoded is told without failing the run.
+TEST(PakTool, ExtractPngWritesPicturesBesideTheRawOnes) {
+    using test::Bytes;
+    const Bytes wad = test::MakeWad2({{"*odd/../x:y", 0x42, test::MakeLmp(1, 1, {3})},
+                                      {"..", 0x42, test::MakeLmp(1, 1, {4})},
+                                      {"", 0x42, test::MakeLmp(1, 1, {5})},
+                                      {"face", 0x42, test::MakeLmp(1, 1, {6})},
+                                      {"FACE", 0x42, test::MakeLmp(1, 1, {7})},
+                                      {"broken", 0x42, test::MakeLmp(9, 9, {1})},
+                                      {"noise", 0x43, Bytes(5)}});
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256, 9))});
+    const Bytes conback = test::MakeLmp(2, 1, {1, 2});
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"gfx/palette.lmp", TintedPalette(7)},
+                                  {"gfx/conback.lmp", test::ToString(conback)},
+                                  {"gfx.wad", test::ToString(wad)},
+                                  {"maps/e1m1.bsp", test::ToString(bsp)},
+                                  {"progs.dat", "no picture"}}));
+    const auto out = dir / "out";
+    const TRun r = RunTool({"extract", pak, "-C", out.string(), "--png"});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_NE(r.Err.find("gfx.wad: no picture of broken: Picture pixels run past"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_EQ(FilesBelow(out), (std::set<std::string>{
+                                   "gfx/palette.lmp",
+                                   "gfx/palette.lmp.png",
+                                   "gfx/conback.lmp",
+                                   "gfx/conback.lmp.png",
+                                   "gfx.wad",
+                                   "gfx.wad.png.d/%2Aodd%2F..%2Fx%3Ay.png",
+                                   "gfx.wad.png.d/%2E..png",
+                                   "gfx.wad.png.d/unnamed~.png",
+                                   "gfx.wad.png.d/face.png",
+                                   "gfx.wad.png.d/FACE~2.png",
+                                   "maps/e1m1.bsp",
+                                   "maps/e1m1.bsp.png.d/%2Awater1.png",
+                                   "progs.dat",
+                               }));
+    EXPECT_EQ(ReadFile(out / "gfx/conback.lmp"), test::ToString(conback));
+    const struct {
+        const char* File;
+        std::string Pixel;
+    } pictures[] = {
+        {"gfx/palette.lmp.png", Rgba(0, 255, 7)},
+        {"gfx/conback.lmp.png", Rgba(1, 254, 7)},
+        {"gfx.wad.png.d/%2E..png", Rgba(4, 251, 7)},
+        {"gfx.wad.png.d/face.png", Rgba(6, 249, 7)},
+        {"gfx.wad.png.d/FACE~2.png", Rgba(7, 248, 7)},
+        {"maps/e1m1.bsp.png.d/%2Awater1.png", Rgba(9, 246, 7)},
+    };
+    for (const auto& p : pictures)
+        EXPECT_EQ(FirstPixel(out / p.File), p.Pixel) << p.File;
+}
+
+// Palette pictures take the archive's palette, else that of the pak0.pak
+// beside it, else grey with one line that says so.
+TEST(PakTool, ExtractPngFindsThePaletteByItsRule) {
+    const std::string picture = test::ToString(test::MakeLmp(1, 1, {10}));
+    const std::string withPalette = test::ToString(
+        BuildPakImage({{"gfx/palette.lmp", TintedPalette(1)}, {"pic.lmp", picture}}));
+    const std::string without = test::ToString(BuildPakImage({{"pic.lmp", picture}}));
+    const std::string base = test::ToString(BuildPakImage({{"GFX/Palette.lmp", TintedPalette(2)}}));
+    const struct {
+        const char* What;
+        std::string Archive;
+        std::string Pak0; // none when empty
+        std::string Pixel;
+        const char* Says; // a phrase of the one line on err, "" for none
+    } cases[] = {
+        {"its own", withPalette, base, Rgba(10, 245, 1), ""},
+        {"pak0.pak's", without, base, Rgba(10, 245, 2), ""},
+        {"none", without, "", Rgba(10, 10, 10), "no palette found"},
+        {"pak0.pak without one", without, without, Rgba(10, 10, 10), "no palette found"},
+        {"pak0.pak no archive", without, "PK\x03\x04", Rgba(10, 10, 10), "Not a valid PAK file"},
+        {"its own cut short",
+         test::ToString(BuildPakImage({{"gfx/palette.lmp", "short"}, {"pic.lmp", picture}})), base,
+         Rgba(10, 245, 2), "gfx/palette.lmp: Palette holds 5 bytes, not 768"},
+    };
+    for (const auto& c : cases) {
+        TTempDir dir;
+        WriteFile(dir / "mod.pak", c.Archive);
+        if (!c.Pak0.empty())
+            WriteFile(dir / "pak0.pak", c.Pak0);
+        const TRun r = RunTool({"extract", (dir / "mod.pak").string(), "-C", (dir / "out").string(),
+                                "--png", "pic.lmp"});
+        EXPECT_EQ(r.Status, kExitOk) << c.What << "\n" << r.Err;
+        EXPECT_EQ(FirstPixel(dir / "out/pic.lmp.png"), c.Pixel) << c.What;
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << c.What << "\n" << r.Err;
+        EXPECT_LE(std::count(r.Err.begin(), r.Err.end(), '\n'), *c.Says != 0 ? 2 : 0)
+            << c.What << "\n"
+            << r.Err;
+    }
+    // The base archive itself, without a palette, is not looked into twice.
+    TTempDir dir;
+    WriteFile(dir / "pak0.pak", without);
+    const TRun r =
+        RunTool({"extract", (dir / "pak0.pak").string(), "-C", (dir / "out").string(), "--png"});
+    EXPECT_EQ(r.Status, kExitOk);
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+}
+
+// Pictures follow the extraction's rules: kept with --no-clobber (also
+// beside a kept entry file), never written through a link, never in place
+// of an entry of the same name.
+TEST(PakTool, ExtractPngKeepsWhatIsThereAndTakesNoOthersPlace) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    const std::string lmp = test::ToString(test::MakeLmp(1, 1, {10}));
+    WriteFile(pak, BuildPakImage({{"a.lmp", lmp},
+                                  {"b.lmp", lmp},
+                                  {"b.lmp.png", "an entry of its own"},
+                                  {"gfx.wad", test::ToString(test::MakeWad2(
+                                                  {{"x", 0x42, test::MakeLmp(1, 1, {1})}}))}}));
+    const auto out = dir / "out";
+    WriteFile(out / "a.lmp", "old a");
+    WriteFile(dir / "elsewhere/keep", "");
+    std::filesystem::create_symlink(dir / "elsewhere", out / "gfx.wad.png.d");
+    const TRun first = RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber"});
+    EXPECT_EQ(first.Status, kExitProblems);
+    EXPECT_EQ(ReadFile(out / "a.lmp"), "old a");
+    EXPECT_EQ(FirstPixel(out / "a.lmp.png"), Rgba(10, 10, 10));
+    EXPECT_EQ(ReadFile(out / "b.lmp.png"), "an entry of its own");
+    EXPECT_NE(first.Err.find("b.lmp.png: an entry of that name is extracted too"),
+              std::string::npos)
+        << first.Err;
+    EXPECT_NE(first.Err.find("gfx.wad.png.d/x.png: "), std::string::npos) << first.Err;
+    EXPECT_EQ(FilesBelow(dir / "elsewhere"), std::set<std::string>{"keep"});
+
+    std::filesystem::remove(out / "gfx.wad.png.d");
+    const std::string picture = ReadFile(out / "a.lmp.png");
+    WriteFile(out / "a.lmp.png", "old picture");
+    const TRun again =
+        RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber", "a.lmp", "gfx.wad"});
+    EXPECT_EQ(again.Status, kExitOk) << again.Err;
+    EXPECT_NE(again.Err.find("kept " + (out / "a.lmp.png").string() + ": it exists"),
+              std::string::npos)
+        << again.Err;
+    EXPECT_EQ(ReadFile(out / "a.lmp.png"), "old picture");
+    EXPECT_EQ(FirstPixel(out / "gfx.wad.png.d/x.png"), Rgba(1, 1, 1));
 }
 
 TEST(PakTool, BuildSortedIsReproducibleWhateverTheCreationOrder) {
