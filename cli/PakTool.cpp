@@ -1,6 +1,7 @@
 #include "cli/PakTool.h"
 
 #include "archive/PakBuild.h"
+#include "archive/PakEdit.h"
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
@@ -44,6 +45,10 @@ constexpr const char* kUsage =
     "                                     files in name order, byte for byte the\n"
     "                                     same archive whatever the disk's order\n"
     "  verify ARCHIVE                     report what would break in a game engine\n"
+    "  add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "                                     store files (a folder: its tree) in it\n"
+    "  rm ARCHIVE PATTERN... [--dry-run]  delete the matching entries\n"
+    "  mv ARCHIVE OLD NEW [--dry-run]     rename an entry\n"
     "\n"
     "'zorvak-pak COMMAND --help' tells more of one command; --version prints\n"
     "the version.\n"
@@ -117,6 +122,43 @@ constexpr const char* kBuildHelp =
     "  --sorted     store the files in name order: byte for byte the same\n"
     "               archive whatever order the disk lists them in\n";
 
+constexpr const char* kAddHelp =
+    "usage: zorvak-pak add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "\n"
+    "Stores files in the archive under their own names, A-Z in lower case; a\n"
+    "folder stores the files of its tree under their paths below it, passing\n"
+    "over what build passes over. A name stored already is replaced in place.\n"
+    "Prints one line per change (\"added NAME\", \"replaced NAME\").\n"
+    "\n"
+    "  --as NAME      store the one FILE under NAME, exactly as typed\n"
+    "  --prefix DIR/  store every name below DIR/\n"
+    "  --dry-run      print what would change (\"would add NAME\") and change\n"
+    "                 nothing\n"
+    "\n"
+    "The archive is written anew beside the old one and takes its place only\n"
+    "when complete; while that runs no other program may open it. When any\n"
+    "part of the request cannot be done, nothing is changed and the status\n"
+    "is 1.\n";
+
+constexpr const char* kRmHelp =
+    "usage: zorvak-pak rm ARCHIVE PATTERN... [--dry-run]\n"
+    "\n"
+    "Deletes every entry whose name matches a PATTERN, as extract -i matches\n"
+    "(letter case ignored, * crossing \"/\"), a name stored twice included.\n"
+    "Prints \"deleted NAME\" for each. A pattern that matches nothing changes\n"
+    "nothing and the status is 1.\n"
+    "\n"
+    "  --dry-run   print what would change and change nothing\n";
+
+constexpr const char* kMvHelp =
+    "usage: zorvak-pak mv ARCHIVE OLD NEW [--dry-run]\n"
+    "\n"
+    "Renames the entry OLD, found as cat finds it, to NEW, stored exactly as\n"
+    "typed. Prints \"renamed OLD -> NEW\". A NEW that another entry has\n"
+    "already (letter case ignored) changes nothing and the status is 1.\n"
+    "\n"
+    "  --dry-run   print what would change and change nothing\n";
+
 constexpr const char* kVerifyHelp =
     "usage: zorvak-pak verify ARCHIVE\n"
     "\n"
@@ -161,6 +203,9 @@ enum : int {
     kOptNoClobber,
     kOptSorted,
     kOptPng,
+    kOptAs,
+    kOptPrefix,
+    kOptDryRun,
 };
 
 // A command's arguments in command-line order: options (by their short
@@ -350,6 +395,20 @@ std::string PictureFileName(std::string_view name) {
     return out.empty() ? "unnamed~" : out;
 }
 
+// A change as it would be: "added x" -> "would add x".
+std::string WouldChange(const std::string& change) {
+    static constexpr std::pair<std::string_view, std::string_view> kVerbs[] = {
+        {"added ", "add "},
+        {"replaced ", "replace "},
+        {"deleted ", "delete "},
+        {"renamed ", "rename "},
+    };
+    for (const auto& [done, todo] : kVerbs)
+        if (change.starts_with(done))
+            return "would " + std::string(todo) + change.substr(done.size());
+    return "would have " + change;
+}
+
 // Whether something other than a directory is at path already (a link
 // counts as itself, not as what it points at).
 bool FileIsThere(const std::filesystem::path& path) {
@@ -413,9 +472,16 @@ private:
                 status = Build(args);
             else if (command == "verify")
                 status = Verify(args);
+            else if (command == "add")
+                status = Add(args);
+            else if (command == "rm")
+                status = Remove(args);
+            else if (command == "mv")
+                status = Move(args);
             else
                 return Usage("unknown command " + command);
-            if (const int signal = InterruptRequested(); signal != 0) {
+            // An edit that took effect is told as done, whenever a signal came.
+            if (const int signal = InterruptRequested(); signal != 0 && !edited_) {
                 Say("interrupted");
                 return kExitSignalBase + signal;
             }
@@ -460,8 +526,26 @@ private:
 
     // Opens an archive for the whole run, shared with other readers, and
     // reads its index; one that is not an archive is unusable input.
-    bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index) {
-        file.emplace(archive, TShareMode::smShared);
+    bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index,
+                   TShareMode mode = TShareMode::smShared) {
+        if (mode == TShareMode::smExclusive) {
+            try {
+                file.emplace(archive, mode);
+            } catch (const TFileOpenFailure&) {
+                // When it opens without the lock, someone holds it.
+                bool opens = false;
+                try {
+                    TLockedFile unlocked(archive, TShareMode::smUnlocked);
+                    opens = true;
+                } catch (const TFailure&) {
+                }
+                if (opens)
+                    throw TFileInUseFailure(archive);
+                throw;
+            }
+        } else {
+            file.emplace(archive, mode);
+        }
         if (!HasPakSignature(*file)) {
             Say(archive + ": " + kNotAPakFile);
             return false;
@@ -941,6 +1025,174 @@ private:
         return kExitOk;
     }
 
+    // The archive an edit works on, held for the whole run: exclusively, so
+    // no other program reads or edits it meanwhile (a dry run only reads).
+    // Nullopt once open, else the status to end with: an archive in use is
+    // a request that cannot be done now, not a wrong one.
+    std::optional<int> OpenForEdit(const std::string& archive, bool dryRun,
+                                   std::optional<TLockedFile>& file, TPakIndex& index) {
+        try {
+            if (!OpenIndex(archive, file, index,
+                           dryRun ? TShareMode::smShared : TShareMode::smExclusive))
+                return kExitUnusable;
+        } catch (const TFileInUseFailure& e) {
+            Say(e.what());
+            return kExitProblems;
+        }
+        return std::nullopt;
+    }
+
+    // Plans changes and, unless dryRun, applies them; prints one line per
+    // change, "would ..." for a dry run. Any refusal changes nothing.
+    int Edit(const std::string& archive, const TPakIndex& index,
+             const std::vector<TPakChange>& changes, bool dryRun) {
+        TPakEditPlan plan;
+        try {
+            plan = PlanPakEdit(index, changes);
+        } catch (const TFailure& e) {
+            Say(archive + ": " + e.what());
+            return kExitProblems;
+        }
+        if (plan.Changes.empty()) {
+            Say(archive + ": nothing to change");
+            return kExitOk;
+        }
+        // An edit with nothing to copy would never ask the pump.
+        if (InterruptRequested() != 0)
+            return kExitProblems;
+        if (!dryRun) {
+            TPakEditHooks hooks;
+            // The run's own descriptor holds the exclusive lock; a second
+            // lock on the same file would only refuse ourselves.
+            hooks.Archive = TShareMode::smUnlocked;
+            hooks.Inputs = TShareMode::smUnlocked;
+            hooks.Pump = [] { return InterruptRequested() == 0; };
+            hooks.Progress = [this](std::int64_t done, std::int64_t total) {
+                progress_.Show(static_cast<std::size_t>(done >> 20),
+                               static_cast<std::size_t>(total >> 20), "MiB written");
+            };
+            try {
+                if (!ApplyPakEdit(archive, index, plan, hooks))
+                    return kExitProblems;
+            } catch (const TFailure& e) {
+                Say(archive + ": " + e.what());
+                return kExitProblems;
+            }
+            edited_ = true;
+            progress_.Clear();
+        }
+        for (const std::string& change : plan.Changes)
+            out_ << EscapeForTerminal(dryRun ? WouldChange(change) : change, options_.OutIsTerminal)
+                 << "\n";
+        return kExitOk;
+    }
+
+    int Add(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "",
+                              {{"as", required_argument, nullptr, kOptAs},
+                               {"prefix", required_argument, nullptr, kOptPrefix},
+                               {"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused =
+                Refuse(a, kAddHelp, a.Positional.size() >= 2, "add takes an archive and files"))
+            return *refused;
+        const bool named = a.Has(kOptAs);
+        if (named && a.Positional.size() != 2)
+            return Usage("--as names one file");
+        if (named && a.Has(kOptPrefix))
+            return Usage("--as gives the whole name; --prefix goes without it");
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        std::string prefix = a.Last(kOptPrefix);
+        if (!prefix.empty() && prefix.back() != '/')
+            prefix += '/';
+
+        std::vector<TPakChange> changes;
+        for (std::size_t i = 1; i < a.Positional.size(); ++i) {
+            const std::string& path = a.Positional[i];
+            if (!IsDirectory(path)) {
+                changes.push_back(
+                    named ? TPakChange::AddFile(a.Last(kOptAs), path, true)
+                          : TPakChange::AddFile(
+                                prefix + std::filesystem::path(path).filename().string(), path));
+                continue;
+            }
+            if (named) {
+                Say(path + ": a folder adds its tree; --as names one file");
+                return kExitProblems;
+            }
+            try {
+                if (!AddTreeChanges(
+                        path, prefix, index.Identity, [] { return InterruptRequested() == 0; },
+                        changes))
+                    return kExitProblems;
+            } catch (const TFailure& e) {
+                Say(path + ": " + e.what());
+                return kExitProblems;
+            }
+        }
+        return Edit(archive, index, changes, dryRun);
+    }
+
+    int Remove(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "", {{"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused =
+                Refuse(a, kRmHelp, a.Positional.size() >= 2, "rm takes an archive and entry names"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        const std::vector<std::string> patterns(a.Positional.begin() + 1, a.Positional.end());
+        std::vector<bool> matched(patterns.size(), false);
+        // Each entry once, however many patterns match it: the plan refuses
+        // an entry deleted twice.
+        std::vector<TPakChange> changes;
+        for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+            bool take = false;
+            for (std::size_t p = 0; p < patterns.size(); ++p)
+                if (MatchesPattern(patterns[p], index.Entries[i].Name)) {
+                    matched[p] = true;
+                    take = true;
+                }
+            if (take)
+                changes.push_back(TPakChange::Delete(i));
+        }
+        int status = kExitOk;
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+            if (!matched[p]) {
+                SayEntry(archive, patterns[p], "no entry matches");
+                status = kExitProblems;
+            }
+        if (status != kExitOk)
+            return status;
+        return Edit(archive, index, changes, dryRun);
+    }
+
+    int Move(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "", {{"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused = Refuse(a, kMvHelp, a.Positional.size() == 3,
+                                        "mv takes an archive, an entry name and its new name"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        const std::optional<std::size_t> found = FindEntry(index.Entries, a.Positional[1]);
+        if (!found) {
+            SayEntry(archive, a.Positional[1], "no such entry");
+            return kExitProblems;
+        }
+        return Edit(archive, index, {TPakChange::Rename(*found, a.Positional[2], true)}, dryRun);
+    }
+
     int Verify(const std::vector<std::string>& args) {
         const TArgs a = Parse(args, "");
         if (const auto refused =
@@ -970,6 +1222,7 @@ private:
     TToolOptions options_;
     TProgress progress_;
     std::optional<TPalette> palette_;
+    bool edited_ = false; // an edit replaced the archive
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace zorvak {
 namespace {
@@ -777,6 +778,228 @@ TEST(PakTool, InterruptedRunsLeaveNothingBehind) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.Path()), {}), 2);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+}
+
+std::vector<std::string> NamesIn(const std::filesystem::path& pak) {
+    std::vector<std::string> names;
+    for (const TPakEntry e : ReadPakIndex(pak).Entries)
+        names.emplace_back(e.Name);
+    return names;
+}
+
+// What the directory holds, so that a temporary left behind shows.
+std::set<std::string> Listing(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+// add, rm and mv, one after another on one archive: each prints what it
+// changed, and a dry run prints what would change and leaves every byte.
+TEST(PakTool, EditsAddRemoveAndRenameEntries) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"progs.dat", "p"},
+                                  {"maps/e1m1.bsp", "m"},
+                                  {"sound/a.wav", "a"},
+                                  {"sound/A.WAV", "case"},
+                                  {"sound/a.wav", "again"}}));
+    const auto readme = (dir / "files/Readme.TXT").string();
+    WriteFile(readme, "read me");
+    WriteFile(dir / "tree/Maps/E2M1.bsp", "e2m1");
+    WriteFile(dir / "tree/old.pak", "skipped");
+    const std::vector<std::string> start = NamesIn(pak);
+    const auto with = [&start](std::vector<std::string> more) {
+        std::vector<std::string> names = start;
+        names.insert(names.end(), more.begin(), more.end());
+        return names;
+    };
+    const std::string tree = (dir / "tree").string();
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+        std::vector<std::string> Names; // after the run
+    } steps[] = {
+        {{"add", pak, readme, "--dry-run"}, "would add readme.txt\n", start},
+        {{"add", pak, readme}, "added readme.txt\n", with({"readme.txt"})},
+        {{"add", pak, "--as", "README.TXT", readme},
+         "replaced readme.txt (now named README.TXT)\n",
+         with({"README.TXT"})},
+        {{"add", pak, tree, "--prefix", "ID1"},
+         "added id1/maps/e2m1.bsp\n",
+         with({"README.TXT", "id1/maps/e2m1.bsp"})},
+        {{"rm", pak, "sound/*.wav", "--dry-run"},
+         "would delete sound/a.wav\nwould delete sound/A.WAV\nwould delete sound/a.wav\n",
+         with({"README.TXT", "id1/maps/e2m1.bsp"})},
+        {{"rm", pak, "SOUND/*", "progs.dat", "*.WAV"},
+         "deleted progs.dat\ndeleted sound/a.wav\ndeleted sound/A.WAV\ndeleted sound/a.wav\n",
+         {"maps/e1m1.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "MAPS/E1M1.BSP", "maps/Start.bsp", "--dry-run"},
+         "would rename maps/e1m1.bsp -> maps/Start.bsp\n",
+         {"maps/e1m1.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "MAPS/E1M1.BSP", "maps/Start.bsp"},
+         "renamed maps/e1m1.bsp -> maps/Start.bsp\n",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "maps/start.bsp", "maps/Start.bsp"},
+         "",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+    };
+    for (const auto& step : steps) {
+        const std::string before = ReadFile(pak);
+        const TRun r = RunTool(step.Args);
+        EXPECT_EQ(r.Status, kExitOk) << ::testing::PrintToString(step.Args) << r.Err;
+        EXPECT_EQ(r.Out, step.Out) << ::testing::PrintToString(step.Args);
+        EXPECT_EQ(NamesIn(pak), step.Names) << ::testing::PrintToString(step.Args);
+        // A dry run, or nothing to change, rewrites nothing.
+        if (step.Out.empty() || step.Out.starts_with("would ")) {
+            EXPECT_EQ(ReadFile(pak), before) << ::testing::PrintToString(step.Args);
+        }
+    }
+    EXPECT_EQ(RunTool({"cat", pak, "README.TXT"}).Out, "read me");
+    EXPECT_EQ(RunTool({"cat", pak, "maps/Start.bsp"}).Out, "m");
+    EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"a.pak", "files", "tree"}));
+}
+
+// Whatever part of a request cannot be done, nothing changes: the
+// archive's bytes stay, no temporary stays, and the status says why.
+TEST(PakTool, EditsThatCannotBeDoneChangeNothing) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak,
+              BuildPakImage({{"progs.dat", std::string(200'000, 'p')}, {"maps/e1m1.bsp", "m"}}));
+    const auto file = (dir / "f.txt").string();
+    WriteFile(file, "f");
+    const auto cut = (dir / "cut.pak").string();
+    WriteFile(cut, PakHeaderBytes(12, 128) + PakEntryBytes("a", 0, 0));
+    std::optional<TLockedFile> holder;
+    const rlimit saved = [] {
+        rlimit r{};
+        ::getrlimit(RLIMIT_FSIZE, &r);
+        return r;
+    }();
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Says;
+        std::function<void()> Meanwhile = [] {};
+    } cases[] = {
+        {{"rm", pak, "nothing*", "progs.dat"}, kExitProblems, "nothing*: no entry matches"},
+        {{"mv", pak, "missing", "x"}, kExitProblems, "missing: no such entry"},
+        {{"mv", pak, "progs.dat", "MAPS/E1M1.BSP"}, kExitProblems, "maps/e1m1.bsp is stored"},
+        {{"mv", pak, "progs.dat", "../evil"}, kExitProblems, "Unsafe entry name"},
+        {{"mv", pak, "progs.dat", std::string(56, 'n')}, kExitProblems, "Name too long"},
+        {{"add", pak, file, (dir / "missing.txt").string()}, kExitProblems, "Cannot open file"},
+        {{"add", pak, file, file}, kExitProblems, "Two files would be stored as f.txt"},
+        {{"add", pak, pak}, kExitProblems, "it is the archive being edited"},
+        {{"add", pak, file, "--prefix", "../"}, kExitProblems, "Unsafe entry name"},
+        {{"add", pak, dir.Path().string(), "--as", "x"}, kExitProblems, "--as names one file"},
+        {{"add", pak, file, file, "--as", "x"}, kExitUnusable, "--as names one file"},
+        {{"add", pak, file, "--as", "x", "--prefix", "y/"}, kExitUnusable, "--prefix goes"},
+        {{"rm", pak}, kExitUnusable, "rm takes an archive and entry names"},
+        {{"mv", pak, "progs.dat"}, kExitUnusable, "mv takes an archive"},
+        {{"rm", cut, "a"}, kExitProblems, "cannot be edited"},
+        {{"rm", file, "f"}, kExitUnusable, "Not a valid PAK file"},
+        {{"rm", pak, "progs.dat"},
+         kExitProblems,
+         pak + " is in use by another program",
+         [&] { holder.emplace(pak); }},
+        {{"mv", pak, "progs.dat", "x"},
+         kExitProblems,
+         pak + " is in use by another program",
+         [&] { holder.emplace(pak, TShareMode::smShared); }},
+        {{"rm", pak, "maps/*"},
+         kExitProblems,
+         "I/O error 27",
+         [&saved] {
+             rlimit small{64 * 1024, saved.rlim_max};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         }},
+    };
+    for (const auto& c : cases) {
+        const std::string before = ReadFile(pak), beforeCut = ReadFile(cut);
+        const std::set<std::string> listing = Listing(dir.Path());
+        c.Meanwhile();
+        const TRun r = RunTool(c.Args);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        holder.reset();
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "") << ::testing::PrintToString(c.Args);
+        EXPECT_TRUE(ReadFile(pak) == before) << ::testing::PrintToString(c.Args);
+        EXPECT_EQ(ReadFile(cut), beforeCut);
+        EXPECT_EQ(Listing(dir.Path()), listing) << ::testing::PrintToString(c.Args);
+    }
+    std::signal(SIGXFSZ, oldSignal);
+}
+
+// Standard error that does something the first time the progress line is
+// drawn, as a signal or another writer would, in the middle of the run.
+struct TProgressHook : std::streambuf {
+    std::function<void()> Act;
+    int_type overflow(int_type c) override {
+        if (c == '\r' && Act)
+            std::exchange(Act, nullptr)();
+        return c;
+    }
+};
+
+// A signal before or during an edit, and an archive written by someone else
+// meanwhile, leave what was there and no temporary.
+TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
+    InstallInterruptHandlers();
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"a.dat", std::string(300'000, 'a')}, {"b.dat", "b"}}));
+    WriteFile(dir / "tree/new.dat", "new");
+    const std::vector<std::vector<std::string>> edits = {
+        {"rm", pak, "b.dat"},
+        {"mv", pak, "a.dat", "c.dat"},
+        {"add", pak, (dir / "tree").string()},
+        {"add", pak, (dir / "tree/new.dat").string()},
+    };
+    const std::set<std::string> listing = Listing(dir.Path());
+    for (const auto& args : edits)
+        for (const bool during : {false, true})
+            for (const int signal : {SIGINT, SIGTERM}) {
+                const std::string before = ReadFile(pak);
+                TProgressHook hook;
+                std::ostream err(&hook);
+                std::ostringstream out;
+                TToolOptions options;
+                options.Progress = true;
+                if (during)
+                    hook.Act = [signal] { ::raise(signal); };
+                else
+                    ::raise(signal);
+                const int status = RunPakTool(args, out, err, options);
+                // The walk of a folder pumps before anything is drawn.
+                EXPECT_EQ(InterruptRequested(), signal);
+                ClearInterrupt();
+                EXPECT_EQ(status, kExitSignalBase + signal) << ::testing::PrintToString(args);
+                EXPECT_EQ(out.str(), "");
+                EXPECT_TRUE(ReadFile(pak) == before) << ::testing::PrintToString(args);
+                EXPECT_EQ(Listing(dir.Path()), listing);
+            }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    // Written in place by a program that takes no lock: the edit is refused.
+    TProgressHook hook;
+    hook.Act = [&pak] {
+        std::fstream f(pak, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(20);
+        f.put('X');
+    };
+    std::ostream err(&hook);
+    std::ostringstream out;
+    TToolOptions options;
+    options.Progress = true;
+    EXPECT_EQ(RunPakTool({"rm", pak, "b.dat"}, out, err, options), kExitProblems);
+    EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat", "b.dat"}));
+    EXPECT_EQ(ReadFile(pak)[20], 'X');
+    EXPECT_EQ(Listing(dir.Path()), listing);
 }
 
 TEST(PakTool, BuildNeverPacksItsOwnOutputAndTakesLongNames) {
