@@ -524,8 +524,10 @@ private:
         return std::nullopt;
     }
 
-    // Opens an archive for the whole run, shared with other readers, and
-    // reads its index; one that is not an archive is unusable input.
+    // Opens an archive for the whole run, shared with other readers unless
+    // mode says otherwise, and reads its index; one that is not an archive
+    // is unusable input. An exclusive open that someone else's lock refuses
+    // is TFileInUseFailure, as a shared one is.
     bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index,
                    TShareMode mode = TShareMode::smShared) {
         if (mode == TShareMode::smExclusive) {
