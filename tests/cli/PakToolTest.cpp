@@ -470,8 +470,6 @@ TEST(PakTool, ExtractPngWritesPicturesBesideTheRawOnes) {
     } pictures[] = {
         {"gfx/palette.lmp.png", Rgba(0, 255, 7)},
         {"gfx/conback.lmp.png", Rgba(1, 254, 7)},
-        {"gfx.wad.png.d/%2E..png", Rgba(4, 251, 7)},
-        {"gfx.wad.png.d/face.png", Rgba(6, 249, 7)},
         {"gfx.wad.png.d/FACE~2.png", Rgba(7, 248, 7)},
         {"maps/e1m1.bsp.png.d/%2Awater1.png", Rgba(9, 246, 7)},
     };
@@ -546,7 +544,6 @@ TEST(PakTool, ExtractPngKeepsWhatIsThereAndTakesNoOthersPlace) {
     EXPECT_EQ(FilesBelow(dir / "elsewhere"), std::set<std::string>{"keep"});
 
     std::filesystem::remove(out / "gfx.wad.png.d");
-    const std::string picture = ReadFile(out / "a.lmp.png");
     WriteFile(out / "a.lmp.png", "old picture");
     const TRun again =
         RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber", "a.lmp", "gfx.wad"});
