@@ -79,10 +79,6 @@ std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::s
     return out / std::string(levels.File);
 }
 
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name) {
-    return EntryOutputPathIn(archive.parent_path(), name);
-}
-
 void ForceDirPath(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> levels;
     std::filesystem::path d = dir;

@@ -45,8 +45,6 @@ TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir
 // The output path of entry name: the directory, then the name's levels.
 // Throws as EntryLevels does.
 std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::string_view name);
-// The same beside the archive at archive.
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name);
 
 // How many missing directory levels are created for one entry at most.
 inline constexpr int kMaxForcedLevels = 14;
