@@ -459,27 +459,20 @@ private:
             return RunCommand({args[1], "--help"});
         const std::string& command = args[0];
         try {
-            int status = kExitUnusable;
-            if (command == "list")
-                status = List(args);
-            else if (command == "extract")
-                status = Extract(args);
-            else if (command == "cat")
-                status = Cat(args);
-            else if (command == "info")
-                status = Info(args);
-            else if (command == "build")
-                status = Build(args);
-            else if (command == "verify")
-                status = Verify(args);
-            else if (command == "add")
-                status = Add(args);
-            else if (command == "rm")
-                status = Remove(args);
-            else if (command == "mv")
-                status = Move(args);
-            else
+            using TCommand = int (TPakTool::*)(const std::vector<std::string>&);
+            static const std::pair<const char*, TCommand> kCommands[] = {
+                {"list", &TPakTool::List},   {"extract", &TPakTool::Extract},
+                {"cat", &TPakTool::Cat},     {"info", &TPakTool::Info},
+                {"build", &TPakTool::Build}, {"verify", &TPakTool::Verify},
+                {"add", &TPakTool::Add},     {"rm", &TPakTool::Remove},
+                {"mv", &TPakTool::Move},
+            };
+            const auto found =
+                std::find_if(std::begin(kCommands), std::end(kCommands),
+                             [&command](const auto& c) { return command == c.first; });
+            if (found == std::end(kCommands))
                 return Usage("unknown command " + command);
+            const int status = (this->*found->second)(args);
             // An edit that took effect is told as done, whenever a signal came.
             if (const int signal = InterruptRequested(); signal != 0 && !edited_) {
                 Say("interrupted");

@@ -277,18 +277,19 @@ void TGauge::SetParentColor(bool value) {
     Refresh();
 }
 
-void TGauge::SetKind(TGaugeKind value) {
-    if (value == kind_)
+template <class T> void TGauge::Change(T& field, T value) {
+    if (value == field)
         return;
-    kind_ = value;
+    field = value;
     Refresh();
 }
 
+void TGauge::SetKind(TGaugeKind value) {
+    Change(kind_, value);
+}
+
 void TGauge::SetShowText(bool value) {
-    if (value == showText_)
-        return;
-    showText_ = value;
-    Refresh();
+    Change(showText_, value);
 }
 
 void TGauge::SetFont(const QFont& value) {
@@ -309,24 +310,15 @@ void TGauge::SetParentFont(bool value) {
 }
 
 void TGauge::SetBorderStyle(TBorderStyle value) {
-    if (value == borderStyle_)
-        return;
-    borderStyle_ = value;
-    Refresh();
+    Change(borderStyle_, value);
 }
 
 void TGauge::SetForeColor(TColor value) {
-    if (value == foreColor_)
-        return;
-    foreColor_ = value;
-    Refresh();
+    Change(foreColor_, value);
 }
 
 void TGauge::SetBackColor(TColor value) {
-    if (value == backColor_)
-        return;
-    backColor_ = value;
-    Refresh();
+    Change(backColor_, value);
 }
 
 void TGauge::SetMinValue(int value) {

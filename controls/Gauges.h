@@ -151,6 +151,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Sets a property that changes only the picture: repainted when it
+    // really changes.
+    template <class T> void Change(T& field, T value);
     void Refresh();
 
     TColor color_ = kDefaultColor;
