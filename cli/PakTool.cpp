@@ -497,6 +497,15 @@ private:
     void SayEntry(const std::string& archive, std::string_view entry, const std::string& message) {
         Say(archive + ": " + std::string(entry) + ": " + message);
     }
+    // One entry's failure told, the run's status made a failure. True when
+    // the run must end there: every later entry would come from an archive
+    // that changed under it.
+    bool TellEntryFailure(const std::string& archive, std::string_view name, const TFailure& e,
+                          int& status) {
+        SayEntry(archive, name, e.what());
+        status = kExitProblems;
+        return dynamic_cast<const TArchiveChangedFailure*>(&e) != nullptr;
+    }
     int Usage(const std::string& message) {
         Say(message);
         err_ << "Try 'zorvak-pak --help'.\n";
@@ -704,13 +713,9 @@ private:
                     break;
             } catch (const TFileExistsFailure& e) {
                 SayKept(e.Path(), dir, !dirArg.empty());
-            } catch (const TArchiveChangedFailure& e) {
-                // Every later entry would come from the changed archive.
-                SayEntry(archive, entry.Name, e.what());
-                return kExitProblems;
             } catch (const TFailure& e) {
-                SayEntry(archive, entry.Name, e.what());
-                status = kExitProblems;
+                if (TellEntryFailure(archive, entry.Name, e, status))
+                    return kExitProblems;
                 continue;
             }
             if (!png)
@@ -957,12 +962,9 @@ private:
             std::vector<unsigned char> bytes;
             try {
                 bytes = ReadWholeEntry(*file, entry);
-            } catch (const TArchiveChangedFailure& e) {
-                SayEntry(archive, entry.Name, e.what());
-                return kExitProblems;
             } catch (const TFailure& e) {
-                SayEntry(archive, entry.Name, e.what());
-                status = kExitProblems;
+                if (TellEntryFailure(archive, entry.Name, e, status))
+                    return kExitProblems;
                 continue;
             }
             const bool escapeAll = options_.OutIsTerminal;

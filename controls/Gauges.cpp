@@ -440,14 +440,20 @@ QSize RoundSpan(const TGaugePaint& g) {
     return {g.R.Right - g.R.Left + grow, g.R.Bottom - g.R.Top + grow};
 }
 
+// The ground of the round kinds: the area in its own colour, then the pen
+// and brush of the dial.
+void PaintRoundGround(QPainter& p, const TGaugePaint& g) {
+    FillEdges(p, g.R.Left, g.R.Top, g.R.Right, g.R.Bottom, g.Own);
+    p.setPen(QPen(g.Fore, 1));
+    p.setBrush(g.Back);
+}
+
 void PaintPie(QPainter& p, const TGaugePaint& g) {
     const TEdges& r = g.R;
     const QSize span = RoundSpan(g);
     const int w = span.width();
     const int h = span.height();
-    FillEdges(p, r.Left, r.Top, r.Right, r.Bottom, g.Own);
-    p.setPen(QPen(g.Fore, 1));
-    p.setBrush(g.Back);
+    PaintRoundGround(p, g);
     DrawEllipse(p, r.Left, r.Top, w, h);
     if (g.Look.percentage <= 0)
         return;
@@ -468,9 +474,7 @@ void PaintNeedle(QPainter& p, const TGaugePaint& g) {
     const QSize span = RoundSpan(g);
     const int w = span.width();
     const int h = span.height();
-    FillEdges(p, r.Left, r.Top, r.Right, r.Bottom, g.Own);
-    p.setPen(QPen(g.Fore, 1));
-    p.setBrush(g.Back);
+    PaintRoundGround(p, g);
     // The dial: the upper half of an ellipse twice the area's height.
     DrawPie(p, r.Left, r.Top, w, 2 * h - 1, r.Left + w, r.Bottom - 1, r.Left, r.Bottom - 1);
     DrawLine(p, r.Left, r.Bottom, r.Left + w, r.Bottom);
