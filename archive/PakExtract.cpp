@@ -98,8 +98,16 @@ void ForceDirPath(const std::filesystem::path& dir) {
 TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : chain_(TDirectory::Open(dir)) {}
 
 const TDirectory& TExtractTarget::DirectoryFor(const TEntryLevels& levels) {
-    return chain_.Open(levels.Dirs.data(), levels.DirCount, true,
-                       static_cast<std::size_t>(kMaxForcedLevels));
+    try {
+        return chain_.Open(levels.Dirs.data(), levels.DirCount, true,
+                           static_cast<std::size_t>(kMaxForcedLevels));
+    } catch (const TInOutFailure& failure) {
+        // Known here: the directory the entry needed.
+        std::filesystem::path dir = Path();
+        for (std::size_t i = 0; i < levels.DirCount; ++i)
+            dir /= std::string(levels.Dirs[i]);
+        throw failure.About(dir);
+    }
 }
 
 void CheckRoomFor(const TDirectory& dir, std::int64_t bytes) {

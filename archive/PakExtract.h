@@ -64,7 +64,8 @@ public:
     // The directory the entry's file goes in, its levels opened below the
     // destination without following a link (TLinkFailure names one met) and
     // the missing ones made; more than 14 missing is "File not found", with
-    // nothing made, as ForceDirPath would fail.
+    // nothing made, as ForceDirPath would fail. A TInOutFailure thrown knows
+    // the directory (Path()).
     const TDirectory& DirectoryFor(const TEntryLevels& levels);
 
     // Whether files already there are kept (TFileExistsFailure) rather

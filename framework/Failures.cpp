@@ -75,6 +75,12 @@ int ClassicCodeForErrno(int err) {
 }
 } // namespace
 
+TInOutFailure TInOutFailure::About(const std::filesystem::path& path) const {
+    TInOutFailure failure = *this;
+    failure.path_ = path;
+    return failure;
+}
+
 TInOutFailure TInOutFailure::FromErrno(int err) {
     const int code = ClassicCodeForErrno(err);
     if (code != 0)

@@ -65,9 +65,15 @@ public:
     static TInOutFailure FromErrno(int err);
     int Code() const { return code_; }
 
+    // The same failure, knowing the path it concerns; the message stays as
+    // it is, and a caller that names paths adds it.
+    TInOutFailure About(const std::filesystem::path& path) const;
+    const std::filesystem::path& Path() const { return path_; }
+
 private:
     TInOutFailure(int code, const std::string& message) : TFailure(message), code_(code) {}
     int code_;
+    std::filesystem::path path_;
 };
 
 // "List index out of bounds": a list was asked for an item it does not hold.
