@@ -35,6 +35,16 @@ def median_of(repeats, prepare, run):
     return statistics.median(times)
 
 
+def interleaved(repeats, runs):
+    """Medians of several (prepare, run) pairs timed in turn, round after
+    round, so that a machine that slows down for a while slows them all."""
+    times = [[] for _ in runs]
+    for _ in range(repeats):
+        for i, (prepare, run) in enumerate(runs):
+            times[i].append(run(prepare()))
+    return [statistics.median(t) for t in times]
+
+
 def syscalls(cmd, env=None):
     """Total system calls a command makes, children included (strace -c -f)."""
     if shutil.which("strace") is None:
@@ -64,7 +74,7 @@ def main():
     p.add_argument("--corpus", required=True, help="where the corpora are made")
     p.add_argument("--maker", required=True, help="the corpus maker script")
     p.add_argument("--build", required=True, help="the build directory")
-    p.add_argument("--repeats", type=int, default=3)
+    p.add_argument("--repeats", type=int, default=5)
     p.add_argument("--only", default=",".join(CORPORA))
     a = p.parse_args()
 
@@ -129,10 +139,12 @@ def main():
             untar_cmd = lambda d: ["tar", "-xf", tar, "-C", d]
             cli_cmd = lambda d: [tool, "extract", pak, "-C", d]
             window_cmd = lambda t: [bench, "extract", t]
-            cp = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(["cp", "-r", tree + "/.", d])))
-            untar = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(untar_cmd(d))))
-            cli = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(cli_cmd(d))))
-            window = median_of(a.repeats, placed_pak, rm_after(lambda t: timed(window_cmd(t), env=env)))
+            cp, untar, cli, window = interleaved(a.repeats, [
+                (clean_dir, rm_after(lambda d: timed(["cp", "-r", tree + "/.", d]))),
+                (clean_dir, rm_after(lambda d: timed(untar_cmd(d)))),
+                (clean_dir, rm_after(lambda d: timed(cli_cmd(d)))),
+                (placed_pak, rm_after(lambda t: timed(window_cmd(t), env=env))),
+            ])
             row(name, "extract: tar -x", untar, calls=per_file(untar_cmd, clean_dir))
             row(name, "extract: cp -r", cp, untar, "tar -x")
             row(name, "extract: zorvak-pak", cli, untar, "tar -x", per_file(cli_cmd, clean_dir))
@@ -146,10 +158,6 @@ def main():
             rows.append((name, "extract: zorvak-pak peak memory", f"{peak_kib(cli_cmd(d)) / 1024:.1f} MiB", "", ""))
             shutil.rmtree(d)
 
-            tarc = median_of(a.repeats, clean_dir,
-                             rm_after(lambda d: timed(["tar", "-cf", os.path.join(d, "o.tar"), "-C", tree, "."])))
-            cbuild = median_of(a.repeats, clean_dir,
-                               rm_after(lambda d: timed([tool, "build", tree, "-o", os.path.join(d, "o.pak")])))
 
             def window_build(_):
                 # The dialog writes into the start directory itself; the
@@ -163,7 +171,11 @@ def main():
                         os.remove(os.path.join(tree, f))
                 return float(out.split("seconds=")[1].split()[0])
 
-            wbuild = median_of(a.repeats, lambda: None, window_build)
+            tarc, cbuild, wbuild = interleaved(a.repeats, [
+                (clean_dir, rm_after(lambda d: timed(["tar", "-cf", os.path.join(d, "o.tar"), "-C", tree, "."]))),
+                (clean_dir, rm_after(lambda d: timed([tool, "build", tree, "-o", os.path.join(d, "o.pak")]))),
+                (lambda: None, window_build),
+            ])
             row(name, "build: tar -c", tarc)
             row(name, "build: zorvak-pak", cbuild, tarc, "tar -c")
             row(name, "build: window", wbuild, tarc, "tar -c")
