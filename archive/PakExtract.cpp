@@ -22,7 +22,7 @@ bool IsSeparator(char c) {
 // A large piece: few system calls per big entry, memory still fixed.
 constexpr std::size_t kFastChunkSize = 1024 * 1024;
 // Entries up to this size are copied out of the read-ahead window.
-constexpr std::size_t kWindowedEntry = 64 * 1024;
+constexpr std::size_t kWindowedEntry = kSmallEntry;
 
 } // namespace
 
@@ -136,7 +136,13 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
             // Entries lie back to back in most archives: one read serves
             // hundreds of small ones.
             windowFile_ = nullptr;
-            const std::size_t got = from.ReadAt(pos, buffer_.get(), kFastChunkSize);
+            std::size_t ahead = kFastChunkSize;
+            if (readAheadEnd_ > end)
+                ahead = static_cast<std::size_t>(
+                    std::min<std::int64_t>(readAheadEnd_ - pos, static_cast<std::int64_t>(ahead)));
+            else if (readAheadEnd_ > 0)
+                ahead = n;
+            const std::size_t got = from.ReadAt(pos, buffer_.get(), ahead);
             readSinceCheck_ = true;
             windowFile_ = &from;
             windowIdentity_ = from.Identity();

@@ -108,6 +108,9 @@ bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
 // ahead from the archive and big ones in large pieces by the kernel where
 // the system can copy between the two files (learnt once, at the first
 // refusal, then through the buffer for the rest of the run).
+// Entries up to this size are small: copied out of a window read ahead.
+inline constexpr std::size_t kSmallEntry = 64 * 1024;
+
 class TEntryCopier {
 public:
     explicit TEntryCopier(bool fast = false, bool kernelCopy = true);
@@ -119,6 +122,10 @@ public:
     // opened; looks (one fstat) only when bytes were read since it last did,
     // so entries served from the window cost nothing here.
     void ConfirmSource(const TLockedFile& from);
+    // Where the small entries to come end, as far as they lie back to back:
+    // the window reads no further (a big entry after them is copied by the
+    // kernel, and bytes read ahead for it would be read twice). 0: no limit.
+    void ReadAheadTo(std::int64_t end) { readAheadEnd_ = end; }
 
 private:
     bool fast_;
@@ -131,6 +138,7 @@ private:
     TFileIdentity windowIdentity_;
     std::int64_t windowPos_ = 0;
     std::int64_t windowEnd_ = 0;
+    std::int64_t readAheadEnd_ = 0;
     bool readSinceCheck_ = false;
 };
 

@@ -702,11 +702,27 @@ private:
         TInterruptible observer;
         TEntryCopier copier(true);
         const auto held = [&file]() -> const TLockedFile& { return *file; };
+        // For each entry, where the run of small entries back to back from
+        // it ends: the copier reads ahead no further.
+        std::vector<std::int64_t> runEnd(chosen.size(), 0);
+        for (std::size_t k = chosen.size(); k-- > 0;) {
+            const TPakEntry e = index.Entries[chosen[k].Entry];
+            const std::int64_t end = std::int64_t{e.FilePos} + e.FileLength;
+            runEnd[k] = end;
+            if (k + 1 < chosen.size()) {
+                const TPakEntry next = index.Entries[chosen[k + 1].Entry];
+                if (next.FilePos == end && next.FileLength >= 0 &&
+                    static_cast<std::size_t>(next.FileLength) <= kSmallEntry)
+                    runEnd[k] = runEnd[k + 1];
+            }
+        }
         std::size_t done = 0;
-        for (const TChosen& c : chosen) {
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            const TChosen& c = chosen[k];
             if (InterruptRequested() != 0)
                 break;
             const TPakEntry entry = index.Entries[c.Entry];
+            copier.ReadAheadTo(runEnd[k]);
             progress_.Show(++done, chosen.size(), std::string(entry.Name));
             try {
                 if (c.Raw && !ExtractEntry(target, entry, held, observer, copier))
