@@ -24,6 +24,9 @@ public:
     std::optional<QString> GetOpenFileName(QWidget*, const zorvak::TOpenFileRequest&) override {
         return path_;
     }
+    std::optional<QString> GetSaveFileName(QWidget*, const zorvak::TSaveFileRequest&) override {
+        return std::nullopt;
+    }
 
 private:
     QString path_;
