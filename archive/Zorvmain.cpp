@@ -15,6 +15,7 @@
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
+#include "windows/Preview.h"
 #include "windows/SelectMatching.h"
 #include "windows/Veldlgs.h"
 #include "windows/ZorvHelp.h"
@@ -26,6 +27,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -265,6 +267,11 @@ void TZorvakForm::CreateMenu() {
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
+    PreviewEntry1 = View1->addAction(QStringLiteral("&Preview Entry"));
+    PreviewEntry1->setCheckable(true);
+    PreviewEntry1->setShortcut(QKeySequence(Qt::Key_F3));
+    PreviewEntry1->setShortcutContext(Qt::WindowShortcut);
+    addAction(PreviewEntry1);
     SelectMatching1 = View1->addAction(QStringLiteral("&Select Matching..."));
     SelectMatching1->setShortcut(QKeySequence::Find);
     SelectMatching1->setShortcutContext(Qt::WindowShortcut);
@@ -280,7 +287,9 @@ void TZorvakForm::CreateMenu() {
 
     Bind(OpenPakFile1, &QAction::triggered, &TZorvakForm::OpenPakFile1Click);
     Bind(Exit1, &QAction::triggered, &TZorvakForm::Exit1Click);
+    Bind(PreviewEntry1, &QAction::triggered, &TZorvakForm::PreviewEntry1Click);
     Bind(SelectMatching1, &QAction::triggered, &TZorvakForm::SelectMatching1Click);
+    PakList->installEventFilter(this);
     Bind(HelpFile1, &QAction::triggered, &TZorvakForm::Help1Click);
     Bind(About1, &QAction::triggered, &TZorvakForm::About1Click);
 
@@ -308,6 +317,10 @@ void TZorvakForm::FormDestroy() {
 void TZorvakForm::closeEvent(QCloseEvent* event) {
     // Long work in progress sees this after its next pump and ends.
     closing_ = true;
+    if (Preview != nullptr)
+        Preview->close();
+    if (SelectMatchingDialog != nullptr)
+        SelectMatchingDialog->close();
     QMainWindow::closeEvent(event);
 }
 
@@ -440,6 +453,28 @@ void TZorvakForm::OpenArchive(const QString& path) {
 void TZorvakForm::IndexChanged() {
     if (SelectMatchingDialog != nullptr)
         SelectMatchingDialog->Refresh();
+    FollowWithPreview();
+}
+
+TPreviewArchive TZorvakForm::PreviewSource() const {
+    return {PakPath, PakIdentity, &PakNames, indexGeneration_};
+}
+
+void TZorvakForm::FollowWithPreview() {
+    if (Preview != nullptr && Preview->isVisible())
+        Preview->ShowEntry(PreviewSource(), CurrentIndex());
+}
+
+bool TZorvakForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PakList && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        // Ctrl+Space still toggles the entry's selection, as in any list.
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            PreviewEntry1->trigger();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TZorvakForm::BuildIndex() {
@@ -466,6 +501,7 @@ void TZorvakForm::PakListClick(QObject*) {
     }
     ButtonExtract->setEnabled(k >= 0);
     ButtonExtractAll->setEnabled(PakList->count() > 0);
+    FollowWithPreview();
 }
 
 void TZorvakForm::PakListDblClick(QObject*) {
@@ -604,6 +640,30 @@ void TZorvakForm::ButtonBuildClick(QObject*) {
     // Its result is not used, and the list is not refreshed afterwards.
     if (BuildPakDialog != nullptr)
         BuildPakDialog->ShowModal();
+}
+
+void TZorvakForm::PreviewEntry1Click(QObject*) {
+    if (Preview != nullptr && Preview->isVisible()) {
+        Preview->close();
+        return;
+    }
+    if (Preview == nullptr) {
+        Preview = new TPreviewForm(this, WAVPlayer);
+        // F3 closes it again from its own window.
+        Preview->addAction(PreviewEntry1);
+        connect(Preview, &TPreviewForm::Closed, this, [this] { PreviewEntry1->setChecked(false); });
+        // Beside the main window where the screen has room, else where the
+        // window system puts it.
+        const QRect outer = frameGeometry();
+        const QRect room = screen() != nullptr ? screen()->availableGeometry() : QRect();
+        const QRect beside(outer.right() + 8, outer.top(), Preview->width(), Preview->height());
+        if (room.contains(beside))
+            Preview->move(beside.topLeft());
+    }
+    PreviewEntry1->setChecked(true);
+    Preview->show();
+    Preview->raise();
+    Preview->ShowEntry(PreviewSource(), CurrentIndex());
 }
 
 void TZorvakForm::SelectMatching1Click(QObject*) {

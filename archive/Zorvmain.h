@@ -60,6 +60,8 @@ class TGauge;
 class TWavePlayer;
 class TVelAboutBox;
 class TSelectMatchingDialog;
+class TPreviewForm;
+struct TPreviewArchive;
 
 class TZorvakForm : public QMainWindow {
     Q_OBJECT
@@ -84,6 +86,7 @@ public:
     void ButtonExtractAllClick(QObject* sender);
     void ExtractFile(const std::string& name);
     void ButtonBuildClick(QObject* sender);
+    void PreviewEntry1Click(QObject* sender);
     void SelectMatching1Click(QObject* sender);
     void Help1Click(QObject* sender);
     void About1Click(QObject* sender);
@@ -123,6 +126,7 @@ public:
     QAction* OpenPakFile1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* View1 = nullptr;
+    QAction* PreviewEntry1 = nullptr;
     QAction* SelectMatching1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* HelpFile1 = nullptr;
@@ -131,7 +135,10 @@ public:
     TWavePlayer* WAVPlayer = nullptr;
     TVelAboutBox* About = nullptr;
     // Made on first use, then kept (hidden when closed) for the run.
-    TSelectMatchingDialog* SelectMatchingDialog = nullptr;
+    QPointer<TPreviewForm> Preview;
+    QPointer<TSelectMatchingDialog> SelectMatchingDialog;
+    // The index as the preview reads it.
+    TPreviewArchive PreviewSource() const;
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
@@ -153,12 +160,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Space in the list opens or closes the preview.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
+    // The preview, while it is open, shows the current entry.
+    void FollowWithPreview();
     // Connects a control's signal to a handler through the guard.
     template <class Signal, class Sender>
     void Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*));

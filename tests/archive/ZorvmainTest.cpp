@@ -143,7 +143,7 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
         QStringList Items;
     } table[] = {
         {"&File", form.File1, {"&Open Pak File", "-", "E&xit"}},
-        {"&View", form.View1, {"&Select Matching..."}},
+        {"&View", form.View1, {"&Preview Entry", "&Select Matching..."}},
         {"&Help", form.Help1, {"&Help File", "-", "&About"}},
     };
     for (std::size_t i = 0; i < std::size(table); ++i) {
@@ -152,6 +152,8 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
         EXPECT_EQ(items(table[i].Menu), table[i].Items) << table[i].Title.toStdString();
     }
     EXPECT_EQ(form.HelpFile1->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(form.PreviewEntry1->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_TRUE(form.PreviewEntry1->isCheckable());
     EXPECT_EQ(form.SelectMatching1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
