@@ -5,6 +5,7 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "resources/Pictures.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -27,12 +28,6 @@
 #include <cerrno>
 #include <utility>
 
-// Resources of a static library are registered by hand: nothing refers to
-// their object file, so the linker would drop its initialiser.
-static void InitBuildPakResources() {
-    Q_INIT_RESOURCE(buildpak);
-}
-
 namespace zorvak {
 
 TBuildPakDialog* BuildPakDialog = nullptr;
@@ -46,30 +41,24 @@ constexpr int kLevelIndent = 8;
 // The window repaints at this pace during a build; handling events after
 // every one of many thousand small files would cost more than the copying.
 
-QIcon Glyph(const char* name, const char* disabled = nullptr) {
-    QIcon icon;
-    icon.addPixmap(QPixmap(QString::fromLatin1(":/build/%1.xpm").arg(QLatin1String(name))),
-                   QIcon::Normal);
-    if (disabled != nullptr)
-        icon.addPixmap(QPixmap(QString::fromLatin1(":/build/%1.xpm").arg(QLatin1String(disabled))),
-                       QIcon::Disabled);
-    return icon;
+QIcon Glyph(const char* name) {
+    return NamedGlyph(QString::fromLatin1(name));
 }
 
 QIcon VolumeIcon(TVolumeKind kind) {
     switch (kind) {
     case TVolumeKind::vkRemovable:
-        return Glyph("drive_removable");
+        return Glyph("drive-removable");
     case TVolumeKind::vkCdRom:
-        return Glyph("drive_cdrom");
+        return Glyph("drive-cdrom");
     case TVolumeKind::vkNetwork:
-        return Glyph("drive_network");
+        return Glyph("drive-network");
     case TVolumeKind::vkRam:
-        return Glyph("drive_ram");
+        return Glyph("drive-ram");
     case TVolumeKind::vkFixed:
         break;
     }
-    return Glyph("drive_fixed");
+    return Glyph("drive-fixed");
 }
 
 QByteArray PathBytes(const std::filesystem::path& path) {
@@ -149,8 +138,8 @@ void TDirectoryListBox::OpenRow(int row) {
 
 void TDirectoryListBox::Refresh() {
     clear();
-    const QIcon open = Glyph("folder_open");
-    const QIcon closed = Glyph("folder_closed");
+    const QIcon open = Glyph("folder-open");
+    const QIcon closed = Glyph("folder-closed");
     std::filesystem::path level = directory_.root_path();
     int depth = 0;
     auto addRow = [this](const QIcon& icon, const QString& text, const std::filesystem::path& at,
@@ -206,7 +195,6 @@ QVariant TFileRows::data(const QModelIndex& index, int role) const {
 
 TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     : QDialog(parent), built_(std::make_shared<std::vector<TPakBuildFile>>()) {
-    InitBuildPakResources();
     setWindowTitle(QStringLiteral("Build PAK File"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -242,12 +230,12 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     PAKName->setAttribute(Qt::WA_InputMethodEnabled, false);
     PAKName->installEventFilter(this);
 
-    ButtonOk = new QPushButton(Glyph("build", "build_disabled"), QStringLiteral("Build PAK"), this);
+    ButtonOk = new QPushButton(Glyph("dialog-build"), QStringLiteral("Build PAK"), this);
     ButtonOk->setGeometry(8, 232, 93, 33);
     ButtonOk->setIconSize(QSize(16, 16));
     ButtonOk->setAutoDefault(false);
 
-    ButtonClose = new QPushButton(Glyph("close", "close_disabled"), QStringLiteral("&Close"), this);
+    ButtonClose = new QPushButton(Glyph("dialog-close"), QStringLiteral("&Close"), this);
     ButtonClose->setGeometry(108, 232, 93, 33);
     ButtonClose->setIconSize(QSize(16, 16));
     ButtonClose->setAutoDefault(false);

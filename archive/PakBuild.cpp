@@ -1,5 +1,6 @@
 #include "archive/PakBuild.h"
 
+#include "archive/PakExtract.h"
 #include "archive/PakFormat.h"
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
@@ -226,8 +227,9 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
-    const std::int64_t directory = static_cast<std::int64_t>(files.size()) * kPakDirEntrySize;
-    std::int64_t end = kPakHeaderSize + directory;
+    const std::int64_t directory =
+        static_cast<std::int64_t>(files.size()) * static_cast<std::int64_t>(kPakDirEntrySize);
+    std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) + directory;
     std::unordered_map<std::string_view, const TPakBuildFile*> names;
     names.reserve(files.size());
     for (const TPakBuildFile& file : files) {
@@ -281,18 +283,11 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
         writer.BeginEntry(files[i].Name);
         // The size at this open is what is stored; a file that shrinks stops
         // the build rather than store bytes no read filled.
-        std::int64_t left = input.Size();
-        std::int64_t at = 0;
-        while (left > 0) {
-            const std::size_t want = left >= static_cast<std::int64_t>(kCopyChunkSize)
-                                         ? kCopyChunkSize
-                                         : static_cast<std::size_t>(left);
-            if (input.ReadAt(at, buffer.get(), want) != want)
-                throw TInOutFailure(kIoReadBeyondEnd);
-            writer.WriteData(buffer.get(), want);
-            at += static_cast<std::int64_t>(want);
-            left -= static_cast<std::int64_t>(want);
-        }
+        if (!CopyChunks(input, 0, input.Size(), {buffer.get(), kCopyChunkSize},
+                        [&writer](const unsigned char* bytes, std::size_t n) {
+                            writer.WriteData(bytes, n);
+                        }))
+            throw TInOutFailure(kIoReadBeyondEnd);
         copied[i] = input.Identity();
         if (!IdentityOf(input.Descriptor()).Unchanged(copied[i]))
             throw TFailure("File changed while building: " + DisplayPath(files[i].Path));

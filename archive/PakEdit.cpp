@@ -18,37 +18,19 @@
 namespace zorvak {
 
 TPakChange TPakChange::AddFile(std::string name, std::string path, bool typed) {
-    TPakChange change;
-    change.Kind = TPakChangeKind::ckAddFile;
-    change.Name = std::move(name);
-    change.Path = std::move(path);
-    change.Typed = typed;
-    return change;
+    return {TPakChangeKind::ckAddFile, std::move(name), typed, std::move(path), {}, 0};
 }
 
 TPakChange TPakChange::AddBytes(std::string name, std::string bytes, bool typed) {
-    TPakChange change;
-    change.Kind = TPakChangeKind::ckAddBytes;
-    change.Name = std::move(name);
-    change.Bytes = std::move(bytes);
-    change.Typed = typed;
-    return change;
+    return {TPakChangeKind::ckAddBytes, std::move(name), typed, {}, std::move(bytes), 0};
 }
 
 TPakChange TPakChange::Delete(std::size_t entry) {
-    TPakChange change;
-    change.Kind = TPakChangeKind::ckDelete;
-    change.Entry = entry;
-    return change;
+    return {TPakChangeKind::ckDelete, {}, false, {}, {}, entry};
 }
 
 TPakChange TPakChange::Rename(std::size_t entry, std::string name, bool typed) {
-    TPakChange change;
-    change.Kind = TPakChangeKind::ckRename;
-    change.Entry = entry;
-    change.Name = std::move(name);
-    change.Typed = typed;
-    return change;
+    return {TPakChangeKind::ckRename, std::move(name), typed, {}, {}, entry};
 }
 
 std::string_view TPakEditPlan::NameOf(std::size_t i, const TPakIndex& index) const {

@@ -79,10 +79,6 @@ std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::s
     return out / std::string(levels.File);
 }
 
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name) {
-    return EntryOutputPathIn(archive.parent_path(), name);
-}
-
 void ForceDirPath(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> levels;
     std::filesystem::path d = dir;
@@ -168,13 +164,21 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
     }
 #endif
     windowFile_ = nullptr; // the buffer is about to hold other bytes
+    return CopyChunks(from, pos, static_cast<std::int64_t>(n), {buffer_.get(), ChunkSize()},
+                      [&out](const unsigned char* bytes, std::size_t k) { out.Write(bytes, k); });
+}
+
+bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
+                std::span<unsigned char> buffer,
+                const std::function<void(const unsigned char*, std::size_t)>& sink) {
     while (n > 0) {
-        const std::size_t chunk = std::min(n, ChunkSize());
-        if (from.ReadAt(pos, buffer_.get(), chunk) != chunk)
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min(n, static_cast<std::int64_t>(buffer.size())));
+        if (from.ReadAt(pos, buffer.data(), chunk) != chunk)
             return false; // no byte that was not read is written
-        out.Write(buffer_.get(), chunk);
+        sink(buffer.data(), chunk);
         pos += static_cast<std::int64_t>(chunk);
-        n -= chunk;
+        n -= static_cast<std::int64_t>(chunk);
     }
     return true;
 }
@@ -220,7 +224,8 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
                        " would overwrite the archive it is read from");
 
     std::int64_t remaining = entry.FileLength;
-    observer.Started(static_cast<std::int32_t>(remaining / kCopyChunkSize + 1));
+    observer.Started(
+        static_cast<std::int32_t>(remaining / static_cast<std::int64_t>(kCopyChunkSize) + 1));
     std::int64_t at = entry.FilePos;
     const auto chunkSize = static_cast<std::int64_t>(copier.ChunkSize());
     while (remaining > 0) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,8 +45,6 @@ TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir
 // The output path of entry name: the directory, then the name's levels.
 // Throws as EntryLevels does.
 std::filesystem::path EntryOutputPathIn(const std::filesystem::path& dir, std::string_view name);
-// The same beside the archive at archive.
-std::filesystem::path EntryOutputPath(const std::filesystem::path& archive, std::string_view name);
 
 // How many missing directory levels are created for one entry at most.
 inline constexpr int kMaxForcedLevels = 14;
@@ -95,6 +94,13 @@ public:
     // Before each chunk; returning false abandons the copy.
     virtual bool BeforeChunk() = 0;
 };
+
+// The one chunked copy: n bytes at pos of from, read into buffer a piece of
+// its size at a time and each piece handed to sink. False when from ends
+// first; nothing of a short piece is handed on.
+bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
+                std::span<unsigned char> buffer,
+                const std::function<void(const unsigned char*, std::size_t)>& sink);
 
 // Moves an entry's bytes from the archive into its output: through one
 // 10240-byte buffer, or, when fast, small entries out of a 1 MiB window read

@@ -38,10 +38,6 @@ std::string_view PakEntryNameView(const TPakDirEntry& entry) {
     return std::string_view(entry.Name.data(), static_cast<std::size_t>(end - entry.Name.begin()));
 }
 
-std::string PakEntryName(const TPakDirEntry& entry) {
-    return std::string(PakEntryNameView(entry));
-}
-
 bool IsPakSignature(std::string_view firstBytes) {
     firstBytes = firstBytes.substr(0, kPakMagic.size());
     const auto text = firstBytes.substr(0, std::min(firstBytes.find('\0'), firstBytes.size()));

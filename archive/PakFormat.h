@@ -43,8 +43,6 @@ void EncodePakHeader(const TPakHeader& header, unsigned char (&out)[kPakHeaderSi
 void EncodePakDirEntry(const TPakDirEntry& entry, unsigned char (&out)[kPakDirEntrySize]);
 
 // The name as a reader takes it: the bytes up to the first NUL, or all 56.
-std::string PakEntryName(const TPakDirEntry& entry);
-// The same, viewing the entry's own field.
 std::string_view PakEntryNameView(const TPakDirEntry& entry);
 
 // Whether the first bytes of a file, taken as text up to the first NUL, are

@@ -69,16 +69,4 @@ std::int64_t TPakWriter::Finish() {
     return end;
 }
 
-std::vector<unsigned char>
-BuildPakImage(const std::vector<std::pair<std::string, std::string>>& files) {
-    TMemoryStream stream;
-    TPakWriter writer(stream, static_cast<std::int32_t>(files.size()));
-    for (const auto& [name, data] : files) {
-        writer.BeginEntry(name);
-        writer.WriteData(data.data(), data.size());
-    }
-    writer.Finish();
-    return stream.Bytes();
-}
-
 } // namespace zorvak

@@ -42,9 +42,4 @@ private:
 // Throws TFailure naming name when it is longer than a directory entry holds.
 void CheckPakName(const std::string& name);
 
-// An archive image in memory, entries in the given order; for tests, seeds
-// and small tools.
-std::vector<unsigned char>
-BuildPakImage(const std::vector<std::pair<std::string, std::string>>& files);
-
 } // namespace zorvak

@@ -1,10 +1,15 @@
 #include "cli/PakTool.h"
 
 #include "archive/PakBuild.h"
+#include "archive/PakEdit.h"
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
+#include "formats/Bsp.h"
+#include "formats/EntryKind.h"
+#include "formats/Lmp.h"
+#include "formats/Png.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
@@ -19,6 +24,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <unordered_set>
 
 namespace zorvak {
 
@@ -29,14 +35,20 @@ constexpr const char* kUsage =
     "\n"
     "  list ARCHIVE [-l]                  names of the entries; -l adds position,\n"
     "                                     length and a total line\n"
-    "  extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "  extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png] [NAME...]\n"
     "                                     all, the named or the matching entries\n"
-    "                                     into DIR (default: the current directory)\n"
+    "                                     into DIR (default: the current directory);\n"
+    "                                     --png adds their pictures as PNG files\n"
     "  cat ARCHIVE NAME                   one entry's bytes to standard output\n"
+    "  info ARCHIVE NAME...               what the named entries hold\n"
     "  build DIR -o ARCHIVE [--sorted]    pack the tree below DIR; --sorted stores\n"
     "                                     files in name order, byte for byte the\n"
     "                                     same archive whatever the disk's order\n"
     "  verify ARCHIVE                     report what would break in a game engine\n"
+    "  add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "                                     store files (a folder: its tree) in it\n"
+    "  rm ARCHIVE PATTERN... [--dry-run]  delete the matching entries\n"
+    "  mv ARCHIVE OLD NEW [--dry-run]     rename an entry\n"
     "\n"
     "'zorvak-pak COMMAND --help' tells more of one command; --version prints\n"
     "the version.\n"
@@ -54,7 +66,8 @@ constexpr const char* kListHelp =
     "        line counts the entries and their bytes\n";
 
 constexpr const char* kExtractHelp =
-    "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [NAME...]\n"
+    "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png]\n"
+    "                          [NAME...]\n"
     "\n"
     "Writes entries into files below DIR, making the directories their names\n"
     "need: every entry, or those named and those matching a pattern.\n"
@@ -68,6 +81,14 @@ constexpr const char* kExtractHelp =
     "                 is. Quote patterns so the shell leaves them alone.\n"
     "  --no-clobber   keep files that exist already and name each one on\n"
     "                 standard error; a kept file is no failure\n"
+    "  --png          also write the pictures an entry holds as PNG files beside\n"
+    "                 its file: NAME.png for a picture (gfx/conback.lmp.png),\n"
+    "                 NAME.png.d/PICTURE.png for each of a picture container's\n"
+    "                 lumps, a map's textures, a model's skins and a sprite's\n"
+    "                 frames, bytes of their names other than letters, digits,\n"
+    "                 \"-\", \"_\", \"+\" and \".\" written %HH. Colours come from the\n"
+    "                 archive's gfx/palette.lmp, else from the pak0.pak beside it,\n"
+    "                 else grey levels (said once)\n"
     "  NAME           an entry by its exact name\n"
     "\n"
     "Of a name stored more than once, the first entry is written, as the game\n"
@@ -81,6 +102,15 @@ constexpr const char* kCatHelp =
     "first entry named exactly NAME, else the first whose name differs from it\n"
     "only in the case of ASCII letters.\n";
 
+constexpr const char* kInfoHelp =
+    "usage: zorvak-pak info ARCHIVE NAME...\n"
+    "\n"
+    "Tells what each named entry holds, as the preview does: a line with its\n"
+    "name, length and position, then its kind and size (a picture's width and\n"
+    "height, a sound's format and length) and, below it, a picture container's\n"
+    "lumps, a map's textures, a model's skins and frames or a sprite's frames.\n"
+    "NAME is found as cat finds it.\n";
+
 constexpr const char* kBuildHelp =
     "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"
     "\n"
@@ -91,6 +121,43 @@ constexpr const char* kBuildHelp =
     "  -o ARCHIVE   the archive to write\n"
     "  --sorted     store the files in name order: byte for byte the same\n"
     "               archive whatever order the disk lists them in\n";
+
+constexpr const char* kAddHelp =
+    "usage: zorvak-pak add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "\n"
+    "Stores files in the archive under their own names, A-Z in lower case; a\n"
+    "folder stores the files of its tree under their paths below it, passing\n"
+    "over what build passes over. A name stored already is replaced in place.\n"
+    "Prints one line per change (\"added NAME\", \"replaced NAME\").\n"
+    "\n"
+    "  --as NAME      store the one FILE under NAME, exactly as typed\n"
+    "  --prefix DIR/  store every name below DIR/\n"
+    "  --dry-run      print what would change (\"would add NAME\") and change\n"
+    "                 nothing\n"
+    "\n"
+    "The archive is written anew beside the old one and takes its place only\n"
+    "when complete; while that runs no other program may open it. When any\n"
+    "part of the request cannot be done, nothing is changed and the status\n"
+    "is 1.\n";
+
+constexpr const char* kRmHelp =
+    "usage: zorvak-pak rm ARCHIVE PATTERN... [--dry-run]\n"
+    "\n"
+    "Deletes every entry whose name matches a PATTERN, as extract -i matches\n"
+    "(letter case ignored, * crossing \"/\"), a name stored twice included.\n"
+    "Prints \"deleted NAME\" for each. A pattern that matches nothing changes\n"
+    "nothing and the status is 1.\n"
+    "\n"
+    "  --dry-run   print what would change and change nothing\n";
+
+constexpr const char* kMvHelp =
+    "usage: zorvak-pak mv ARCHIVE OLD NEW [--dry-run]\n"
+    "\n"
+    "Renames the entry OLD, found as cat finds it, to NEW, stored exactly as\n"
+    "typed. Prints \"renamed OLD -> NEW\". A NEW that another entry has\n"
+    "already (letter case ignored) changes nothing and the status is 1.\n"
+    "\n"
+    "  --dry-run   print what would change and change nothing\n";
 
 constexpr const char* kVerifyHelp =
     "usage: zorvak-pak verify ARCHIVE\n"
@@ -135,6 +202,10 @@ enum : int {
     kOptHelp = 256,
     kOptNoClobber,
     kOptSorted,
+    kOptPng,
+    kOptAs,
+    kOptPrefix,
+    kOptDryRun,
 };
 
 // A command's arguments in command-line order: options (by their short
@@ -240,6 +311,104 @@ bool MatchesPattern(const std::string& pattern, std::string_view name) {
     return ::fnmatch(pattern.c_str(), std::string(name).c_str(), FNM_CASEFOLD) == 0;
 }
 
+// The entry a user means by name: the first named exactly so, as the game
+// looks it up, else the first that differs only in letter case, as a user
+// may type it.
+std::optional<std::size_t> FindEntry(const TPakEntries& entries, std::string_view name) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].Name == name)
+            return i;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (SameTextAscii(entries[i].Name, name))
+            return i;
+    return std::nullopt;
+}
+
+// An entry's bytes whole, from an archive that is still the one indexed:
+// bytes rewritten in place while we read are no state it ever had.
+std::vector<unsigned char> ReadWholeEntry(const TLockedFile& file, const TPakEntry& entry) {
+    std::vector<unsigned char> bytes = ReadEntryBytes(file, entry);
+    if (!IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
+        throw TArchiveChangedFailure(file.Path());
+    return bytes;
+}
+
+// An entry to extract; Raw is false when --no-clobber keeps its file.
+struct TChosen {
+    std::size_t Entry;
+    bool Raw;
+};
+
+constexpr const char* kPaletteEntry = "gfx/palette.lmp";
+constexpr const char* kBaseArchive = "pak0.pak";
+// ClassifyEntry needs no more of an entry than a map's header.
+constexpr std::size_t kKindBytes = kBspHeaderBytes;
+
+bool HoldsPictures(TEntryKind kind) {
+    switch (kind) {
+    case TEntryKind::ekPalette:
+    case TEntryKind::ekColormap:
+    case TEntryKind::ekLmpPicture:
+    case TEntryKind::ekWad2:
+    case TEntryKind::ekBsp:
+    case TEntryKind::ekModel:
+    case TEntryKind::ekSprite:
+    case TEntryKind::ekPcx:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Kinds that hold pictures of their own names, written into a folder.
+bool PicturesInFolder(TEntryKind kind) {
+    return kind == TEntryKind::ekWad2 || kind == TEntryKind::ekBsp || kind == TEntryKind::ekModel ||
+           kind == TEntryKind::ekSprite;
+}
+
+// The palette and a PCX picture bring their own colours.
+bool NeedsPalette(TEntryKind kind) {
+    return kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx;
+}
+
+// A picture's name (any bytes: "*water1", "+0slip") as one file name:
+// letters, digits, "-", "_", "+" and a "." after the first byte are kept,
+// every other byte becomes %HH. So no name is empty, hidden, "." or "..",
+// or holds a separator, and a "~" (of the suffix that tells apart names
+// that meet) never comes from one.
+std::string PictureFileName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto u = static_cast<unsigned char>(name[i]);
+        const bool keep = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
+                          (u >= 'a' && u <= 'z') || u == '-' || u == '_' || u == '+' ||
+                          (u == '.' && i > 0);
+        if (keep) {
+            out += name[i];
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        }
+    }
+    return out.empty() ? "unnamed~" : out;
+}
+
+// A change as it would be: "added x" -> "would add x".
+std::string WouldChange(const std::string& change) {
+    static constexpr std::pair<std::string_view, std::string_view> kVerbs[] = {
+        {"added ", "add "},
+        {"replaced ", "replace "},
+        {"deleted ", "delete "},
+        {"renamed ", "rename "},
+    };
+    for (const auto& [done, todo] : kVerbs)
+        if (change.starts_with(done))
+            return "would " + std::string(todo) + change.substr(done.size());
+    return "would have " + change;
+}
+
 // Whether something other than a directory is at path already (a link
 // counts as itself, not as what it points at).
 bool FileIsThere(const std::filesystem::path& path) {
@@ -290,20 +459,22 @@ private:
             return RunCommand({args[1], "--help"});
         const std::string& command = args[0];
         try {
-            int status = kExitUnusable;
-            if (command == "list")
-                status = List(args);
-            else if (command == "extract")
-                status = Extract(args);
-            else if (command == "cat")
-                status = Cat(args);
-            else if (command == "build")
-                status = Build(args);
-            else if (command == "verify")
-                status = Verify(args);
-            else
+            using TCommand = int (TPakTool::*)(const std::vector<std::string>&);
+            static const std::pair<const char*, TCommand> kCommands[] = {
+                {"list", &TPakTool::List},   {"extract", &TPakTool::Extract},
+                {"cat", &TPakTool::Cat},     {"info", &TPakTool::Info},
+                {"build", &TPakTool::Build}, {"verify", &TPakTool::Verify},
+                {"add", &TPakTool::Add},     {"rm", &TPakTool::Remove},
+                {"mv", &TPakTool::Move},
+            };
+            const auto found =
+                std::find_if(std::begin(kCommands), std::end(kCommands),
+                             [&command](const auto& c) { return command == c.first; });
+            if (found == std::end(kCommands))
                 return Usage("unknown command " + command);
-            if (const int signal = InterruptRequested(); signal != 0) {
+            const int status = (this->*found->second)(args);
+            // An edit that took effect is told as done, whenever a signal came.
+            if (const int signal = InterruptRequested(); signal != 0 && !edited_) {
                 Say("interrupted");
                 return kExitSignalBase + signal;
             }
@@ -326,6 +497,15 @@ private:
     void SayEntry(const std::string& archive, std::string_view entry, const std::string& message) {
         Say(archive + ": " + std::string(entry) + ": " + message);
     }
+    // One entry's failure told, the run's status made a failure. True when
+    // the run must end there: every later entry would come from an archive
+    // that changed under it.
+    bool TellEntryFailure(const std::string& archive, std::string_view name, const TFailure& e,
+                          int& status) {
+        SayEntry(archive, name, e.what());
+        status = kExitProblems;
+        return dynamic_cast<const TArchiveChangedFailure*>(&e) != nullptr;
+    }
     int Usage(const std::string& message) {
         Say(message);
         err_ << "Try 'zorvak-pak --help'.\n";
@@ -346,10 +526,30 @@ private:
         return std::nullopt;
     }
 
-    // Opens an archive for the whole run, shared with other readers, and
-    // reads its index; one that is not an archive is unusable input.
-    bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index) {
-        file.emplace(archive, TShareMode::smShared);
+    // Opens an archive for the whole run, shared with other readers unless
+    // mode says otherwise, and reads its index; one that is not an archive
+    // is unusable input. An exclusive open that someone else's lock refuses
+    // is TFileInUseFailure, as a shared one is.
+    bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index,
+                   TShareMode mode = TShareMode::smShared) {
+        if (mode == TShareMode::smExclusive) {
+            try {
+                file.emplace(archive, mode);
+            } catch (const TFileOpenFailure&) {
+                // When it opens without the lock, someone holds it.
+                bool opens = false;
+                try {
+                    TLockedFile unlocked(archive, TShareMode::smUnlocked);
+                    opens = true;
+                } catch (const TFailure&) {
+                }
+                if (opens)
+                    throw TFileInUseFailure(archive);
+                throw;
+            }
+        } else {
+            file.emplace(archive, mode);
+        }
         if (!HasPakSignature(*file)) {
             Say(archive + ": " + kNotAPakFile);
             return false;
@@ -386,10 +586,10 @@ private:
     // A notice when entries share bytes: valid, but the output may be far
     // larger than the archive.
     void SayOverlaps(const std::string& archive, const TPakEntries& entries,
-                     const std::vector<std::size_t>& chosen) {
+                     const std::vector<TChosen>& chosen) {
         std::vector<std::pair<std::int64_t, std::int64_t>> spans;
-        for (const std::size_t i : chosen)
-            if (entries[i].FileLength > 0 && entries[i].FilePos >= 0)
+        for (const auto& [i, raw] : chosen)
+            if (raw && entries[i].FileLength > 0 && entries[i].FilePos >= 0)
                 spans.emplace_back(entries[i].FilePos,
                                    std::int64_t{entries[i].FilePos} + entries[i].FileLength);
         std::sort(spans.begin(), spans.end());
@@ -408,7 +608,9 @@ private:
     }
 
     int Extract(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, "C:i:", {{"no-clobber", no_argument, nullptr, kOptNoClobber}});
+        const TArgs a = Parse(args, "C:i:",
+                              {{"no-clobber", no_argument, nullptr, kOptNoClobber},
+                               {"png", no_argument, nullptr, kOptPng}});
         if (const auto refused =
                 Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
             return *refused;
@@ -417,6 +619,7 @@ private:
         const std::filesystem::path dir =
             dirArg.empty() ? std::filesystem::path(".") : std::filesystem::path(dirArg);
         const bool noClobber = a.Has(kOptNoClobber);
+        const bool png = a.Has(kOptPng);
         std::optional<TLockedFile> file;
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
@@ -425,8 +628,9 @@ private:
 
         // The entries to write: all, or the named ones and those a pattern
         // matches; of names stored more than once the first is taken, as the
-        // game does.
-        std::vector<std::size_t> chosen;
+        // game does. With --png an entry whose file is kept still gets its
+        // pictures.
+        std::vector<TChosen> chosen;
         const std::set<std::string, std::less<>> wanted(a.Positional.begin() + 1,
                                                         a.Positional.end());
         const std::vector<std::string> patterns = a.All('i');
@@ -453,9 +657,12 @@ private:
             }
             if (!wanted.empty())
                 found.emplace(entry.Name);
-            if (noClobber && KeepExisting(dir, !dirArg.empty(), entry.Name))
+            if (noClobber && KeepExisting(dir, !dirArg.empty(), entry.Name)) {
+                if (png)
+                    chosen.push_back({i, false});
                 continue;
-            chosen.push_back(i);
+            }
+            chosen.push_back({i, true});
             bytes += std::max(0, entry.FileLength);
         }
         if (again > kProblemRepeatsShown)
@@ -486,22 +693,38 @@ private:
         }
         SayOverlaps(archive, index.Entries, chosen);
 
+        // The names the run writes files of: a picture of the same name
+        // would take one's place.
+        std::unordered_set<std::string_view> extracted;
+        if (png)
+            for (const TChosen& c : chosen)
+                extracted.insert(index.Entries[c.Entry].Name);
         TInterruptible observer;
         TEntryCopier copier(true);
         const auto held = [&file]() -> const TLockedFile& { return *file; };
         std::size_t done = 0;
-        for (const std::size_t i : chosen) {
+        for (const TChosen& c : chosen) {
             if (InterruptRequested() != 0)
                 break;
-            const TPakEntry entry = index.Entries[i];
+            const TPakEntry entry = index.Entries[c.Entry];
             progress_.Show(++done, chosen.size(), std::string(entry.Name));
             try {
-                if (!ExtractEntry(target, entry, held, observer, copier))
+                if (c.Raw && !ExtractEntry(target, entry, held, observer, copier))
                     break;
             } catch (const TFileExistsFailure& e) {
                 SayKept(e.Path(), dir, !dirArg.empty());
+            } catch (const TFailure& e) {
+                if (TellEntryFailure(archive, entry.Name, e, status))
+                    return kExitProblems;
+                continue;
+            }
+            if (!png)
+                continue;
+            try {
+                if (!WritePictures(target, archive, *file, index, entry, extracted, dir,
+                                   !dirArg.empty()))
+                    status = kExitProblems;
             } catch (const TArchiveChangedFailure& e) {
-                // Every later entry would come from the changed archive.
                 SayEntry(archive, entry.Name, e.what());
                 return kExitProblems;
             } catch (const TFailure& e) {
@@ -511,6 +734,128 @@ private:
         }
         progress_.Clear();
         return status;
+    }
+
+    // With --png: the pictures entry holds, as PNG files beside its own:
+    // NAME.png for an entry that is one picture, NAME.png.d/PICTURE.png for
+    // each of a container's, a map's, a model's or a sprite's. False when one
+    // could not be written; one that cannot be decoded is only told, since
+    // the entry's own file holds it still.
+    bool WritePictures(TExtractTarget& target, const std::string& archive, const TLockedFile& file,
+                       const TPakIndex& index, const TPakEntry& entry,
+                       const std::unordered_set<std::string_view>& extracted,
+                       const std::filesystem::path& dir, bool dirGiven) {
+        // The kind from the first bytes, so no other entry is read whole.
+        CheckEntryBounds(entry, file.Size());
+        std::vector<unsigned char> head(
+            std::min(static_cast<std::size_t>(entry.FileLength), kKindBytes));
+        head.resize(file.ReadAt(entry.FilePos, head.data(), head.size()));
+        const TEntryKind kind = ClassifyEntry(entry.Name, head);
+        if (!HoldsPictures(kind))
+            return true;
+        const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
+        const TPalette& palette =
+            NeedsPalette(kind) ? Palette(archive, file, index) : GreyPaletteOnce();
+        const TEntryPictures pictures = EntryPictures(entry.Name, bytes, palette);
+        for (const std::string& problem : pictures.Problems)
+            SayEntry(archive, entry.Name, "no picture of " + problem);
+
+        bool ok = true;
+        std::set<std::string> taken; // lowered: the disk may ignore letter case
+        for (const TNamedPicture& picture : pictures.Pictures) {
+            if (InterruptRequested() != 0)
+                break;
+            std::string name = std::string(entry.Name) + ".png";
+            if (PicturesInFolder(kind)) {
+                const std::string base = PictureFileName(picture.Name);
+                std::string leaf = base;
+                for (int n = 2; !taken.insert(AsciiLower(leaf)).second; ++n)
+                    leaf = base + "~" + std::to_string(n);
+                name = std::string(entry.Name) + ".png.d/" + leaf + ".png";
+            }
+            if (extracted.count(name) != 0) {
+                SayEntry(archive, name,
+                         "an entry of that name is extracted too; its picture is not written");
+                ok = false;
+                continue;
+            }
+            try {
+                WritePng(target, name, picture.Picture, file);
+            } catch (const TFileExistsFailure& e) {
+                SayKept(e.Path(), dir, dirGiven);
+            } catch (const TFailure& e) {
+                SayEntry(archive, name, e.what());
+                ok = false;
+            }
+        }
+        return ok;
+    }
+
+    // One picture through the extraction's own target, so its levels are
+    // never reached through a link and a file there is replaced only whole.
+    static void WritePng(TExtractTarget& target, const std::string& name,
+                         const TRgbaPicture& picture, const TLockedFile& archive) {
+        const std::vector<unsigned char> png = EncodePng(picture);
+        const TEntryLevels levels = EntryLevels(name, target.Path());
+        const TDirectory& dir = target.DirectoryFor(levels);
+        TOutputFile out(dir, std::string(levels.File), target.Mode());
+        if (out.Replaced().SameFileAs(archive.Identity()))
+            throw TFailure("The picture would overwrite the archive it is read from");
+        out.Write(png.data(), png.size());
+        out.Commit();
+    }
+
+    static const TPalette& GreyPaletteOnce() {
+        static const TPalette grey = GreyPalette();
+        return grey;
+    }
+
+    // The colours of palette pictures, found at the first one: the archive's
+    // own gfx/palette.lmp, else the one in the pak0.pak beside it (the game's
+    // base archive), else a grey ramp, said once.
+    const TPalette& Palette(const std::string& archive, const TLockedFile& file,
+                            const TPakIndex& index) {
+        if (!palette_)
+            palette_ = FindPalette(archive, file, index);
+        return *palette_;
+    }
+
+    TPalette FindPalette(const std::string& archive, const TLockedFile& file,
+                         const TPakIndex& index) {
+        if (const auto own = PaletteIn(archive, file, index.Entries))
+            return *own;
+        const std::filesystem::path beside =
+            std::filesystem::path(archive).parent_path() / kBaseArchive;
+        TFileIdentity there;
+        if (IdentityAt(beside, there, true) && !there.SameFileAs(file.Identity())) {
+            try {
+                TLockedFile base(beside, TShareMode::smShared);
+                if (!HasPakSignature(base))
+                    throw TFailure(kNotAPakFile);
+                const TPakIndex baseIndex = ReadPakIndex(base);
+                if (const auto found = PaletteIn(beside.string(), base, baseIndex.Entries))
+                    return *found;
+            } catch (const TFailure& e) {
+                Say(beside.string() + ": " + e.what());
+            }
+        }
+        Say(archive + ": no palette found (no " + kPaletteEntry + " in it or in a " + kBaseArchive +
+            " beside it); palette pictures are written in grey");
+        return GreyPalette();
+    }
+
+    // The palette entry of an archive; a damaged one is told and passed over.
+    std::optional<TPalette> PaletteIn(const std::string& archive, const TLockedFile& file,
+                                      const TPakEntries& entries) {
+        const std::optional<std::size_t> found = FindEntry(entries, kPaletteEntry);
+        if (!found)
+            return std::nullopt;
+        try {
+            return ReadPalette(ReadWholeEntry(file, entries[*found]));
+        } catch (const TFailure& e) {
+            SayEntry(archive, entries[*found].Name, e.what());
+            return std::nullopt;
+        }
     }
 
     // With --no-clobber: whether the entry's file is there already, and so
@@ -548,28 +893,16 @@ private:
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
             return kExitUnusable;
-        // The exact name first, as the game looks it up; then the first
-        // one that differs only in letter case, as a user may type it.
-        std::optional<TPakEntry> entry;
-        for (const TPakEntry e : index.Entries)
-            if (e.Name == name) {
-                entry = e;
-                break;
-            }
-        if (!entry)
-            for (const TPakEntry e : index.Entries)
-                if (SameTextAscii(e.Name, name)) {
-                    entry = e;
-                    break;
-                }
-        if (!entry) {
+        const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+        if (!found) {
             SayEntry(archive, name, "no such entry");
             return kExitProblems;
         }
+        const TPakEntry entry = index.Entries[*found];
         try {
-            CatEntry(*file, *entry);
+            CatEntry(*file, entry);
         } catch (const TFailure& e) {
-            SayEntry(archive, std::string(entry->Name), e.what());
+            SayEntry(archive, std::string(entry.Name), e.what());
             return kExitProblems;
         }
         return index.Complete ? kExitOk : kExitProblems;
@@ -602,6 +935,45 @@ private:
         // ever had as a whole.
         if (entry.FileLength > 0 && !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
             throw TArchiveChangedFailure(file.Path());
+    }
+
+    int Info(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "");
+        if (const auto refused = Refuse(a, kInfoHelp, a.Positional.size() >= 2,
+                                        "info takes an archive and entry names"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (!OpenIndex(archive, file, index))
+            return kExitUnusable;
+        int status = index.Complete ? kExitOk : kExitProblems;
+        for (std::size_t n = 1; n < a.Positional.size(); ++n) {
+            if (InterruptRequested() != 0)
+                break;
+            const std::string& name = a.Positional[n];
+            const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+            if (!found) {
+                SayEntry(archive, name, "no such entry");
+                status = kExitProblems;
+                continue;
+            }
+            const TPakEntry entry = index.Entries[*found];
+            std::vector<unsigned char> bytes;
+            try {
+                bytes = ReadWholeEntry(*file, entry);
+            } catch (const TFailure& e) {
+                if (TellEntryFailure(archive, entry.Name, e, status))
+                    return kExitProblems;
+                continue;
+            }
+            const bool escapeAll = options_.OutIsTerminal;
+            out_ << EscapeForTerminal(entry.Name, escapeAll) << ": " << entry.FileLength
+                 << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos << "\n";
+            for (const std::string& line : DescribeEntry(entry.Name, bytes))
+                out_ << "  " << EscapeForTerminal(line, escapeAll) << "\n";
+        }
+        return status;
     }
 
     int Build(const std::vector<std::string>& args) {
@@ -650,6 +1022,174 @@ private:
         return kExitOk;
     }
 
+    // The archive an edit works on, held for the whole run: exclusively, so
+    // no other program reads or edits it meanwhile (a dry run only reads).
+    // Nullopt once open, else the status to end with: an archive in use is
+    // a request that cannot be done now, not a wrong one.
+    std::optional<int> OpenForEdit(const std::string& archive, bool dryRun,
+                                   std::optional<TLockedFile>& file, TPakIndex& index) {
+        try {
+            if (!OpenIndex(archive, file, index,
+                           dryRun ? TShareMode::smShared : TShareMode::smExclusive))
+                return kExitUnusable;
+        } catch (const TFileInUseFailure& e) {
+            Say(e.what());
+            return kExitProblems;
+        }
+        return std::nullopt;
+    }
+
+    // Plans changes and, unless dryRun, applies them; prints one line per
+    // change, "would ..." for a dry run. Any refusal changes nothing.
+    int Edit(const std::string& archive, const TPakIndex& index,
+             const std::vector<TPakChange>& changes, bool dryRun) {
+        TPakEditPlan plan;
+        try {
+            plan = PlanPakEdit(index, changes);
+        } catch (const TFailure& e) {
+            Say(archive + ": " + e.what());
+            return kExitProblems;
+        }
+        if (plan.Changes.empty()) {
+            Say(archive + ": nothing to change");
+            return kExitOk;
+        }
+        // An edit with nothing to copy would never ask the pump.
+        if (InterruptRequested() != 0)
+            return kExitProblems;
+        if (!dryRun) {
+            TPakEditHooks hooks;
+            // The run's own descriptor holds the exclusive lock; a second
+            // lock on the same file would only refuse ourselves.
+            hooks.Archive = TShareMode::smUnlocked;
+            hooks.Inputs = TShareMode::smUnlocked;
+            hooks.Pump = [] { return InterruptRequested() == 0; };
+            hooks.Progress = [this](std::int64_t done, std::int64_t total) {
+                progress_.Show(static_cast<std::size_t>(done >> 20),
+                               static_cast<std::size_t>(total >> 20), "MiB written");
+            };
+            try {
+                if (!ApplyPakEdit(archive, index, plan, hooks))
+                    return kExitProblems;
+            } catch (const TFailure& e) {
+                Say(archive + ": " + e.what());
+                return kExitProblems;
+            }
+            edited_ = true;
+            progress_.Clear();
+        }
+        for (const std::string& change : plan.Changes)
+            out_ << EscapeForTerminal(dryRun ? WouldChange(change) : change, options_.OutIsTerminal)
+                 << "\n";
+        return kExitOk;
+    }
+
+    int Add(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "",
+                              {{"as", required_argument, nullptr, kOptAs},
+                               {"prefix", required_argument, nullptr, kOptPrefix},
+                               {"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused =
+                Refuse(a, kAddHelp, a.Positional.size() >= 2, "add takes an archive and files"))
+            return *refused;
+        const bool named = a.Has(kOptAs);
+        if (named && a.Positional.size() != 2)
+            return Usage("--as names one file");
+        if (named && a.Has(kOptPrefix))
+            return Usage("--as gives the whole name; --prefix goes without it");
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        std::string prefix = a.Last(kOptPrefix);
+        if (!prefix.empty() && prefix.back() != '/')
+            prefix += '/';
+
+        std::vector<TPakChange> changes;
+        for (std::size_t i = 1; i < a.Positional.size(); ++i) {
+            const std::string& path = a.Positional[i];
+            if (!IsDirectory(path)) {
+                changes.push_back(
+                    named ? TPakChange::AddFile(a.Last(kOptAs), path, true)
+                          : TPakChange::AddFile(
+                                prefix + std::filesystem::path(path).filename().string(), path));
+                continue;
+            }
+            if (named) {
+                Say(path + ": a folder adds its tree; --as names one file");
+                return kExitProblems;
+            }
+            try {
+                if (!AddTreeChanges(
+                        path, prefix, index.Identity, [] { return InterruptRequested() == 0; },
+                        changes))
+                    return kExitProblems;
+            } catch (const TFailure& e) {
+                Say(path + ": " + e.what());
+                return kExitProblems;
+            }
+        }
+        return Edit(archive, index, changes, dryRun);
+    }
+
+    int Remove(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "", {{"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused =
+                Refuse(a, kRmHelp, a.Positional.size() >= 2, "rm takes an archive and entry names"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        const std::vector<std::string> patterns(a.Positional.begin() + 1, a.Positional.end());
+        std::vector<bool> matched(patterns.size(), false);
+        // Each entry once, however many patterns match it: the plan refuses
+        // an entry deleted twice.
+        std::vector<TPakChange> changes;
+        for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+            bool take = false;
+            for (std::size_t p = 0; p < patterns.size(); ++p)
+                if (MatchesPattern(patterns[p], index.Entries[i].Name)) {
+                    matched[p] = true;
+                    take = true;
+                }
+            if (take)
+                changes.push_back(TPakChange::Delete(i));
+        }
+        int status = kExitOk;
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+            if (!matched[p]) {
+                SayEntry(archive, patterns[p], "no entry matches");
+                status = kExitProblems;
+            }
+        if (status != kExitOk)
+            return status;
+        return Edit(archive, index, changes, dryRun);
+    }
+
+    int Move(const std::vector<std::string>& args) {
+        const TArgs a = Parse(args, "", {{"dry-run", no_argument, nullptr, kOptDryRun}});
+        if (const auto refused = Refuse(a, kMvHelp, a.Positional.size() == 3,
+                                        "mv takes an archive, an entry name and its new name"))
+            return *refused;
+        const std::string& archive = a.Positional[0];
+        const bool dryRun = a.Has(kOptDryRun);
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        if (const auto failed = OpenForEdit(archive, dryRun, file, index))
+            return *failed;
+        const std::optional<std::size_t> found = FindEntry(index.Entries, a.Positional[1]);
+        if (!found) {
+            SayEntry(archive, a.Positional[1], "no such entry");
+            return kExitProblems;
+        }
+        return Edit(archive, index, {TPakChange::Rename(*found, a.Positional[2], true)}, dryRun);
+    }
+
     int Verify(const std::vector<std::string>& args) {
         const TArgs a = Parse(args, "");
         if (const auto refused =
@@ -678,6 +1218,8 @@ private:
     std::ostream& err_;
     TToolOptions options_;
     TProgress progress_;
+    std::optional<TPalette> palette_;
+    bool edited_ = false; // an edit replaced the archive
 };
 
 } // namespace

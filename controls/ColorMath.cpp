@@ -1,5 +1,9 @@
 #include "controls/ColorMath.h"
 
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
 #include <cstdint>
 #include <limits>
 
@@ -36,6 +40,11 @@ TColor BandColor(TColor start, TColor end, int step) {
 
 TBandSpan BandSpan(int band, int extent) {
     return {MulDiv(band, extent, kGradientBands), MulDiv(band + 1, extent, kGradientBands)};
+}
+
+void FillEdges(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
+    if (right > left && bottom > top)
+        painter.fillRect(QRect(left, top, right - left, bottom - top), color);
 }
 
 } // namespace zorvak

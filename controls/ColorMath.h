@@ -1,8 +1,12 @@
-// Integer helpers shared by the drawn controls: the rounding multiply-divide
-// that places gradient bands, and the colour of one gradient step.
+// Helpers shared by the drawn controls: the rounding multiply-divide that
+// places gradient bands, the colour of one gradient step, and rectangles by
+// their edges.
 #pragma once
 
 #include "framework/ui/Colors.h"
+
+class QColor;
+class QPainter;
 
 namespace zorvak {
 
@@ -27,5 +31,18 @@ struct TBandSpan {
     bool IsEmpty() const { return Last <= First; }
 };
 TBandSpan BandSpan(int band, int extent);
+
+// A rectangle by its edges; right and bottom exclusive, as the drawing rules
+// state them.
+struct TEdges {
+    int Left;
+    int Top;
+    int Right;
+    int Bottom;
+};
+
+// Fills the rectangle of those edges; one with no width or height draws
+// nothing.
+void FillEdges(QPainter& painter, int left, int top, int right, int bottom, const QColor& color);
 
 } // namespace zorvak

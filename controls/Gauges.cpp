@@ -1,5 +1,7 @@
 #include "controls/Gauges.h"
 
+#include "controls/ColorMath.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -28,19 +30,6 @@ namespace {
 
 std::string RangeMessage(std::int64_t low, std::int64_t high) {
     return "Value must be between " + std::to_string(low) + " and " + std::to_string(high);
-}
-
-// A rectangle with exclusive right and bottom, as the drawing rules state them.
-struct TEdges {
-    int left;
-    int top;
-    int right;
-    int bottom;
-};
-
-void FillEdges(QPainter& painter, int left, int top, int right, int bottom, const QColor& color) {
-    if (right > left && bottom > top)
-        painter.fillRect(QRect(left, top, right - left, bottom - top), color);
 }
 
 // Everything black: the start of every bitmap of a repaint.
@@ -288,18 +277,19 @@ void TGauge::SetParentColor(bool value) {
     Refresh();
 }
 
-void TGauge::SetKind(TGaugeKind value) {
-    if (value == kind_)
+template <class T> void TGauge::Change(T& field, T value) {
+    if (value == field)
         return;
-    kind_ = value;
+    field = value;
     Refresh();
 }
 
+void TGauge::SetKind(TGaugeKind value) {
+    Change(kind_, value);
+}
+
 void TGauge::SetShowText(bool value) {
-    if (value == showText_)
-        return;
-    showText_ = value;
-    Refresh();
+    Change(showText_, value);
 }
 
 void TGauge::SetFont(const QFont& value) {
@@ -320,24 +310,15 @@ void TGauge::SetParentFont(bool value) {
 }
 
 void TGauge::SetBorderStyle(TBorderStyle value) {
-    if (value == borderStyle_)
-        return;
-    borderStyle_ = value;
-    Refresh();
+    Change(borderStyle_, value);
 }
 
 void TGauge::SetForeColor(TColor value) {
-    if (value == foreColor_)
-        return;
-    foreColor_ = value;
-    Refresh();
+    Change(foreColor_, value);
 }
 
 void TGauge::SetBackColor(TColor value) {
-    if (value == backColor_)
-        return;
-    backColor_ = value;
-    Refresh();
+    Change(backColor_, value);
 }
 
 void TGauge::SetMinValue(int value) {
@@ -421,151 +402,173 @@ QImage TGauge::Render() const {
     return picture;
 }
 
+namespace {
+
+// The colours and area a kind's painter works with.
+struct TGaugePaint {
+    const TGaugeLook& Look;
+    TEdges R; // inside the rim, when there is one
+    QColor Fore, Back, Own;
+};
+
+void PaintText(QPainter& p, const TGaugePaint& g) {
+    FillEdges(p, g.R.Left, g.R.Top, g.R.Right, g.R.Bottom, g.Back);
+}
+
+void PaintBar(QPainter& p, const TGaugePaint& g) {
+    const TEdges& r = g.R;
+    // The fill's right and bottom edges are used as lengths, not offset by
+    // the rim: with a rim that lands exactly on the area.
+    const int w = r.Right - r.Left + 1;
+    const int h = r.Bottom - r.Top + 1;
+    FillEdges(p, r.Left, r.Top, r.Right, r.Bottom, g.Back);
+    if (g.Look.kind == gkHorizontalBar) {
+        const int fill = std::min(ScaleByPercent(g.Look.percentage, w), w);
+        if (fill > 0)
+            FillEdges(p, r.Left, r.Top, fill, h, g.Fore);
+    } else {
+        int fill = ScaleByPercent(g.Look.percentage, h);
+        if (fill >= h)
+            fill = h - 1;
+        FillEdges(p, r.Left, h - fill, w, h, g.Fore);
+    }
+}
+
+// The round kinds span the area, one more pixel each way with a rim.
+QSize RoundSpan(const TGaugePaint& g) {
+    const int grow = g.Look.borderStyle == bsSingle ? 1 : 0;
+    return {g.R.Right - g.R.Left + grow, g.R.Bottom - g.R.Top + grow};
+}
+
+// The ground of the round kinds: the area in its own colour, then the pen
+// and brush of the dial.
+void PaintRoundGround(QPainter& p, const TGaugePaint& g) {
+    FillEdges(p, g.R.Left, g.R.Top, g.R.Right, g.R.Bottom, g.Own);
+    p.setPen(QPen(g.Fore, 1));
+    p.setBrush(g.Back);
+}
+
+void PaintPie(QPainter& p, const TGaugePaint& g) {
+    const TEdges& r = g.R;
+    const QSize span = RoundSpan(g);
+    const int w = span.width();
+    const int h = span.height();
+    PaintRoundGround(p, g);
+    DrawEllipse(p, r.Left, r.Top, w, h);
+    if (g.Look.percentage <= 0)
+        return;
+    p.setBrush(g.Fore);
+    const int mx = w / 2;
+    const int my = h / 2;
+    // The start point walks clockwise from twelve o'clock as the percentage
+    // grows; the wedge runs back to twelve.
+    const double angle =
+        static_cast<double>((g.Look.percentage * 0.02L + 0.5L) * std::numbers::pi_v<long double>);
+    const int x1 = RoundEven(mx * (1.0L - std::cos(angle)));
+    const int y1 = RoundEven(my * (1.0L - std::sin(angle)));
+    DrawPie(p, r.Left, r.Top, w, h, x1, y1, mx, 0);
+}
+
+void PaintNeedle(QPainter& p, const TGaugePaint& g) {
+    const TEdges& r = g.R;
+    const QSize span = RoundSpan(g);
+    const int w = span.width();
+    const int h = span.height();
+    PaintRoundGround(p, g);
+    // The dial: the upper half of an ellipse twice the area's height.
+    DrawPie(p, r.Left, r.Top, w, 2 * h - 1, r.Left + w, r.Bottom - 1, r.Left, r.Bottom - 1);
+    DrawLine(p, r.Left, r.Bottom, r.Left + w, r.Bottom);
+    if (g.Look.percentage <= 0)
+        return;
+    // The needle pivots on the middle of the control, rim or not.
+    const int mx = g.Look.size.width() / 2;
+    const double angle =
+        static_cast<double>(g.Look.percentage * 0.01L * std::numbers::pi_v<long double>);
+    DrawLine(p, mx, r.Bottom - 1, RoundEven(mx * (1.0L - std::cos(angle))),
+             RoundEven((r.Bottom - 1) * (1.0L - std::sin(angle))));
+}
+
+// The percentage, white on black, combined with the picture by XOR so it
+// reads over the fill and the empty part alike.
+void XorPercentText(QImage& picture, const TGaugeLook& look, const TEdges& r) {
+    const QRect area(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    TBltBitmap text;
+    text.MakeLike(picture);
+    PaintBlack(text);
+    QFont face = look.font;
+    // Only pure white text pixels invert cleanly under XOR; smoothed edges
+    // would turn into stray colours.
+    face.setStyleStrategy(QFont::NoAntialias);
+    const QString s = QStringLiteral("%1%").arg(look.percentage);
+    const QFontMetrics metrics(face, &text);
+    const int advance = metrics.horizontalAdvance(s);
+    const int lineHeight = metrics.height();
+    // Centred on the area's size, not offset by the rim.
+    const int x = (r.Right - r.Left + 1 - advance) / 2;
+    const int y = (r.Bottom - r.Top + 1 - lineHeight) / 2;
+    {
+        QPainter p(&text);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(face);
+        p.setPen(Qt::white);
+        p.setClipRect(area);
+        // (x, y) is the text's top left corner.
+        p.drawText(QPoint(x, y + metrics.ascent()), s);
+    }
+    // The rest of the text bitmap is black and changes nothing, so only the
+    // text's neighbourhood (with room for overhanging glyphs) is combined.
+    const QRect near =
+        QRect(x - lineHeight, y - lineHeight, advance + 2 * lineHeight, 3 * lineHeight)
+            .intersected(area);
+    if (!near.isEmpty()) {
+        QPainter p(&picture);
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.drawImage(near.topLeft(), text, near);
+    }
+}
+
+} // namespace
+
 QImage RenderGauge(const TGaugeLook& look) {
     const int width = look.size.width();
     const int height = look.size.height();
     if (width <= 0 || height <= 0)
         return {};
 
-    QImage picture(width, height, QImage::Format_RGB32);
-    PaintBlack(picture);
     TEdges r{0, 0, width, height};
     if (look.borderStyle == bsSingle)
         r = TEdges{1, 1, width - 1, height - 1};
+    const TGaugePaint paint{look, r, QColor::fromRgb(look.foreColor),
+                            QColor::fromRgb(look.backColor), QColor::fromRgb(look.color)};
 
-    const int percentage = look.percentage;
-    const QColor fore = QColor::fromRgb(look.foreColor);
-    const QColor back = QColor::fromRgb(look.backColor);
-    const QColor own = QColor::fromRgb(look.color);
-    const QPen forePen(fore, 1);
-
-    TBltBitmap overlay;
-    overlay.MakeLike(picture);
-    PaintBlack(overlay);
+    // XOR onto an all-black picture leaves exactly what is drawn: draw the
+    // kind straight into it and spare a pass over every pixel.
+    TBltBitmap picture;
+    picture.MakeLike(QImage(width, height, QImage::Format_RGB32));
+    PaintBlack(picture);
     {
-        QPainter p(&overlay);
+        QPainter p(&picture);
         p.setRenderHint(QPainter::Antialiasing, false);
         switch (look.kind) {
         case gkText:
-            FillEdges(p, r.left, r.top, r.right, r.bottom, back);
+            PaintText(p, paint);
             break;
         case gkHorizontalBar:
-        case gkVerticalBar: {
-            // The fill's right and bottom edges are used as lengths, not
-            // offset by the rim: with a rim that lands exactly on the area.
-            const int w = r.right - r.left + 1;
-            const int h = r.bottom - r.top + 1;
-            FillEdges(p, r.left, r.top, r.right, r.bottom, back);
-            if (look.kind == gkHorizontalBar) {
-                int fill = ScaleByPercent(percentage, w);
-                if (fill > w)
-                    fill = w;
-                if (fill > 0)
-                    FillEdges(p, r.left, r.top, fill, h, fore);
-            } else {
-                int fill = ScaleByPercent(percentage, h);
-                if (fill >= h)
-                    fill = h - 1;
-                FillEdges(p, r.left, h - fill, w, h, fore);
-            }
+        case gkVerticalBar:
+            PaintBar(p, paint);
             break;
-        }
-        case gkPie: {
-            int w = r.right - r.left;
-            int h = r.bottom - r.top;
-            if (look.borderStyle == bsSingle) {
-                ++w;
-                ++h;
-            }
-            FillEdges(p, r.left, r.top, r.right, r.bottom, own);
-            p.setPen(forePen);
-            p.setBrush(back);
-            DrawEllipse(p, r.left, r.top, w, h);
-            if (percentage > 0) {
-                p.setBrush(fore);
-                const int mx = w / 2;
-                const int my = h / 2;
-                // The start point walks clockwise from twelve o'clock as the
-                // percentage grows; the wedge runs back to twelve.
-                const double angle = static_cast<double>((percentage * 0.02L + 0.5L) *
-                                                         std::numbers::pi_v<long double>);
-                const int x1 = RoundEven(mx * (1.0L - std::cos(angle)));
-                const int y1 = RoundEven(my * (1.0L - std::sin(angle)));
-                DrawPie(p, r.left, r.top, w, h, x1, y1, mx, 0);
-            }
+        case gkPie:
+            PaintPie(p, paint);
             break;
-        }
-        case gkNeedle: {
-            int w = r.right - r.left;
-            int h = r.bottom - r.top;
-            if (look.borderStyle == bsSingle) {
-                ++w;
-                ++h;
-            }
-            const int left = r.left;
-            const int top = r.top;
-            const int bottom = r.bottom;
-            FillEdges(p, r.left, r.top, r.right, r.bottom, own);
-            p.setPen(forePen);
-            p.setBrush(back);
-            // The dial: the upper half of an ellipse twice the area's height.
-            DrawPie(p, left, top, w, 2 * h - 1, left + w, bottom - 1, left, bottom - 1);
-            DrawLine(p, left, bottom, left + w, bottom);
-            if (percentage > 0) {
-                // The needle pivots on the middle of the control, rim or not.
-                const int mx = width / 2;
-                const double angle =
-                    static_cast<double>(percentage * 0.01L * std::numbers::pi_v<long double>);
-                DrawLine(p, mx, bottom - 1, RoundEven(mx * (1.0L - std::cos(angle))),
-                         RoundEven((bottom - 1) * (1.0L - std::sin(angle))));
-            }
+        case gkNeedle:
+            PaintNeedle(p, paint);
             break;
-        }
         }
     }
-    // XOR onto the black picture would leave exactly the overlay: take it as
-    // it is and spare a pass over every pixel.
-    picture = std::move(overlay);
-
-    if (look.showText && r.right > r.left && r.bottom > r.top) {
-        const QRect area(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        TBltBitmap text;
-        text.MakeLike(picture);
-        PaintBlack(text);
-        QFont face = look.font;
-        // Only pure white text pixels invert cleanly under XOR; smoothed
-        // edges would turn into stray colours.
-        face.setStyleStrategy(QFont::NoAntialias);
-        const QString s = QStringLiteral("%1%").arg(percentage);
-        const QFontMetrics metrics(face, &text);
-        const int advance = metrics.horizontalAdvance(s);
-        const int lineHeight = metrics.height();
-        // Centred on the area's size, not offset by the rim.
-        const int x = (r.right - r.left + 1 - advance) / 2;
-        const int y = (r.bottom - r.top + 1 - lineHeight) / 2;
-        {
-            QPainter p(&text);
-            p.setRenderHint(QPainter::TextAntialiasing, false);
-            p.setFont(face);
-            p.setPen(Qt::white);
-            p.setClipRect(area);
-            // (x, y) is the text's top left corner.
-            p.drawText(QPoint(x, y + metrics.ascent()), s);
-        }
-        // White XOR inverts: the text reads over the fill and the empty part.
-        // The rest of the text bitmap is black and changes nothing, so only
-        // the text's neighbourhood (with room for overhanging glyphs) is
-        // combined.
-        const QRect near =
-            QRect(x - lineHeight, y - lineHeight, advance + 2 * lineHeight, 3 * lineHeight)
-                .intersected(area);
-        if (!near.isEmpty()) {
-            QPainter p(&picture);
-            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            p.drawImage(near.topLeft(), text, near);
-        }
-    }
-    return picture;
+    QImage result = std::move(picture);
+    if (look.showText && r.Right > r.Left && r.Bottom > r.Top)
+        XorPercentText(result, look, r);
+    return result;
 }
 
 void TGauge::paintEvent(QPaintEvent* /*event*/) {

@@ -3,8 +3,8 @@
 // clockwise from twelve o'clock, or a half-dial with a needle.
 #pragma once
 
-#include "framework/ui/Colors.h"
 #include "framework/Failures.h"
+#include "framework/ui/Colors.h"
 
 #include <QFont>
 #include <QImage>
@@ -151,6 +151,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Sets a property that changes only the picture: repainted when it
+    // really changes.
+    template <class T> void Change(T& field, T value);
     void Refresh();
 
     TColor color_ = kDefaultColor;

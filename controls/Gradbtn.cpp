@@ -22,10 +22,6 @@ QSize FaceSizeFor(int width, int height, int border) {
     return QSize(static_cast<int>(w), static_cast<int>(h));
 }
 
-void FillEdges(QPainter& canvas, int left, int top, int right, int bottom, const QColor& color) {
-    canvas.fillRect(QRect(left, top, right - left, bottom - top), color);
-}
-
 } // namespace
 
 void BuildFace(TColor start, TColor end, QImage& bitmap) {

@@ -20,14 +20,6 @@ enum class TButtonState : std::uint8_t { bsUp, bsDisabled, bsDown, bsExclusive }
 // Where a glyph would sit; kept for window descriptions, not drawn.
 enum class TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
-// A rectangle by its edges; right and bottom exclusive.
-struct TEdges {
-    int Left;
-    int Top;
-    int Right;
-    int Bottom;
-};
-
 // Fills `bitmap` with 256 horizontal bands running from start (top band) to
 // end (bottom band); bands of no height draw nothing.
 void BuildFace(TColor start, TColor end, QImage& bitmap);

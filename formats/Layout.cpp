@@ -42,4 +42,21 @@ void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t rec
         throw TFailure(what + " " + std::to_string(count) + " runs past the end of the entry");
 }
 
+TByteReader OpenTagged(std::span<const unsigned char> bytes, std::string_view tag,
+                       std::int32_t version, std::size_t headerBytes, const std::string& what) {
+    std::string lower = what;
+    if (!lower.empty() && lower[0] >= 'A' && lower[0] <= 'Z')
+        lower[0] = static_cast<char>(lower[0] - 'A' + 'a');
+    if (!HasTag(bytes, 0, tag))
+        throw TFailure("Not a " + lower + " file");
+    if (bytes.size() < headerBytes)
+        throw TFailure(what + " header is cut short");
+    TByteReader reader(bytes);
+    reader.Skip(tag.size());
+    const std::int32_t found = reader.ReadInt32();
+    if (found != version)
+        throw TFailure(what + " version " + std::to_string(found) + " is not supported");
+    return reader;
+}
+
 } // namespace zorvak

@@ -33,15 +33,7 @@ std::string ReadSimpleFrame(TByteReader& reader, std::uint64_t vertexBytes) {
 } // namespace
 
 TMdlModel ReadMdl(std::span<const unsigned char> mdl) {
-    if (!HasTag(mdl, 0, "IDPO"))
-        throw TFailure("Not a model file");
-    if (mdl.size() < kMdlHeaderBytes)
-        throw TFailure("Model header is cut short");
-    TByteReader reader(mdl);
-    reader.Skip(4);
-    const std::int32_t version = reader.ReadInt32();
-    if (version != kMdlVersion)
-        throw TFailure("Model version " + std::to_string(version) + " is not supported");
+    TByteReader reader = OpenTagged(mdl, "IDPO", kMdlVersion, kMdlHeaderBytes, "Model");
     reader.Skip(40); // scale, origin, radius, eye position
     TMdlModel model;
     const std::int32_t skins = ReadCount(reader, "skin count");

@@ -22,15 +22,7 @@ TSprPicture ReadPicture(TByteReader& reader) {
 } // namespace
 
 TSprite ReadSpr(std::span<const unsigned char> spr) {
-    if (!HasTag(spr, 0, "IDSP"))
-        throw TFailure("Not a sprite file");
-    if (spr.size() < kSprHeaderBytes)
-        throw TFailure("Sprite header is cut short");
-    TByteReader reader(spr);
-    reader.Skip(4);
-    const std::int32_t version = reader.ReadInt32();
-    if (version != kSprVersion)
-        throw TFailure("Sprite version " + std::to_string(version) + " is not supported");
+    TByteReader reader = OpenTagged(spr, "IDSP", kSprVersion, kSprHeaderBytes, "Sprite");
     TSprite sprite;
     sprite.Type = reader.ReadInt32();
     reader.Skip(4); // radius

@@ -25,6 +25,25 @@ TFileIdentity IdentityOfStat(const struct stat& st) {
     return id;
 }
 
+// Repeats a call that moves part of n bytes (step(done) moves from done on)
+// until all are moved or it moves none; a signal's interruption is retried,
+// any other failure thrown.
+template <class TStep> std::size_t MoveAll(std::size_t n, TStep step) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t moved = step(done);
+        if (moved < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowForErrno(errno);
+        }
+        if (moved == 0)
+            break;
+        done += static_cast<std::size_t>(moved);
+    }
+    return done;
+}
+
 // Temporaries are named by a counter under one name per process, so naming
 // one costs no system call and its length does not grow with the target's.
 std::string TemporaryName() {
@@ -111,20 +130,9 @@ void TLockedFile::Take(TShareMode mode) {
 
 std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
     auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t got =
-            ::pread(fd_.Get(), out + done, n - done, position + static_cast<off_t>(done));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowForErrno(errno);
-        }
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return MoveAll(n, [&](std::size_t done) {
+        return ::pread(fd_.Get(), out + done, n - done, position + static_cast<off_t>(done));
+    });
 }
 
 std::size_t TLockedFile::Read(void* buffer, std::size_t n) {
@@ -138,9 +146,7 @@ void TLockedFile::Write(const void*, std::size_t) {
 }
 
 std::int64_t TLockedFile::Seek(std::int64_t position) {
-    if (position < 0)
-        throw TFailure("Stream seek error");
-    position_ = position;
+    position_ = CheckedPosition(position);
     return position_;
 }
 
@@ -450,19 +456,12 @@ std::size_t TOutputFile::Read(void*, std::size_t) {
 
 void TOutputFile::Write(const void* buffer, std::size_t n) {
     const auto* in = static_cast<const unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t put =
-            ::pwrite(fd_.Get(), in + done, n - done, position_ + static_cast<off_t>(done));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowForErrno(errno);
-        }
-        if (put == 0)
-            ThrowForErrno(ENOSPC);
-        done += static_cast<std::size_t>(put);
-    }
+    const std::size_t done = MoveAll(n, [&](std::size_t at) {
+        return ::pwrite(fd_.Get(), in + at, n - at, position_ + static_cast<off_t>(at));
+    });
+    // A write that moves nothing has no room left.
+    if (done < n)
+        ThrowForErrno(ENOSPC);
     Advance(static_cast<std::int64_t>(n));
 }
 
@@ -473,9 +472,7 @@ void TOutputFile::Advance(std::int64_t n) {
 }
 
 std::int64_t TOutputFile::Seek(std::int64_t position) {
-    if (position < 0)
-        throw TFailure("Stream seek error");
-    position_ = position;
+    position_ = CheckedPosition(position);
     return position_;
 }
 

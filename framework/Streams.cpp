@@ -7,6 +7,12 @@
 
 namespace zorvak {
 
+std::int64_t TStream::CheckedPosition(std::int64_t position) {
+    if (position < 0)
+        throw TFailure("Stream seek error");
+    return position;
+}
+
 void TStream::ReadBuffer(void* buffer, std::size_t n) {
     if (Read(buffer, n) != n)
         throw TFailure("Stream read error");
@@ -33,9 +39,7 @@ void TMemoryStream::Write(const void* buffer, std::size_t n) {
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t position) {
-    if (position < 0)
-        throw TFailure("Stream seek error");
-    position_ = position;
+    position_ = CheckedPosition(position);
     return position_;
 }
 

@@ -24,6 +24,11 @@ public:
 
     // Reads exactly n bytes; throws "Stream read error" when fewer are there.
     void ReadBuffer(void* buffer, std::size_t n);
+
+protected:
+    // The one check of a position asked for: throws "Stream seek error" for a
+    // negative one, else gives it back.
+    static std::int64_t CheckedPosition(std::int64_t position);
 };
 
 // A growable in-memory stream.

@@ -34,12 +34,25 @@ QString GlyphPath(TGlyph glyph, bool disabled) {
         .arg(QLatin1String(name), disabled ? QStringLiteral("-disabled") : QString());
 }
 
-QIcon GlyphIcon(TGlyph glyph) {
+namespace {
+QIcon IconOf(const QString& normal, const QString& disabled) {
     InitPictures();
     QIcon icon;
-    icon.addPixmap(QPixmap(GlyphPath(glyph, false)), QIcon::Normal);
-    icon.addPixmap(QPixmap(GlyphPath(glyph, true)), QIcon::Disabled);
+    icon.addPixmap(QPixmap(normal), QIcon::Normal);
+    const QPixmap greyed(disabled);
+    if (!greyed.isNull())
+        icon.addPixmap(greyed, QIcon::Disabled);
     return icon;
+}
+} // namespace
+
+QIcon GlyphIcon(TGlyph glyph) {
+    return IconOf(GlyphPath(glyph, false), GlyphPath(glyph, true));
+}
+
+QIcon NamedGlyph(const QString& name) {
+    return IconOf(QStringLiteral(":/zorvak/%1.png").arg(name),
+                  QStringLiteral(":/zorvak/%1-disabled.png").arg(name));
 }
 
 QPixmap ProgramPicture() {

@@ -1,4 +1,4 @@
-// The main window's glyphs and the program's icon, compiled into the program
+// The program's glyphs and icon, compiled into the program
 // under ":/zorvak/". The pictures are drawn as text in make_pictures.py.
 #pragma once
 
@@ -25,6 +25,11 @@ QString GlyphPath(TGlyph glyph, bool disabled);
 // The glyph as an icon whose disabled mode is the greyed picture, so a button
 // shows the right one by its enabled state. Show it at kGlyphSize.
 QIcon GlyphIcon(TGlyph glyph);
+
+// Any other glyph by its name (":/zorvak/NAME.png"), with its greyed twin
+// as the disabled mode where it has one: "dialog-build", "dialog-close",
+// "folder-open", "folder-closed", "drive-fixed" and the other drives.
+QIcon NamedGlyph(const QString& name);
 
 // The 32 x 32 picture of the program's icon, for the panel beside the buttons.
 QPixmap ProgramPicture();

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the program's pictures from the text below.
 
-The glyphs of the main window's buttons are 16 x 16 pixel art in the sixteen
-classic colours; their greyed twins are derived by rule, never drawn by hand.
+The glyphs of the main window's and the build dialog's buttons, lists and
+drives are 16 x 16 pixel art in the sixteen classic colours; the greyed
+twins of the buttons' glyphs are derived by one rule, never drawn by hand.
 The program's icon is drawn twice: as hand-placed pixels at 16 and 32 (small
 sizes need every pixel placed) and as polygons, from which the scalable
 zorvak.svg and the 48 and 256 pixel pictures are made.
@@ -197,6 +198,193 @@ GLYPHS["build"] = [
     "KKKKKKKKKKKK....",
     "................",
 ]
+
+
+# The build dialog's glyphs: its buttons, the levels of its directory list
+# and the kinds of volume its drive selector shows.
+
+# Build PAK in the build dialog: three folders joined by tree lines.
+GLYPHS["dialog-build"] = [
+    "................",
+    "..KKK...........",
+    ".KYYYKKKK.......",
+    ".KWYYYYYK.......",
+    ".KYYYYYYK.......",
+    ".KKKKKKKK.......",
+    "...K....KKK.....",
+    "...K...KYYYKKKK.",
+    "...KKKKKWYYYYYK.",
+    "...K...KYYYYYYK.",
+    "...K...KKKKKKKK.",
+    "...K............",
+    "...K....KKK.....",
+    "...K...KYYYKKKK.",
+    "...KKKKKWYYYYYK.",
+    ".......KKKKKKKK.",
+]
+
+# Close: an open door in its frame, the way out.
+GLYPHS["dialog-close"] = [
+    "................",
+    "......KKKKKKKK..",
+    ".....KKSSSSSSK..",
+    "....KMKSNNNNSK..",
+    "...KMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KYMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSNNNNSK..",
+    "..KMMMKSSSSSSK..",
+    "...KMMKKKKKKKK..",
+    "....KKK.........",
+]
+
+# A closed folder, for the levels above the current directory.
+GLYPHS["folder-closed"] = [
+    "................",
+    "................",
+    "................",
+    "..KKKKK.........",
+    ".KWYYYYK........",
+    ".KYYYYYYKKKKKKK.",
+    ".KWWWWWWWWWWWWYK",
+    ".KWYYYYYYYYYYYYK",
+    ".KWYYYYYYYYYYYYK",
+    ".KWYYYYYYYYYYYYK",
+    ".KWYYYYYYYYYYYYK",
+    ".KWYYYYYYYYYYYYK",
+    ".KYYYYYYYYYYYYYK",
+    ".KKKKKKKKKKKKKKK",
+    "................",
+    "................",
+]
+
+# An open folder, for the current directory and those below.
+GLYPHS["folder-open"] = [
+    "................",
+    "................",
+    "................",
+    "..KKKKK.........",
+    ".KWYYYYK........",
+    ".KYYYYYYKKKKKK..",
+    ".KYYYYYYYYYYYK..",
+    ".KYYYKKKKKKKKKKK",
+    ".KYYKWWWWWWWWWYK",
+    ".KYYKWYYYYYYYYK.",
+    ".KYKWYYYYYYYYYK.",
+    ".KYKWYYYYYYYYK..",
+    ".KKWYYYYYYYYYK..",
+    ".KKKKKKKKKKKKK..",
+    "................",
+    "................",
+]
+
+# A fixed disk.
+GLYPHS["drive-fixed"] = [
+    "................",
+    "................",
+    "................",
+    "................",
+    "...KKKKKKKKKKK..",
+    "..KWWWWWWWWWWDK.",
+    ".KWSSSSSSSSSDK.K",
+    ".KWWWWWWWWWWWKDK",
+    ".KSSSSSSSSSSSKDK",
+    ".KSSSSSSSSLGSKDK",
+    ".KSSSSSSSSSSSKK.",
+    ".KKKKKKKKKKKKK..",
+    "................",
+    "................",
+    "................",
+    "................",
+]
+
+# A removable disk.
+GLYPHS["drive-removable"] = [
+    "................",
+    "................",
+    "................",
+    "...KKKKKKKKKKK..",
+    "..KWWWWWWWWWWDK.",
+    ".KWSSSSSSSSSDKDK",
+    ".KWWWWWWWWWWWKDK",
+    ".KSSSKKKKKSSSKDK",
+    ".KSSSKDDDKSSSKDK",
+    ".KSSSSKKKKSGSKDK",
+    ".KSSSSSSSSSSSKK.",
+    ".KKKKKKKKKKKKK..",
+    "................",
+    "................",
+    "................",
+    "................",
+]
+
+# An optical disc.
+GLYPHS["drive-cdrom"] = [
+    "................",
+    ".....KKKKKK.....",
+    "...KKWWWWSSAKK..",
+    "..KWWWWWWSAAADK.",
+    ".KWWWWWWSAAAADK.",
+    ".KWWWWWWSAAAADDK",
+    "KWWWWWSKKKSAADDK",
+    "KWWWWSK...KSDDK.",
+    "KWWWWSK...KSDDK.",
+    "KWWWWWSKKKSDDDK.",
+    ".KWWWWWWSDDDDK..",
+    ".KWWWWWSDDDDDDK.",
+    "..KWWWWSDDDDDK..",
+    "...KKWSSDDDKK...",
+    ".....KKKKKK.....",
+    "................",
+]
+
+# A disk on the network.
+GLYPHS["drive-network"] = [
+    "................",
+    "................",
+    "...KKKKKKKKKKK..",
+    "..KWWWWWWWWWWDK.",
+    ".KWSSSSSSSSSDKDK",
+    ".KWWWWWWWWWWWKDK",
+    ".KSSSSSSSSSLSKDK",
+    ".KKKKKKKKKKKKKK.",
+    "......KK........",
+    "......KK........",
+    "......KK........",
+    "..KKKKKKKKKKKK..",
+    "..K..........K..",
+    ".KKK........KKK.",
+    ".KGK........KGK.",
+    ".KKK........KKK.",
+]
+
+# A disk in memory.
+GLYPHS["drive-ram"] = [
+    "................",
+    "................",
+    "...K.K.K.K.K....",
+    "...K.K.K.K.K....",
+    "..KKKKKKKKKKK...",
+    "..KGGGGGGGGGLK..",
+    "..KGKKKGKKKGKK..",
+    "..KGKKKGKKKGKK..",
+    "..KGGGGGGGGGGK..",
+    "..KKKKKKKKKKKK..",
+    "...K.K.K.K.K....",
+    "...K.K.K.K.K....",
+    "................",
+    "................",
+    "................",
+    "................",
+]
+
+# Glyphs without a greyed twin: they are never shown disabled.
+PLAIN = {"folder-closed", "folder-open", "drive-fixed", "drive-removable", "drive-cdrom", "drive-network", "drive-ram"}
 
 # ---------------------------------------------------------------------------
 # The program's icon: a wooden crate with a lightning rune burnt into it.
@@ -427,7 +615,8 @@ def all_pictures():
     for name, grid in GLYPHS.items():
         check_grid(name, grid, 16, VGA)
         out["pictures/%s.png" % name] = grid_to_png(grid, VGA)
-        out["pictures/%s-disabled.png" % name] = grid_to_png(greyed(grid), VGA)
+        if name not in PLAIN:
+            out["pictures/%s-disabled.png" % name] = grid_to_png(greyed(grid), VGA)
     check_grid("icon16", ICON16, 16, WOOD)
     check_grid("icon32", ICON32, 32, WOOD)
     out["pictures/icon16.png"] = grid_to_png(ICON16, WOOD)
@@ -497,7 +686,9 @@ def write_preview(directory):
     os.makedirs(directory, exist_ok=True)
     items = []
     for grid in GLYPHS.values():
-        items += [grid_to_rgba(grid, VGA), grid_to_rgba(greyed(grid), VGA)]
+        items += [grid_to_rgba(grid, VGA)]
+        if name not in PLAIN:
+            items.append(grid_to_rgba(greyed(grid), VGA))
     _write_sheet(os.path.join(directory, "glyphs.png"), preview_sheet(items, 10))
     icons = [grid_to_rgba(ICON16, WOOD), grid_to_rgba(ICON32, WOOD), crate_rgba(48)]
     _write_sheet(os.path.join(directory, "icons.png"), preview_sheet(icons, 8))

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libsdl2-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
+  clang-format python3 git
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(python3 strace)

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds everything and runs the tests: the ordinary build, then the same
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# directory fuzzer for a minute (FUZZ_SECONDS to change; 0 skips it).
+# Builds everything and runs the tests: the habits first (formatting, the
+# pictures up to date), the ordinary build with warnings as errors, then the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# fuzzers for a minute (FUZZ_SECONDS to change; 0 skips them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
-cmake --workflow --preset default
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+python3 resources/make_pictures.py --check
+
+cmake --workflow --preset ci
 if [ "${SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --workflow --preset asan
 fi

@@ -1,5 +1,7 @@
 #include "sound/Waveplay.h"
 
+#include "framework/ui/Components.h"
+
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "sound/SoundService.h"
@@ -180,11 +182,7 @@ std::span<const unsigned char> WavPlayerDescription() {
 }
 
 TWavePlayer* CreateWavPlayerFromDescription(QObject* owner) {
-    auto player = std::make_unique<TWavePlayer>(owner);
-    TMemoryStream description(std::vector<unsigned char>(std::begin(kWavPlayerDescription),
-                                                         std::end(kWavPlayerDescription)));
-    player->setObjectName(QString::fromStdString(ReadComponent(description, *player)));
-    return player.release();
+    return CreateFromDescription<TWavePlayer>(owner, kWavPlayerDescription);
 }
 
 } // namespace zorvak

@@ -1,5 +1,7 @@
 #include "windows/Veldlgs.h"
 
+#include "framework/ui/Components.h"
+
 #include "framework/Streams.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
@@ -92,11 +94,7 @@ std::span<const unsigned char> AboutDescription() {
 }
 
 TVelAboutBox* CreateAboutFromDescription(QObject* owner) {
-    auto about = std::make_unique<TVelAboutBox>(owner);
-    TMemoryStream description(
-        std::vector<unsigned char>(std::begin(kAboutDescription), std::end(kAboutDescription)));
-    about->setObjectName(QString::fromStdString(ReadComponent(description, *about)));
-    return about.release();
+    return CreateFromDescription<TVelAboutBox>(owner, kAboutDescription);
 }
 
 } // namespace zorvak

@@ -1,7 +1,7 @@
 #include "archive/Buildpak.h"
 #include "archive/PakReader.h"
-#include "framework/ui/Application.h"
 #include "framework/Failures.h"
+#include "framework/ui/Application.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
 

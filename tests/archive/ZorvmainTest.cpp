@@ -7,6 +7,7 @@
 #include "cli/PakTool.h"
 #include "controls/Gauges.h"
 #include "framework/Files.h"
+#include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
@@ -40,13 +41,12 @@ QString Q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
-class MainWindow : public ::testing::Test {
+// The shared window fixture, with what these tests add: archives made
+// without opening them, the list's texts, clicks and the buttons' states.
+class MainWindow : public test::TMainWindowTest {
 protected:
-    // Chooses path in the open dialog and runs File, Open Pak File.
-    void Open(const std::filesystem::path& path) {
-        dialogs.Files->Answers.push_back(Q(path));
-        form.OpenPakFile1->trigger();
-    }
+    using TMainWindowTest::Open;
+    void Open(const std::filesystem::path& path) { OpenPath(path); }
     std::filesystem::path MakePak(const std::string& name,
                                   const std::vector<std::pair<std::string, std::string>>& files) {
         const auto path = dir / name;
@@ -64,12 +64,6 @@ protected:
         form.PakList->setCurrentRow(i);
         form.PakList->clicked(form.PakList->model()->index(i, 0));
     }
-    std::vector<QString> Texts() const {
-        std::vector<QString> texts;
-        for (const auto& m : dialogs.Boxes->Messages)
-            texts.push_back(m.Text);
-        return texts;
-    }
     struct TButtons {
         bool Extract, ExtractAll, Play, Build;
         bool operator==(const TButtons&) const = default;
@@ -78,10 +72,6 @@ protected:
         return {form.ButtonExtract->isEnabled(), form.ButtonExtractAll->isEnabled(),
                 form.ButtonPlay->isEnabled(), form.ButtonBuild->isEnabled()};
     }
-
-    TRecordedDialogs dialogs;
-    TTempDir dir;
-    TZorvakForm form;
 };
 
 TEST_F(MainWindow, StartsWithTheDesignedLayout) {

@@ -2,6 +2,8 @@
 #include "cli/PakTool.h"
 #include "archive/PakReader.h"
 #include "archive/PakWriter.h"
+#include "formats/FormatImages.h"
+#include "formats/PngCheck.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
 #include "support/PakImage.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace zorvak {
 namespace {
@@ -335,6 +338,223 @@ TEST(PakTool, ExtractNeverOverwritesTheArchiveItself) {
     EXPECT_EQ(ReadFile(pak), std::string(image.begin(), image.end()));
 }
 
+// info frames each entry's description under a line naming it; what cannot
+// be read or found is told on err and fails the run, the others still told.
+TEST(PakTool, InfoTellsWhatEachNamedEntryHolds) {
+    using test::Bytes;
+    const Bytes wad = test::MakeWad2(
+        {{"face\x1b[2J", 0x42, test::MakeLmp(2, 3, Bytes(6))}, {"noise", 0x43, Bytes(5)}});
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256)), {}});
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"gfx/conback.lmp", test::ToString(test::MakeLmp(2, 1, {1, 2}))},
+                                  {"gfx.wad", test::ToString(wad)},
+                                  {"maps/E1M1.bsp", test::ToString(bsp)},
+                                  {"gfx/bad.lmp", test::ToString(test::MakeLmp(9, 9, {1}))},
+                                  {"progs.dat", "abc"}}));
+    const auto damaged = (dir / "damaged.pak").string();
+    WriteFile(damaged, PakHeaderBytes(12, 64) + PakEntryBytes("big.dat", 12, 9999));
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+        int Status;
+        const char* Says;
+    } cases[] = {
+        {{pak, "gfx/conback.lmp"},
+         "gfx/conback.lmp: 10 bytes at 12\n  Picture, 2 x 1\n",
+         kExitOk,
+         ""},
+        {{pak, "gfx.wad"},
+         "gfx.wad: 95 bytes at 22\n  Picture container (WAD2), 2 lumps\n"
+         "    face\\x1b[2J: picture, 2 x 3\n    noise: other, type 0x43, 5 bytes\n",
+         kExitOk,
+         ""},
+        {{pak, "maps/e1m1.bsp"},
+         "maps/E1M1.bsp: 516 bytes at 117\n  Map, version 29, 2 textures\n"
+         "    0: *water1, 16 x 16\n    1: (missing)\n",
+         kExitOk,
+         ""},
+        {{pak, "gfx/bad.lmp"},
+         "gfx/bad.lmp: 9 bytes at 633\n  Picture\n"
+         "  Cannot read: Picture pixels run past the end of the entry\n",
+         kExitOk,
+         ""},
+        {{pak, "missing", "progs.dat"},
+         "progs.dat: 3 bytes at 642\n  Unknown kind, 3 bytes\n",
+         kExitProblems,
+         "a.pak: missing: no such entry"},
+        {{damaged, "big.dat"}, "", kExitProblems, "big.dat: Read beyond end of file"},
+        {{pak}, "", kExitUnusable, "info takes an archive and entry names"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"info"};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        const TRun r = RunTool(args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_EQ(r.Out, c.Out) << ::testing::PrintToString(c.Args);
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+    }
+}
+
+// Index i of this palette is (i, 255 - i, tint).
+std::string TintedPalette(unsigned char tint) {
+    std::string palette;
+    for (int i = 0; i < 256; ++i)
+        palette += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(tint)};
+    return palette;
+}
+
+// The first pixel of a PNG file, or what is wrong with the file.
+std::string FirstPixel(const std::filesystem::path& path) {
+    const std::string bytes = ReadFile(path);
+    TRgbaPicture picture;
+    const std::string fault =
+        test::PngFault(std::vector<unsigned char>(bytes.begin(), bytes.end()), picture);
+    if (!fault.empty())
+        return path.filename().string() + ": " + fault;
+    return ::testing::PrintToString(
+        std::vector<int>(picture.Pixels.begin(), picture.Pixels.begin() + 4));
+}
+
+std::string Rgba(int r, int g, int b, int a = 255) {
+    return ::testing::PrintToString(std::vector<int>{r, g, b, a});
+}
+
+// --png writes each picture beside its entry's file, under names made safe
+// whatever bytes the lumps and textures carry; the raw files stay as they
+// are, and a picture that cannot be decoded is told without failing the run.
+TEST(PakTool, ExtractPngWritesPicturesBesideTheRawOnes) {
+    using test::Bytes;
+    const Bytes wad = test::MakeWad2({{"*odd/../x:y", 0x42, test::MakeLmp(1, 1, {3})},
+                                      {"..", 0x42, test::MakeLmp(1, 1, {4})},
+                                      {"", 0x42, test::MakeLmp(1, 1, {5})},
+                                      {"face", 0x42, test::MakeLmp(1, 1, {6})},
+                                      {"FACE", 0x42, test::MakeLmp(1, 1, {7})},
+                                      {"broken", 0x42, test::MakeLmp(9, 9, {1})},
+                                      {"noise", 0x43, Bytes(5)}});
+    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256, 9))});
+    const Bytes conback = test::MakeLmp(2, 1, {1, 2});
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"gfx/palette.lmp", TintedPalette(7)},
+                                  {"gfx/conback.lmp", test::ToString(conback)},
+                                  {"gfx.wad", test::ToString(wad)},
+                                  {"maps/e1m1.bsp", test::ToString(bsp)},
+                                  {"progs.dat", "no picture"}}));
+    const auto out = dir / "out";
+    const TRun r = RunTool({"extract", pak, "-C", out.string(), "--png"});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_NE(r.Err.find("gfx.wad: no picture of broken: Picture pixels run past"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_EQ(FilesBelow(out), (std::set<std::string>{
+                                   "gfx/palette.lmp",
+                                   "gfx/palette.lmp.png",
+                                   "gfx/conback.lmp",
+                                   "gfx/conback.lmp.png",
+                                   "gfx.wad",
+                                   "gfx.wad.png.d/%2Aodd%2F..%2Fx%3Ay.png",
+                                   "gfx.wad.png.d/%2E..png",
+                                   "gfx.wad.png.d/unnamed~.png",
+                                   "gfx.wad.png.d/face.png",
+                                   "gfx.wad.png.d/FACE~2.png",
+                                   "maps/e1m1.bsp",
+                                   "maps/e1m1.bsp.png.d/%2Awater1.png",
+                                   "progs.dat",
+                               }));
+    EXPECT_EQ(ReadFile(out / "gfx/conback.lmp"), test::ToString(conback));
+    const struct {
+        const char* File;
+        std::string Pixel;
+    } pictures[] = {
+        {"gfx/palette.lmp.png", Rgba(0, 255, 7)},
+        {"gfx/conback.lmp.png", Rgba(1, 254, 7)},
+        {"gfx.wad.png.d/FACE~2.png", Rgba(7, 248, 7)},
+        {"maps/e1m1.bsp.png.d/%2Awater1.png", Rgba(9, 246, 7)},
+    };
+    for (const auto& p : pictures)
+        EXPECT_EQ(FirstPixel(out / p.File), p.Pixel) << p.File;
+}
+
+// Palette pictures take the archive's palette, else that of the pak0.pak
+// beside it, else grey with one line that says so.
+TEST(PakTool, ExtractPngFindsThePaletteByItsRule) {
+    const std::string picture = test::ToString(test::MakeLmp(1, 1, {10}));
+    const std::string withPalette = test::ToString(
+        BuildPakImage({{"gfx/palette.lmp", TintedPalette(1)}, {"pic.lmp", picture}}));
+    const std::string without = test::ToString(BuildPakImage({{"pic.lmp", picture}}));
+    const std::string base = test::ToString(BuildPakImage({{"GFX/Palette.lmp", TintedPalette(2)}}));
+    const struct {
+        const char* What;
+        std::string Archive;
+        std::string Pak0; // none when empty
+        std::string Pixel;
+        const char* Says; // a phrase of the one line on err, "" for none
+    } cases[] = {
+        {"its own", withPalette, base, Rgba(10, 245, 1), ""},
+        {"pak0.pak's", without, base, Rgba(10, 245, 2), ""},
+        {"none", without, "", Rgba(10, 10, 10), "no palette found"},
+        {"pak0.pak no archive", without, "PK\x03\x04", Rgba(10, 10, 10), "Not a valid PAK file"},
+        {"its own cut short",
+         test::ToString(BuildPakImage({{"gfx/palette.lmp", "short"}, {"pic.lmp", picture}})), base,
+         Rgba(10, 245, 2), "gfx/palette.lmp: Palette holds 5 bytes, not 768"},
+    };
+    for (const auto& c : cases) {
+        TTempDir dir;
+        WriteFile(dir / "mod.pak", c.Archive);
+        if (!c.Pak0.empty())
+            WriteFile(dir / "pak0.pak", c.Pak0);
+        const TRun r = RunTool({"extract", (dir / "mod.pak").string(), "-C", (dir / "out").string(),
+                                "--png", "pic.lmp"});
+        EXPECT_EQ(r.Status, kExitOk) << c.What << "\n" << r.Err;
+        EXPECT_EQ(FirstPixel(dir / "out/pic.lmp.png"), c.Pixel) << c.What;
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << c.What << "\n" << r.Err;
+        EXPECT_LE(std::count(r.Err.begin(), r.Err.end(), '\n'), *c.Says != 0 ? 2 : 0)
+            << c.What << "\n"
+            << r.Err;
+    }
+}
+
+// Pictures follow the extraction's rules: kept with --no-clobber (also
+// beside a kept entry file), never written through a link, never in place
+// of an entry of the same name.
+TEST(PakTool, ExtractPngKeepsWhatIsThereAndTakesNoOthersPlace) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    const std::string lmp = test::ToString(test::MakeLmp(1, 1, {10}));
+    WriteFile(pak, BuildPakImage({{"a.lmp", lmp},
+                                  {"b.lmp", lmp},
+                                  {"b.lmp.png", "an entry of its own"},
+                                  {"gfx.wad", test::ToString(test::MakeWad2(
+                                                  {{"x", 0x42, test::MakeLmp(1, 1, {1})}}))}}));
+    const auto out = dir / "out";
+    WriteFile(out / "a.lmp", "old a");
+    WriteFile(dir / "elsewhere/keep", "");
+    std::filesystem::create_symlink(dir / "elsewhere", out / "gfx.wad.png.d");
+    const TRun first = RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber"});
+    EXPECT_EQ(first.Status, kExitProblems);
+    EXPECT_EQ(ReadFile(out / "a.lmp"), "old a");
+    EXPECT_EQ(FirstPixel(out / "a.lmp.png"), Rgba(10, 10, 10));
+    EXPECT_EQ(ReadFile(out / "b.lmp.png"), "an entry of its own");
+    EXPECT_NE(first.Err.find("b.lmp.png: an entry of that name is extracted too"),
+              std::string::npos)
+        << first.Err;
+    EXPECT_NE(first.Err.find("gfx.wad.png.d/x.png: "), std::string::npos) << first.Err;
+    EXPECT_EQ(FilesBelow(dir / "elsewhere"), std::set<std::string>{"keep"});
+
+    std::filesystem::remove(out / "gfx.wad.png.d");
+    WriteFile(out / "a.lmp.png", "old picture");
+    const TRun again =
+        RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber", "a.lmp", "gfx.wad"});
+    EXPECT_EQ(again.Status, kExitOk) << again.Err;
+    EXPECT_NE(again.Err.find("kept " + (out / "a.lmp.png").string() + ": it exists"),
+              std::string::npos)
+        << again.Err;
+    EXPECT_EQ(ReadFile(out / "a.lmp.png"), "old picture");
+    EXPECT_EQ(FirstPixel(out / "gfx.wad.png.d/x.png"), Rgba(1, 1, 1));
+}
+
 TEST(PakTool, BuildSortedIsReproducibleWhateverTheCreationOrder) {
     TTempDir a, b;
     const std::vector<std::pair<std::string, std::string>> files = {
@@ -537,6 +757,228 @@ TEST(PakTool, InterruptedRunsLeaveNothingBehind) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.Path()), {}), 2);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+}
+
+std::vector<std::string> NamesIn(const std::filesystem::path& pak) {
+    std::vector<std::string> names;
+    for (const TPakEntry e : ReadPakIndex(pak).Entries)
+        names.emplace_back(e.Name);
+    return names;
+}
+
+// What the directory holds, so that a temporary left behind shows.
+std::set<std::string> Listing(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+// add, rm and mv, one after another on one archive: each prints what it
+// changed, and a dry run prints what would change and leaves every byte.
+TEST(PakTool, EditsAddRemoveAndRenameEntries) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"progs.dat", "p"},
+                                  {"maps/e1m1.bsp", "m"},
+                                  {"sound/a.wav", "a"},
+                                  {"sound/A.WAV", "case"},
+                                  {"sound/a.wav", "again"}}));
+    const auto readme = (dir / "files/Readme.TXT").string();
+    WriteFile(readme, "read me");
+    WriteFile(dir / "tree/Maps/E2M1.bsp", "e2m1");
+    WriteFile(dir / "tree/old.pak", "skipped");
+    const std::vector<std::string> start = NamesIn(pak);
+    const auto with = [&start](std::vector<std::string> more) {
+        std::vector<std::string> names = start;
+        names.insert(names.end(), more.begin(), more.end());
+        return names;
+    };
+    const std::string tree = (dir / "tree").string();
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out;
+        std::vector<std::string> Names; // after the run
+    } steps[] = {
+        {{"add", pak, readme, "--dry-run"}, "would add readme.txt\n", start},
+        {{"add", pak, readme}, "added readme.txt\n", with({"readme.txt"})},
+        {{"add", pak, "--as", "README.TXT", readme},
+         "replaced readme.txt (now named README.TXT)\n",
+         with({"README.TXT"})},
+        {{"add", pak, tree, "--prefix", "ID1"},
+         "added id1/maps/e2m1.bsp\n",
+         with({"README.TXT", "id1/maps/e2m1.bsp"})},
+        {{"rm", pak, "sound/*.wav", "--dry-run"},
+         "would delete sound/a.wav\nwould delete sound/A.WAV\nwould delete sound/a.wav\n",
+         with({"README.TXT", "id1/maps/e2m1.bsp"})},
+        {{"rm", pak, "SOUND/*", "progs.dat", "*.WAV"},
+         "deleted progs.dat\ndeleted sound/a.wav\ndeleted sound/A.WAV\ndeleted sound/a.wav\n",
+         {"maps/e1m1.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "MAPS/E1M1.BSP", "maps/Start.bsp", "--dry-run"},
+         "would rename maps/e1m1.bsp -> maps/Start.bsp\n",
+         {"maps/e1m1.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "MAPS/E1M1.BSP", "maps/Start.bsp"},
+         "renamed maps/e1m1.bsp -> maps/Start.bsp\n",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"mv", pak, "maps/start.bsp", "maps/Start.bsp"},
+         "",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+    };
+    for (const auto& step : steps) {
+        const std::string before = ReadFile(pak);
+        const TRun r = RunTool(step.Args);
+        EXPECT_EQ(r.Status, kExitOk) << ::testing::PrintToString(step.Args) << r.Err;
+        EXPECT_EQ(r.Out, step.Out) << ::testing::PrintToString(step.Args);
+        EXPECT_EQ(NamesIn(pak), step.Names) << ::testing::PrintToString(step.Args);
+        // A dry run, or nothing to change, rewrites nothing.
+        if (step.Out.empty() || step.Out.starts_with("would ")) {
+            EXPECT_EQ(ReadFile(pak), before) << ::testing::PrintToString(step.Args);
+        }
+    }
+    EXPECT_EQ(RunTool({"cat", pak, "README.TXT"}).Out, "read me");
+    EXPECT_EQ(RunTool({"cat", pak, "maps/Start.bsp"}).Out, "m");
+    EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"a.pak", "files", "tree"}));
+}
+
+// Whatever part of a request cannot be done, nothing changes: the
+// archive's bytes stay, no temporary stays, and the status says why.
+TEST(PakTool, EditsThatCannotBeDoneChangeNothing) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak,
+              BuildPakImage({{"progs.dat", std::string(200'000, 'p')}, {"maps/e1m1.bsp", "m"}}));
+    const auto file = (dir / "f.txt").string();
+    WriteFile(file, "f");
+    const auto cut = (dir / "cut.pak").string();
+    WriteFile(cut, PakHeaderBytes(12, 128) + PakEntryBytes("a", 0, 0));
+    std::optional<TLockedFile> holder;
+    const rlimit saved = [] {
+        rlimit r{};
+        ::getrlimit(RLIMIT_FSIZE, &r);
+        return r;
+    }();
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Says;
+        std::function<void()> Meanwhile = [] {};
+    } cases[] = {
+        {{"rm", pak, "nothing*", "progs.dat"}, kExitProblems, "nothing*: no entry matches"},
+        {{"mv", pak, "missing", "x"}, kExitProblems, "missing: no such entry"},
+        {{"mv", pak, "progs.dat", "MAPS/E1M1.BSP"}, kExitProblems, "maps/e1m1.bsp is stored"},
+        {{"mv", pak, "progs.dat", "../evil"}, kExitProblems, "Unsafe entry name"},
+        {{"mv", pak, "progs.dat", std::string(56, 'n')}, kExitProblems, "Name too long"},
+        {{"add", pak, file, (dir / "missing.txt").string()}, kExitProblems, "Cannot open file"},
+        {{"add", pak, file, file}, kExitProblems, "Two files would be stored as f.txt"},
+        {{"add", pak, pak}, kExitProblems, "it is the archive being edited"},
+        {{"add", pak, file, "--prefix", "../"}, kExitProblems, "Unsafe entry name"},
+        {{"add", pak, dir.Path().string(), "--as", "x"}, kExitProblems, "--as names one file"},
+        {{"add", pak, file, file, "--as", "x"}, kExitUnusable, "--as names one file"},
+        {{"add", pak, file, "--as", "x", "--prefix", "y/"}, kExitUnusable, "--prefix goes"},
+        {{"rm", pak}, kExitUnusable, "rm takes an archive and entry names"},
+        {{"mv", pak, "progs.dat"}, kExitUnusable, "mv takes an archive"},
+        {{"rm", cut, "a"}, kExitProblems, "cannot be edited"},
+        {{"rm", file, "f"}, kExitUnusable, "Not a valid PAK file"},
+        {{"rm", pak, "progs.dat"},
+         kExitProblems,
+         pak + " is in use by another program",
+         [&] { holder.emplace(pak); }},
+        {{"mv", pak, "progs.dat", "x"},
+         kExitProblems,
+         pak + " is in use by another program",
+         [&] { holder.emplace(pak, TShareMode::smShared); }},
+        {{"rm", pak, "maps/*"},
+         kExitProblems,
+         "I/O error 27",
+         [&saved] {
+             rlimit small{64 * 1024, saved.rlim_max};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         }},
+    };
+    for (const auto& c : cases) {
+        const std::string before = ReadFile(pak), beforeCut = ReadFile(cut);
+        const std::set<std::string> listing = Listing(dir.Path());
+        c.Meanwhile();
+        const TRun r = RunTool(c.Args);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        holder.reset();
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "") << ::testing::PrintToString(c.Args);
+        EXPECT_TRUE(ReadFile(pak) == before) << ::testing::PrintToString(c.Args);
+        EXPECT_EQ(ReadFile(cut), beforeCut);
+        EXPECT_EQ(Listing(dir.Path()), listing) << ::testing::PrintToString(c.Args);
+    }
+    std::signal(SIGXFSZ, oldSignal);
+}
+
+// Standard error that does something the first time the progress line is
+// drawn, as a signal or another writer would, in the middle of the run.
+struct TProgressHook : std::streambuf {
+    std::function<void()> Act;
+    int_type overflow(int_type c) override {
+        if (c == '\r' && Act)
+            std::exchange(Act, nullptr)();
+        return c;
+    }
+};
+
+// A signal before or during an edit, and an archive written by someone else
+// meanwhile, leave what was there and no temporary.
+TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
+    InstallInterruptHandlers();
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"a.dat", std::string(300'000, 'a')}, {"b.dat", "b"}}));
+    WriteFile(dir / "tree/new.dat", "new");
+    const std::vector<std::vector<std::string>> edits = {
+        {"rm", pak, "b.dat"},
+        {"mv", pak, "a.dat", "c.dat"},
+        {"add", pak, (dir / "tree").string()},
+        {"add", pak, (dir / "tree/new.dat").string()},
+    };
+    const std::set<std::string> listing = Listing(dir.Path());
+    for (const auto& args : edits)
+        for (const bool during : {false, true})
+            for (const int signal : {SIGINT, SIGTERM}) {
+                const std::string before = ReadFile(pak);
+                TProgressHook hook;
+                std::ostream err(&hook);
+                std::ostringstream out;
+                TToolOptions options;
+                options.Progress = true;
+                if (during)
+                    hook.Act = [signal] { ::raise(signal); };
+                else
+                    ::raise(signal);
+                const int status = RunPakTool(args, out, err, options);
+                // The walk of a folder pumps before anything is drawn.
+                EXPECT_EQ(InterruptRequested(), signal);
+                ClearInterrupt();
+                EXPECT_EQ(status, kExitSignalBase + signal) << ::testing::PrintToString(args);
+                EXPECT_EQ(out.str(), "");
+                EXPECT_TRUE(ReadFile(pak) == before) << ::testing::PrintToString(args);
+                EXPECT_EQ(Listing(dir.Path()), listing);
+            }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    // Written in place by a program that takes no lock: the edit is refused.
+    TProgressHook hook;
+    hook.Act = [&pak] {
+        std::fstream f(pak, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(20);
+        f.put('X');
+    };
+    std::ostream err(&hook);
+    std::ostringstream out;
+    TToolOptions options;
+    options.Progress = true;
+    EXPECT_EQ(RunPakTool({"rm", pak, "b.dat"}, out, err, options), kExitProblems);
+    EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat", "b.dat"}));
+    EXPECT_EQ(ReadFile(pak)[20], 'X');
+    EXPECT_EQ(Listing(dir.Path()), listing);
 }
 
 TEST(PakTool, BuildNeverPacksItsOwnOutputAndTakesLongNames) {

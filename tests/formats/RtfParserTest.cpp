@@ -2,6 +2,7 @@
 // how groups and paragraphs carry formatting, and input that is broken on
 // purpose.
 #include "formats/RtfParser.h"
+#include "support/FuzzInputs.h"
 #include "support/RtfModelCheck.h"
 
 #include <filesystem>
@@ -404,22 +405,11 @@ TEST(RtfParser, PlainTextDecoding) {
 
 TEST(RtfParser, FuzzInputsReadWithoutFault) {
     // The reader's seed corpus, and what the fuzzer ever crashed it with.
-    const std::filesystem::path root(ZORVAK_FUZZ_INPUTS);
-    int replayed = 0;
-    for (const auto& [sub, prefix] : {std::pair{"rtf_corpus", ""}, {"crashes", "fuzz_rtf-"}}) {
-        if (!std::filesystem::is_directory(root / sub))
-            continue;
-        for (const auto& item : std::filesystem::directory_iterator(root / sub)) {
-            const std::string name = item.path().filename().string();
-            if (!item.is_regular_file() || name.starts_with(".") || !name.starts_with(prefix))
-                continue;
-            std::ifstream in(item.path(), std::ios::binary);
-            const std::string bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-            EXPECT_EQ(test::RtfModelFault(ReadRtf(bytes)), "") << item.path();
-            ++replayed;
-        }
-    }
+    const int replayed =
+        test::ForEachFuzzInput("rtf_corpus", "rtf", [](const auto& path, const auto& bytes) {
+            EXPECT_EQ(test::RtfModelFault(ReadRtf(std::string(bytes.begin(), bytes.end()))), "")
+                << path;
+        });
     EXPECT_GT(replayed, 0) << "the seed corpus is missing";
 }
 

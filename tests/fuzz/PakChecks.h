@@ -8,6 +8,7 @@
 #include "archive/PakVerify.h"
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
+#include "tests/support/PakImage.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -30,12 +30,15 @@ TEST(Pictures, EachLoadsAtItsSizeAndShowsSomething) {
         int Size;
     };
     const TCase cases[] = {
-        {":/zorvak/extract.png", 16},    {":/zorvak/extract-disabled.png", 16},
-        {":/zorvak/extractall.png", 16}, {":/zorvak/extractall-disabled.png", 16},
-        {":/zorvak/play.png", 16},       {":/zorvak/play-disabled.png", 16},
-        {":/zorvak/build.png", 16},      {":/zorvak/build-disabled.png", 16},
-        {":/zorvak/icon16.png", 16},     {":/zorvak/icon32.png", 32},
-        {":/zorvak/icon48.png", 48},     {ZORVAK_RESOURCES_DIR "/zorvak-256.png", 256},
+        {":/zorvak/extract.png", 16},      {":/zorvak/extract-disabled.png", 16},
+        {":/zorvak/extractall.png", 16},   {":/zorvak/extractall-disabled.png", 16},
+        {":/zorvak/play.png", 16},         {":/zorvak/play-disabled.png", 16},
+        {":/zorvak/build.png", 16},        {":/zorvak/build-disabled.png", 16},
+        {":/zorvak/icon16.png", 16},       {":/zorvak/icon32.png", 32},
+        {":/zorvak/icon48.png", 48},       {ZORVAK_RESOURCES_DIR "/zorvak-256.png", 256},
+        {":/zorvak/dialog-build.png", 16}, {":/zorvak/dialog-build-disabled.png", 16},
+        {":/zorvak/dialog-close.png", 16}, {":/zorvak/dialog-close-disabled.png", 16},
+        {":/zorvak/folder-open.png", 16},  {":/zorvak/drive-cdrom.png", 16},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Path.toStdString());

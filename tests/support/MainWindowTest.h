@@ -4,6 +4,7 @@
 
 #include "archive/PakWriter.h"
 #include "archive/Zorvmain.h"
+#include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/SoundRecorder.h"
 #include "support/TempDir.h"

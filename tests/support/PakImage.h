@@ -3,10 +3,31 @@
 #pragma once
 
 #include "archive/PakFormat.h"
+#include "archive/PakWriter.h"
+#include "framework/Streams.h"
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace zorvak {
+
+// An archive image in memory laid out by the builder's writer, entries in
+// the given order.
+inline std::vector<unsigned char>
+BuildPakImage(const std::vector<std::pair<std::string, std::string>>& files) {
+    TMemoryStream stream;
+    TPakWriter writer(stream, static_cast<std::int32_t>(files.size()));
+    for (const auto& [name, data] : files) {
+        writer.BeginEntry(name);
+        writer.WriteData(data.data(), data.size());
+    }
+    writer.Finish();
+    return stream.Bytes();
+}
+
+} // namespace zorvak
 
 namespace zorvak::test {
 

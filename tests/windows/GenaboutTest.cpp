@@ -2,8 +2,8 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
-#include "framework/ui/Application.h"
 #include "framework/Failures.h"
+#include "framework/ui/Application.h"
 #include "support/Mouse.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"

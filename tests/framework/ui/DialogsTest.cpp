@@ -1,6 +1,6 @@
 #include "framework/ui/Dialogs.h"
-#include "framework/ui/Application.h"
 #include "framework/Failures.h"
+#include "framework/ui/Application.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
 
