@@ -6,13 +6,13 @@
 //                                            open (without ARCHIVE, a made-up one)
 //   zorvak_bench shots DIR                   the preview on a made-up archive,
 //                                            one picture per kind, into DIR
-#include "archive/PakWriter.h"
 #include "archive/Zorvmain.h"
 #include "formats/WaveInfo.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "tests/formats/FormatImages.h"
+#include "tests/support/PakImage.h"
 #include "windows/Preview.h"
 
 #include <QApplication>

@@ -3,7 +3,6 @@
 // refusals, Play and Save As. Every entry is made here.
 #include "windows/Preview.h"
 
-#include "archive/PakWriter.h"
 #include "formats/FormatImages.h"
 #include "formats/Png.h"
 #include "framework/Text.h"

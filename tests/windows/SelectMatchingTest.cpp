@@ -2,7 +2,6 @@
 // as a user would, up to what Extract then writes.
 #include "windows/SelectMatching.h"
 
-#include "archive/PakWriter.h"
 #include "support/MainWindowTest.h"
 #include "support/TempDir.h"
 
