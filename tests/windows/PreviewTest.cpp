@@ -113,6 +113,10 @@ TEST_F(Preview, EachKindGetsItsView) {
                       .Out),
          TPreviewPage::ppPicture, "Skins", "4 x 2, skin", "No palette found"},
         {"pics/red.png", ToString(EncodePng(red)), TPreviewPage::ppPicture, "", "1 x 1, PNG", ""},
+        // A PCX brings its own colours: no word of a palette.
+        {"pics/dots.pcx",
+         ToString(test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Raw(PaletteBytes()).Out),
+         TPreviewPage::ppPicture, "", "2 x 1, PCX, 8-bit with its palette", ""},
         {"sound/a.wav", ToString(wave), TPreviewPage::ppSound, "", "", ""},
         {"progs.dat", std::string("\0\1\2progs", 8), TPreviewPage::ppHex, "", "8 bytes",
          "Not a text, picture or sound entry: shown as bytes."},
@@ -157,7 +161,7 @@ TEST_F(Preview, EachKindGetsItsView) {
     EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("bind x y\necho \u2401\n"));
     MoveTo(1);
     EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("caf\u00e9\n"));
-    MoveTo(9);
+    MoveTo(10);
     EXPECT_EQ(P().HexView->RowText(0).toStdString(),
               "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
 }
