@@ -15,6 +15,8 @@
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
+#include "windows/Preview.h"
+#include "windows/SelectMatching.h"
 #include "windows/Veldlgs.h"
 #include "windows/ZorvHelp.h"
 
@@ -25,6 +27,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -250,6 +253,12 @@ void TZorvakForm::CreateControls() {
     Bind(PakList, &TPakListBox::currentRowChanged, &TZorvakForm::PakListClick);
     Bind(PakList, &TPakListBox::itemSelectionChanged, &TZorvakForm::PakListClick);
     Bind(PakList, &TPakListBox::itemDoubleClicked, &TZorvakForm::PakListDblClick);
+    // On the selection model itself: the list's own signals are blocked
+    // while it is refilled.
+    connect(PakList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { selectionStale_ = true; });
+    connect(PakList->model(), &QAbstractItemModel::modelReset, this,
+            [this] { selectionStale_ = true; });
 }
 
 void TZorvakForm::CreateMenu() {
@@ -257,6 +266,16 @@ void TZorvakForm::CreateMenu() {
     OpenPakFile1 = File1->addAction(QStringLiteral("&Open Pak File"));
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
+    View1 = menuBar()->addMenu(QStringLiteral("&View"));
+    PreviewEntry1 = View1->addAction(QStringLiteral("&Preview Entry"));
+    PreviewEntry1->setCheckable(true);
+    PreviewEntry1->setShortcut(QKeySequence(Qt::Key_F3));
+    PreviewEntry1->setShortcutContext(Qt::WindowShortcut);
+    addAction(PreviewEntry1);
+    SelectMatching1 = View1->addAction(QStringLiteral("&Select Matching..."));
+    SelectMatching1->setShortcut(QKeySequence::Find);
+    SelectMatching1->setShortcutContext(Qt::WindowShortcut);
+    addAction(SelectMatching1);
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     HelpFile1 = Help1->addAction(QStringLiteral("&Help File"));
     Help1->addSeparator()->setObjectName(QStringLiteral("N2"));
@@ -268,6 +287,9 @@ void TZorvakForm::CreateMenu() {
 
     Bind(OpenPakFile1, &QAction::triggered, &TZorvakForm::OpenPakFile1Click);
     Bind(Exit1, &QAction::triggered, &TZorvakForm::Exit1Click);
+    Bind(PreviewEntry1, &QAction::triggered, &TZorvakForm::PreviewEntry1Click);
+    Bind(SelectMatching1, &QAction::triggered, &TZorvakForm::SelectMatching1Click);
+    PakList->installEventFilter(this);
     Bind(HelpFile1, &QAction::triggered, &TZorvakForm::Help1Click);
     Bind(About1, &QAction::triggered, &TZorvakForm::About1Click);
 
@@ -295,11 +317,30 @@ void TZorvakForm::FormDestroy() {
 void TZorvakForm::closeEvent(QCloseEvent* event) {
     // Long work in progress sees this after its next pump and ends.
     closing_ = true;
+    if (Preview != nullptr)
+        Preview->close();
+    if (SelectMatchingDialog != nullptr)
+        SelectMatchingDialog->close();
     QMainWindow::closeEvent(event);
 }
 
 int TZorvakForm::CurrentIndex() const {
     return PakList->currentRow();
+}
+
+bool TZorvakForm::RowSelected(int row) {
+    // Asking the list row by row walks every range of its selection each
+    // time; a selection of many ranges (Select Matching makes them) would
+    // make a run over a big archive quadratic.
+    if (selectionStale_) {
+        selectedRows_.assign(static_cast<std::size_t>(std::max(0, PakList->count())), false);
+        for (const QItemSelectionRange& range : PakList->selectionModel()->selection())
+            for (int r = std::max(0, range.top()); r <= range.bottom() && r < PakList->count(); ++r)
+                selectedRows_[static_cast<std::size_t>(r)] = true;
+        selectionStale_ = false;
+    }
+    return row >= 0 && static_cast<std::size_t>(row) < selectedRows_.size() &&
+           selectedRows_[static_cast<std::size_t>(row)];
 }
 
 void TZorvakForm::ShowRunRow() {
@@ -395,10 +436,45 @@ void TZorvakForm::OpenArchive(const QString& path) {
     PakIdentity = {};
     runRow_ = -1;
     ++indexGeneration_;
+    // The windows that show the index follow it, also when it could not be
+    // read and stays empty.
+    struct TIndexShown {
+        TZorvakForm* Form;
+        ~TIndexShown() {
+            RunGuarded([this] { Form->IndexChanged(); });
+        }
+    } shown{this};
     BuildIndex();
     // A new list starts at its top, whatever the last one showed.
     PakList->scrollToTop();
     ButtonExtractAll->setEnabled(PakList->count() > 0);
+}
+
+void TZorvakForm::IndexChanged() {
+    if (SelectMatchingDialog != nullptr)
+        SelectMatchingDialog->Refresh();
+    FollowWithPreview();
+}
+
+TPreviewArchive TZorvakForm::PreviewSource() const {
+    return {PakPath, PakIdentity, &PakNames, indexGeneration_};
+}
+
+void TZorvakForm::FollowWithPreview() {
+    if (Preview != nullptr && Preview->isVisible())
+        Preview->ShowEntry(PreviewSource(), CurrentIndex());
+}
+
+bool TZorvakForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PakList && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        // Ctrl+Space still toggles the entry's selection, as in any list.
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            PreviewEntry1->trigger();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TZorvakForm::BuildIndex() {
@@ -425,6 +501,7 @@ void TZorvakForm::PakListClick(QObject*) {
     }
     ButtonExtract->setEnabled(k >= 0);
     ButtonExtractAll->setEnabled(PakList->count() > 0);
+    FollowWithPreview();
 }
 
 void TZorvakForm::PakListDblClick(QObject*) {
@@ -483,13 +560,13 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
     // Nothing is written when the whole run cannot fit where it goes.
     std::int64_t bytes = 0;
     for (int i = 0; i < n; ++i)
-        if (all || PakList->IsRowSelected(i))
+        if (all || RowSelected(i))
             bytes += std::max(0, PakLengths->Value(i));
     if (bytes > 0)
         CheckRoomFor(TDirectory::Open(ToFsPath(PakPath).parent_path()), bytes);
 
     for (int i = 0; i < n; ++i) {
-        if (all || PakList->IsRowSelected(i)) {
+        if (all || RowSelected(i)) {
             runRow_ = i;
             ExtractFile(std::string(PakNames[static_cast<std::size_t>(i)].Name));
         }
@@ -563,6 +640,36 @@ void TZorvakForm::ButtonBuildClick(QObject*) {
     // Its result is not used, and the list is not refreshed afterwards.
     if (BuildPakDialog != nullptr)
         BuildPakDialog->ShowModal();
+}
+
+void TZorvakForm::PreviewEntry1Click(QObject*) {
+    if (Preview != nullptr && Preview->isVisible()) {
+        Preview->close();
+        return;
+    }
+    if (Preview == nullptr) {
+        Preview = new TPreviewForm(this, WAVPlayer);
+        // F3 closes it again from its own window.
+        Preview->addAction(PreviewEntry1);
+        connect(Preview, &TPreviewForm::Closed, this, [this] { PreviewEntry1->setChecked(false); });
+        // Beside the main window where the screen has room, else where the
+        // window system puts it.
+        const QRect outer = frameGeometry();
+        const QRect room = screen() != nullptr ? screen()->availableGeometry() : QRect();
+        const QRect beside(outer.right() + 8, outer.top(), Preview->width(), Preview->height());
+        if (room.contains(beside))
+            Preview->move(beside.topLeft());
+    }
+    PreviewEntry1->setChecked(true);
+    Preview->show();
+    Preview->raise();
+    Preview->ShowEntry(PreviewSource(), CurrentIndex());
+}
+
+void TZorvakForm::SelectMatching1Click(QObject*) {
+    if (SelectMatchingDialog == nullptr)
+        SelectMatchingDialog = new TSelectMatchingDialog(this, PakNames, PakList);
+    SelectMatchingDialog->Open();
 }
 
 void TZorvakForm::Help1Click(QObject*) {

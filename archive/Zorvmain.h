@@ -59,6 +59,9 @@ class TEntryCopier;
 class TGauge;
 class TWavePlayer;
 class TVelAboutBox;
+class TSelectMatchingDialog;
+class TPreviewForm;
+struct TPreviewArchive;
 
 class TZorvakForm : public QMainWindow {
     Q_OBJECT
@@ -83,6 +86,8 @@ public:
     void ButtonExtractAllClick(QObject* sender);
     void ExtractFile(const std::string& name);
     void ButtonBuildClick(QObject* sender);
+    void PreviewEntry1Click(QObject* sender);
+    void SelectMatching1Click(QObject* sender);
     void Help1Click(QObject* sender);
     void About1Click(QObject* sender);
     void Exit1Click(QObject* sender);
@@ -120,15 +125,25 @@ public:
     QMenu* File1 = nullptr;
     QAction* OpenPakFile1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* PreviewEntry1 = nullptr;
+    QAction* SelectMatching1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* HelpFile1 = nullptr;
     QAction* About1 = nullptr;
     TOpenDialog ODlg;
     TWavePlayer* WAVPlayer = nullptr;
     TVelAboutBox* About = nullptr;
+    // Made on first use, then kept (hidden when closed) for the run.
+    QPointer<TPreviewForm> Preview;
+    QPointer<TSelectMatchingDialog> SelectMatchingDialog;
+    // The index as the preview reads it.
+    TPreviewArchive PreviewSource() const;
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
+    // Whether row is selected in the list now.
+    bool RowSelected(int row);
     // Handles pending events during an extraction run, at most once a frame.
     void PumpDuringRun();
     // Moves the caret to the entry the run is at (at most once a frame).
@@ -145,10 +160,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Space in the list opens or closes the preview.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenu();
+    // After the index was refilled (or emptied by a failure).
+    void IndexChanged();
+    // The preview, while it is open, shows the current entry.
+    void FollowWithPreview();
     // Connects a control's signal to a handler through the guard.
     template <class Signal, class Sender>
     void Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*));
@@ -162,6 +183,9 @@ private:
     std::unique_ptr<TNameTable> foldedNames_;
     std::uint64_t namesGeneration_ = ~std::uint64_t{0};
     bool closing_ = false;
+    // The list's selection by row, read again after every change of it.
+    std::vector<bool> selectedRows_;
+    bool selectionStale_ = true;
     TFramePump framePump_;
     int runRow_ = -1;
     // Held for the length of a run: the destination's open directories and

@@ -51,6 +51,8 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     if (count < 0 || static_cast<std::uint64_t>(count) * 4 > lump.Remaining())
         throw TFailure("Texture count " + std::to_string(count) +
                        " runs past the end of the textures lump");
+    if (count > kBspMaxTextures)
+        throw TFailure("Texture count " + std::to_string(count) + " is more than a map holds");
     std::vector<std::int32_t> offsets(static_cast<std::size_t>(count));
     for (auto& offset : offsets)
         offset = lump.ReadInt32();

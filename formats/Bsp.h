@@ -17,6 +17,9 @@ inline constexpr std::int32_t kBspVersion = 29;
 inline constexpr std::size_t kBspLumpCount = 15;
 inline constexpr std::size_t kBspHeaderBytes = 4 + kBspLumpCount * 8;
 inline constexpr std::size_t kBspTexturesLump = 2;
+// More textures than any map holds: a count past it is a hostile one, whose
+// offsets could all name one texture and cost a record each.
+inline constexpr std::int32_t kBspMaxTextures = 65536;
 
 struct TBspLump {
     std::uint32_t Offset = 0;
@@ -41,7 +44,8 @@ const char* BspLumpName(std::size_t index);
 
 // The directory and the texture list. Throws TFailure "Not a version 29 map
 // (version N)", "Map lump NAME lies outside the entry", "Texture count N runs
-// past the end of the textures lump", "Texture N lies outside the textures
+// past the end of the textures lump", "Texture count N is more than a map
+// holds", "Texture N lies outside the textures
 // lump".
 TBspInfo ReadBspInfo(std::span<const unsigned char> bsp);
 

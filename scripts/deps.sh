@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libsdl2-dev
+  qt6-base-dev libgl-dev libsdl2-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
   clang-format python3 git

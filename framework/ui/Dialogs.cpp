@@ -65,6 +65,21 @@ public:
             return std::nullopt;
         return dialog->selectedFiles().front();
     }
+    std::optional<QString> GetSaveFileName(QWidget* parent,
+                                           const TSaveFileRequest& request) override {
+        QFileDialog dialog(parent, request.Title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(request.Filters);
+        if (request.FilterIndex >= 0 && request.FilterIndex < request.Filters.size())
+            dialog.selectNameFilter(request.Filters[request.FilterIndex]);
+        dialog.setDefaultSuffix(request.DefaultSuffix);
+        if (!request.InitialFile.isEmpty())
+            dialog.selectFile(request.InitialFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().front();
+    }
 };
 
 std::unique_ptr<TMessageBoxes>& BoxesStore() {

@@ -36,12 +36,23 @@ struct TOpenFileRequest {
     QString DefaultSuffix;
 };
 
-// Shows a modal open dialog; nullopt when the user cancels.
+struct TSaveFileRequest {
+    QString Title;
+    QStringList Filters; // "Description (*.ext)" each
+    int FilterIndex = 0;
+    QString InitialFile; // a name, or a path whose directory the dialog opens in
+    QString DefaultSuffix;
+};
+
+// Shows a modal open or save dialog; nullopt when the user cancels. A save
+// dialog asks before it names a file that is there.
 class TFileDialogs {
 public:
     virtual ~TFileDialogs() = default;
     virtual std::optional<QString> GetOpenFileName(QWidget* parent,
                                                    const TOpenFileRequest& request) = 0;
+    virtual std::optional<QString> GetSaveFileName(QWidget* parent,
+                                                   const TSaveFileRequest& request) = 0;
 };
 
 // The toolkit's open dialog for request, not yet shown: what the seam's own

@@ -120,17 +120,31 @@ TEST_F(MainWindow, StartsWithTheDesignedLayout) {
 
 TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
     const QList<QAction*> menus = form.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), "&File");
-    EXPECT_EQ(menus[1]->text(), "&Help");
-    QStringList file, help;
-    for (QAction* a : form.File1->actions())
-        file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    for (QAction* a : form.Help1->actions())
-        help << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(file, QStringList({"&Open Pak File", "-", "E&xit"}));
-    EXPECT_EQ(help, QStringList({"&Help File", "-", "&About"}));
+    const auto items = [](const QMenu* menu) {
+        QStringList texts;
+        for (const QAction* a : menu->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return texts;
+    };
+    ASSERT_EQ(menus.size(), 3);
+    const struct {
+        QString Title;
+        QMenu* Menu;
+        QStringList Items;
+    } table[] = {
+        {"&File", form.File1, {"&Open Pak File", "-", "E&xit"}},
+        {"&View", form.View1, {"&Preview Entry", "&Select Matching..."}},
+        {"&Help", form.Help1, {"&Help File", "-", "&About"}},
+    };
+    for (std::size_t i = 0; i < std::size(table); ++i) {
+        EXPECT_EQ(menus[static_cast<qsizetype>(i)]->text(), table[i].Title);
+        EXPECT_EQ(menus[static_cast<qsizetype>(i)]->menu(), table[i].Menu);
+        EXPECT_EQ(items(table[i].Menu), table[i].Items) << table[i].Title.toStdString();
+    }
     EXPECT_EQ(form.HelpFile1->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(form.PreviewEntry1->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_TRUE(form.PreviewEntry1->isCheckable());
+    EXPECT_EQ(form.SelectMatching1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
 TEST_F(MainWindow, OpeningListsTheEntriesAndSetsTheCaption) {

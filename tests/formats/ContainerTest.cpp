@@ -173,6 +173,10 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
          "Texture count 1000 runs past the end of the textures lump"},
         {"negative texture count", [&] { ReadBspInfo(patched(lump, -5)); },
          "Texture count -5 runs past the end of the textures lump"},
+        // Every slot may name one texture: a count is bounded apart from the bytes.
+        {"more textures than a map holds",
+         [&] { ReadBspInfo(test::MakeBsp(std::vector<Bytes>(kBspMaxTextures + 1))); },
+         "Texture count 65537 is more than a map holds"},
         {"texture offset", [&] { ReadBspInfo(patched(lump + 4, 1000)); },
          "Texture 0 lies outside the textures lump"},
         {"pixels outside", texture(patched(lump + 8 + 24, 1000)),
@@ -184,6 +188,8 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
     };
     for (const TCase& c : cases)
         EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
+    EXPECT_EQ(ReadBspInfo(test::MakeBsp(std::vector<Bytes>(kBspMaxTextures))).Textures.size(),
+              static_cast<std::size_t>(kBspMaxTextures));
 }
 
 } // namespace

@@ -32,9 +32,22 @@ public:
             return std::nullopt;
         return answer;
     }
+    std::optional<QString> GetSaveFileName(QWidget*, const TSaveFileRequest& request) override {
+        SaveRequests.push_back(request);
+        if (SaveAnswers.empty() || SaveAnswers.front().isNull()) {
+            if (!SaveAnswers.empty())
+                SaveAnswers.pop_front();
+            return std::nullopt;
+        }
+        const QString answer = SaveAnswers.front();
+        SaveAnswers.pop_front();
+        return answer;
+    }
     std::vector<TOpenFileRequest> Requests;
     // One answer per dialog shown; a null QString is a cancel.
     std::deque<QString> Answers;
+    std::vector<TSaveFileRequest> SaveRequests;
+    std::deque<QString> SaveAnswers;
 };
 
 // Puts both recorders in place for one test and restores the real seams.

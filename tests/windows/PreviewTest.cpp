@@ -1,0 +1,583 @@
+// The preview window driven through the main window as a user would: the
+// view each kind of entry gets, the palette rule, following the caret, the
+// refusals, Play and Save As. Every entry is made here.
+#include "windows/Preview.h"
+
+#include "formats/FormatImages.h"
+#include "formats/Png.h"
+#include "framework/Text.h"
+#include "sound/Waveplay.h"
+#include "support/MainWindowTest.h"
+#include "support/Mouse.h"
+#include "support/PakImage.h"
+#include "support/WaveImage.h"
+#include "windows/PreviewViews.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace zorvak {
+namespace {
+
+using test::Bytes;
+using test::ReadFile;
+using test::TBytesWriter;
+using test::ToString;
+using test::WriteFile;
+
+// A palette whose index i is (i, 255 - i, 7): told apart from greys and from
+// another palette at a glance.
+Bytes PaletteBytes(unsigned char blue = 7) {
+    Bytes out;
+    for (int i = 0; i < 256; ++i)
+        out.insert(out.end(),
+                   {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), blue});
+    return out;
+}
+
+std::string PaletteEntry(unsigned char blue = 7) {
+    return ToString(PaletteBytes(blue));
+}
+
+// An uncompressed 24-bit TGA, 4 x 2, rows bottom up, pixels B G R: the
+// top row blue, blue, red, red; the bottom one black. With its footer it is
+// a TGA 2.0 file, the only kind the toolkit's reader takes.
+std::string SmallTga(bool footer) {
+    TBytesWriter w;
+    w.U8(0).U8(0).U8(2).Zeros(5).U16(0).U16(0).U16(4).U16(2).U8(24).U8(0).Zeros(12);
+    w.Raw({255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255});
+    if (footer)
+        w.Zeros(8).Tag("TRUEVISION-XFILE.").U8(0);
+    return ToString(w.Out);
+}
+
+class Preview : public test::TMainWindowTest {
+protected:
+    TPreviewForm& OpenPreview() {
+        if (form.Preview == nullptr || !form.Preview->isVisible())
+            form.PreviewEntry1->trigger();
+        EXPECT_NE(form.Preview, nullptr);
+        return *form.Preview;
+    }
+    // Moves the caret as the arrow keys do.
+    void MoveTo(int row) { form.PakList->setCurrentRow(row); }
+    TPreviewForm& P() { return *form.Preview; }
+    QString Notice() { return P().NoticeLabel->text(); }
+    QRgb Pixel(int x, int y) { return P().ShownPicture().pixel(x, y); }
+};
+
+TEST_F(Preview, EachKindGetsItsView) {
+    const Bytes wave = test::MakePcm8Wave(test::SawPcm8(64));
+    const TRgbaPicture red{1, 1, {255, 0, 0, 255}};
+    const struct {
+        std::string Name;
+        std::string Bytes;
+        TPreviewPage Page;
+        QString Title;  // of the list of parts; empty: none listed
+        QString Info;   // the line under the view, as it starts
+        QString Notice; // the line above it, as it starts
+    } cases[] = {
+        {"autoexec.cfg", "bind x y\r\necho \x01\n", TPreviewPage::ppText, "", "2 lines, UTF-8", ""},
+        {"readme", "caf\xE9\n", TPreviewPage::ppText, "", "1 line, Latin-1", ""},
+        {"gfx/pause.lmp", ToString(test::MakeLmp(2, 1, {1, 2})), TPreviewPage::ppPicture, "",
+         "2 x 1, palette picture (.lmp), in greys", "No palette found"},
+        {"gfx.wad",
+         ToString(test::MakeWad2(
+             {{"conchars", 0x44, Bytes(128 * 128, 1)}, {"face", 0x42, test::MakeLmp(1, 1, {3})}})),
+         TPreviewPage::ppPicture, "Lumps", "128 x 128, console font", "No palette found"},
+        {"maps/e1m1.bsp",
+         ToString(test::MakeBsp({test::MakeMipTexture("sky1", 8, 8, Bytes(64, 4))})),
+         TPreviewPage::ppPicture, "Textures", "8 x 8, texture", "No palette found"},
+        {"progs/s_light.spr",
+         ToString(test::SprHeader(1).I32(0).Raw(test::SprPicture(2, 2, {1, 2, 3, 255})).Out),
+         TPreviewPage::ppPicture, "Frames", "2 x 2, sprite frame", "No palette found"},
+        {"progs/box.mdl",
+         ToString(test::MdlHeader(1, 4, 2, 3, 1, 1)
+                      .I32(0)
+                      .Raw(Bytes(8, 1))
+                      .Zeros(3 * 12 + 16)
+                      .I32(0)
+                      .Raw(test::MdlFrame("stand1", 3))
+                      .Out),
+         TPreviewPage::ppPicture, "Skins", "4 x 2, skin", "No palette found"},
+        {"pics/red.png", ToString(EncodePng(red)), TPreviewPage::ppPicture, "", "1 x 1, PNG", ""},
+        // A PCX brings its own colours: no word of a palette.
+        {"pics/dots.pcx",
+         ToString(test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Raw(PaletteBytes()).Out),
+         TPreviewPage::ppPicture, "", "2 x 1, PCX, 8-bit with its palette", ""},
+        {"sound/a.wav", ToString(wave), TPreviewPage::ppSound, "", "", ""},
+        {"progs.dat", std::string("\0\1\2progs", 8), TPreviewPage::ppHex, "", "8 bytes",
+         "Not a text, picture or sound entry: shown as bytes."},
+        {"empty.cfg", "", TPreviewPage::ppHex, "", "0 bytes", "The entry is empty."},
+        {"gfx/bad.lmp", ToString(test::MakeLmp(1000, 1000, {1, 2})), TPreviewPage::ppHex, "",
+         "10 bytes", "Cannot show this picture: Picture pixels run past the end of the entry."},
+        {"sound/bad.wav", std::string("RIFF\4\0\0\0WAVX", 12), TPreviewPage::ppHex, "", "12 bytes",
+         "Cannot read this sound: Not a WAVE file."},
+        {"maps/bad.bsp", ToString(TBytesWriter().I32(30).Zeros(120).Out), TPreviewPage::ppHex, "",
+         "124 bytes", "Cannot show this map: Not a version 29 map (version 30)."},
+        {"pics/bad.png", std::string("\x89PNG\r\n\x1A\n", 8) + "garbage", TPreviewPage::ppHex, "",
+         "15 bytes", "Cannot read this PNG picture"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.push_back({c.Name, c.Bytes});
+    Open(files);
+    OpenPreview();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.Name);
+        MoveTo(static_cast<int>(i));
+        EXPECT_EQ(P().NameLabel->text(), QString::fromStdString(c.Name));
+        EXPECT_EQ(P().Page(), c.Page);
+        EXPECT_EQ(P().PartPanel->isHidden(), c.Title.isEmpty());
+        if (!c.Title.isEmpty()) {
+            EXPECT_EQ(P().PartTitle->text(), c.Title);
+        }
+        const QString info = P().InfoLabel->text();
+        EXPECT_TRUE(c.Info.isEmpty() ? info.isEmpty() : info.startsWith(c.Info))
+            << info.toStdString();
+        if (c.Notice.isEmpty())
+            EXPECT_TRUE(P().NoticeLabel->isHidden()) << Notice().toStdString();
+        else
+            EXPECT_TRUE(Notice().contains(c.Notice)) << Notice().toStdString();
+        EXPECT_TRUE(P().ButtonSaveAs->isEnabled());
+        EXPECT_EQ(P().ButtonPlay->isHidden(), c.Page != TPreviewPage::ppSound);
+    }
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    // What the text and the hex views hold.
+    MoveTo(0);
+    EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("bind x y\necho \u2401\n"));
+    MoveTo(1);
+    EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("caf\u00e9\n"));
+    MoveTo(10);
+    EXPECT_EQ(P().HexView->RowText(0).toStdString(),
+              "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
+}
+
+TEST_F(Preview, ToolkitPicturesNeedTheirReader) {
+    Open({{"gfx/two.tga", SmallTga(true)}, {"gfx/old.tga", SmallTga(false)}});
+    OpenPreview();
+    MoveTo(0);
+    if (!QImageReader::supportedImageFormats().contains("tga")) {
+        EXPECT_EQ(P().Page(), TPreviewPage::ppHex);
+        EXPECT_EQ(Notice(), "No reader for TGA pictures is installed: shown as bytes.");
+        GTEST_SKIP() << "no TGA reader here";
+    }
+    ASSERT_EQ(P().Page(), TPreviewPage::ppPicture);
+    EXPECT_EQ(Pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(Pixel(2, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(Pixel(2, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(P().InfoLabel->text(), "4 x 2, TGA");
+    MoveTo(1);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppHex);
+    EXPECT_TRUE(Notice().endsWith("the toolkit reads only TGA 2.0 files, which end in their "
+                                  "footer."))
+        << Notice().toStdString();
+}
+
+TEST_F(Preview, PaletteComesFromTheArchiveElsePak0BesideElseGreys) {
+    const std::string picture = ToString(test::MakeLmp(1, 1, {1}));
+    const struct {
+        const char* Case;
+        std::vector<std::pair<std::string, std::string>> Beside; // the pak0.pak there
+        const char* BesideName;
+        std::vector<std::pair<std::string, std::string>> Archive;
+        QRgb Colour;
+        QString Info;
+        QString Notice;
+    } cases[] = {
+        {"in the archive",
+         {{"gfx/palette.lmp", PaletteEntry(99)}},
+         "pak0.pak",
+         {{"gfx/palette.lmp", PaletteEntry(7)}, {"gfx/a.lmp", picture}},
+         qRgb(1, 254, 7),
+         "1 x 1, palette picture (.lmp), colours of this archive",
+         ""},
+        {"in the archive, named in capitals",
+         {},
+         "pak0.pak",
+         {{"GFX/PALETTE.LMP", PaletteEntry(8)}, {"gfx/a.lmp", picture}},
+         qRgb(1, 254, 8),
+         "1 x 1, palette picture (.lmp), colours of this archive",
+         ""},
+        {"in pak0.pak beside",
+         {{"gfx/palette.lmp", PaletteEntry(9)}},
+         "pak0.pak",
+         {{"gfx/a.lmp", picture}},
+         qRgb(1, 254, 9),
+         "1 x 1, palette picture (.lmp), colours of pak0.pak",
+         ""},
+        {"in PAK0.PAK beside",
+         {{"gfx/palette.lmp", PaletteEntry(10)}},
+         "PAK0.PAK",
+         {{"gfx/a.lmp", picture}},
+         qRgb(1, 254, 10),
+         "1 x 1, palette picture (.lmp), colours of pak0.pak",
+         ""},
+        {"nowhere",
+         {{"gfx/other.lmp", picture}},
+         "pak0.pak",
+         {{"gfx/a.lmp", picture}},
+         qRgb(1, 1, 1),
+         "1 x 1, palette picture (.lmp), in greys",
+         "No palette found (gfx/palette.lmp is in neither this archive nor a pak0.pak beside "
+         "it): shown in greys."},
+        {"a palette cut short",
+         {},
+         "pak0.pak",
+         {{"gfx/palette.lmp", "RGB"}, {"gfx/a.lmp", picture}},
+         qRgb(1, 1, 1),
+         "1 x 1, palette picture (.lmp), in greys",
+         "No palette found (this archive's gfx/palette.lmp: Palette holds 3 bytes, not 768): "
+         "shown in greys."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        for (const char* name : {"pak0.pak", "PAK0.PAK"})
+            std::filesystem::remove(dir / name);
+        if (!c.Beside.empty())
+            WriteFile(dir / c.BesideName, BuildPakImage(c.Beside));
+        // A name of its own: the palette is known by the archive it was found for.
+        const auto other = dir / (std::string("other") + std::to_string(&c - cases) + ".pak");
+        WriteFile(other, BuildPakImage(c.Archive));
+        OpenPath(other);
+        OpenPreview();
+        MoveTo(static_cast<int>(c.Archive.size()) - 1);
+        ASSERT_EQ(P().Page(), TPreviewPage::ppPicture);
+        EXPECT_EQ(Pixel(0, 0), c.Colour);
+        EXPECT_EQ(P().InfoLabel->text(), c.Info);
+        EXPECT_EQ(P().NoticeLabel->isHidden() ? QString() : Notice(), c.Notice);
+    }
+}
+
+TEST_F(Preview, ThePaletteIsLookedUpOncePerArchiveAndAgainWhenPak0WasHeld) {
+    const std::string picture = ToString(test::MakeLmp(1, 1, {1}));
+    WriteFile(dir / "pak0.pak", BuildPakImage({{"gfx/palette.lmp", PaletteEntry(9)}}));
+    const auto other = dir / "other.pak";
+    WriteFile(other, BuildPakImage({{"gfx/a.lmp", picture}, {"gfx/b.lmp", picture}}));
+    {
+        // Read without sharing: held by another, pak0.pak cannot be read now.
+        TLockedFile held(dir / "pak0.pak");
+        OpenPath(other);
+        OpenPreview();
+        MoveTo(0);
+        EXPECT_EQ(Pixel(0, 0), qRgb(1, 1, 1));
+        EXPECT_TRUE(Notice().contains("pak0.pak: Cannot open file")) << Notice().toStdString();
+    }
+    MoveTo(1);
+    EXPECT_EQ(Pixel(0, 0), qRgb(1, 254, 9));
+    // Found, it is kept for the archive: a changed pak0.pak is not read again.
+    WriteFile(dir / "pak0.pak", BuildPakImage({{"gfx/palette.lmp", PaletteEntry(20)}}));
+    MoveTo(0);
+    EXPECT_EQ(Pixel(0, 0), qRgb(1, 254, 9));
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
+TEST_F(Preview, ContainersListTheirPartsAndShowEachWhenChosen) {
+    const Bytes font = [] {
+        Bytes pixels(128 * 128, 0);
+        pixels[8] = 1; // the top left pixel of character 1
+        return pixels;
+    }();
+    const Bytes wad = test::MakeWad2({{"conchars", 0x44, font},
+                                      {"face", 0x42, test::MakeLmp(2, 2, {1, 2, 3, 255})},
+                                      {"colormap", 0x45, Bytes(10, 9)},
+                                      {"far", 0x42, {}}});
+    const Bytes map = test::MakeBsp({test::MakeMipTexture("+0button", 4, 2, Bytes(8, 5)),
+                                     {},
+                                     test::MakeMipTexture("*water0", 16, 16, Bytes(256, 6))});
+    Open({{"gfx.wad", ToString(wad)}, {"maps/b.bsp", ToString(map)}});
+    OpenPreview();
+    MoveTo(0);
+    QStringList items;
+    for (int i = 0; i < P().PartList->count(); ++i)
+        items << P().PartList->item(i)->text();
+    EXPECT_EQ(items, QStringList({"conchars  (128 x 128)", "face  (2 x 2)", "colormap  (type 0x45)",
+                                  "far  (damaged)"}));
+    EXPECT_EQ(P().KindLabel->text(),
+              QString::fromStdString("Picture container (WAD2), " +
+                                     FormatThousands64(static_cast<std::int64_t>(wad.size())) +
+                                     " bytes, 4 lumps"));
+    // The console font as its grid of 16 x 16 characters, index 0 see-through.
+    EXPECT_EQ(P().PictureView->GridCell(), 8);
+    EXPECT_EQ(P().PictureView->ShownSize(2), QSize(16 * 16 + 15, 16 * 16 + 15));
+    EXPECT_EQ(qAlpha(Pixel(0, 0)), 0);
+    EXPECT_EQ(Pixel(8, 0), qRgb(1, 1, 1));
+    const struct {
+        int Part;
+        TPreviewPage Page;
+        QString Info;
+        QString Notice;
+    } parts[] = {
+        {1, TPreviewPage::ppPicture, "2 x 2, picture, in greys", ""},
+        {2, TPreviewPage::ppHex, "10 bytes", "Lump colormap is not a picture (type 0x45)."},
+        {3, TPreviewPage::ppMessage, "", "Cannot show far: Picture header is cut short."},
+    };
+    for (const auto& p : parts) {
+        P().PartList->setCurrentRow(p.Part);
+        EXPECT_EQ(P().Page(), p.Page) << p.Part;
+        EXPECT_EQ(P().InfoLabel->text(), p.Info);
+        EXPECT_TRUE(Notice().endsWith(p.Notice)) << Notice().toStdString();
+    }
+
+    MoveTo(1);
+    items.clear();
+    for (int i = 0; i < P().PartList->count(); ++i)
+        items << P().PartList->item(i)->text();
+    EXPECT_EQ(items,
+              QStringList({"+0button  (4 x 2)", "texture 1  (missing)", "*water0  (16 x 16)"}));
+    EXPECT_EQ(P().InfoLabel->text(), "4 x 2, texture, in greys");
+    P().PartList->setCurrentRow(1);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+    EXPECT_EQ(P().MessageLabel->text(), "Texture 1 is missing from the map.");
+    P().PartList->setCurrentRow(2);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppPicture);
+    EXPECT_EQ(Pixel(15, 15), qRgb(6, 6, 6));
+}
+
+TEST_F(Preview, ZoomIsWholeFactorsFromOneToEight) {
+    Open({{"gfx/dot.lmp", ToString(test::MakeLmp(3, 2, {1, 2, 3, 4, 5, 6}))}});
+    OpenPreview();
+    MoveTo(0);
+    const struct {
+        QString Item;
+        QSize Shown;
+    } zooms[] = {{"1x", {3, 2}}, {"5x", {15, 10}}, {"8x", {24, 16}}};
+    for (const auto& z : zooms) {
+        P().ZoomBox->setCurrentIndex(P().ZoomBox->findText(z.Item));
+        EXPECT_EQ(P().PictureView->size(), z.Shown);
+    }
+    // Nearest neighbour: each pixel a square of the zoom's side.
+    QImage drawn(P().PictureView->size(), QImage::Format_ARGB32);
+    P().PictureView->render(&drawn);
+    EXPECT_EQ(drawn.pixel(7, 7), qRgb(1, 1, 1));
+    EXPECT_EQ(drawn.pixel(8, 7), qRgb(2, 2, 2));
+    EXPECT_EQ(drawn.pixel(23, 15), qRgb(6, 6, 6));
+    // Fit: the largest that fits, never past 8x.
+    P().ZoomBox->setCurrentIndex(0);
+    EXPECT_EQ(P().PictureView->Zoom(),
+              P().PictureView->FitZoom(P().PictureArea->viewport()->size()));
+    EXPECT_EQ(P().PictureView->FitZoom({1000, 1000}), 8);
+    EXPECT_EQ(P().PictureView->FitZoom({10, 10}), 3);
+    EXPECT_EQ(P().PictureView->FitZoom({2, 2}), 1);
+}
+
+TEST_F(Preview, FollowsTheCaretWhileOpenAndSpaceOrF3OpensAndClosesIt) {
+    Open({{"a.cfg", "first"}, {"b.cfg", "second"}, {"c.cfg", "third"}});
+    MoveTo(0);
+    const auto space = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+        QCoreApplication::sendEvent(form.PakList, &press);
+    };
+    space();
+    ASSERT_NE(form.Preview, nullptr);
+    EXPECT_TRUE(form.Preview->isVisible());
+    EXPECT_TRUE(form.PreviewEntry1->isChecked());
+    EXPECT_EQ(P().TextView->toPlainText(), "first");
+    // Space previews: the selection it would have made stays as it was.
+    EXPECT_EQ(form.PakList->currentRow(), 0);
+    for (const auto& [row, text] : {std::pair{2, "third"}, std::pair{1, "second"}}) {
+        MoveTo(row);
+        EXPECT_EQ(P().TextView->toPlainText(), text);
+        EXPECT_EQ(P().windowTitle(), QString("Preview - %1.cfg").arg(QChar('a' + row)));
+    }
+    space();
+    EXPECT_FALSE(form.Preview->isVisible());
+    EXPECT_FALSE(form.PreviewEntry1->isChecked());
+    // Closed, it neither follows nor holds the entry.
+    MoveTo(2);
+    EXPECT_TRUE(P().TextView->toPlainText().isEmpty());
+    form.PreviewEntry1->trigger();
+    EXPECT_TRUE(form.Preview->isVisible());
+    EXPECT_EQ(P().TextView->toPlainText(), "third");
+    // A new archive has no entry chosen until one is clicked.
+    Open({{"d.cfg", "fourth"}}, "other.pak");
+    EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+    EXPECT_EQ(P().MessageLabel->text(), "No entry is chosen: click one in the list.");
+    MoveTo(0);
+    EXPECT_EQ(P().TextView->toPlainText(), "fourth");
+    // Esc in its window closes it, as Close does.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Preview, &escape);
+    EXPECT_FALSE(form.Preview->isVisible());
+    EXPECT_FALSE(form.PreviewEntry1->isChecked());
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
+TEST_F(Preview, ARefusedReadIsSaidInTheWindowNotInABox) {
+    const auto pak = Open({{"a.cfg", "first"}, {"b.cfg", "second"}, {"c.cfg", "third"}});
+    OpenPreview();
+    MoveTo(0);
+    {
+        TLockedFile held(pak);
+        MoveTo(1);
+        EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+        EXPECT_EQ(P().MessageLabel->text(), "Cannot read the entry: Cannot open file " +
+                                                QString::fromStdString(pak.string()) + ".");
+    }
+    // Changed since it was indexed: refused even where the entry still reads.
+    std::ofstream(pak, std::ios::app) << "more";
+    MoveTo(2);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+    EXPECT_EQ(P().MessageLabel->text(), "Cannot read the entry: The archive " +
+                                            QString::fromStdString(pak.string()) +
+                                            " has changed since it was opened; open it again.");
+    EXPECT_FALSE(P().ButtonSaveAs->isEnabled());
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    // Nothing is kept open: the archive can be had at once.
+    EXPECT_NO_THROW(TLockedFile after(pak));
+}
+
+TEST_F(Preview, PlayPlaysTheShownSoundThroughTheMainWindowsPlayer) {
+    const Bytes wave = test::MakeWave(1, 1, 11025, 8, test::SawPcm8(100));
+    Bytes looped = test::MakeRiffWave({test::FormatChunk(1, 2, 22050, 16),
+                                       test::Chunk("data", Bytes(4 * 100, 0)), test::CueChunk(25)});
+    Open({{"sound/a.wav", ToString(wave)}, {"sound/loop.wav", ToString(looped)}});
+    OpenPreview();
+    MoveTo(1);
+    EXPECT_EQ(P().SoundInfo->text(),
+              "Rate: 22,050 Hz    Bits: 16    Channels: 2    Format: PCM\n"
+              "Length: 0.00 s (100 frames)    Loop start: frame 25 (0.00 s)");
+    MoveTo(0);
+    EXPECT_EQ(P().SoundInfo->text(),
+              "Rate: 11,025 Hz    Bits: 8    Channels: 1    Format: PCM\n"
+              "Length: 0.01 s (100 frames)    Loop start: none (plays once)");
+    EXPECT_TRUE(P().Waveform->Problem().isEmpty());
+    P().ButtonPlay->click();
+    ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+    EXPECT_EQ(sound.Sound->Calls[0].Sound, wave);
+    const auto held = form.WAVPlayer->Wave().Bytes();
+    EXPECT_EQ(Bytes(held.begin(), held.end()), wave);
+    // The waveform: the saw reaches from near the bottom to near the top.
+    const QImage drawn = P().Waveform->Render({100, 50});
+    const auto inked = [&](int y) {
+        for (int x = 0; x < 100; ++x)
+            if (drawn.pixel(x, y) != drawn.pixel(0, 49))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(8));
+    EXPECT_TRUE(inked(42));
+    EXPECT_FALSE(inked(2));
+    // A sound the waveform cannot draw still plays, and says why.
+    Open({{"sound/f.wav", ToString(test::MakeWave(3, 1, 8000, 32, Bytes(16, 0)))}}, "f.pak");
+    MoveTo(0);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppSound);
+    EXPECT_EQ(P().InfoLabel->text(), "Cannot draw the waveform of this sound (IEEE float, 32-bit)");
+    EXPECT_TRUE(P().ButtonPlay->isEnabled());
+}
+
+TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
+    const std::string lmp = ToString(test::MakeLmp(2, 1, {1, 255}));
+    const auto pak = Open({{"gfx/palette.lmp", PaletteEntry()},
+                           {"gfx/two.lmp", lmp},
+                           {"progs.dat", std::string("\0\1\2", 3)},
+                           {"gfx.wad", ToString(test::MakeWad2({{"cmap", 0x45, Bytes(5, 9)}}))}});
+    OpenPreview();
+    MoveTo(0);
+    EXPECT_EQ(P().InfoLabel->text(), "16 x 16, palette, 256 colours");
+    EXPECT_EQ(Pixel(15, 15), qRgb(255, 0, 7));
+    const struct {
+        int Row;
+        QString Offered;
+        QString Filter;
+        std::string Written; // empty: a PNG, checked apart
+    } saves[] = {
+        {1, "two.png", "PNG pictures (*.png)", ""},
+        {2, "progs.dat", "All files (*)", std::string("\0\1\2", 3)},
+        {3, "cmap", "All files (*)", std::string(5, '\x09')},
+    };
+    for (const auto& s : saves) {
+        SCOPED_TRACE(s.Row);
+        MoveTo(s.Row);
+        const auto target = dir / ("saved" + std::to_string(s.Row));
+        dialogs.Files->SaveAnswers = {QString::fromStdString(target.string())};
+        P().ButtonSaveAs->click();
+        ASSERT_FALSE(dialogs.Files->SaveRequests.empty());
+        const TSaveFileRequest& request = dialogs.Files->SaveRequests.back();
+        EXPECT_EQ(request.InitialFile, QString::fromStdString((dir / "").string()) + s.Offered);
+        EXPECT_EQ(request.Filters, QStringList({s.Filter}));
+        if (!s.Written.empty()) {
+            EXPECT_EQ(ReadFile(target), s.Written);
+            continue;
+        }
+        QImage png;
+        ASSERT_TRUE(png.load(QString::fromStdString(target.string()), "PNG"));
+        EXPECT_EQ(png.size(), QSize(2, 1));
+        EXPECT_EQ(png.pixel(0, 0), qRgb(1, 254, 7));
+        EXPECT_EQ(qAlpha(png.pixel(1, 0)), 0); // 255 is see-through in .lmp pictures
+    }
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    // A cancel writes nothing; the archive's own name is refused.
+    const std::string before = ReadFile(pak);
+    dialogs.Files->SaveAnswers = {QString(), QString::fromStdString(pak.string())};
+    MoveTo(2);
+    P().ButtonSaveAs->click();
+    P().ButtonSaveAs->click();
+    ASSERT_EQ(dialogs.Boxes->Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes->Messages[0].Text,
+              "Entry progs.dat would overwrite the archive it is read from.");
+    EXPECT_EQ(ReadFile(pak), before);
+}
+
+TEST_F(Preview, LongTextIsCutAndSaidSo) {
+    // Two bytes ahead, the limit falls inside the second byte of an "é".
+    std::string text = "xx";
+    while (text.size() <= kPreviewTextLimit)
+        text += "line \xC3\xA9\n"; // a cut inside the two bytes would lose UTF-8
+    Open({{"long.txt", text}});
+    OpenPreview();
+    MoveTo(0);
+    EXPECT_EQ(Notice(), "Only the first 4 MiB of the text are shown.");
+    EXPECT_TRUE(P().InfoLabel->text().endsWith(", UTF-8"));
+    EXPECT_LE(static_cast<std::size_t>(P().TextView->toPlainText().toUtf8().size()),
+              kPreviewTextLimit);
+}
+
+TEST(TextView, TheMouseSelectsWhatItSpansAndCopyTakesIt) {
+    TTextView view;
+    view.resize(400, 200);
+    view.setPlainText("ab\tcd\nxyz\n");
+    EXPECT_EQ(view.LineCount(), 3);
+    EXPECT_EQ(view.Line(1), "xyz");
+    const int w = view.fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    const int h = view.fontMetrics().height();
+    // Column c of line l: the left edge of its cell (tabs stop every 8).
+    const auto at = [&](int c, int l) { return QPoint(4 + c * w, l * h + h / 2); };
+    const struct {
+        QPoint From, To;
+        QString Selected;
+    } drags[] = {
+        {at(0, 0), at(2, 0), "ab"},
+        {at(2, 0), at(0, 0), "ab"},                     // backwards alike
+        {at(1, 0), at(2, 1), "b\tcd\nxy"},              // across lines
+        {at(2, 0), at(6, 0), "\t"},                     // past the tab's middle
+        {at(2, 0), at(4, 0), ""},                       // short of it
+        {at(9, 0), at(40, 1), "d\nxyz"},                // past a line's end: to its end
+        {at(0, 0), QPoint(4, 10 * h), "ab\tcd\nxyz\n"}, // below the last line
+    };
+    for (const auto& d : drags) {
+        test::Press(view.viewport(), d.From);
+        test::DragTo(view.viewport(), d.To);
+        test::Release(view.viewport(), d.To);
+        EXPECT_EQ(view.SelectedText(), d.Selected) << d.Selected.toStdString();
+    }
+    view.selectAll();
+    view.copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ab\tcd\nxyz\n");
+}
+
+} // namespace
+} // namespace zorvak
