@@ -10,6 +10,18 @@ char Lower(char c) {
 }
 } // namespace
 
+std::optional<std::size_t> FirstEntryNamed(const TPakEntries& entries, std::string_view name) {
+    std::optional<std::size_t> folded;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view stored = entries[i].Name;
+        if (stored == name)
+            return i;
+        if (!folded && SameTextAscii(stored, name))
+            folded = i;
+    }
+    return folded;
+}
+
 TNameTable::TNameTable(const TPakEntries& entries, bool folded)
     : entries_(&entries), folded_(folded) {
     // At most half full, so a probe ends soon.

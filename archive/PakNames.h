@@ -5,10 +5,16 @@
 #include "archive/PakReader.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 namespace zorvak {
+
+// The entry a user names: the first of exactly that name, else the first
+// that differs only in ASCII letter case; none when there is neither. For a
+// single look-up (a table is quicker for many).
+std::optional<std::size_t> FirstEntryNamed(const TPakEntries& entries, std::string_view name);
 
 class TNameTable {
 public:

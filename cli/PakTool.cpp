@@ -4,6 +4,7 @@
 #include "archive/PakEdit.h"
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
+#include "archive/PakPalette.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
 #include "formats/Bsp.h"
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fnmatch.h>
 #include <getopt.h>
 #include <iomanip>
 #include <new>
@@ -308,20 +308,7 @@ TArgs Parse(const std::vector<std::string>& args, const std::string& shortOption
 // FNM_PATHNAME a "*" crosses "/", and without FNM_PERIOD it matches a
 // leading ".".
 bool MatchesPattern(const std::string& pattern, std::string_view name) {
-    return ::fnmatch(pattern.c_str(), std::string(name).c_str(), FNM_CASEFOLD) == 0;
-}
-
-// The entry a user means by name: the first named exactly so, as the game
-// looks it up, else the first that differs only in letter case, as a user
-// may type it.
-std::optional<std::size_t> FindEntry(const TPakEntries& entries, std::string_view name) {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].Name == name)
-            return i;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (SameTextAscii(entries[i].Name, name))
-            return i;
-    return std::nullopt;
+    return GlobMatches(pattern, name);
 }
 
 // An entry's bytes whole, from an archive that is still the one indexed:
@@ -339,8 +326,6 @@ struct TChosen {
     bool Raw;
 };
 
-constexpr const char* kPaletteEntry = "gfx/palette.lmp";
-constexpr const char* kBaseArchive = "pak0.pak";
 // ClassifyEntry needs no more of an entry than a map's header.
 constexpr std::size_t kKindBytes = kBspHeaderBytes;
 
@@ -838,40 +823,14 @@ private:
 
     TPalette FindPalette(const std::string& archive, const TLockedFile& file,
                          const TPakIndex& index) {
-        if (const auto own = PaletteIn(archive, file, index.Entries))
-            return *own;
-        const std::filesystem::path beside =
-            std::filesystem::path(archive).parent_path() / kBaseArchive;
-        TFileIdentity there;
-        if (IdentityAt(beside, there, true) && !there.SameFileAs(file.Identity())) {
-            try {
-                TLockedFile base(beside, TShareMode::smShared);
-                if (!HasPakSignature(base))
-                    throw TFailure(kNotAPakFile);
-                const TPakIndex baseIndex = ReadPakIndex(base);
-                if (const auto found = PaletteIn(beside.string(), base, baseIndex.Entries))
-                    return *found;
-            } catch (const TFailure& e) {
-                Say(beside.string() + ": " + e.what());
-            }
-        }
-        Say(archive + ": no palette found (no " + kPaletteEntry + " in it or in a " + kBaseArchive +
-            " beside it); palette pictures are written in grey");
-        return GreyPalette();
-    }
-
-    // The palette entry of an archive; a damaged one is told and passed over.
-    std::optional<TPalette> PaletteIn(const std::string& archive, const TLockedFile& file,
-                                      const TPakEntries& entries) {
-        const std::optional<std::size_t> found = FindEntry(entries, kPaletteEntry);
-        if (!found)
-            return std::nullopt;
-        try {
-            return ReadPalette(ReadWholeEntry(file, entries[*found]));
-        } catch (const TFailure& e) {
-            SayEntry(archive, entries[*found].Name, e.what());
-            return std::nullopt;
-        }
+        const TFoundPalette found =
+            FindArchivePalette(file, index.Entries, archive, TShareMode::smShared);
+        for (const std::string& problem : found.Problems)
+            Say(archive + ": " + problem);
+        if (found.Source == TPaletteSource::psGrey)
+            Say(archive + ": no palette found (no " + kPaletteEntryName + " in it or in a " +
+                kBasePakName + " beside it); palette pictures are written in grey");
+        return found.Colours;
     }
 
     // With --no-clobber: whether the entry's file is there already, and so
@@ -909,7 +868,7 @@ private:
         TPakIndex index;
         if (!OpenIndex(archive, file, index))
             return kExitUnusable;
-        const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+        const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
         if (!found) {
             SayEntry(archive, name, "no such entry");
             return kExitProblems;
@@ -968,7 +927,7 @@ private:
             if (InterruptRequested() != 0)
                 break;
             const std::string& name = a.Positional[n];
-            const std::optional<std::size_t> found = FindEntry(index.Entries, name);
+            const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
             if (!found) {
                 SayEntry(archive, name, "no such entry");
                 status = kExitProblems;
@@ -1198,7 +1157,7 @@ private:
         TPakIndex index;
         if (const auto failed = OpenForEdit(archive, dryRun, file, index))
             return *failed;
-        const std::optional<std::size_t> found = FindEntry(index.Entries, a.Positional[1]);
+        const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, a.Positional[1]);
         if (!found) {
             SayEntry(archive, a.Positional[1], "no such entry");
             return kExitProblems;

@@ -84,6 +84,98 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+namespace {
+
+// Whether c is in the set that starts at pattern[p] (just past "["); moves p
+// past the closing "]". A set without its "]" is a plain "[".
+bool InSet(std::string_view pattern, std::size_t& p, char c, bool& wellFormed) {
+    std::size_t i = p;
+    const bool negate = i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^');
+    if (negate)
+        ++i;
+    bool found = false;
+    bool first = true;
+    while (i < pattern.size() && (first || pattern[i] != ']')) {
+        first = false;
+        char low = pattern[i];
+        if (low == '\\' && i + 1 < pattern.size())
+            low = pattern[++i];
+        char high = low;
+        if (i + 2 < pattern.size() && pattern[i + 1] == '-' && pattern[i + 2] != ']') {
+            high = pattern[i + 2];
+            if (high == '\\' && i + 3 < pattern.size())
+                high = pattern[++i + 2];
+            i += 2;
+        }
+        const char folded = LowerAscii(c);
+        if ((LowerAscii(low) <= folded && folded <= LowerAscii(high)) || (low <= c && c <= high))
+            found = true;
+        ++i;
+    }
+    wellFormed = i < pattern.size();
+    if (wellFormed)
+        p = i + 1;
+    return found != negate;
+}
+
+} // namespace
+
+bool GlobMatches(std::string_view pattern, std::string_view name) {
+    constexpr std::size_t none = std::string_view::npos;
+    std::size_t p = 0, n = 0, starP = none, starN = 0;
+    while (n < name.size()) {
+        bool step = false;
+        if (p < pattern.size()) {
+            const char c = pattern[p];
+            if (c == '*') {
+                starP = ++p;
+                starN = n;
+                continue;
+            }
+            if (c == '?') {
+                ++p;
+                ++n;
+                continue;
+            }
+            if (c == '[') {
+                std::size_t q = p + 1;
+                bool wellFormed = false;
+                const bool in = InSet(pattern, q, name[n], wellFormed);
+                if (wellFormed) {
+                    step = in;
+                    if (step) {
+                        p = q;
+                        ++n;
+                        continue;
+                    }
+                } else if (name[n] == '[') {
+                    ++p;
+                    ++n;
+                    continue;
+                }
+            } else {
+                std::size_t q = p;
+                char literal = c;
+                if (c == '\\' && q + 1 < pattern.size())
+                    literal = pattern[++q];
+                if (LowerAscii(literal) == LowerAscii(name[n])) {
+                    p = q + 1;
+                    ++n;
+                    continue;
+                }
+            }
+        }
+        if (starP == none)
+            return false;
+        // Let the last "*" take one byte more and try again from there.
+        p = starP;
+        n = ++starN;
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
 std::string FormatThousands(std::int32_t value) {
     return FormatThousands64(value);
 }

@@ -14,6 +14,12 @@ bool IsValidUtf8(std::string_view bytes);
 // The value of a hexadecimal digit, or -1 for any other character.
 int HexDigitValue(char c);
 
+// Whether name matches a shell-style pattern, byte by byte, ASCII letters
+// without regard to case: "*" any run of bytes ("/" included), "?" any one
+// byte, "[...]" one of a set (ranges "a-z", "!" or "^" first for "none
+// of"), "\" takes the next byte as it is.
+bool GlobMatches(std::string_view pattern, std::string_view name);
+
 // Decimal text with "," between groups of three digits; a negative value
 // keeps its "-" in front of the first group.
 std::string FormatThousands(std::int32_t value);

@@ -31,50 +31,6 @@ std::string Size(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
-// The entry named name: exactly, else the first ignoring letter case.
-std::optional<TPakEntry> FindByName(const TPakEntries& entries, std::string_view name) {
-    std::optional<TPakEntry> folded;
-    for (const TPakEntry entry : entries) {
-        if (entry.Name == name)
-            return entry;
-        if (!folded && SameTextAscii(entry.Name, name))
-            folded = entry;
-    }
-    return folded;
-}
-
-// Only the 768 bytes the palette needs are read, whatever the entry claims.
-TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry) {
-    CheckEntryBounds(entry, archive.Size());
-    TPakEntry head = entry;
-    head.FileLength = std::min<std::int32_t>(entry.FileLength, kPaletteBytes);
-    return ReadPalette(ReadEntryBytes(archive, head));
-}
-
-// The pak0.pak beside archivePath: that name, else one differing only in
-// letter case; empty when there is none.
-std::string BasePakNameIn(const TDirectory& dir) {
-    std::vector<TDirEntry> names;
-    if (dir.List(names) != 0)
-        return {};
-    std::string folded;
-    for (const TDirEntry& entry : names) {
-        if (entry.Name == kBasePakName)
-            return entry.Name;
-        if (folded.empty() && SameTextAscii(entry.Name, kBasePakName))
-            folded = entry.Name;
-    }
-    return folded;
-}
-
-TPreviewPalette Greys(std::string note, bool final) {
-    TPreviewPalette palette;
-    palette.Colours = GreyPalette();
-    palette.Note = std::move(note);
-    palette.Final = final;
-    return palette;
-}
-
 void AddWadLumps(std::span<const unsigned char> bytes, const TSharedPalette& palette,
                  TPictureSet& set) {
     const std::vector<TWadLump> lumps = ReadWadDirectory(bytes);
@@ -182,42 +138,11 @@ std::string PartName(const char* what, std::size_t i, bool group, std::size_t j)
 
 TPreviewPalette FindPreviewPalette(const TLockedFile& archive, const TPakEntries& entries,
                                    const std::filesystem::path& archivePath) {
-    std::string problem;
-    if (const auto entry = FindByName(entries, kPaletteEntryName)) {
-        try {
-            return {ReadPaletteEntry(archive, *entry), TPaletteSource::psArchive, {}, true};
-        } catch (const TFailure& failure) {
-            problem = "this archive's " + std::string(kPaletteEntryName) + ": " + failure.what();
-        }
-    }
-    bool final = true;
-    try {
-        const TDirectory dir = TDirectory::Open(archivePath.parent_path());
-        const std::string name = BasePakNameIn(dir);
-        // The archive itself has been looked in already; it is held open
-        // meanwhile, so it is known by its identity before any open.
-        TFileIdentity there;
-        if (!name.empty() && IdentityAt(dir, name, there) &&
-            !there.SameFileAs(archive.Identity())) {
-            TLockedFile base(dir, name, (archivePath.parent_path() / name).string());
-            if (HasPakSignature(base)) {
-                const TPakIndex index = ReadPakIndex(base);
-                if (const auto entry = FindByName(index.Entries, kPaletteEntryName))
-                    return {ReadPaletteEntry(base, *entry), TPaletteSource::psBeside, {}, true};
-            }
-        }
-    } catch (const TFailure& failure) {
-        // Held by another program or a run of ours: worth asking again later.
-        final = false;
-        problem +=
-            (problem.empty() ? "" : "; ") + std::string(kBasePakName) + ": " + failure.what();
-    }
-    if (problem.empty())
-        return Greys("No palette found (" + std::string(kPaletteEntryName) +
-                         " is in neither this archive nor a " + kBasePakName +
-                         " beside it): shown in greys",
-                     final);
-    return Greys("No palette found (" + problem + "): shown in greys", final);
+    const TFoundPalette found =
+        FindArchivePalette(archive, entries, archivePath, TShareMode::smExclusive);
+    return {found.Colours, found.Source,
+            found.Source == TPaletteSource::psGrey ? NoPaletteNote(found) : std::string(),
+            found.Final};
 }
 
 bool UsesPalette(TEntryKind kind) {

@@ -3,6 +3,8 @@
 // the pictures an entry holds, each decoded only when it is shown.
 #pragma once
 
+#include "archive/PakPalette.h"
+
 #include "archive/PakReader.h"
 #include "formats/EntryKind.h"
 #include "formats/Picture.h"
@@ -28,12 +30,6 @@ inline constexpr std::size_t kPreviewTextLimit = std::size_t{4} << 20;
 // At most this many parts are listed (a directory may claim millions).
 inline constexpr std::size_t kPreviewMaxParts = 10000;
 
-// The file the palette rule looks in beside the archive.
-inline constexpr const char* kBasePakName = "pak0.pak";
-inline constexpr const char* kPaletteEntryName = "gfx/palette.lmp";
-
-enum class TPaletteSource { psArchive, psBeside, psGrey };
-
 struct TPreviewPalette {
     TPalette Colours;
     TPaletteSource Source = TPaletteSource::psGrey;
@@ -44,10 +40,8 @@ struct TPreviewPalette {
     bool Final = true;
 };
 
-// The palette rule: gfx/palette.lmp of the open archive (archive, whose
-// index is entries), else of the pak0.pak beside it (opened without sharing;
-// the name in any letter case), else greys with a note. Never throws a
-// TFailure: what cannot be read is said in the note.
+// The palette rule (FindArchivePalette), pak0.pak opened without sharing as
+// the window opens every file, with the note the window shows for greys.
 TPreviewPalette FindPreviewPalette(const TLockedFile& archive, const TPakEntries& entries,
                                    const std::filesystem::path& archivePath);
 

@@ -58,5 +58,34 @@ TEST(IsValidUtf8, AcceptsWellFormedOnly) {
         EXPECT_EQ(IsValidUtf8(c.Bytes), c.Valid) << c.Bytes;
 }
 
+TEST(Text, GlobMatchesShellPatternsWithoutRegardToCase) {
+    const struct {
+        const char* Pattern;
+        const char* Name;
+        bool Matches;
+    } cases[] = {
+        {"*", "", true},
+        {"", "", true},
+        {"", "a", false},
+        {"sound/*.wav", "Sound/Misc/A.WAV", true},
+        {"*.wav", "a.wave", false},
+        {"?", "ab", false},
+        {"a?c", "abc", true},
+        {"[a-c]x", "Bx", true},
+        {"[!a-c]x", "bx", false},
+        {"[^a]", "b", true},
+        {"[]]", "]", true},
+        {"[a", "[a", true},
+        {"\\*", "*", true},
+        {"\\*", "a", false},
+        {"a*b*c", "axxbyyc", true},
+        {"a*b*c", "axxbyy", false},
+        {"**x", "x", true},
+        {"*a*", "bab", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GlobMatches(c.Pattern, c.Name), c.Matches) << c.Pattern << " ~ " << c.Name;
+}
+
 } // namespace
 } // namespace zorvak

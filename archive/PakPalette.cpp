@@ -1,0 +1,102 @@
+#include "archive/PakPalette.h"
+
+#include "archive/PakExtract.h"
+#include "archive/PakNames.h"
+#include "formats/Lmp.h"
+#include "framework/Failures.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+
+namespace zorvak {
+
+namespace {
+
+// Only the 768 bytes the palette needs are read, whatever the entry claims.
+TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry) {
+    CheckEntryBounds(entry, archive.Size());
+    TPakEntry head = entry;
+    head.FileLength = std::min(entry.FileLength, static_cast<std::int32_t>(kPaletteBytes));
+    return ReadPalette(ReadEntryBytes(archive, head));
+}
+
+// The pak0.pak in dir: that name, else one differing only in letter case;
+// empty when there is none.
+std::string BasePakNameIn(const TDirectory& dir) {
+    TFileKind kind = TFileKind::fkUnknown;
+    TFileIdentity identity;
+    if (dir.StatusOf(kBasePakName, true, kind, identity) == 0)
+        return kBasePakName;
+    std::vector<TDirEntry> names;
+    if (dir.List(names) != 0)
+        return {};
+    for (const TDirEntry& entry : names)
+        if (SameTextAscii(entry.Name, kBasePakName))
+            return entry.Name;
+    return {};
+}
+
+// The palette entry of an archive, if it has a readable one.
+bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::string& where,
+               TFoundPalette& found, TPaletteSource source) {
+    const auto entry = FirstEntryNamed(entries, kPaletteEntryName);
+    if (!entry)
+        return false;
+    try {
+        found.Colours = ReadPaletteEntry(file, entries[*entry]);
+        found.Source = source;
+        return true;
+    } catch (const TFailure& failure) {
+        found.Problems.push_back(where + " " + std::string(entries[*entry].Name) + ": " +
+                                 failure.what());
+        return false;
+    }
+}
+
+} // namespace
+
+TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& entries,
+                                 const std::filesystem::path& archivePath, TShareMode baseMode) {
+    TFoundPalette found;
+    if (PaletteIn(archive, entries, "this archive's", found, TPaletteSource::psArchive))
+        return found;
+    const std::filesystem::path dirPath = archivePath.parent_path();
+    std::string name;
+    try {
+        const TDirectory dir = TDirectory::Open(dirPath);
+        name = BasePakNameIn(dir);
+        // The archive itself has been looked in already; it is held open
+        // meanwhile, so it is known by its identity before any open.
+        TFileIdentity there;
+        if (!name.empty() && IdentityAt(dir, name, there) &&
+            !there.SameFileAs(archive.Identity())) {
+            const std::string where = (dirPath / name).string();
+            TLockedFile base(dir, name, where, baseMode);
+            if (!HasPakSignature(base))
+                throw TFailure(kNotAPakFile);
+            const TPakIndex index = ReadPakIndex(base);
+            if (PaletteIn(base, index.Entries, where + ":", found, TPaletteSource::psBeside))
+                return found;
+        }
+    } catch (const TFailure& failure) {
+        // Held by another program or a run of ours: worth asking again later.
+        found.Final = false;
+        found.Problems.push_back((dirPath / (name.empty() ? kBasePakName : name)).string() + ": " +
+                                 failure.what());
+    }
+    found.Colours = GreyPalette();
+    found.Source = TPaletteSource::psGrey;
+    return found;
+}
+
+std::string NoPaletteNote(const TFoundPalette& palette) {
+    std::string why;
+    for (const std::string& problem : palette.Problems)
+        why += (why.empty() ? "" : "; ") + problem;
+    if (why.empty())
+        why = std::string(kPaletteEntryName) + " is in neither this archive nor a " + kBasePakName +
+              " beside it";
+    return "No palette found (" + why + "): shown in greys";
+}
+
+} // namespace zorvak
