@@ -38,6 +38,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <optional>
@@ -154,6 +155,14 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
+    // Archives and files to add may be dropped on the window; entries may be
+    // dragged out of the list.
+    setAcceptDrops(true);
+    PakList->DragOut = [this] {
+        QStringList files;
+        RunGuarded([&] { files = ExtractForDrag(); });
+        return files;
+    };
     WAVPlayer = CreateWavPlayerFromDescription(this);
     About = CreateAboutFromDescription(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -264,8 +273,23 @@ void TZorvakForm::CreateControls() {
 void TZorvakForm::CreateMenu() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     OpenPakFile1 = File1->addAction(QStringLiteral("&Open Pak File"));
+    OpenPakFile1->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    ExtractTo1 = File1->addAction(QStringLiteral("Extract &To..."));
+    ExtractAllTo1 = File1->addAction(QStringLiteral("Extract A&ll To..."));
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = File1->addAction(QStringLiteral("E&xit"));
+    Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddFiles1 = Edit1->addAction(QStringLiteral("Add &Files..."));
+    AddFolder1 = Edit1->addAction(QStringLiteral("Add F&older..."));
+    Edit1->addSeparator();
+    Delete1 = Edit1->addAction(QStringLiteral("&Delete"));
+    Rename1 = Edit1->addAction(QStringLiteral("&Rename..."));
+    Rename1->setShortcut(QKeySequence(Qt::Key_F2));
+    for (QAction* action : {OpenPakFile1, Exit1, Rename1}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
     PreviewEntry1 = View1->addAction(QStringLiteral("&Preview Entry"));
     PreviewEntry1->setCheckable(true);
@@ -286,7 +310,13 @@ void TZorvakForm::CreateMenu() {
     addAction(HelpFile1);
 
     Bind(OpenPakFile1, &QAction::triggered, &TZorvakForm::OpenPakFile1Click);
+    Bind(ExtractTo1, &QAction::triggered, &TZorvakForm::ExtractTo1Click);
+    Bind(ExtractAllTo1, &QAction::triggered, &TZorvakForm::ExtractTo1Click);
     Bind(Exit1, &QAction::triggered, &TZorvakForm::Exit1Click);
+    Bind(AddFiles1, &QAction::triggered, &TZorvakForm::AddFiles1Click);
+    Bind(AddFolder1, &QAction::triggered, &TZorvakForm::AddFolder1Click);
+    Bind(Delete1, &QAction::triggered, &TZorvakForm::Delete1Click);
+    Bind(Rename1, &QAction::triggered, &TZorvakForm::Rename1Click);
     Bind(PreviewEntry1, &QAction::triggered, &TZorvakForm::PreviewEntry1Click);
     Bind(SelectMatching1, &QAction::triggered, &TZorvakForm::SelectMatching1Click);
     PakList->installEventFilter(this);
@@ -473,6 +503,16 @@ bool TZorvakForm::eventFilter(QObject* watched, QEvent* event) {
             PreviewEntry1->trigger();
             return true;
         }
+        // Return acts as the double click; Delete as Edit, Delete.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
+            RunGuarded([this] { PakListDblClick(PakList); });
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            Delete1->trigger();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -481,6 +521,7 @@ void TZorvakForm::BuildIndex() {
     TLockedFile file(ToFsPath(PakPath));
     TPakIndex index = ReadPakIndex(file);
     PakIdentity = index.Identity;
+    PakComplete = index.Complete;
     PakCount = index.Count;
     SetLabelText(Offset, QString::number(PakCount));
 
@@ -563,7 +604,9 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
         if (all || RowSelected(i))
             bytes += std::max(0, PakLengths->Value(i));
     if (bytes > 0)
-        CheckRoomFor(TDirectory::Open(ToFsPath(PakPath).parent_path()), bytes);
+        CheckRoomFor(TDirectory::Open(runDestination_.empty() ? ToFsPath(PakPath).parent_path()
+                                                              : runDestination_),
+                     bytes);
 
     for (int i = 0; i < n; ++i) {
         if (all || RowSelected(i)) {
@@ -593,10 +636,12 @@ void TZorvakForm::ExtractFile(const std::string& name) {
     // The entry is found by its name; its output is named by the name given.
     const TPakEntry entry{name, PakPositions->Value(k), PakLengths->Value(k)};
     const std::filesystem::path archive = ToFsPath(PakPath);
+    const std::filesystem::path destination =
+        runDestination_.empty() ? archive.parent_path() : runDestination_;
     std::unique_ptr<TExtractTarget> local;
     TExtractTarget* target = runTarget_.get();
-    if (target == nullptr || target->Path() != archive.parent_path()) {
-        local = std::make_unique<TExtractTarget>(archive.parent_path());
+    if (target == nullptr || target->Path() != destination) {
+        local = std::make_unique<TExtractTarget>(destination);
         target = local.get();
     }
     if (!runCopier_)
@@ -606,8 +651,12 @@ void TZorvakForm::ExtractFile(const std::string& name) {
     // Relative to the directory the run holds open: the archive lies there.
     std::optional<TLockedFile> held;
     const std::string archiveName = archive.filename().string();
+    const bool beside = destination == archive.parent_path();
     const auto open = [&]() -> const TLockedFile& {
-        held.emplace(target->Root(), archiveName, archive.string());
+        if (beside)
+            held.emplace(target->Root(), archiveName, archive.string());
+        else
+            held.emplace(archive);
         CheckSameArchive(*held, PakIdentity);
         return *held;
     };

@@ -2,6 +2,7 @@
 // and the commands that extract, play and build.
 #pragma once
 
+#include "archive/PakEdit.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "controls/PakListBox.h"
@@ -16,12 +17,16 @@
 #include <iosfwd>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QTemporaryDir;
 class QListView;
 class QFrame;
 class QGroupBox;
@@ -88,6 +93,20 @@ public:
     void ButtonBuildClick(QObject* sender);
     void PreviewEntry1Click(QObject* sender);
     void SelectMatching1Click(QObject* sender);
+    // File, Extract To... and Extract All To...: a folder chosen, then the
+    // run of Extract or Extract All into it; its failures name their path.
+    void ExtractTo1Click(QObject* sender);
+    // Edit: Add Files..., Add Folder..., Delete, Rename... on the open archive.
+    void AddFiles1Click(QObject* sender);
+    void AddFolder1Click(QObject* sender);
+    void Delete1Click(QObject* sender);
+    void Rename1Click(QObject* sender);
+    // What a drop of local files does: a single archive opens, anything else
+    // is added to the open archive.
+    void DropFiles(const QStringList& paths);
+    // Extracts the selected entries into a folder of their own for a drag
+    // out of the list; returns the files and folders to hand over.
+    QStringList ExtractForDrag();
     void Help1Click(QObject* sender);
     void About1Click(QObject* sender);
     void Exit1Click(QObject* sender);
@@ -101,6 +120,8 @@ public:
     TPakEntries PakNames;
     // The archive as it was when indexed; every later read checks it.
     TFileIdentity PakIdentity;
+    // Whether the whole directory was read (an edit needs all of it).
+    bool PakComplete = true;
 
     // Controls, owned by the window.
     QLabel* Label1 = nullptr;
@@ -124,7 +145,14 @@ public:
     QLabel* Label5 = nullptr;
     QMenu* File1 = nullptr;
     QAction* OpenPakFile1 = nullptr;
+    QAction* ExtractTo1 = nullptr;
+    QAction* ExtractAllTo1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* AddFiles1 = nullptr;
+    QAction* AddFolder1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* Rename1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* PreviewEntry1 = nullptr;
     QAction* SelectMatching1 = nullptr;
@@ -160,6 +188,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Space in the list opens or closes the preview.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -168,6 +198,11 @@ private:
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
+    // Runs an edit of the open archive with the gauge and the window alive,
+    // then reads the archive again, the list where it was.
+    void RunEdit(const std::vector<TPakChange>& changes);
+    // The folder of the current entry's name, with its "/"; empty for none.
+    QString CurrentFolder() const;
     // The preview, while it is open, shows the current entry.
     void FollowWithPreview();
     // Connects a control's signal to a handler through the guard.
@@ -192,6 +227,10 @@ private:
     // the copy buffer.
     std::unique_ptr<TExtractTarget> runTarget_;
     std::unique_ptr<TEntryCopier> runCopier_;
+    // Where a run extracts to when not beside the archive (Extract To).
+    std::filesystem::path runDestination_;
+    // The folder the last drag out extracted into; removed with the window.
+    std::unique_ptr<QTemporaryDir> dragFolder_;
     bool inRun_ = false;
     bool doneShown_ = false;
     std::string runName_;

@@ -43,6 +43,13 @@ public:
     std::optional<QString> GetSaveFileName(QWidget*, const zorvak::TSaveFileRequest&) override {
         return std::nullopt;
     }
+    std::optional<QStringList> GetOpenFileNames(QWidget*,
+                                                const zorvak::TOpenFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> GetExistingDirectory(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
 
 private:
     QString path_;
@@ -54,6 +61,8 @@ public:
         std::fprintf(stderr, "message: %s\n", message.Text.toLocal8Bit().constData());
         failed = true;
     }
+    bool Confirm(const zorvak::TMessage&) override { return false; }
+    std::optional<QString> AskText(const zorvak::TTextRequest&) override { return std::nullopt; }
     static inline bool failed = false;
 };
 

@@ -2,6 +2,10 @@
 
 #include "framework/ui/Platform.h"
 
+#include <QDrag>
+#include <QMimeData>
+#include <QUrl>
+
 namespace zorvak {
 
 QString TPakListItem::text() const {
@@ -37,6 +41,8 @@ QVariant TPakListModel::data(const QModelIndex& index, int role) const {
 
 TPakListBox::TPakListBox(QWidget* parent) : QListView(parent), model_(new TPakListModel(this)) {
     setModel(model_);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 Q_EMIT currentRowChanged(current.isValid() ? current.row() : -1);
@@ -95,6 +101,22 @@ QList<TPakListItem*> TPakListBox::selectedItems() const {
 void TPakListBox::scrollToItem(const TPakListItem* row) {
     if (row != nullptr)
         scrollTo(model_->index(row->Row(), 0));
+}
+
+void TPakListBox::startDrag(Qt::DropActions) {
+    if (!DragOut)
+        return;
+    const QStringList files = DragOut();
+    if (files.isEmpty())
+        return;
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls.append(QUrl::fromLocalFile(file));
+    mime->setUrls(urls);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 } // namespace zorvak

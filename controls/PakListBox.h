@@ -9,6 +9,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -67,10 +68,17 @@ public:
     QList<TPakListItem*> selectedItems() const;
     void scrollToItem(const TPakListItem* item);
 
+    // What a drag out of the list hands over: the paths of files made for it
+    // (none: no drag).
+    std::function<QStringList()> DragOut;
+
 Q_SIGNALS:
     void currentRowChanged(int row);
     void itemSelectionChanged();
     void itemDoubleClicked(TPakListItem* item);
+
+protected:
+    void startDrag(Qt::DropActions supported) override;
 
 private:
     TPakListModel* model_;

@@ -286,6 +286,8 @@ bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
               TFileIdentity& identity);
 // Whether this process may read the file at path.
 bool CanRead(const std::filesystem::path& path);
+// Whether this process may make files in the directory at path.
+bool CanWrite(const std::filesystem::path& path);
 
 // Whether path is a directory now (a final link followed).
 bool IsDirectory(const std::filesystem::path& path);

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace zorvak {
@@ -32,6 +34,21 @@ public:
         }
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
+    }
+    bool Confirm(const TMessage& question) override {
+        QMessageBox box(QMessageBox::Question, question.Title, question.Text,
+                        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+    std::optional<QString> AskText(const TTextRequest& request) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(QApplication::activeWindow(), request.Title, request.Label,
+                                  QLineEdit::Normal, request.Initial, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
     }
 };
 
@@ -79,6 +96,26 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().front();
+    }
+    std::optional<QStringList> GetOpenFileNames(QWidget* parent,
+                                                const TOpenFileRequest& request) override {
+        QFileDialog dialog(parent, request.Title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        if (!request.Filters.isEmpty())
+            dialog.setNameFilters(request.Filters);
+        if (!request.InitialFile.isEmpty())
+            dialog.selectFile(request.InitialFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles();
+    }
+    std::optional<QString> GetExistingDirectory(QWidget* parent, const QString& title,
+                                                const QString& initial) override {
+        const QString dir = QFileDialog::getExistingDirectory(parent, title, initial);
+        if (dir.isEmpty())
+            return std::nullopt;
+        return dir;
     }
 };
 
@@ -165,6 +202,14 @@ bool TOpenDialog::Execute(QWidget* parent) {
         return false;
     FileName = *chosen;
     return true;
+}
+
+bool Confirm(const QString& question) {
+    return MessageBoxes().Confirm({ApplicationTitle(), question, TMsgIcon::mbiWarning});
+}
+
+std::optional<QString> AskText(const QString& title, const QString& label, const QString& initial) {
+    return MessageBoxes().AskText({title, label, initial});
 }
 
 } // namespace zorvak

@@ -21,11 +21,20 @@ struct TMessage {
     TMsgIcon Icon = TMsgIcon::mbiNone;
 };
 
-// Shows a modal box with one OK button.
+struct TTextRequest {
+    QString Title;
+    QString Label;
+    QString Initial;
+};
+
+// Shows a modal box: with one OK button; with Yes and No (true for Yes);
+// with a line of text to type (nullopt when the user cancels).
 class TMessageBoxes {
 public:
     virtual ~TMessageBoxes() = default;
     virtual void Show(const TMessage& message) = 0;
+    virtual bool Confirm(const TMessage& question) = 0;
+    virtual std::optional<QString> AskText(const TTextRequest& request) = 0;
 };
 
 struct TOpenFileRequest {
@@ -53,6 +62,12 @@ public:
                                                    const TOpenFileRequest& request) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget* parent,
                                                    const TSaveFileRequest& request) = 0;
+    // Several existing files at once.
+    virtual std::optional<QStringList> GetOpenFileNames(QWidget* parent,
+                                                        const TOpenFileRequest& request) = 0;
+    // An existing folder; initial is where the dialog opens.
+    virtual std::optional<QString> GetExistingDirectory(QWidget* parent, const QString& title,
+                                                        const QString& initial) = 0;
 };
 
 // The toolkit's open dialog for request, not yet shown: what the seam's own
@@ -72,6 +87,10 @@ void ShowMessage(const QString& text);
 void ShowErrorBox(const QString& message);
 // A box with its own title and icon.
 void ShowMessageBox(const QString& text, const QString& title, TMsgIcon icon);
+// A question with Yes and No, titled with the application title.
+bool Confirm(const QString& question);
+// A line of text to type, titled title; nullopt when cancelled.
+std::optional<QString> AskText(const QString& title, const QString& label, const QString& initial);
 
 // A file-open dialog component: filter in "Description|pattern|..." pairs,
 // a default extension added to a typed name without one, and the file chosen

@@ -126,13 +126,16 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
             texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return texts;
     };
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     const struct {
         QString Title;
         QMenu* Menu;
         QStringList Items;
     } table[] = {
-        {"&File", form.File1, {"&Open Pak File", "-", "E&xit"}},
+        {"&File",
+         form.File1,
+         {"&Open Pak File", "Extract &To...", "Extract A&ll To...", "-", "E&xit"}},
+        {"&Edit", form.Edit1, {"Add &Files...", "Add F&older...", "-", "&Delete", "&Rename..."}},
         {"&View", form.View1, {"&Preview Entry", "&Select Matching..."}},
         {"&Help", form.Help1, {"&Help File", "-", "&About"}},
     };
@@ -145,6 +148,9 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
     EXPECT_EQ(form.PreviewEntry1->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_TRUE(form.PreviewEntry1->isCheckable());
     EXPECT_EQ(form.SelectMatching1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(form.OpenPakFile1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(form.Exit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(form.Rename1->shortcut(), QKeySequence(Qt::Key_F2));
 }
 
 TEST_F(MainWindow, OpeningListsTheEntriesAndSetsTheCaption) {
