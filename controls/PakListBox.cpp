@@ -39,6 +39,11 @@ QVariant TPakListModel::data(const QModelIndex& index, int role) const {
     return DecodeName((*entries_)[static_cast<std::size_t>(index.row())].Name);
 }
 
+Qt::ItemFlags TPakListModel::flags(const QModelIndex& index) const {
+    return QAbstractListModel::flags(index) |
+           (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
 TPakListBox::TPakListBox(QWidget* parent) : QListView(parent), model_(new TPakListModel(this)) {
     setModel(model_);
     setDragEnabled(true);

@@ -41,6 +41,8 @@ public:
     void Reset(const TPakEntries* entries);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Rows may be dragged out of the list.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     const TPakEntries* entries_ = nullptr;
