@@ -2,6 +2,7 @@
 
 #include "archive/PakFormat.h"
 #include "framework/Failures.h"
+#include "framework/System.h"
 #include "framework/Text.h"
 
 #include <cerrno>
@@ -13,6 +14,13 @@ namespace {
 [[noreturn]] void RefuseName(std::string_view name) {
     throw TFailure("Unsafe entry name \"" + std::string(name) +
                    "\": it would not land inside the archive's directory");
+}
+
+// A name that lands inside but that this system cannot make (a device
+// name of Windows, say).
+[[noreturn]] void RefuseNameHere(std::string_view name, const std::string& why) {
+    throw TFailure("Entry name \"" + std::string(name) +
+                   "\" cannot be a file name on this system: " + why);
 }
 
 bool IsSeparator(char c) {
@@ -57,17 +65,24 @@ TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir
     TEntryLevels levels;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t slash = name.find('/', start);
-        if (slash == std::string_view::npos) {
-            levels.File = name.substr(start);
+        std::size_t end = start;
+        while (end < name.size() && !IsLevelSeparator(name[end]))
+            ++end;
+        const std::string_view level = name.substr(start, end - start);
+        if (!level.empty()) {
+            if (const std::string why = NameProblemHere(level); !why.empty())
+                RefuseNameHere(name, why);
+        }
+        if (end == name.size()) {
+            levels.File = level;
             return levels;
         }
-        if (slash > start) {
+        if (!level.empty()) {
             if (levels.DirCount == TEntryLevels::kMaxLevels)
                 throw TInOutFailure(kIoInvalidFilename);
-            levels.Dirs[levels.DirCount++] = name.substr(start, slash - start);
+            levels.Dirs[levels.DirCount++] = level;
         }
-        start = slash + 1;
+        start = end + 1;
     }
 }
 
@@ -155,28 +170,25 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
         return true;
     }
     readSinceCheck_ = true;
-#if defined(__linux__)
     while (kernel_ && n > 0) {
-        loff_t in = pos;
-        loff_t at = out.Position();
-        const ssize_t put = ::copy_file_range(from.Descriptor(), &in, out.Descriptor(), &at, n, 0u);
+        std::int64_t at = out.Position();
+        int err = 0;
+        const std::int64_t put = KernelCopy(from.Descriptor(), pos, out.Descriptor(), at, n, err);
         if (put > 0) {
-            pos += put;
             n -= static_cast<std::size_t>(put);
             out.Advance(put);
             continue;
         }
         if (put == 0)
             return false; // the archive ended
-        if (errno == EINTR)
+        if (err == EINTR)
             continue;
-        if (errno == ENOSPC || errno == EDQUOT || errno == EIO || errno == EFBIG)
-            ThrowForErrno(errno);
-        // Not between these two files (another file system, an old
-        // kernel): the buffer from now on.
+        if (err == ENOSPC || err == kQuotaErrno || err == EIO || err == EFBIG)
+            ThrowForErrno(err);
+        // Not between these two files (another file system, an old kernel,
+        // a system without such a copy): the buffer from now on.
         kernel_ = false;
     }
-#endif
     windowFile_ = nullptr; // the buffer is about to hold other bytes
     return CopyChunks(from, pos, static_cast<std::int64_t>(n), {buffer_.get(), ChunkSize()},
                       [&out](const unsigned char* bytes, std::size_t k) { out.Write(bytes, k); });

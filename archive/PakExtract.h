@@ -38,8 +38,9 @@ struct TEntryLevels {
     std::string_view File;
 };
 
-// Splits name for writing below dir. Throws TFailure naming the entry for an
-// unsafe name, TFileCreateFailure (dir + name) for one that names no file.
+// Splits name for writing below dir, at "/" (and "\" on Windows). Throws
+// TFailure naming the entry for an unsafe name or one this system cannot
+// make, TFileCreateFailure (dir + name) for one that names no file.
 TEntryLevels EntryLevels(std::string_view name, const std::filesystem::path& dir);
 
 // The output path of entry name: the directory, then the name's levels.

@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    zorvak::UseBinaryStandardStreams();
     zorvak::InstallInterruptHandlers();
     zorvak::TBufferedStandardError errBuffer;
     std::ostream err(&errBuffer);

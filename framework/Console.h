@@ -10,6 +10,10 @@ enum class TConsoleStream { csOutput, csError };
 
 bool IsTerminal(TConsoleStream stream);
 
+// Standard output and error pass bytes as they are: an entry written out by
+// cat must arrive whole, and lines end in "\n" on every system.
+void UseBinaryStandardStreams();
+
 // Standard error through a buffer: a run that reports on millions of
 // entries must not make one write per line. Written out when full, on
 // flush (the progress line asks for it) and when destroyed.

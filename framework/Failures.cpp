@@ -67,7 +67,9 @@ int ClassicCodeForErrno(int err) {
     case EROFS:
         return kIoAccessDenied;
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return kIoDiskFull;
     default:
         return 0;

@@ -193,4 +193,84 @@ std::string FormatThousands64(std::int64_t value) {
     return out;
 }
 
+std::string WindowsNameProblem(std::string_view level) {
+    for (const char c : level) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
+            return "it holds a character Windows keeps for itself";
+    }
+    if (!level.empty() && (level.back() == '.' || level.back() == ' '))
+        return "Windows drops a final dot or space";
+    // The device names are reserved with any extension, and Windows ignores
+    // spaces before the extension.
+    std::string_view base = level.substr(0, level.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.remove_suffix(1);
+    const std::string lower = AsciiLower(base);
+    const bool numbered = lower.size() == 4 &&
+                          (lower.starts_with("com") || lower.starts_with("lpt")) &&
+                          lower[3] >= '1' && lower[3] <= '9';
+    if (numbered || lower == "con" || lower == "prn" || lower == "aux" || lower == "nul")
+        return "\"" + std::string(base) + "\" is a device name on Windows";
+    return {};
+}
+
+std::u16string NameToUtf16(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    if (!IsValidUtf8(bytes)) {
+        for (const char c : bytes)
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+        return out;
+    }
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        char32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
+        for (int k = 1; k <= extra; ++k)
+            code = (code << 6) |
+                   (static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]) & 0x3Fu);
+        i += static_cast<std::size_t>(extra) + 1;
+        if (code < 0x10000) {
+            out.push_back(static_cast<char16_t>(code));
+        } else {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+
 } // namespace zorvak

@@ -20,6 +20,19 @@ int HexDigitValue(char c);
 // of"), "\" takes the next byte as it is.
 bool GlobMatches(std::string_view pattern, std::string_view name);
 
+// Why Windows cannot make a file or directory called level (one level of a
+// path), or empty when it can: a device name (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9, also with an extension), a final dot or space, or a character it
+// keeps for itself (< > : " | ? * and the control characters).
+std::string WindowsNameProblem(std::string_view level);
+
+// Name bytes as UTF-16 for a system that names files so: decoded as UTF-8
+// when they are valid UTF-8, else each byte as its Latin-1 character (as
+// the window shows names).
+std::u16string NameToUtf16(std::string_view bytes);
+// UTF-16 as UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
 // Decimal text with "," between groups of three digits; a negative value
 // keeps its "-" in front of the first group.
 std::string FormatThousands(std::int32_t value);

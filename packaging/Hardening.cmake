@@ -5,7 +5,9 @@
 # keep their own instrumentation instead, since fortified functions hide
 # accesses from it.
 include(CheckCXXCompilerFlag)
-if(NOT ZORVAK_SANITIZE AND NOT ZORVAK_FUZZ)
+# MinGW's linker marks executables for ASLR and DEP by default and has no
+# relro; its libc has no fortified functions.
+if(NOT ZORVAK_SANITIZE AND NOT ZORVAK_FUZZ AND NOT WIN32)
   # Fortification needs an optimised build; a Debug build would only warn.
   # Any _FORTIFY_SOURCE a compiler predefines is replaced, not redefined.
   add_compile_options(

@@ -1,13 +1,17 @@
 #include "framework/Files.h"
 #include "framework/Failures.h"
+#include "support/Platform.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace zorvak {
 namespace {
 
+using test::MakeLink;
 using test::ReadFile;
 using test::TTempDir;
 using test::WriteFile;
@@ -29,15 +33,88 @@ TEST(LockedFile, SecondOpenFailsUntilTheFirstCloses) {
     EXPECT_NO_THROW(TLockedFile again(path));
 }
 
+// A second open while the first holds the file, by the two modes: flock on
+// Linux, the share mode on Windows, with the same failures.
+TEST(LockedFile, ModesDecideWhoElseMayOpen) {
+    using M = TShareMode;
+    const struct {
+        M Holder;
+        M Second;
+        const char* Result; // "opens", "cannot open" or "in use"
+    } cases[] = {
+        {M::smExclusive, M::smExclusive, "cannot open"},
+        {M::smExclusive, M::smShared, "in use"},
+        {M::smShared, M::smShared, "opens"},
+        {M::smShared, M::smExclusive, "cannot open"},
+        {M::smUnlocked, M::smShared, "opens"},
+    // No lock to ask on Linux; on Windows the holder's share mode also
+    // keeps a reader out that takes none.
+#ifdef _WIN32
+        {M::smExclusive, M::smUnlocked, "cannot open"},
+#else
+        {M::smExclusive, M::smUnlocked, "opens"},
+#endif
+    };
+    TTempDir dir;
+    const auto path = dir / "a.pak";
+    WriteFile(path, "PACK");
+    for (const auto& c : cases) {
+        const TLockedFile first(path, c.Holder);
+        std::string result = "opens";
+        try {
+            const TLockedFile second(path, c.Second);
+        } catch (const TFileInUseFailure&) {
+            result = "in use";
+        } catch (const TFileOpenFailure& e) {
+            result = "cannot open";
+            EXPECT_EQ(std::string(e.what()), "Cannot open file " + path.string());
+        }
+        EXPECT_EQ(result, c.Result) << static_cast<int>(c.Holder) << static_cast<int>(c.Second);
+    }
+}
+
+// A level is never reached through a link; on Windows a level the run
+// stands in cannot be renamed away under it either.
+TEST(Directory, LevelsAreNeverLinksAndStayWhereTheyWere) {
+    TTempDir dir;
+    std::filesystem::create_directories(dir / "real");
+    const TDirectory root = TDirectory::Open(dir.Path());
+    if (MakeLink("real", dir / "link")) {
+        EXPECT_THROW(root.Level("link", false), TLinkFailure);
+        EXPECT_THROW(root.Level("link", true), TLinkFailure);
+        int err = 0;
+        EXPECT_FALSE(root.TryLevel("link", err));
+        // Linux says a link is no directory; either way the walk goes past.
+        EXPECT_TRUE(err == ELOOP || err == ENOTDIR) << err;
+    } else {
+        ADD_FAILURE() << "no link could be made";
+    }
+    const TDirectory real = root.Level("real", false);
+    ASSERT_TRUE(real);
+    std::error_code ec;
+    std::filesystem::rename(dir / "real", dir / "moved", ec);
+#ifdef _WIN32
+    EXPECT_TRUE(ec) << "a held level was renamed";
+#else
+    // Linux lets it go; the descriptor still names the same directory.
+    EXPECT_FALSE(ec);
+    EXPECT_TRUE(real.Identity().SameFileAs(root.Level("moved", false).Identity()));
+#endif
+}
+
 TEST(LockedFile, RefusesWhatIsNotARegularFile) {
     TTempDir dir;
+#ifdef _WIN32
+    EXPECT_THROW(TLockedFile f("NUL"), TFileOpenFailure);
+#else
     const auto fifo = dir / "pipe.pak";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // Must fail at once rather than wait for a writer.
     EXPECT_THROW(TLockedFile f(fifo), TFileOpenFailure);
+    EXPECT_THROW(TLockedFile f("/dev/null"), TFileOpenFailure);
+#endif
     EXPECT_THROW(TLockedFile f(dir.Path()), TFileOpenFailure);
     EXPECT_THROW(TLockedFile f(dir / "missing.pak"), TFileOpenFailure);
-    EXPECT_THROW(TLockedFile f("/dev/null"), TFileOpenFailure);
 }
 
 TEST(LockedFile, ReadsStopAtTheEnd) {

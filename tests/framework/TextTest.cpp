@@ -27,6 +27,52 @@ TEST(FormatThousands, GroupsDigitsInThrees) {
         EXPECT_EQ(FormatThousands(c.Value), c.Text) << c.Value;
 }
 
+TEST(WindowsNameProblem, RefusesWhatWindowsCannotName) {
+    const struct {
+        const char* Level;
+        const char* Problem; // empty: a name Windows makes
+    } cases[] = {
+        {"con", "\"con\" is a device name on Windows"},
+        {"CON.txt", "\"CON\" is a device name on Windows"},
+        {"nul .wav", "\"nul\" is a device name on Windows"},
+        {"Lpt9", "\"Lpt9\" is a device name on Windows"},
+        {"prn.a.b", "\"prn\" is a device name on Windows"},
+        {"e1m1.", "Windows drops a final dot or space"},
+        {"e1m1 ", "Windows drops a final dot or space"},
+        {"a<b", "it holds a character Windows keeps for itself"},
+        {"a\x1f", "it holds a character Windows keeps for itself"},
+        {"a|b", "it holds a character Windows keeps for itself"},
+        {"pak0.pak", ""},
+        {"lpt0", ""},
+        {"com", ""},
+        {"conx", ""},
+        {".hidden", ""},
+        {"caf\xc3\xa9", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WindowsNameProblem(c.Level), c.Problem) << c.Level;
+}
+
+TEST(NameToUtf16, DecodesUtf8ElseLatin1AndBack) {
+    const struct {
+        const char* Bytes;
+        std::u16string Wide;
+        const char* Back; // UTF-8 of Wide
+    } cases[] = {
+        {"maps/e1m1.bsp", u"maps/e1m1.bsp", "maps/e1m1.bsp"},
+        {"caf\xc3\xa9", u"caf\u00e9", "caf\xc3\xa9"},
+        {"caf\xe9", u"caf\u00e9", "caf\xc3\xa9"}, // Latin-1: not valid UTF-8
+        {"\xe2\x82\xac", u"\u20ac", "\xe2\x82\xac"},
+        {"\xf0\x9f\x8e\xae", u"\U0001f3ae", "\xf0\x9f\x8e\xae"},
+        {"", u"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NameToUtf16(c.Bytes), c.Wide) << c.Bytes;
+        EXPECT_EQ(Utf16ToUtf8(c.Wide), c.Back) << c.Bytes;
+    }
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xef\xbf\xbd");
+}
+
 TEST(AsciiCase, ChangesOnlyAsciiLetters) {
     EXPECT_EQ(AsciiLower("C:\\QUAKE\\ID1\\PAK0.PAK"), "c:\\quake\\id1\\pak0.pak");
     EXPECT_EQ(AsciiUpper("a.Wav"), "A.WAV");

@@ -1,0 +1,43 @@
+// What differs between the systems the program runs on below the file
+// classes: the process's number, the kernel's own copy between files, and
+// the names a level of an extracted path may take. Each system's folder
+// (linux/, win32/) implements it; the rest of the core stays the same.
+#pragma once
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zorvak {
+
+// A write refused for the user's quota; systems without one by errno say
+// the disk is full instead.
+#ifdef EDQUOT
+inline constexpr int kQuotaErrno = EDQUOT;
+#else
+inline constexpr int kQuotaErrno = ENOSPC;
+#endif
+
+unsigned ProcessNumber();
+
+// A name for a temporary beside an output, unique within the process.
+std::string TemporaryName();
+
+// Copies up to n bytes of the file from at in to the file to at at without
+// bringing them into the process, and moves both positions by what it
+// copied. Returns that count, 0 at the end of from, or -1 with the errno in
+// err (ENOSYS where the system has no such copy: use a buffer instead).
+std::int64_t KernelCopy(int from, std::int64_t& in, int to, std::int64_t& at, std::size_t n,
+                        int& err);
+
+// Whether c separates directory levels in a path this system opens: "/",
+// and on Windows also "\".
+bool IsLevelSeparator(char c);
+
+// Why this system cannot make a file or directory called level (one level,
+// no separators), or empty when it can.
+std::string NameProblemHere(std::string_view level);
+
+} // namespace zorvak
