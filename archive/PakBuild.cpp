@@ -5,6 +5,7 @@
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/System.h"
 #include "framework/Text.h"
 
 #include <algorithm>
@@ -16,6 +17,11 @@
 #include <utility>
 
 namespace zorvak {
+
+namespace {
+// Paths of the walk are written as this system writes them.
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+} // namespace
 
 namespace {
 
@@ -66,8 +72,9 @@ private:
         for (const TDirEntry& entry : entries) {
             if (!hooks_.Pump())
                 return false;
-            const std::string full =
-                path.ends_with('/') ? path + entry.Name : path + "/" + entry.Name;
+            const std::string full = !path.empty() && IsLevelSeparator(path.back())
+                                         ? path + entry.Name
+                                         : path + kSeparator + entry.Name;
             const std::string name = prefix + AsciiLower(entry.Name);
             TFileKind kind = entry.Kind;
             TFileIdentity identity;
@@ -142,11 +149,13 @@ public:
         }
         std::array<std::string_view, 64> levels{};
         std::size_t count = 0, start = 0;
-        for (std::size_t slash; (slash = rel.find('/', start)) != std::string_view::npos;
-             start = slash + 1) {
+        for (std::size_t at = 0; at < rel.size(); ++at) {
+            if (!IsLevelSeparator(rel[at]))
+                continue;
             if (count == levels.size())
                 throw TFileOpenFailure(row.Path);
-            levels[count++] = rel.substr(start, slash - start);
+            levels[count++] = rel.substr(start, at - start);
+            start = at + 1;
         }
         base = std::string(rel.substr(start));
         try {
@@ -221,8 +230,8 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
         CannotList(start.string(), failure);
     }
     const std::string root = start.string();
-    const auto relativeFrom =
-        static_cast<std::uint32_t>(root.size() + (root.ends_with('/') ? 0 : 1));
+    const auto relativeFrom = static_cast<std::uint32_t>(
+        root.size() + (!root.empty() && IsLevelSeparator(root.back()) ? 0 : 1));
     return TTreeWalk(files, checked, relativeFrom).Walk(dir, root, "");
 }
 

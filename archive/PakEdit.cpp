@@ -347,9 +347,8 @@ private:
 // The file a path names, a final link followed, so that the edit replaces
 // the archive and not a link to it.
 std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
-    std::error_code ec;
-    std::filesystem::path real = std::filesystem::canonical(archive, ec);
-    if (ec)
+    std::filesystem::path real;
+    if (!RealPath(archive, real))
         throw TFileOpenFailure(archive);
     return real;
 }
@@ -523,7 +522,10 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
     } catch (const TFailure&) {
         throw TFileOpenFailure(archive);
     }
-    const TLockedFile old(dir, name, archive.string(), hooks.Archive);
+    std::optional<TLockedFile> opened;
+    if (hooks.Held == nullptr)
+        opened.emplace(dir, name, archive.string(), hooks.Archive);
+    TLockedFile& old = hooks.Held != nullptr ? *hooks.Held : *opened;
     CheckSameArchive(old, index.Identity);
     if (plan.Changes.empty())
         return true;
@@ -543,6 +545,7 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         throw TArchiveChangedFailure(archive);
     if (hooks.Durable)
         out.Flush();
+    old.ReadyForReplacing();
     out.Commit();
     return true;
 }

@@ -116,6 +116,10 @@ struct TPakEditHooks {
     // How the archive is held while it is rewritten: exclusive, as the
     // window opens it, keeps any other editor out until the rename.
     TShareMode Archive = TShareMode::smExclusive;
+    // The archive as the caller holds it already (for the whole run), read
+    // from instead of a second open, which a holder's own share mode would
+    // refuse on Windows.
+    TLockedFile* Held = nullptr;
     TShareMode Inputs = TShareMode::smExclusive; // the added files
     // Flush the new archive to disk before the rename: the old one holds
     // the only copy of every kept entry.

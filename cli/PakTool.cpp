@@ -284,7 +284,14 @@ TArgs Parse(const std::vector<std::string>& args, const std::string& shortOption
             parsed.Help = true;
             return parsed;
         } else if (c == ':') {
-            parsed.Error = OptionAsWritten(argv.data(), optind, optopt) + " needs a value";
+            // Some getopt_long say so of "--sorted=x" too, an option given
+            // a value it does not take.
+            const std::string written = OptionAsWritten(argv.data(), optind, optopt);
+            const bool valueGiven =
+                optopt >= 256 && optind > 0 &&
+                std::string_view(argv[static_cast<std::size_t>(optind - 1)]).find('=') !=
+                    std::string_view::npos;
+            parsed.Error = written + (valueGiven ? " takes no value" : " needs a value");
             return parsed;
         } else if (c == '?') {
             // A known long option comes back as its id only when it was
@@ -521,14 +528,7 @@ private:
             try {
                 file.emplace(archive, mode);
             } catch (const TFileOpenFailure&) {
-                // When it opens without the lock, someone holds it.
-                bool opens = false;
-                try {
-                    TLockedFile unlocked(archive, TShareMode::smUnlocked);
-                    opens = true;
-                } catch (const TFailure&) {
-                }
-                if (opens)
+                if (HeldByAnother(archive))
                     throw TFileInUseFailure(archive);
                 throw;
             }
@@ -1016,7 +1016,7 @@ private:
 
     // Plans changes and, unless dryRun, applies them; prints one line per
     // change, "would ..." for a dry run. Any refusal changes nothing.
-    int Edit(const std::string& archive, const TPakIndex& index,
+    int Edit(const std::string& archive, std::optional<TLockedFile>& file, const TPakIndex& index,
              const std::vector<TPakChange>& changes, bool dryRun) {
         TPakEditPlan plan;
         try {
@@ -1034,9 +1034,9 @@ private:
             return kExitProblems;
         if (!dryRun) {
             TPakEditHooks hooks;
-            // The run's own descriptor holds the exclusive lock; a second
-            // lock on the same file would only refuse ourselves.
-            hooks.Archive = TShareMode::smUnlocked;
+            // The run's own open holds the archive exclusively: the edit reads
+            // through it, as a second open would only refuse ourselves.
+            hooks.Held = &*file;
             hooks.Inputs = TShareMode::smUnlocked;
             hooks.Pump = [] { return InterruptRequested() == 0; };
             hooks.Progress = [this](std::int64_t done, std::int64_t total) {
@@ -1106,7 +1106,7 @@ private:
                 return kExitProblems;
             }
         }
-        return Edit(archive, index, changes, dryRun);
+        return Edit(archive, file, index, changes, dryRun);
     }
 
     int Remove(const std::vector<std::string>& args) {
@@ -1143,7 +1143,7 @@ private:
             }
         if (status != kExitOk)
             return status;
-        return Edit(archive, index, changes, dryRun);
+        return Edit(archive, file, index, changes, dryRun);
     }
 
     int Move(const std::vector<std::string>& args) {
@@ -1162,7 +1162,8 @@ private:
             SayEntry(archive, a.Positional[1], "no such entry");
             return kExitProblems;
         }
-        return Edit(archive, index, {TPakChange::Rename(*found, a.Positional[2], true)}, dryRun);
+        return Edit(archive, file, index, {TPakChange::Rename(*found, a.Positional[2], true)},
+                    dryRun);
     }
 
     int Verify(const std::vector<std::string>& args) {

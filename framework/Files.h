@@ -94,6 +94,11 @@ public:
     // fewer only at the end of the file.
     std::size_t ReadAt(std::int64_t position, void* buffer, std::size_t n) const;
 
+    // Made ready to be replaced by a rename over its name: Windows refuses
+    // to replace a file that is open, so the file is closed there (and no
+    // longer readable); Linux keeps it open and locked until the rename.
+    void ReadyForReplacing();
+
     // For messages: kept as plain bytes, a path object per file opened costs.
     std::filesystem::path Path() const { return path_; }
     // The file as it was when opened.
@@ -284,6 +289,12 @@ private:
 // is there.
 bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
               TFileIdentity& identity);
+// The absolute path of what path names, every link on the way followed;
+// false when nothing is there.
+bool RealPath(const std::filesystem::path& path, std::filesystem::path& real);
+// Whether someone holds the regular file at path so that an exclusive open
+// is refused (a lock on Linux, a share mode on Windows).
+bool HeldByAnother(const std::filesystem::path& path);
 // Whether this process may read the file at path.
 bool CanRead(const std::filesystem::path& path);
 // Whether this process may make files in the directory at path.

@@ -107,6 +107,10 @@ void TLockedFile::Take(TShareMode mode) {
     identity_ = IdentityOfStat(st);
 }
 
+void TLockedFile::ReadyForReplacing() {
+    // A rename replaces an open file here; the lock stays to the end.
+}
+
 std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
     auto* out = static_cast<unsigned char*>(buffer);
     return MoveAll(n, [&](std::size_t done) {
@@ -238,6 +242,19 @@ bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
     kind = KindOfMode(st.st_mode);
     identity = IdentityOfStat(st);
     return true;
+}
+
+bool RealPath(const std::filesystem::path& path, std::filesystem::path& real) {
+    std::error_code ec;
+    real = std::filesystem::canonical(path, ec);
+    return !ec;
+}
+
+bool HeldByAnother(const std::filesystem::path& path) {
+    const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    return fd && ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 bool CanRead(const std::filesystem::path& path) {

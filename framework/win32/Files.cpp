@@ -231,12 +231,15 @@ template <class TStep> std::size_t MoveAll(std::size_t n, std::int64_t position,
     return done;
 }
 
+// Renaming and replacing stay allowed, as locks never stop them on Linux:
+// an edit replaces the very archive it holds, and the archive's identity
+// tells when someone else did.
 DWORD ShareFor(TShareMode mode) {
     switch (mode) {
     case TShareMode::smExclusive:
-        return 0;
+        return FILE_SHARE_DELETE;
     case TShareMode::smShared:
-        return FILE_SHARE_READ;
+        return FILE_SHARE_READ | FILE_SHARE_DELETE;
     case TShareMode::smUnlocked:
         break;
     }
@@ -308,6 +311,10 @@ void TLockedFile::Take(TShareMode mode) {
         !Look(AsHandle(fd_.Get()), identity_, attributes) ||
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         throw TFileOpenFailure(path_);
+}
+
+void TLockedFile::ReadyForReplacing() {
+    fd_.Reset();
 }
 
 std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
@@ -436,6 +443,31 @@ bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
     return LookAt(path.native(), follow, kind, identity) == 0;
 }
 
+bool RealPath(const std::filesystem::path& path, std::filesystem::path& real) {
+    const TFileDescriptor handle(AsDescriptor(OpenForLook(path.native(), true)));
+    if (!handle)
+        return false;
+    try {
+        std::wstring full = FinalPath(AsHandle(handle.Get()));
+        // "\\?\C:\..." reads as "C:\..." in messages while it is short
+        // enough for every call without the prefix.
+        if (full.size() < MAX_PATH && full.starts_with(L"\\\\?\\") && full.size() > 6 &&
+            full[5] == L':')
+            full.erase(0, 4);
+        real = full;
+        return true;
+    } catch (const TInOutFailure&) {
+        return false;
+    }
+}
+
+bool HeldByAnother(const std::filesystem::path& path) {
+    // Asked as an exclusive open asks: only another's open refuses it so.
+    const TFileDescriptor handle(
+        AsDescriptor(OpenForReading(path.native(), TShareMode::smExclusive)));
+    return !handle && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 bool CanRead(const std::filesystem::path& path) {
     const TFileDescriptor handle(
         AsDescriptor(::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
@@ -495,8 +527,11 @@ TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutput
             written_ = name;
             return;
         }
+        const DWORD error = ::GetLastError();
         TFileIdentity there;
-        if (LookAt(target, false, kind, there) != 0)
+        // A link that leads nowhere is there, though it cannot be looked at.
+        if (LookAt(target, false, kind, there) != 0 && error != ERROR_FILE_EXISTS &&
+            error != ERROR_ALREADY_EXISTS)
             throw TFileCreateFailure(Target());
         if (mode == TOutputMode::omKeep) {
             // A directory of that name is in the way, not a file to keep.

@@ -369,9 +369,11 @@ TEST(PakBuildRefusal, LimitsAreRefusedBeforeTheArchiveIsCreated) {
         {"one byte more", {{"big.dat", 0x7FFFFFFF - 12 - 64 + 1}}, "Archive would reach 2 GiB at"},
         {"2 GiB file", {{"huge.dat", 2 * g}}, "File too large for a PAK archive"},
         {"two halves", {{"d1/half.dat", g}, {"d2/half.dat", g}}, "Archive would reach 2 GiB at"},
+#ifndef _WIN32 // names there are case-blind: both cannot exist
         {"names equal once lowered",
          {{"Readme.TXT", 1}, {"readme.txt", 1}},
          "Two files would be stored as readme.txt"},
+#endif
     };
     for (const Case& c : cases) {
         TTempDir tree;
@@ -420,7 +422,7 @@ TEST(PakBuildRefusal, AFileThatCannotBeOpenedLeavesTheEarlierArchive) {
         ADD_FAILURE() << "built";
     } catch (const TFileOpenFailure& failure) {
         EXPECT_EQ(std::string(failure.what()),
-                  "Cannot open file " + (build.Tree / "d2/second.dat").string());
+                  "Cannot open file " + (build.Tree / "d2/second.dat").make_preferred().string());
     }
     build.ExpectEarlierIntact();
 }
@@ -451,7 +453,7 @@ TEST(PakBuildRefusal, AFileChangedBetweenThePassesStopsTheBuild) {
             ADD_FAILURE() << change << ": built";
         } catch (const TFailure& failure) {
             EXPECT_EQ(std::string(failure.what()),
-                      "File changed while building: " + victim.string())
+                      "File changed while building: " + fs::path(victim).make_preferred().string())
                 << change;
         }
         EXPECT_TRUE(changed);

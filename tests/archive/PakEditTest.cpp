@@ -352,8 +352,11 @@ TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
         const TPakIndex index = ReadPakIndex(a.pak);
         const TPakEditPlan plan =
             PlanPakEdit(index, {C::Delete(0), C::AddFile("three", in("three.txt"))});
+        std::string before = ReadFile(a.pak);
         c.Meanwhile(a.pak);
-        const std::string before = ReadFile(a.pak);
+        // A holder changes no byte, and on Windows keeps even this reader out.
+        if (!holder)
+            before = ReadFile(a.pak);
         TPakEditHooks hooks;
         hooks.Archive = c.Mode;
         EXPECT_THAT(FailureOf([&] { ApplyPakEdit(a.pak, index, plan, hooks); }),
@@ -419,7 +422,7 @@ TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {
     ASSERT_TRUE(ApplyPakEdit(a.dir / "link.pak", index, plan, hooks));
     EXPECT_THAT(plan.Changes, ::testing::UnorderedElementsAre("added id1/maps/e1m1.bsp",
                                                               "added id1/sub/inner/x.txt"));
-    EXPECT_TRUE(fs::is_symlink(a.dir / "link.pak"));
+    EXPECT_TRUE(test::IsLink(a.dir / "link.pak"));
 #ifndef _WIN32 // access lists there, no mode bits to keep
     EXPECT_EQ(fs::status(a.pak).permissions(), fs::perms(0640));
 #endif

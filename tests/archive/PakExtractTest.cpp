@@ -245,18 +245,27 @@ TEST(CopyEntry, AnArchiveCutShortMidCopyLeavesTheOldFileWhole) {
     WriteFile(dir / "a.pak", BuildPakImage({{"e", data}}));
     WriteFile(dir / "e", "old");
     TRecordingObserver observer;
+    std::error_code cut;
     observer.OnChunk = [&](int chunk) {
         if (chunk == 2)
-            std::filesystem::resize_file(dir / "a.pak", 15000);
+            std::filesystem::resize_file(dir / "a.pak", 15000, cut);
         return true;
     };
+#ifdef _WIN32
+    // Held without sharing, the archive cannot be cut short at all.
+    EXPECT_TRUE(CopyEntry(dir / "a.pak", 12, 30000, "e", observer));
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(ReadFile(dir / "e"), data);
+#else
     try {
         CopyEntry(dir / "a.pak", 12, 30000, "e", observer);
         FAIL();
     } catch (const TInOutFailure& e) {
         EXPECT_EQ(e.Code(), kIoReadBeyondEnd);
     }
+    EXPECT_FALSE(cut);
     EXPECT_EQ(ReadFile(dir / "e"), "old");
+#endif
 }
 
 TEST(CopyEntry, AbandonedCopyWritesNothing) {
@@ -341,7 +350,7 @@ TEST(ExtractEntry, NeverWritesThroughALink) {
             EXPECT_TRUE(ExtractEntry(target, {c.Name, 12, 5}, open, observer, copier));
             EXPECT_STREQ(c.Refusal, "") << c.What;
             EXPECT_EQ(ReadFile(dest / c.Name), "entry") << c.What;
-            EXPECT_FALSE(std::filesystem::is_symlink(dest / c.Name)) << c.What;
+            EXPECT_FALSE(test::IsLink(dest / c.Name)) << c.What;
         } catch (const TLinkFailure& e) {
             EXPECT_EQ(std::string(e.what()),
                       (dest / c.Refusal).make_preferred().string() +
@@ -403,21 +412,32 @@ TEST(ExtractEntry, AnArchiveRewrittenInPlaceWhileReadIsRefused) {
     WriteFile(dir / "a.pak", BuildPakImage({{"e", Pattern(30000)}}));
     WriteFile(dir / "e", "old");
     TRecordingObserver observer;
+    bool rewritten = false;
     observer.OnChunk = [&](int chunk) {
         if (chunk == 2) {
             // Same size, new bytes: only the clock tells.
             std::fstream f(dir / "a.pak", std::ios::in | std::ios::out | std::ios::binary);
+            rewritten = f.is_open();
             f.seekp(20);
             f.write("XXXX", 4);
             f.close();
-            std::filesystem::last_write_time(dir / "a.pak",
-                                             std::filesystem::last_write_time(dir / "a.pak") +
-                                                 std::chrono::seconds(1));
+            std::error_code ec;
+            std::filesystem::last_write_time(
+                dir / "a.pak",
+                std::filesystem::last_write_time(dir / "a.pak", ec) + std::chrono::seconds(1), ec);
         }
         return true;
     };
+#ifdef _WIN32
+    // Held without sharing, the archive cannot be opened to be rewritten.
+    EXPECT_TRUE(CopyEntry(dir / "a.pak", 12, 30000, "e", observer));
+    EXPECT_FALSE(rewritten);
+    EXPECT_EQ(ReadFile(dir / "e"), Pattern(30000));
+#else
     EXPECT_THROW(CopyEntry(dir / "a.pak", 12, 30000, "e", observer), TArchiveChangedFailure);
+    EXPECT_TRUE(rewritten);
     EXPECT_EQ(ReadFile(dir / "e"), "old");
+#endif
 }
 
 TEST(ExtractEntry, TwoRunsIntoOneFolderShareItsLevels) {

@@ -151,9 +151,22 @@ TEST(PakTool, ExtractChoosesByNamesAndPatterns) {
                                   {".hidden", "h"},
                                   {"caf\xe9.txt", "c"},
                                   {"star*.txt", "s"}}));
-    const std::set<std::string> all = {
-        "sound/a.wav", "sound/amb/Wind.WAV", "maps/e1m1.bsp", "Progs.dat",
-        ".hidden",     "caf\xe9.txt",        "star*.txt"};
+#ifdef _WIN32
+    // Files there are named in UTF-16: the Latin-1 byte lands as its
+    // character, read back as UTF-8; "*" is no character of a file name.
+    const std::string cafe = "caf\xc3\xa9.txt";
+    const std::string star;
+    const int starStatus = kExitProblems;
+    const char* starSays = "star*.txt: Entry name \"star*.txt\" cannot be a file name";
+#else
+    const std::string cafe = "caf\xe9.txt";
+    const std::string star = "star*.txt";
+    const int starStatus = kExitOk;
+    const char* starSays = "";
+#endif
+    std::set<std::string> all = {
+        "sound/a.wav", "sound/amb/Wind.WAV", "maps/e1m1.bsp", "Progs.dat", ".hidden", cafe, star};
+    all.erase("");
     const struct {
         std::vector<std::string> Choice;
         std::set<std::string> Written;
@@ -163,11 +176,14 @@ TEST(PakTool, ExtractChoosesByNamesAndPatterns) {
         {{"-i", "sound/*.wav"}, {"sound/a.wav", "sound/amb/Wind.WAV"}, kExitOk, ""},
         {{"-i", "SOUND/?.WAV"}, {"sound/a.wav"}, kExitOk, ""},
         {{"-i", "[pm]*"}, {"maps/e1m1.bsp", "Progs.dat"}, kExitOk, ""},
-        {{"-i", "[!ps.]*"}, {"maps/e1m1.bsp", "caf\xe9.txt"}, kExitOk, ""},
-        {{"-i", "*"}, all, kExitOk, ""},
+        {{"-i", "[!ps.]*"}, {"maps/e1m1.bsp", cafe}, kExitOk, ""},
+        {{"-i", "*"}, all, starStatus, starSays},
         {{"-i", "progs.dat"}, {"Progs.dat"}, kExitOk, ""},
-        {{"-i", "CAF\xe9*"}, {"caf\xe9.txt"}, kExitOk, ""},
-        {{"-i", "star\\*.txt"}, {"star*.txt"}, kExitOk, ""},
+        {{"-i", "CAF\xe9*"}, {cafe}, kExitOk, ""},
+        {{"-i", "star\\*.txt"},
+         star.empty() ? std::set<std::string>{} : std::set{star},
+         starStatus,
+         starSays},
         {{"-i", "maps/*", "-i", "*.dat"}, {"maps/e1m1.bsp", "Progs.dat"}, kExitOk, ""},
         {{"maps/e1m1.bsp", "-i", "*/a.wav"}, {"maps/e1m1.bsp", "sound/a.wav"}, kExitOk, ""},
         {{"progs.dat"}, {}, kExitProblems, "progs.dat: no such entry"},
@@ -232,14 +248,15 @@ TEST(PakTool, ExtractNoClobberKeepsExistingFiles) {
         const TRun r = RunTool(run.Args);
         EXPECT_EQ(r.Status, kExitOk) << run.What << "\n" << r.Err;
         for (const std::string& name : run.Kept) {
-            EXPECT_NE(r.Err.find("kept " + (run.Below / name).string() + ": it exists\n"),
+            EXPECT_NE(r.Err.find("kept " + (run.Below / name).make_preferred().string() +
+                                 ": it exists\n"),
                       std::string::npos)
                 << run.What << "\n"
                 << r.Err;
         }
         EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), run.Lines) << run.What << r.Err;
         EXPECT_EQ(ReadFile(out / "progs.dat"), "old progs") << run.What;
-        EXPECT_TRUE(std::filesystem::is_symlink(out / "link.txt")) << run.What;
+        EXPECT_TRUE(test::IsLink(out / "link.txt")) << run.What;
         EXPECT_EQ(ReadFile(out / "maps/e1m1.bsp"), "new map") << run.What;
         EXPECT_EQ(ReadFile(pak), image) << run.What;
     }
@@ -546,7 +563,7 @@ TEST(PakTool, ExtractPngKeepsWhatIsThereAndTakesNoOthersPlace) {
     EXPECT_NE(first.Err.find("gfx.wad.png.d/x.png: "), std::string::npos) << first.Err;
     EXPECT_EQ(FilesBelow(dir / "elsewhere"), std::set<std::string>{"keep"});
 
-    std::filesystem::remove(out / "gfx.wad.png.d");
+    ASSERT_TRUE(test::RemoveLink(out / "gfx.wad.png.d"));
     WriteFile(out / "a.lmp.png", "old picture");
     const TRun again =
         RunTool({"extract", pak, "-C", out.string(), "--png", "--no-clobber", "a.lmp", "gfx.wad"});
@@ -976,9 +993,13 @@ TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
     std::signal(SIGTERM, SIG_DFL);
 
     // Written in place by a program that takes no lock: the edit is refused.
+    // On Windows the archive held without sharing keeps that program out,
+    // and the edit goes through.
     TProgressHook hook;
-    hook.Act = [&pak] {
+    bool written = false;
+    hook.Act = [&pak, &written] {
         std::fstream f(pak, std::ios::in | std::ios::out | std::ios::binary);
+        written = f.is_open();
         f.seekp(20);
         f.put('X');
     };
@@ -986,9 +1007,17 @@ TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
     std::ostringstream out;
     TToolOptions options;
     options.Progress = true;
-    EXPECT_EQ(RunPakTool({"rm", pak, "b.dat"}, out, err, options), kExitProblems);
+    const int status = RunPakTool({"rm", pak, "b.dat"}, out, err, options);
+#ifdef _WIN32
+    EXPECT_EQ(status, kExitOk);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat"}));
+#else
+    EXPECT_EQ(status, kExitProblems);
+    EXPECT_TRUE(written);
     EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat", "b.dat"}));
     EXPECT_EQ(ReadFile(pak)[20], 'X');
+#endif
     EXPECT_EQ(Listing(dir.Path()), listing);
 }
 
@@ -1007,6 +1036,9 @@ TEST(PakTool, BuildNeverPacksItsOwnOutputAndTakesLongNames) {
 }
 
 TEST(PakTool, BuildStopsAtWhatItCannotRead) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names there are case-blind: the two files cannot both exist";
+#endif
     TTempDir tree, out;
     WriteFile(tree / "A.txt", "1");
     WriteFile(tree / "a.TXT", "2");

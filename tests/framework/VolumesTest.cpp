@@ -46,7 +46,12 @@ TEST(Volumes, WithoutARootMountTheRootIsStillListed) {
         EXPECT_EQ(Roots(volumes), std::vector<std::string>{"/"}) << table;
     }
     EXPECT_FALSE(MountedVolumes().empty());
+#ifdef _WIN32
+    // The drives, each by its root.
+    EXPECT_TRUE(MountedVolumes().front().Root.string().ends_with(":\\"));
+#else
     EXPECT_EQ(MountedVolumes().front().Root, "/");
+#endif
 }
 
 TEST(Volumes, CaptionsShowLabelsOrTheNetworkSource) {
@@ -82,6 +87,9 @@ TEST(Volumes, APathBelongsToTheDeepestMountHoldingIt) {
 }
 
 TEST(Volumes, LabelsComeFromTheLinksNamedAfterThem) {
+#ifdef _WIN32
+    GTEST_SKIP() << "each drive tells its own label there";
+#endif
     test::TTempDir dir;
     test::WriteFile(dir / "devices/sdb1", "");
     test::WriteFile(dir / "devices/sdc1", "");

@@ -26,23 +26,32 @@ namespace zorvak::test {
 namespace detail {
 // Wine makes no links of its own (CreateSymbolicLinkW answers yes and makes
 // nothing), but its processes are Linux processes: the test asks the kernel.
+using TUnixName = char*(CDECL*)(LPCWSTR);
+inline TUnixName UnixNameFunction() {
+    return reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+inline long LinuxCall(long number, const char* first, void* second, long third) {
+    long result = -1;
+    asm volatile("syscall"
+                 : "=a"(result)
+                 : "a"(number), "D"(first), "S"(second), "d"(third)
+                 : "rcx", "r11", "memory");
+    return result;
+}
+
 inline bool MakeLinkUnderWine(const std::filesystem::path& target,
                               const std::filesystem::path& link) {
-    using TUnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    const TUnixName unixName = UnixNameFunction();
     if (unixName == nullptr)
         return false;
     char* linkPath = unixName(std::filesystem::absolute(link).c_str());
     char* targetPath = target.is_absolute() ? unixName(target.c_str()) : nullptr;
     const std::string relative = target.generic_string();
     const char* to = targetPath != nullptr ? targetPath : relative.c_str();
-    long result = -1;
     // symlink(2) on x86-64.
-    asm volatile("syscall"
-                 : "=a"(result)
-                 : "a"(88L), "D"(to), "S"(linkPath)
-                 : "rcx", "r11", "memory");
+    const long result = LinuxCall(88, to, linkPath, 0);
     ::HeapFree(::GetProcessHeap(), 0, linkPath);
     if (targetPath != nullptr)
         ::HeapFree(::GetProcessHeap(), 0, targetPath);
@@ -68,6 +77,46 @@ inline bool MakeLink(const std::filesystem::path& target, const std::filesystem:
     std::error_code ec;
     std::filesystem::create_symlink(target, link, ec);
     return !ec;
+#endif
+}
+
+// Whether path is a link itself (one that leads nowhere too).
+inline bool IsLink(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return true;
+    // Wine shows a link to a file as the file: the kernel is asked.
+    const detail::TUnixName unixName = detail::UnixNameFunction();
+    if (unixName == nullptr)
+        return false;
+    char* name = unixName(std::filesystem::absolute(path).c_str());
+    char target[4096];
+    // readlink(2) on x86-64.
+    const long n = detail::LinuxCall(89, name, target, sizeof target);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return n >= 0;
+#else
+    return std::filesystem::is_symlink(path);
+#endif
+}
+
+// Removes the link at path, not what it leads to.
+inline bool RemoveLink(const std::filesystem::path& path) {
+#ifdef _WIN32
+    if (::DeleteFileW(path.c_str()) || ::RemoveDirectoryW(path.c_str()))
+        return true;
+    const detail::TUnixName unixName = detail::UnixNameFunction();
+    if (unixName == nullptr)
+        return false;
+    char* name = unixName(std::filesystem::absolute(path).c_str());
+    // unlink(2) on x86-64.
+    const long result = detail::LinuxCall(87, name, nullptr, 0);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result == 0;
+#else
+    std::error_code ec;
+    return std::filesystem::remove(path, ec);
 #endif
 }
 
