@@ -9,9 +9,12 @@ packages=(
   xvfb xauth fonts-dejavu-core
   clang-format python3 git
 )
-if [ "${1:-}" = "--bench" ]; then
-  packages+=(python3 strace)
-fi
+case "${1:-}" in
+  --bench) packages+=(python3 strace) ;;
+  # The Windows build: the cross compiler, zlib for it, the test framework's
+  # sources, Wine to run the result, zip for the release.
+  --windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 zip) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

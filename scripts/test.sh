@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the tests: the habits first (formatting, the
 # pictures up to date), the ordinary build with warnings as errors, then the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# Windows build with its tests under Wine (WINDOWS=0 skips it), then the
 # fuzzers for a minute (FUZZ_SECONDS to change; 0 skips them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +13,9 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 python3 resources/make_pictures.py --check
 
 cmake --workflow --preset ci
+if [ "${WINDOWS:-1}" != "0" ]; then
+  scripts/windows-check.sh
+fi
 if [ "${SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake --workflow --preset asan
 fi
