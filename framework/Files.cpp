@@ -108,6 +108,20 @@ bool IsTemporaryName(std::string_view name) {
     return name.starts_with(".zorvak-") && name.ends_with(".tmp");
 }
 
+void TOutputFile::CreateTemporary() {
+    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
+        written_ = TemporaryName();
+        bool taken = false;
+        fd_.Reset(CreateExclusive(dir_, written_, taken));
+        if (!fd_ && !taken)
+            break;
+    }
+    if (!fd_) {
+        written_.clear();
+        throw TFileCreateFailure(Target());
+    }
+}
+
 TOutputFile::~TOutputFile() {
     Discard();
 }

@@ -253,6 +253,8 @@ public:
     const std::string& WrittenName() const { return written_; }
 
 private:
+    // Opens a fresh temporary beside the target as written_.
+    void CreateTemporary();
     void Discard() noexcept;
 
     const TDirectory& dir_;

@@ -25,6 +25,11 @@ unsigned ProcessNumber();
 // A name for a temporary beside an output, unique within the process.
 std::string TemporaryName();
 
+class TDirectory;
+// Creates name in dir for writing, never through a link at the name: the
+// new descriptor, or -1 with taken set when something has the name already.
+int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken);
+
 // Copies up to n bytes of the file from at in to the file to at at without
 // bringing them into the process, and moves both positions by what it
 // copied. Returns that count, 0 at the end of from, or -1 with the errno in

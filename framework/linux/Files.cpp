@@ -300,13 +300,13 @@ bool IdentityAt(const TDirectory& dir, const std::string& name, TFileIdentity& i
 TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutputMode mode)
     : dir_(dir), name_(name) {
     if (mode != TOutputMode::omAlwaysBeside) {
-        fd_.Reset(::openat(dir.Get(), name.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        bool taken = false;
+        fd_.Reset(CreateExclusive(dir, name, taken));
         if (fd_) {
             written_ = name;
             return;
         }
-        if (errno != EEXIST)
+        if (!taken)
             throw TFileCreateFailure(Target());
         if (mode == TOutputMode::omKeep) {
             // A directory of that name is in the way, not a file to keep.
@@ -328,17 +328,7 @@ TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutput
     } else if (errno != ENOENT) {
         throw TFileCreateFailure(Target());
     }
-    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-        written_ = TemporaryName();
-        fd_.Reset(::openat(dir.Get(), written_.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (!fd_ && errno != EEXIST)
-            break;
-    }
-    if (!fd_) {
-        written_.clear();
-        throw TFileCreateFailure(Target());
-    }
+    CreateTemporary();
 }
 
 void TOutputFile::Discard() noexcept {
@@ -393,6 +383,13 @@ void TOutputFile::Commit() {
         throw TFileCreateFailure(Target());
     }
     written_.clear();
+}
+
+int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken) {
+    const int fd = ::openat(dir.Get(), name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    taken = fd < 0 && errno == EEXIST;
+    return fd;
 }
 
 unsigned ProcessNumber() {

@@ -553,16 +553,7 @@ TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutput
         if (!Missing(::GetLastError()))
             throw TFileCreateFailure(Target());
     }
-    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-        written_ = TemporaryName();
-        fd_.Reset(AsDescriptor(CreateNew(Child(dir.Get(), written_))));
-        if (!fd_ && ::GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    if (!fd_) {
-        written_.clear();
-        throw TFileCreateFailure(Target());
-    }
+    CreateTemporary();
 }
 
 void TOutputFile::Discard() noexcept {
@@ -619,6 +610,17 @@ void TOutputFile::Commit() {
         }
     }
     written_.clear();
+}
+
+int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken) {
+    taken = false;
+    try {
+        const HANDLE handle = CreateNew(Child(dir.Get(), name));
+        taken = handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS;
+        return AsDescriptor(handle);
+    } catch (const TInOutFailure&) {
+        return -1;
+    }
 }
 
 unsigned ProcessNumber() {
