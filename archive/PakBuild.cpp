@@ -215,6 +215,13 @@ private:
 
 } // namespace
 
+void CheckSizeKnown(const TLockedFile& input, const std::string& path) {
+    unsigned char probe = 0;
+    if (input.Size() == 0 && input.ReadAt(0, &probe, 1) != 0)
+        throw TFailure("Cannot store " + DisplayPath(path) +
+                       ": the system gives it no size (it is made as it is read)");
+}
+
 bool IsPakArchiveName(std::string_view storedName) {
     return storedName.ends_with(".pak");
 }
@@ -235,14 +242,23 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
     return TTreeWalk(files, checked, relativeFrom).Walk(dir, root, "");
 }
 
-void CheckPakBuild(const std::vector<TPakBuildFile>& files) {
+void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {
     const std::int64_t directory =
         static_cast<std::int64_t>(files.size()) * static_cast<std::int64_t>(kPakDirEntrySize);
     std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) + directory;
     std::unordered_map<std::string_view, const TPakBuildFile*> names;
     names.reserve(files.size());
     for (const TPakBuildFile& file : files) {
-        CheckPakName(file.Name);
+        if (!newNames) {
+            CheckPakName(file.Name);
+        } else {
+            try {
+                CheckNewPakName(file.Name);
+            } catch (const TFailure& failure) {
+                // The stored name is lowered: the path tells which file.
+                throw TFailure(std::string(failure.what()) + " (" + DisplayPath(file.Path) + ")");
+            }
+        }
         // Names are lowered when stored: the second of two files that
         // differ only in letter case would be lost on extraction.
         const auto [first, fresh] = names.emplace(file.Name, &file);
@@ -297,6 +313,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
                             writer.WriteData(bytes, n);
                         }))
             throw TInOutFailure(kIoReadBeyondEnd);
+        CheckSizeKnown(input, files[i].Path);
         copied[i] = input.Identity();
         if (!IdentityOf(input.Descriptor()).Unchanged(copied[i]))
             throw TFailure("File changed while building: " + DisplayPath(files[i].Path));

@@ -53,6 +53,11 @@ struct TPakBuildHooks {
 // joined by "/", A-Z lowered and every other byte kept.
 bool IsPakArchiveName(std::string_view storedName);
 
+// Throws TFailure for an input that the system calls empty but that reads
+// on (the files of /proc are made as they are read): stored, it would lose
+// every byte. Only an empty input is asked, with a one-byte read.
+void CheckSizeKnown(const TLockedFile& input, const std::string& path);
+
 // Walks start depth first, each directory in the order its listing gives,
 // pumping once per listed entry, and appends every regular file to store to
 // files (calling Found for each). Hidden files take part; names ending in
@@ -69,8 +74,9 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
 // archive: a name over 55 bytes, two files under one stored name (names are
 // lowered, so "Readme.TXT" and "readme.txt" would become one), a file of
 // 2 GiB or more, or an archive that would reach 2 GiB. Throws TFailure
-// naming the first such file (both, for a shared name).
-void CheckPakBuild(const std::vector<TPakBuildFile>& files);
+// naming the first such file (both, for a shared name). With newNames, every
+// name must also meet CheckNewPakName, so that verify finds nothing in it.
+void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames = false);
 
 // Where the archive named baseName is written in start: baseName + ".PAK",
 // or, where file names are case-sensitive, lowered + ".pak" (the engines

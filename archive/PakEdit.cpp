@@ -51,32 +51,6 @@ namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-// The rules a name the edit writes must meet; the builder's names meet
-// them by construction.
-void CheckNewName(const std::string& name) {
-    if (name.find('\0') != std::string::npos)
-        throw TFailure("An entry name holds a NUL byte: " + name.substr(0, name.find('\0')) +
-                       "\\0...");
-    switch (JudgeEntryName(name)) {
-    case TNameVerdict::nvUnsafe:
-        throw TFailure("Unsafe entry name \"" + name +
-                       "\": it would not extract inside a directory");
-    case TNameVerdict::nvNoFile:
-        throw TFailure("The entry name \"" + name + "\" names no file");
-    case TNameVerdict::nvSafe:
-        break;
-    }
-    // Extraction drops an empty level, so "a//b" would land on "a/b".
-    for (std::size_t i = 1; i < name.size(); ++i)
-        if (IsSeparator(name[i]) && IsSeparator(name[i - 1]))
-            throw TFailure("The entry name \"" + name + "\" has an empty level");
-    CheckPakName(name);
-}
-
 // One entry of the archive as the changes go by. Slots of the index's
 // entries keep their numbers; added entries follow them.
 struct TSlot {
@@ -187,7 +161,7 @@ private:
 
     std::string StoredName(const TPakChange& change) const {
         std::string name = change.Typed ? change.Name : AsciiLower(change.Name);
-        CheckNewName(name);
+        CheckNewPakName(name);
         return name;
     }
 
@@ -427,6 +401,7 @@ private:
         const TLockedFile input(data.Path, hooks_.Inputs);
         if (!input.Identity().SameArchiveAs(data.File))
             throw TFailure("File changed since the edit was planned: " + DisplayPath(data.Path));
+        CheckSizeKnown(input, data.Path);
         for (std::int64_t at = 0; at < data.Size;) {
             const std::int64_t n = std::min(data.Size - at, piece);
             if (at > 0 && !ticker_.Before(n))
@@ -537,16 +512,24 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         return false;
     if (hooks.Progress)
         hooks.Progress(plan.ArchiveSize, plan.ArchiveSize);
-    // Written in place, or replaced under its name, while we copied: the new
-    // archive would hold a state the old one never had, or undo another's.
-    TFileIdentity now;
-    if (!IdentityOf(old.Descriptor()).SameArchiveAs(index.Identity) ||
-        !IdentityAt(dir, name, now) || !now.SameArchiveAs(index.Identity))
-        throw TArchiveChangedFailure(archive);
+    const auto reached = [&hooks](TPakEditStep step) {
+        if (hooks.Reached)
+            hooks.Reached(step);
+    };
+    reached(TPakEditStep::esWritten);
     if (hooks.Durable)
         out.Flush();
-    old.ReadyForReplacing();
-    out.Commit();
+    reached(TPakEditStep::esFlushed);
+    // Written in place while we copied: the new archive would hold a state
+    // the old one never had.
+    if (!IdentityOf(old.Descriptor()).SameArchiveAs(index.Identity))
+        throw TArchiveChangedFailure(archive);
+    // Replaced under its name: the swap finds another file there and leaves
+    // it as it is.
+    if (!out.CommitOver(old))
+        throw TArchiveReplacedFailure(archive);
+    if (hooks.Durable)
+        dir.Flush();
     return true;
 }
 

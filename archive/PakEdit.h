@@ -105,6 +105,13 @@ struct TPakEditPlan {
 // 2 GiB or an archive that would reach 2 GiB.
 TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes);
 
+// The steps between the last byte of a new archive and its taking the old
+// one's name.
+enum class TPakEditStep {
+    esWritten, // every byte is written, nothing flushed yet
+    esFlushed, // the new archive is on the disk, the old one still named
+};
+
 struct TPakEditHooks {
     // Called between pieces of the work: about once per MiB written, and
     // at least once per 256 added entries. It may handle events, and answers
@@ -121,9 +128,12 @@ struct TPakEditHooks {
     // refuse on Windows.
     TLockedFile* Held = nullptr;
     TShareMode Inputs = TShareMode::smExclusive; // the added files
-    // Flush the new archive to disk before the rename: the old one holds
-    // the only copy of every kept entry.
+    // Flush the new archive to disk before the rename, and its folder after:
+    // the old one holds the only copy of every kept entry.
     bool Durable = true;
+    // Called as the edit reaches each step after the last byte is written,
+    // so that a test can change the archive at that moment.
+    std::function<void(TPakEditStep)> Reached;
 };
 
 // Writes the archive plan describes beside archive and renames it over
@@ -134,7 +144,10 @@ struct TPakEditHooks {
 // figures). Throws the output's and the copy's failures, TArchiveChangedFailure
 // when the archive changes before the rename, and TFailure for an added file
 // changed since it was planned or while it was copied; the old archive then
-// stays whole and no temporary is left. A plan without changes writes
+// stays whole and no temporary is left. The new archive takes the old one's
+// name only while that name still holds the indexed file, in one step: a
+// file moved in over the archive at any moment before stays there whole
+// (TArchiveReplacedFailure). A plan without changes writes
 // nothing. Returns false, having removed the temporary, when Pump stopped it.
 bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
                   const TPakEditPlan& plan, const TPakEditHooks& hooks);

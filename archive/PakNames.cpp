@@ -8,7 +8,31 @@ namespace {
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 } // namespace
+
+bool HasControlByte(std::string_view name) {
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+bool HasSpaceAtLevelEdge(std::string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != ' ')
+            continue;
+        const bool first = i == 0 || IsSeparator(name[i - 1]);
+        const bool last = i + 1 == name.size() || IsSeparator(name[i + 1]);
+        if (first || last)
+            return true;
+    }
+    return false;
+}
 
 std::optional<std::size_t> FirstEntryNamed(const TPakEntries& entries, std::string_view name) {
     std::optional<std::size_t> folded;

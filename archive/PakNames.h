@@ -11,6 +11,12 @@
 
 namespace zorvak {
 
+// What verify flags in a name and what this program never writes into one:
+// a control byte (a terminal may act on it), and a level that begins or
+// ends with a space (file systems trim or refuse it).
+bool HasControlByte(std::string_view name);
+bool HasSpaceAtLevelEdge(std::string_view name);
+
 // The entry a user names: the first of exactly that name, else the first
 // that differs only in ASCII letter case; none when there is neither. For a
 // single look-up (a table is quicker for many).

@@ -20,6 +20,7 @@ enum TProblemKind : int {
     pkUpperCase,
     pkBackslash,
     pkControl,
+    pkSpaceEdge,
     pkUnsafe,
     pkNoFile,
     pkDuplicate,
@@ -108,13 +109,6 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
     return true;
 }
 
-bool HasControlByte(std::string_view name) {
-    return std::any_of(name.begin(), name.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F;
-    });
-}
-
 // What each name alone, and the names together, would break.
 void CheckNames(const TPakEntries& entries, TProblems& problems) {
     TNameTable exact(entries, false);
@@ -135,6 +129,10 @@ void CheckNames(const TPakEntries& entries, TProblems& problems) {
         if (HasControlByte(name))
             problems.Entry(pkControl, i, name,
                            "the name has control characters, which a terminal may act on");
+        if (HasSpaceAtLevelEdge(name))
+            problems.Entry(pkSpaceEdge, i, name,
+                           "a level of the name begins or ends with a space, which file "
+                           "systems trim or refuse");
         switch (JudgeEntryName(name)) {
         case TNameVerdict::nvUnsafe:
             problems.Entry(pkUnsafe, i, name,

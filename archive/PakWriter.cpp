@@ -1,10 +1,38 @@
 #include "archive/PakWriter.h"
 
+#include "archive/PakExtract.h"
+#include "archive/PakNames.h"
 #include "framework/Failures.h"
 
 #include <cstring>
 
 namespace zorvak {
+
+void CheckNewPakName(const std::string& name) {
+    if (name.find('\0') != std::string::npos)
+        throw TFailure("An entry name holds a NUL byte: " + name.substr(0, name.find('\0')) +
+                       "\\0...");
+    switch (JudgeEntryName(name)) {
+    case TNameVerdict::nvUnsafe:
+        throw TFailure("Unsafe entry name \"" + name +
+                       "\": it would not extract inside a directory");
+    case TNameVerdict::nvNoFile:
+        throw TFailure("The entry name \"" + name + "\" names no file");
+    case TNameVerdict::nvSafe:
+        break;
+    }
+    if (HasControlByte(name))
+        throw TFailure("The entry name \"" + name + "\" has control characters");
+    if (name.find('\\') != std::string::npos)
+        throw TFailure("The entry name \"" + name + "\" has \"\\\"; levels are separated by \"/\"");
+    // Extraction drops an empty level, so "a//b" would land on "a/b".
+    if (name.find("//") != std::string::npos)
+        throw TFailure("The entry name \"" + name + "\" has an empty level");
+    if (HasSpaceAtLevelEdge(name))
+        throw TFailure("The entry name \"" + name +
+                       "\" has a level that begins or ends with a space");
+    CheckPakName(name);
+}
 
 void CheckPakName(const std::string& name) {
     if (name.size() > kPakMaxNameLength)

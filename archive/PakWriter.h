@@ -42,4 +42,10 @@ private:
 // Throws TFailure naming name when it is longer than a directory entry holds.
 void CheckPakName(const std::string& name);
 
+// The rules a name this program stores anew meets, so that verify finds
+// nothing in it: no NUL, no control byte, no "\\", no empty level and no
+// level that begins or ends with a space; safe (JudgeEntryName) and naming
+// a file; at most 55 bytes. Throws TFailure naming the first rule broken.
+void CheckNewPakName(const std::string& name);
+
 } // namespace zorvak

@@ -53,9 +53,10 @@ constexpr const char* kUsage =
     "'zorvak-pak COMMAND --help' tells more of one command; --version prints\n"
     "the version.\n"
     "\n"
-    "Exit status: 0 done and clean, 1 failures or problems found, 2 bad usage or\n"
-    "input that is no archive at all, 130/143 stopped by SIGINT/SIGTERM (nothing\n"
-    "half-written is left). Messages go to standard error.\n";
+    "Exit status: 0 done and clean, 1 failures or problems found (an archive in\n"
+    "use by another program too), 2 bad usage or input that is no archive at all,\n"
+    "130/143 stopped by SIGINT/SIGTERM (nothing half-written is left). Messages\n"
+    "go to standard error.\n";
 
 constexpr const char* kListHelp =
     "usage: zorvak-pak list ARCHIVE [-l]\n"
@@ -471,6 +472,11 @@ private:
                 return kExitSignalBase + signal;
             }
             return status;
+        } catch (const TFileInUseFailure& e) {
+            // For readers as for editors: a request that cannot be done
+            // now, not a wrong one.
+            Say(e.what());
+            return kExitProblems;
         } catch (const std::bad_alloc&) {
             progress_.Clear();
             Say("Out of memory");
@@ -986,7 +992,7 @@ private:
                 std::sort(
                     files.begin(), files.end(),
                     [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
-            CheckPakBuild(files);
+            CheckPakBuild(files, true);
             if (!WritePakFile(output, files, hooks))
                 return kExitProblems;
         } catch (const TFailure& e) {

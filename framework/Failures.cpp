@@ -21,6 +21,10 @@ TArchiveChangedFailure::TArchiveChangedFailure(const std::filesystem::path& path
     : TFailure("The archive " + DisplayPath(path) +
                " has changed since it was opened; open it again") {}
 
+TArchiveReplacedFailure::TArchiveReplacedFailure(const std::filesystem::path& path)
+    : TArchiveChangedFailure("Another file took the place of " + DisplayPath(path) +
+                             " during the edit: it is left as it is, and nothing was changed") {}
+
 TFileExistsFailure::TFileExistsFailure(const std::filesystem::path& path)
     : TFailure(DisplayPath(path) + " exists"), path_(path) {}
 
@@ -87,6 +91,10 @@ TInOutFailure TInOutFailure::FromErrno(int err) {
     const int code = ClassicCodeForErrno(err);
     if (code != 0)
         return TInOutFailure(code);
+#ifdef EFBIG
+    if (err == EFBIG)
+        return TInOutFailure(err, "File too large: the system's limit on a file's size is reached");
+#endif
     return TInOutFailure(err, "I/O error " + std::to_string(err));
 }
 

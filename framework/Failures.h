@@ -37,6 +37,16 @@ public:
 class TArchiveChangedFailure : public TFailure {
 public:
     explicit TArchiveChangedFailure(const std::filesystem::path& path);
+
+protected:
+    explicit TArchiveChangedFailure(const std::string& message) : TFailure(message) {}
+};
+
+// An archive that another file took the place of while it was being
+// replaced: that file is left as it is.
+class TArchiveReplacedFailure : public TArchiveChangedFailure {
+public:
+    explicit TArchiveReplacedFailure(const std::filesystem::path& path);
 };
 
 // "<path> exists": an output that was asked not to replace what is there.

@@ -155,4 +155,10 @@ TAtomicFile::TAtomicFile(const std::filesystem::path& target)
     : target_(target), dir_(OpenParentFor(target)),
       out_(dir_, target.filename().string(), TOutputMode::omAlwaysBeside) {}
 
+void TAtomicFile::Commit() {
+    out_.Flush();
+    out_.Commit();
+    dir_.Flush();
+}
+
 } // namespace zorvak

@@ -98,6 +98,9 @@ public:
     // to replace a file that is open, so the file is closed there (and no
     // longer readable); Linux keeps it open and locked until the rename.
     void ReadyForReplacing();
+    // Whether the file may be moved by this open (held exclusively): an edit
+    // then moves it aside itself rather than replace it by its name.
+    bool CanBeMoved() const { return mode_ == TShareMode::smExclusive; }
 
     // For messages: kept as plain bytes, a path object per file opened costs.
     std::filesystem::path Path() const { return path_; }
@@ -112,6 +115,7 @@ private:
     TFileDescriptor fd_;
     TFileIdentity identity_;
     std::int64_t position_ = 0;
+    TShareMode mode_ = TShareMode::smExclusive;
 };
 
 // Throws TArchiveChangedFailure unless file is still the archive whose
@@ -164,6 +168,10 @@ public:
 
     // Bytes that may still be written below this directory.
     std::int64_t FreeBytes() const;
+    // Has the names made, replaced or removed in this directory reach the
+    // disk: a rename is only durable once its directory is. Throws
+    // TInOutFailure for a write error the flush reports.
+    void Flush() const;
 
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int Get() const { return fd_.Get(); }
@@ -232,9 +240,18 @@ public:
     std::int64_t Position() const override { return position_; }
     std::int64_t Size() const override { return size_; }
 
-    // Closes the output and gives it its name. Throws TFileCreateFailure when
-    // the rename is refused, TInOutFailure for a delayed write error.
+    // Closes the output and gives it its name. An output written beside an
+    // older file is flushed to disk first, so the name never shows a file
+    // whose bytes a crash could still take away. Throws TFileCreateFailure
+    // when the rename is refused, TInOutFailure for a delayed write error.
     void Commit();
+    // Gives the output the name of the file held open as held, but only
+    // while that name still holds held's file: the two are swapped in one
+    // step and what was swapped out is looked at. A file that took the name
+    // meanwhile stays there whole, the output is removed, and the answer is
+    // false. On true the held file has no name left (its bytes go when it is
+    // closed). Throws as Commit does.
+    bool CommitOver(TLockedFile& held);
 
     // Gives the output the owner (where allowed) and permission bits of
     // another file: best effort, the bytes are what matter.
@@ -255,6 +272,9 @@ public:
 private:
     // Opens a fresh temporary beside the target as written_.
     void CreateTemporary();
+    // Closes the descriptor, first flushing what will replace an older
+    // file; on a failure the output is discarded and the failure thrown.
+    void Close();
     void Discard() noexcept;
 
     const TDirectory& dir_;
@@ -266,7 +286,8 @@ private:
     std::int64_t position_ = 0;
 };
 
-// An output named by its path, always written beside and renamed over.
+// An output named by its path, always written beside and renamed over,
+// durably.
 class TAtomicFile : public TStream {
 public:
     explicit TAtomicFile(const std::filesystem::path& target);
@@ -276,7 +297,10 @@ public:
     std::int64_t Seek(std::int64_t position) override { return out_.Seek(position); }
     std::int64_t Position() const override { return out_.Position(); }
     std::int64_t Size() const override { return out_.Size(); }
-    void Commit() { out_.Commit(); }
+    // Flushes the bytes, renames them over the target and flushes the
+    // folder, so that after a crash the name holds the old file or the new
+    // one, never an empty one.
+    void Commit();
 
     const std::filesystem::path& Target() const { return target_; }
     std::filesystem::path TempPath() const { return dir_.Path() / out_.WrittenName(); }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -91,6 +92,7 @@ TLockedFile::TLockedFile(const TDirectory& dir, const std::string& name, std::st
 }
 
 void TLockedFile::Take(TShareMode mode) {
+    mode_ = mode;
     if (!fd_)
         throw TFileOpenFailure(path_);
     struct stat st {};
@@ -280,6 +282,13 @@ void ChangeDirectory(const std::filesystem::path& dir) {
         ThrowForErrno(errno);
 }
 
+void TDirectory::Flush() const {
+    // Some file systems cannot flush a directory by itself (EINVAL): their
+    // names reach the disk with the files, or not at all.
+    if (::fsync(Get()) != 0 && errno != EINVAL && errno != EROFS)
+        ThrowForErrno(errno);
+}
+
 std::int64_t TDirectory::FreeBytes() const {
     struct statvfs vfs {};
     if (::fstatvfs(Get(), &vfs) != 0)
@@ -370,19 +379,78 @@ void TOutputFile::Write(const void* buffer, std::size_t n) {
     Advance(static_cast<std::int64_t>(n));
 }
 
-void TOutputFile::Commit() {
+void TOutputFile::Close() {
+    // XFS and btrfs keep no promise for unflushed bytes renamed over an old
+    // file: a crash could leave the name empty with the old bytes gone.
+    if (written_ != name_ && replaced_.Inode != 0 && ::fsync(fd_.Get()) != 0) {
+        const int err = errno;
+        Discard();
+        ThrowForErrno(err);
+    }
     // close() can report a delayed write error (NFS, quota): check it before
     // the file takes its name.
     if (const int err = fd_.Close(); err != 0) {
         Discard();
         ThrowForErrno(err);
     }
+}
+
+void TOutputFile::Commit() {
+    Close();
     if (written_ != name_ &&
         ::renameat(dir_.Get(), written_.c_str(), dir_.Get(), name_.c_str()) != 0) {
         Discard();
         throw TFileCreateFailure(Target());
     }
     written_.clear();
+}
+
+bool TOutputFile::CommitOver(TLockedFile& held) {
+    Close();
+    const int dir = dir_.Get();
+    if (::renameat2(dir, written_.c_str(), dir, name_.c_str(), RENAME_EXCHANGE) == 0) {
+        struct stat st {};
+        if (::fstatat(dir, written_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            IdentityOfStat(st).SameFileAs(held.Identity())) {
+            // The held file now has the temporary's name, which goes.
+            ::unlinkat(dir, written_.c_str(), 0);
+            written_.clear();
+            return true;
+        }
+        // Another file had taken the name: it gets it back, the output goes.
+        if (::renameat2(dir, written_.c_str(), dir, name_.c_str(), RENAME_EXCHANGE) == 0) {
+            Discard();
+            return false;
+        }
+        // Put back by replacing the output; should even that fail, the file
+        // keeps the temporary's name rather than be removed.
+        const bool back = ::renameat(dir, written_.c_str(), dir, name_.c_str()) == 0;
+        written_.clear();
+        if (!back)
+            throw TFileCreateFailure(Target());
+        return false;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        // Nothing at the name (the archive was removed): nothing to replace.
+        Discard();
+        if (errno == ENOENT)
+            return false;
+        throw TFileCreateFailure(Target());
+    }
+    // A file system that cannot swap two names: looked at, then replaced,
+    // which leaves a moment between the two.
+    struct stat st {};
+    if (::fstatat(dir, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !IdentityOfStat(st).SameFileAs(held.Identity())) {
+        Discard();
+        return false;
+    }
+    if (::renameat(dir, written_.c_str(), dir, name_.c_str()) != 0) {
+        Discard();
+        throw TFileCreateFailure(Target());
+    }
+    written_.clear();
+    return true;
 }
 
 int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken) {

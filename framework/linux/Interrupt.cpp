@@ -18,6 +18,10 @@ void InstallInterruptHandlers() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A file-size limit then fails the write that passes it (EFBIG), which
+    // is told and cleaned up as any other failure, instead of ending the
+    // process with a temporary left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace zorvak

@@ -11,6 +11,8 @@
 #include "framework/win32/Native.h"
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace zorvak {
 
@@ -281,7 +283,9 @@ bool IdentityAt(const TDirectory& dir, const std::string& name, TFileIdentity& i
 
 namespace {
 HANDLE OpenForReading(const std::wstring& path, TShareMode mode) {
-    return ::CreateFileW(path.c_str(), GENERIC_READ, ShareFor(mode), nullptr, OPEN_EXISTING,
+    // Held alone, it may also be moved aside by an edit that replaces it.
+    const DWORD access = GENERIC_READ | (mode == TShareMode::smExclusive ? DELETE : 0);
+    return ::CreateFileW(path.c_str(), access, ShareFor(mode), nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 } // namespace
@@ -300,6 +304,7 @@ TLockedFile::TLockedFile(const TDirectory& dir, const std::string& name, std::st
 }
 
 void TLockedFile::Take(TShareMode mode) {
+    mode_ = mode;
     if (!fd_) {
         // Someone holds it without sharing: in use, for a reader that shares.
         if (mode == TShareMode::smShared && ::GetLastError() == ERROR_SHARING_VIOLATION)
@@ -590,13 +595,24 @@ void TOutputFile::Write(const void* buffer, std::size_t n) {
     Advance(static_cast<std::int64_t>(n));
 }
 
-void TOutputFile::Commit() {
+void TOutputFile::Close() {
+    const HANDLE handle = AsHandle(fd_.Get());
+    // What replaces an older file reaches the disk before it takes its name.
+    if (written_ != name_ && replaced_.Inode != 0 && !::FlushFileBuffers(handle)) {
+        const int err = LastErrno();
+        Discard();
+        ThrowForErrno(err);
+    }
     // Closing can report a delayed write error: check it before the file
     // takes its name.
     if (const int err = fd_.Close(); err != 0) {
         Discard();
         ThrowForErrno(err);
     }
+}
+
+void TOutputFile::Commit() {
+    Close();
     if (written_ != name_) {
         bool moved = false;
         try {
@@ -610,6 +626,94 @@ void TOutputFile::Commit() {
         }
     }
     written_.clear();
+}
+
+namespace {
+
+// Renames the file open as handle to path, never over another file; the
+// file moves whatever name leads to it now.
+bool RenameByHandle(HANDLE handle, const std::wstring& path) {
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t);
+    std::vector<std::uint64_t> buffer((bytes + 7) / 8, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, path.data(), info->FileNameLength);
+    return ::SetFileInformationByHandle(handle, FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size() * 8)) != 0;
+}
+
+// The file open as handle goes when its last handle is closed.
+bool DeleteByHandle(HANDLE handle) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+bool Leads(const std::wstring& path, const TLockedFile& held) {
+    TFileKind kind = TFileKind::fkUnknown;
+    TFileIdentity there;
+    return LookAt(path, false, kind, there) == 0 && there.SameFileAs(held.Identity());
+}
+
+} // namespace
+
+bool TOutputFile::CommitOver(TLockedFile& held) {
+    Close();
+    std::wstring target, temporary, aside;
+    try {
+        target = Child(dir_.Get(), name_);
+        temporary = Child(dir_.Get(), written_);
+        aside = Child(dir_.Get(), TemporaryName());
+    } catch (const TInOutFailure&) {
+        Discard();
+        throw TFileCreateFailure(Target());
+    }
+    if (!Leads(target, held)) {
+        Discard();
+        return false;
+    }
+    if (!held.CanBeMoved()) {
+        // Held without the right to move it: replaced by name, which leaves
+        // a moment between the look above and the move.
+        held.ReadyForReplacing();
+        if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            Discard();
+            throw TFileCreateFailure(Target());
+        }
+        written_.clear();
+        return true;
+    }
+    // The held file itself is moved aside, then the output takes the name
+    // that is free now; a file that takes it first keeps it.
+    const HANDLE old = AsHandle(held.Descriptor());
+    if (!RenameByHandle(old, aside)) {
+        Discard();
+        return false;
+    }
+    if (!Leads(aside, held)) {
+        // Moved by the name it was opened by: put back what was moved.
+        ::MoveFileExW(aside.c_str(), target.c_str(), 0);
+        Discard();
+        return false;
+    }
+    const bool moved = ::MoveFileExW(temporary.c_str(), target.c_str(), 0) != 0;
+    if (moved)
+        written_.clear();
+    // The old archive goes either way: replaced by the output, or by the
+    // file that took its name as it was being replaced.
+    if (!DeleteByHandle(old)) {
+        held.ReadyForReplacing();
+        ::DeleteFileW(aside.c_str());
+    }
+    held.ReadyForReplacing();
+    if (!moved)
+        Discard();
+    return moved;
+}
+
+void TDirectory::Flush() const {
+    // The system journals its names itself; a directory handle held for
+    // listing cannot be flushed.
 }
 
 int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken) {

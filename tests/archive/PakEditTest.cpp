@@ -89,6 +89,12 @@ TEST(PakEdit, RefusesAPlanThatBreaksAnyRuleOfTheBuilder) {
         {{C::AddBytes("a//b", "")}, "\"a//b\" has an empty level"},
         {{C::AddBytes(std::string("a\0b", 3), "")}, "holds a NUL byte: a\\0"},
         {{C::AddBytes(std::string(56, 'n'), "")}, "Name too long for a PAK archive (56 bytes"},
+        {{C::AddBytes("a\x1b[2J", "")}, "\"a\x1b[2j\" has control characters"},
+        {{C::Rename(0, "new\nline", true)}, "has control characters"},
+        {{C::AddBytes("maps\\x.bsp", "")}, "levels are separated by \"/\""},
+        {{C::AddBytes("maps /x.bsp", "")}, "a level that begins or ends with a space"},
+        {{C::Rename(0, " lead", true)}, "a level that begins or ends with a space"},
+        {{C::AddBytes("trail ", "")}, "a level that begins or ends with a space"},
         {{C::AddFile("x", in("missing"))}, "Cannot open file " + in("missing")},
         {{C::AddFile("x", in("dir"))}, "it is not a regular file"},
 #ifndef _WIN32
@@ -344,7 +350,7 @@ TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
              rlimit small{64 * 1024, RLIM_INFINITY};
              ::setrlimit(RLIMIT_FSIZE, &small);
          },
-         TShareMode::smExclusive, "I/O error 27"},
+         TShareMode::smExclusive, "File too large: the system's limit on a file's size"},
 #endif
     };
     for (const auto& c : cases) {
@@ -400,6 +406,71 @@ TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
         EXPECT_EQ(seen, stopAt);
         EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(many))) << stopAt;
         EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    }
+}
+
+// Another archive moved over the one being edited, at each moment before
+// the new one takes its name: the moved-in archive stays whole, and so
+// does the edit's refusal. Moved after, it is simply the later change.
+TEST(PakEdit, NeverReplacesAnArchiveMovedInDuringTheEdit) {
+    const std::string other = test::ToString(BuildPakImage({{"other", "moved in"}}));
+    enum TWhen { wCopying, wWritten, wFlushed, wRenamedAway };
+    const struct {
+        TWhen When;
+        TShareMode Mode;
+        bool Applied;
+    } cases[] = {
+        {wCopying, TShareMode::smExclusive, false},
+        {wWritten, TShareMode::smExclusive, false},
+        {wFlushed, TShareMode::smExclusive, false},
+        {wFlushed, TShareMode::smShared, false},
+        // Renamed away and another put in its place: still not the archive.
+        {wRenamedAway, TShareMode::smExclusive, false},
+    };
+    for (const auto& c : cases) {
+        const TArchive a;
+        const fs::path stranger = a.dir / "other.pak";
+        bool moved = false, blocked = false;
+        const auto moveIn = [&] {
+            if (moved || blocked)
+                return;
+            WriteFile(stranger, other);
+            if (c.When == wRenamedAway)
+                fs::rename(a.pak, a.dir / "away.pak");
+            // Windows refuses to replace a file held open, as the edit holds
+            // its archive: then the edit goes on over the archive it holds.
+            std::error_code ec;
+            fs::rename(stranger, a.pak, ec);
+            moved = !ec;
+            blocked = !!ec;
+        };
+        const TPakIndex index = ReadPakIndex(a.pak);
+        TPakEditHooks hooks;
+        hooks.Archive = c.Mode;
+        hooks.Pump = [&] {
+            if (c.When == wCopying)
+                moveIn();
+            return true;
+        };
+        hooks.Reached = [&](TPakEditStep step) {
+            if ((step == TPakEditStep::esWritten && c.When == wWritten) ||
+                (step == TPakEditStep::esFlushed && c.When != wCopying && c.When != wWritten))
+                moveIn();
+        };
+        const TPakEditPlan plan = PlanPakEdit(index, {C::Delete(0)});
+        const std::string failure = FailureOf([&] { ApplyPakEdit(a.pak, index, plan, hooks); });
+        EXPECT_TRUE(moved || blocked) << c.When;
+        if (blocked) {
+            EXPECT_EQ(failure, "(no failure)") << c.When;
+            EXPECT_TRUE(ReadFile(stranger) == other) << c.When;
+            EXPECT_EQ(ReadPakIndex(a.pak).Entries.size(), kBase.size() - 1) << c.When;
+        } else {
+            EXPECT_THAT(failure, HasSubstr("Another file took the place of " + a.pak.string() +
+                                           " during the edit: it is left as it is"))
+                << c.When;
+            EXPECT_TRUE(ReadFile(a.pak) == other) << c.When;
+        }
+        EXPECT_FALSE(HasTemporary(a.dir.Path())) << c.When;
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -27,6 +28,7 @@ using test::PakHeaderBytes;
 using test::ReadFile;
 using test::TTempDir;
 using test::WriteFile;
+using ::testing::HasSubstr;
 
 struct TRun {
     int Status;
@@ -601,11 +603,27 @@ TEST(PakTool, BuildSortedIsReproducibleWhateverTheCreationOrder) {
 }
 
 TEST(PakTool, BuildRefusesWhatCannotBeStored) {
-    TTempDir tree, out;
-    WriteFile(tree / (std::string(56, 'n')), "x");
-    const TRun r = RunTool({"build", tree.Path().string(), "-o", (out / "x.pak").string()});
-    EXPECT_EQ(r.Status, kExitProblems);
-    EXPECT_FALSE(std::filesystem::exists(out / "x.pak"));
+    TTempDir out;
+    // Names verify would flag are never stored.
+    const struct {
+        std::string File;
+        const char* Message;
+    } cases[] = {
+        {std::string(56, 'n'), "Name too long"},
+#ifndef _WIN32 // names Windows cannot make
+        {"tab\there", "has control characters"},  {"back\\slash", "levels are separated by \"/\""},
+        {"ends ", "begins or ends with a space"}, {" dir/x", "begins or ends with a space"},
+#endif
+    };
+    for (const auto& c : cases) {
+        TTempDir tree;
+        WriteFile(tree / c.File, "x");
+        const TRun r = RunTool({"build", tree.Path().string(), "-o", (out / "x.pak").string()});
+        EXPECT_EQ(r.Status, kExitProblems) << c.File;
+        EXPECT_THAT(r.Err, HasSubstr(c.Message)) << c.File;
+        EXPECT_FALSE(std::filesystem::exists(out / "x.pak"));
+    }
+    TTempDir tree;
     EXPECT_EQ(
         RunTool({"build", (tree / "missing").string(), "-o", (out / "y.pak").string()}).Status,
         kExitUnusable);
@@ -639,6 +657,8 @@ TEST(PakTool, VerifyReportsWhatWouldBreakInAnEngine) {
          kExitProblems, "unsafe"},
         {"control characters", PakHeaderBytes(12, 64) + PakEntryBytes("a\x1b[2Jb", 12, 0),
          kExitProblems, "entry 0 \"a\\x1b[2Jb\": the name has control characters"},
+        {"space at a level's edge", PakHeaderBytes(12, 64) + PakEntryBytes("maps /x.bsp", 12, 0),
+         kExitProblems, "begins or ends with a space"},
         {"duplicate", PakHeaderBytes(12, 128) + e + e, kExitProblems,
          "duplicate of entry 0; the engine uses the first"},
         {"case-only duplicate",
@@ -910,10 +930,13 @@ TEST(PakTool, EditsThatCannotBeDoneChangeNothing) {
          kExitProblems,
          pak + " is in use by another program",
          [&] { holder.emplace(pak, TShareMode::smShared); }},
-#ifndef _WIN32 // no file size limit to lower there
+        {{"mv", pak, "progs.dat", "new\nline"}, kExitProblems, "has control characters"},
+        {{"add", pak, file, "--as", "maps /x"}, kExitProblems, "begins or ends with a space"},
+#ifndef _WIN32 // no file size limit to lower there, no /proc
+        {{"add", pak, "/proc/self/status"}, kExitProblems, "the system gives it no size"},
         {{"rm", pak, "maps/*"},
          kExitProblems,
-         "I/O error 27",
+         "File too large: the system's limit",
          [&saved] {
              rlimit small{64 * 1024, saved.rlim_max};
              ::setrlimit(RLIMIT_FSIZE, &small);
