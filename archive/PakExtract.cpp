@@ -5,7 +5,10 @@
 #include "framework/System.h"
 #include "framework/Text.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace zorvak {
 
@@ -110,7 +113,209 @@ void ForceDirPath(const std::filesystem::path& dir) {
         MakeDirectory(*it);
 }
 
-TExtractTarget::TExtractTarget(const std::filesystem::path& dir) : chain_(TDirectory::Open(dir)) {}
+// The journal: a header, then two slots that the files the run writes take
+// in turn, so the slot of the file before stays whole while the next one is
+// filled. The state names the file and its step; it is stored last, in one
+// aligned word, so whatever ends the run it names a slot that is complete.
+class TExtractJournal {
+public:
+    enum TStep : std::uint64_t { jsBegun = 1, jsInPlace = 2, jsBeside = 3, jsDone = 4 };
+
+    static constexpr char kMagic[8] = {'Z', 'V', 'K', 'J', 'R', 'N', 'L', '1'};
+    static constexpr std::size_t kSlotBytes = 4096;
+    static constexpr std::size_t kHeaderBytes = 4096;
+    static constexpr std::size_t kBytes = kHeaderBytes + 2 * kSlotBytes;
+    static constexpr std::size_t kStateAt = 8;
+    static constexpr std::size_t kMadeAt = 16; // the journal's own change time, as made
+    static constexpr std::size_t kSlotName = 20;
+    static constexpr std::size_t kMaxName = kSlotBytes - kSlotName;
+
+    explicit TExtractJournal(const TDirectory& root) : file_(root, kBytes) {
+        unsigned char* bytes = file_.Bytes();
+        std::memcpy(bytes, kMagic, sizeof kMagic);
+        // The file system's own clock, as files made later will show it.
+        const std::int64_t made =
+            IdentityAt(root, file_.Name(), identity_) ? identity_.ChangedNs : 0;
+        std::memcpy(bytes + kMadeAt, &made, sizeof made);
+    }
+
+    void Begin(std::string_view name, std::int64_t length) {
+        ++serial_;
+        unsigned char* slot = Slot(file_.Bytes(), serial_);
+        const std::uint64_t serial = serial_;
+        const auto size = static_cast<std::uint32_t>(name.size() <= kMaxName ? name.size() : 0);
+        std::memcpy(slot, &serial, 8);
+        std::memcpy(slot + 8, &length, 8);
+        std::memcpy(slot + 16, &size, 4);
+        std::memcpy(slot + kSlotName, name.data(), size);
+        Set(jsBegun);
+    }
+    void Set(TStep step) {
+        std::atomic_ref<std::uint64_t>(State()).store(serial_ << 3 | step,
+                                                      std::memory_order_release);
+    }
+
+    // What a journal read back says: the file of its last step.
+    struct TLast {
+        TStep Step = jsDone;
+        std::string Name;
+        std::int64_t Length = 0;
+        std::int64_t MadeNs = 0;
+    };
+    static std::optional<TLast> Read(const TDirectory& dir, const std::string& name) {
+        std::vector<unsigned char> bytes(kBytes);
+        try {
+            const TLockedFile file(dir, name, name, TShareMode::smUnlocked);
+            if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
+                return std::nullopt;
+        } catch (const TFailure&) {
+            return std::nullopt;
+        }
+        if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+            return std::nullopt;
+        std::uint64_t state = 0, serial = 0;
+        std::uint32_t size = 0;
+        TLast last;
+        std::memcpy(&state, bytes.data() + kStateAt, 8);
+        std::memcpy(&last.MadeNs, bytes.data() + kMadeAt, 8);
+        const unsigned char* slot = Slot(bytes.data(), state >> 3);
+        std::memcpy(&serial, slot, 8);
+        std::memcpy(&last.Length, slot + 8, 8);
+        std::memcpy(&size, slot + 16, 4);
+        if (serial != state >> 3 || size > kMaxName)
+            return last; // nothing begun yet
+        last.Step = static_cast<TStep>(state & 7);
+        last.Name.assign(reinterpret_cast<const char*>(slot + kSlotName), size);
+        return last;
+    }
+
+private:
+    static unsigned char* Slot(unsigned char* bytes, std::uint64_t serial) {
+        return bytes + kHeaderBytes + (serial & 1) * kSlotBytes;
+    }
+    static const unsigned char* Slot(const unsigned char* bytes, std::uint64_t serial) {
+        return bytes + kHeaderBytes + (serial & 1) * kSlotBytes;
+    }
+    std::uint64_t& State() { return *reinterpret_cast<std::uint64_t*>(file_.Bytes() + kStateAt); }
+
+    TMappedTemporary file_;
+    TFileIdentity identity_;
+    std::uint64_t serial_ = 0;
+};
+
+namespace {
+
+std::string Removed(const std::filesystem::path& path, std::int64_t size, std::string_view why) {
+    return "removed " + DisplayPath(path) + " (" + FormatThousands64(size) +
+           (size == 1 ? " byte), " : " bytes), ") + std::string(why);
+}
+
+// The leftovers of processes that have ended in dir, removed; of owner only
+// when owner is not 0.
+void RemoveLeftovers(const TDirectory& dir, unsigned owner, std::vector<std::string>& told) {
+    for (const TLeftover& leftover : FindLeftovers(dir)) {
+        if (owner != 0 && TemporaryOwner(leftover.Name) != owner)
+            continue;
+        if (TExtractJournal::Read(dir, leftover.Name))
+            continue; // a journal: its own recovery removes it
+        if (RemoveLeftover(dir, leftover))
+            told.push_back(Removed(dir.Path() / leftover.Name, leftover.Identity.Size,
+                                   "left by a run that was stopped"));
+    }
+}
+
+// The file a stopped run's journal names, removed when that run left it
+// incomplete; its temporaries beside it go too.
+void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, unsigned owner,
+                 std::vector<std::string>& told) {
+    if (last.Step == TExtractJournal::jsDone || last.Name.empty())
+        return;
+    const TDirectory* dir = nullptr;
+    TEntryLevels levels;
+    try {
+        levels = EntryLevels(last.Name, chain.Root().Path());
+        dir = &chain.Open(levels.Dirs.data(), levels.DirCount, false, 0);
+    } catch (const TFailure&) {
+        return; // its folder is gone, or was never made
+    }
+    RemoveLeftovers(*dir, owner, told);
+    const std::string file(levels.File);
+    TFileKind kind = TFileKind::fkUnknown;
+    TFileIdentity there;
+    if (dir->StatusOf(file, false, kind, there) != 0 || kind != TFileKind::fkRegular)
+        return;
+    // Written in place, it was being filled; only begun, the run may have
+    // made it (then empty) or found it there (then older than the journal).
+    const bool incomplete = last.Step == TExtractJournal::jsInPlace
+                                ? there.Size < last.Length
+                                : last.Step == TExtractJournal::jsBegun && there.Size == 0 &&
+                                      last.Length > 0 && there.ChangedNs >= last.MadeNs;
+    if (!incomplete)
+        return;
+    TLeftover leftover{file, there};
+    if (RemoveLeftover(*dir, leftover))
+        told.push_back(Removed(dir->Path() / file, there.Size,
+                               "an incomplete copy of " + last.Name + " (" +
+                                   FormatThousands64(last.Length) +
+                                   " bytes) left by a run that was stopped"));
+}
+
+} // namespace
+
+TExtractTarget::TExtractTarget(const std::filesystem::path& dir, bool journal)
+    : chain_(TDirectory::Open(dir)), journaled_(journal) {}
+
+TExtractTarget::~TExtractTarget() = default;
+
+std::vector<std::string> TExtractTarget::Recover() {
+    std::vector<std::string> told;
+    if (recovered_)
+        return told;
+    recovered_ = true;
+    const TDirectory& root = chain_.Root();
+    for (const TLeftover& leftover : FindLeftovers(root)) {
+        const std::optional<TExtractJournal::TLast> last =
+            TExtractJournal::Read(root, leftover.Name);
+        if (!last)
+            continue;
+        // Its own chain: the run's levels stay as they are.
+        TDirectoryChain chain(TDirectory::Open(root.Path()));
+        RecoverFile(chain, *last, TemporaryOwner(leftover.Name), told);
+        RemoveLeftover(root, leftover);
+    }
+    RemoveLeftovers(root, 0, told);
+    return told;
+}
+
+void TExtractTarget::Begin(std::string_view name, std::int64_t length) {
+    if (!journaled_)
+        return;
+    if (!journal_) {
+        Recover();
+        journal_ = std::make_unique<TExtractJournal>(chain_.Root());
+    }
+    journal_->Begin(name, length);
+}
+
+void TExtractTarget::Opened(const TOutputFile& out) {
+    if (journal_)
+        journal_->Set(out.Beside() ? TExtractJournal::jsBeside : TExtractJournal::jsInPlace);
+}
+
+void TExtractTarget::Done() {
+    if (journal_)
+        journal_->Set(TExtractJournal::jsDone);
+}
+
+bool TExtractTarget::FlushesEachFile() const {
+    return flush_ && !CanFlushFileSystem();
+}
+
+void TExtractTarget::Finish() {
+    journal_.reset();
+    if (flush_ && CanFlushFileSystem())
+        chain_.Root().FlushFileSystem();
+}
 
 const TDirectory& TExtractTarget::DirectoryFor(const TEntryLevels& levels) {
     try {
@@ -244,7 +449,9 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
         CheckEntryBounds(entry, 0);
     const TLockedFile& source = archive();
     CheckEntryBounds(entry, source.Size());
+    target.Begin(entry.Name, entry.FileLength);
     TOutputFile out(dir, std::string(levels.File), target.Mode());
+    target.Opened(out);
     if (out.Replaced().SameFileAs(source.Identity()))
         throw TFailure("Entry " + std::string(entry.Name) +
                        " would overwrite the archive it is read from");
@@ -268,7 +475,10 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
     // never had as a whole: the output is dropped.
     if (entry.FileLength > 0)
         copier.ConfirmSource(source);
+    if (target.FlushesEachFile())
+        out.Flush();
     out.Commit();
+    target.Done();
     return true;
 }
 

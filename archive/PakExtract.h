@@ -54,13 +54,48 @@ inline constexpr int kMaxForcedLevels = 14;
 // TInOutFailure for the first creation that fails; levels made before stay.
 void ForceDirPath(const std::filesystem::path& dir);
 
+class TExtractJournal;
+
 // Where a run extracts to: a directory held by descriptor. The levels of
 // the entry extracted last stay open, so entries in tree order open each
 // directory once and no level is looked up by a long path.
+//
+// A run keeps a journal in the destination, a small mapped file named as a
+// temporary, that tells at every moment which file it is writing and how
+// long that file will be: a run stopped by anything, SIGKILL included,
+// leaves it behind, and the next run there removes the file that was left
+// incomplete, so nothing takes it for the entry. Storing into the journal
+// costs no system call per file.
 class TExtractTarget {
 public:
     // Throws TInOutFailure when dir cannot be opened.
-    explicit TExtractTarget(const std::filesystem::path& dir);
+    explicit TExtractTarget(const std::filesystem::path& dir, bool journal = true);
+    ~TExtractTarget();
+    TExtractTarget(const TExtractTarget&) = delete;
+    TExtractTarget& operator=(const TExtractTarget&) = delete;
+
+    // Puts right what runs that were stopped left in the destination: the
+    // file a journal names is removed when it is shorter than it was to be
+    // (or empty and made by that run), and the temporaries of runs that have
+    // ended go, there and beside that file. One line for each file removed.
+    // Done once per target, before the first file is written at the latest.
+    std::vector<std::string> Recover();
+
+    // The journal's steps around one file the run writes below the
+    // destination (named as an entry is, and the length it will have):
+    // before its output is made, once made, once complete.
+    void Begin(std::string_view name, std::int64_t length);
+    void Opened(const TOutputFile& out);
+    void Done();
+
+    // With flush set, every file the run writes is on the disk once Finish
+    // returns (the whole file system flushed at once where the system can,
+    // else each file as it is completed).
+    void FlushAtEnd(bool flush) { flush_ = flush; }
+    bool FlushesEachFile() const;
+    // Ends the run: the flush asked for, and the journal removed. Throws
+    // TInOutFailure for a write error the flush reports.
+    void Finish();
 
     // The directory the entry's file goes in, its levels opened below the
     // destination without following a link (TLinkFailure names one met) and
@@ -80,6 +115,10 @@ public:
 private:
     TDirectoryChain chain_;
     bool keep_ = false;
+    bool journaled_;
+    bool recovered_ = false;
+    bool flush_ = false;
+    std::unique_ptr<TExtractJournal> journal_;
 };
 
 // Refuses, before anything is written, a run that needs more bytes than dir

@@ -68,7 +68,7 @@ constexpr const char* kListHelp =
 
 constexpr const char* kExtractHelp =
     "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png]\n"
-    "                          [NAME...]\n"
+    "                          [--sync] [NAME...]\n"
     "\n"
     "Writes entries into files below DIR, making the directories their names\n"
     "need: every entry, or those named and those matching a pattern.\n"
@@ -82,6 +82,7 @@ constexpr const char* kExtractHelp =
     "                 is. Quote patterns so the shell leaves them alone.\n"
     "  --no-clobber   keep files that exist already and name each one on\n"
     "                 standard error; a kept file is no failure\n"
+    "  --sync         every file written is on the disk when the run ends\n"
     "  --png          also write the pictures an entry holds as PNG files beside\n"
     "                 its file: NAME.png for a picture (gfx/conback.lmp.png),\n"
     "                 NAME.png.d/PICTURE.png for each of a picture container's\n"
@@ -94,7 +95,8 @@ constexpr const char* kExtractHelp =
     "\n"
     "Of a name stored more than once, the first entry is written, as the game\n"
     "reads it. An entry whose name would land outside DIR is refused. A file\n"
-    "that is there is replaced only by a complete copy.\n";
+    "that is there is replaced only by a complete copy. A file a stopped run\n"
+    "left incomplete in DIR is removed (and said) before the next run there.\n";
 
 constexpr const char* kCatHelp =
     "usage: zorvak-pak cat ARCHIVE NAME\n"
@@ -207,6 +209,7 @@ enum : int {
     kOptAs,
     kOptPrefix,
     kOptDryRun,
+    kOptSync,
 };
 
 // A command's arguments in command-line order: options (by their short
@@ -601,7 +604,8 @@ private:
     int Extract(const std::vector<std::string>& args) {
         const TArgs a = Parse(args, "C:i:",
                               {{"no-clobber", no_argument, nullptr, kOptNoClobber},
-                               {"png", no_argument, nullptr, kOptPng}});
+                               {"png", no_argument, nullptr, kOptPng},
+                               {"sync", no_argument, nullptr, kOptSync}});
         if (const auto refused =
                 Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
             return *refused;
@@ -616,6 +620,12 @@ private:
         if (!OpenIndex(archive, file, index))
             return kExitUnusable;
         int status = index.Complete ? kExitOk : kExitProblems;
+        // What a stopped run left there is put right before anything is
+        // judged by what the folder holds (--no-clobber would keep it).
+        std::optional<TExtractTarget> target;
+        std::error_code ec;
+        if (std::filesystem::is_directory(dir, ec))
+            Recover(target.emplace(dir));
 
         // The entries to write: all, or the named ones and those a pattern
         // matches; of names stored more than once the first is taken, as the
@@ -670,14 +680,15 @@ private:
                 status = kExitProblems;
             }
 
-        std::error_code ec;
-        if (!std::filesystem::is_directory(dir, ec))
+        if (!target) {
             ForceDirPath(dir);
-        TExtractTarget target(dir);
+            Recover(target.emplace(dir));
+        }
         // Also for a file that appears after the look above.
-        target.KeepExisting(noClobber);
+        target->KeepExisting(noClobber);
+        target->FlushAtEnd(a.Has(kOptSync));
         try {
-            CheckRoomFor(target.Root(), bytes);
+            CheckRoomFor(target->Root(), bytes);
         } catch (const TFailure& e) {
             Say(archive + ": " + e.what());
             return kExitProblems;
@@ -716,7 +727,7 @@ private:
             copier.ReadAheadTo(runEnd[k]);
             progress_.Show(++done, chosen.size(), std::string(entry.Name));
             try {
-                if (c.Raw && !ExtractEntry(target, entry, held, observer, copier))
+                if (c.Raw && !ExtractEntry(*target, entry, held, observer, copier))
                     break;
             } catch (const TFileExistsFailure& e) {
                 SayKept(e.Path(), dir, !dirArg.empty());
@@ -728,7 +739,7 @@ private:
             if (!png)
                 continue;
             try {
-                if (!WritePictures(target, archive, *file, index, entry, extracted, dir,
+                if (!WritePictures(*target, archive, *file, index, entry, extracted, dir,
                                    !dirArg.empty()))
                     status = kExitProblems;
             } catch (const TArchiveChangedFailure& e) {
@@ -740,7 +751,19 @@ private:
             }
         }
         progress_.Clear();
+        try {
+            target->Finish();
+        } catch (const TFailure& e) {
+            Say(DisplayPath(dir) + ": " + e.what());
+            status = kExitProblems;
+        }
         return status;
+    }
+
+    // What stopped runs left in the destination, put right and told.
+    void Recover(TExtractTarget& target) {
+        for (const std::string& line : target.Recover())
+            Say(line);
     }
 
     // With --png: the pictures entry holds, as PNG files beside its own:
@@ -805,11 +828,14 @@ private:
         const std::vector<unsigned char> png = EncodePng(picture);
         const TEntryLevels levels = EntryLevels(name, target.Path());
         const TDirectory& dir = target.DirectoryFor(levels);
+        target.Begin(name, static_cast<std::int64_t>(png.size()));
         TOutputFile out(dir, std::string(levels.File), target.Mode());
+        target.Opened(out);
         if (out.Replaced().SameFileAs(archive.Identity()))
             throw TFailure("The picture would overwrite the archive it is read from");
         out.Write(png.data(), png.size());
         out.Commit();
+        target.Done();
     }
 
     static const TPalette& GreyPaletteOnce() {

@@ -9,10 +9,11 @@
 
 namespace zorvak {
 
-// Temporaries are named by a counter under one name per process, so naming
-// one costs no system call and its length does not grow with the target's.
+// Temporaries are named by a counter under the process's number, so the
+// name tells whose it is and its length does not grow with the target's.
 std::string TemporaryName() {
-    static const unsigned pid = ProcessNumber();
+    // Asked each time: a process forked from this one names its own.
+    const unsigned pid = ProcessNumber();
     static std::atomic<unsigned> serial{0};
     char name[48];
     std::snprintf(name, sizeof name, ".zorvak-%x-%x.tmp", pid, serial++);
@@ -108,6 +109,39 @@ bool IsTemporaryName(std::string_view name) {
     return name.starts_with(".zorvak-") && name.ends_with(".tmp");
 }
 
+unsigned TemporaryOwner(std::string_view name) {
+    constexpr std::string_view kLead = ".zorvak-";
+    if (!IsTemporaryName(name))
+        return 0;
+    unsigned pid = 0;
+    std::size_t i = kLead.size();
+    for (; i < name.size() && name[i] != '-'; ++i) {
+        const char c = name[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0 || pid > 0x0FFFFFFFu)
+            return 0;
+        pid = pid * 16 + static_cast<unsigned>(digit);
+    }
+    return i < name.size() ? pid : 0;
+}
+
+std::vector<TLeftover> FindLeftovers(const TDirectory& dir) {
+    std::vector<TLeftover> found;
+    std::vector<TDirEntry> entries;
+    if (dir.List(entries) != 0)
+        return found;
+    const unsigned self = ProcessNumber();
+    for (const TDirEntry& entry : entries) {
+        const unsigned owner = TemporaryOwner(entry.Name);
+        if (owner == 0 || owner == self || ProcessAlive(owner))
+            continue;
+        TLeftover leftover{entry.Name, {}};
+        if (IsLeftover(dir, entry.Name, leftover.Identity))
+            found.push_back(std::move(leftover));
+    }
+    return found;
+}
+
 void TOutputFile::CreateTemporary() {
     for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
         written_ = TemporaryName();
@@ -116,6 +150,8 @@ void TOutputFile::CreateTemporary() {
         if (!fd_ && !taken)
             break;
     }
+    if (fd_)
+        HoldTemporary(fd_.Get());
     if (!fd_) {
         written_.clear();
         throw TFileCreateFailure(Target());
@@ -131,6 +167,7 @@ std::size_t TOutputFile::Read(void*, std::size_t) {
 }
 
 void TOutputFile::Advance(std::int64_t n) {
+    flushed_ = false;
     position_ += n;
     if (position_ > size_)
         size_ = position_;

@@ -5,6 +5,7 @@
 
 #include "framework/Streams.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -172,6 +173,9 @@ public:
     // disk: a rename is only durable once its directory is. Throws
     // TInOutFailure for a write error the flush reports.
     void Flush() const;
+    // Has every file written on this directory's file system reach the disk.
+    // Throws TInOutFailure. Only where CanFlushFileSystem() says so.
+    void FlushFileSystem() const;
 
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int Get() const { return fd_.Get(); }
@@ -210,6 +214,50 @@ private:
 // Whether name is one of the temporaries this program writes beside its
 // outputs (a leftover of a run that was killed).
 bool IsTemporaryName(std::string_view name);
+// The number of the process that made the temporary name, or 0 when the
+// name does not tell.
+unsigned TemporaryOwner(std::string_view name);
+
+// A temporary that no live process holds: left by a run that was stopped.
+struct TLeftover {
+    std::string Name;
+    TFileIdentity Identity;
+};
+
+// The temporaries in dir whose process has ended and which no process
+// holds open (a writer keeps its temporary locked, or on Windows unshared,
+// while it writes). Whatever cannot be listed or looked at is passed over.
+std::vector<TLeftover> FindLeftovers(const TDirectory& dir);
+// Removes the leftover from dir, unless another file has taken its name
+// since it was found. True when it is gone.
+bool RemoveLeftover(const TDirectory& dir, const TLeftover& leftover);
+
+// A small file of the process's own in a directory, named as a temporary
+// and mapped into memory: what the process stores in it is in the file at
+// once, without a system call, and stays there whatever ends the process
+// (a power loss aside). Held locked, so no other run takes it for a
+// leftover, and removed when dropped.
+class TMappedTemporary {
+public:
+    // Throws TFileCreateFailure (naming the directory) when it cannot be
+    // made or mapped.
+    TMappedTemporary(const TDirectory& dir, std::size_t size);
+    ~TMappedTemporary();
+    TMappedTemporary(const TMappedTemporary&) = delete;
+    TMappedTemporary& operator=(const TMappedTemporary&) = delete;
+
+    unsigned char* Bytes() const { return bytes_; }
+    std::size_t Size() const { return size_; }
+    const std::string& Name() const { return name_; }
+
+private:
+    const TDirectory& dir_;
+    std::string name_;
+    TFileDescriptor fd_;
+    std::intptr_t mapping_ = 0; // the system's own handle where it has one
+    unsigned char* bytes_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 // An output file in a directory that appears under its name complete or not
 // at all. A name that is free is created directly (and removed again when
@@ -268,6 +316,8 @@ public:
     std::filesystem::path Target() const { return dir_.Path() / name_; }
     // Name of what is being written: the target itself, or the temporary.
     const std::string& WrittenName() const { return written_; }
+    // Whether it is written beside the target, under a temporary name.
+    bool Beside() const { return written_ != name_; }
 
 private:
     // Opens a fresh temporary beside the target as written_.
@@ -284,6 +334,7 @@ private:
     TFileIdentity replaced_;
     std::int64_t size_ = 0;
     std::int64_t position_ = 0;
+    bool flushed_ = false; // nothing written since the last Flush()
 };
 
 // An output named by its path, always written beside and renamed over,
@@ -325,6 +376,10 @@ bool HeldByAnother(const std::filesystem::path& path);
 bool CanRead(const std::filesystem::path& path);
 // Whether this process may make files in the directory at path.
 bool CanWrite(const std::filesystem::path& path);
+
+// Whether the system flushes a whole file system in one call; where it
+// does not, files are flushed one by one.
+bool CanFlushFileSystem();
 
 // Whether path is a directory now (a final link followed).
 bool IsDirectory(const std::filesystem::path& path);

@@ -21,11 +21,22 @@ inline constexpr int kQuotaErrno = ENOSPC;
 #endif
 
 unsigned ProcessNumber();
+// Whether a process numbered pid runs on this system now.
+bool ProcessAlive(unsigned pid);
 
 // A name for a temporary beside an output, unique within the process.
 std::string TemporaryName();
 
 class TDirectory;
+struct TFileIdentity;
+// Whether the temporary name in dir is a regular file no process holds
+// (a writer's lock, or its share mode): its identity when it is.
+bool IsLeftover(const TDirectory& dir, const std::string& name, TFileIdentity& identity);
+
+// Marks a temporary just made as held by this process, for as long as fd
+// is open (a lock where the system needs one).
+void HoldTemporary(int fd);
+
 // Creates name in dir for writing, never through a link at the name: the
 // new descriptor, or -1 with taken set when something has the name already.
 int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken);

@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -289,6 +291,15 @@ void TDirectory::Flush() const {
         ThrowForErrno(errno);
 }
 
+void TDirectory::FlushFileSystem() const {
+    if (::syncfs(Get()) != 0)
+        ThrowForErrno(errno);
+}
+
+bool CanFlushFileSystem() {
+    return true;
+}
+
 std::int64_t TDirectory::FreeBytes() const {
     struct statvfs vfs {};
     if (::fstatvfs(Get(), &vfs) != 0)
@@ -366,6 +377,7 @@ void TOutputFile::TakeOwnerAndModeOf(const TLockedFile& other) {
 void TOutputFile::Flush() {
     if (::fsync(fd_.Get()) != 0)
         ThrowForErrno(errno);
+    flushed_ = true;
 }
 
 void TOutputFile::Write(const void* buffer, std::size_t n) {
@@ -382,7 +394,7 @@ void TOutputFile::Write(const void* buffer, std::size_t n) {
 void TOutputFile::Close() {
     // XFS and btrfs keep no promise for unflushed bytes renamed over an old
     // file: a crash could leave the name empty with the old bytes gone.
-    if (written_ != name_ && replaced_.Inode != 0 && ::fsync(fd_.Get()) != 0) {
+    if (written_ != name_ && replaced_.Inode != 0 && !flushed_ && ::fsync(fd_.Get()) != 0) {
         const int err = errno;
         Discard();
         ThrowForErrno(err);
@@ -462,6 +474,67 @@ int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken)
 
 unsigned ProcessNumber() {
     return static_cast<unsigned>(::getpid());
+}
+
+bool ProcessAlive(unsigned pid) {
+    // EPERM: it runs, as another user.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+void HoldTemporary(int fd) {
+    // Best effort: the owner's number in the name still tells it apart.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    }
+}
+
+bool IsLeftover(const TDirectory& dir, const std::string& name, TFileIdentity& identity) {
+    const TFileDescriptor fd(::openat(dir.Get(), name.c_str(),
+                                      O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // A process of another system sharing the folder (a container) may
+    // still write it: it holds the lock.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    identity = IdentityOfStat(st);
+    return true;
+}
+
+bool RemoveLeftover(const TDirectory& dir, const TLeftover& leftover) {
+    struct stat st {};
+    if (::fstatat(dir.Get(), leftover.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (!IdentityOfStat(st).SameFileAs(leftover.Identity))
+        return false;
+    return ::unlinkat(dir.Get(), leftover.Name.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+TMappedTemporary::TMappedTemporary(const TDirectory& dir, std::size_t size)
+    : dir_(dir), size_(size) {
+    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
+        name_ = TemporaryName();
+        fd_.Reset(::openat(dir.Get(), name_.c_str(),
+                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd_ && errno != EEXIST)
+            break;
+    }
+    if (!fd_)
+        throw TFileCreateFailure(dir.Path());
+    HoldTemporary(fd_.Get());
+    void* map = MAP_FAILED;
+    if (::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0)
+        map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_.Get(), 0);
+    if (map == MAP_FAILED) {
+        ::unlinkat(dir.Get(), name_.c_str(), 0);
+        throw TFileCreateFailure(dir.Path());
+    }
+    bytes_ = static_cast<unsigned char*>(map);
+}
+
+TMappedTemporary::~TMappedTemporary() {
+    ::munmap(bytes_, size_);
+    ::unlinkat(dir_.Get(), name_.c_str(), 0);
 }
 
 std::int64_t KernelCopy(int from, std::int64_t& in, int to, std::int64_t& at, std::size_t n,

@@ -581,6 +581,7 @@ void TOutputFile::TakeOwnerAndModeOf(const TLockedFile&) {
 void TOutputFile::Flush() {
     if (!::FlushFileBuffers(AsHandle(fd_.Get())))
         ThrowForErrno(LastErrno());
+    flushed_ = true;
 }
 
 void TOutputFile::Write(const void* buffer, std::size_t n) {
@@ -598,7 +599,7 @@ void TOutputFile::Write(const void* buffer, std::size_t n) {
 void TOutputFile::Close() {
     const HANDLE handle = AsHandle(fd_.Get());
     // What replaces an older file reaches the disk before it takes its name.
-    if (written_ != name_ && replaced_.Inode != 0 && !::FlushFileBuffers(handle)) {
+    if (written_ != name_ && replaced_.Inode != 0 && !flushed_ && !::FlushFileBuffers(handle)) {
         const int err = LastErrno();
         Discard();
         ThrowForErrno(err);
@@ -711,6 +712,14 @@ bool TOutputFile::CommitOver(TLockedFile& held) {
     return moved;
 }
 
+void TDirectory::FlushFileSystem() const {
+    // Only an administrator may flush a volume: each file is flushed.
+}
+
+bool CanFlushFileSystem() {
+    return false;
+}
+
 void TDirectory::Flush() const {
     // The system journals its names itself; a directory handle held for
     // listing cannot be flushed.
@@ -729,6 +738,104 @@ int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken)
 
 unsigned ProcessNumber() {
     return static_cast<unsigned>(::GetCurrentProcessId());
+}
+
+bool ProcessAlive(unsigned pid) {
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr)
+        return ::GetLastError() == ERROR_ACCESS_DENIED; // it runs, as another user
+    DWORD code = 0;
+    const bool alive = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return alive;
+}
+
+void HoldTemporary(int) {
+    // A temporary is written without delete sharing: no one removes it
+    // while its writer has it open.
+}
+
+bool IsLeftover(const TDirectory& dir, const std::string& name, TFileIdentity& identity) {
+    std::wstring path;
+    try {
+        path = Child(dir.Get(), name);
+    } catch (const TInOutFailure&) {
+        return false;
+    }
+    // Opened for deleting, which a writer that still has it open refuses.
+    const TFileDescriptor handle(
+        AsDescriptor(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+    DWORD attributes = 0;
+    return handle && Look(AsHandle(handle.Get()), identity, attributes) &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+bool RemoveLeftover(const TDirectory& dir, const TLeftover& leftover) {
+    std::wstring path;
+    try {
+        path = Child(dir.Get(), leftover.Name);
+    } catch (const TInOutFailure&) {
+        return false;
+    }
+    const TFileDescriptor handle(
+        AsDescriptor(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+    if (!handle)
+        return Missing(::GetLastError());
+    TFileIdentity now;
+    DWORD attributes = 0;
+    return Look(AsHandle(handle.Get()), now, attributes) && now.SameFileAs(leftover.Identity) &&
+           DeleteByHandle(AsHandle(handle.Get()));
+}
+
+TMappedTemporary::TMappedTemporary(const TDirectory& dir, std::size_t size)
+    : dir_(dir), size_(size) {
+    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
+        name_ = TemporaryName();
+        std::wstring path;
+        try {
+            path = Child(dir.Get(), name_);
+        } catch (const TInOutFailure&) {
+            break;
+        }
+        // No delete sharing: while it is open, no other run removes it.
+        fd_.Reset(
+            AsDescriptor(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr)));
+        if (!fd_ && ::GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    if (!fd_)
+        throw TFileCreateFailure(dir.Path());
+    const auto high = static_cast<DWORD>(static_cast<std::uint64_t>(size) >> 32);
+    const HANDLE mapping = ::CreateFileMappingW(AsHandle(fd_.Get()), nullptr, PAGE_READWRITE, high,
+                                                static_cast<DWORD>(size), nullptr);
+    void* view =
+        mapping != nullptr ? ::MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size) : nullptr;
+    if (view == nullptr) {
+        if (mapping != nullptr)
+            ::CloseHandle(mapping);
+        fd_.Reset();
+        try {
+            ::DeleteFileW(Child(dir.Get(), name_).c_str());
+        } catch (const TInOutFailure&) {
+        }
+        throw TFileCreateFailure(dir.Path());
+    }
+    mapping_ = reinterpret_cast<std::intptr_t>(mapping);
+    bytes_ = static_cast<unsigned char*>(view);
+}
+
+TMappedTemporary::~TMappedTemporary() {
+    ::UnmapViewOfFile(bytes_);
+    ::CloseHandle(reinterpret_cast<HANDLE>(mapping_));
+    fd_.Reset();
+    try {
+        ::DeleteFileW(Child(dir_.Get(), name_).c_str());
+    } catch (...) {
+        // The directory can no longer be named: the next run removes it.
+    }
 }
 
 std::int64_t KernelCopy(int, std::int64_t&, int, std::int64_t&, std::size_t, int& err) {

@@ -3,6 +3,7 @@
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Text.h"
+#include "support/Child.h"
 #include "support/PakImage.h"
 #include "support/Platform.h"
 #include "support/TempDir.h"
@@ -15,6 +16,9 @@
 #include <chrono>
 #include <fstream>
 #include <optional>
+#ifndef _WIN32
+#include <csignal>
+#endif
 
 namespace zorvak {
 namespace {
@@ -456,6 +460,125 @@ TEST(ExtractEntry, TwoRunsIntoOneFolderShareItsLevels) {
     // Made by someone else between our look and our mkdir: taken as it is.
     EXPECT_TRUE(first.Root().MakeLevel("a"));
 }
+
+#ifndef _WIN32 // a process killed at a chosen moment
+std::vector<std::string> Temporaries(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (IsTemporaryName(e.path().filename().string()))
+            names.push_back(e.path().filename().string());
+    return names;
+}
+
+// A run killed at each step of a file: the next run in the folder removes
+// what that run left incomplete, and only that.
+TEST(ExtractEntry, WhatAKilledRunLeftIsRemovedByTheNextRun) {
+    constexpr std::int32_t kLength = 10 * 10240;
+    const std::string data = Pattern(kLength);
+    enum TStep { sMidCopy, sMidCopyReplacing, sJustMade, sBegunOverAnOlderFile, sWrittenNotDone };
+    const struct {
+        TStep Step;
+        bool Removed;       // the incomplete file or temporary is said and gone
+        const char* Leaves; // what "e" holds afterwards ("" none)
+    } cases[] = {
+        {sMidCopy, true, nullptr},         {sMidCopyReplacing, true, "old"},
+        {sJustMade, true, nullptr},        {sBegunOverAnOlderFile, false, "old"},
+        {sWrittenNotDone, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        TTempDir src, dest;
+        WriteFile(src / "a.pak", BuildPakImage({{"e", data}}));
+        if (c.Step == sMidCopyReplacing || c.Step == sBegunOverAnOlderFile)
+            WriteFile(dest / "e", "old");
+        const test::TChildEnd end = test::RunInChild([&] {
+            TExtractTarget target(dest.Path());
+            TEntryCopier copier;
+            TRecordingObserver observer;
+            observer.OnChunk = [](int chunk) {
+                if (chunk == 3)
+                    ::raise(SIGKILL);
+                return true;
+            };
+            std::optional<TLockedFile> held;
+            const auto open = [&]() -> const TLockedFile& { return held.emplace(src / "a.pak"); };
+            switch (c.Step) {
+            case sMidCopy:
+            case sMidCopyReplacing:
+                ExtractEntry(target, {"e", 12, kLength}, open, observer, copier);
+                break;
+            case sJustMade: // killed inside the call that made the file
+                target.Begin("e", kLength);
+                WriteFile(dest / "e", "");
+                break;
+            case sBegunOverAnOlderFile:
+                target.Begin("e", kLength);
+                break;
+            case sWrittenNotDone: {
+                target.Begin("e", kLength);
+                TOutputFile out(target.Root(), "e");
+                target.Opened(out);
+                out.Write(data.data(), data.size());
+                ::raise(SIGKILL);
+            }
+            }
+            ::raise(SIGKILL);
+            return 0;
+        });
+        ASSERT_EQ(end.Signal, SIGKILL) << c.Step;
+        ASSERT_FALSE(Temporaries(dest.Path()).empty()) << c.Step; // its journal at least
+
+        TExtractTarget next(dest.Path());
+        const std::vector<std::string> told = next.Recover();
+        EXPECT_EQ(told.size(), c.Removed ? 1u : 0u) << c.Step;
+        if (c.Removed && !told.empty()) {
+            EXPECT_THAT(told[0], ::testing::StartsWith("removed " + dest.Path().string() + "/"));
+            EXPECT_THAT(told[0], ::testing::HasSubstr(
+                                     c.Leaves != nullptr ? "left by a run that was stopped"
+                                                         : "an incomplete copy of e (102,400 "
+                                                           "bytes) left by a run that was stopped"))
+                << c.Step;
+        }
+        if (c.Leaves != nullptr)
+            EXPECT_EQ(ReadFile(dest / "e"), c.Leaves) << c.Step;
+        else if (c.Step == sWrittenNotDone)
+            EXPECT_EQ(ReadFile(dest / "e"), data);
+        else
+            EXPECT_FALSE(std::filesystem::exists(dest / "e")) << c.Step;
+        EXPECT_TRUE(Temporaries(dest.Path()).empty()) << c.Step;
+        EXPECT_TRUE(next.Recover().empty()); // once per target
+    }
+}
+
+// Only what an ended process left goes: a live run's journal and
+// temporaries stay, and so does a file that merely looks like one.
+TEST(ExtractEntry, TheNextRunLeavesWhatLiveRunsHold) {
+    TTempDir dest;
+    const std::string ended = ".zorvak-" + [] {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x", test::EndedProcessNumber());
+        return std::string(hex);
+    }() + "-0.tmp";
+    const std::string mine = ".zorvak-" + [] {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(::getpid()));
+        return std::string(hex);
+    }() + "-ff.tmp";
+    TExtractTarget live(dest.Path());
+    live.Begin("x", 1); // its journal, held by this live process
+    WriteFile(dest / ended, "12345");
+    WriteFile(dest / mine, "mine");
+    WriteFile(dest / ".zorvak-notanumber.tmp", "kept");
+
+    TExtractTarget next(dest.Path());
+    const std::vector<std::string> told = next.Recover();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0],
+              "removed " + (dest / ended).string() + " (5 bytes), left by a run that was stopped");
+    EXPECT_EQ(Temporaries(dest.Path()).size(), 3u); // mine, the look-alike, the live journal
+    live.Finish();
+    EXPECT_EQ(Temporaries(dest.Path()).size(), 2u);
+}
+#endif
 
 TEST(ExtractEntry, ARunThatCannotFitIsRefusedUpFront) {
     TTempDir dir;

@@ -6,6 +6,7 @@
 #include "formats/PngCheck.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
+#include "support/Child.h"
 #include "support/PakImage.h"
 #include "support/Platform.h"
 #include "support/TempDir.h"
@@ -963,6 +964,80 @@ TEST(PakTool, EditsThatCannotBeDoneChangeNothing) {
     std::signal(SIGXFSZ, oldSignal);
 #endif
 }
+
+#ifndef _WIN32 // a file-size limit to end a run with
+// A run ended in the middle of an entry, by a file-size limit that kills it
+// (as SIGKILL would) or, with the tool's own handlers, fails the write: a
+// later run never takes the part written for the entry.
+TEST(PakTool, ARunEndedMidEntryLeavesNothingTakenForTheEntry) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    const std::string big(3 << 20, 'b');
+    WriteFile(pak, BuildPakImage({{"maps/small.txt", "small"}, {"maps/big.bin", big}}));
+    const auto out = (dir / "out").string();
+    const struct {
+        std::vector<std::string> Args;
+        bool Handlers;   // the tool's own signal handlers installed
+        int Signal;      // what ended it, or 0
+        int Status;      // else its status
+        const char* Err; // a phrase of its message
+    } cases[] = {
+        {{"extract", pak, "-C", out}, false, SIGXFSZ, 0, ""},
+        {{"extract", pak, "-C", out}, true, 0, kExitProblems, "File too large"},
+        {{"build", (dir / "tree").string(), "-o", (dir / "new.pak").string()},
+         true,
+         0,
+         kExitProblems,
+         "File too large"},
+    };
+    WriteFile(dir / "tree/big.bin", big);
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(out);
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        const test::TChildEnd end = test::RunInChild([&] {
+            ::close(pipe[0]);
+            if (c.Handlers)
+                InstallInterruptHandlers();
+            else
+                std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit small{1 << 20, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            const TRun r = RunTool(c.Args);
+            (void)!::write(pipe[1], r.Err.data(), r.Err.size());
+            return r.Status;
+        });
+        ::close(pipe[1]);
+        std::string err;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+            err.append(buffer, static_cast<std::size_t>(n));
+        ::close(pipe[0]);
+        EXPECT_EQ(end.Signal, c.Signal) << c.Args[0];
+        if (c.Signal == 0) {
+            EXPECT_EQ(end.Status, c.Status) << c.Args[0];
+            EXPECT_THAT(err, HasSubstr(c.Err)) << c.Args[0];
+            EXPECT_FALSE(std::filesystem::exists(dir / "new.pak"));
+            for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+                EXPECT_FALSE(IsTemporaryName(e.path().filename().string())) << e.path();
+        }
+        if (c.Args[0] != "extract")
+            continue;
+        // Whatever the first run left, a run that keeps existing files ends
+        // with every entry whole.
+        const TRun again = RunTool({"extract", pak, "-C", out, "--no-clobber"});
+        EXPECT_EQ(again.Status, kExitOk) << again.Err;
+        if (c.Signal != 0) {
+            EXPECT_THAT(again.Err,
+                        HasSubstr("an incomplete copy of maps/big.bin (3,145,728 bytes)"));
+        }
+        EXPECT_EQ(ReadFile(dir / "out/maps/big.bin"), big);
+        EXPECT_EQ(ReadFile(dir / "out/maps/small.txt"), "small");
+        for (const auto& e : std::filesystem::recursive_directory_iterator(out))
+            EXPECT_FALSE(IsTemporaryName(e.path().filename().string())) << e.path();
+    }
+}
+#endif
 
 // Standard error that does something the first time the progress line is
 // drawn, as a signal or another writer would, in the middle of the run.
