@@ -287,6 +287,13 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
 
 bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks) {
+    try {
+        for (const std::string& line : RemoveLeftovers(TDirectory::Open(output.parent_path())))
+            if (hooks.Told)
+                hooks.Told(line);
+    } catch (const TFailure&) {
+        // A folder that cannot be opened is told by the archive's creation.
+    }
     TAtomicFile archive(output);
     TWriteBehind buffered(archive);
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));

@@ -46,6 +46,9 @@ struct TPakBuildHooks {
     // (the dialog's two passes); every file is also looked at through its
     // descriptor right after its copy.
     bool MeasureAgain = true;
+    // Told one line for each leftover of a stopped run removed beside the
+    // archive before it is written.
+    std::function<void(const std::string&)> Told;
 };
 
 // Whether a stored name is an archive's, which the walk never packs: it ends

@@ -504,6 +504,10 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
     CheckSameArchive(old, index.Identity);
     if (plan.Changes.empty())
         return true;
+    // What stopped edits left here takes room the new archive may need.
+    for (const std::string& line : RemoveLeftovers(dir))
+        if (hooks.Told)
+            hooks.Told(line);
     CheckRoomFor(dir, plan.ArchiveSize);
 
     TOutputFile out(dir, name, TOutputMode::omAlwaysBeside);

@@ -134,6 +134,9 @@ struct TPakEditHooks {
     // Called as the edit reaches each step after the last byte is written,
     // so that a test can change the archive at that moment.
     std::function<void(TPakEditStep)> Reached;
+    // Told one line for each leftover of a stopped run removed beside the
+    // archive.
+    std::function<void(const std::string&)> Told;
 };
 
 // Writes the archive plan describes beside archive and renames it over

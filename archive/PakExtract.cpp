@@ -212,7 +212,7 @@ std::string Removed(const std::filesystem::path& path, std::int64_t size, std::s
 
 // The leftovers of processes that have ended in dir, removed; of owner only
 // when owner is not 0.
-void RemoveLeftovers(const TDirectory& dir, unsigned owner, std::vector<std::string>& told) {
+void RemoveLeftoversOf(const TDirectory& dir, unsigned owner, std::vector<std::string>& told) {
     for (const TLeftover& leftover : FindLeftovers(dir)) {
         if (owner != 0 && TemporaryOwner(leftover.Name) != owner)
             continue;
@@ -238,7 +238,7 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
     } catch (const TFailure&) {
         return; // its folder is gone, or was never made
     }
-    RemoveLeftovers(*dir, owner, told);
+    RemoveLeftoversOf(*dir, owner, told);
     const std::string file(levels.File);
     TFileKind kind = TFileKind::fkUnknown;
     TFileIdentity there;
@@ -262,6 +262,12 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
 
 } // namespace
 
+std::vector<std::string> RemoveLeftovers(const TDirectory& dir) {
+    std::vector<std::string> told;
+    RemoveLeftoversOf(dir, 0, told);
+    return told;
+}
+
 TExtractTarget::TExtractTarget(const std::filesystem::path& dir, bool journal)
     : chain_(TDirectory::Open(dir)), journaled_(journal) {}
 
@@ -283,7 +289,7 @@ std::vector<std::string> TExtractTarget::Recover() {
         RecoverFile(chain, *last, TemporaryOwner(leftover.Name), told);
         RemoveLeftover(root, leftover);
     }
-    RemoveLeftovers(root, 0, told);
+    RemoveLeftoversOf(root, 0, told);
     return told;
 }
 

@@ -121,6 +121,11 @@ private:
     std::unique_ptr<TExtractJournal> journal_;
 };
 
+// Removes the temporaries that runs which have ended left in dir (an edit's
+// or a build's archive, a replaced file), but not their journals, which only
+// an extraction's recovery reads. One line for each file removed.
+std::vector<std::string> RemoveLeftovers(const TDirectory& dir);
+
 // Refuses, before anything is written, a run that needs more bytes than dir
 // has free: "Disk full" with both figures.
 void CheckRoomFor(const TDirectory& dir, std::int64_t bytes);

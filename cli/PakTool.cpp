@@ -1008,6 +1008,7 @@ private:
         hooks.DataRow = [this, &files](std::size_t row) {
             progress_.Show(row + 1, files.size(), files[row].Name);
         };
+        hooks.Told = [this](const std::string& line) { Say(line); };
         // An archive there already is never packed into its successor,
         // whatever it is called.
         IdentityAt(output, hooks.Output, true);
@@ -1071,6 +1072,7 @@ private:
             hooks.Held = &*file;
             hooks.Inputs = TShareMode::smUnlocked;
             hooks.Pump = [] { return InterruptRequested() == 0; };
+            hooks.Told = [this](const std::string& line) { Say(line); };
             hooks.Progress = [this](std::int64_t done, std::int64_t total) {
                 progress_.Show(static_cast<std::size_t>(done >> 20),
                                static_cast<std::size_t>(total >> 20), "MiB written");
