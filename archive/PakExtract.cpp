@@ -246,18 +246,21 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
         return;
     // Written in place, it was being filled; only begun, the run may have
     // made it (then empty) or found it there (then older than the journal).
-    const bool incomplete = last.Step == TExtractJournal::jsInPlace
-                                ? there.Size < last.Length
-                                : last.Step == TExtractJournal::jsBegun && there.Size == 0 &&
-                                      last.Length > 0 && there.ChangedNs >= last.MadeNs;
+    const bool unknown = last.Length == TExtractTarget::kUnknownLength;
+    const bool incomplete =
+        last.Step == TExtractJournal::jsInPlace
+            ? unknown || there.Size < last.Length
+            : last.Step == TExtractJournal::jsBegun && there.Size == 0 &&
+                  (unknown || last.Length > 0) && there.ChangedNs >= last.MadeNs;
     if (!incomplete)
         return;
     TLeftover leftover{file, there};
     if (RemoveLeftover(*dir, leftover))
         told.push_back(Removed(dir->Path() / file, there.Size,
-                               "an incomplete copy of " + last.Name + " (" +
-                                   FormatThousands64(last.Length) +
-                                   " bytes) left by a run that was stopped"));
+                               unknown ? std::string("left unfinished by a run that was stopped")
+                                       : "an incomplete copy of " + last.Name + " (" +
+                                             FormatThousands64(last.Length) +
+                                             " bytes) left by a run that was stopped"));
 }
 
 } // namespace

@@ -82,8 +82,10 @@ public:
     std::vector<std::string> Recover();
 
     // The journal's steps around one file the run writes below the
-    // destination (named as an entry is, and the length it will have):
+    // destination (named as an entry is, and the length it will have, or
+    // kUnknownLength: then any such file found unfinished is removed):
     // before its output is made, once made, once complete.
+    static constexpr std::int64_t kUnknownLength = -1;
     void Begin(std::string_view name, std::int64_t length);
     void Opened(const TOutputFile& out);
     void Done();

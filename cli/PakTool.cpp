@@ -7,8 +7,10 @@
 #include "archive/PakPalette.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
+#include "cli/PakPictures.h"
 #include "formats/Bsp.h"
 #include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
 #include "formats/Lmp.h"
 #include "formats/Png.h"
 #include "framework/Failures.h"
@@ -90,7 +92,9 @@ constexpr const char* kExtractHelp =
     "                 frames, bytes of their names other than letters, digits,\n"
     "                 \"-\", \"_\", \"+\" and \".\" written %HH. Colours come from the\n"
     "                 archive's gfx/palette.lmp, else from the pak0.pak beside it,\n"
-    "                 else grey levels (said once)\n"
+    "                 else grey levels (said once). The first 10,000 pictures of\n"
+    "                 an entry are written (said when it holds more), none when\n"
+    "                 the disk may not have room for them all\n"
     "  NAME           an entry by its exact name\n"
     "\n"
     "Of a name stored more than once, the first entry is written, as the game\n"
@@ -111,8 +115,10 @@ constexpr const char* kInfoHelp =
     "Tells what each named entry holds, as the preview does: a line with its\n"
     "name, length and position, then its kind and size (a picture's width and\n"
     "height, a sound's format and length) and, below it, a picture container's\n"
-    "lumps, a map's textures, a model's skins and frames or a sprite's frames.\n"
-    "NAME is found as cat finds it.\n";
+    "lumps, a map's textures, a model's skins and frames or a sprite's frames,\n"
+    "each list cut after 10,000 lines with one that counts the rest. Only\n"
+    "headers are read: no picture is decoded to tell its size. NAME is found\n"
+    "as cat finds it.\n";
 
 constexpr const char* kBuildHelp =
     "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"
@@ -339,57 +345,6 @@ struct TChosen {
 
 // ClassifyEntry needs no more of an entry than a map's header.
 constexpr std::size_t kKindBytes = kBspHeaderBytes;
-
-bool HoldsPictures(TEntryKind kind) {
-    switch (kind) {
-    case TEntryKind::ekPalette:
-    case TEntryKind::ekColormap:
-    case TEntryKind::ekLmpPicture:
-    case TEntryKind::ekWad2:
-    case TEntryKind::ekBsp:
-    case TEntryKind::ekModel:
-    case TEntryKind::ekSprite:
-    case TEntryKind::ekPcx:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Kinds that hold pictures of their own names, written into a folder.
-bool PicturesInFolder(TEntryKind kind) {
-    return kind == TEntryKind::ekWad2 || kind == TEntryKind::ekBsp || kind == TEntryKind::ekModel ||
-           kind == TEntryKind::ekSprite;
-}
-
-// The palette and a PCX picture bring their own colours.
-bool NeedsPalette(TEntryKind kind) {
-    return kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx;
-}
-
-// A picture's name (any bytes: "*water1", "+0slip") as one file name:
-// letters, digits, "-", "_", "+" and a "." after the first byte are kept,
-// every other byte becomes %HH. So no name is empty, hidden, "." or "..",
-// or holds a separator, and a "~" (of the suffix that tells apart names
-// that meet) never comes from one.
-std::string PictureFileName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto u = static_cast<unsigned char>(name[i]);
-        const bool keep = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
-                          (u >= 'a' && u <= 'z') || u == '-' || u == '_' || u == '+' ||
-                          (u == '.' && i > 0);
-        if (keep) {
-            out += name[i];
-        } else {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        }
-    }
-    return out.empty() ? "unnamed~" : out;
-}
 
 // A change as it would be: "added x" -> "would add x".
 std::string WouldChange(const std::string& change) {
@@ -766,11 +721,10 @@ private:
             Say(line);
     }
 
-    // With --png: the pictures entry holds, as PNG files beside its own:
-    // NAME.png for an entry that is one picture, NAME.png.d/PICTURE.png for
-    // each of a container's, a map's, a model's or a sprite's. False when one
-    // could not be written; one that cannot be decoded is only told, since
-    // the entry's own file holds it still.
+    // With --png: the pictures entry holds, as PNG files beside its own
+    // (cli/PakPictures.h). False when one could not be written; one that
+    // cannot be decoded is only told, since the entry's own file holds it
+    // still.
     bool WritePictures(TExtractTarget& target, const std::string& archive, const TLockedFile& file,
                        const TPakIndex& index, const TPakEntry& entry,
                        const std::unordered_set<std::string_view>& extracted,
@@ -786,56 +740,16 @@ private:
         const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
         const TPalette& palette =
             NeedsPalette(kind) ? Palette(archive, file, index) : GreyPaletteOnce();
-        const TEntryPictures pictures = EntryPictures(entry.Name, bytes, palette);
-        for (const std::string& problem : pictures.Problems)
-            SayEntry(archive, entry.Name, "no picture of " + problem);
-
-        bool ok = true;
-        std::set<std::string> taken; // lowered: the disk may ignore letter case
-        for (const TNamedPicture& picture : pictures.Pictures) {
-            if (InterruptRequested() != 0)
-                break;
-            std::string name = std::string(entry.Name) + ".png";
-            if (PicturesInFolder(kind)) {
-                const std::string base = PictureFileName(picture.Name);
-                std::string leaf = base;
-                for (int n = 2; !taken.insert(AsciiLower(leaf)).second; ++n)
-                    leaf = base + "~" + std::to_string(n);
-                name = std::string(entry.Name) + ".png.d/" + leaf + ".png";
-            }
-            if (extracted.count(name) != 0) {
-                SayEntry(archive, name,
-                         "an entry of that name is extracted too; its picture is not written");
-                ok = false;
-                continue;
-            }
-            try {
-                WritePng(target, name, picture.Picture, file);
-            } catch (const TFileExistsFailure& e) {
-                SayKept(e.Path(), dir, dirGiven);
-            } catch (const TFailure& e) {
-                SayEntry(archive, name, e.what());
-                ok = false;
-            }
-        }
-        return ok;
-    }
-
-    // One picture through the extraction's own target, so its levels are
-    // never reached through a link and a file there is replaced only whole.
-    static void WritePng(TExtractTarget& target, const std::string& name,
-                         const TRgbaPicture& picture, const TLockedFile& archive) {
-        const std::vector<unsigned char> png = EncodePng(picture);
-        const TEntryLevels levels = EntryLevels(name, target.Path());
-        const TDirectory& dir = target.DirectoryFor(levels);
-        target.Begin(name, static_cast<std::int64_t>(png.size()));
-        TOutputFile out(dir, std::string(levels.File), target.Mode());
-        target.Opened(out);
-        if (out.Replaced().SameFileAs(archive.Identity()))
-            throw TFailure("The picture would overwrite the archive it is read from");
-        out.Write(png.data(), png.size());
-        out.Commit();
-        target.Done();
+        const TPictureOutput output{
+            target,
+            file,
+            extracted,
+            [&](std::string_view name, const std::string& message) {
+                SayEntry(archive, name, message);
+            },
+            [&](const std::filesystem::path& path) { SayKept(path, dir, dirGiven); },
+            [] { return InterruptRequested() != 0; }};
+        return WriteEntryPictures(output, entry.Name, kind, bytes, palette);
     }
 
     static const TPalette& GreyPaletteOnce() {
@@ -974,10 +888,16 @@ private:
                     return kExitProblems;
                 continue;
             }
+            // Told from headers only, and a stop request ends even an entry
+            // of a million lumps.
+            const std::vector<std::string> lines =
+                DescribeEntry(entry.Name, bytes, [] { return InterruptRequested() != 0; });
+            if (InterruptRequested() != 0)
+                break;
             const bool escapeAll = options_.OutIsTerminal;
             out_ << EscapeForTerminal(entry.Name, escapeAll) << ": " << entry.FileLength
                  << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos << "\n";
-            for (const std::string& line : DescribeEntry(entry.Name, bytes))
+            for (const std::string& line : lines)
                 out_ << "  " << EscapeForTerminal(line, escapeAll) << "\n";
         }
         return status;

@@ -1,6 +1,7 @@
 #include "formats/EntryKind.h"
 
 #include "formats/Bsp.h"
+#include "formats/EntryParts.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
 #include "formats/Mdl.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 namespace zorvak {
 
@@ -33,11 +33,6 @@ std::string Extension(std::string_view name) {
     const std::string_view base = BaseName(name);
     const auto dot = base.find_last_of('.');
     return dot == std::string_view::npos ? std::string() : AsciiLower(base.substr(dot + 1));
-}
-
-std::string Stem(std::string_view name) {
-    const std::string_view base = BaseName(name);
-    return std::string(base.substr(0, base.find_last_of('.')));
 }
 
 std::string Size(std::int64_t width, std::int64_t height) {
@@ -68,6 +63,14 @@ std::size_t TextLines(std::span<const unsigned char> bytes) {
     return ends + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
 }
 
+// The line that ends a list cut short, naming what was left out.
+void SayRest(std::vector<std::string>& lines, std::size_t total, std::size_t told, const char* one,
+             const char* many) {
+    if (total > told)
+        lines.push_back("  and " + FormatThousands64(static_cast<std::int64_t>(total - told)) +
+                        " more " + (total - told == 1 ? one : many));
+}
+
 void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
                      std::vector<std::string>& lines) {
     const TWadLumpKind kind = KindOfLump(lump);
@@ -81,8 +84,8 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
             (void)ReadPalette(WadLumpBytes(wad, lump));
             line += ", 256 colours";
         } else {
-            const TIndexedPicture picture = ReadWadPicture(wad, lump);
-            line += ", " + Size(picture.Width, picture.Height);
+            const TPictureSize size = WadPictureSize(wad, lump);
+            line += ", " + Size(size.Width, size.Height);
         }
     } catch (const TFailure& failure) {
         line += ", cannot read: " + std::string(failure.what());
@@ -90,7 +93,116 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
     lines.push_back(line);
 }
 
-void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes,
+void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                 std::vector<std::string>& lines) {
+    const TWadDirectory directory = ReadWadHeader(bytes);
+    lines[0] += ", " + Plural(directory.Count, "lump", "lumps");
+    const std::size_t told = std::min(directory.Count, kMaxListedParts);
+    for (std::size_t i = 0; i < told; ++i) {
+        if (stopped())
+            return;
+        DescribeWadLump(bytes, ReadWadLump(bytes, directory, i), lines);
+    }
+    SayRest(lines, directory.Count, told, "lump", "lumps");
+}
+
+void DescribeMap(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                 std::vector<std::string>& lines) {
+    const TBspInfo info = ReadBspInfo(bytes);
+    lines[0] += ", version 29, " + Plural(info.Textures.size(), "texture", "textures");
+    const std::size_t told = std::min(info.Textures.size(), kMaxListedParts);
+    for (std::size_t i = 0; i < told; ++i) {
+        if (stopped())
+            return;
+        const TBspTexture& texture = info.Textures[i];
+        lines.push_back("  " + std::to_string(i) + ": " +
+                        (texture.Missing
+                             ? std::string("(missing)")
+                             : texture.Name + ", " + Size(texture.Width, texture.Height)));
+    }
+    SayRest(lines, info.Textures.size(), told, "texture", "textures");
+}
+
+// A line for each group of skins and each frame, each list cut at the cap.
+void DescribeModel(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                   std::vector<std::string>& lines) {
+    std::vector<std::string> skins, frames;
+    std::size_t groups = 0;
+    const TMdlHeader model = WalkMdl(
+        bytes,
+        [&](const TMdlSkin& skin) {
+            if (skin.Group && groups++ < kMaxListedParts)
+                skins.push_back("  skin " + std::to_string(skin.Index) + ": group of " +
+                                Plural(skin.Pictures, "picture", "pictures"));
+            return !stopped();
+        },
+        [&](const TMdlFrame& frame) {
+            if (frames.size() < kMaxListedParts)
+                frames.push_back("  frame " + std::to_string(frame.Index) + ": " +
+                                 (frame.Group
+                                      ? "group of " + Plural(frame.Members, "frame", "frames") +
+                                            (frame.Members == 0 ? "" : " from " + frame.FirstName)
+                                      : frame.FirstName));
+            return !stopped();
+        });
+    if (stopped())
+        return;
+    lines[0] += ", " + Plural(model.Skins, "skin", "skins") + " of " +
+                Size(model.SkinWidth, model.SkinHeight) + ", " +
+                Plural(static_cast<std::size_t>(model.Vertices), "vertex", "vertices") + ", " +
+                Plural(static_cast<std::size_t>(model.Triangles), "triangle", "triangles") + ", " +
+                Plural(model.Frames, "frame", "frames");
+    lines.insert(lines.end(), skins.begin(), skins.end());
+    SayRest(lines, groups, skins.size(), "skin group", "skin groups");
+    lines.insert(lines.end(), frames.begin(), frames.end());
+    SayRest(lines, model.Frames, frames.size(), "frame", "frames");
+}
+
+// A line for each frame with the sizes of its pictures; no more than the cap
+// of pictures is told in all.
+void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                    std::vector<std::string>& lines) {
+    std::vector<std::string> frames;
+    std::size_t told = 0;   // pictures
+    std::size_t unsaid = 0; // pictures of the last frame told but not in its line
+    bool telling = false;   // the last frame has a line
+    const auto endFrame = [&] {
+        if (telling && unsaid > 0)
+            frames.back() +=
+                ", and " + FormatThousands64(static_cast<std::int64_t>(unsaid)) + " more";
+        unsaid = 0;
+    };
+    const TSprHeader sprite = WalkSpr(
+        bytes,
+        [&](const TSprFrame& frame) {
+            endFrame();
+            telling = told < kMaxListedParts;
+            if (telling)
+                frames.push_back("  frame " + std::to_string(frame.Index) + ": " +
+                                 (frame.Group
+                                      ? "group of " + Plural(frame.Pictures, "picture", "pictures")
+                                      : std::string()));
+            return !stopped();
+        },
+        [&](const TSprPicture& picture) {
+            if (telling && told < kMaxListedParts) {
+                frames.back() += (picture.Group ? ", " : "") + Size(picture.Width, picture.Height);
+                ++told;
+            } else if (telling) {
+                ++unsaid;
+            }
+            return !stopped();
+        });
+    endFrame();
+    if (stopped())
+        return;
+    lines[0] += ", " + Plural(sprite.Frames, "frame", "frames") + ", up to " +
+                Size(sprite.MaxWidth, sprite.MaxHeight);
+    lines.insert(lines.end(), frames.begin(), frames.end());
+    SayRest(lines, sprite.Frames, frames.size(), "frame", "frames");
+}
+
+void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TStopPoll& stopped,
                      std::vector<std::string>& lines) {
     switch (kind) {
     case TEntryKind::ekUnknown:
@@ -106,76 +218,30 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes,
         lines[0] += ", 256 colours";
         break;
     case TEntryKind::ekColormap:
-        (void)ReadColormap(bytes);
+        CheckColormap(bytes);
         lines[0] += ", 256 colours x 64 light levels";
         break;
     case TEntryKind::ekLmpPicture: {
-        const TIndexedPicture picture = ReadLmpPicture(bytes);
-        lines[0] += ", " + Size(picture.Width, picture.Height);
+        const TPictureSize size = LmpPictureSize(bytes);
+        lines[0] += ", " + Size(size.Width, size.Height);
         break;
     }
-    case TEntryKind::ekWad2: {
-        const std::vector<TWadLump> lumps = ReadWadDirectory(bytes);
-        lines[0] += ", " + Plural(lumps.size(), "lump", "lumps");
-        for (const TWadLump& lump : lumps)
-            DescribeWadLump(bytes, lump, lines);
+    case TEntryKind::ekWad2:
+        DescribeWad(bytes, stopped, lines);
         break;
-    }
-    case TEntryKind::ekBsp: {
-        const TBspInfo info = ReadBspInfo(bytes);
-        lines[0] += ", version 29, " + Plural(info.Textures.size(), "texture", "textures");
-        for (std::size_t i = 0; i < info.Textures.size(); ++i) {
-            const TBspTexture& texture = info.Textures[i];
-            lines.push_back("  " + std::to_string(i) + ": " +
-                            (texture.Missing
-                                 ? std::string("(missing)")
-                                 : texture.Name + ", " + Size(texture.Width, texture.Height)));
-        }
+    case TEntryKind::ekBsp:
+        DescribeMap(bytes, stopped, lines);
         break;
-    }
-    case TEntryKind::ekModel: {
-        const TMdlModel model = ReadMdl(bytes);
-        lines[0] += ", " + Plural(model.Skins.size(), "skin", "skins") + " of " +
-                    Size(model.SkinWidth, model.SkinHeight) + ", " +
-                    Plural(static_cast<std::size_t>(model.Vertices), "vertex", "vertices") + ", " +
-                    Plural(static_cast<std::size_t>(model.Triangles), "triangle", "triangles") +
-                    ", " + Plural(model.Frames.size(), "frame", "frames");
-        for (std::size_t i = 0; i < model.Skins.size(); ++i)
-            if (model.Skins[i].Group)
-                lines.push_back("  skin " + std::to_string(i) + ": group of " +
-                                Plural(model.Skins[i].Pictures.size(), "picture", "pictures"));
-        for (std::size_t i = 0; i < model.Frames.size(); ++i) {
-            const TMdlFrame& frame = model.Frames[i];
-            std::string line = "  frame " + std::to_string(i) + ": ";
-            if (frame.Group)
-                line += "group of " + Plural(frame.Names.size(), "frame", "frames") +
-                        (frame.Names.empty() ? "" : " from " + frame.Names.front());
-            else
-                line += frame.Names.front();
-            lines.push_back(line);
-        }
+    case TEntryKind::ekModel:
+        DescribeModel(bytes, stopped, lines);
         break;
-    }
-    case TEntryKind::ekSprite: {
-        const TSprite sprite = ReadSpr(bytes);
-        lines[0] += ", " + Plural(sprite.Frames.size(), "frame", "frames") + ", up to " +
-                    Size(sprite.MaxWidth, sprite.MaxHeight);
-        for (std::size_t i = 0; i < sprite.Frames.size(); ++i) {
-            const TSprFrame& frame = sprite.Frames[i];
-            std::string line = "  frame " + std::to_string(i) + ": ";
-            if (frame.Group)
-                line += "group of " + Plural(frame.Pictures.size(), "picture", "pictures");
-            for (const TSprPicture& picture : frame.Pictures)
-                line +=
-                    (frame.Group ? ", " : "") + Size(picture.Picture.Width, picture.Picture.Height);
-            lines.push_back(line);
-        }
+    case TEntryKind::ekSprite:
+        DescribeSprite(bytes, stopped, lines);
         break;
-    }
     case TEntryKind::ekPcx: {
-        const TPcxPicture picture = ReadPcx(bytes);
-        lines[0] += ", " + Size(picture.Rgba.Width, picture.Rgba.Height) +
-                    (picture.Indexed ? ", 8-bit with palette" : ", 24-bit");
+        const TPcxInfo info = ReadPcxInfo(bytes);
+        lines[0] += ", " + Size(info.Size.Width, info.Size.Height) +
+                    (info.Indexed ? ", 8-bit with palette" : ", 24-bit");
         break;
     }
     case TEntryKind::ekWave: {
@@ -197,15 +263,6 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes,
                         Plural(info.DataLength, "byte", "bytes"));
         break;
     }
-    }
-}
-
-void Collect(TEntryPictures& out, const std::string& name,
-             const std::function<TRgbaPicture()>& decode) {
-    try {
-        out.Pictures.push_back({name, decode()});
-    } catch (const TFailure& failure) {
-        out.Problems.push_back(name + ": " + failure.what());
     }
 }
 
@@ -285,90 +342,20 @@ const char* EntryKindName(TEntryKind kind) {
     return "Unknown kind";
 }
 
-std::vector<std::string> DescribeEntry(std::string_view name,
-                                       std::span<const unsigned char> bytes) {
+std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
+                                       const std::function<bool()>& stop) {
     const TEntryKind kind = ClassifyEntry(name, bytes);
     std::vector<std::string> lines{EntryKindName(kind)};
     if (kind == TEntryKind::ekImage)
         lines[0] = ImageFormat(name, bytes) + " picture";
+    TStopPoll stopped(stop);
     try {
-        DescribeContent(kind, bytes, lines);
+        DescribeContent(kind, bytes, stopped, lines);
     } catch (const TFailure& failure) {
         lines.resize(1);
         lines.push_back(std::string("Cannot read: ") + failure.what());
     }
     return lines;
-}
-
-TEntryPictures EntryPictures(std::string_view name, std::span<const unsigned char> bytes,
-                             const TPalette& palette) {
-    TEntryPictures out;
-    const std::string stem = Stem(name);
-    try {
-        switch (ClassifyEntry(name, bytes)) {
-        case TEntryKind::ekPalette:
-            Collect(out, stem, [&] { return ToRgba(PaletteSwatch(), ReadPalette(bytes)); });
-            break;
-        case TEntryKind::ekColormap:
-            Collect(out, stem, [&] { return ToRgba(ReadColormap(bytes), palette); });
-            break;
-        case TEntryKind::ekLmpPicture:
-            Collect(out, stem, [&] { return ToRgba(ReadLmpPicture(bytes), palette, 255); });
-            break;
-        case TEntryKind::ekWad2:
-            for (const TWadLump& lump : ReadWadDirectory(bytes)) {
-                const TWadLumpKind kind = KindOfLump(lump);
-                if (kind == TWadLumpKind::wlkOther)
-                    continue;
-                Collect(out, lump.Name, [&] {
-                    const TIndexedPicture picture = ReadWadPicture(bytes, lump);
-                    return kind == TWadLumpKind::wlkPalette
-                               ? ToRgba(picture, ReadPalette(WadLumpBytes(bytes, lump)))
-                               : ToRgba(picture, palette, TransparentIndexOf(kind));
-                });
-            }
-            break;
-        case TEntryKind::ekBsp: {
-            const TBspInfo info = ReadBspInfo(bytes);
-            for (std::size_t i = 0; i < info.Textures.size(); ++i)
-                if (!info.Textures[i].Missing)
-                    Collect(out, info.Textures[i].Name,
-                            [&] { return ToRgba(ReadBspTexture(bytes, info, i), palette); });
-            break;
-        }
-        case TEntryKind::ekModel: {
-            const TMdlModel model = ReadMdl(bytes);
-            for (std::size_t s = 0; s < model.Skins.size(); ++s)
-                for (std::size_t p = 0; p < model.Skins[s].Pictures.size(); ++p)
-                    Collect(out,
-                            stem + "_skin" + std::to_string(s) +
-                                (model.Skins[s].Group ? "_" + std::to_string(p) : ""),
-                            [&] { return ToRgba(model.Skins[s].Pictures[p], palette); });
-            break;
-        }
-        case TEntryKind::ekSprite: {
-            const TSprite sprite = ReadSpr(bytes);
-            for (std::size_t f = 0; f < sprite.Frames.size(); ++f)
-                for (std::size_t p = 0; p < sprite.Frames[f].Pictures.size(); ++p)
-                    Collect(out,
-                            stem + "_frame" + std::to_string(f) +
-                                (sprite.Frames[f].Group ? "_" + std::to_string(p) : ""),
-                            [&] {
-                                return ToRgba(sprite.Frames[f].Pictures[p].Picture, palette,
-                                              kSpriteTransparentIndex);
-                            });
-            break;
-        }
-        case TEntryKind::ekPcx:
-            Collect(out, stem, [&] { return ReadPcx(bytes).Rgba; });
-            break;
-        default:
-            break;
-        }
-    } catch (const TFailure& failure) {
-        out.Problems.push_back(stem + ": " + failure.what());
-    }
-    return out;
 }
 
 } // namespace zorvak

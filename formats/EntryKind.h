@@ -1,9 +1,8 @@
-// What an archive entry is, from its name and first bytes; what the preview
-// and `info` say of it; and the pictures `extract --png` writes of it.
+// What an archive entry is, from its name and first bytes, and what the
+// preview and `info` say of it. The pictures it holds: formats/EntryParts.h.
 #pragma once
 
-#include "formats/Picture.h"
-
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,25 +35,12 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
 const char* EntryKindName(TEntryKind kind);
 
 // A few lines on the entry: its kind and size first, then its lumps,
-// textures, skins, frames or sound format. A damaged entry gives its kind
-// and "Cannot read: MESSAGE". Never throws a TFailure.
-std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes);
-
-struct TNamedPicture {
-    std::string Name; // as stored (a lump or texture name may hold any byte)
-    TRgbaPicture Picture;
-};
-
-struct TEntryPictures {
-    std::vector<TNamedPicture> Pictures;
-    std::vector<std::string> Problems; // "NAME: MESSAGE" for each picture left out
-};
-
-// The pictures an entry holds, in palette's colours (a palette shows its own):
-// .lmp pictures, the palette and the light table, gfx.wad's lumps, a map's
-// textures, a model's skins, a sprite's frames, a .pcx. Other kinds hold none.
-// Never throws a TFailure; what cannot be read is listed in Problems.
-TEntryPictures EntryPictures(std::string_view name, std::span<const unsigned char> bytes,
-                             const TPalette& palette);
+// textures, skins or frames (each list cut after kMaxListedParts lines, with
+// a line that counts the rest) or sound format. Told from headers alone: no
+// picture is decoded to tell its size. A damaged entry gives its kind and
+// "Cannot read: MESSAGE". stop (may be empty) is asked now and then; true
+// ends the description with the lines it has. Never throws a TFailure.
+std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
+                                       const std::function<bool()>& stop = {});
 
 } // namespace zorvak

@@ -33,13 +33,16 @@ float ReadFloat(TByteReader& reader) {
 }
 
 void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t recordSize,
-                const std::string& what) {
+                std::string_view what) {
+    // A view, not a string: walks check a count for each of millions of
+    // groups, and the message is made only when one fails.
     if (count < 0)
-        throw TFailure(what + " " + std::to_string(count) + " is not valid");
+        throw TFailure(std::string(what) + " " + std::to_string(count) + " is not valid");
     // Divided rather than multiplied: a record size built from other counts
     // times a count could pass 64 bits.
     if (recordSize != 0 && static_cast<std::uint64_t>(count) > reader.Remaining() / recordSize)
-        throw TFailure(what + " " + std::to_string(count) + " runs past the end of the entry");
+        throw TFailure(std::string(what) + " " + std::to_string(count) +
+                       " runs past the end of the entry");
 }
 
 TByteReader OpenTagged(std::span<const unsigned char> bytes, std::string_view tag,

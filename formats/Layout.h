@@ -5,6 +5,7 @@
 #include "framework/ByteReader.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +37,24 @@ TByteReader OpenTagged(std::span<const unsigned char> bytes, std::string_view ta
 // of recordSize bytes fit in what the reader has left: checked before anything
 // is sized by a count read from the entry.
 void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t recordSize,
-                const std::string& what);
+                std::string_view what);
+
+// A stop request asked now and then during a long walk, not at every record:
+// true once stop (which may be empty) has said so.
+class TStopPoll {
+public:
+    explicit TStopPoll(const std::function<bool()>& stop) : stop_(stop) {}
+    bool operator()() {
+        if (!stopped_ && stop_ && ++count_ % kEvery == 0)
+            stopped_ = stop_();
+        return stopped_;
+    }
+
+private:
+    static constexpr std::size_t kEvery = 1024;
+    const std::function<bool()>& stop_;
+    std::size_t count_ = 0;
+    bool stopped_ = false;
+};
 
 } // namespace zorvak

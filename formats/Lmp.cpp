@@ -7,13 +7,33 @@
 
 namespace zorvak {
 
-TIndexedPicture ReadLmpPicture(std::span<const unsigned char> bytes) {
+namespace {
+
+// A reader past the header, and the size the header gives.
+TByteReader LmpHeader(std::span<const unsigned char> bytes, TPictureSize& size) {
     if (bytes.size() < kLmpHeaderBytes)
         throw TFailure("Picture header is cut short");
     TByteReader reader(bytes);
-    const std::int32_t width = reader.ReadInt32();
-    const std::int32_t height = reader.ReadInt32();
-    return ReadIndexedPixels(reader, width, height);
+    size.Width = reader.ReadInt32();
+    size.Height = reader.ReadInt32();
+    return reader;
+}
+
+constexpr std::size_t kColormapBytes = std::size_t{kPaletteColours} * kColormapLevels;
+
+} // namespace
+
+TIndexedPicture ReadLmpPicture(std::span<const unsigned char> bytes) {
+    TPictureSize size;
+    TByteReader reader = LmpHeader(bytes, size);
+    return ReadIndexedPixels(reader, size.Width, size.Height);
+}
+
+TPictureSize LmpPictureSize(std::span<const unsigned char> bytes) {
+    TPictureSize size;
+    const TByteReader reader = LmpHeader(bytes, size);
+    (void)CheckIndexedPixels(reader, size.Width, size.Height);
+    return size;
 }
 
 TPalette ReadPalette(std::span<const unsigned char> bytes) {
@@ -26,20 +46,23 @@ TPalette ReadPalette(std::span<const unsigned char> bytes) {
     return palette;
 }
 
-TIndexedPicture ReadColormap(std::span<const unsigned char> bytes) {
+void CheckColormap(std::span<const unsigned char> bytes) {
     // The file carries one byte more than the table; it is not part of it.
-    constexpr std::size_t tableBytes = std::size_t{kPaletteColours} * kColormapLevels;
-    if (bytes.size() < tableBytes)
+    if (bytes.size() < kColormapBytes)
         throw TFailure("Light table holds " + std::to_string(bytes.size()) + " bytes, not " +
-                       std::to_string(tableBytes));
+                       std::to_string(kColormapBytes));
+}
+
+TIndexedPicture ReadColormap(std::span<const unsigned char> bytes) {
+    CheckColormap(bytes);
     TByteReader reader(bytes);
     return ReadIndexedPixels(reader, kPaletteColours, kColormapLevels);
 }
 
 TIndexedPicture PaletteSwatch() {
     TIndexedPicture swatch;
-    swatch.Width = 16;
-    swatch.Height = 16;
+    swatch.Width = kPaletteSwatchSide;
+    swatch.Height = kPaletteSwatchSide;
     swatch.Pixels.resize(kPaletteColours);
     std::iota(swatch.Pixels.begin(), swatch.Pixels.end(), static_cast<unsigned char>(0));
     return swatch;

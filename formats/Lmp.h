@@ -17,6 +17,8 @@ inline constexpr int kColormapLevels = 64; // rows of the light table, bright to
 // them are ignored. Throws TFailure "Picture header is cut short", or as
 // ReadIndexedPixels.
 TIndexedPicture ReadLmpPicture(std::span<const unsigned char> bytes);
+// Its size, checked as ReadLmpPicture checks it, from the header alone.
+TPictureSize LmpPictureSize(std::span<const unsigned char> bytes);
 
 // The palette in its first 768 bytes (R G B per index). Throws TFailure
 // "Palette holds N bytes, not 768" when shorter.
@@ -26,8 +28,11 @@ TPalette ReadPalette(std::span<const unsigned char> bytes);
 // index that light level r turns it into. Throws TFailure "Light table holds N
 // bytes, not 16384" when shorter.
 TIndexedPicture ReadColormap(std::span<const unsigned char> bytes);
+// Throws as ReadColormap, reading nothing.
+void CheckColormap(std::span<const unsigned char> bytes);
 
 // The 256 colours as a 16 x 16 picture of indices 0..255, for showing a palette.
+inline constexpr int kPaletteSwatchSide = 16;
 TIndexedPicture PaletteSwatch();
 
 } // namespace zorvak

@@ -32,65 +32,84 @@ std::string ReadSimpleFrame(TByteReader& reader, std::uint64_t vertexBytes) {
 
 } // namespace
 
-TMdlModel ReadMdl(std::span<const unsigned char> mdl) {
+TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
+                   const std::function<bool(const TMdlSkin&)>& skin,
+                   const std::function<bool(const TMdlFrame&)>& frame) {
     TByteReader reader = OpenTagged(mdl, "IDPO", kMdlVersion, kMdlHeaderBytes, "Model");
     reader.Skip(40); // scale, origin, radius, eye position
-    TMdlModel model;
+    TMdlHeader header;
     const std::int32_t skins = ReadCount(reader, "skin count");
-    model.SkinWidth = reader.ReadInt32();
-    model.SkinHeight = reader.ReadInt32();
-    model.Vertices = ReadCount(reader, "vertex count");
-    model.Triangles = ReadCount(reader, "triangle count");
+    header.SkinWidth = reader.ReadInt32();
+    header.SkinHeight = reader.ReadInt32();
+    header.Vertices = ReadCount(reader, "vertex count");
+    header.Triangles = ReadCount(reader, "triangle count");
     const std::int32_t frames = ReadCount(reader, "frame count");
     reader.Skip(4); // sync type
-    model.Flags = reader.ReadInt32();
+    header.Flags = reader.ReadInt32();
     reader.Skip(4); // average size
+    header.Skins = static_cast<std::size_t>(skins);
+    header.Frames = static_cast<std::size_t>(frames);
 
-    // Every count is checked against what is left before anything is sized by it.
+    // Every count is checked against what is left before the walk goes by it.
     if (skins > 0) {
-        const std::uint64_t pixels = CheckPictureSize(model.SkinWidth, model.SkinHeight);
+        const std::uint64_t pixels = CheckPictureSize(header.SkinWidth, header.SkinHeight);
         // A skin is at least its type and one pixel, or an empty group.
         CheckCount(reader, skins, 4 + std::min<std::uint64_t>(pixels, 4), "Model skin count");
-        model.Skins.resize(static_cast<std::size_t>(skins));
-        for (TMdlSkin& skin : model.Skins) {
-            std::int32_t pictures = 1;
-            skin.Group = reader.ReadInt32() != 0;
-            if (skin.Group) {
-                pictures = ReadCount(reader, "skin group size");
+        for (std::size_t s = 0; s < header.Skins; ++s) {
+            TMdlSkin at;
+            at.Index = s;
+            at.Width = header.SkinWidth;
+            at.Height = header.SkinHeight;
+            at.Group = reader.ReadInt32() != 0;
+            if (at.Group) {
+                const std::int32_t pictures = ReadCount(reader, "skin group size");
                 CheckCount(reader, pictures, 4 + pixels, "Model skin group size");
-                reader.Skip(4 * static_cast<std::size_t>(pictures)); // intervals
+                at.Pictures = static_cast<std::size_t>(pictures);
+                reader.Skip(4 * at.Pictures); // intervals
+                // The group's count was checked against its pictures too.
+                at.Pixels = reader.Position();
+                reader.Skip(at.Pictures * static_cast<std::size_t>(pixels));
+            } else {
+                at.Pixels = reader.Position();
+                reader.Skip(CheckIndexedPixels(reader, header.SkinWidth, header.SkinHeight));
             }
-            for (std::int32_t i = 0; i < pictures; ++i)
-                skin.Pictures.push_back(
-                    ReadIndexedPixels(reader, model.SkinWidth, model.SkinHeight));
+            if (skin && !skin(at))
+                return header;
         }
     }
-    CheckCount(reader, model.Vertices, kTexCoordBytes, "Model vertex count");
-    reader.Skip(kTexCoordBytes * static_cast<std::size_t>(model.Vertices));
-    CheckCount(reader, model.Triangles, kTriangleBytes, "Model triangle count");
-    reader.Skip(kTriangleBytes * static_cast<std::size_t>(model.Triangles));
+    CheckCount(reader, header.Vertices, kTexCoordBytes, "Model vertex count");
+    reader.Skip(kTexCoordBytes * static_cast<std::size_t>(header.Vertices));
+    CheckCount(reader, header.Triangles, kTriangleBytes, "Model triangle count");
+    reader.Skip(kTriangleBytes * static_cast<std::size_t>(header.Triangles));
 
     const std::uint64_t vertexBytes =
-        kFrameVertexBytes * static_cast<std::uint64_t>(model.Vertices);
+        kFrameVertexBytes * static_cast<std::uint64_t>(header.Vertices);
     const std::uint64_t simpleBytes = kFrameBoundsBytes + kFrameNameBytes + vertexBytes;
     // A frame is at least a simple one or an empty group.
     CheckCount(reader, frames, std::min(4 + simpleBytes, 4 + 4 + kFrameBoundsBytes),
                "Model frame count");
-    model.Frames.resize(static_cast<std::size_t>(frames));
-    for (TMdlFrame& frame : model.Frames) {
-        frame.Group = reader.ReadInt32() != 0;
-        if (!frame.Group) {
-            frame.Names.push_back(ReadSimpleFrame(reader, vertexBytes));
-            continue;
+    for (std::size_t f = 0; f < header.Frames; ++f) {
+        TMdlFrame at;
+        at.Index = f;
+        at.Group = reader.ReadInt32() != 0;
+        if (!at.Group) {
+            at.FirstName = ReadSimpleFrame(reader, vertexBytes);
+        } else {
+            const std::int32_t members = ReadCount(reader, "frame group size");
+            reader.Skip(kFrameBoundsBytes);
+            CheckCount(reader, members, 4 + simpleBytes, "Model frame group size");
+            at.Members = static_cast<std::size_t>(members);
+            reader.Skip(4 * at.Members); // intervals
+            // Only the first name is told; the rest are passed over.
+            if (at.Members > 0)
+                at.FirstName = ReadSimpleFrame(reader, vertexBytes);
+            if (at.Members > 1)
+                reader.Skip((at.Members - 1) * static_cast<std::size_t>(simpleBytes));
         }
-        const std::int32_t members = ReadCount(reader, "frame group size");
-        reader.Skip(kFrameBoundsBytes);
-        CheckCount(reader, members, 4 + simpleBytes, "Model frame group size");
-        reader.Skip(4 * static_cast<std::size_t>(members)); // intervals
-        for (std::int32_t i = 0; i < members; ++i)
-            frame.Names.push_back(ReadSimpleFrame(reader, vertexBytes));
+        if (frame && !frame(at))
+            return header;
     }
-    return model;
+    return header;
 }
 
 } // namespace zorvak

@@ -18,14 +18,31 @@ TMipTextureHeader ReadMipTextureHeader(std::span<const unsigned char> bytes) {
     return header;
 }
 
-TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes) {
-    const TMipTextureHeader header = ReadMipTextureHeader(bytes);
+namespace {
+
+// The full-size level's pixels, every bound checked.
+std::span<const unsigned char> FullLevel(std::span<const unsigned char> bytes,
+                                         TMipTextureHeader& header) {
+    header = ReadMipTextureHeader(bytes);
     if (header.Offsets[0] == 0)
         throw TFailure("Texture " + header.Name + " keeps its pixels elsewhere");
     const std::size_t count = CheckPictureSize(header.Width, header.Height);
-    TByteReader reader(
-        SliceOf(bytes, header.Offsets[0], count, "Pixel data of texture " + header.Name));
+    return SliceOf(bytes, header.Offsets[0], count, "Pixel data of texture " + header.Name);
+}
+
+} // namespace
+
+TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes) {
+    TMipTextureHeader header;
+    TByteReader reader(FullLevel(bytes, header));
     return ReadIndexedPixels(reader, header.Width, header.Height);
+}
+
+TPictureSize MipTextureSize(std::span<const unsigned char> bytes) {
+    TMipTextureHeader header;
+    (void)FullLevel(bytes, header);
+    // Both fit an int: the size check bounds them.
+    return {static_cast<int>(header.Width), static_cast<int>(header.Height)};
 }
 
 } // namespace zorvak

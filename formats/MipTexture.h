@@ -32,5 +32,8 @@ TMipTextureHeader ReadMipTextureHeader(std::span<const unsigned char> bytes);
 // built against outside textures), as CheckPictureSize, or "Pixel data of
 // texture NAME lies outside the entry".
 TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes);
+// The full-size level's size, checked as ReadMipTexture checks it, with no
+// pixel read.
+TPictureSize MipTextureSize(std::span<const unsigned char> bytes);
 
 } // namespace zorvak

@@ -4,6 +4,7 @@
 #include "framework/Failures.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace zorvak {
@@ -14,23 +15,26 @@ constexpr unsigned char kRunFlag = 0xC0;
 constexpr unsigned char kRunLengthMask = 0x3F;
 
 // Decodes the plane bytes of every line in one go: real files let runs cross
-// line ends, so lines are not decoded one by one.
-std::vector<unsigned char> Unpack(std::span<const unsigned char> packed, std::size_t count,
-                                  bool runLength) {
-    std::vector<unsigned char> out;
+// line ends, so lines are not decoded one by one. Without out the runs are
+// only passed over, to tell whether the picture is all there.
+void Unpack(std::span<const unsigned char> packed, std::size_t count, bool runLength,
+            std::vector<unsigned char>* out) {
     if (!runLength) {
         if (packed.size() < count)
             throw TFailure("PCX pixels run past the end of the entry");
-        out.assign(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(count));
-        return out;
+        if (out != nullptr)
+            out->assign(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(count));
+        return;
     }
     // Two bytes give at most 63: a picture this entry cannot fill fails before
     // anything is allocated for it.
     if (count / kRunLengthMask > packed.size())
         throw TFailure("PCX pixels run past the end of the entry");
-    out.reserve(count);
+    if (out != nullptr)
+        out->reserve(count);
     std::size_t i = 0;
-    while (out.size() < count) {
+    std::size_t done = 0;
+    while (done < count) {
         if (i >= packed.size())
             throw TFailure("PCX pixels run past the end of the entry");
         unsigned char value = packed[i++];
@@ -42,14 +46,25 @@ std::vector<unsigned char> Unpack(std::span<const unsigned char> packed, std::si
             value = packed[i++];
         }
         // A run may spill past the last line; the excess is padding to drop.
-        out.insert(out.end(), std::min(run, count - out.size()), value);
+        run = std::min(run, count - done);
+        if (out != nullptr)
+            out->insert(out->end(), run, value);
+        done += run;
     }
-    return out;
 }
 
-} // namespace
+// The header checked, and where the planes and the palette are.
+struct TPcxLayout {
+    bool RunLength = false;
+    std::size_t Planes = 0;
+    std::size_t LineBytes = 0;
+    std::size_t Width = 0;
+    std::size_t Height = 0;
+    std::span<const unsigned char> Packed;
+    std::span<const unsigned char> Palette; // 768 bytes with one plane, else empty
+};
 
-TPcxPicture ReadPcx(std::span<const unsigned char> pcx) {
+TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     if (pcx.empty() || pcx[0] != kPcxManufacturer)
         throw TFailure("Not a PCX file");
     if (pcx.size() < kPcxHeaderBytes)
@@ -71,57 +86,103 @@ TPcxPicture ReadPcx(std::span<const unsigned char> pcx) {
                        " is not supported");
     const std::int64_t width = xMax - xMin + 1;
     const std::int64_t height = yMax - yMin + 1;
-    const std::size_t pixels = CheckPictureSize(width, height);
-    const auto w = static_cast<std::size_t>(width);
-    const auto h = static_cast<std::size_t>(height);
-    if (lineBytes < w)
+    (void)CheckPictureSize(width, height);
+    TPcxLayout layout;
+    layout.RunLength = encoding == 1;
+    layout.Planes = planes;
+    layout.LineBytes = lineBytes;
+    layout.Width = static_cast<std::size_t>(width);
+    layout.Height = static_cast<std::size_t>(height);
+    if (lineBytes < layout.Width)
         throw TFailure("PCX line length " + std::to_string(lineBytes) + " is too short for width " +
                        std::to_string(width));
 
-    TPcxPicture picture;
-    std::span<const unsigned char> packed = pcx.subspan(kPcxHeaderBytes);
+    layout.Packed = pcx.subspan(kPcxHeaderBytes);
     if (planes == 1) {
         if (pcx.size() < kPcxHeaderBytes + 1 + kPaletteBytes ||
             pcx[pcx.size() - kPaletteBytes - 1] != kPcxPaletteMarker)
             throw TFailure("PCX palette is missing");
-        picture.Palette = ReadPalette(pcx.last(kPaletteBytes));
-        packed = packed.first(packed.size() - kPaletteBytes - 1);
+        layout.Palette = pcx.last(kPaletteBytes);
+        layout.Packed = layout.Packed.first(layout.Packed.size() - kPaletteBytes - 1);
     }
     // Lines may be padded far past the width; the planes as decoded are held
     // to the same bound as the picture.
-    const std::size_t line = lineBytes * planes;
-    if (line * h > kMaxPictureRgbaBytes)
+    if (lineBytes * planes * layout.Height > kMaxPictureRgbaBytes)
         throw TFailure("Picture size " + std::to_string(width) + " x " + std::to_string(height) +
                        " is too large");
-    const std::vector<unsigned char> planeBytes = Unpack(packed, line * h, encoding == 1);
+    return layout;
+}
 
-    if (planes == 1) {
-        TIndexedPicture indexed;
-        indexed.Width = static_cast<int>(width);
-        indexed.Height = static_cast<int>(height);
-        indexed.Pixels.reserve(pixels);
-        for (std::size_t y = 0; y < h; ++y) {
-            const auto row = planeBytes.begin() + static_cast<std::ptrdiff_t>(y * line);
-            indexed.Pixels.insert(indexed.Pixels.end(), row, row + static_cast<std::ptrdiff_t>(w));
-        }
-        picture.Rgba = ToRgba(indexed, picture.Palette);
-        picture.Indexed = std::move(indexed);
-        return picture;
-    }
-    picture.Rgba.Width = static_cast<int>(width);
-    picture.Rgba.Height = static_cast<int>(height);
-    picture.Rgba.Pixels.resize(pixels * 4);
+// The opaque picture of the decoded planes; the indexed one too when asked.
+TRgbaPicture Compose(const TPcxLayout& layout, const std::vector<unsigned char>& planeBytes,
+                     const TPalette& palette, std::optional<TIndexedPicture>* indexed) {
+    const std::size_t w = layout.Width;
+    const std::size_t h = layout.Height;
+    const std::size_t line = layout.LineBytes * layout.Planes;
+    TRgbaPicture rgba;
+    rgba.Width = static_cast<int>(w);
+    rgba.Height = static_cast<int>(h);
+    rgba.Pixels.resize(w * h * 4);
     std::size_t o = 0;
     for (std::size_t y = 0; y < h; ++y) {
         const unsigned char* row = planeBytes.data() + y * line;
         for (std::size_t x = 0; x < w; ++x) {
-            picture.Rgba.Pixels[o++] = row[x];
-            picture.Rgba.Pixels[o++] = row[lineBytes + x];
-            picture.Rgba.Pixels[o++] = row[2 * lineBytes + x];
-            picture.Rgba.Pixels[o++] = 255;
+            if (layout.Planes == 1) {
+                const TRgb& colour = palette.Colours[row[x]];
+                rgba.Pixels[o++] = colour.R;
+                rgba.Pixels[o++] = colour.G;
+                rgba.Pixels[o++] = colour.B;
+            } else {
+                rgba.Pixels[o++] = row[x];
+                rgba.Pixels[o++] = row[layout.LineBytes + x];
+                rgba.Pixels[o++] = row[2 * layout.LineBytes + x];
+            }
+            rgba.Pixels[o++] = 255;
         }
     }
+    if (indexed != nullptr && layout.Planes == 1) {
+        TIndexedPicture picture;
+        picture.Width = rgba.Width;
+        picture.Height = rgba.Height;
+        picture.Pixels.reserve(w * h);
+        for (std::size_t y = 0; y < h; ++y) {
+            const auto row = planeBytes.begin() + static_cast<std::ptrdiff_t>(y * line);
+            picture.Pixels.insert(picture.Pixels.end(), row, row + static_cast<std::ptrdiff_t>(w));
+        }
+        *indexed = std::move(picture);
+    }
+    return rgba;
+}
+
+TRgbaPicture Decode(std::span<const unsigned char> pcx, TPalette& palette,
+                    std::optional<TIndexedPicture>* indexed) {
+    const TPcxLayout layout = ReadLayout(pcx);
+    if (!layout.Palette.empty())
+        palette = ReadPalette(layout.Palette);
+    std::vector<unsigned char> planeBytes;
+    Unpack(layout.Packed, layout.LineBytes * layout.Planes * layout.Height, layout.RunLength,
+           &planeBytes);
+    return Compose(layout, planeBytes, palette, indexed);
+}
+
+} // namespace
+
+TPcxPicture ReadPcx(std::span<const unsigned char> pcx) {
+    TPcxPicture picture;
+    picture.Rgba = Decode(pcx, picture.Palette, &picture.Indexed);
     return picture;
+}
+
+TRgbaPicture ReadPcxRgba(std::span<const unsigned char> pcx) {
+    TPalette palette;
+    return Decode(pcx, palette, nullptr);
+}
+
+TPcxInfo ReadPcxInfo(std::span<const unsigned char> pcx) {
+    const TPcxLayout layout = ReadLayout(pcx);
+    Unpack(layout.Packed, layout.LineBytes * layout.Planes * layout.Height, layout.RunLength,
+           nullptr);
+    return {{static_cast<int>(layout.Width), static_cast<int>(layout.Height)}, layout.Planes == 1};
 }
 
 } // namespace zorvak

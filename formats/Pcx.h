@@ -26,4 +26,16 @@ struct TPcxPicture {
 // the end of the entry", or as CheckPictureSize.
 TPcxPicture ReadPcx(std::span<const unsigned char> pcx);
 
+// Only its RGBA form, with no indexed copy beside it.
+TRgbaPicture ReadPcxRgba(std::span<const unsigned char> pcx);
+
+struct TPcxInfo {
+    TPictureSize Size;
+    bool Indexed = false; // 8 bits with a palette, not 24
+};
+
+// What ReadPcx would give, checked as it checks, its runs passed over with
+// none of its pixels kept.
+TPcxInfo ReadPcxInfo(std::span<const unsigned char> pcx);
+
 } // namespace zorvak

@@ -16,20 +16,26 @@ TPalette GreyPalette() {
 }
 
 std::size_t CheckPictureSize(std::int64_t width, std::int64_t height) {
-    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    // The message is made only when it is needed: a walk checks millions.
+    const auto size = [&] { return std::to_string(width) + " x " + std::to_string(height); };
     if (width <= 0 || height <= 0)
-        throw TFailure("Picture size " + size + " is not valid");
+        throw TFailure("Picture size " + size() + " is not valid");
     // Each side is checked first so the product stays well inside 64 bits.
     constexpr std::int64_t maxPixels = static_cast<std::int64_t>(kMaxPictureRgbaBytes / 4);
     if (width > maxPixels || height > maxPixels || width * height > maxPixels)
-        throw TFailure("Picture size " + size + " is too large");
+        throw TFailure("Picture size " + size() + " is too large");
     return static_cast<std::size_t>(width * height);
 }
 
-TIndexedPicture ReadIndexedPixels(TByteReader& reader, std::int64_t width, std::int64_t height) {
+std::size_t CheckIndexedPixels(const TByteReader& reader, std::int64_t width, std::int64_t height) {
     const std::size_t count = CheckPictureSize(width, height);
     if (count > reader.Remaining())
         throw TFailure("Picture pixels run past the end of the entry");
+    return count;
+}
+
+TIndexedPicture ReadIndexedPixels(TByteReader& reader, std::int64_t width, std::int64_t height) {
+    const std::size_t count = CheckIndexedPixels(reader, width, height);
     const auto bytes = reader.Take(count);
     TIndexedPicture picture;
     picture.Width = static_cast<int>(width);

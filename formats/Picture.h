@@ -34,6 +34,12 @@ struct TIndexedPicture {
     std::vector<unsigned char> Pixels;
 };
 
+// A picture's size as its headers give it, for telling it without decoding.
+struct TPictureSize {
+    int Width = 0;
+    int Height = 0;
+};
+
 // Rows top-down, R G B A per pixel, Pixels.size() == 4 * Width * Height.
 struct TRgbaPicture {
     int Width = 0;
@@ -50,6 +56,10 @@ std::size_t CheckPictureSize(std::int64_t width, std::int64_t height);
 // CheckPictureSize, or TFailure "Picture pixels run past the end of the
 // entry" before allocating anything when the bytes are not there.
 TIndexedPicture ReadIndexedPixels(TByteReader& reader, std::int64_t width, std::int64_t height);
+
+// The pixel count ReadIndexedPixels would read, after the same checks, with
+// nothing read or allocated: how a size is told from headers alone.
+std::size_t CheckIndexedPixels(const TByteReader& reader, std::int64_t width, std::int64_t height);
 
 // Which index, if any, is see-through: the kind decides (status-bar
 // pictures and sprites use 255, the console font 0, textures and skins none).

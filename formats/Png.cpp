@@ -3,66 +3,122 @@
 #include "framework/Failures.h"
 
 #include <cstring>
+#include <memory>
 #include <zlib.h>
 
 namespace zorvak {
 
 namespace {
 
-void PutBigEndian(std::vector<unsigned char>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<unsigned char>(value >> shift));
+constexpr std::size_t kChunkOverhead = 12; // length, type, CRC
+constexpr std::size_t kHeaderDataBytes = 13;
+
+void PutBigEndian(unsigned char* out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<unsigned char>(value >> (24 - 8 * i));
 }
 
 // Length, type, data, and the CRC over type and data.
-void PutChunk(std::vector<unsigned char>& out, const char* type,
-              const std::vector<unsigned char>& data) {
-    PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    const std::size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    const uLong crc =
-        crc32(crc32(0L, Z_NULL, 0), out.data() + typeAt, static_cast<uInt>(out.size() - typeAt));
-    PutBigEndian(out, static_cast<std::uint32_t>(crc));
+void PutChunk(const std::function<void(std::span<const unsigned char>)>& sink, const char* type,
+              std::span<const unsigned char> data) {
+    unsigned char head[8];
+    PutBigEndian(head, static_cast<std::uint32_t>(data.size()));
+    std::memcpy(head + 4, type, 4);
+    uLong crc = crc32(crc32(0L, Z_NULL, 0), head + 4, 4);
+    // A null buffer would restart the sum, not continue it.
+    if (!data.empty())
+        crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
+    unsigned char tail[4];
+    PutBigEndian(tail, static_cast<std::uint32_t>(crc));
+    sink(head);
+    if (!data.empty())
+        sink(data);
+    sink(tail);
 }
+
+// A deflate stream that ends itself, whatever is thrown meanwhile.
+struct TDeflater {
+    z_stream Stream{};
+    TDeflater() {
+        if (deflateInit(&Stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw TFailure("Cannot compress the picture");
+    }
+    ~TDeflater() { deflateEnd(&Stream); }
+    TDeflater(const TDeflater&) = delete;
+    TDeflater& operator=(const TDeflater&) = delete;
+};
 
 } // namespace
 
-std::vector<unsigned char> EncodePng(const TRgbaPicture& picture) {
+void EncodePng(const TRgbaPicture& picture,
+               const std::function<void(std::span<const unsigned char>)>& sink) {
     const std::size_t pixels = CheckPictureSize(picture.Width, picture.Height);
     if (picture.Pixels.size() != 4 * pixels)
         throw TFailure("Picture pixels do not match its size");
     const auto width = static_cast<std::size_t>(picture.Width);
     const auto height = static_cast<std::size_t>(picture.Height);
 
-    // Each row goes out behind filter type 0: pictures of palette colours
-    // compress well enough without guessing a better filter.
-    const std::size_t rowBytes = 4 * width;
-    std::vector<unsigned char> raw;
-    raw.reserve((rowBytes + 1) * height);
-    for (std::size_t y = 0; y < height; ++y) {
-        raw.push_back(0);
-        const auto row = picture.Pixels.begin() + static_cast<std::ptrdiff_t>(y * rowBytes);
-        raw.insert(raw.end(), row, row + static_cast<std::ptrdiff_t>(rowBytes));
-    }
-    // The bound keeps raw under 2^27 bytes, well inside zlib's uLong.
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<unsigned char> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
-        throw TFailure("Cannot compress the picture");
-    packed.resize(packedSize);
-
-    std::vector<unsigned char> header;
+    sink(kPngSignature);
+    unsigned char header[kHeaderDataBytes] = {
+        0, 0, 0, 0, 0, 0, 0, 0, 8, 6, 0, 0, 0}; // depth, RGBA, deflate, filters, no interlace
     PutBigEndian(header, static_cast<std::uint32_t>(width));
-    PutBigEndian(header, static_cast<std::uint32_t>(height));
-    header.insert(header.end(), {8, 6, 0, 0, 0}); // depth, RGBA, deflate, filters, no interlace
+    PutBigEndian(header + 4, static_cast<std::uint32_t>(height));
+    PutChunk(sink, "IHDR", header);
 
-    std::vector<unsigned char> out(std::begin(kPngSignature), std::end(kPngSignature));
-    PutChunk(out, "IHDR", header);
-    PutChunk(out, "IDAT", packed);
-    PutChunk(out, "IEND", {});
+    // Each row goes in behind filter type 0, straight from the picture:
+    // pictures of palette colours compress well enough without guessing a
+    // better filter. The stream is the one a single call would make.
+    TDeflater deflater;
+    z_stream& z = deflater.Stream;
+    const auto chunk = std::make_unique<unsigned char[]>(kPngChunkBytes);
+    z.next_out = chunk.get();
+    z.avail_out = static_cast<uInt>(kPngChunkBytes);
+    const auto feed = [&](const unsigned char* data, std::size_t size, int flush) {
+        z.next_in = const_cast<unsigned char*>(data);
+        z.avail_in = static_cast<uInt>(size);
+        for (;;) {
+            const int result = deflate(&z, flush);
+            if (result == Z_STREAM_ERROR)
+                throw TFailure("Cannot compress the picture");
+            if (z.avail_out == 0 || (result == Z_STREAM_END && z.avail_out < kPngChunkBytes)) {
+                PutChunk(sink, "IDAT",
+                         std::span<const unsigned char>(chunk.get(), kPngChunkBytes - z.avail_out));
+                z.next_out = chunk.get();
+                z.avail_out = static_cast<uInt>(kPngChunkBytes);
+            }
+            if (result == Z_STREAM_END || (flush == Z_NO_FLUSH && z.avail_in == 0))
+                return;
+        }
+    };
+    const std::size_t rowBytes = 4 * width;
+    const unsigned char filter = 0;
+    for (std::size_t y = 0; y < height; ++y) {
+        feed(&filter, 1, Z_NO_FLUSH);
+        feed(picture.Pixels.data() + y * rowBytes, rowBytes, Z_NO_FLUSH);
+    }
+    feed(nullptr, 0, Z_FINISH);
+    PutChunk(sink, "IEND", {});
+}
+
+std::vector<unsigned char> EncodePng(const TRgbaPicture& picture) {
+    std::vector<unsigned char> out;
+    // Never grown by doubling: a big picture's PNG would need twice its room.
+    (void)CheckPictureSize(picture.Width, picture.Height);
+    out.reserve(static_cast<std::size_t>(PngSizeBound(picture.Width, picture.Height)));
+    EncodePng(picture, [&out](std::span<const unsigned char> piece) {
+        out.insert(out.end(), piece.begin(), piece.end());
+    });
     return out;
+}
+
+std::uint64_t PngSizeBound(int width, int height) {
+    const std::uint64_t raw =
+        static_cast<std::uint64_t>(height) * (1 + 4 * static_cast<std::uint64_t>(width));
+    // The bound keeps raw under 2^27 bytes, well inside zlib's uLong.
+    const std::uint64_t packed = compressBound(static_cast<uLong>(raw));
+    const std::uint64_t chunks = packed / kPngChunkBytes + 1;
+    return sizeof kPngSignature + kChunkOverhead + kHeaderDataBytes + chunks * kChunkOverhead +
+           packed + kChunkOverhead;
 }
 
 } // namespace zorvak

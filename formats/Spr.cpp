@@ -9,43 +9,54 @@ namespace {
 
 constexpr std::uint64_t kPictureHeaderBytes = 16; // origin x, y, width, height
 
-TSprPicture ReadPicture(TByteReader& reader) {
-    TSprPicture picture;
-    picture.OriginX = reader.ReadInt32();
-    picture.OriginY = reader.ReadInt32();
-    const std::int32_t width = reader.ReadInt32();
-    const std::int32_t height = reader.ReadInt32();
-    picture.Picture = ReadIndexedPixels(reader, width, height);
-    return picture;
-}
-
 } // namespace
 
-TSprite ReadSpr(std::span<const unsigned char> spr) {
+TSprHeader WalkSpr(std::span<const unsigned char> spr,
+                   const std::function<bool(const TSprFrame&)>& frame,
+                   const std::function<bool(const TSprPicture&)>& picture) {
     TByteReader reader = OpenTagged(spr, "IDSP", kSprVersion, kSprHeaderBytes, "Sprite");
-    TSprite sprite;
-    sprite.Type = reader.ReadInt32();
+    TSprHeader header;
+    header.Type = reader.ReadInt32();
     reader.Skip(4); // radius
-    sprite.MaxWidth = reader.ReadInt32();
-    sprite.MaxHeight = reader.ReadInt32();
+    header.MaxWidth = reader.ReadInt32();
+    header.MaxHeight = reader.ReadInt32();
     const std::int32_t frames = reader.ReadInt32();
     reader.Skip(8); // beam length, sync type
 
     // A frame is at least its type and a picture header, or an empty group.
     CheckCount(reader, frames, 8, "Sprite frame count");
-    sprite.Frames.resize(static_cast<std::size_t>(frames));
-    for (TSprFrame& frame : sprite.Frames) {
-        frame.Group = reader.ReadInt32() != 0;
-        std::int32_t pictures = 1;
-        if (frame.Group) {
-            pictures = reader.ReadInt32();
+    header.Frames = static_cast<std::size_t>(frames);
+    for (std::size_t f = 0; f < header.Frames; ++f) {
+        TSprFrame at;
+        at.Index = f;
+        at.Group = reader.ReadInt32() != 0;
+        if (at.Group) {
+            const std::int32_t pictures = reader.ReadInt32();
             CheckCount(reader, pictures, 4 + kPictureHeaderBytes, "Sprite frame group size");
-            reader.Skip(4 * static_cast<std::size_t>(pictures)); // intervals
+            at.Pictures = static_cast<std::size_t>(pictures);
+            reader.Skip(4 * at.Pictures); // intervals
         }
-        for (std::int32_t i = 0; i < pictures; ++i)
-            frame.Pictures.push_back(ReadPicture(reader));
+        if (frame && !frame(at))
+            return header;
+        for (std::size_t p = 0; p < at.Pictures; ++p) {
+            TSprPicture one;
+            one.Frame = f;
+            one.Member = p;
+            one.Group = at.Group;
+            one.OriginX = reader.ReadInt32();
+            one.OriginY = reader.ReadInt32();
+            const std::int32_t width = reader.ReadInt32();
+            const std::int32_t height = reader.ReadInt32();
+            const std::size_t pixels = CheckIndexedPixels(reader, width, height);
+            one.Width = width;
+            one.Height = height;
+            one.Pixels = reader.Position();
+            reader.Skip(pixels);
+            if (picture && !picture(one))
+                return header;
+        }
     }
-    return sprite;
+    return header;
 }
 
 } // namespace zorvak

@@ -8,7 +8,7 @@
 
 namespace zorvak {
 
-std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
+TWadDirectory ReadWadHeader(std::span<const unsigned char> wad) {
     if (!HasTag(wad, 0, "WAD2") || wad.size() < kWadHeaderBytes)
         throw TFailure("Not a WAD2 file");
     TByteReader reader(wad);
@@ -19,16 +19,32 @@ std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
         throw TFailure("WAD2 directory lies outside the entry");
     reader.Seek(static_cast<std::size_t>(offset));
     CheckCount(reader, count, kWadDirEntryBytes, "WAD2 lump count");
-    std::vector<TWadLump> lumps(static_cast<std::size_t>(count));
-    for (TWadLump& lump : lumps) {
-        lump.Offset = reader.ReadUInt32();
-        lump.DiskSize = reader.ReadUInt32();
-        lump.Size = reader.ReadUInt32();
-        lump.Type = reader.ReadUInt8();
-        lump.Compression = reader.ReadUInt8();
-        reader.Skip(2);
-        lump.Name = FixedName(reader.Take(kWadNameBytes));
-    }
+    return {static_cast<std::size_t>(count), static_cast<std::size_t>(offset)};
+}
+
+TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& directory,
+                     std::size_t index) {
+    if (index >= directory.Count)
+        throw TListIndexFailure();
+    TByteReader reader(wad);
+    reader.Seek(directory.Offset + index * kWadDirEntryBytes);
+    TWadLump lump;
+    lump.Offset = reader.ReadUInt32();
+    lump.DiskSize = reader.ReadUInt32();
+    lump.Size = reader.ReadUInt32();
+    lump.Type = reader.ReadUInt8();
+    lump.Compression = reader.ReadUInt8();
+    reader.Skip(2);
+    lump.Name = FixedName(reader.Take(kWadNameBytes));
+    return lump;
+}
+
+std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
+    const TWadDirectory directory = ReadWadHeader(wad);
+    std::vector<TWadLump> lumps;
+    lumps.reserve(directory.Count);
+    for (std::size_t i = 0; i < directory.Count; ++i)
+        lumps.push_back(ReadWadLump(wad, directory, i));
     return lumps;
 }
 
@@ -102,6 +118,25 @@ TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLum
     }
     default:
         return ReadLmpPicture(bytes);
+    }
+}
+
+TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& lump) {
+    const TWadLumpKind kind = KindOfLump(lump);
+    if (kind == TWadLumpKind::wlkOther)
+        throw TFailure("Lump " + lump.Name + " is not a picture");
+    const auto bytes = WadLumpBytes(wad, lump);
+    switch (kind) {
+    case TWadLumpKind::wlkPalette:
+        (void)ReadPalette(bytes);
+        return {kPaletteSwatchSide, kPaletteSwatchSide};
+    case TWadLumpKind::wlkMipTexture:
+        return MipTextureSize(bytes);
+    case TWadLumpKind::wlkConsoleFont:
+        (void)CheckIndexedPixels(TByteReader(bytes), kConsoleFontSide, kConsoleFontSide);
+        return {kConsoleFontSide, kConsoleFontSide};
+    default:
+        return LmpPictureSize(bytes);
     }
 }
 

@@ -32,9 +32,25 @@ struct TWadLump {
 
 enum class TWadLumpKind { wlkPalette, wlkStatusPicture, wlkMipTexture, wlkConsoleFont, wlkOther };
 
-// The directory, in its order. Throws TFailure "Not a WAD2 file", "WAD2
-// directory lies outside the entry", "WAD2 lump count N runs past the end of
-// the entry". Lumps' own bounds are checked when they are read.
+// Where the directory's records lie: read one at a time, a directory that
+// claims millions costs nothing until they are asked for.
+struct TWadDirectory {
+    std::size_t Count = 0;
+    std::size_t Offset = 0;
+};
+
+// The directory's place, its count checked against the entry. Throws
+// TFailure "Not a WAD2 file", "WAD2 directory lies outside the entry", "WAD2
+// lump count N runs past the end of the entry".
+TWadDirectory ReadWadHeader(std::span<const unsigned char> wad);
+
+// Record index (below directory.Count) of the directory read by
+// ReadWadHeader from the same bytes.
+TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& directory,
+                     std::size_t index);
+
+// The whole directory, in its order; throws as ReadWadHeader. Lumps' own
+// bounds are checked when they are read.
 std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad);
 
 // What a lump holds: by type, except the console font, which is known by its
@@ -54,6 +70,8 @@ std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
 // are, a texture's full-size level, the palette as its 16 x 16 swatch. Throws
 // TFailure "Lump NAME is not a picture", or as the lump's decoder.
 TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLump& lump);
+// Its size, checked as ReadWadPicture checks it, with no pixel read.
+TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& lump);
 
 // Character c of the console font (its 8 x 8 cell, row c / 16, column c % 16).
 // Throws TFailure "Not a console font" unless font is 128 x 128.

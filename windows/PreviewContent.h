@@ -7,6 +7,7 @@
 
 #include "archive/PakReader.h"
 #include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
 #include "formats/Picture.h"
 #include "framework/Files.h"
 
@@ -27,8 +28,9 @@ inline constexpr std::int64_t kPreviewReadLimit = std::int64_t{64} << 20;
 inline constexpr std::int32_t kPreviewHeadBytes = 1 << 20;
 // The text view shows at most this much of a text entry.
 inline constexpr std::size_t kPreviewTextLimit = std::size_t{4} << 20;
-// At most this many parts are listed (a directory may claim millions).
-inline constexpr std::size_t kPreviewMaxParts = 10000;
+// At most this many parts are listed (a directory may claim millions): the
+// same cap as `info` and `extract --png` keep to.
+inline constexpr std::size_t kPreviewMaxParts = kMaxListedParts;
 
 struct TPreviewPalette {
     TPalette Colours;
@@ -56,7 +58,8 @@ bool LooksLikeText(std::span<const unsigned char> bytes);
 // UTF-8 character that would be split.
 std::size_t TextShownLength(std::span<const unsigned char> bytes, std::size_t limit);
 
-// One picture of an entry, or one listed part that is no picture.
+// One picture of an entry, or one listed part that is no picture: the
+// core's part (formats/EntryParts.h) as the window shows it.
 struct TPicturePart {
     std::string Name;   // as stored (any byte); shown decoded
     std::string Detail; // beside the name in the list: "64 x 64", "missing"
@@ -72,8 +75,6 @@ struct TPicturePart {
     std::span<const unsigned char> Bytes;
 };
 
-enum class TPartList { plNone, plLumps, plTextures, plSkins, plFrames };
-
 struct TPictureSet {
     TPartList List = TPartList::plNone; // plNone: one picture, nothing listed
     std::vector<TPicturePart> Parts;
@@ -81,10 +82,10 @@ struct TPictureSet {
 };
 
 // The pictures of an entry of a picture kind (palette, light table, .lmp,
-// WAD2, map, model, sprite, PCX), palette pictures in palette. The parts
-// view bytes, which must outlive them. Throws TFailure when the entry's own
-// header or directory cannot be read; a part that cannot be decoded throws
-// from its Decode.
+// WAD2, map, model, sprite, PCX), palette pictures in palette, as the core
+// lists them. The parts view bytes, which must outlive them. Throws TFailure
+// when the entry's own header or directory cannot be read, or a PCX picture
+// cannot; a part that cannot be decoded throws from its Decode.
 TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
                        const TPalette& palette);
 

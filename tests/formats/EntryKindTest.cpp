@@ -1,6 +1,8 @@
 #include "formats/EntryKind.h"
 #include "FormatImages.h"
+#include "formats/EntryParts.h"
 #include "formats/Png.h"
+#include "framework/Failures.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +118,68 @@ TEST(EntryKind, DescriptionsAreWhatInfoPrints) {
         EXPECT_EQ(DescribeEntry(c.Name, c.Entry), c.Lines) << c.Name;
 }
 
+// Each list stops at the cap, with a line that counts the rest; a sprite's
+// pictures are counted against the cap together.
+TEST(EntryKind, LongListsInDescriptionsAreCutWithALineForTheRest) {
+    test::TBytesWriter model = test::MdlHeader(10002, 1, 1, 0, 0, 10001);
+    for (int i = 0; i < 10002; ++i)
+        model.I32(1).I32(0);
+    for (int i = 0; i < 10001; ++i)
+        model.I32(0).Raw(test::MdlFrame("f" + std::to_string(i), 0));
+    test::TBytesWriter sprite = test::SprHeader(2);
+    sprite.I32(1).I32(10005).Zeros(4 * 10005);
+    for (int i = 0; i < 10005; ++i)
+        sprite.Raw(test::SprPicture(1, 1, {1}));
+    sprite.I32(0).Raw(test::SprPicture(1, 1, {1}));
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        std::size_t Lines;
+        std::size_t At; // a line to look at, and what it says
+        std::string Says;
+        std::string Last;
+    };
+    const TCase cases[] = {
+        {"gfx.wad", test::MakeWad2Naming(10003, "p", 0x42, test::MakeLmp(1, 1, {1})), 10002, 10000,
+         "  p9999: picture, 1 x 1", "  and 3 more lumps"},
+        {"a.bsp", test::MakeBspNaming(10001, test::MakeMipTexture("t", 1, 1, {1})), 10002, 10000,
+         "  9999: t, 1 x 1", "  and 1 more texture"},
+        {"a.mdl", model.Out, 20003, 10001, "  and 2 more skin groups", "  and 1 more frame"},
+        {"a.spr", sprite.Out, 3, 0, "Sprite, 2 frames, up to 4 x 3", "  and 1 more frame"},
+    };
+    for (const TCase& c : cases) {
+        const std::vector<std::string> lines = DescribeEntry(c.Name, c.Entry);
+        ASSERT_EQ(lines.size(), c.Lines) << c.Name << ": " << lines.back();
+        EXPECT_EQ(lines[c.At], c.Says) << c.Name;
+        EXPECT_EQ(lines.back(), c.Last) << c.Name;
+        // Asked to stop, a description ends long before its lists do.
+        EXPECT_LT(DescribeEntry(c.Name, c.Entry, [] { return true; }).size(), 2048u) << c.Name;
+    }
+    const std::vector<std::string> group = DescribeEntry("a.spr", sprite.Out);
+    EXPECT_TRUE(group[1].starts_with("  frame 0: group of 10005 pictures, 1 x 1, 1 x 1"));
+    EXPECT_TRUE(group[1].ends_with(", 1 x 1, and 5 more")) << group[1].substr(group[1].size() - 40);
+}
+
+// Every part of an entry decoded, by its name; what cannot be is listed as
+// "NAME: MESSAGE".
+struct TDecoded {
+    std::vector<std::pair<std::string, TRgbaPicture>> Pictures;
+    std::vector<std::string> Problems;
+};
+
+TDecoded DecodeAll(const char* name, const Bytes& bytes, const TPalette& palette) {
+    TDecoded out;
+    const TEntryParts parts = ListEntryParts(ClassifyEntry(name, bytes), name, bytes);
+    for (const TEntryPart& part : parts.Parts) {
+        try {
+            out.Pictures.emplace_back(part.Name, DecodePart(bytes, part, palette));
+        } catch (const TFailure& failure) {
+            out.Problems.push_back(part.Name + ": " + failure.what());
+        }
+    }
+    return out;
+}
+
 TEST(EntryKind, PicturesApplyEachKindsTransparency) {
     TPalette palette = GreyPalette();
     palette.Colours[255] = {9, 9, 9};
@@ -126,7 +190,7 @@ TEST(EntryKind, PicturesApplyEachKindsTransparency) {
                         {"tex", 0x44, test::MakeMipTexture("tex", 16, 16, Bytes(256, 255))},
                         {"conchars", 0x44, font},
                         {"bad", 0x44, Bytes(10)}});
-    const TEntryPictures pictures = EntryPictures("gfx.wad", wad, palette);
+    const TDecoded pictures = DecodeAll("gfx.wad", wad, palette);
     ASSERT_EQ(pictures.Pictures.size(), 3u);
     EXPECT_EQ(pictures.Problems, std::vector<std::string>{"bad: Texture header is cut short"});
     struct TCase {
@@ -140,9 +204,9 @@ TEST(EntryKind, PicturesApplyEachKindsTransparency) {
     };
     for (const TCase& c : cases) {
         const auto it = std::find_if(pictures.Pictures.begin(), pictures.Pictures.end(),
-                                     [&](const TNamedPicture& p) { return p.Name == c.Name; });
+                                     [&](const auto& p) { return p.first == c.Name; });
         ASSERT_NE(it, pictures.Pictures.end()) << c.Name;
-        const auto at = it->Picture.Pixels.begin() + static_cast<std::ptrdiff_t>(4 * c.Pixel);
+        const auto at = it->second.Pixels.begin() + static_cast<std::ptrdiff_t>(4 * c.Pixel);
         EXPECT_EQ(std::vector<unsigned char>(at, at + 4), c.Rgba) << c.Name << " " << c.Pixel;
     }
     // A sprite's 255 is see-through too; a model skin's is not.
@@ -150,13 +214,12 @@ TEST(EntryKind, PicturesApplyEachKindsTransparency) {
     spr.I32(0).Raw(test::SprPicture(1, 1, {255}));
     test::TBytesWriter mdl = test::MdlHeader(1, 1, 1, 0, 0, 0);
     mdl.I32(0).U8(255);
-    EXPECT_EQ(EntryPictures("s.spr", spr.Out, palette).Pictures.at(0).Picture.Pixels[3], 0);
-    EXPECT_EQ(EntryPictures("m.mdl", mdl.Out, palette).Pictures.at(0).Picture.Pixels[3], 255);
-    EXPECT_EQ(EntryPictures("m.mdl", mdl.Out, palette).Pictures.at(0).Name, "m_skin0");
+    EXPECT_EQ(DecodeAll("s.spr", spr.Out, palette).Pictures.at(0).second.Pixels[3], 0);
+    EXPECT_EQ(DecodeAll("m.mdl", mdl.Out, palette).Pictures.at(0).second.Pixels[3], 255);
     // A palette shows its own colours whatever palette is passed.
     Bytes own(768, 0);
     own[3 * 7] = 200;
-    const auto swatch = EntryPictures("gfx/palette.lmp", own, palette).Pictures.at(0).Picture;
+    const auto swatch = DecodeAll("gfx/palette.lmp", own, palette).Pictures.at(0).second;
     EXPECT_EQ(swatch.Width, 16);
     EXPECT_EQ(swatch.Pixels[4 * 7], 200);
 }

@@ -113,12 +113,52 @@ inline Bytes MakeBsp(const std::vector<Bytes>& textures) {
     return bsp.Raw(lump.Out).Out;
 }
 
+// A WAD2 whose count records all name one lump, data, as the pictures of a
+// hostile directory do: the name is name followed by the record's number.
+inline Bytes MakeWad2Naming(std::size_t count, const std::string& name, unsigned type,
+                            const Bytes& data) {
+    TBytesWriter w;
+    const auto directory = static_cast<std::uint32_t>(12 + data.size());
+    w.Tag("WAD2").I32(static_cast<std::int32_t>(count)).U32(directory).Raw(data);
+    w.Out.reserve(w.Size() + count * 32);
+    const auto size = static_cast<std::uint32_t>(data.size());
+    for (std::size_t i = 0; i < count; ++i)
+        w.U32(12).U32(size).U32(size).U8(type).U8(0).U16(0).Name(name + std::to_string(i), 16);
+    return w.Out;
+}
+
+// A version-29 map whose slots all name one texture.
+inline Bytes MakeBspNaming(std::size_t slots, const Bytes& texture) {
+    TBytesWriter lump;
+    lump.I32(static_cast<std::int32_t>(slots));
+    const auto at = static_cast<std::int32_t>(4 + 4 * slots);
+    for (std::size_t i = 0; i < slots; ++i)
+        lump.I32(at);
+    lump.Raw(texture);
+    TBytesWriter bsp;
+    bsp.I32(29);
+    for (int i = 0; i < 15; ++i)
+        bsp.U32(i == 2 ? 124 : 0).U32(i == 2 ? static_cast<std::uint32_t>(lump.Size()) : 0);
+    return bsp.Raw(lump.Out).Out;
+}
+
 // The 84-byte model header.
 inline TBytesWriter MdlHeader(std::int32_t skins, std::int32_t width, std::int32_t height,
                               std::int32_t vertices, std::int32_t triangles, std::int32_t frames) {
     TBytesWriter w;
     w.Tag("IDPO").I32(6).Zeros(40).I32(skins).I32(width).I32(height).I32(vertices);
     return std::move(w.I32(triangles).I32(frames).I32(0).I32(0).U32(0));
+}
+
+// A model of skins single skins of width x height, each all of index fill,
+// no geometry and one frame.
+inline Bytes MakeModelOfSkins(std::int32_t skins, std::int32_t width, std::int32_t height,
+                              unsigned char fill = 1) {
+    TBytesWriter w = MdlHeader(skins, width, height, 0, 0, 1);
+    const Bytes pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+    for (std::int32_t s = 0; s < skins; ++s)
+        w.I32(0).Raw(pixels);
+    return w.I32(0).Zeros(8).Name("frame", 16).Out;
 }
 
 // One frame: bounds, name, vertices (4 bytes each).

@@ -33,33 +33,53 @@ Bytes MakeSprite() {
     return w.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7))).Out;
 }
 
+// The bytes at offset of bytes.
+Bytes At(const Bytes& bytes, std::size_t offset, std::size_t length) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(offset + length));
+}
+
 TEST(Mdl, SkinsAndFramesWithTheirGroups) {
-    const TMdlModel model = ReadMdl(MakeModel());
+    const Bytes bytes = MakeModel();
+    std::vector<TMdlSkin> skins;
+    std::vector<TMdlFrame> frames;
+    const TMdlHeader model = WalkMdl(
+        bytes, [&](const TMdlSkin& s) { return skins.push_back(s), true; },
+        [&](const TMdlFrame& f) { return frames.push_back(f), true; });
     EXPECT_EQ(model.SkinWidth, 4);
     EXPECT_EQ(model.Vertices, 3);
     EXPECT_EQ(model.Triangles, 1);
-    ASSERT_EQ(model.Skins.size(), 2u);
-    EXPECT_FALSE(model.Skins[0].Group);
-    ASSERT_EQ(model.Skins[1].Pictures.size(), 2u);
-    EXPECT_TRUE(model.Skins[1].Group);
-    EXPECT_EQ(model.Skins[0].Pictures[0].Pixels, Bytes(8, 1));
-    EXPECT_EQ(model.Skins[1].Pictures[1].Pixels, Bytes(8, 3));
-    ASSERT_EQ(model.Frames.size(), 2u);
-    EXPECT_EQ(model.Frames[0].Names, std::vector<std::string>{"stand1"});
-    EXPECT_TRUE(model.Frames[1].Group);
-    EXPECT_EQ(model.Frames[1].Names, (std::vector<std::string>{"run1", "run2"}));
+    ASSERT_EQ(skins.size(), 2u);
+    EXPECT_FALSE(skins[0].Group);
+    ASSERT_EQ(skins[1].Pictures, 2u);
+    EXPECT_TRUE(skins[1].Group);
+    EXPECT_EQ(At(bytes, skins[0].Pixels, 8), Bytes(8, 1));
+    EXPECT_EQ(At(bytes, skins[1].Pixels + 8, 8), Bytes(8, 3));
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].FirstName, "stand1");
+    EXPECT_TRUE(frames[1].Group);
+    EXPECT_EQ(frames[1].Members, 2u);
+    EXPECT_EQ(frames[1].FirstName, "run1");
 }
 
 TEST(Spr, FramesAndGroupsAsPictures) {
-    const TSprite sprite = ReadSpr(MakeSprite());
+    const Bytes bytes = MakeSprite();
+    std::vector<TSprFrame> frames;
+    std::vector<TSprPicture> pictures;
+    const TSprHeader sprite = WalkSpr(
+        bytes, [&](const TSprFrame& f) { return frames.push_back(f), true; },
+        [&](const TSprPicture& p) { return pictures.push_back(p), true; });
     EXPECT_EQ(sprite.MaxWidth, 4);
-    ASSERT_EQ(sprite.Frames.size(), 2u);
-    EXPECT_FALSE(sprite.Frames[0].Group);
-    EXPECT_EQ(sprite.Frames[0].Pictures[0].Picture.Pixels, (Bytes{5, 255}));
-    EXPECT_EQ(sprite.Frames[0].Pictures[0].OriginX, -1);
-    ASSERT_EQ(sprite.Frames[1].Pictures.size(), 2u);
-    EXPECT_EQ(sprite.Frames[1].Pictures[1].Picture.Width, 4);
-    EXPECT_EQ(sprite.Frames[1].Pictures[1].Picture.Height, 3);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_FALSE(frames[0].Group);
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(At(bytes, pictures[0].Pixels, 2), (Bytes{5, 255}));
+    EXPECT_EQ(pictures[0].OriginX, -1);
+    EXPECT_EQ(frames[1].Pictures, 2u);
+    EXPECT_EQ(pictures[2].Frame, 1u);
+    EXPECT_EQ(pictures[2].Member, 1u);
+    EXPECT_EQ(pictures[2].Width, 4);
+    EXPECT_EQ(pictures[2].Height, 3);
 }
 
 TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
@@ -70,10 +90,10 @@ TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
         return bytes;
     };
     auto mdl = [&](std::size_t at, std::int32_t value) {
-        return [=] { ReadMdl(patched(MakeModel(), at, value)); };
+        return [=] { WalkMdl(patched(MakeModel(), at, value), {}, {}); };
     };
     auto spr = [&](std::size_t at, std::int32_t value) {
-        return [=] { ReadSpr(patched(MakeSprite(), at, value)); };
+        return [=] { WalkSpr(patched(MakeSprite(), at, value), {}, {}); };
     };
     const std::size_t group = 84 + 4 + 8 + 4; // the model's skin group size
     struct TCase {
@@ -86,13 +106,13 @@ TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
         {"model version", mdl(4, 8), "Model version 8 is not supported"},
         {"model cut",
          [] {
-             ReadMdl(Bytes{'I', 'D', 'P', 'O', 6, 0});
+             WalkMdl(Bytes{'I', 'D', 'P', 'O', 6, 0}, {}, {});
          },
          "Model header is cut short"},
         {"skin count", mdl(48, 1000), "Model skin count 1000 runs past the end of the entry"},
         {"negative skins", mdl(48, -1), "Model skin count -1 is not valid"},
         {"skin pixels", mdl(52, 60000), "Picture pixels run past the end of the entry"},
-        {"huge skin", [&] { ReadMdl(patched(patched(MakeModel(), 52, 60000), 56, 60000)); },
+        {"huge skin", [&] { WalkMdl(patched(patched(MakeModel(), 52, 60000), 56, 60000), {}, {}); },
          "Picture size 60000 x 60000 is too large"},
         {"skin group", mdl(group, 0x7FFFFFFF),
          "Model skin group size 2147483647 runs past the end of the entry"},

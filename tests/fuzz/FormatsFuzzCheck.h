@@ -7,6 +7,7 @@
 #include "../formats/PngCheck.h"
 #include "formats/Bsp.h"
 #include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
 #include "formats/Lmp.h"
 #include "formats/Mdl.h"
 #include "formats/Pcx.h"
@@ -17,6 +18,7 @@
 #include "framework/Failures.h"
 
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,17 +56,59 @@ inline std::string Tolerant(const std::function<std::string()>& step) {
     }
 }
 
+// The parts the model lists of in as kind: each decodes exactly when its
+// headers said it would (with the message they gave), to the size they
+// gave, and parts of one source to one picture.
+inline std::string PartsFault(TEntryKind kind, std::string_view name,
+                              std::span<const unsigned char> in) {
+    return Tolerant([&] {
+        const TEntryParts parts = ListEntryParts(kind, name, in);
+        if (parts.Parts.size() > kMaxListedParts || parts.Total < parts.Parts.size())
+            return std::string("part count past the cap or the total");
+        if (!HoldsPictures(kind) && !parts.Parts.empty())
+            return std::string("parts of a kind that holds no pictures");
+        std::map<TPartSource, std::vector<unsigned char>> bySource;
+        for (const TEntryPart& part : parts.Parts) {
+            const std::string what =
+                "part " + std::to_string(part.Index) + "." + std::to_string(part.Member) + ": ";
+            std::string problem;
+            TRgbaPicture picture;
+            try {
+                picture = DecodePart(in, part, GreyPalette());
+            } catch (const TFailure& failure) {
+                problem = failure.what();
+            }
+            if (problem != part.Problem)
+                return what + "listed as \"" + part.Problem + "\", decoded as \"" + problem + "\"";
+            if (!problem.empty())
+                continue;
+            if (const std::string fault = PictureFault(picture); !fault.empty())
+                return what + fault;
+            if (picture.Width != part.Width || picture.Height != part.Height)
+                return what + "size differs from the list";
+            const auto [at, fresh] = bySource.emplace(part.Source, picture.Pixels);
+            if (!fresh && at->second != picture.Pixels)
+                return what + "one source, two pictures";
+        }
+        return std::string();
+    });
+}
+
 inline std::string LmpFault(std::span<const unsigned char> in) {
     std::string fault =
         Tolerant([&] { return PictureFault(ToRgba(ReadLmpPicture(in), GreyPalette())); });
     if (fault.empty())
         fault = Tolerant([&] { return PictureFault(ReadColormap(in)); });
     (void)Tolerant([&] { return ReadPalette(in).Colours.size() == 256 ? "" : "palette"; });
+    for (const TEntryKind kind :
+         {TEntryKind::ekLmpPicture, TEntryKind::ekColormap, TEntryKind::ekPalette})
+        if (fault.empty())
+            fault = PartsFault(kind, "a.lmp", in);
     return fault;
 }
 
 inline std::string Wad2Fault(std::span<const unsigned char> in) {
-    return Tolerant([&] {
+    const std::string fault = Tolerant([&] {
         for (const TWadLump& lump : ReadWadDirectory(in)) {
             const std::string fault = Tolerant([&] {
                 const TIndexedPicture picture = ReadWadPicture(in, lump);
@@ -77,10 +121,11 @@ inline std::string Wad2Fault(std::span<const unsigned char> in) {
         }
         return std::string();
     });
+    return fault.empty() ? PartsFault(TEntryKind::ekWad2, "gfx.wad", in) : fault;
 }
 
 inline std::string BspFault(std::span<const unsigned char> in) {
-    return Tolerant([&] {
+    const std::string fault = Tolerant([&] {
         const TBspInfo info = ReadBspInfo(in);
         for (std::size_t i = 0; i < info.Textures.size(); ++i) {
             const std::string fault = Tolerant([&] {
@@ -94,43 +139,69 @@ inline std::string BspFault(std::span<const unsigned char> in) {
         }
         return std::string();
     });
+    return fault.empty() ? PartsFault(TEntryKind::ekBsp, "a.bsp", in) : fault;
+}
+
+// Whether count pictures of width x height from offset lie inside in.
+inline bool Inside(std::span<const unsigned char> in, std::size_t offset, std::size_t count,
+                   int width, int height) {
+    const std::uint64_t bytes = std::uint64_t{count} * static_cast<std::uint64_t>(width) *
+                                static_cast<std::uint64_t>(height);
+    return offset <= in.size() && bytes <= in.size() - offset;
 }
 
 inline std::string MdlFault(std::span<const unsigned char> in) {
-    return Tolerant([&] {
-        const TMdlModel model = ReadMdl(in);
-        for (const TMdlSkin& skin : model.Skins) {
-            if (!skin.Group && skin.Pictures.size() != 1)
-                return std::string("single skin of several pictures");
-            for (const TIndexedPicture& picture : skin.Pictures)
-                if (picture.Width != model.SkinWidth || !PictureFault(picture).empty())
-                    return "skin: " + PictureFault(picture);
-        }
-        for (const TMdlFrame& frame : model.Frames)
-            if (!frame.Group && frame.Names.size() != 1)
-                return std::string("single frame of several names");
-        return std::string();
+    const std::string fault = Tolerant([&] {
+        std::string found;
+        (void)WalkMdl(
+            in,
+            [&](const TMdlSkin& skin) {
+                const auto pixels =
+                    static_cast<std::size_t>(skin.Width) * static_cast<std::size_t>(skin.Height);
+                if (!skin.Group && skin.Pictures != 1)
+                    found = "single skin of several pictures";
+                else if (const std::string size = PictureFault(skin.Width, skin.Height, pixels, 1);
+                         !size.empty())
+                    found = "skin: " + size;
+                else if (!Inside(in, skin.Pixels, skin.Pictures, skin.Width, skin.Height))
+                    found = "skin pixels outside the entry";
+                return found.empty();
+            },
+            [&](const TMdlFrame& frame) {
+                if (!frame.Group && frame.Members != 1)
+                    found = "single frame of several names";
+                return found.empty();
+            });
+        return found;
     });
+    return fault.empty() ? PartsFault(TEntryKind::ekModel, "a.mdl", in) : fault;
 }
 
 inline std::string SprFault(std::span<const unsigned char> in) {
-    return Tolerant([&] {
-        for (const TSprFrame& frame : ReadSpr(in).Frames)
-            for (const TSprPicture& picture : frame.Pictures)
-                if (const std::string fault = PictureFault(picture.Picture); !fault.empty())
-                    return fault;
-        return std::string();
+    const std::string fault = Tolerant([&] {
+        std::string found;
+        (void)WalkSpr(in, {}, [&](const TSprPicture& picture) {
+            const auto pixels =
+                static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height);
+            found = PictureFault(picture.Width, picture.Height, pixels, 1);
+            if (found.empty() && !Inside(in, picture.Pixels, 1, picture.Width, picture.Height))
+                found = "frame pixels outside the entry";
+            return found.empty();
+        });
+        return found;
     });
+    return fault.empty() ? PartsFault(TEntryKind::ekSprite, "a.spr", in) : fault;
 }
 
 inline std::string PcxFault(std::span<const unsigned char> in) {
-    return Tolerant([&] {
+    const std::string fault = Tolerant([&] {
         const TPcxPicture picture = ReadPcx(in);
         if (picture.Indexed && (picture.Indexed->Width != picture.Rgba.Width ||
                                 !PictureFault(*picture.Indexed).empty()))
             return std::string("indexed and RGBA pictures differ");
         return PictureFault(picture.Rgba);
     });
+    return fault.empty() ? PartsFault(TEntryKind::ekPcx, "a.pcx", in) : fault;
 }
 
 inline std::string WaveFault(std::span<const unsigned char> in) {
@@ -165,7 +236,8 @@ inline std::string PngRoundTripFault(std::span<const unsigned char> in) {
 }
 
 // The input past its first byte, under a name that byte picks, through
-// everything a window or the command-line tool would call.
+// everything a window or the command-line tool would call: the classifier,
+// the description and the parts, each decoded.
 inline std::string EntryFault(std::span<const unsigned char> input) {
     if (input.empty())
         return "";
@@ -177,13 +249,10 @@ inline std::string EntryFault(std::span<const unsigned char> input) {
                                         "a.png",           "noname"};
     const char* name = names[input[0] % std::size(names)];
     const auto in = input.subspan(1);
-    (void)ClassifyEntry(name, in);
+    const TEntryKind kind = ClassifyEntry(name, in);
     if (DescribeEntry(name, in).empty())
         return "no description";
-    for (const TNamedPicture& picture : EntryPictures(name, in, GreyPalette()).Pictures)
-        if (const std::string fault = PictureFault(picture.Picture); !fault.empty())
-            return picture.Name + ": " + fault;
-    return "";
+    return PartsFault(kind, name, in);
 }
 
 inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {

@@ -1,0 +1,373 @@
+#include "formats/EntryParts.h"
+
+#include "formats/Bsp.h"
+#include "formats/Layout.h"
+#include "formats/Lmp.h"
+#include "formats/Mdl.h"
+#include "formats/MipTexture.h"
+#include "formats/Pcx.h"
+#include "formats/Spr.h"
+#include "formats/Wad2.h"
+#include "framework/Failures.h"
+
+#include <cstdio>
+
+namespace zorvak {
+
+namespace {
+
+// Loose pictures are drawn over the screen as the status bar's are: 255 is
+// left out.
+constexpr int kLmpTransparentIndex = 255;
+
+// The failure a step throws, as the decoder would tell it; empty for none.
+template <class Step> std::string ProblemOf(Step step) {
+    try {
+        step();
+    } catch (const TFailure& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+// Adds parts up to the cap and counts them all.
+class TCollector {
+public:
+    TCollector(TEntryParts& parts, const std::function<bool()>& stop)
+        : parts_(parts), poll_(stop) {}
+    // Whether another part is listed: false once the cap is reached.
+    bool Room() const { return parts_.Parts.size() < kMaxListedParts; }
+    void Add(TEntryPart part) { parts_.Parts.push_back(std::move(part)); }
+    // Parts held, listed or not.
+    void Count(std::size_t n) { parts_.Total += n; }
+    // False once a stop request came: the walk ends there.
+    bool Go() {
+        if (poll_())
+            parts_.Stopped = true;
+        return !parts_.Stopped;
+    }
+
+private:
+    TEntryParts& parts_;
+    TStopPoll poll_;
+};
+
+TEntryPart Single(std::string_view name, const char* format, bool inPalette) {
+    TEntryPart part;
+    part.Name = std::string(name);
+    part.Format = format;
+    part.InPalette = inPalette;
+    return part;
+}
+
+TPartSource Whole(TPartCoding coding, std::span<const unsigned char> bytes,
+                  int transparent = kOpaque) {
+    TPartSource source;
+    source.Coding = coding;
+    source.Length = bytes.size();
+    source.Transparent = transparent;
+    return source;
+}
+
+void ListSingle(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
+                TEntryParts& parts) {
+    TEntryPart part;
+    switch (kind) {
+    case TEntryKind::ekPalette:
+        part = Single(name, "palette, 256 colours", false);
+        part.Width = part.Height = kPaletteSwatchSide;
+        part.Problem = ProblemOf([&] { (void)ReadPalette(bytes); });
+        part.Source = Whole(TPartCoding::pcPalette, bytes);
+        break;
+    case TEntryKind::ekColormap:
+        part = Single(name, "light table, 64 levels", true);
+        part.Width = kPaletteColours;
+        part.Height = kColormapLevels;
+        part.Problem = ProblemOf([&] { CheckColormap(bytes); });
+        part.Source = Whole(TPartCoding::pcColormap, bytes);
+        break;
+    case TEntryKind::ekLmpPicture:
+        part = Single(name, "palette picture (.lmp)", true);
+        part.Damaged = bytes.size() < kLmpHeaderBytes;
+        if (!part.Damaged) {
+            TByteReader reader(bytes);
+            part.Width = reader.ReadInt32();
+            part.Height = reader.ReadInt32();
+        }
+        part.Problem = ProblemOf([&] { (void)LmpPictureSize(bytes); });
+        part.Source = Whole(TPartCoding::pcLmp, bytes, kLmpTransparentIndex);
+        break;
+    default: { // a PCX picture
+        part = Single(name, "PCX picture", false);
+        part.Problem = ProblemOf([&] {
+            const TPcxInfo info = ReadPcxInfo(bytes);
+            part.Format = info.Indexed ? "PCX, 8-bit with its palette" : "PCX, 24-bit";
+            part.Width = info.Size.Width;
+            part.Height = info.Size.Height;
+        });
+        part.Damaged = !part.Problem.empty();
+        part.Source = Whole(TPartCoding::pcPcx, bytes);
+        break;
+    }
+    }
+    ++parts.Total;
+    parts.Parts.push_back(std::move(part));
+}
+
+TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std::size_t index) {
+    const TWadLumpKind kind = KindOfLump(lump);
+    TEntryPart part;
+    part.Name = lump.Name;
+    part.Index = index;
+    part.Format = LumpKindName(kind);
+    part.Picture = kind != TWadLumpKind::wlkOther;
+    part.InPalette = kind != TWadLumpKind::wlkPalette;
+    part.LumpType = lump.Type;
+    std::span<const unsigned char> stored;
+    try {
+        stored = WadLumpBytes(wad, lump);
+    } catch (const TFailure& failure) {
+        // Nothing to decode, nor to show as bytes.
+        part.Damaged = true;
+        part.Problem = failure.what();
+        return part;
+    }
+    part.Source.Offset = lump.Offset;
+    part.Source.Length = stored.size();
+    part.Source.Transparent = TransparentIndexOf(kind);
+    switch (kind) {
+    case TWadLumpKind::wlkOther: {
+        char type[8];
+        std::snprintf(type, sizeof type, "0x%02X", lump.Type);
+        part.Problem = "Lump " + lump.Name + " is not a picture (type " + type + ")";
+        return part;
+    }
+    case TWadLumpKind::wlkPalette:
+        part.Source.Coding = TPartCoding::pcPalette;
+        part.Width = part.Height = kPaletteSwatchSide;
+        break;
+    case TWadLumpKind::wlkConsoleFont:
+        part.Source.Coding = TPartCoding::pcRawPixels;
+        part.Source.Width = part.Source.Height = kConsoleFontSide;
+        part.Width = part.Height = kConsoleFontSide;
+        part.GridCell = kConsoleCharSide;
+        break;
+    case TWadLumpKind::wlkMipTexture:
+        part.Source.Coding = TPartCoding::pcMipTexture;
+        part.Damaged = stored.size() < kMipTextureHeaderBytes;
+        if (!part.Damaged) {
+            const TMipTextureHeader header = ReadMipTextureHeader(stored);
+            part.Width = header.Width;
+            part.Height = header.Height;
+        }
+        break;
+    case TWadLumpKind::wlkStatusPicture:
+        part.Source.Coding = TPartCoding::pcLmp;
+        part.Damaged = stored.size() < kLmpHeaderBytes;
+        if (!part.Damaged) {
+            TByteReader reader(stored);
+            part.Width = reader.ReadInt32();
+            part.Height = reader.ReadInt32();
+        }
+        break;
+    }
+    part.Problem = ProblemOf([&] { (void)WadPictureSize(wad, lump); });
+    return part;
+}
+
+void ListWad(std::span<const unsigned char> wad, TCollector& collect) {
+    const TWadDirectory directory = ReadWadHeader(wad);
+    collect.Count(directory.Count);
+    for (std::size_t i = 0; i < directory.Count && collect.Room(); ++i) {
+        if (!collect.Go())
+            return;
+        collect.Add(WadPart(wad, ReadWadLump(wad, directory, i), i));
+    }
+}
+
+void ListMap(std::span<const unsigned char> bsp, TCollector& collect) {
+    const TBspInfo info = ReadBspInfo(bsp);
+    collect.Count(info.Textures.size());
+    const TBspLump& lump = info.Lumps[kBspTexturesLump];
+    for (std::size_t i = 0; i < info.Textures.size() && collect.Room(); ++i) {
+        if (!collect.Go())
+            return;
+        const TBspTexture& texture = info.Textures[i];
+        TEntryPart part;
+        part.Index = i;
+        part.Format = "texture";
+        part.InPalette = true;
+        if (texture.Missing) {
+            part.Picture = false;
+            part.Problem = "Texture " + std::to_string(i) + " is missing from the map";
+        } else {
+            part.Name = texture.Name;
+            part.Width = texture.Width;
+            part.Height = texture.Height;
+            // The texture's bytes run to the lump's end: its levels may lie
+            // anywhere after its header.
+            part.Source.Coding = TPartCoding::pcMipTexture;
+            part.Source.Offset = std::uint64_t{lump.Offset} + texture.Offset;
+            part.Source.Length = lump.Length - texture.Offset;
+            part.Problem = ProblemOf([&] {
+                (void)MipTextureSize(bsp.subspan(static_cast<std::size_t>(part.Source.Offset),
+                                                 static_cast<std::size_t>(part.Source.Length)));
+            });
+        }
+        collect.Add(std::move(part));
+    }
+}
+
+void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
+    (void)WalkMdl(mdl,
+                  [&](const TMdlSkin& skin) {
+                      const auto pixels = static_cast<std::size_t>(skin.Width) *
+                                          static_cast<std::size_t>(skin.Height);
+                      collect.Count(skin.Pictures);
+                      for (std::size_t p = 0; p < skin.Pictures && collect.Room(); ++p) {
+                          TEntryPart part;
+                          part.Index = skin.Index;
+                          part.Member = p;
+                          part.InGroup = skin.Group;
+                          part.Format = "skin";
+                          part.InPalette = true;
+                          part.Width = skin.Width;
+                          part.Height = skin.Height;
+                          part.Source.Coding = TPartCoding::pcRawPixels;
+                          part.Source.Offset = skin.Pixels + p * pixels;
+                          part.Source.Length = pixels;
+                          part.Source.Width = skin.Width;
+                          part.Source.Height = skin.Height;
+                          collect.Add(std::move(part));
+                      }
+                      return collect.Go();
+                  },
+                  {});
+}
+
+void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
+    (void)WalkSpr(spr, {}, [&](const TSprPicture& picture) {
+        collect.Count(1);
+        if (collect.Room()) {
+            TEntryPart part;
+            part.Index = picture.Frame;
+            part.Member = picture.Member;
+            part.InGroup = picture.Group;
+            part.Format = "sprite frame";
+            part.InPalette = true;
+            part.Width = picture.Width;
+            part.Height = picture.Height;
+            part.Source.Coding = TPartCoding::pcRawPixels;
+            part.Source.Offset = picture.Pixels;
+            part.Source.Length =
+                static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height);
+            part.Source.Width = picture.Width;
+            part.Source.Height = picture.Height;
+            part.Source.Transparent = kSpriteTransparentIndex;
+            collect.Add(std::move(part));
+        }
+        return collect.Go();
+    });
+}
+
+} // namespace
+
+bool HoldsPictures(TEntryKind kind) {
+    switch (kind) {
+    case TEntryKind::ekPalette:
+    case TEntryKind::ekColormap:
+    case TEntryKind::ekLmpPicture:
+    case TEntryKind::ekWad2:
+    case TEntryKind::ekBsp:
+    case TEntryKind::ekModel:
+    case TEntryKind::ekSprite:
+    case TEntryKind::ekPcx:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PicturesInFolder(TEntryKind kind) {
+    return kind == TEntryKind::ekWad2 || kind == TEntryKind::ekBsp || kind == TEntryKind::ekModel ||
+           kind == TEntryKind::ekSprite;
+}
+
+bool NeedsPalette(TEntryKind kind) {
+    return HoldsPictures(kind) && kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx;
+}
+
+TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
+                           std::span<const unsigned char> bytes,
+                           const std::function<bool()>& stop) {
+    TEntryParts parts;
+    TCollector collect(parts, stop);
+    switch (kind) {
+    case TEntryKind::ekPalette:
+    case TEntryKind::ekColormap:
+    case TEntryKind::ekLmpPicture:
+    case TEntryKind::ekPcx:
+        ListSingle(kind, name, bytes, parts);
+        break;
+    case TEntryKind::ekWad2:
+        parts.List = TPartList::plLumps;
+        ListWad(bytes, collect);
+        break;
+    case TEntryKind::ekBsp:
+        parts.List = TPartList::plTextures;
+        ListMap(bytes, collect);
+        break;
+    case TEntryKind::ekModel:
+        parts.List = TPartList::plSkins;
+        ListSkins(bytes, collect);
+        break;
+    case TEntryKind::ekSprite:
+        parts.List = TPartList::plFrames;
+        ListFrames(bytes, collect);
+        break;
+    default:
+        break;
+    }
+    return parts;
+}
+
+TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
+                        const TPalette& palette) {
+    const TPartSource& source = part.Source;
+    if (source.Coding == TPartCoding::pcNone)
+        throw TFailure(part.Problem.empty() ? "Not a picture" : part.Problem);
+    // A part of other bytes than its own entry's must not lead past them.
+    const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
+    switch (source.Coding) {
+    case TPartCoding::pcPalette:
+        return ToRgba(PaletteSwatch(), ReadPalette(stored));
+    case TPartCoding::pcColormap:
+        return ToRgba(ReadColormap(stored), palette, source.Transparent);
+    case TPartCoding::pcLmp:
+        return ToRgba(ReadLmpPicture(stored), palette, source.Transparent);
+    case TPartCoding::pcMipTexture:
+        return ToRgba(ReadMipTexture(stored), palette, source.Transparent);
+    case TPartCoding::pcRawPixels: {
+        TByteReader reader(stored);
+        return ToRgba(ReadIndexedPixels(reader, source.Width, source.Height), palette,
+                      source.Transparent);
+    }
+    case TPartCoding::pcPcx:
+        return ReadPcxRgba(stored);
+    case TPartCoding::pcNone:
+        break;
+    }
+    throw TFailure("Not a picture");
+}
+
+std::span<const unsigned char> PartBytes(std::span<const unsigned char> bytes,
+                                         const TEntryPart& part) {
+    const TPartSource& source = part.Source;
+    if (part.Damaged || source.Offset > bytes.size() ||
+        source.Length > bytes.size() - source.Offset)
+        return {};
+    return bytes.subspan(static_cast<std::size_t>(source.Offset),
+                         static_cast<std::size_t>(source.Length));
+}
+
+} // namespace zorvak

@@ -1,0 +1,252 @@
+// The one picture model: what each kind lists from its headers, which parts
+// share their stored pixels, the cap, and damage told per part.
+#include "formats/EntryParts.h"
+#include "FormatImages.h"
+#include "formats/EntryKind.h"
+#include "support/FailureOf.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvak {
+namespace {
+
+using test::Bytes;
+using test::TBytesWriter;
+
+// A part as one line: its name (or place), format, size, see-through index,
+// grid, colours and problem.
+std::string Summary(const TEntryPart& p) {
+    std::string s = p.Name.empty() ? "#" + std::to_string(p.Index) +
+                                         (p.InGroup ? "." + std::to_string(p.Member) : "")
+                                   : p.Name;
+    s += " (" + std::string(p.Format) + ")";
+    if (!p.Picture)
+        s += " none";
+    else if (p.Damaged)
+        s += " damaged";
+    else
+        s += " " + std::to_string(p.Width) + "x" + std::to_string(p.Height);
+    if (p.Source.Transparent != kOpaque)
+        s += " clear " + std::to_string(p.Source.Transparent);
+    if (p.GridCell != 0)
+        s += " grid " + std::to_string(p.GridCell);
+    if (!p.InPalette)
+        s += " own colours";
+    if (!p.Problem.empty())
+        s += ": " + p.Problem;
+    return s;
+}
+
+// The little-endian value at offset of bytes replaced.
+Bytes Patched(Bytes bytes, std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    return bytes;
+}
+
+TEntryParts List(const std::string& name, const Bytes& bytes,
+                 const std::function<bool()>& stop = {}) {
+    return ListEntryParts(ClassifyEntry(name, bytes), name, bytes, stop);
+}
+
+TEST(EntryParts, EachKindListsWhatItHoldsFromItsHeaders) {
+    // The last lump's stored size runs past the entry.
+    Bytes wad = test::MakeWad2({{"NUM_1", 0x42, test::MakeLmp(2, 3, Bytes(6))},
+                                {"sky1", 0x44, test::MakeMipTexture("sky1", 16, 32, Bytes(512))},
+                                {"PALETTE", 0x40, Bytes(768)},
+                                {"conchars", 0x44, Bytes(128 * 128)},
+                                {"noise", 0x43, Bytes(5)},
+                                {"cut", 0x42, Bytes(3)},
+                                {"far", 0x42, Bytes(8)}});
+    wad = Patched(wad, wad.size() - 32 + 4, 1000);
+    TBytesWriter mdl = test::MdlHeader(2, 4, 2, 0, 0, 0);
+    mdl.I32(0).Raw(Bytes(8, 1)).I32(1).I32(2).U32(0).U32(0).Raw(Bytes(16, 2));
+    TBytesWriter spr = test::SprHeader(2);
+    spr.I32(0).Raw(test::SprPicture(2, 1, {5, 255})).I32(1).I32(2).U32(0).U32(0);
+    spr.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7)));
+    const Bytes pcx = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Zeros(768).Out;
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        TPartList List;
+        std::vector<std::string> Parts;
+    };
+    const TCase cases[] = {
+        {"gfx/palette.lmp",
+         Bytes(768),
+         TPartList::plNone,
+         {"gfx/palette.lmp (palette, 256 colours) 16x16 own colours"}},
+        {"gfx/palette.lmp",
+         Bytes(5),
+         TPartList::plNone,
+         {"gfx/palette.lmp (palette, 256 colours) 16x16 own colours: Palette holds 5 bytes, not "
+          "768"}},
+        {"gfx/colormap.lmp",
+         Bytes(16385),
+         TPartList::plNone,
+         {"gfx/colormap.lmp (light table, 64 levels) 256x64"}},
+        {"gfx/pause.lmp",
+         test::MakeLmp(2, 1, {1, 2}),
+         TPartList::plNone,
+         {"gfx/pause.lmp (palette picture (.lmp)) 2x1 clear 255"}},
+        {"gfx/bad.lmp",
+         test::MakeLmp(9, 9, {1}),
+         TPartList::plNone,
+         {"gfx/bad.lmp (palette picture (.lmp)) 9x9 clear 255: Picture pixels run past the end "
+          "of the entry"}},
+        {"gfx/cut.lmp",
+         Bytes(3),
+         TPartList::plNone,
+         {"gfx/cut.lmp (palette picture (.lmp)) damaged clear 255: Picture header is cut short"}},
+        {"pics/dots.pcx",
+         pcx,
+         TPartList::plNone,
+         {"pics/dots.pcx (PCX, 8-bit with its palette) 2x1 own colours"}},
+        {"pics/bad.pcx",
+         Bytes{0x0A},
+         TPartList::plNone,
+         {"pics/bad.pcx (PCX picture) damaged own colours: PCX header is cut short"}},
+        {"gfx.wad",
+         wad,
+         TPartList::plLumps,
+         {"NUM_1 (picture) 2x3 clear 255", "sky1 (texture) 16x32",
+          "PALETTE (palette) 16x16 own colours", "conchars (console font) 128x128 clear 0 grid 8",
+          "noise (other) none: Lump noise is not a picture (type 0x43)",
+          "cut (picture) damaged clear 255: Picture header is cut short",
+          "far (picture) damaged: Lump far lies outside the entry"}},
+        {"maps/e1m1.bsp",
+         test::MakeBsp({test::MakeMipTexture("*lava1", 16, 16, Bytes(256)), {}}),
+         TPartList::plTextures,
+         {"*lava1 (texture) 16x16", "#1 (texture) none: Texture 1 is missing from the map"}},
+        {"progs/m.mdl",
+         mdl.Out,
+         TPartList::plSkins,
+         {"#0 (skin) 4x2", "#1.0 (skin) 4x2", "#1.1 (skin) 4x2"}},
+        {"progs/s.spr",
+         spr.Out,
+         TPartList::plFrames,
+         {"#0 (sprite frame) 2x1 clear 255", "#1.0 (sprite frame) 1x1 clear 255",
+          "#1.1 (sprite frame) 4x3 clear 255"}},
+        {"autoexec.cfg", Bytes{'x'}, TPartList::plNone, {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TEntryParts parts = List(c.Name, c.Entry);
+        EXPECT_EQ(parts.List, c.List);
+        EXPECT_EQ(parts.Total, c.Parts.size());
+        std::vector<std::string> told;
+        for (const TEntryPart& part : parts.Parts) {
+            told.push_back(Summary(part));
+            // What the headers told is what decoding finds.
+            std::string failure;
+            try {
+                const TRgbaPicture picture = DecodePart(c.Entry, part, GreyPalette());
+                EXPECT_EQ(picture.Width, part.Width) << told.back();
+                EXPECT_EQ(picture.Height, part.Height) << told.back();
+            } catch (const TFailure& f) {
+                failure = f.what();
+            }
+            EXPECT_EQ(failure, part.Problem) << told.back();
+        }
+        EXPECT_EQ(told, c.Parts);
+    }
+}
+
+// Only the entry's own header or directory fails the listing.
+TEST(EntryParts, AnEntryWhoseLayoutCannotBeReadThrows) {
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        std::string Failure;
+    };
+    const TCase cases[] = {
+        {"gfx.wad", Bytes{'W', 'A', 'D', '2'}, "Not a WAD2 file"},
+        {"maps/a.bsp", Bytes(10), "Map header is cut short"},
+        {"progs/a.mdl", test::MdlHeader(3, 1, 1, 0, 0, 0).I32(0).U8(1).Out,
+         "Model skin count 3 runs past the end of the entry"},
+        {"progs/a.spr", test::SprHeader(1).I32(0).Raw(test::SprPicture(2, 2, {1})).Out,
+         "Picture pixels run past the end of the entry"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(test::FailureOf([&] { (void)List(c.Name, c.Entry); }), c.Failure) << c.Name;
+}
+
+// Parts share a source exactly when they are the same stored bytes read the
+// same way: a letter for each source, in the order each first comes.
+TEST(EntryParts, PartsOfOneStoredPictureShareTheirSource) {
+    const Bytes picture = test::MakeLmp(1, 1, {1});
+    const Bytes texture = test::MakeMipTexture("t", 16, 16, Bytes(256, 3));
+    // The second record reads the same bytes as a texture.
+    const Bytes twoWays =
+        Patched(test::MakeWad2Naming(3, "p", 0x42, picture), 12 + picture.size() + 32 + 12, 0x44);
+    struct TCase {
+        const char* What;
+        const char* Name;
+        Bytes Entry;
+        std::string Sources;
+    };
+    const TCase cases[] = {
+        {"records naming one lump", "gfx.wad", test::MakeWad2Naming(3, "p", 0x42, picture), "AAA"},
+        {"one lump read two ways", "gfx.wad", twoWays, "ABA"},
+        {"lumps of their own", "gfx.wad",
+         test::MakeWad2({{"a", 0x42, picture}, {"b", 0x42, picture}}), "AB"},
+        {"slots naming one texture", "a.bsp", test::MakeBspNaming(4, texture), "AAAA"},
+        {"textures of their own", "a.bsp", test::MakeBsp({texture, texture}), "AB"},
+        {"alike skins", "a.mdl", test::MakeModelOfSkins(3, 2, 2), "ABC"},
+    };
+    for (const TCase& c : cases) {
+        const TEntryParts parts = List(c.Name, c.Entry);
+        std::vector<TPartSource> seen;
+        std::string sources;
+        for (const TEntryPart& part : parts.Parts) {
+            const auto at = std::find(seen.begin(), seen.end(), part.Source);
+            sources += static_cast<char>('A' + (at - seen.begin()));
+            if (at == seen.end())
+                seen.push_back(part.Source);
+        }
+        EXPECT_EQ(sources, c.Sources) << c.What;
+    }
+}
+
+// However many parts an entry claims, kMaxListedParts are listed and the
+// rest counted.
+TEST(EntryParts, ListsStopAtTheCapAndCountTheRest) {
+    TBytesWriter group = test::MdlHeader(2, 1, 1, 0, 0, 0);
+    group.I32(0).U8(1).I32(1).I32(20000).Zeros(4 * 20000).Raw(Bytes(20000, 2));
+    TBytesWriter frames = test::SprHeader(12000);
+    for (int i = 0; i < 12000; ++i)
+        frames.I32(0).Raw(test::SprPicture(1, 1, {1}));
+    struct TCase {
+        const char* Name;
+        Bytes Entry;
+        std::size_t Total;
+        std::string Last; // the last part listed
+        bool Records;     // a record each: a stop request is heard among them
+    };
+    const TCase cases[] = {
+        {"gfx.wad", test::MakeWad2Naming(100000, "p", 0x42, test::MakeLmp(1, 1, {1})), 100000,
+         "p9999 (picture) 1x1 clear 255", true},
+        {"a.bsp", test::MakeBspNaming(65536, test::MakeMipTexture("t", 16, 16, Bytes(256))), 65536,
+         "t (texture) 16x16", true},
+        {"a.mdl", test::MakeModelOfSkins(20000, 1, 1), 20000, "#9999 (skin) 1x1", true},
+        // Two records: the group's pictures are counted, not walked.
+        {"a.mdl", group.Out, 20001, "#1.9998 (skin) 1x1", false},
+        {"a.spr", frames.Out, 12000, "#9999 (sprite frame) 1x1 clear 255", true},
+    };
+    for (const TCase& c : cases) {
+        const TEntryParts parts = List(c.Name, c.Entry);
+        EXPECT_EQ(parts.Parts.size(), kMaxListedParts) << c.Name;
+        EXPECT_EQ(parts.Total, c.Total) << c.Name;
+        EXPECT_FALSE(parts.Stopped) << c.Name;
+        EXPECT_EQ(Summary(parts.Parts.back()), c.Last);
+        if (!c.Records)
+            continue;
+        // Stopped at once, a listing ends long before the cap.
+        const TEntryParts stopped = List(c.Name, c.Entry, [] { return true; });
+        EXPECT_TRUE(stopped.Stopped) << c.Name;
+        EXPECT_LT(stopped.Parts.size(), kMaxListedParts / 2) << c.Name;
+    }
+}
+
+} // namespace
+} // namespace zorvak
