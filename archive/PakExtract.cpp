@@ -247,11 +247,11 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
     // Written in place, it was being filled; only begun, the run may have
     // made it (then empty) or found it there (then older than the journal).
     const bool unknown = last.Length == TExtractTarget::kUnknownLength;
-    const bool incomplete =
-        last.Step == TExtractJournal::jsInPlace
-            ? unknown || there.Size < last.Length
-            : last.Step == TExtractJournal::jsBegun && there.Size == 0 &&
-                  (unknown || last.Length > 0) && there.ChangedNs >= last.MadeNs;
+    const bool incomplete = last.Step == TExtractJournal::jsInPlace
+                                ? unknown || there.Size < last.Length
+                                : last.Step == TExtractJournal::jsBegun && there.Size == 0 &&
+                                      (unknown || last.Length > 0) &&
+                                      there.ChangedNs >= last.MadeNs;
     if (!incomplete)
         return;
     TLeftover leftover{file, there};
