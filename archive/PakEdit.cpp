@@ -51,31 +51,33 @@ namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-// One entry of the archive as the changes go by. Slots of the index's
-// entries keep their numbers; added entries follow them.
-struct TSlot {
-    std::uint32_t Entry = kNone; // the index's entry it began as
-    std::int32_t Name = -1;      // in the plan's Names; -1: the entry's own
-    std::int32_t Data = -1;      // in the plan's Added; -1: the entry's bytes
-    bool Deleted = false;
+// What the edit gives an entry: a name of the plan's, bytes of the plan's
+// (-1: its own).
+struct TGiven {
+    std::int32_t Name = -1;
+    std::int32_t Data = -1;
 };
 
+// The archive as the changes go by. The index's entries keep their numbers
+// and cost a bit each (deleted or not) unless a change gives them a name or
+// bytes; added entries follow them.
 class TPlanner {
 public:
-    TPlanner(const TPakIndex& index, TPakEditPlan& plan) : index_(index), plan_(plan) {
-        const std::size_t n = index.Entries.size();
-        slots_.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            slots_[i].Entry = static_cast<std::uint32_t>(i);
+    TPlanner(const TPakIndex& index, TPakEditPlan& plan)
+        : index_(index), plan_(plan), n_(index.Entries.size()), deleted_(plan.DeletedFirst) {
+        if (deleted_.empty())
+            deleted_.assign(n_, false);
+        plan_.DeletedFirstCount = static_cast<std::size_t>(
+            std::count(plan_.DeletedFirst.begin(), plan_.DeletedFirst.end(), true));
     }
 
     void Change(const TPakChange& change) {
         switch (change.Kind) {
         case TPakChangeKind::ckDelete: {
             const std::size_t s = Present(change.Entry);
-            plan_.Changes.push_back("deleted " + std::string(NameOf(s)));
+            Note(TPakNoteKind::nkDeleted, s, Given(s).Name, -1);
             Unname(s);
-            slots_[s].Deleted = true;
+            deleted_[s] = true;
             break;
         }
         case TPakChangeKind::ckRename: {
@@ -88,8 +90,9 @@ public:
                 throw TFailure("Cannot rename " + old + " to " + name + ": " +
                                std::string(NameOf(static_cast<std::size_t>(other))) +
                                " is stored already");
-            plan_.Changes.push_back("renamed " + old + " -> " + name);
+            const std::int32_t before = Given(s).Name;
             SetName(s, name);
+            Note(TPakNoteKind::nkRenamed, s, before, Given(s).Name);
             break;
         }
         case TPakChangeKind::ckAddFile:
@@ -101,35 +104,34 @@ public:
 
     void Finish() {
         const std::int64_t archiveSize = index_.Identity.Size;
-        std::size_t count = 0;
-        for (const TSlot& slot : slots_)
-            if (!slot.Deleted)
-                ++count;
+        const std::size_t count =
+            n_ - static_cast<std::size_t>(std::count(deleted_.begin(), deleted_.end(), true)) +
+            added_.size();
         plan_.Entries.reserve(count);
         std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) +
                            static_cast<std::int64_t>(count * kPakDirEntrySize);
         if (end > kPakMaxSize)
             throw TFailure("Archive would reach 2 GiB");
-        for (std::size_t s = 0; s < slots_.size(); ++s) {
-            const TSlot& slot = slots_[s];
-            if (slot.Deleted)
+        for (std::size_t s = 0; s < n_ + added_.size(); ++s) {
+            if (s < n_ && deleted_[s])
                 continue;
+            const TGiven given = Given(s);
             TPakEditEntry entry;
-            entry.Name = slot.Name;
+            entry.Name = given.Name;
             std::int64_t size = 0;
-            if (slot.Data >= 0) {
-                const TPakEditData& data = plan_.Added[static_cast<std::size_t>(slot.Data)];
+            if (given.Data >= 0) {
+                const TPakEditData& data = plan_.Added[static_cast<std::size_t>(given.Data)];
                 entry.Source = data.Path.empty() ? TPakEditSource::esBytes : TPakEditSource::esFile;
-                entry.From = static_cast<std::uint32_t>(slot.Data);
+                entry.From = static_cast<std::uint32_t>(given.Data);
                 size = data.Size;
             } else {
-                const TPakEntry kept = index_.Entries[slot.Entry];
+                const TPakEntry kept = index_.Entries[s];
                 try {
                     CheckEntryBounds(kept, archiveSize);
                 } catch (const TInOutFailure& e) {
                     throw TFailure("Damaged entry " + std::string(kept.Name) + ": " + e.what());
                 }
-                entry.From = slot.Entry;
+                entry.From = static_cast<std::uint32_t>(s);
                 size = kept.FileLength;
             }
             end += size;
@@ -141,19 +143,32 @@ public:
     }
 
 private:
+    TGiven Given(std::size_t s) const {
+        if (s >= n_)
+            return added_[s - n_];
+        const auto it = given_.find(static_cast<std::uint32_t>(s));
+        return it == given_.end() ? TGiven{} : it->second;
+    }
+    TGiven& GivenToChange(std::size_t s) {
+        return s >= n_ ? added_[s - n_] : given_[static_cast<std::uint32_t>(s)];
+    }
+
     std::string_view NameOf(std::size_t s) const {
-        const TSlot& slot = slots_[s];
-        if (slot.Name >= 0)
-            return plan_.Names[static_cast<std::size_t>(slot.Name)];
-        return index_.Entries[slot.Entry].Name;
+        const std::int32_t name = Given(s).Name;
+        if (name >= 0)
+            return plan_.Names[static_cast<std::size_t>(name)];
+        return index_.Entries[s].Name;
+    }
+
+    void Note(TPakNoteKind kind, std::size_t s, std::int32_t old, std::int32_t fresh) {
+        plan_.Notes.push_back({kind, static_cast<std::uint32_t>(s), old, fresh});
     }
 
     std::size_t Present(std::size_t entry) const {
-        const std::size_t n = index_.Entries.size();
-        if (entry >= n)
+        if (entry >= n_)
             throw TFailure("There is no entry " + std::to_string(entry) + ": the archive has " +
-                           std::to_string(n) + " entries");
-        if (slots_[entry].Deleted)
+                           std::to_string(n_) + " entries");
+        if (deleted_[entry])
             throw TFailure("Entry " + std::to_string(entry) + " (" +
                            std::string(index_.Entries[entry].Name) + ") is deleted already");
         return entry;
@@ -192,24 +207,23 @@ private:
         const std::int64_t holder = Holder(name, -1);
         if (holder >= 0) {
             const auto s = static_cast<std::size_t>(holder);
-            if (slots_[s].Data >= 0)
+            if (const std::int32_t had = Given(s).Data; had >= 0)
                 throw TFailure("Two files would be stored as " + name + ": " +
-                               Source(plan_.Added[static_cast<std::size_t>(slots_[s].Data)]) +
-                               " and " + Source(data));
-            const std::string old(NameOf(s));
-            plan_.Changes.push_back(old == name ? "replaced " + name
-                                                : "replaced " + old + " (now named " + name + ")");
-            slots_[s].Data = static_cast<std::int32_t>(plan_.Added.size());
+                               Source(plan_.Added[static_cast<std::size_t>(had)]) + " and " +
+                               Source(data));
+            const std::int32_t before = Given(s).Name;
+            GivenToChange(s).Data = static_cast<std::int32_t>(plan_.Added.size());
             plan_.Added.push_back(std::move(data));
             SetName(s, name);
+            Note(TPakNoteKind::nkReplaced, s, before, Given(s).Name);
             return;
         }
-        plan_.Changes.push_back("added " + name);
-        TSlot slot;
+        TGiven slot;
         slot.Data = static_cast<std::int32_t>(plan_.Added.size());
         plan_.Added.push_back(std::move(data));
-        slots_.push_back(slot);
-        SetName(slots_.size() - 1, name);
+        added_.push_back(slot);
+        SetName(n_ + added_.size() - 1, name);
+        Note(TPakNoteKind::nkAdded, n_ + added_.size() - 1, -1, added_.back().Name);
     }
 
     static std::string Source(const TPakEditData& data) {
@@ -218,13 +232,13 @@ private:
 
     void SetName(std::size_t s, const std::string& name) {
         Unname(s);
-        slots_[s].Name = static_cast<std::int32_t>(plan_.Names.size());
+        GivenToChange(s).Name = static_cast<std::int32_t>(plan_.Names.size());
         plan_.Names.push_back(name);
         named_[AsciiLower(name)] = static_cast<std::uint32_t>(s);
     }
 
     void Unname(std::size_t s) {
-        if (slots_[s].Name >= 0) {
+        if (Given(s).Name >= 0) {
             const auto it = named_.find(AsciiLower(NameOf(s)));
             if (it != named_.end() && it->second == s)
                 named_.erase(it);
@@ -242,8 +256,8 @@ private:
             best = it->second;
         Index();
         for (std::int64_t e = table_->Find(name); e >= 0; e = Next(e)) {
-            const TSlot& slot = slots_[static_cast<std::size_t>(e)];
-            if (e == except || slot.Deleted || slot.Name >= 0)
+            const auto s = static_cast<std::size_t>(e);
+            if (e == except || deleted_[s] || Given(s).Name >= 0)
                 continue;
             if (best < 0 || e < best)
                 best = e;
@@ -259,12 +273,12 @@ private:
             return;
         table_.emplace(index_.Entries, true);
         std::unordered_map<std::uint32_t, std::uint32_t> last;
-        for (std::size_t i = 0; i < index_.Entries.size(); ++i) {
+        for (std::size_t i = 0; i < n_; ++i) {
             const std::int64_t first = table_->Insert(i);
             if (first < 0)
                 continue;
             if (next_.empty())
-                next_.assign(index_.Entries.size(), kNone);
+                next_.assign(n_, kNone);
             const auto f = static_cast<std::uint32_t>(first);
             const auto [it, fresh] = last.emplace(f, f);
             next_[it->second] = static_cast<std::uint32_t>(i);
@@ -280,7 +294,10 @@ private:
 
     const TPakIndex& index_;
     TPakEditPlan& plan_;
-    std::vector<TSlot> slots_;
+    std::size_t n_;
+    std::vector<bool> deleted_;                       // of the index's entries
+    std::unordered_map<std::uint32_t, TGiven> given_; // index entries the edit names or fills
+    std::vector<TGiven> added_;
     std::unordered_map<std::string, std::uint32_t> named_; // lowered name -> slot
     std::optional<TNameTable> table_;
     std::vector<std::uint32_t> next_; // the next index entry of the same name
@@ -469,15 +486,57 @@ private:
 
 } // namespace
 
-TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes) {
+void TPakEditPlan::ForEachChange(const TPakIndex& index,
+                                 const std::function<void(const std::string&)>& told) const {
+    for (std::size_t i = 0; i < DeletedFirst.size(); ++i)
+        if (DeletedFirst[i])
+            told("deleted " + std::string(index.Entries[i].Name));
+    const auto name = [&](std::int32_t item, std::uint32_t entry) {
+        return item >= 0 ? Names[static_cast<std::size_t>(item)]
+                         : std::string(index.Entries[entry].Name);
+    };
+    for (const TPakChangeNote& note : Notes) {
+        switch (note.Kind) {
+        case TPakNoteKind::nkAdded:
+            told("added " + name(note.New, note.Entry));
+            break;
+        case TPakNoteKind::nkDeleted:
+            told("deleted " + name(note.Old, note.Entry));
+            break;
+        case TPakNoteKind::nkRenamed:
+            told("renamed " + name(note.Old, note.Entry) + " -> " + name(note.New, note.Entry));
+            break;
+        case TPakNoteKind::nkReplaced: {
+            const std::string old = name(note.Old, note.Entry);
+            const std::string fresh = name(note.New, note.Entry);
+            told(old == fresh ? "replaced " + fresh
+                              : "replaced " + old + " (now named " + fresh + ")");
+            break;
+        }
+        }
+    }
+}
+
+std::vector<std::string> TPakEditPlan::Changes(const TPakIndex& index) const {
+    std::vector<std::string> texts;
+    ForEachChange(index, [&texts](const std::string& text) { texts.push_back(text); });
+    return texts;
+}
+
+TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
+                         std::vector<bool> deleteFirst) {
     // Entries past a cut, or a count the directory does not hold, would be
     // dropped without being asked for.
     if (!index.Complete || index.Count < 0 ||
         static_cast<std::size_t>(index.Count) != index.Entries.size())
         throw TFailure("The archive's directory is damaged or cut short; it cannot be edited");
+    if (!deleteFirst.empty() && deleteFirst.size() != index.Entries.size())
+        throw TFailure("The entries to delete do not match the archive's " +
+                       std::to_string(index.Entries.size()));
     TPakEditPlan plan;
     plan.Archive = index.Identity;
     plan.IndexEntries = index.Entries.size();
+    plan.DeletedFirst = std::move(deleteFirst);
     TPlanner planner(index, plan);
     for (const TPakChange& change : changes)
         planner.Change(change);
@@ -502,7 +561,7 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         opened.emplace(dir, name, archive.string(), hooks.Archive);
     TLockedFile& old = hooks.Held != nullptr ? *hooks.Held : *opened;
     CheckSameArchive(old, index.Identity);
-    if (plan.Changes.empty())
+    if (plan.Unchanged())
         return true;
     // What stopped edits left here takes room the new archive may need.
     for (const std::string& line : RemoveLeftovers(dir))

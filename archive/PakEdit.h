@@ -78,13 +78,26 @@ struct TPakEditEntry {
     std::int32_t Name = -1; // its item in Names; -1: the kept entry's own name
 };
 
+enum class TPakNoteKind : std::uint8_t { nkAdded, nkReplaced, nkDeleted, nkRenamed };
+
+// One change as the user is told it, small: an edit may delete millions.
+// Names are items of the plan's Names, or -1 for the index entry's own.
+struct TPakChangeNote {
+    TPakNoteKind Kind = TPakNoteKind::nkAdded;
+    std::uint32_t Entry = 0; // the index entry deleted, renamed or replaced
+    std::int32_t Old = -1;   // its name before the change
+    std::int32_t New = -1;   // the name it gets
+};
+
 struct TPakEditPlan {
     std::vector<TPakEditEntry> Entries; // the new archive's, in order
     std::vector<std::string> Names;
     std::vector<TPakEditData> Added;
-    // What changes, for the user: "added x", "replaced y", "deleted z",
-    // "renamed a -> b", in the order of the request. Empty: nothing does.
-    std::vector<std::string> Changes;
+    // The index entries the edit deletes before its other changes, one bit
+    // each (empty: none), and the changes after them.
+    std::vector<bool> DeletedFirst;
+    std::size_t DeletedFirstCount = 0;
+    std::vector<TPakChangeNote> Notes;
     std::int64_t ArchiveSize = 0; // the new archive's length in bytes
     // The index planned against: only it can apply the plan.
     TFileIdentity Archive;
@@ -92,6 +105,15 @@ struct TPakEditPlan {
 
     std::string_view NameOf(std::size_t i, const TPakIndex& index) const;
     std::int64_t SizeOf(std::size_t i, const TPakIndex& index) const;
+
+    // Whether the edit changes nothing.
+    bool Unchanged() const { return DeletedFirstCount == 0 && Notes.empty(); }
+    // What changes, for the user, in the order of the request: "added x",
+    // "replaced y", "deleted z", "renamed a -> b"; each text made as it is
+    // handed to told, so that millions of them never sit in memory.
+    void ForEachChange(const TPakIndex& index,
+                       const std::function<void(const std::string&)>& told) const;
+    std::vector<std::string> Changes(const TPakIndex& index) const;
 };
 
 // Resolves changes against index (read from the archive file, so that it
@@ -102,8 +124,12 @@ struct TPakEditPlan {
 // entry's; an entry to delete or rename that is not there (or deleted
 // already); a file missing or unreadable (TFileOpenFailure), not a regular
 // file, or the archive itself; a kept entry outside the archive; a file of
-// 2 GiB or an archive that would reach 2 GiB.
-TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes);
+// 2 GiB or an archive that would reach 2 GiB. The entries set in
+// deleteFirst (one bit per index entry, or empty) are deleted before the
+// changes: the way to delete many, in memory that stays within a bit for
+// each entry besides the index.
+TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
+                         std::vector<bool> deleteFirst = {});
 
 // The steps between the last byte of a new archive and its taking the old
 // one's name.

@@ -264,7 +264,7 @@ void TZorvakForm::RunEdit(const std::vector<TPakChange>& changes) {
     index.Complete = PakComplete;
     index.Identity = PakIdentity;
     const TPakEditPlan plan = PlanPakEdit(index, changes);
-    if (plan.Changes.empty())
+    if (plan.Unchanged())
         return;
 
     const QPointer<TZorvakForm> self(this);

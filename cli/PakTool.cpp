@@ -970,15 +970,15 @@ private:
     // Plans changes and, unless dryRun, applies them; prints one line per
     // change, "would ..." for a dry run. Any refusal changes nothing.
     int Edit(const std::string& archive, std::optional<TLockedFile>& file, const TPakIndex& index,
-             const std::vector<TPakChange>& changes, bool dryRun) {
+             const std::vector<TPakChange>& changes, bool dryRun, std::vector<bool> deleted = {}) {
         TPakEditPlan plan;
         try {
-            plan = PlanPakEdit(index, changes);
+            plan = PlanPakEdit(index, changes, std::move(deleted));
         } catch (const TFailure& e) {
             Say(archive + ": " + e.what());
             return kExitProblems;
         }
-        if (plan.Changes.empty()) {
+        if (plan.Unchanged()) {
             Say(archive + ": nothing to change");
             return kExitOk;
         }
@@ -1007,9 +1007,10 @@ private:
             edited_ = true;
             progress_.Clear();
         }
-        for (const std::string& change : plan.Changes)
+        plan.ForEachChange(index, [&](const std::string& change) {
             out_ << EscapeForTerminal(dryRun ? WouldChange(change) : change, options_.OutIsTerminal)
                  << "\n";
+        });
         return kExitOk;
     }
 
@@ -1076,18 +1077,15 @@ private:
             return *failed;
         const std::vector<std::string> patterns(a.Positional.begin() + 1, a.Positional.end());
         std::vector<bool> matched(patterns.size(), false);
-        // Each entry once, however many patterns match it: the plan refuses
-        // an entry deleted twice.
-        std::vector<TPakChange> changes;
+        // A bit an entry, however many it deletes: a directory may hold
+        // millions.
+        std::vector<bool> deleted(index.Entries.size(), false);
         for (std::size_t i = 0; i < index.Entries.size(); ++i) {
-            bool take = false;
             for (std::size_t p = 0; p < patterns.size(); ++p)
                 if (MatchesPattern(patterns[p], index.Entries[i].Name)) {
                     matched[p] = true;
-                    take = true;
+                    deleted[i] = true;
                 }
-            if (take)
-                changes.push_back(TPakChange::Delete(i));
         }
         int status = kExitOk;
         for (std::size_t p = 0; p < patterns.size(); ++p)
@@ -1097,7 +1095,7 @@ private:
             }
         if (status != kExitOk)
             return status;
-        return Edit(archive, file, index, changes, dryRun);
+        return Edit(archive, file, index, {}, dryRun, std::move(deleted));
     }
 
     int Move(const std::vector<std::string>& args) {

@@ -117,6 +117,15 @@ TEST(PakEdit, RefusesAPlanThatBreaksAnyRuleOfTheBuilder) {
     };
     for (const auto& c : cases)
         EXPECT_THAT(FailureOf([&] { PlanPakEdit(index, c.Changes); }), HasSubstr(c.Message));
+    // The entries deleted first are gone for the changes after them.
+    EXPECT_THAT(FailureOf([&] {
+                    PlanPakEdit(index, {C::Delete(1)}, {0, 1, 0, 0, 0});
+                }),
+                HasSubstr("Entry 1 (maps/e1m1.bsp) is deleted already"));
+    EXPECT_THAT(FailureOf([&] {
+                    PlanPakEdit(index, {}, {1, 0});
+                }),
+                HasSubstr("do not match the archive's 5"));
 }
 
 // Random change lists over an archive that stores names twice, against a
@@ -217,11 +226,11 @@ bool HasTemporary(const fs::path& dir) {
 
 // Plans and applies changes to the archive at pak; the plan's changes.
 std::vector<std::string> Edit(const fs::path& pak, const std::vector<TPakChange>& changes,
-                              const TPakEditHooks& hooks = {}) {
+                              const TPakEditHooks& hooks = {}, std::vector<bool> first = {}) {
     const TPakIndex index = ReadPakIndex(pak);
-    const TPakEditPlan plan = PlanPakEdit(index, changes);
+    const TPakEditPlan plan = PlanPakEdit(index, changes, std::move(first));
     EXPECT_TRUE(ApplyPakEdit(pak, index, plan, hooks));
-    return plan.Changes;
+    return plan.Changes(index);
 }
 
 std::int64_t Problems(const fs::path& pak) {
@@ -236,8 +245,21 @@ TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
         std::vector<TPakChange> Changes;
         TFiles Expected;
         std::vector<std::string> Told;
-        std::int64_t Problems = 0; // verify's warnings of a typed name
+        std::int64_t Problems = 0;    // verify's warnings of a typed name
+        std::vector<bool> First = {}; // entries deleted before the changes
     } cases[] = {
+        {{}, Without(kBase, {0, 2}), {"deleted a.txt", "deleted empty"}, 0, {1, 0, 1, 0, 0}},
+        {{C::AddBytes("sound/x.wav", "back")},
+         Plus(Without(kBase, {4}), {{"sound/x.wav", "back"}}),
+         {"deleted sound/x.wav", "added sound/x.wav"},
+         0,
+         {0, 0, 0, 0, 1}},
+        {{},
+         {},
+         {"deleted a.txt", "deleted maps/e1m1.bsp", "deleted empty", "deleted big.bin",
+          "deleted sound/x.wav"},
+         0,
+         {1, 1, 1, 1, 1}},
         {{C::Delete(0)}, Without(kBase, {0}), {"deleted a.txt"}},
         {{C::Delete(4)}, Without(kBase, {4}), {"deleted sound/x.wav"}},
         {{C::Delete(3), C::Delete(1)},
@@ -282,7 +304,7 @@ TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
     for (const auto& c : cases) {
         const TArchive a;
         const std::uint64_t inode = ReadPakIndex(a.pak).Identity.Inode;
-        EXPECT_THAT(Edit(a.pak, c.Changes), ElementsAreArray(c.Told));
+        EXPECT_THAT(Edit(a.pak, c.Changes, {}, c.First), ElementsAreArray(c.Told));
         EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(c.Expected)))
             << ::testing::PrintToString(c.Told);
         EXPECT_EQ(Problems(a.pak), c.Problems);
@@ -491,8 +513,8 @@ TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {
     hooks.Inputs = TShareMode::smUnlocked;
     const TPakEditPlan plan = PlanPakEdit(index, changes);
     ASSERT_TRUE(ApplyPakEdit(a.dir / "link.pak", index, plan, hooks));
-    EXPECT_THAT(plan.Changes, ::testing::UnorderedElementsAre("added id1/maps/e1m1.bsp",
-                                                              "added id1/sub/inner/x.txt"));
+    EXPECT_THAT(plan.Changes(index), ::testing::UnorderedElementsAre("added id1/maps/e1m1.bsp",
+                                                                     "added id1/sub/inner/x.txt"));
     EXPECT_TRUE(test::IsLink(a.dir / "link.pak"));
 #ifndef _WIN32 // access lists there, no mode bits to keep
     EXPECT_EQ(fs::status(a.pak).permissions(), fs::perms(0640));
