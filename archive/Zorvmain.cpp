@@ -163,6 +163,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
         RunGuarded([&] { files = ExtractForDrag(); });
         return files;
     };
+    PakList->DragDone = [this] { RunGuarded([this] { DragDone(); }); };
     WAVPlayer = CreateWavPlayerFromDescription(this);
     About = CreateAboutFromDescription(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -270,6 +271,10 @@ void TZorvakForm::CreateControls() {
             [this] { selectionStale_ = true; });
 }
 
+void TZorvakForm::ShowSelectionCommands() {
+    Delete1->setEnabled(PakList->selectionModel()->hasSelection());
+}
+
 void TZorvakForm::CreateMenu() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     OpenPakFile1 = File1->addAction(QStringLiteral("&Open Pak File"));
@@ -286,6 +291,10 @@ void TZorvakForm::CreateMenu() {
     Delete1 = Edit1->addAction(QStringLiteral("&Delete"));
     Rename1 = Edit1->addAction(QStringLiteral("&Rename..."));
     Rename1->setShortcut(QKeySequence(Qt::Key_F2));
+    // Nothing to delete until entries are selected.
+    Delete1->setEnabled(false);
+    connect(PakList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ShowSelectionCommands(); });
     for (QAction* action : {OpenPakFile1, Exit1, Rename1}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
@@ -474,6 +483,9 @@ void TZorvakForm::OpenArchive(const QString& path) {
             RunGuarded([this] { Form->IndexChanged(); });
         }
     } shown{this};
+    // A new list has no selection, whatever the last one had; also when it
+    // could not be read.
+    ShowSelectionCommands();
     BuildIndex();
     // A new list starts at its top, whatever the last one showed.
     PakList->scrollToTop();
@@ -551,9 +563,13 @@ void TZorvakForm::PakListDblClick(QObject*) {
 }
 
 void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
+    const bool all = sender == ButtonExtractAll;
+    RunExtraction([this, all](int i) { return all || RowSelected(i); });
+}
+
+bool TZorvakForm::RunExtraction(const std::function<bool(int)>& take) {
     ButtonExtract->setEnabled(false);
     ButtonExtractAll->setEnabled(false);
-    const bool all = sender == ButtonExtractAll;
     const int n = PakList->count();
     const std::uint64_t generation = indexGeneration_;
     const QPointer<TZorvakForm> self(this);
@@ -601,28 +617,33 @@ void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
     // Nothing is written when the whole run cannot fit where it goes.
     std::int64_t bytes = 0;
     for (int i = 0; i < n; ++i)
-        if (all || RowSelected(i))
+        if (take(i))
             bytes += std::max(0, PakLengths->Value(i));
     if (bytes > 0)
         CheckRoomFor(TDirectory::Open(runDestination_.empty() ? ToFsPath(PakPath).parent_path()
                                                               : runDestination_),
                      bytes);
 
+    bool complete = true;
     for (int i = 0; i < n; ++i) {
-        if (all || RowSelected(i)) {
+        if (take(i)) {
             runRow_ = i;
             ExtractFile(std::string(PakNames[static_cast<std::size_t>(i)].Name));
         }
         PumpDuringRun();
         // Anything may have happened meanwhile: the window closing ends the
-        // run; another archive opened ends it too, its list is not this one.
+        // run; another archive opened ends it too, its list is not this one;
+        // so does the drag it works for, called off.
         if (!self || closing_)
-            return;
-        if (generation != indexGeneration_)
+            return false;
+        if (generation != indexGeneration_ || PakList->DragCalledOff()) {
+            complete = false;
             break;
+        }
     }
     scope.End();
     finish();
+    return complete;
 }
 
 void TZorvakForm::ExtractFile(const std::string& name) {
@@ -662,8 +683,9 @@ void TZorvakForm::ExtractFile(const std::string& name) {
     };
 
     const std::uint64_t generation = indexGeneration_;
-    TGaugeObserver observer(
-        this, [this, generation] { return !closing_ && generation == indexGeneration_; });
+    TGaugeObserver observer(this, [this, generation] {
+        return !closing_ && generation == indexGeneration_ && !PakList->DragCalledOff();
+    });
     const bool done = ExtractEntry(*target, entry, open, observer, *runCopier_);
     if (inRun_ && local)
         runTarget_ = std::move(local);
@@ -698,6 +720,7 @@ void TZorvakForm::PreviewEntry1Click(QObject*) {
     }
     if (Preview == nullptr) {
         Preview = new TPreviewForm(this, WAVPlayer);
+        Preview->HeldByOwner = [this] { return HoldsArchive(); };
         // F3 closes it again from its own window.
         Preview->addAction(PreviewEntry1);
         connect(Preview, &TPreviewForm::Closed, this, [this] { PreviewEntry1->setChecked(false); });

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -105,8 +106,15 @@ public:
     // is added to the open archive.
     void DropFiles(const QStringList& paths);
     // Extracts the selected entries into a folder of their own for a drag
-    // out of the list; returns the files and folders to hand over.
+    // out of the list, the window live and the gauge moving; returns the
+    // files and folders to hand over once every one is complete, none when
+    // the run failed or was cut short. Entries whose names would land
+    // outside the folder are left out and named when the drag has ended.
+    // The folder of a drag that was not carried out serves the next drag of
+    // the same selection while the archive is unchanged.
     QStringList ExtractForDrag();
+    // After a drag out: the entries that were left out, in one box.
+    void DragDone();
     void Help1Click(QObject* sender);
     void About1Click(QObject* sender);
     void Exit1Click(QObject* sender);
@@ -168,12 +176,17 @@ public:
     // The index as the preview reads it.
     TPreviewArchive PreviewSource() const;
 
+    // Whether a run or an edit of this window holds the archive open now.
+    bool HoldsArchive() const { return inRun_ || editing_; }
+
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
     // Whether row is selected in the list now.
     bool RowSelected(int row);
     // Handles pending events during an extraction run, at most once a frame.
     void PumpDuringRun();
+    // How often long work handles events; 0 for every step (tests).
+    void SetPumpInterval(int milliseconds) { framePump_.SetInterval(milliseconds); }
     // Moves the caret to the entry the run is at (at most once a frame).
     void ShowRunRow();
     // "Done !" and the name in the box: at once, or during a run at its next
@@ -198,6 +211,20 @@ private:
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
+    // The run behind Extract, Extract All and a drag out: every row for
+    // which take holds, asked again as the run reaches it, in list order.
+    // True when it went to the end; false when the window closed, another
+    // archive opened or the drag it works for was called off meanwhile.
+    bool RunExtraction(const std::function<bool(int)>& take);
+    // Edit, Delete acts on the selection: enabled while there is one.
+    void ShowSelectionCommands();
+    // Runs a command beyond the classic ones, which tells an archive held
+    // by another program as such; while a run or an edit of this window
+    // holds the archive, a refusal stays "Cannot open file".
+    void TellingArchiveInUse(const std::function<void()>& work);
+    // The selection's entries whose names cannot be made into files inside
+    // the drag's folder, in one box.
+    void TellLeftOut(const std::vector<std::string>& names);
     // Runs an edit of the open archive with the gauge and the window alive,
     // then reads the archive again, the list where it was.
     void RunEdit(const std::vector<TPakChange>& changes);
@@ -229,9 +256,16 @@ private:
     std::unique_ptr<TEntryCopier> runCopier_;
     // Where a run extracts to when not beside the archive (Extract To).
     std::filesystem::path runDestination_;
-    // The folder the last drag out extracted into; removed with the window.
+    // The folder the last drag out extracted into, and for what: the rows
+    // of which index, the files handed over and the names left out. Removed
+    // with the window, or when a drag of another selection is ready.
     std::unique_ptr<QTemporaryDir> dragFolder_;
+    std::uint64_t dragGeneration_ = 0;
+    std::vector<int> dragRows_;
+    QStringList dragFiles_;
+    std::vector<std::string> dragLeftOut_;
     bool inRun_ = false;
+    bool editing_ = false;
     bool doneShown_ = false;
     std::string runName_;
 };

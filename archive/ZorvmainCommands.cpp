@@ -31,14 +31,16 @@ namespace zorvak {
 
 namespace {
 
-// Where a run extracts to, for the length of the command.
+// Where a run extracts to, for the length of the command; then where the
+// command it ran inside of extracts to (a drag's run may be under way).
 struct TDestinationScope {
     std::filesystem::path& Destination;
+    std::filesystem::path Outer;
     TDestinationScope(std::filesystem::path& destination, std::filesystem::path value)
-        : Destination(destination) {
+        : Destination(destination), Outer(destination) {
         Destination = std::move(value);
     }
-    ~TDestinationScope() { Destination.clear(); }
+    ~TDestinationScope() { Destination = std::move(Outer); }
     TDestinationScope(const TDestinationScope&) = delete;
     TDestinationScope& operator=(const TDestinationScope&) = delete;
 };
@@ -60,7 +62,47 @@ std::string StoredFolder(const QString& typed) {
     return folder;
 }
 
+// The adds of a folder's tree under folder (a stored folder, "" or ending
+// in "/"): the folder keeps its own name as a level, as a file manager's
+// copy would, so "sub" under "maps/" stores "maps/sub/...". The same for
+// Add Folder and a drop. False when pump stopped the walk.
+bool FolderChanges(const std::filesystem::path& dir, const std::string& folder,
+                   const TFileIdentity& archive, std::vector<TPakChange>& changes) {
+    std::filesystem::path named = dir;
+    if (!named.has_filename())
+        named = named.parent_path(); // "sub/" names sub
+    std::string prefix = folder + named.filename().string();
+    // A root has no name to keep; a name of its own level is no name.
+    if (named.filename().empty() || named.filename() == "." || named.filename() == "..") {
+        prefix = folder;
+        if (!prefix.empty())
+            prefix.pop_back();
+    }
+    return AddTreeChanges(
+        dir, prefix, archive, [] { return true; }, changes);
+}
+
+// How many names a box lists before it counts the rest.
+constexpr std::size_t kNamesShown = 10;
+
+// A name as a line of a box: control characters would break the lines.
+QString NameLine(std::string_view name) {
+    QString text = DecodeName(name);
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QChar(u'?');
+    return text.isEmpty() ? QStringLiteral("(an empty name)") : text;
+}
+
 } // namespace
+
+void TZorvakForm::TellingArchiveInUse(const std::function<void()>& work) {
+    if (PakPath.isEmpty() || HoldsArchive()) {
+        work();
+        return;
+    }
+    TellingInUse(ToFsPath(PakPath), work);
+}
 
 void TZorvakForm::ExtractTo1Click(QObject* sender) {
     if (PakList->count() == 0)
@@ -73,7 +115,7 @@ void TZorvakForm::ExtractTo1Click(QObject* sender) {
         return;
     const TDestinationScope scope(runDestination_, ToFsPath(*chosen));
     try {
-        ButtonExtractAllClick(all ? ButtonExtractAll : ButtonExtract);
+        TellingArchiveInUse([&] { ButtonExtractAllClick(all ? ButtonExtractAll : ButtonExtract); });
     } catch (const TInOutFailure& failure) {
         // The buttons keep the bare classic texts; here the path is named.
         const std::filesystem::path concerned =
@@ -89,23 +131,63 @@ QStringList TZorvakForm::ExtractForDrag() {
             rows.push_back(i);
     if (rows.empty())
         return {};
-    // Where the platform needs the files to exist before the drop; the last
-    // drag's folder goes when the next one is made, or with the window.
-    dragFolder_ = std::make_unique<QTemporaryDir>();
-    if (!dragFolder_->isValid())
-        throw TFileCreateFailure(ToFsPath(dragFolder_->path()));
-    const std::filesystem::path folder = ToFsPath(dragFolder_->path());
-    {
-        const TDestinationScope scope(runDestination_, folder);
-        ButtonExtractAllClick(ButtonExtract);
+    // The folder of the last drag serves again for the same entries of the
+    // same archive, as long as what it handed over is there.
+    if (dragFolder_ && dragGeneration_ == indexGeneration_ && dragRows_ == rows) {
+        TFileKind kind = TFileKind::fkUnknown;
+        TFileIdentity now;
+        bool whole = StatusAt(ToFsPath(PakPath), true, kind, now) && now.SameArchiveAs(PakIdentity);
+        for (const QString& file : dragFiles_)
+            whole = whole && StatusAt(ToFsPath(file), false, kind, now);
+        if (whole)
+            return dragFiles_;
     }
-    // What the drop receives: the top level of each name, once.
+
+    // Where the platform needs the files to exist before the drop. The
+    // last drag's folder stays until this one is ready: a drop of it may
+    // still be copying.
+    auto made = std::make_unique<QTemporaryDir>();
+    if (!made->isValid())
+        throw TFileCreateFailure(ToFsPath(made->path()));
+    const std::filesystem::path folder = ToFsPath(made->path());
+    // What can be made inside the folder is carried, the rest named; the
+    // drop receives the top level of each name, once.
+    std::vector<bool> take(static_cast<std::size_t>(PakList->count()), false);
+    std::vector<std::string> leftOut;
     std::set<std::string> tops;
     for (const int row : rows) {
         const std::string_view name = PakNames[static_cast<std::size_t>(row)].Name;
-        const TEntryLevels levels = EntryLevels(name, folder);
-        tops.insert(std::string(levels.DirCount > 0 ? levels.Dirs[0] : levels.File));
+        try {
+            const TEntryLevels levels = EntryLevels(name, folder);
+            tops.insert(std::string(levels.DirCount > 0 ? levels.Dirs[0] : levels.File));
+            take[static_cast<std::size_t>(row)] = true;
+        } catch (const TFailure&) {
+            leftOut.emplace_back(name);
+        }
     }
+    if (tops.empty()) {
+        TellLeftOut(leftOut);
+        return {};
+    }
+
+    bool complete = false;
+    try {
+        const TDestinationScope scope(runDestination_, folder);
+        TellingArchiveInUse([&] {
+            complete = RunExtraction([&take](int i) {
+                return i >= 0 && static_cast<std::size_t>(i) < take.size() &&
+                       take[static_cast<std::size_t>(i)];
+            });
+        });
+    } catch (...) {
+        // Unlike the buttons' run, a failed drag gives them back at once.
+        ButtonExtract->setEnabled(CurrentIndex() >= 0);
+        ButtonExtractAll->setEnabled(PakList->count() > 0);
+        throw;
+    }
+    // Cut short: some files are missing, so nothing is handed over.
+    if (!complete)
+        return {};
     QStringList files;
     for (const std::string& top : tops) {
         const std::filesystem::path path = folder / top;
@@ -113,7 +195,33 @@ QStringList TZorvakForm::ExtractForDrag() {
         if (std::filesystem::exists(path, ec))
             files.append(FromFsPath(path));
     }
+    dragFolder_ = std::move(made);
+    dragGeneration_ = indexGeneration_;
+    dragRows_ = std::move(rows);
+    dragFiles_ = files;
+    dragLeftOut_ = std::move(leftOut);
     return files;
+}
+
+void TZorvakForm::DragDone() {
+    if (dragFolder_)
+        TellLeftOut(dragLeftOut_);
+}
+
+void TZorvakForm::TellLeftOut(const std::vector<std::string>& names) {
+    if (names.empty())
+        return;
+    QString text = names.size() == 1
+                       ? QStringLiteral("1 entry was left out, as its name would not make a file "
+                                        "inside the folder:")
+                       : QStringLiteral("%1 entries were left out, as their names would not make "
+                                        "files inside the folder:")
+                             .arg(names.size());
+    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+        text += QLatin1Char('\n') + NameLine(names[i]);
+    if (names.size() > kNamesShown)
+        text += QStringLiteral("\nand %1 more").arg(names.size() - kNamesShown);
+    ShowMessageBox(text, ApplicationTitle(), TMsgIcon::mbiWarning);
 }
 
 void TZorvakForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -156,9 +264,7 @@ void TZorvakForm::DropFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         const std::filesystem::path fs = ToFsPath(path);
         if (IsDirectory(fs)) {
-            // A folder adds its tree under its own name.
-            if (!AddTreeChanges(
-                    fs, folder + fs.filename().string(), PakIdentity, [] { return true; }, changes))
+            if (!FolderChanges(fs, folder, PakIdentity, changes))
                 return;
         } else {
             changes.push_back(TPakChange::AddFile(folder + fs.filename().string(), fs.string()));
@@ -210,12 +316,8 @@ void TZorvakForm::AddFolder1Click(QObject*) {
                 CurrentFolder());
     if (!under)
         return;
-    std::string prefix = StoredFolder(*under);
-    if (!prefix.empty())
-        prefix.pop_back();
     std::vector<TPakChange> changes;
-    if (AddTreeChanges(
-            ToFsPath(*chosen), prefix, PakIdentity, [] { return true; }, changes))
+    if (FolderChanges(ToFsPath(*chosen), StoredFolder(*under), PakIdentity, changes))
         RunEdit(changes);
 }
 
@@ -252,6 +354,9 @@ void TZorvakForm::RunEdit(const std::vector<TPakChange>& changes) {
         return;
     if (inRun_)
         throw TFailure("An extraction is running: edit the archive when it has ended");
+    // The keys of the Edit menu work while its menu is greyed.
+    if (editing_)
+        throw TFailure("An edit is running: make the next one when it has ended");
     const std::filesystem::path archive = ToFsPath(PakPath);
     // Said plainly, before anything is planned: the new archive is written
     // beside the old one.
@@ -279,6 +384,7 @@ void TZorvakForm::RunEdit(const std::vector<TPakChange>& changes) {
         ~TEnd() {
             if (!Form)
                 return;
+            Form->editing_ = false;
             Form->Edit1->setEnabled(true);
             Form->ButtonExtract->setEnabled(Form->CurrentIndex() >= 0);
             Form->ButtonExtractAll->setEnabled(Form->PakList->count() > 0);
@@ -303,7 +409,14 @@ void TZorvakForm::RunEdit(const std::vector<TPakChange>& changes) {
         framePump_.Pump();
         return self && !closing_ && generation == indexGeneration_;
     };
-    if (!ApplyPakEdit(archive, index, plan, hooks) || !self)
+    // Told before it is held: from here on the window's own hold would look
+    // like another program's.
+    bool applied = false;
+    TellingArchiveInUse([&] {
+        editing_ = true;
+        applied = ApplyPakEdit(archive, index, plan, hooks);
+    });
+    if (!applied || !self)
         return;
 
     // The archive is a new file: read again, the list where it was.

@@ -3,6 +3,7 @@
 #include "framework/ui/Platform.h"
 
 #include <QDrag>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -109,19 +110,79 @@ void TPakListBox::scrollToItem(const TPakListItem* row) {
 }
 
 void TPakListBox::startDrag(Qt::DropActions) {
-    if (!DragOut)
+    // The moves that arrive while the files are made ask for a drag again:
+    // one at a time.
+    if (preparing_ || !DragOut)
         return;
-    const QStringList files = DragOut();
-    if (files.isEmpty())
+    QStringList files;
+    bool wanted = false;
+    {
+        preparing_ = true;
+        released_ = false;
+        calledOff_ = false;
+        struct TPrepared {
+            TPakListBox* List;
+            ~TPrepared() {
+                List->preparing_ = false;
+                // Never left half in a drag, whatever ended the preparation.
+                List->setState(NoState);
+                List->stopAutoScroll();
+            }
+        } prepared{this};
+        files = DragOut();
+        wanted = !released_ && !calledOff_;
+    }
+    if (files.isEmpty() || !wanted)
         return;
     auto* mime = new QMimeData;
     QList<QUrl> urls;
     for (const QString& file : files)
         urls.append(QUrl::fromLocalFile(file));
     mime->setUrls(urls);
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    if (RunDrag) {
+        RunDrag(mime);
+        delete mime;
+    } else {
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+    if (DragDone)
+        DragDone();
+}
+
+void TPakListBox::mousePressEvent(QMouseEvent* event) {
+    if (preparing_)
+        return;
+    QListView::mousePressEvent(event);
+}
+
+void TPakListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (preparing_)
+        return;
+    QListView::mouseMoveEvent(event);
+}
+
+void TPakListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (preparing_) {
+        released_ = true;
+        return;
+    }
+    QListView::mouseReleaseEvent(event);
+}
+
+void TPakListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (preparing_)
+        return;
+    QListView::mouseDoubleClickEvent(event);
+}
+
+void TPakListBox::keyPressEvent(QKeyEvent* event) {
+    if (preparing_ && event->key() == Qt::Key_Escape) {
+        calledOff_ = true;
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 } // namespace zorvak

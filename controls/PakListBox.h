@@ -9,6 +9,8 @@
 #include <QAbstractListModel>
 #include <QListView>
 
+class QMimeData;
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -70,9 +72,19 @@ public:
     QList<TPakListItem*> selectedItems() const;
     void scrollToItem(const TPakListItem* item);
 
-    // What a drag out of the list hands over: the paths of files made for it
-    // (none: no drag).
+    // What a drag out of the list hands over: the paths of files made for it,
+    // each complete (none: no drag). It may take long and handle events
+    // meanwhile; the drag starts only once it returns, and only while the
+    // button is still held.
     std::function<QStringList()> DragOut;
+    // Called when a drag that started has ended, dropped or not.
+    std::function<void()> DragDone;
+    // Carries the drag out with data; the toolkit's own drag when not set.
+    std::function<void(QMimeData* data)> RunDrag;
+    // While DragOut runs: whether the user called the drag off with Escape
+    // (false at any other time).
+    bool DragCalledOff() const { return preparing_ && calledOff_; }
+    bool PreparingDrag() const { return preparing_; }
 
 Q_SIGNALS:
     void currentRowChanged(int row);
@@ -81,8 +93,18 @@ Q_SIGNALS:
 
 protected:
     void startDrag(Qt::DropActions supported) override;
+    // While a drag is being prepared the mouse moves no selection and
+    // starts no second drag; a release is noted, Escape calls it off.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool preparing_ = false;
+    bool released_ = false;
+    bool calledOff_ = false;
     TPakListModel* model_;
     // Handles given out since the rows were last set.
     mutable std::map<int, std::unique_ptr<TPakListItem>> items_;

@@ -175,22 +175,44 @@ bool TSdlSound::Start(TDecoded decoded, bool loop) {
     }
     playback->Silence = obtained.silence;
     playback_ = std::move(playback);
+    ++plays_;
     SDL_PauseAudioDevice(playback_->Device, 0);
     return true;
 }
 
-void TSdlSound::WaitForEnd() {
-    auto& p = *playback_;
-    const auto deadline = std::chrono::steady_clock::now() + p.Length + kEndSlack;
-    std::unique_lock lock(p.Mutex);
-    while (!p.Ended && std::chrono::steady_clock::now() < deadline) {
-        p.EndSignal.wait_for(lock, std::chrono::milliseconds(100));
-        if (!p.Ended && SDL_GetAudioDeviceStatus(p.Device) == SDL_AUDIO_STOPPED)
-            break; // the device went away
+bool TSdlSound::WaitForEnd(const std::function<bool()>& keepWaiting) {
+    const std::uint64_t mine = plays_;
+    const auto deadline = std::chrono::steady_clock::now() + playback_->Length + kEndSlack;
+    // Asked often enough that Escape stops the sound at once.
+    const auto step = keepWaiting ? std::chrono::milliseconds(10) : std::chrono::milliseconds(100);
+    for (;;) {
+        {
+            auto& p = *playback_;
+            std::unique_lock lock(p.Mutex);
+            p.EndSignal.wait_for(lock, step, [&p] { return p.Ended; });
+            if (p.Ended || std::chrono::steady_clock::now() >= deadline)
+                return true;
+            if (SDL_GetAudioDeviceStatus(p.Device) == SDL_AUDIO_STOPPED)
+                return true; // the device went away
+        }
+        if (!keepWaiting)
+            continue;
+        // Not under the lock: the audio thread goes on meanwhile, and what
+        // the events do may stop this sound or start another.
+        const bool keep = keepWaiting();
+        if (plays_ != mine || !playback_)
+            return false;
+        if (!keep)
+            return true;
     }
 }
 
 bool TSdlSound::PlaySound(std::span<const unsigned char> sound, std::uint16_t flags) {
+    return PlaySoundUntil(sound, flags, {});
+}
+
+bool TSdlSound::PlaySoundUntil(std::span<const unsigned char> sound, std::uint16_t flags,
+                               const std::function<bool()>& keepWaiting) {
     if (sound.empty()) {
         Stop();
         return false;
@@ -209,8 +231,9 @@ bool TSdlSound::PlaySound(std::span<const unsigned char> sound, std::uint16_t fl
     if (!started)
         return false;
     if (!(flags & kSndAsync) && !loop) {
-        WaitForEnd();
-        Stop();
+        // A sound started meanwhile is the caller's of that play, not ours.
+        if (WaitForEnd(keepWaiting))
+            Stop();
     }
     return true;
 }

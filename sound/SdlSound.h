@@ -6,6 +6,7 @@
 #include "sound/SoundService.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -26,6 +27,8 @@ public:
     TSdlSound& operator=(const TSdlSound&) = delete;
 
     bool PlaySound(std::span<const unsigned char> sound, std::uint16_t flags) override;
+    bool PlaySoundUntil(std::span<const unsigned char> sound, std::uint16_t flags,
+                        const std::function<bool()>& keepWaiting) override;
 
     // Whether a sound started asynchronously is still playing.
     bool Playing() const;
@@ -41,9 +44,14 @@ public:
 
 private:
     bool Start(TDecoded decoded, bool loop);
-    void WaitForEnd();
+    // Until the sound has ended, the device stalled or keepWaiting (when
+    // given) answered false. False when the sound was stopped or replaced
+    // meanwhile by another play.
+    bool WaitForEnd(const std::function<bool()>& keepWaiting);
 
     std::unique_ptr<TPlayback> playback_;
+    // Counts the sounds started, so a wait can tell its own from a later one.
+    std::uint64_t plays_ = 0;
 };
 
 } // namespace zorvak

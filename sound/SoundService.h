@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -27,6 +28,14 @@ public:
     // it has copied or decoded by then, so the caller may change or release
     // the bytes as soon as the call returns.
     virtual bool PlaySound(std::span<const unsigned char> sound, std::uint16_t flags) = 0;
+    // The same; while a synchronous sound plays, keepWaiting is asked every
+    // few milliseconds whether to go on, and its false stops the sound and
+    // ends the call. A service that cannot stop a sound early just plays it.
+    virtual bool PlaySoundUntil(std::span<const unsigned char> sound, std::uint16_t flags,
+                                const std::function<bool()>& keepWaiting) {
+        (void)keepWaiting;
+        return PlaySound(sound, flags);
+    }
 };
 
 // The service in place; the SDL backend until another one is set.

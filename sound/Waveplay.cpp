@@ -1,5 +1,6 @@
 #include "sound/Waveplay.h"
 
+#include "framework/ui/Application.h"
 #include "framework/ui/Components.h"
 
 #include "framework/Failures.h"
@@ -148,7 +149,15 @@ void TWavePlayer::Play() {
         TBusyCursor busy;
         // Whether it played is of no interest: a wave that cannot be played
         // is not the user's error to hear about.
-        SoundService().PlaySound(wave_->Bytes(), playFlags_);
+        if ((playFlags_ & (kSndAsync | kSndLoop)) != 0) {
+            SoundService().PlaySound(wave_->Bytes(), playFlags_);
+        } else {
+            // The classic wait to the end, but Escape or a closing window
+            // ends it, and what was typed or clicked meanwhile is dropped.
+            TStoppableWait wait;
+            SoundService().PlaySoundUntil(wave_->Bytes(), playFlags_,
+                                          [&wait] { return wait.KeepWaiting(); });
+        }
     }
     if (AfterPlay)
         AfterPlay(*this);

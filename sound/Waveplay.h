@@ -127,8 +127,10 @@ public:
 
     // BeforePlay; if Enabled, the wave's bytes to the sound service under the
     // busy cursor (restored on every path); AfterPlay. With the default
-    // options it returns when the sound has ended. A failure from the service
-    // travels on and AfterPlay is not called.
+    // options it returns when the sound has ended, or earlier when Escape is
+    // pressed or a window closed meanwhile (TStoppableWait): the window
+    // takes no other input until then, and none is left over for after. A
+    // failure from the service travels on and AfterPlay is not called.
     void Play();
 
     std::string ClassName() const override { return "TWavePlayer"; }

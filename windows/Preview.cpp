@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace zorvak {
 
@@ -339,10 +340,23 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     Present();
 }
 
+void TPreviewForm::OpenArchive(const std::filesystem::path& path,
+                               std::optional<TLockedFile>& held) const {
+    const auto open = [&] { held.emplace(path); };
+    // Another program's hold is said as such; the window's own run's is not
+    // another program.
+    if (HeldByOwner && HeldByOwner())
+        open();
+    else
+        TellingInUse(path, open);
+}
+
 void TPreviewForm::ReadEntry(const TPreviewArchive& archive, const TPakEntry& entry) {
     // One open per entry shown, without sharing, closed before the entry
     // is shown.
-    TLockedFile file(ToFsPath(archive.Path));
+    std::optional<TLockedFile> held;
+    OpenArchive(ToFsPath(archive.Path), held);
+    TLockedFile& file = *held;
     CheckSameArchive(file, archive.Identity);
     CheckEntryBounds(entry, file.Size());
     cut_ = entry.FileLength > kPreviewReadLimit;
@@ -733,7 +747,9 @@ void TPreviewForm::SaveEntryBytes(const QString& path) const {
     // The whole entry, also when only its head was read for showing: copied
     // from the archive in pieces, the archive held without sharing and only
     // while it is the one indexed.
-    TLockedFile archive(ToFsPath(archivePath_));
+    std::optional<TLockedFile> held;
+    OpenArchive(ToFsPath(archivePath_), held);
+    TLockedFile& archive = *held;
     CheckSameArchive(archive, archiveIdentity_);
     const TPakEntry entry{entryName_, entryPos_, entryLength_};
     CheckEntryBounds(entry, archive.Size());

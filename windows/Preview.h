@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,6 +54,10 @@ public:
     // owner: the main window; player: its wave player, which Play plays through.
     TPreviewForm(QWidget* owner, TWavePlayer* player);
     ~TPreviewForm() override;
+
+    // Whether the owner's own run holds the archive now: a refused open is
+    // then no other program's doing, and not said as such.
+    std::function<bool()> HeldByOwner;
 
     // Shows entry row of archive (none for a row outside the index). The
     // entry is read once, without sharing the archive and only while it is
@@ -112,6 +117,8 @@ private:
     void CreateControls();
     void Reset();
     void ReadEntry(const TPreviewArchive& archive, const TPakEntry& entry);
+    // Opens the archive without sharing; held by another program, it says so.
+    void OpenArchive(const std::filesystem::path& path, std::optional<TLockedFile>& held) const;
     void Present();
     void ShowMessagePage(const QString& text);
     void ShowText();

@@ -38,9 +38,26 @@ QString DefaultExtensionFor(const QString& path, const QString& ext) {
 }
 
 QString CandidateArchivePath(const QString& chosen) {
+    const QString path = FromFsPath(AbsoluteAtOpen(ToFsPath(chosen)));
     if (FileNamesAreCaseSensitive())
-        return chosen;
-    return AsciiLowerText(chosen);
+        return path;
+    return AsciiLowerText(path);
+}
+
+std::filesystem::path AbsoluteAtOpen(const std::filesystem::path& path) {
+    if (path.empty() || path.is_absolute())
+        return path;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec)
+        return path;
+    // "." levels name nothing: dropped. ".." and links stay, since only the
+    // file system knows where they lead.
+    std::filesystem::path kept;
+    for (const std::filesystem::path& level : absolute)
+        if (level != ".")
+            kept /= level;
+    return kept;
 }
 
 std::filesystem::path ToFsPath(const QString& path) {

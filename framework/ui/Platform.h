@@ -19,8 +19,14 @@ bool FileNamesAreCaseSensitive();
 // that names an existing file, else ext as given.
 QString DefaultExtensionFor(const QString& path, const QString& ext);
 
-// The archive path the program keeps for a path the user chose.
+// The archive path the program keeps for a path the user chose: absolute
+// (AbsoluteAtOpen), since the build dialog moves the working directory and
+// a relative path would then name another file or none.
 QString CandidateArchivePath(const QString& chosen);
+
+// path made absolute against the working directory now, by its text alone:
+// links are not followed and letter case is kept. Empty stays empty.
+std::filesystem::path AbsoluteAtOpen(const std::filesystem::path& path);
 
 // Conversions between the toolkit's text and the file system's bytes.
 std::filesystem::path ToFsPath(const QString& path);

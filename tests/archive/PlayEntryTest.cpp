@@ -13,13 +13,20 @@
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace zorvak {
 namespace {
 
+using test::ToString;
 using test::TRecordedDialogs;
 using test::TRecordedSound;
 using test::TTempDir;
@@ -166,6 +173,95 @@ TEST_F(PlayEntry, AfterARunPlayPlaysTheEntryTheUserChose) {
         ASSERT_EQ(sound.Sound->Calls.size(), 1u) << c.What;
         EXPECT_EQ(sound.Sound->Calls[0].Sound, Bytes(c.Current == 0 ? "RIFF-a" : "RIFF-beep"))
             << c.What;
+    }
+}
+
+// Play waits to the sound's end as it always has, but Escape or closing the
+// window stops it, and what the user typed or clicked meanwhile is dropped:
+// it never runs once the sound is over.
+TEST_F(PlayEntry, EscapeOrClosingStopsTheSoundAndInputMeanwhileIsDropped) {
+    constexpr int kLength = 500; // the waits a whole sound takes
+    const auto key = [&](int k) {
+        QCoreApplication::postEvent(form.PakList,
+                                    new QKeyEvent(QEvent::KeyPress, k, Qt::NoModifier));
+        QCoreApplication::postEvent(form.PakList,
+                                    new QKeyEvent(QEvent::KeyRelease, k, Qt::NoModifier));
+    };
+    const auto click = [&](QWidget* target) {
+        const QPointF at(target->width() / 2, target->height() / 2);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(
+                target,
+                new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Meanwhile; // inside the play, before its waits
+        bool Stopped;
+        bool Closed = false;
+    } cases[] = {
+        {"nothing pressed: to its end", [] {}, false},
+        {"Escape", [&] { key(Qt::Key_Escape); }, true},
+        {"Delete, then Escape",
+         [&] {
+             key(Qt::Key_Delete);
+             key(Qt::Key_Escape);
+         },
+         true},
+        {"Escape, then Delete",
+         [&] {
+             key(Qt::Key_Escape);
+             key(Qt::Key_Delete);
+         },
+         true},
+        {"a click on Extract All and Return, no Escape",
+         [&] {
+             click(form.ButtonExtractAll);
+             key(Qt::Key_Return);
+         },
+         false},
+        {"the window closed", [&] { QTimer::singleShot(0, &form, [&] { form.close(); }); }, true,
+         true},
+    };
+    form.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        const auto pak = Open({{"long.wav", "RIFF-long"}, {"other.txt", "t"}});
+        form.PakList->setCurrentRow(0);
+        sound.Sound->Calls.clear();
+        sound.Sound->Length = kLength;
+        // A Delete that ran would be answered Yes.
+        dialogs.Boxes->Confirms.assign(1, true);
+        sound.Sound->OnPlay = [&](const test::TSoundCall&) { c.Meanwhile(); };
+        form.ButtonPlay->click();
+        sound.Sound->OnPlay = nullptr;
+        sound.Sound->Length = 0;
+        QCoreApplication::processEvents();
+
+        ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+        const test::TSoundCall& call = sound.Sound->Calls[0];
+        EXPECT_EQ(call.Flags, kSndMemory | kSndSync);
+        EXPECT_TRUE(call.Watched);
+        EXPECT_EQ(call.Stopped, c.Stopped);
+        EXPECT_EQ(call.Waits, c.Stopped ? 1 : kLength);
+        EXPECT_EQ(form.isVisible(), !c.Closed);
+        // Nothing of the input ran: no question, no extraction, no second play.
+        EXPECT_TRUE(dialogs.Boxes->Questions.empty());
+        EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+        EXPECT_EQ(form.PakList->count(), 2);
+        EXPECT_FALSE(std::filesystem::exists(dir / "other.txt"));
+        EXPECT_EQ(test::ReadFile(pak),
+                  ToString(BuildPakImage({{"long.wav", "RIFF-long"}, {"other.txt", "t"}})));
+        // Afterwards the window takes input again.
+        form.show();
+        dialogs.Boxes->Confirms.assign(1, false);
+        form.PakList->item(1)->setSelected(true);
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.PakList, &del);
+        EXPECT_EQ(dialogs.Boxes->Questions.size(), 1u);
+        dialogs.Boxes->Questions.clear();
     }
 }
 

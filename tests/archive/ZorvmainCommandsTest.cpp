@@ -1,18 +1,25 @@
 // The main window's commands beyond its buttons: the ways an archive opens,
 // Extract To, the Edit menu, drops and the keys of the list.
+#include "archive/Buildpak.h"
 #include "archive/PakReader.h"
 #include "archive/Zorvmain.h"
+#include "framework/Files.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
+#include "windows/Preview.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace zorvak {
 namespace {
@@ -144,14 +151,15 @@ TEST_F(WindowCommands, TheEditMenuChangesTheArchive) {
              dialogs.Boxes->Texts.push_back(QStringLiteral("extra"));
              form.AddFolder1->trigger();
          },
-         {"maps/e1m1.bsp", "progs.dat", "sound/a.wav", "maps/new.cfg", "extra/maps/e2m1.bsp"}},
+         {"maps/e1m1.bsp", "progs.dat", "sound/a.wav", "maps/new.cfg", "extra/tree/maps/e2m1.bsp"}},
         {"rename as typed",
          [&] {
              form.PakList->setCurrentRow(1);
              dialogs.Boxes->Texts.push_back(QStringLiteral("Progs2.dat"));
              form.Rename1->trigger();
          },
-         {"maps/e1m1.bsp", "Progs2.dat", "sound/a.wav", "maps/new.cfg", "extra/maps/e2m1.bsp"}},
+         {"maps/e1m1.bsp", "Progs2.dat", "sound/a.wav", "maps/new.cfg",
+          "extra/tree/maps/e2m1.bsp"}},
         {"a refused rename",
          [&] {
              form.PakList->setCurrentRow(1);
@@ -166,7 +174,8 @@ TEST_F(WindowCommands, TheEditMenuChangesTheArchive) {
              dialogs.Boxes->Confirms.push_back(false);
              form.Delete1->trigger();
          },
-         {"maps/e1m1.bsp", "Progs2.dat", "sound/a.wav", "maps/new.cfg", "extra/maps/e2m1.bsp"}},
+         {"maps/e1m1.bsp", "Progs2.dat", "sound/a.wav", "maps/new.cfg",
+          "extra/tree/maps/e2m1.bsp"}},
         {"delete two by the key",
          [&] {
              form.PakList->clearSelection();
@@ -176,13 +185,13 @@ TEST_F(WindowCommands, TheEditMenuChangesTheArchive) {
              QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
              QCoreApplication::sendEvent(form.PakList, &del);
          },
-         {"Progs2.dat", "maps/new.cfg", "extra/maps/e2m1.bsp"}},
+         {"Progs2.dat", "maps/new.cfg", "extra/tree/maps/e2m1.bsp"}},
         {"a drop of a file adds it",
          [&] {
              dialogs.Boxes->Texts.push_back(QStringLiteral("")); // the archive's top
              form.DropFiles({Q(outside / "New.CFG")});
          },
-         {"Progs2.dat", "maps/new.cfg", "extra/maps/e2m1.bsp", "new.cfg"}},
+         {"Progs2.dat", "maps/new.cfg", "extra/tree/maps/e2m1.bsp", "new.cfg"}},
     };
     for (const auto& s : steps) {
         dialogs.Boxes->Messages.clear();
@@ -218,6 +227,249 @@ TEST_F(WindowCommands, ReturnInTheListActsAsTheDoubleClick) {
     ASSERT_EQ(sound.Sound->Calls.size(), 1u);
     EXPECT_EQ(sound.Sound->Calls[0].Sound,
               (std::vector<unsigned char>{'R', 'I', 'F', 'F', '-', 'b'}));
+}
+
+// The build dialog moves the working directory; an archive opened by a
+// relative path must still be the same file afterwards.
+TEST_F(WindowCommands, ARelativePathIsMadeAbsoluteWhenTheArchiveOpens) {
+    struct TBack {
+        std::filesystem::path Saved = std::filesystem::current_path();
+        ~TBack() { std::filesystem::current_path(Saved); }
+    } back;
+    TTempDir elsewhere;
+    TBuildPakDialog build(&form);
+    const auto pak = dir / "edit/edit.pak";
+    const struct {
+        const char* Way;
+        QString Typed;
+        std::function<void(const QString&)> Open;
+    } ways[] = {
+        {"the command line", "edit/edit.pak", [&](const QString& p) { form.OpenArchive(p); }},
+        {"a drop", "./edit/edit.pak", [&](const QString& p) { form.DropFiles({p}); }},
+        {"the open dialog", "edit/./edit.pak",
+         [&](const QString& p) {
+             dialogs.Files->Answers.push_back(p);
+             form.OpenPakFile1->trigger();
+         }},
+        {"a path through a level up", "edit/../edit/edit.pak",
+         [&](const QString& p) { form.OpenArchive(p); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.Way);
+        dialogs.Boxes->Messages.clear();
+        WriteFile(pak, BuildPakImage({{"maps/a.bsp", "map"}, {"b.txt", "b"}}));
+        std::filesystem::remove_all(dir / "edit/maps");
+        std::filesystem::current_path(dir.Path());
+        w.Open(w.Typed);
+        // Made absolute by its text: "." levels go, ".." stays as typed.
+        const QString shown = w.Typed.contains(QStringLiteral(".."))
+                                  ? Q(dir.Path()) + "/edit/../edit/edit.pak"
+                                  : Q(pak);
+        EXPECT_EQ(form.windowTitle().toStdString(), ("Zorvak [" + shown + "]").toStdString());
+
+        build.DirList->SetDirectory(elsewhere.Path());
+        ASSERT_EQ(std::filesystem::current_path(), elsewhere.Path());
+        form.ButtonExtractAll->click();
+        EXPECT_EQ(ReadFile(dir / "edit/maps/a.bsp"), "map");
+        form.PakList->setCurrentRow(1);
+        form.PreviewEntry1->trigger();
+        ASSERT_NE(form.Preview, nullptr);
+        EXPECT_EQ(form.Preview->MessageLabel->text().toStdString(), "");
+        form.PreviewEntry1->trigger();
+        form.PakList->setCurrentRow(1);
+        dialogs.Boxes->Texts.push_back(QStringLiteral("c.txt"));
+        form.Rename1->trigger();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"maps/a.bsp", "c.txt"}));
+        EXPECT_TRUE(dialogs.Boxes->Messages.empty()) << Texts()[0].toStdString();
+        EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path()));
+    }
+}
+
+TEST_F(WindowCommands, DeleteIsEnabledOnlyWhileEntriesAreSelected) {
+    const auto pak = dir / "a.pak";
+    WriteFile(pak, BuildPakImage({{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+    WriteFile(dir / "b.pak", BuildPakImage({{"x", "1"}}));
+    WriteFile(dir / "cut.pak", test::PakHeaderBytes(9000, 64));
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    const struct {
+        const char* What;
+        std::function<void()> Do;
+        bool Enabled;
+    } steps[] = {
+        {"no archive", [] {}, false},
+        {"an archive opened", [&] { OpenPath(pak); }, false},
+        {"a click selects an entry", [&] { form.PakList->setCurrentRow(1); }, true},
+        {"the caret moved without selecting",
+         [&] {
+             form.PakList->clearSelection();
+             form.PakList->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+         },
+         false},
+        {"the Delete key with nothing selected",
+         [&] { QCoreApplication::sendEvent(form.PakList, &del); }, false},
+        {"all selected", [&] { form.PakList->selectAll(); }, true},
+        {"another archive opened", [&] { OpenPath(dir / "b.pak"); }, false},
+        {"a file refused: the archive stays, and its selection",
+         [&] {
+             form.PakList->selectAll();
+             OpenPath(dir / "missing.pak");
+         },
+         true},
+        {"an archive whose directory cannot be read", [&] { OpenPath(dir / "cut.pak"); }, false},
+        {"two selected and deleted",
+         [&] {
+             OpenPath(pak);
+             form.PakList->item(0)->setSelected(true);
+             form.PakList->item(2)->setSelected(true);
+             dialogs.Boxes->Confirms.push_back(true);
+             form.Delete1->trigger();
+         },
+         false},
+    };
+    for (const auto& s : steps) {
+        s.Do();
+        EXPECT_EQ(form.Delete1->isEnabled(), s.Enabled) << s.What;
+    }
+    // Only the last step asked, and it deleted.
+    EXPECT_EQ(Texts(), std::vector<QString>{"Cannot open file " + Q(dir / "missing.pak") + "."});
+    EXPECT_EQ(dialogs.Boxes->Questions.size(), 1u);
+    EXPECT_EQ(Names(), std::vector<std::string>{"b"});
+}
+
+// One rule for a folder added by the menu or by a drop: it keeps its own
+// name as a level, as a file manager's copy would.
+TEST_F(WindowCommands, AFolderIsStoredUnderItsOwnNameHoweverItIsAdded) {
+    TTempDir outside;
+    WriteFile(outside / "Sub/data.bin", "d");
+    WriteFile(outside / "Sub/deep/x.txt", "x");
+    const auto addFolder = [&](const QString& folder, const QString& under) {
+        dialogs.Files->FolderAnswers.push_back(folder);
+        dialogs.Boxes->Texts.push_back(under);
+        form.AddFolder1->trigger();
+    };
+    const auto drop = [&](const QString& folder, const QString& under) {
+        dialogs.Boxes->Texts.push_back(under);
+        form.DropFiles({folder});
+    };
+    const struct {
+        const char* What;
+        std::function<void(const QString&, const QString&)> Add;
+        QString Folder;
+        QString Under;
+        std::vector<std::string> Added;
+    } cases[] = {
+        {"Add Folder at the top",
+         addFolder,
+         Q(outside / "Sub"),
+         "",
+         {"sub/data.bin", "sub/deep/x.txt"}},
+        {"Add Folder under maps/",
+         addFolder,
+         Q(outside / "Sub"),
+         "maps/",
+         {"maps/sub/data.bin", "maps/sub/deep/x.txt"}},
+        {"Add Folder, chosen with a final slash, under maps",
+         addFolder,
+         Q(outside / "Sub") + "/",
+         "maps",
+         {"maps/sub/data.bin", "maps/sub/deep/x.txt"}},
+        {"a drop at the top", drop, Q(outside / "Sub"), "", {"sub/data.bin", "sub/deep/x.txt"}},
+        {"a drop under maps/",
+         drop,
+         Q(outside / "Sub"),
+         "maps/",
+         {"maps/sub/data.bin", "maps/sub/deep/x.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        dialogs.Boxes->Messages.clear();
+        Open({{"progs.dat", "p"}});
+        c.Add(c.Folder, c.Under);
+        EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+        std::vector<std::string> names = Names();
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(names.front(), "progs.dat");
+        names.erase(names.begin());
+        // The walk lists a folder in the file system's order.
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.Added);
+    }
+}
+
+// The classic commands keep their classic text for an archive another
+// program holds; the commands beyond them say what is going on. While the
+// window's own run holds it, it is not "another program".
+TEST_F(WindowCommands, AnArchiveHeldByAnotherProgramIsSaidSoBeyondTheClassicCommands) {
+    TTempDir outside;
+    WriteFile(outside / "new.txt", "n");
+    const struct {
+        const char* What;
+        std::function<void()> Do;
+        bool Classic;
+        bool Held = true;
+    } cases[] = {
+        {"Extract", [&] { form.ButtonExtract->click(); }, true},
+        {"Extract All", [&] { form.ButtonExtractAll->click(); }, true},
+        {"Play", [&] { form.ButtonPlay->click(); }, true},
+        {"open again", [&] { OpenPath(dir / "pak0.pak"); }, true},
+        {"Extract To",
+         [&] {
+             dialogs.Files->FolderAnswers.push_back(Q(outside.Path()));
+             form.ExtractTo1->trigger();
+         },
+         false},
+        {"Extract All To",
+         [&] {
+             dialogs.Files->FolderAnswers.push_back(Q(outside.Path()));
+             form.ExtractAllTo1->trigger();
+         },
+         false},
+        {"Add Files",
+         [&] {
+             dialogs.Files->ManyAnswers.push_back({Q(outside / "new.txt")});
+             dialogs.Boxes->Texts.push_back(QStringLiteral(""));
+             form.AddFiles1->trigger();
+         },
+         false},
+        {"Delete",
+         [&] {
+             dialogs.Boxes->Confirms.push_back(true);
+             form.Delete1->trigger();
+         },
+         false},
+        {"Rename",
+         [&] {
+             dialogs.Boxes->Texts.push_back(QStringLiteral("renamed.wav"));
+             form.Rename1->trigger();
+         },
+         false},
+        {"Extract All To while the window's own run holds it",
+         [&] {
+             QTimer::singleShot(0, &form, [&] {
+                 dialogs.Files->FolderAnswers.push_back(Q(outside.Path()));
+                 form.ExtractAllTo1->trigger();
+             });
+             form.ButtonExtractAll->click();
+         },
+         true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        dialogs.Boxes->Messages.clear();
+        const auto pak = Open({{"a.wav", std::string(30000, 'a')}, {"b.txt", "b"}});
+        form.PakList->setCurrentRow(0);
+        const std::string before = ReadFile(pak);
+        std::optional<TLockedFile> holder;
+        if (c.Held)
+            holder.emplace(pak);
+        c.Do();
+        holder.reset();
+        const QString text = c.Classic ? "Cannot open file " + Q(pak) + "."
+                                       : Q(pak) + " is in use by another program.";
+        EXPECT_EQ(Texts(), std::vector<QString>{text});
+        EXPECT_EQ(ReadFile(pak), before);
+        EXPECT_FALSE(std::filesystem::exists(outside / "a.wav"));
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -205,6 +206,45 @@ TEST_F(SdlSoundTest, AsynchronousNoStopLoopAndStop) {
     Bytes twice = shortSamples;
     twice.insert(twice.end(), shortSamples.begin(), shortSamples.end());
     EXPECT_TRUE(Contains(Output(), twice));
+}
+
+// A synchronous sound asks its caller now and then whether to go on; a no
+// ends it, and so does whatever the caller did to the sound meanwhile.
+TEST_F(SdlSoundTest, ASynchronousPlayEndsWhenItsWaitSaysSo) {
+    const Bytes threeSeconds = test::MakePcm8Wave(test::SawPcm8(3 * 11025));
+    const Bytes shortSound = test::MakePcm8Wave(test::SawPcm8(200));
+    const struct {
+        const char* What;
+        std::function<bool(TSdlSound&, int)> Keep; // the sound, the look (from 1)
+        bool StillPlaying;                         // a sound started meanwhile goes on
+    } rows[] = {
+        {"stop at the third look", [](TSdlSound&, int look) { return look < 3; }, false},
+        {"stopped from inside the wait",
+         [](TSdlSound& sound, int) {
+             sound.PlaySound({}, 0);
+             return true;
+         },
+         false},
+        {"another sound started from inside the wait",
+         [&](TSdlSound& sound, int) {
+             sound.PlaySound(shortSound, kSndMemory | kSndAsync | kSndLoop);
+             return true;
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        std::filesystem::remove(output_);
+        TSdlSound sound;
+        int looks = 0;
+        EXPECT_TRUE(sound.PlaySoundUntil(threeSeconds, kSndMemory | kSndSync,
+                                         [&] { return row.Keep(sound, ++looks); }));
+        EXPECT_GE(looks, 1);
+        EXPECT_EQ(sound.Playing(), row.StillPlaying);
+        sound.Stop();
+        // Far from all of the three seconds reached the device.
+        EXPECT_LT(Output().size(), threeSeconds.size() / 2);
+    }
 }
 
 TEST_F(SdlSoundTest, NoAudioDeviceIsNoFailure) {

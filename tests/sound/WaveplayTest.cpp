@@ -310,6 +310,31 @@ TEST(WavePlayer, CursorComesBackWhenThePlayFails) {
     EXPECT_FALSE(after);
 }
 
+// Only a play that waits for its sound's end can be stopped by the user;
+// one that returns at once has nothing to wait for.
+TEST(WavePlayer, APlayThatWaitsCanBeStopped) {
+    TRecordedSound sound;
+    TWavePlayer player;
+    player.Wave().LoadFromBytes(test::MakePcm8Wave(test::SawPcm8(10)));
+    const struct {
+        const char* What;
+        TOptionsSet Options;
+        bool Watched;
+    } rows[] = {
+        {"the default", {wpoSync}, true},
+        {"asynchronous", {wpoAsync}, false},
+        {"a loop, always asynchronous", {wpoLoop}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        sound.Sound->Calls.clear();
+        player.SetOptions(row.Options);
+        player.Play();
+        ASSERT_EQ(sound.Sound->Calls.size(), 1u);
+        EXPECT_EQ(sound.Sound->Calls[0].Watched, row.Watched);
+    }
+}
+
 TEST(WavePlayer, DestroyingStopsTheSound) {
     TRecordedSound sound;
     {

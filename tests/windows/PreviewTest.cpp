@@ -424,8 +424,9 @@ TEST_F(Preview, ARefusedReadIsSaidInTheWindowNotInABox) {
         TLockedFile held(pak);
         MoveTo(1);
         EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
-        EXPECT_EQ(P().MessageLabel->text(), "Cannot read the entry: Cannot open file " +
-                                                QString::fromStdString(pak.string()) + ".");
+        EXPECT_EQ(P().MessageLabel->text(),
+                  "Cannot read the entry: " + QString::fromStdString(pak.string()) +
+                      " is in use by another program.");
     }
     // Changed since it was indexed: refused even where the entry still reads.
     std::ofstream(pak, std::ios::app) << "more";

@@ -357,6 +357,9 @@ TEST_F(HelpWindow, TheProgramsOwnHelpFileShowsFormatted) {
     for (const char* message : {"Not a valid PAK file",
                                 "Cannot open file",
                                 "Cannot create file",
+                                "is in use by another program",
+                                "entries were left out, as their names would not make files inside "
+                                "the folder",
                                 "File not found",
                                 "Disk full",
                                 "Read beyond end of file",
