@@ -265,6 +265,51 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
 
 } // namespace
 
+TSameFileTable::TSameFileTable(const TPakEntries& entries)
+    : entries_(entries), exact_(entries, false), folded_(FileNamesIgnoreCase()) {}
+
+std::string TSameFileTable::Key(std::string_view name) const {
+    std::string key;
+    key.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (!IsLevelSeparator(name[i])) {
+            key += name[i];
+        } else if (!key.empty() && key.back() != '/') {
+            key += '/';
+        }
+    }
+    return folded_ ? FileNameKey(key) : key;
+}
+
+TSameFileTable::TSeen TSameFileTable::Insert(std::size_t i, std::size_t& first) {
+    if (const std::int64_t same = exact_.Insert(i); same >= 0) {
+        first = static_cast<std::size_t>(same);
+        return TSeen::ssRepeated;
+    }
+    const std::string_view name = entries_[i].Name;
+    const std::string key = Key(name);
+    // Where case counts, most names are their own key: only names that
+    // differ from theirs are kept, and looked for among the others.
+    if (!folded_ && key == name) {
+        const auto it = keys_.find(key);
+        if (it == keys_.end())
+            return TSeen::ssNew;
+        first = it->second;
+        return TSeen::ssSameFile;
+    }
+    if (!folded_) {
+        if (const std::int64_t named = exact_.Find(key); named >= 0) {
+            first = static_cast<std::size_t>(named);
+            return TSeen::ssSameFile;
+        }
+    }
+    const auto [it, fresh] = keys_.emplace(key, static_cast<std::uint32_t>(i));
+    if (fresh)
+        return TSeen::ssNew;
+    first = it->second;
+    return TSeen::ssSameFile;
+}
+
 std::vector<std::string> RemoveLeftovers(const TDirectory& dir) {
     std::vector<std::string> told;
     RemoveLeftoversOf(dir, 0, told);

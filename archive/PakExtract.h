@@ -3,6 +3,7 @@
 // the copy from the archive into a file that appears complete or not at all.
 #pragma once
 
+#include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "framework/Files.h"
 
@@ -14,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zorvak {
@@ -121,6 +123,31 @@ private:
     bool recovered_ = false;
     bool flush_ = false;
     std::unique_ptr<TExtractJournal> journal_;
+};
+
+// Entries whose files are one and the same on this system although their
+// names are not the same bytes: "a//b" and "a/b", and where file names
+// ignore letter case (Windows) "Readme.TXT" and "readme.txt". Of such
+// entries, in the order added, the first keeps the file: the game reads the
+// first too.
+class TSameFileTable {
+public:
+    explicit TSameFileTable(const TPakEntries& entries);
+
+    enum class TSeen { ssNew, ssRepeated, ssSameFile };
+    // Adds entry i: new, the name of an earlier entry again, or another
+    // name for an earlier entry's file; first is that entry.
+    TSeen Insert(std::size_t i, std::size_t& first);
+
+private:
+    // The name's levels joined by "/", empty ones dropped, compared as this
+    // system compares file names.
+    std::string Key(std::string_view name) const;
+
+    const TPakEntries& entries_;
+    TNameTable exact_;
+    bool folded_;
+    std::unordered_map<std::string, std::uint32_t> keys_;
 };
 
 // Removes the temporaries that runs which have ended left in dir (an edit's

@@ -593,8 +593,8 @@ private:
         std::vector<bool> matched(patterns.size(), false);
         const bool everything = wanted.empty() && patterns.empty();
         std::set<std::string, std::less<>> found;
-        TNameTable seen(index.Entries, false);
-        std::int64_t bytes = 0, again = 0;
+        TSameFileTable seen(index.Entries);
+        std::int64_t bytes = 0, again = 0, sameFile = 0;
         for (std::size_t i = 0; i < index.Entries.size(); ++i) {
             const TPakEntry entry = index.Entries[i];
             bool take = everything || wanted.find(entry.Name) != wanted.end();
@@ -605,10 +605,21 @@ private:
                 }
             if (!take)
                 continue;
-            if (seen.Insert(i) >= 0) {
+            std::size_t first = 0;
+            const TSameFileTable::TSeen known = seen.Insert(i, first);
+            if (known == TSameFileTable::TSeen::ssRepeated) {
                 // A damaged directory may repeat one name millions of times.
                 if (again++ < kProblemRepeatsShown)
                     SayEntry(archive, entry.Name, "stored again; the first one is kept");
+                continue;
+            }
+            if (known == TSameFileTable::TSeen::ssSameFile) {
+                // Written, it would take the place of the one the game reads.
+                if (sameFile++ < kProblemRepeatsShown)
+                    SayEntry(archive, entry.Name,
+                             "names the same file as " + std::string(index.Entries[first].Name) +
+                                 " on this system; that one is kept");
+                status = kExitProblems;
                 continue;
             }
             if (!wanted.empty())
@@ -624,6 +635,9 @@ private:
         if (again > kProblemRepeatsShown)
             Say(archive + ": and " + FormatThousands64(again - kProblemRepeatsShown) +
                 " more entries stored again");
+        if (sameFile > kProblemRepeatsShown)
+            Say(archive + ": and " + FormatThousands64(sameFile - kProblemRepeatsShown) +
+                " more entries naming a file another entry names");
         for (const std::string& name : wanted)
             if (found.count(name) == 0) {
                 SayEntry(archive, name, "no such entry");

@@ -56,4 +56,11 @@ bool IsLevelSeparator(char c);
 // no separators), or empty when it can.
 std::string NameProblemHere(std::string_view level);
 
+// A path of levels joined by "/" as this system compares file names: the
+// same text where letter case counts (Linux), else its letters in one case,
+// as Windows folds them, so that two paths naming one file give one key.
+std::string FileNameKey(std::string_view path);
+// Whether this system's file names ignore letter case.
+bool FileNamesIgnoreCase();
+
 } // namespace zorvak

@@ -207,10 +207,19 @@ std::string WindowsNameProblem(std::string_view level) {
     while (!base.empty() && base.back() == ' ')
         base.remove_suffix(1);
     const std::string lower = AsciiLower(base);
-    const bool numbered = lower.size() == 4 &&
-                          (lower.starts_with("com") || lower.starts_with("lpt")) &&
-                          lower[3] >= '1' && lower[3] <= '9';
-    if (numbered || lower == "con" || lower == "prn" || lower == "aux" || lower == "nul")
+    // COM and LPT take the digits 1 to 9 and the superscripts 1 to 3, which
+    // a name holds as UTF-8, or as Latin-1 bytes when it is not UTF-8.
+    const std::string_view number =
+        std::string_view(lower).substr(std::min<std::size_t>(3, lower.size()));
+    const bool utf8 = IsValidUtf8(level);
+    const bool digit = number.size() == 1 && number[0] >= '1' && number[0] <= '9';
+    const bool superscript =
+        utf8 ? number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3"
+             : number == "\xB9" || number == "\xB2" || number == "\xB3";
+    const bool numbered =
+        (lower.starts_with("com") || lower.starts_with("lpt")) && (digit || superscript);
+    if (numbered || lower == "con" || lower == "prn" || lower == "aux" || lower == "nul" ||
+        lower == "conin$" || lower == "conout$")
         return "\"" + std::string(base) + "\" is a device name on Windows";
     return {};
 }

@@ -560,4 +560,12 @@ std::string NameProblemHere(std::string_view) {
     return {};
 }
 
+std::string FileNameKey(std::string_view path) {
+    return std::string(path);
+}
+
+bool FileNamesIgnoreCase() {
+    return false;
+}
+
 } // namespace zorvak

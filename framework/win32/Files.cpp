@@ -852,4 +852,23 @@ std::string NameProblemHere(std::string_view level) {
     return WindowsNameProblem(level);
 }
 
+std::string FileNameKey(std::string_view path) {
+    // Upper case by the system's own table, which is how it compares names.
+    std::wstring wide = WideName(path);
+    if (wide.empty())
+        return {};
+    std::wstring folded(wide.size(), L'\0');
+    const int n = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(),
+                                  static_cast<int>(wide.size()), folded.data(),
+                                  static_cast<int>(folded.size()), nullptr, nullptr, 0);
+    if (n <= 0)
+        return std::string(path);
+    folded.resize(static_cast<std::size_t>(n));
+    return NarrowName(folded.c_str());
+}
+
+bool FileNamesIgnoreCase() {
+    return true;
+}
+
 } // namespace zorvak

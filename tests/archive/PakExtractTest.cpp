@@ -2,6 +2,7 @@
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/System.h"
 #include "framework/Text.h"
 #include "support/Child.h"
 #include "support/PakImage.h"
@@ -579,6 +580,42 @@ TEST(ExtractEntry, TheNextRunLeavesWhatLiveRunsHold) {
     EXPECT_EQ(Temporaries(dest.Path()).size(), 2u);
 }
 #endif
+
+// Names that differ as bytes but name one file here: the first keeps it.
+TEST(SameFileTable, TellsRepeatsAndOtherNamesOfOneFile) {
+    using TSeen = TSameFileTable::TSeen;
+    const bool blind = FileNamesIgnoreCase();
+    const struct {
+        const char* Name;
+        TSeen Seen;      // where letter case counts
+        TSeen SeenBlind; // where it does not
+        std::size_t First;
+    } cases[] = {
+        {"Readme.TXT", TSeen::ssNew, TSeen::ssNew, 0},
+        {"readme.txt", TSeen::ssNew, TSeen::ssSameFile, 0},
+        {"Readme.TXT", TSeen::ssRepeated, TSeen::ssRepeated, 0},
+        {"maps//e1m1.bsp", TSeen::ssNew, TSeen::ssNew, 0},
+        {"maps/e1m1.bsp", TSeen::ssSameFile, TSeen::ssSameFile, 3},
+        {"sound/a.wav", TSeen::ssNew, TSeen::ssNew, 0},
+        {"sound///a.wav", TSeen::ssSameFile, TSeen::ssSameFile, 5},
+        {"SOUND//A.WAV", TSeen::ssNew, TSeen::ssSameFile, 5},
+        {"caf\xC3\xA9.txt", TSeen::ssNew, TSeen::ssNew, 0},
+        {"CAF\xC3\x89.TXT", TSeen::ssNew, TSeen::ssSameFile, 8}, // E acute, both cases
+    };
+    TPakEntries entries;
+    for (const auto& c : cases)
+        entries.push_back({c.Name, 12, 0});
+    TSameFileTable table(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& c = cases[i];
+        std::size_t first = 99;
+        const TSeen seen = table.Insert(i, first);
+        EXPECT_EQ(seen, blind ? c.SeenBlind : c.Seen) << c.Name;
+        if (seen != TSeen::ssNew) {
+            EXPECT_EQ(first, c.First) << c.Name;
+        }
+    }
+}
 
 TEST(ExtractEntry, ARunThatCannotFitIsRefusedUpFront) {
     TTempDir dir;

@@ -6,6 +6,7 @@
 #include "formats/PngCheck.h"
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
+#include "framework/System.h"
 #include "support/Child.h"
 #include "support/PakImage.h"
 #include "support/Platform.h"
@@ -628,6 +629,41 @@ TEST(PakTool, BuildRefusesWhatCannotBeStored) {
     EXPECT_EQ(
         RunTool({"build", (tree / "missing").string(), "-o", (out / "y.pak").string()}).Status,
         kExitUnusable);
+}
+
+// Two entries that would be one file here: the first, which the game reads,
+// keeps it, and the second is a failure, never written over it.
+TEST(PakTool, ExtractKeepsTheFirstOfTwoNamesForOneFile) {
+    const bool blind = FileNamesIgnoreCase();
+    const struct {
+        std::vector<std::pair<std::string, std::string>> Entries;
+        const char* File;  // what it makes
+        const char* Holds; // with these bytes
+        bool Fails;        // status 1, the second named
+    } cases[] = {
+        {{{"maps/e1m1.bsp", "first"}, {"maps//e1m1.bsp", "second"}},
+         "maps/e1m1.bsp",
+         "first",
+         true},
+        {{{"maps//e1m1.bsp", "first"}, {"maps/e1m1.bsp", "second"}},
+         "maps/e1m1.bsp",
+         "first",
+         true},
+        {{{"Readme.TXT", "first"}, {"readme.txt", "second"}}, "Readme.TXT", "first", blind},
+        {{{"readme.txt", "one"}, {"readme.txt", "again"}}, "readme.txt", "one", false},
+    };
+    for (const auto& c : cases) {
+        TTempDir dir;
+        const auto pak = (dir / "a.pak").string();
+        WriteFile(pak, BuildPakImage(c.Entries));
+        const TRun r = RunTool({"extract", pak, "-C", (dir / "out").string()});
+        EXPECT_EQ(r.Status, c.Fails ? kExitProblems : kExitOk) << c.File << r.Err;
+        EXPECT_EQ(ReadFile(dir / "out" / c.File), c.Holds) << c.File;
+        if (c.Fails) {
+            EXPECT_THAT(r.Err, HasSubstr(c.Entries[1].first + ": names the same file as " +
+                                         c.Entries[0].first + " on this system; that one is kept"));
+        }
+    }
 }
 
 TEST(PakTool, VerifyReportsWhatWouldBreakInAnEngine) {

@@ -37,6 +37,14 @@ TEST(WindowsNameProblem, RefusesWhatWindowsCannotName) {
         {"nul .wav", "\"nul\" is a device name on Windows"},
         {"Lpt9", "\"Lpt9\" is a device name on Windows"},
         {"prn.a.b", "\"prn\" is a device name on Windows"},
+        {"COM\xC2\xB9.txt", "\"COM\xC2\xB9\" is a device name on Windows"},
+        {"lpt\xC2\xB3", "\"lpt\xC2\xB3\" is a device name on Windows"},
+        {"com\xB2", "\"com\xB2\" is a device name on Windows"}, // Latin-1
+        {"CONIN$", "\"CONIN$\" is a device name on Windows"},
+        {"conout$.log", "\"conout$\" is a device name on Windows"},
+        {"com\xC2\xB4", ""}, // an acute accent, no digit
+        {"com\xB9x", ""},
+        {"conin", ""},
         {"e1m1.", "Windows drops a final dot or space"},
         {"e1m1 ", "Windows drops a final dot or space"},
         {"a<b", "it holds a character Windows keeps for itself"},
