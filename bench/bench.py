@@ -138,16 +138,29 @@ def main():
 
             untar_cmd = lambda d: ["tar", "-xf", tar, "-C", d]
             cli_cmd = lambda d: [tool, "extract", pak, "-C", d]
+            sync_cmd = lambda d: [tool, "extract", pak, "-C", d, "--sync"]
             window_cmd = lambda t: [bench, "extract", t]
-            cp, untar, cli, window = interleaved(a.repeats, [
+
+            def extracted_dir():
+                # Every file there already: each one is replaced, flushed first.
+                d = clean_dir()
+                subprocess.run(cli_cmd(d), check=True, stdout=subprocess.DEVNULL)
+                return d
+
+            cp, untar, cli, synced, again, window = interleaved(a.repeats, [
                 (clean_dir, rm_after(lambda d: timed(["cp", "-r", tree + "/.", d]))),
                 (clean_dir, rm_after(lambda d: timed(untar_cmd(d)))),
                 (clean_dir, rm_after(lambda d: timed(cli_cmd(d)))),
+                (clean_dir, rm_after(lambda d: timed(sync_cmd(d)))),
+                (extracted_dir, rm_after(lambda d: timed(cli_cmd(d)))),
                 (placed_pak, rm_after(lambda t: timed(window_cmd(t), env=env))),
             ])
             row(name, "extract: tar -x", untar, calls=per_file(untar_cmd, clean_dir))
             row(name, "extract: cp -r", cp, untar, "tar -x")
             row(name, "extract: zorvak-pak", cli, untar, "tar -x", per_file(cli_cmd, clean_dir))
+            row(name, "extract: zorvak-pak --sync", synced, cli, "zorvak-pak")
+            row(name, "extract: over its own files", again, cli, "zorvak-pak",
+                per_file(cli_cmd, extracted_dir))
             row(name, "extract: window", window, cli, "zorvak-pak",
                 per_file(window_cmd, placed_pak, env))
             if peer_extract:
@@ -170,6 +183,22 @@ def main():
                     for f in set(os.listdir(tree)) - before:
                         os.remove(os.path.join(tree, f))
                 return float(out.split("seconds=")[1].split()[0])
+
+            # An edit that removes one entry rewrites the archive beside it,
+            # flushed before it takes the old one's name: against a copy.
+            first = subprocess.run([tool, "list", pak], check=True, capture_output=True).stdout.split(b"\n")[0]
+
+            def copied_pak():
+                d = clean_dir()
+                shutil.copy(pak, os.path.join(d, "e.pak"))
+                return os.path.join(d, "e.pak")
+
+            cpak, rm1 = interleaved(a.repeats, [
+                (copied_pak, rm_after(lambda t: timed(["cp", t, t + ".copy"]))),
+                (copied_pak, rm_after(lambda t: timed([tool, "rm", t, "--", first]))),
+            ])
+            row(name, "edit: cp of the archive", cpak)
+            row(name, "edit: zorvak-pak rm one entry", rm1, cpak, "cp")
 
             tarc, cbuild, wbuild = interleaved(a.repeats, [
                 (clean_dir, rm_after(lambda d: timed(["tar", "-cf", os.path.join(d, "o.tar"), "-C", tree, "."]))),
