@@ -346,7 +346,14 @@ void TExtractTarget::Begin(std::string_view name, std::int64_t length) {
         return;
     if (!journal_) {
         Recover();
-        journal_ = std::make_unique<TExtractJournal>(chain_.Root());
+        try {
+            journal_ = std::make_unique<TExtractJournal>(chain_.Root());
+        } catch (const TFailure&) {
+            // A file system that cannot map a file: the run goes on without
+            // one, as runs did before journals.
+            journaled_ = false;
+            return;
+        }
     }
     journal_->Begin(name, length);
 }

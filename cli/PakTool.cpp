@@ -61,12 +61,15 @@ constexpr const char* kUsage =
     "go to standard error.\n";
 
 constexpr const char* kListHelp =
-    "usage: zorvak-pak list ARCHIVE [-l]\n"
+    "usage: zorvak-pak list ARCHIVE [-l] [-0]\n"
     "\n"
     "Writes the names of the entries, one a line, in the archive's order.\n"
     "\n"
-    "  -l    each line starts with the entry's position and length; a last\n"
-    "        line counts the entries and their bytes\n";
+    "  -l         each line starts with the entry's position and length; a\n"
+    "             last line counts the entries and their bytes\n"
+    "  -0, --null end each line with a NUL byte instead of a newline and write\n"
+    "             names as stored, control characters too, for scripts (a\n"
+    "             terminal still sees them escaped)\n";
 
 constexpr const char* kExtractHelp =
     "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png]\n"
@@ -209,6 +212,7 @@ private:
 // Ids of the options that have no short form.
 enum : int {
     kOptHelp = 256,
+    kOptNull,
     kOptNoClobber,
     kOptSorted,
     kOptPng,
@@ -511,7 +515,7 @@ private:
     }
 
     int List(const std::vector<std::string>& args) {
-        const TArgs a = Parse(args, "l");
+        const TArgs a = Parse(args, "l0", {{"null", no_argument, nullptr, kOptNull}});
         if (const auto refused =
                 Refuse(a, kListHelp, a.Positional.size() == 1, "list takes one archive"))
             return *refused;
@@ -520,15 +524,25 @@ private:
         if (!OpenIndex(a.Positional[0], file, index))
             return kExitUnusable;
         const bool longForm = a.Has('l');
+        // A name may hold any byte but NUL, a newline too: NUL-ended lines
+        // give each back whole to a script (the shell's completion reads
+        // them so). A terminal is a person, and still sees escapes.
+        const bool nulEnded = a.Has('0') || a.Has(kOptNull);
+        const bool raw = nulEnded && !options_.OutIsTerminal;
+        const char end = nulEnded ? '\0' : '\n';
         std::int64_t total = 0;
         for (const TPakEntry e : index.Entries) {
             if (longForm)
                 out_ << std::setw(10) << e.FilePos << " " << std::setw(10) << e.FileLength << " ";
-            out_ << EscapeForTerminal(e.Name, options_.OutIsTerminal) << "\n";
+            if (raw)
+                out_ << e.Name;
+            else
+                out_ << EscapeForTerminal(e.Name, options_.OutIsTerminal);
+            out_ << end;
             total += e.FileLength;
         }
         if (longForm)
-            out_ << index.Entries.size() << " entries, " << total << " bytes\n";
+            out_ << index.Entries.size() << " entries, " << total << " bytes" << end;
         return index.Complete ? kExitOk : kExitProblems;
     }
 

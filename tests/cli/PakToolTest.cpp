@@ -760,6 +760,41 @@ TEST(PakTool, NamesCannotDriveTheTerminal) {
     EXPECT_EQ(EscapeForTerminal("caf\xc3\xa9", true), "caf\xc3\xa9");
 }
 
+// With -0 each name comes back whole, whatever bytes it holds, for scripts
+// such as the shell's completion; a terminal still sees escapes.
+TEST(PakTool, ListWithNulEndsGivesEveryNameWhole) {
+    TTempDir dir;
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage({{"two\nlines", "y"}, {"back\\nslash", "x"}, {"caf\xe9", "z"}}));
+    using namespace std::string_literals;
+    const auto raw = "two\nlines\0back\\nslash\0caf\xe9\0"s;
+    const struct {
+        std::vector<std::string> Args;
+        bool Terminal;
+        std::string Out;
+    } cases[] = {
+        {{"list", "--null", pak}, false, raw},
+        {{"list", "-0", pak}, false, raw},
+        {{"list", "-l0", pak},
+         false,
+         "        12          1 two\nlines\0        13          1 back\\nslash\0"
+         "        14          1 caf\xe9\0"
+         "3 entries, 3 bytes\0"s},
+        {{"list", "-0", pak}, true, "two\\nlines\0back\\nslash\0caf\\xe9\0"s},
+    };
+    for (const auto& c : cases) {
+        TToolOptions options;
+        options.OutIsTerminal = c.Terminal;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunPakTool(c.Args, out, err, options), kExitOk);
+        EXPECT_EQ(out.str(), c.Out) << ::testing::PrintToString(c.Args);
+        EXPECT_EQ(err.str(), "");
+    }
+    const TRun valued = RunTool({"list", "--null=yes", pak});
+    EXPECT_EQ(valued.Status, kExitUnusable);
+    EXPECT_NE(valued.Err.find("--null takes no value"), std::string::npos) << valued.Err;
+}
+
 TEST(PakTool, ASparseDirectoryOfMillionsReadsInBoundedTimeAndReports) {
     TTempDir dir;
     const auto pak = dir / "sparse.pak";
