@@ -1,8 +1,8 @@
 // Start-up: the application title, the main window, the build dialog, an
 // archive named on the command line, then the message loop until the main
 // window closes.
-#include "archive/Buildpak.h"
-#include "archive/Zorvmain.h"
+#include "forms/Buildpak.h"
+#include "forms/Zorvmain.h"
 #include "framework/ui/Application.h"
 #include "resources/Pictures.h"
 

@@ -1,7 +1,7 @@
 // Times a build through the build dialog's own code: the start directory set
 // on its directory list, the name typed, Build PAK pressed. Prints one line
 // of figures per run, for build_bench.sh to compare with tar.
-#include "archive/Buildpak.h"
+#include "forms/Buildpak.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/PakWriter.h"
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/SoundRecorder.h"

@@ -1,4 +1,4 @@
-#include "windows/Genabout.h"
+#include "forms/Genabout.h"
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"

@@ -1,4 +1,4 @@
-#include "windows/PreviewContent.h"
+#include "forms/PreviewContent.h"
 
 #include "framework/Failures.h"
 

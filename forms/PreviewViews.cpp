@@ -1,4 +1,4 @@
-#include "windows/PreviewViews.h"
+#include "forms/PreviewViews.h"
 
 #include "framework/Failures.h"
 

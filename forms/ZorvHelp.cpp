@@ -1,4 +1,4 @@
-#include "windows/ZorvHelp.h"
+#include "forms/ZorvHelp.h"
 
 #include "framework/Failures.h"
 #include "framework/Files.h"
@@ -7,7 +7,7 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
-#include "windows/RtfDocument.h"
+#include "forms/RtfDocument.h"
 
 #include <QGuiApplication>
 #include <QScreen>

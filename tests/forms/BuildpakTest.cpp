@@ -1,4 +1,4 @@
-#include "archive/Buildpak.h"
+#include "forms/Buildpak.h"
 #include "archive/PakReader.h"
 #include "framework/Failures.h"
 #include "framework/ui/Application.h"

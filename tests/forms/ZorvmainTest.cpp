@@ -1,7 +1,7 @@
 // The main window driven as a user would: through its menu actions, buttons
 // and list, with recorders in place of the modal boxes and the open dialog.
-#include "archive/Zorvmain.h"
-#include "archive/Buildpak.h"
+#include "forms/Zorvmain.h"
+#include "forms/Buildpak.h"
 #include "archive/PakBuild.h"
 #include "archive/PakWriter.h"
 #include "cli/PakTool.h"
@@ -11,7 +11,7 @@
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
-#include "windows/Veldlgs.h"
+#include "forms/Veldlgs.h"
 
 #include <QAction>
 #include <QApplication>

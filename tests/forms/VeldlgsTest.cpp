@@ -1,4 +1,4 @@
-#include "windows/Veldlgs.h"
+#include "forms/Veldlgs.h"
 
 #include "controls/Gradbtn.h"
 #include "framework/Failures.h"
@@ -6,7 +6,7 @@
 #include "framework/Streams.h"
 #include "support/Mouse.h"
 #include "support/Recorders.h"
-#include "windows/Genabout.h"
+#include "forms/Genabout.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "windows/Veldlgs.h"
+#include "forms/Veldlgs.h"
 
 #include "framework/ui/Components.h"
 
 #include "framework/Streams.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
-#include "windows/Genabout.h"
+#include "forms/Genabout.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Rich text as the help viewer's document shows it: each fragment's
 // formatting checked through the document's character and block formats.
-#include "windows/RtfDocument.h"
+#include "forms/RtfDocument.h"
 
 #include <QFont>
 #include <QGuiApplication>

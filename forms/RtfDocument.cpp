@@ -1,4 +1,4 @@
-#include "windows/RtfDocument.h"
+#include "forms/RtfDocument.h"
 
 #include <QFont>
 #include <QGuiApplication>

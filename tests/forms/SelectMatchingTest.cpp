@@ -1,6 +1,6 @@
 // View, Select Matching: which names a pattern takes, and the dialog driven
 // as a user would, up to what Extract then writes.
-#include "windows/SelectMatching.h"
+#include "forms/SelectMatching.h"
 
 #include "support/MainWindowTest.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 // Playing an entry straight from the archive: the bytes handed to the sound
 // service, the archive held until the sound ends, and the refusals.
 #include "archive/PakWriter.h"
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "sound/SoundService.h"

@@ -7,7 +7,7 @@
 #include "formats/EntryKind.h"
 #include "formats/WaveInfo.h"
 #include "framework/Files.h"
-#include "windows/PreviewContent.h"
+#include "forms/PreviewContent.h"
 
 #include <QImage>
 #include <QString>

@@ -1,10 +1,10 @@
 // The help window as the user meets it: where it finds the help file, what
 // it shows, that nothing can be typed into it, and the boxes when the file
 // is missing or cannot be read.
-#include "windows/ZorvHelp.h"
+#include "forms/ZorvHelp.h"
 
 #include "archive/PakBuild.h"
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 #include "cli/PakTool.h"
 #include "framework/Files.h"
 #include "framework/ui/Platform.h"

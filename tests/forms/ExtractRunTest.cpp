@@ -2,7 +2,7 @@
 // the button states, the failures, and what happens when the user acts in
 // the middle of a run.
 #include "archive/PakWriter.h"
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 #include "controls/Gauges.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"

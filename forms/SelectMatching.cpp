@@ -1,4 +1,4 @@
-#include "windows/SelectMatching.h"
+#include "forms/SelectMatching.h"
 
 #include "controls/PakListBox.h"
 #include "framework/Text.h"

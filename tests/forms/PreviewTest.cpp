@@ -1,7 +1,7 @@
 // The preview window driven through the main window as a user would: the
 // view each kind of entry gets, the palette rule, following the caret, the
 // refusals, Play and Save As. Every entry is made here.
-#include "windows/Preview.h"
+#include "forms/Preview.h"
 
 #include "formats/FormatImages.h"
 #include "formats/Png.h"
@@ -11,7 +11,7 @@
 #include "support/Mouse.h"
 #include "support/PakImage.h"
 #include "support/WaveImage.h"
-#include "windows/PreviewViews.h"
+#include "forms/PreviewViews.h"
 
 #include <QClipboard>
 #include <QComboBox>

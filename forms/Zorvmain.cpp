@@ -1,9 +1,10 @@
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 
-#include "archive/Buildpak.h"
+#include "forms/Buildpak.h"
 #include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "controls/Gauges.h"
+#include "controls/GlyphTopButton.h"
 #include "controls/PakListBox.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
@@ -15,10 +16,10 @@
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
-#include "windows/Preview.h"
-#include "windows/SelectMatching.h"
-#include "windows/Veldlgs.h"
-#include "windows/ZorvHelp.h"
+#include "forms/Preview.h"
+#include "forms/SelectMatching.h"
+#include "forms/Veldlgs.h"
+#include "forms/ZorvHelp.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -81,33 +82,6 @@ QFrame* MakePanel(QWidget* parent, const QRect& rect) {
     panel->setLineWidth(1);
     return panel;
 }
-
-// A push button with its glyph above the caption, the two centred together.
-class TGlyphTopButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        option.icon = QIcon();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        const int spacing = 4;
-        const QSize glyph = iconSize();
-        const int textHeight = fontMetrics().height();
-        const int top = (height() - glyph.height() - spacing - textHeight) / 2 + (isDown() ? 1 : 0);
-        const int shift = isDown() ? 1 : 0;
-        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
-        painter.drawPixmap((width() - glyph.width()) / 2 + shift, top,
-                           icon().pixmap(glyph, devicePixelRatio(), mode));
-        painter.drawItemText(QRect(shift, top + glyph.height() + spacing, width(), textHeight),
-                             Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
-                             QPalette::ButtonText);
-    }
-};
 
 // The last three characters of a name, upper-cased, say whether it is a sound.
 bool IsWaveName(std::string_view name) {

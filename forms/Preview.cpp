@@ -1,4 +1,4 @@
-#include "windows/Preview.h"
+#include "forms/Preview.h"
 
 #include "archive/PakExtract.h"
 #include "formats/Png.h"
@@ -8,7 +8,7 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
 #include "sound/Waveplay.h"
-#include "windows/PreviewViews.h"
+#include "forms/PreviewViews.h"
 
 #include <QBuffer>
 #include <QCloseEvent>

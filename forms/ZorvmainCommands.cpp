@@ -1,7 +1,7 @@
 // The main window's commands beyond its buttons: extracting into a folder
 // the user chooses, dragging entries out, dropping files in, and editing
 // the open archive.
-#include "archive/Zorvmain.h"
+#include "forms/Zorvmain.h"
 
 #include "archive/PakEdit.h"
 #include "archive/PakExtract.h"
