@@ -29,12 +29,16 @@ namespace {
     throw TFailure("Cannot read " + path + ": " + TInOutFailure::FromErrno(err).what());
 }
 
-[[noreturn]] void CannotList(const std::string& dir, int err) {
-    throw TFailure("Cannot list directory " + dir + ": " + TInOutFailure::FromErrno(err).what());
-}
-
 [[noreturn]] void CannotList(const std::string& dir, const TFailure& failure) {
     throw TFailure("Cannot list directory " + dir + ": " + failure.what());
+}
+
+[[noreturn]] void CannotList(const std::string& dir, int err) {
+    CannotList(dir, TInOutFailure::FromErrno(err));
+}
+
+[[noreturn]] void ChangedWhileBuilding(const std::string& path) {
+    throw TFailure("File changed while building: " + DisplayPath(path));
 }
 
 class TTreeWalk {
@@ -147,7 +151,7 @@ public:
                 throw TFileOpenFailure(row.Path);
             }
         }
-        std::array<std::string_view, 64> levels{};
+        std::array<std::string_view, kMaxLevels> levels{};
         std::size_t count = 0, start = 0;
         for (std::size_t at = 0; at < rel.size(); ++at) {
             if (!IsLevelSeparator(rel[at]))
@@ -166,6 +170,8 @@ public:
     }
 
 private:
+    // More than a stored name can have: 55 bytes make at most 28 levels.
+    static constexpr std::size_t kMaxLevels = 64;
     std::string root_;
     std::optional<TDirectoryChain> chain_;
 };
@@ -263,14 +269,13 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {
         // differ only in letter case would be lost on extraction.
         const auto [first, fresh] = names.emplace(file.Name, &file);
         if (!fresh)
-            throw TFailure("Two files would be stored as " + file.Name + ": " +
-                           DisplayPath(first->second->Path) + " and " + DisplayPath(file.Path));
+            throw TFailure(TwoFilesOneNameMessage(file.Name, DisplayPath(first->second->Path),
+                                                  DisplayPath(file.Path)));
         if (file.Size > kPakMaxSize)
-            throw TFailure("File too large for a PAK archive (" + std::to_string(file.Size) +
-                           " bytes): " + DisplayPath(file.Path));
+            throw TFailure(FileTooLargeMessage(file.Size, DisplayPath(file.Path)));
         end += file.Size;
         if (end > kPakMaxSize)
-            throw TFailure("Archive would reach 2 GiB at " + DisplayPath(file.Path));
+            throw TFailure(ArchiveTooLargeMessage(DisplayPath(file.Path)));
     }
 }
 
@@ -323,7 +328,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
         CheckSizeKnown(input, files[i].Path);
         copied[i] = input.Identity();
         if (!IdentityOf(input.Descriptor()).Unchanged(copied[i]))
-            throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
+            ChangedWhileBuilding(files[i].Path);
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -338,7 +343,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
             if (!IdentityAt(dirs.Of(files[i], base), base, now))
                 throw TFileOpenFailure(files[i].Path);
             if (!now.Unchanged(copied[i]))
-                throw TFailure("File changed while building: " + DisplayPath(files[i].Path));
+                ChangedWhileBuilding(files[i].Path);
         }
         if (hooks.DirectoryRow)
             hooks.DirectoryRow(i);

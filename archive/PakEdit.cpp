@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -111,7 +110,7 @@ public:
         std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) +
                            static_cast<std::int64_t>(count * kPakDirEntrySize);
         if (end > kPakMaxSize)
-            throw TFailure("Archive would reach 2 GiB");
+            throw TFailure(ArchiveTooLargeMessage());
         for (std::size_t s = 0; s < n_ + added_.size(); ++s) {
             if (s < n_ && deleted_[s])
                 continue;
@@ -129,14 +128,14 @@ public:
                 try {
                     CheckEntryBounds(kept, archiveSize);
                 } catch (const TInOutFailure& e) {
-                    throw TFailure("Damaged entry " + std::string(kept.Name) + ": " + e.what());
+                    throw TFailure(DamagedEntryMessage(kept.Name, e.what()));
                 }
                 entry.From = static_cast<std::uint32_t>(s);
                 size = kept.FileLength;
             }
             end += size;
             if (end > kPakMaxSize)
-                throw TFailure("Archive would reach 2 GiB at " + std::string(NameOf(s)));
+                throw TFailure(ArchiveTooLargeMessage(NameOf(s)));
             plan_.Entries.push_back(entry);
         }
         plan_.ArchiveSize = end;
@@ -201,16 +200,14 @@ private:
             data.Size = static_cast<std::int64_t>(data.Bytes.size());
         }
         if (data.Size > kPakMaxSize)
-            throw TFailure("File too large for a PAK archive (" + std::to_string(data.Size) +
-                           " bytes): " + (data.Path.empty() ? name : data.Path));
+            throw TFailure(FileTooLargeMessage(data.Size, data.Path.empty() ? name : data.Path));
 
         const std::int64_t holder = Holder(name, -1);
         if (holder >= 0) {
             const auto s = static_cast<std::size_t>(holder);
             if (const std::int32_t had = Given(s).Data; had >= 0)
-                throw TFailure("Two files would be stored as " + name + ": " +
-                               Source(plan_.Added[static_cast<std::size_t>(had)]) + " and " +
-                               Source(data));
+                throw TFailure(TwoFilesOneNameMessage(
+                    name, Source(plan_.Added[static_cast<std::size_t>(had)]), Source(data)));
             const std::int32_t before = Given(s).Name;
             GivenToChange(s).Data = static_cast<std::int32_t>(plan_.Added.size());
             plan_.Added.push_back(std::move(data));
@@ -344,16 +341,6 @@ std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
     return real;
 }
 
-void WriteHeader(TOutputFile& out, std::int64_t dirOffset, std::size_t count) {
-    TPakHeader header;
-    header.DirOffset = static_cast<std::int32_t>(dirOffset);
-    header.DirLength = static_cast<std::int32_t>(count * kPakDirEntrySize);
-    unsigned char bytes[kPakHeaderSize];
-    EncodePakHeader(header, bytes);
-    out.Seek(0);
-    out.Write(bytes, sizeof bytes);
-}
-
 class TEditWriter {
 public:
     TEditWriter(const std::filesystem::path& archive, const TLockedFile& old,
@@ -363,7 +350,7 @@ public:
           ticker_(hooks, out, plan.ArchiveSize), copier_(true) {}
 
     bool Write() {
-        WriteHeader(out_, 0, plan_.Entries.size());
+        WritePakHeader(out_, 0, EntryCount());
         for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
             const TPakEditEntry& entry = plan_.Entries[i];
             if (entry.Source == TPakEditSource::esKept) {
@@ -396,6 +383,12 @@ public:
     }
 
 private:
+    std::int64_t EntryCount() const { return static_cast<std::int64_t>(plan_.Entries.size()); }
+
+    [[noreturn]] static void ChangedWhileEditing(const std::string& path) {
+        throw TFailure("File changed while editing: " + DisplayPath(path));
+    }
+
     bool FlushRun() {
         while (runBegin_ < runEnd_) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
@@ -424,13 +417,13 @@ private:
             if (at > 0 && !ticker_.Before(n))
                 return false;
             if (!copier_.Copy(input, at, static_cast<std::size_t>(n), out_))
-                throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+                ChangedWhileEditing(data.Path);
             at += n;
         }
         // A writer changes a file's times before its bytes: a change during
         // the copy shows here.
         if (!IdentityOf(input.Descriptor()).Unchanged(input.Identity()))
-            throw TFailure("File changed while editing: " + DisplayPath(data.Path));
+            ChangedWhileEditing(data.Path);
         return true;
     }
 
@@ -438,17 +431,12 @@ private:
     // the bytes after a name's NUL are what the builder would leave there.
     bool WriteDirectory() {
         const std::int64_t dirOffset = out_.Position();
-        constexpr std::size_t kRecordsPerPiece = 16384;
         std::vector<unsigned char> piece;
-        piece.reserve(std::min(plan_.Entries.size(), kRecordsPerPiece) * kPakDirEntrySize);
+        piece.reserve(std::min(plan_.Entries.size(), kPakDirectoryPieceRecords) * kPakDirEntrySize);
         TPakDirEntry record;
         std::int64_t pos = kPakHeaderSize;
         for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
-            const std::string_view name = plan_.NameOf(i, index_);
-            const std::size_t n = std::min(name.size(), kPakNameSize);
-            std::memcpy(record.Name.data(), name.data(), n);
-            if (n < kPakNameSize)
-                record.Name[n] = '\0';
+            SetPakEntryName(record, plan_.NameOf(i, index_));
             const std::int64_t size = plan_.SizeOf(i, index_);
             record.FilePos = static_cast<std::int32_t>(pos);
             record.FileLength = static_cast<std::int32_t>(size);
@@ -456,7 +444,7 @@ private:
             unsigned char bytes[kPakDirEntrySize];
             EncodePakDirEntry(record, bytes);
             piece.insert(piece.end(), bytes, bytes + sizeof bytes);
-            if (piece.size() == kRecordsPerPiece * kPakDirEntrySize ||
+            if (piece.size() == kPakDirectoryPieceRecords * kPakDirEntrySize ||
                 i + 1 == plan_.Entries.size()) {
                 if (!ticker_.Before(static_cast<std::int64_t>(piece.size())))
                     return false;
@@ -467,7 +455,7 @@ private:
         if (pos != dirOffset || out_.Position() != plan_.ArchiveSize)
             throw TFailure("The new archive of " + DisplayPath(archive_) +
                            " does not have the planned size");
-        WriteHeader(out_, dirOffset, plan_.Entries.size());
+        WritePakHeader(out_, dirOffset, EntryCount());
         out_.Seek(plan_.ArchiveSize);
         return true;
     }
@@ -488,20 +476,23 @@ private:
 
 void TPakEditPlan::ForEachChange(const TPakIndex& index,
                                  const std::function<void(const std::string&)>& told) const {
-    for (std::size_t i = 0; i < DeletedFirst.size(); ++i)
-        if (DeletedFirst[i])
-            told("deleted " + std::string(index.Entries[i].Name));
     const auto name = [&](std::int32_t item, std::uint32_t entry) {
         return item >= 0 ? Names[static_cast<std::size_t>(item)]
                          : std::string(index.Entries[entry].Name);
     };
+    const auto deleted = [&](std::int32_t item, std::uint32_t entry) {
+        told("deleted " + name(item, entry));
+    };
+    for (std::size_t i = 0; i < DeletedFirst.size(); ++i)
+        if (DeletedFirst[i])
+            deleted(-1, static_cast<std::uint32_t>(i));
     for (const TPakChangeNote& note : Notes) {
         switch (note.Kind) {
         case TPakNoteKind::nkAdded:
             told("added " + name(note.New, note.Entry));
             break;
         case TPakNoteKind::nkDeleted:
-            told("deleted " + name(note.Old, note.Entry));
+            deleted(note.Old, note.Entry);
             break;
         case TPakNoteKind::nkRenamed:
             told("renamed " + name(note.Old, note.Entry) + " -> " + name(note.New, note.Entry));
@@ -509,8 +500,7 @@ void TPakEditPlan::ForEachChange(const TPakIndex& index,
         case TPakNoteKind::nkReplaced: {
             const std::string old = name(note.Old, note.Entry);
             const std::string fresh = name(note.New, note.Entry);
-            told(old == fresh ? "replaced " + fresh
-                              : "replaced " + old + " (now named " + fresh + ")");
+            told("replaced " + (old == fresh ? fresh : old + " (now named " + fresh + ")"));
             break;
         }
         }

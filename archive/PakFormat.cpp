@@ -22,15 +22,15 @@ TPakDirEntry DecodePakDirEntry(TByteReader& reader) {
 }
 
 void EncodePakHeader(const TPakHeader& header, unsigned char (&out)[kPakHeaderSize]) {
-    std::memcpy(out, header.Magic.data(), 4);
-    PutInt32(out + 4, header.DirOffset);
-    PutInt32(out + 8, header.DirLength);
+    std::memcpy(out, header.Magic.data(), header.Magic.size());
+    PutInt32(out + kPakDirOffsetAt, header.DirOffset);
+    PutInt32(out + kPakDirLengthAt, header.DirLength);
 }
 
 void EncodePakDirEntry(const TPakDirEntry& entry, unsigned char (&out)[kPakDirEntrySize]) {
     std::memcpy(out, entry.Name.data(), kPakNameSize);
-    PutInt32(out + kPakNameSize, entry.FilePos);
-    PutInt32(out + kPakNameSize + 4, entry.FileLength);
+    PutInt32(out + kPakFilePosAt, entry.FilePos);
+    PutInt32(out + kPakFileLengthAt, entry.FileLength);
 }
 
 std::string_view PakEntryNameView(const TPakDirEntry& entry) {
@@ -38,10 +38,34 @@ std::string_view PakEntryNameView(const TPakDirEntry& entry) {
     return std::string_view(entry.Name.data(), static_cast<std::size_t>(end - entry.Name.begin()));
 }
 
+void SetPakEntryName(TPakDirEntry& entry, std::string_view name) {
+    const std::size_t n = std::min(name.size(), kPakNameSize);
+    std::memcpy(entry.Name.data(), name.data(), n);
+    if (n < kPakNameSize)
+        entry.Name[n] = '\0';
+}
+
 bool IsPakSignature(std::string_view firstBytes) {
     firstBytes = firstBytes.substr(0, kPakMagic.size());
     const auto text = firstBytes.substr(0, std::min(firstBytes.find('\0'), firstBytes.size()));
     return text == std::string_view(kPakMagic.data(), kPakMagic.size());
+}
+
+std::string ArchiveTooLargeMessage() {
+    return "Archive would reach 2 GiB";
+}
+
+std::string ArchiveTooLargeMessage(std::string_view at) {
+    return ArchiveTooLargeMessage() + " at " + std::string(at);
+}
+
+std::string FileTooLargeMessage(std::int64_t size, std::string_view file) {
+    return "File too large for a PAK archive (" + std::to_string(size) +
+           " bytes): " + std::string(file);
+}
+
+std::string DamagedEntryMessage(std::string_view name, std::string_view why) {
+    return "Damaged entry " + std::string(name) + ": " + std::string(why);
 }
 
 } // namespace zorvak

@@ -16,12 +16,23 @@ inline constexpr std::array<char, 4> kPakMagic = {'P', 'A', 'C', 'K'};
 inline constexpr std::size_t kPakHeaderSize = 12;
 inline constexpr std::size_t kPakDirEntrySize = 64;
 inline constexpr std::size_t kPakNameSize = 56;
+// Where the fields lie: the header's directory offset and length after the
+// magic; a directory entry's data position and length after the name.
+inline constexpr std::size_t kPakDirOffsetAt = kPakMagic.size();
+inline constexpr std::size_t kPakDirLengthAt = kPakDirOffsetAt + sizeof(std::int32_t);
+inline constexpr std::size_t kPakFilePosAt = kPakNameSize;
+inline constexpr std::size_t kPakFileLengthAt = kPakFilePosAt + sizeof(std::int32_t);
+static_assert(kPakDirLengthAt + sizeof(std::int32_t) == kPakHeaderSize);
+static_assert(kPakFileLengthAt + sizeof(std::int32_t) == kPakDirEntrySize);
 // The builder keeps the 56th byte for the name's NUL.
 inline constexpr std::size_t kPakMaxNameLength = kPakNameSize - 1;
 // Every offset and length is a signed 32-bit value.
 inline constexpr std::int64_t kPakMaxSize = 0x7FFFFFFF;
 // Data are copied in chunks of this size; the gauge counts them.
 inline constexpr std::size_t kCopyChunkSize = 10240;
+// The directory is read and written in pieces of this many records: few
+// calls, and memory that does not grow with what a header claims.
+inline constexpr std::size_t kPakDirectoryPieceRecords = 16384;
 
 struct TPakHeader {
     std::array<char, 4> Magic = kPakMagic;
@@ -44,6 +55,11 @@ void EncodePakDirEntry(const TPakDirEntry& entry, unsigned char (&out)[kPakDirEn
 
 // The name as a reader takes it: the bytes up to the first NUL, or all 56.
 std::string_view PakEntryNameView(const TPakDirEntry& entry);
+// Puts name (its first 56 bytes) into the name field as the builder does,
+// over what the field held: a NUL after a shorter name, the bytes after that
+// NUL left as they are (the tail of an earlier, longer name in a reused
+// record).
+void SetPakEntryName(TPakDirEntry& entry, std::string_view name);
 
 // Whether the first bytes of a file, taken as text up to the first NUL, are
 // exactly "PACK".
@@ -54,5 +70,15 @@ bool IsPakSignature(std::string_view firstBytes);
 inline std::int32_t PakEntryCount(std::int32_t dirLength) {
     return dirLength / static_cast<std::int32_t>(kPakDirEntrySize);
 }
+
+// The refusals of what would pass kPakMaxSize: the archive, the archive at
+// the entry or file that would take it there, one file of size bytes.
+std::string ArchiveTooLargeMessage();
+std::string ArchiveTooLargeMessage(std::string_view at);
+std::string FileTooLargeMessage(std::int64_t size, std::string_view file);
+
+// The refusal of an entry whose data do not lie where the archive holds
+// them: "Damaged entry NAME: WHY".
+std::string DamagedEntryMessage(std::string_view name, std::string_view why);
 
 } // namespace zorvak

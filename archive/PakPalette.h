@@ -2,6 +2,7 @@
 #pragma once
 
 #include "archive/PakReader.h"
+#include "formats/EntryKind.h"
 #include "formats/Picture.h"
 #include "framework/Files.h"
 
@@ -11,7 +12,6 @@
 
 namespace zorvak {
 
-inline constexpr const char* kPaletteEntryName = "gfx/palette.lmp";
 // The game's base archive, looked in beside the archive.
 inline constexpr const char* kBasePakName = "pak0.pak";
 

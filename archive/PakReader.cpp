@@ -8,9 +8,7 @@
 namespace zorvak {
 
 namespace {
-// The directory is read in pieces of this many bytes: few reads, and memory
-// that does not grow with what a header claims.
-constexpr std::size_t kDirectoryPiece = 16384 * kPakDirEntrySize;
+constexpr std::size_t kDirectoryPiece = kPakDirectoryPieceRecords * kPakDirEntrySize;
 } // namespace
 
 TPakEntry TPakEntries::at(std::size_t i) const {
@@ -32,7 +30,7 @@ void TPakEntries::clear() {
 }
 
 bool HasPakSignature(const TLockedFile& file) {
-    char first[4] = {};
+    char first[kPakMagic.size()] = {};
     const std::size_t got = file.ReadAt(0, first, sizeof first);
     return got == sizeof first && IsPakSignature(std::string_view(first, got));
 }

@@ -79,7 +79,7 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
     unsigned char head[kPakHeaderSize];
     stream.Seek(0);
     if (stream.Read(head, sizeof head) != sizeof head ||
-        !IsPakSignature(std::string_view(reinterpret_cast<const char*>(head), 4))) {
+        !IsPakSignature(std::string_view(reinterpret_cast<const char*>(head), kPakMagic.size()))) {
         report.Usable = false;
         problems.Archive("not a PAK archive (no \"PACK\" signature or a header cut short)");
         return false;
@@ -93,7 +93,7 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
     }
     if (facts.DirLength % static_cast<std::int64_t>(kPakDirEntrySize) != 0)
         problems.Archive("the directory length " + std::to_string(facts.DirLength) +
-                         " is not a multiple of 64");
+                         " is not a multiple of " + std::to_string(kPakDirEntrySize));
     if (facts.DirOffset < static_cast<std::int64_t>(kPakHeaderSize) && facts.DirLength > 0)
         problems.Archive("the directory overlaps the header");
     if (facts.DirOffset + facts.DirLength > facts.Size)
@@ -116,9 +116,13 @@ void CheckNames(const TPakEntries& entries, TProblems& problems) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view name = entries[i].Name;
         if (name.size() == kPakNameSize)
-            problems.Entry(pkFullName, i, name, "the name fills all 56 bytes with no NUL after it");
+            problems.Entry(pkFullName, i, name,
+                           "the name fills all " + std::to_string(kPakNameSize) +
+                               " bytes with no NUL after it");
         else if (name.size() > kPakMaxNameLength)
-            problems.Entry(pkLongName, i, name, "the name is longer than 55 bytes");
+            problems.Entry(pkLongName, i, name,
+                           "the name is longer than " + std::to_string(kPakMaxNameLength) +
+                               " bytes");
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
             problems.Entry(pkUpperCase, i, name,
                            "the name has upper-case letters; the engine asks for names in lower "

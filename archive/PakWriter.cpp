@@ -4,8 +4,6 @@
 #include "archive/PakNames.h"
 #include "framework/Failures.h"
 
-#include <cstring>
-
 namespace zorvak {
 
 void CheckNewPakName(const std::string& name) {
@@ -40,15 +38,24 @@ void CheckPakName(const std::string& name) {
                        " bytes, at most " + std::to_string(kPakMaxNameLength) + "): " + name);
 }
 
-TPakWriter::TPakWriter(TStream& out, std::int32_t entryCount) : out_(out) {
+std::string TwoFilesOneNameMessage(std::string_view name, std::string_view first,
+                                   std::string_view second) {
+    return "Two files would be stored as " + std::string(name) + ": " + std::string(first) +
+           " and " + std::string(second);
+}
+
+void WritePakHeader(TStream& out, std::int64_t dirOffset, std::int64_t entries) {
     TPakHeader header;
-    header.DirOffset = 0;
-    header.DirLength =
-        static_cast<std::int32_t>(std::int64_t{entryCount} * std::int64_t{kPakDirEntrySize});
+    header.DirOffset = static_cast<std::int32_t>(dirOffset);
+    header.DirLength = static_cast<std::int32_t>(entries * std::int64_t{kPakDirEntrySize});
     unsigned char bytes[kPakHeaderSize];
     EncodePakHeader(header, bytes);
-    out_.Seek(0);
-    out_.Write(bytes, sizeof bytes);
+    out.Seek(0);
+    out.Write(bytes, sizeof bytes);
+}
+
+TPakWriter::TPakWriter(TStream& out, std::int32_t entryCount) : out_(out) {
+    WritePakHeader(out_, 0, entryCount);
     position_ = kPakHeaderSize;
 }
 
@@ -63,7 +70,7 @@ void TPakWriter::WriteData(const void* buffer, std::size_t n) {
     const std::int64_t end = position_ + static_cast<std::int64_t>(n);
     const std::int64_t dirEnd = end + static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
     if (dirEnd > kPakMaxSize)
-        throw TFailure("Archive would reach 2 GiB at " + entries_.back().Name);
+        throw TFailure(ArchiveTooLargeMessage(entries_.back().Name));
     out_.Write(buffer, n);
     position_ = end;
     entries_.back().Length += static_cast<std::int64_t>(n);
@@ -73,26 +80,20 @@ std::int64_t TPakWriter::Finish() {
     const std::int64_t dirOffset = position_;
     const std::int64_t dirLength = static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
     if (dirOffset + dirLength > kPakMaxSize)
-        throw TFailure("Archive would reach 2 GiB");
+        throw TFailure(ArchiveTooLargeMessage());
     // One entry buffer reused for every entry, as the format's builder does:
     // bytes after a name's NUL may repeat the tail of an earlier, longer name.
     TPakDirEntry record;
     unsigned char bytes[kPakDirEntrySize];
     for (const TPending& entry : entries_) {
-        std::memcpy(record.Name.data(), entry.Name.c_str(), entry.Name.size() + 1);
+        SetPakEntryName(record, entry.Name);
         record.FilePos = static_cast<std::int32_t>(entry.Pos);
         record.FileLength = static_cast<std::int32_t>(entry.Length);
         EncodePakDirEntry(record, bytes);
         out_.Write(bytes, sizeof bytes);
     }
     const std::int64_t end = dirOffset + dirLength;
-    TPakHeader header;
-    header.DirOffset = static_cast<std::int32_t>(dirOffset);
-    header.DirLength = static_cast<std::int32_t>(dirLength);
-    unsigned char head[kPakHeaderSize];
-    EncodePakHeader(header, head);
-    out_.Seek(0);
-    out_.Write(head, sizeof head);
+    WritePakHeader(out_, dirOffset, static_cast<std::int64_t>(entries_.size()));
     out_.Seek(end);
     return end;
 }

@@ -6,6 +6,7 @@
 #include "framework/Streams.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,10 @@ private:
     std::int64_t position_ = 0;
 };
 
+// Writes the header at the start of out: the directory at dirOffset, of
+// entries records. Leaves out at the header's end.
+void WritePakHeader(TStream& out, std::int64_t dirOffset, std::int64_t entries);
+
 // Throws TFailure naming name when it is longer than a directory entry holds.
 void CheckPakName(const std::string& name);
 
@@ -47,5 +52,11 @@ void CheckPakName(const std::string& name);
 // level that begins or ends with a space; safe (JudgeEntryName) and naming
 // a file; at most 55 bytes. Throws TFailure naming the first rule broken.
 void CheckNewPakName(const std::string& name);
+
+// The refusal of two files under one stored name (names are lowered, so
+// "Readme.TXT" and "readme.txt" would become one): NAME, then where each
+// comes from.
+std::string TwoFilesOneNameMessage(std::string_view name, std::string_view first,
+                                   std::string_view second);
 
 } // namespace zorvak

@@ -6,14 +6,14 @@
 //                                            open (without ARCHIVE, a made-up one)
 //   zorvak_bench shots DIR                   the preview on a made-up archive,
 //                                            one picture per kind, into DIR
-#include "forms/Zorvmain.h"
 #include "formats/WaveInfo.h"
+#include "forms/Preview.h"
+#include "forms/Zorvmain.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "tests/formats/FormatImages.h"
 #include "tests/support/PakImage.h"
-#include "forms/Preview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -23,6 +23,10 @@ std::span<const unsigned char> TexturesLump(std::span<const unsigned char> bsp,
 
 } // namespace
 
+std::string MissingTextureMessage(std::size_t index) {
+    return "Texture " + std::to_string(index) + " is missing from the map";
+}
+
 const char* BspLumpName(std::size_t index) {
     return index < kBspLumpCount ? kLumpNames[index] : "?";
 }
@@ -33,7 +37,8 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     TByteReader reader(bsp);
     const std::int32_t version = reader.ReadInt32();
     if (version != kBspVersion)
-        throw TFailure("Not a version 29 map (version " + std::to_string(version) + ")");
+        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (version " +
+                       std::to_string(version) + ")");
     TBspInfo info;
     for (std::size_t i = 0; i < kBspLumpCount; ++i) {
         TBspLump& lump = info.Lumps[i];
@@ -48,7 +53,7 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
         return info;
     TByteReader lump(textures);
     const std::int32_t count = lump.ReadInt32();
-    if (count < 0 || static_cast<std::uint64_t>(count) * 4 > lump.Remaining())
+    if (count < 0 || static_cast<std::uint64_t>(count) * kFieldBytes > lump.Remaining())
         throw TFailure("Texture count " + std::to_string(count) +
                        " runs past the end of the textures lump");
     if (count > kBspMaxTextures)
@@ -82,7 +87,7 @@ TIndexedPicture ReadBspTexture(std::span<const unsigned char> bsp, const TBspInf
         throw TListIndexFailure();
     const TBspTexture& texture = info.Textures[index];
     if (texture.Missing)
-        throw TFailure("Texture " + std::to_string(index) + " is missing from the map");
+        throw TFailure(MissingTextureMessage(index));
     const auto lump = TexturesLump(bsp, info);
     return ReadMipTexture(SliceOf(lump, texture.Offset,
                                   lump.size() - std::min<std::size_t>(texture.Offset, lump.size()),

@@ -15,6 +15,7 @@ namespace zorvak {
 
 inline constexpr std::int32_t kBspVersion = 29;
 inline constexpr std::size_t kBspLumpCount = 15;
+// The version, then an offset and a length for each lump.
 inline constexpr std::size_t kBspHeaderBytes = 4 + kBspLumpCount * 8;
 inline constexpr std::size_t kBspTexturesLump = 2;
 // More textures than any map holds: a count past it is a hostile one, whose
@@ -48,6 +49,9 @@ const char* BspLumpName(std::size_t index);
 // holds", "Texture N lies outside the textures
 // lump".
 TBspInfo ReadBspInfo(std::span<const unsigned char> bsp);
+
+// Why texture index has no picture when the list marks it Missing.
+std::string MissingTextureMessage(std::size_t index);
 
 // The full-size level of texture index of the list. Throws TFailure
 // "Texture N is missing from the map", or as ReadMipTexture.

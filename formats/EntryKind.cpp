@@ -6,6 +6,7 @@
 #include "formats/Lmp.h"
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
+#include "formats/Names.h"
 #include "formats/Pcx.h"
 #include "formats/Png.h"
 #include "formats/Spr.h"
@@ -23,24 +24,36 @@ namespace {
 
 constexpr std::string_view kTextExtensions[] = {"cfg", "rc",  "ent",    "qc",
                                                 "txt", "map", "shader", "lst"};
+// Left to the windows' picture readers.
+constexpr std::string_view kImageExtensions[] = {"tga", "png", "jpg", "jpeg"};
 
-std::string_view BaseName(std::string_view name) {
-    const auto slash = name.find_last_of('/');
-    return slash == std::string_view::npos ? name : name.substr(slash + 1);
+template <std::size_t N> bool OneOf(const std::string_view (&extensions)[N], std::string_view ext) {
+    return std::find(std::begin(extensions), std::end(extensions), ext) != std::end(extensions);
 }
 
-std::string Extension(std::string_view name) {
-    const std::string_view base = BaseName(name);
-    const auto dot = base.find_last_of('.');
-    return dot == std::string_view::npos ? std::string() : AsciiLower(base.substr(dot + 1));
-}
-
-std::string Size(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " x " + std::to_string(height);
+bool IsPng(std::span<const unsigned char> bytes) {
+    return HasTag(
+        bytes, 0,
+        std::string_view(reinterpret_cast<const char*>(kPngSignature), sizeof kPngSignature));
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The start of a skin's or frame's line: "  frame 3: ".
+std::string PartLine(const char* what, std::size_t index) {
+    return "  " + std::string(what) + " " + std::to_string(index) + ": ";
+}
+
+std::string GroupOf(std::size_t count, const char* one, const char* many) {
+    return "group of " + Plural(count, one, many);
+}
+
+// What a description says of a palette, once it is known to be whole.
+std::string PaletteNote(std::span<const unsigned char> bytes) {
+    (void)ReadPalette(bytes);
+    return ", 256 colours";
 }
 
 std::string Seconds(double seconds) {
@@ -50,9 +63,9 @@ std::string Seconds(double seconds) {
 }
 
 std::string ImageFormat(std::string_view name, std::span<const unsigned char> bytes) {
-    if (HasTag(bytes, 0, std::string_view(reinterpret_cast<const char*>(kPngSignature), 8)))
+    if (IsPng(bytes))
         return "PNG";
-    const std::string ext = Extension(name);
+    const std::string ext = NameExtension(name);
     if (ext == "jpg" || ext == "jpeg")
         return "JPEG";
     return AsciiUpper(ext);
@@ -77,15 +90,13 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
     std::string line = "  " + lump.Name + ": " + LumpKindName(kind);
     try {
         if (kind == TWadLumpKind::wlkOther) {
-            char type[8];
-            std::snprintf(type, sizeof type, "0x%02X", lump.Type);
-            line += ", type " + std::string(type) + ", " + Plural(lump.DiskSize, "byte", "bytes");
+            line +=
+                ", type " + LumpTypeText(lump.Type) + ", " + Plural(lump.DiskSize, "byte", "bytes");
         } else if (kind == TWadLumpKind::wlkPalette) {
-            (void)ReadPalette(WadLumpBytes(wad, lump));
-            line += ", 256 colours";
+            line += PaletteNote(WadLumpBytes(wad, lump));
         } else {
             const TPictureSize size = WadPictureSize(wad, lump);
-            line += ", " + Size(size.Width, size.Height);
+            line += ", " + PictureSizeText(size.Width, size.Height);
         }
     } catch (const TFailure& failure) {
         line += ", cannot read: " + std::string(failure.what());
@@ -109,16 +120,17 @@ void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
 void DescribeMap(std::span<const unsigned char> bytes, TStopPoll& stopped,
                  std::vector<std::string>& lines) {
     const TBspInfo info = ReadBspInfo(bytes);
-    lines[0] += ", version 29, " + Plural(info.Textures.size(), "texture", "textures");
+    lines[0] += ", version " + std::to_string(kBspVersion) + ", " +
+                Plural(info.Textures.size(), "texture", "textures");
     const std::size_t told = std::min(info.Textures.size(), kMaxListedParts);
     for (std::size_t i = 0; i < told; ++i) {
         if (stopped())
             return;
         const TBspTexture& texture = info.Textures[i];
         lines.push_back("  " + std::to_string(i) + ": " +
-                        (texture.Missing
-                             ? std::string("(missing)")
-                             : texture.Name + ", " + Size(texture.Width, texture.Height)));
+                        (texture.Missing ? std::string("(missing)")
+                                         : texture.Name + ", " +
+                                               PictureSizeText(texture.Width, texture.Height)));
     }
     SayRest(lines, info.Textures.size(), told, "texture", "textures");
 }
@@ -132,15 +144,15 @@ void DescribeModel(std::span<const unsigned char> bytes, TStopPoll& stopped,
         bytes,
         [&](const TMdlSkin& skin) {
             if (skin.Group && groups++ < kMaxListedParts)
-                skins.push_back("  skin " + std::to_string(skin.Index) + ": group of " +
-                                Plural(skin.Pictures, "picture", "pictures"));
+                skins.push_back(PartLine("skin", skin.Index) +
+                                GroupOf(skin.Pictures, "picture", "pictures"));
             return !stopped();
         },
         [&](const TMdlFrame& frame) {
             if (frames.size() < kMaxListedParts)
-                frames.push_back("  frame " + std::to_string(frame.Index) + ": " +
+                frames.push_back(PartLine("frame", frame.Index) +
                                  (frame.Group
-                                      ? "group of " + Plural(frame.Members, "frame", "frames") +
+                                      ? GroupOf(frame.Members, "frame", "frames") +
                                             (frame.Members == 0 ? "" : " from " + frame.FirstName)
                                       : frame.FirstName));
             return !stopped();
@@ -148,7 +160,7 @@ void DescribeModel(std::span<const unsigned char> bytes, TStopPoll& stopped,
     if (stopped())
         return;
     lines[0] += ", " + Plural(model.Skins, "skin", "skins") + " of " +
-                Size(model.SkinWidth, model.SkinHeight) + ", " +
+                PictureSizeText(model.SkinWidth, model.SkinHeight) + ", " +
                 Plural(static_cast<std::size_t>(model.Vertices), "vertex", "vertices") + ", " +
                 Plural(static_cast<std::size_t>(model.Triangles), "triangle", "triangles") + ", " +
                 Plural(model.Frames, "frame", "frames");
@@ -178,15 +190,15 @@ void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
             endFrame();
             telling = told < kMaxListedParts;
             if (telling)
-                frames.push_back("  frame " + std::to_string(frame.Index) + ": " +
-                                 (frame.Group
-                                      ? "group of " + Plural(frame.Pictures, "picture", "pictures")
-                                      : std::string()));
+                frames.push_back(
+                    PartLine("frame", frame.Index) +
+                    (frame.Group ? GroupOf(frame.Pictures, "picture", "pictures") : std::string()));
             return !stopped();
         },
         [&](const TSprPicture& picture) {
             if (telling && told < kMaxListedParts) {
-                frames.back() += (picture.Group ? ", " : "") + Size(picture.Width, picture.Height);
+                frames.back() +=
+                    (picture.Group ? ", " : "") + PictureSizeText(picture.Width, picture.Height);
                 ++told;
             } else if (telling) {
                 ++unsaid;
@@ -197,7 +209,7 @@ void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
     if (stopped())
         return;
     lines[0] += ", " + Plural(sprite.Frames, "frame", "frames") + ", up to " +
-                Size(sprite.MaxWidth, sprite.MaxHeight);
+                PictureSizeText(sprite.MaxWidth, sprite.MaxHeight);
     lines.insert(lines.end(), frames.begin(), frames.end());
     SayRest(lines, sprite.Frames, frames.size(), "frame", "frames");
 }
@@ -214,8 +226,7 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
                     Plural(bytes.size(), "byte", "bytes");
         break;
     case TEntryKind::ekPalette:
-        (void)ReadPalette(bytes);
-        lines[0] += ", 256 colours";
+        lines[0] += PaletteNote(bytes);
         break;
     case TEntryKind::ekColormap:
         CheckColormap(bytes);
@@ -223,7 +234,7 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
         break;
     case TEntryKind::ekLmpPicture: {
         const TPictureSize size = LmpPictureSize(bytes);
-        lines[0] += ", " + Size(size.Width, size.Height);
+        lines[0] += ", " + PictureSizeText(size.Width, size.Height);
         break;
     }
     case TEntryKind::ekWad2:
@@ -240,7 +251,7 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
         break;
     case TEntryKind::ekPcx: {
         const TPcxInfo info = ReadPcxInfo(bytes);
-        lines[0] += ", " + Size(info.Size.Width, info.Size.Height) +
+        lines[0] += ", " + PictureSizeText(info.Size.Width, info.Size.Height) +
                     (info.Indexed ? ", 8-bit with palette" : ", 24-bit");
         break;
     }
@@ -270,24 +281,23 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
 
 TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> bytes) {
     const std::string lower = AsciiLower(name);
-    if (lower == "gfx/palette.lmp")
+    if (lower == kPaletteEntryName)
         return TEntryKind::ekPalette;
-    if (lower == "gfx/colormap.lmp")
+    if (lower == kColormapEntryName)
         return TEntryKind::ekColormap;
-    if (BaseName(lower) == "gfx.wad" || HasTag(bytes, 0, "WAD2"))
+    if (NameBase(lower) == "gfx.wad" || HasTag(bytes, 0, kWad2Tag))
         return TEntryKind::ekWad2;
-    if (HasTag(bytes, 0, "IDPO"))
+    if (HasTag(bytes, 0, kMdlTag))
         return TEntryKind::ekModel;
-    if (HasTag(bytes, 0, "IDSP"))
+    if (HasTag(bytes, 0, kSprTag))
         return TEntryKind::ekSprite;
-    if (HasTag(bytes, 0, "RIFF") && HasTag(bytes, 8, "WAVE"))
+    if (IsRiffWave(bytes))
         return TEntryKind::ekWave;
-    if (HasTag(bytes, 0, std::string_view(reinterpret_cast<const char*>(kPngSignature), 8)))
+    if (IsPng(bytes))
         return TEntryKind::ekImage;
 
-    const std::string ext = Extension(lower);
-    if (std::find(std::begin(kTextExtensions), std::end(kTextExtensions), ext) !=
-        std::end(kTextExtensions))
+    const std::string ext = NameExtension(lower);
+    if (OneOf(kTextExtensions, ext))
         return TEntryKind::ekText;
     if (ext == "lmp")
         return TEntryKind::ekLmpPicture;
@@ -301,7 +311,7 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekSprite;
     if (ext == "pcx")
         return TEntryKind::ekPcx;
-    if (ext == "tga" || ext == "png" || ext == "jpg" || ext == "jpeg")
+    if (OneOf(kImageExtensions, ext))
         return TEntryKind::ekImage;
     if (ext == "wav")
         return TEntryKind::ekWave;

@@ -10,6 +10,10 @@
 
 namespace zorvak {
 
+// The two entries known by their names (letter case ignored).
+inline constexpr const char* kPaletteEntryName = "gfx/palette.lmp";
+inline constexpr const char* kColormapEntryName = "gfx/colormap.lmp";
+
 enum class TEntryKind {
     ekUnknown,
     ekText,

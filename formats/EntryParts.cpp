@@ -10,7 +10,8 @@
 #include "formats/Wad2.h"
 #include "framework/Failures.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <iterator>
 
 namespace zorvak {
 
@@ -19,6 +20,8 @@ namespace {
 // Loose pictures are drawn over the screen as the status bar's are: 255 is
 // left out.
 constexpr int kLmpTransparentIndex = 255;
+
+constexpr const char* kNotAPicture = "Not a picture";
 
 // The failure a step throws, as the decoder would tell it; empty for none.
 template <class Step> std::string ProblemOf(Step step) {
@@ -60,6 +63,36 @@ TEntryPart Single(std::string_view name, const char* format, bool inPalette) {
     return part;
 }
 
+// The size a picture's own header gives, unchecked; none (Damaged) when the
+// header is cut short.
+void TakeLmpSize(TEntryPart& part, std::span<const unsigned char> bytes) {
+    part.Damaged = bytes.size() < kLmpHeaderBytes;
+    if (part.Damaged)
+        return;
+    TByteReader reader(bytes);
+    part.Width = reader.ReadInt32();
+    part.Height = reader.ReadInt32();
+}
+
+// A skin or a sprite frame: width x height pixels alone at offset.
+TEntryPart RawPart(const char* format, std::size_t index, std::size_t member, bool group, int width,
+                   int height, std::uint64_t offset) {
+    TEntryPart part;
+    part.Index = index;
+    part.Member = member;
+    part.InGroup = group;
+    part.Format = format;
+    part.InPalette = true;
+    part.Width = width;
+    part.Height = height;
+    part.Source.Coding = TPartCoding::pcRawPixels;
+    part.Source.Offset = offset;
+    part.Source.Length = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    part.Source.Width = width;
+    part.Source.Height = height;
+    return part;
+}
+
 TPartSource Whole(TPartCoding coding, std::span<const unsigned char> bytes,
                   int transparent = kOpaque) {
     TPartSource source;
@@ -88,17 +121,12 @@ void ListSingle(TEntryKind kind, std::string_view name, std::span<const unsigned
         break;
     case TEntryKind::ekLmpPicture:
         part = Single(name, "palette picture (.lmp)", true);
-        part.Damaged = bytes.size() < kLmpHeaderBytes;
-        if (!part.Damaged) {
-            TByteReader reader(bytes);
-            part.Width = reader.ReadInt32();
-            part.Height = reader.ReadInt32();
-        }
+        TakeLmpSize(part, bytes);
         part.Problem = ProblemOf([&] { (void)LmpPictureSize(bytes); });
         part.Source = Whole(TPartCoding::pcLmp, bytes, kLmpTransparentIndex);
         break;
     default: { // a PCX picture
-        part = Single(name, "PCX picture", false);
+        part = Single(name, EntryKindName(TEntryKind::ekPcx), false);
         part.Problem = ProblemOf([&] {
             const TPcxInfo info = ReadPcxInfo(bytes);
             part.Format = info.Indexed ? "PCX, 8-bit with its palette" : "PCX, 24-bit";
@@ -136,12 +164,10 @@ TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std
     part.Source.Length = stored.size();
     part.Source.Transparent = TransparentIndexOf(kind);
     switch (kind) {
-    case TWadLumpKind::wlkOther: {
-        char type[8];
-        std::snprintf(type, sizeof type, "0x%02X", lump.Type);
-        part.Problem = "Lump " + lump.Name + " is not a picture (type " + type + ")";
+    case TWadLumpKind::wlkOther:
+        part.Problem =
+            "Lump " + lump.Name + " is not a picture (type " + LumpTypeText(lump.Type) + ")";
         return part;
-    }
     case TWadLumpKind::wlkPalette:
         part.Source.Coding = TPartCoding::pcPalette;
         part.Width = part.Height = kPaletteSwatchSide;
@@ -163,12 +189,7 @@ TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std
         break;
     case TWadLumpKind::wlkStatusPicture:
         part.Source.Coding = TPartCoding::pcLmp;
-        part.Damaged = stored.size() < kLmpHeaderBytes;
-        if (!part.Damaged) {
-            TByteReader reader(stored);
-            part.Width = reader.ReadInt32();
-            part.Height = reader.ReadInt32();
-        }
+        TakeLmpSize(part, stored);
         break;
     }
     part.Problem = ProblemOf([&] { (void)WadPictureSize(wad, lump); });
@@ -199,7 +220,7 @@ void ListMap(std::span<const unsigned char> bsp, TCollector& collect) {
         part.InPalette = true;
         if (texture.Missing) {
             part.Picture = false;
-            part.Problem = "Texture " + std::to_string(i) + " is missing from the map";
+            part.Problem = MissingTextureMessage(i);
         } else {
             part.Name = texture.Name;
             part.Width = texture.Width;
@@ -224,22 +245,9 @@ void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
                       const auto pixels = static_cast<std::size_t>(skin.Width) *
                                           static_cast<std::size_t>(skin.Height);
                       collect.Count(skin.Pictures);
-                      for (std::size_t p = 0; p < skin.Pictures && collect.Room(); ++p) {
-                          TEntryPart part;
-                          part.Index = skin.Index;
-                          part.Member = p;
-                          part.InGroup = skin.Group;
-                          part.Format = "skin";
-                          part.InPalette = true;
-                          part.Width = skin.Width;
-                          part.Height = skin.Height;
-                          part.Source.Coding = TPartCoding::pcRawPixels;
-                          part.Source.Offset = skin.Pixels + p * pixels;
-                          part.Source.Length = pixels;
-                          part.Source.Width = skin.Width;
-                          part.Source.Height = skin.Height;
-                          collect.Add(std::move(part));
-                      }
+                      for (std::size_t p = 0; p < skin.Pictures && collect.Room(); ++p)
+                          collect.Add(RawPart("skin", skin.Index, p, skin.Group, skin.Width,
+                                              skin.Height, skin.Pixels + p * pixels));
                       return collect.Go();
                   },
                   {});
@@ -249,20 +257,8 @@ void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
     (void)WalkSpr(spr, {}, [&](const TSprPicture& picture) {
         collect.Count(1);
         if (collect.Room()) {
-            TEntryPart part;
-            part.Index = picture.Frame;
-            part.Member = picture.Member;
-            part.InGroup = picture.Group;
-            part.Format = "sprite frame";
-            part.InPalette = true;
-            part.Width = picture.Width;
-            part.Height = picture.Height;
-            part.Source.Coding = TPartCoding::pcRawPixels;
-            part.Source.Offset = picture.Pixels;
-            part.Source.Length =
-                static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height);
-            part.Source.Width = picture.Width;
-            part.Source.Height = picture.Height;
+            TEntryPart part = RawPart("sprite frame", picture.Frame, picture.Member, picture.Group,
+                                      picture.Width, picture.Height, picture.Pixels);
             part.Source.Transparent = kSpriteTransparentIndex;
             collect.Add(std::move(part));
         }
@@ -270,27 +266,40 @@ void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
     });
 }
 
+// The kinds that are one picture each.
+constexpr TEntryKind kSinglePictures[] = {TEntryKind::ekPalette, TEntryKind::ekColormap,
+                                          TEntryKind::ekLmpPicture, TEntryKind::ekPcx};
+
+// The kinds that list many parts: what they list and how.
+struct TListing {
+    TEntryKind Kind;
+    TPartList List;
+    void (*Walk)(std::span<const unsigned char>, TCollector&);
+};
+constexpr TListing kListings[] = {
+    {TEntryKind::ekWad2, TPartList::plLumps, ListWad},
+    {TEntryKind::ekBsp, TPartList::plTextures, ListMap},
+    {TEntryKind::ekModel, TPartList::plSkins, ListSkins},
+    {TEntryKind::ekSprite, TPartList::plFrames, ListFrames},
+};
+
+const TListing* ListingOf(TEntryKind kind) {
+    for (const TListing& listing : kListings)
+        if (listing.Kind == kind)
+            return &listing;
+    return nullptr;
+}
+
 } // namespace
 
 bool HoldsPictures(TEntryKind kind) {
-    switch (kind) {
-    case TEntryKind::ekPalette:
-    case TEntryKind::ekColormap:
-    case TEntryKind::ekLmpPicture:
-    case TEntryKind::ekWad2:
-    case TEntryKind::ekBsp:
-    case TEntryKind::ekModel:
-    case TEntryKind::ekSprite:
-    case TEntryKind::ekPcx:
-        return true;
-    default:
-        return false;
-    }
+    return ListingOf(kind) != nullptr ||
+           std::find(std::begin(kSinglePictures), std::end(kSinglePictures), kind) !=
+               std::end(kSinglePictures);
 }
 
 bool PicturesInFolder(TEntryKind kind) {
-    return kind == TEntryKind::ekWad2 || kind == TEntryKind::ekBsp || kind == TEntryKind::ekModel ||
-           kind == TEntryKind::ekSprite;
+    return ListingOf(kind) != nullptr;
 }
 
 bool NeedsPalette(TEntryKind kind) {
@@ -301,32 +310,12 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
                            std::span<const unsigned char> bytes,
                            const std::function<bool()>& stop) {
     TEntryParts parts;
-    TCollector collect(parts, stop);
-    switch (kind) {
-    case TEntryKind::ekPalette:
-    case TEntryKind::ekColormap:
-    case TEntryKind::ekLmpPicture:
-    case TEntryKind::ekPcx:
+    if (const TListing* listing = ListingOf(kind)) {
+        TCollector collect(parts, stop);
+        parts.List = listing->List;
+        listing->Walk(bytes, collect);
+    } else if (HoldsPictures(kind)) {
         ListSingle(kind, name, bytes, parts);
-        break;
-    case TEntryKind::ekWad2:
-        parts.List = TPartList::plLumps;
-        ListWad(bytes, collect);
-        break;
-    case TEntryKind::ekBsp:
-        parts.List = TPartList::plTextures;
-        ListMap(bytes, collect);
-        break;
-    case TEntryKind::ekModel:
-        parts.List = TPartList::plSkins;
-        ListSkins(bytes, collect);
-        break;
-    case TEntryKind::ekSprite:
-        parts.List = TPartList::plFrames;
-        ListFrames(bytes, collect);
-        break;
-    default:
-        break;
     }
     return parts;
 }
@@ -335,7 +324,7 @@ TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& 
                         const TPalette& palette) {
     const TPartSource& source = part.Source;
     if (source.Coding == TPartCoding::pcNone)
-        throw TFailure(part.Problem.empty() ? "Not a picture" : part.Problem);
+        throw TFailure(part.Problem.empty() ? kNotAPicture : part.Problem);
     // A part of other bytes than its own entry's must not lead past them.
     const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
     switch (source.Coding) {
@@ -357,7 +346,7 @@ TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& 
     case TPartCoding::pcNone:
         break;
     }
-    throw TFailure("Not a picture");
+    throw TFailure(kNotAPicture);
 }
 
 std::span<const unsigned char> PartBytes(std::span<const unsigned char> bytes,

@@ -12,6 +12,10 @@
 
 namespace zorvak {
 
+// A 32-bit field (an integer, a float, an offset): what most layouts are
+// made of.
+inline constexpr std::size_t kFieldBytes = 4;
+
 // The length bytes at offset of bytes; throws TFailure "WHAT lies outside the
 // entry" when any of them is not there.
 std::span<const unsigned char> SliceOf(std::span<const unsigned char> bytes, std::uint64_t offset,

@@ -21,6 +21,12 @@ TByteReader LmpHeader(std::span<const unsigned char> bytes, TPictureSize& size) 
 
 constexpr std::size_t kColormapBytes = std::size_t{kPaletteColours} * kColormapLevels;
 
+// The refusal of a table cut short.
+[[noreturn]] void HoldsTooFew(const char* what, std::size_t held, std::size_t needed) {
+    throw TFailure(std::string(what) + " holds " + std::to_string(held) + " bytes, not " +
+                   std::to_string(needed));
+}
+
 } // namespace
 
 TIndexedPicture ReadLmpPicture(std::span<const unsigned char> bytes) {
@@ -38,8 +44,7 @@ TPictureSize LmpPictureSize(std::span<const unsigned char> bytes) {
 
 TPalette ReadPalette(std::span<const unsigned char> bytes) {
     if (bytes.size() < kPaletteBytes)
-        throw TFailure("Palette holds " + std::to_string(bytes.size()) + " bytes, not " +
-                       std::to_string(kPaletteBytes));
+        HoldsTooFew("Palette", bytes.size(), kPaletteBytes);
     TPalette palette;
     for (std::size_t i = 0; i < palette.Colours.size(); ++i)
         palette.Colours[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
@@ -49,8 +54,7 @@ TPalette ReadPalette(std::span<const unsigned char> bytes) {
 void CheckColormap(std::span<const unsigned char> bytes) {
     // The file carries one byte more than the table; it is not part of it.
     if (bytes.size() < kColormapBytes)
-        throw TFailure("Light table holds " + std::to_string(bytes.size()) + " bytes, not " +
-                       std::to_string(kColormapBytes));
+        HoldsTooFew("Light table", bytes.size(), kColormapBytes);
 }
 
 TIndexedPicture ReadColormap(std::span<const unsigned char> bytes) {

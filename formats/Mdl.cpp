@@ -1,7 +1,6 @@
 #include "formats/Mdl.h"
 
 #include "formats/Layout.h"
-#include "framework/Failures.h"
 
 #include <algorithm>
 
@@ -14,12 +13,15 @@ constexpr std::uint64_t kTriangleBytes = 16; // front flag, three vertex indices
 constexpr std::uint64_t kFrameVertexBytes = 4;
 constexpr std::uint64_t kFrameBoundsBytes = 8; // two packed vertices
 constexpr std::size_t kFrameNameBytes = 16;
+// Scale and origin (three floats each), radius, eye position (three).
+constexpr std::size_t kVectorBytes = 10 * kFieldBytes;
+// The tag and version, the vectors, then nine fields from the skin count on.
+static_assert(kMdlHeaderBytes == 2 * kFieldBytes + kVectorBytes + 9 * kFieldBytes);
 
-std::int32_t ReadCount(TByteReader& reader, const char* what) {
+// A count read from the header or a group, refused when negative.
+std::int32_t ReadCount(TByteReader& reader, std::string_view what) {
     const std::int32_t value = reader.ReadInt32();
-    if (value < 0)
-        throw TFailure(std::string("Model ") + what + " " + std::to_string(value) +
-                       " is not valid");
+    CheckCount(reader, value, 0, what);
     return value;
 }
 
@@ -35,18 +37,18 @@ std::string ReadSimpleFrame(TByteReader& reader, std::uint64_t vertexBytes) {
 TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
                    const std::function<bool(const TMdlSkin&)>& skin,
                    const std::function<bool(const TMdlFrame&)>& frame) {
-    TByteReader reader = OpenTagged(mdl, "IDPO", kMdlVersion, kMdlHeaderBytes, "Model");
-    reader.Skip(40); // scale, origin, radius, eye position
+    TByteReader reader = OpenTagged(mdl, kMdlTag, kMdlVersion, kMdlHeaderBytes, "Model");
+    reader.Skip(kVectorBytes);
     TMdlHeader header;
-    const std::int32_t skins = ReadCount(reader, "skin count");
+    const std::int32_t skins = ReadCount(reader, "Model skin count");
     header.SkinWidth = reader.ReadInt32();
     header.SkinHeight = reader.ReadInt32();
-    header.Vertices = ReadCount(reader, "vertex count");
-    header.Triangles = ReadCount(reader, "triangle count");
-    const std::int32_t frames = ReadCount(reader, "frame count");
-    reader.Skip(4); // sync type
+    header.Vertices = ReadCount(reader, "Model vertex count");
+    header.Triangles = ReadCount(reader, "Model triangle count");
+    const std::int32_t frames = ReadCount(reader, "Model frame count");
+    reader.Skip(kFieldBytes); // sync type
     header.Flags = reader.ReadInt32();
-    reader.Skip(4); // average size
+    reader.Skip(kFieldBytes); // average size
     header.Skins = static_cast<std::size_t>(skins);
     header.Frames = static_cast<std::size_t>(frames);
 
@@ -54,7 +56,8 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
     if (skins > 0) {
         const std::uint64_t pixels = CheckPictureSize(header.SkinWidth, header.SkinHeight);
         // A skin is at least its type and one pixel, or an empty group.
-        CheckCount(reader, skins, 4 + std::min<std::uint64_t>(pixels, 4), "Model skin count");
+        CheckCount(reader, skins, kFieldBytes + std::min<std::uint64_t>(pixels, kFieldBytes),
+                   "Model skin count");
         for (std::size_t s = 0; s < header.Skins; ++s) {
             TMdlSkin at;
             at.Index = s;
@@ -62,10 +65,10 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
             at.Height = header.SkinHeight;
             at.Group = reader.ReadInt32() != 0;
             if (at.Group) {
-                const std::int32_t pictures = ReadCount(reader, "skin group size");
-                CheckCount(reader, pictures, 4 + pixels, "Model skin group size");
+                const std::int32_t pictures = ReadCount(reader, "Model skin group size");
+                CheckCount(reader, pictures, kFieldBytes + pixels, "Model skin group size");
                 at.Pictures = static_cast<std::size_t>(pictures);
-                reader.Skip(4 * at.Pictures); // intervals
+                reader.Skip(kFieldBytes * at.Pictures); // intervals
                 // The group's count was checked against its pictures too.
                 at.Pixels = reader.Position();
                 reader.Skip(at.Pictures * static_cast<std::size_t>(pixels));
@@ -86,8 +89,10 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
         kFrameVertexBytes * static_cast<std::uint64_t>(header.Vertices);
     const std::uint64_t simpleBytes = kFrameBoundsBytes + kFrameNameBytes + vertexBytes;
     // A frame is at least a simple one or an empty group.
-    CheckCount(reader, frames, std::min(4 + simpleBytes, 4 + 4 + kFrameBoundsBytes),
-               "Model frame count");
+    CheckCount(
+        reader, frames,
+        std::min<std::uint64_t>(kFieldBytes + simpleBytes, 2 * kFieldBytes + kFrameBoundsBytes),
+        "Model frame count");
     for (std::size_t f = 0; f < header.Frames; ++f) {
         TMdlFrame at;
         at.Index = f;
@@ -95,11 +100,11 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
         if (!at.Group) {
             at.FirstName = ReadSimpleFrame(reader, vertexBytes);
         } else {
-            const std::int32_t members = ReadCount(reader, "frame group size");
+            const std::int32_t members = ReadCount(reader, "Model frame group size");
             reader.Skip(kFrameBoundsBytes);
-            CheckCount(reader, members, 4 + simpleBytes, "Model frame group size");
+            CheckCount(reader, members, kFieldBytes + simpleBytes, "Model frame group size");
             at.Members = static_cast<std::size_t>(members);
-            reader.Skip(4 * at.Members); // intervals
+            reader.Skip(kFieldBytes * at.Members); // intervals
             // Only the first name is told; the rest are passed over.
             if (at.Members > 0)
                 at.FirstName = ReadSimpleFrame(reader, vertexBytes);

@@ -10,9 +10,11 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zorvak {
 
+inline constexpr std::string_view kMdlTag = "IDPO";
 inline constexpr std::int32_t kMdlVersion = 6;
 inline constexpr std::size_t kMdlHeaderBytes = 84;
 

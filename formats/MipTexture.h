@@ -14,6 +14,7 @@ namespace zorvak {
 
 inline constexpr std::size_t kMipNameBytes = 16;
 inline constexpr std::size_t kMipLevels = 4;
+// The name, the width and height, an offset for each level.
 inline constexpr std::size_t kMipTextureHeaderBytes = kMipNameBytes + 8 + 4 * kMipLevels;
 
 struct TMipTextureHeader {

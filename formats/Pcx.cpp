@@ -14,6 +14,10 @@ namespace {
 constexpr unsigned char kRunFlag = 0xC0;
 constexpr unsigned char kRunLengthMask = 0x3F;
 
+[[noreturn]] void PixelsRunPast() {
+    throw TFailure("PCX pixels run past the end of the entry");
+}
+
 // Decodes the plane bytes of every line in one go: real files let runs cross
 // line ends, so lines are not decoded one by one. Without out the runs are
 // only passed over, to tell whether the picture is all there.
@@ -21,7 +25,7 @@ void Unpack(std::span<const unsigned char> packed, std::size_t count, bool runLe
             std::vector<unsigned char>* out) {
     if (!runLength) {
         if (packed.size() < count)
-            throw TFailure("PCX pixels run past the end of the entry");
+            PixelsRunPast();
         if (out != nullptr)
             out->assign(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(count));
         return;
@@ -29,20 +33,20 @@ void Unpack(std::span<const unsigned char> packed, std::size_t count, bool runLe
     // Two bytes give at most 63: a picture this entry cannot fill fails before
     // anything is allocated for it.
     if (count / kRunLengthMask > packed.size())
-        throw TFailure("PCX pixels run past the end of the entry");
+        PixelsRunPast();
     if (out != nullptr)
         out->reserve(count);
     std::size_t i = 0;
     std::size_t done = 0;
     while (done < count) {
         if (i >= packed.size())
-            throw TFailure("PCX pixels run past the end of the entry");
+            PixelsRunPast();
         unsigned char value = packed[i++];
         std::size_t run = 1;
         if ((value & kRunFlag) == kRunFlag) {
             run = value & kRunLengthMask;
             if (i >= packed.size())
-                throw TFailure("PCX pixels run past the end of the entry");
+                PixelsRunPast();
             value = packed[i++];
         }
         // A run may spill past the last line; the excess is padding to drop.
@@ -70,14 +74,14 @@ TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     if (pcx.size() < kPcxHeaderBytes)
         throw TFailure("PCX header is cut short");
     TByteReader reader(pcx);
-    reader.Skip(2); // manufacturer, version
+    reader.Seek(kPcxEncodingAt);
     const std::uint8_t encoding = reader.ReadUInt8();
     const std::uint8_t bits = reader.ReadUInt8();
     const std::int64_t xMin = reader.ReadUInt16();
     const std::int64_t yMin = reader.ReadUInt16();
     const std::int64_t xMax = reader.ReadUInt16();
     const std::int64_t yMax = reader.ReadUInt16();
-    reader.Seek(65);
+    reader.Seek(kPcxPlanesAt);
     const std::uint8_t planes = reader.ReadUInt8();
     const std::size_t lineBytes = reader.ReadUInt16();
     if (bits != 8 || (planes != 1 && planes != 3))
@@ -108,8 +112,7 @@ TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     // Lines may be padded far past the width; the planes as decoded are held
     // to the same bound as the picture.
     if (lineBytes * planes * layout.Height > kMaxPictureRgbaBytes)
-        throw TFailure("Picture size " + std::to_string(width) + " x " + std::to_string(height) +
-                       " is too large");
+        throw TFailure(PictureTooLargeMessage(width, height));
     return layout;
 }
 
@@ -122,7 +125,7 @@ TRgbaPicture Compose(const TPcxLayout& layout, const std::vector<unsigned char>&
     TRgbaPicture rgba;
     rgba.Width = static_cast<int>(w);
     rgba.Height = static_cast<int>(h);
-    rgba.Pixels.resize(w * h * 4);
+    rgba.Pixels.resize(w * h * kRgbaBytes);
     std::size_t o = 0;
     for (std::size_t y = 0; y < h; ++y) {
         const unsigned char* row = planeBytes.data() + y * line;

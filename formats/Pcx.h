@@ -11,6 +11,11 @@
 namespace zorvak {
 
 inline constexpr std::size_t kPcxHeaderBytes = 128;
+// Where the header's fields lie: the encoding, then the bits per pixel and
+// the picture's bounds; after the 16-colour map and a reserved byte, the
+// plane count and the bytes of a plane's line.
+inline constexpr std::size_t kPcxEncodingAt = 2;
+inline constexpr std::size_t kPcxPlanesAt = 65;
 inline constexpr unsigned char kPcxManufacturer = 0x0A;
 inline constexpr unsigned char kPcxPaletteMarker = 0x0C; // before the closing 768 bytes
 

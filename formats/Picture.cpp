@@ -15,16 +15,23 @@ TPalette GreyPalette() {
     return palette;
 }
 
+std::string PictureSizeText(std::int64_t width, std::int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
 std::size_t CheckPictureSize(std::int64_t width, std::int64_t height) {
     // The message is made only when it is needed: a walk checks millions.
-    const auto size = [&] { return std::to_string(width) + " x " + std::to_string(height); };
     if (width <= 0 || height <= 0)
-        throw TFailure("Picture size " + size() + " is not valid");
+        throw TFailure("Picture size " + PictureSizeText(width, height) + " is not valid");
     // Each side is checked first so the product stays well inside 64 bits.
-    constexpr std::int64_t maxPixels = static_cast<std::int64_t>(kMaxPictureRgbaBytes / 4);
+    constexpr std::int64_t maxPixels = static_cast<std::int64_t>(kMaxPictureRgbaBytes / kRgbaBytes);
     if (width > maxPixels || height > maxPixels || width * height > maxPixels)
-        throw TFailure("Picture size " + size() + " is too large");
+        throw TFailure(PictureTooLargeMessage(width, height));
     return static_cast<std::size_t>(width * height);
+}
+
+std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height) {
+    return "Picture size " + PictureSizeText(width, height) + " is too large";
 }
 
 std::size_t CheckIndexedPixels(const TByteReader& reader, std::int64_t width, std::int64_t height) {
@@ -48,7 +55,7 @@ TRgbaPicture ToRgba(const TIndexedPicture& picture, const TPalette& palette, int
     TRgbaPicture out;
     out.Width = picture.Width;
     out.Height = picture.Height;
-    out.Pixels.resize(picture.Pixels.size() * 4);
+    out.Pixels.resize(picture.Pixels.size() * kRgbaBytes);
     std::size_t o = 0;
     for (const unsigned char index : picture.Pixels) {
         const TRgb& colour = palette.Colours[index];

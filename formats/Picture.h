@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace zorvak {
@@ -14,6 +15,7 @@ namespace zorvak {
 // No picture may need more than this as RGBA, whatever its entry claims.
 inline constexpr std::uint64_t kMaxPictureRgbaBytes = 64ull << 20;
 inline constexpr int kPaletteColours = 256;
+inline constexpr std::size_t kRgbaBytes = 4; // R, G, B and A of a pixel
 
 struct TRgb {
     unsigned char R = 0, G = 0, B = 0;
@@ -47,10 +49,15 @@ struct TRgbaPicture {
     std::vector<unsigned char> Pixels;
 };
 
+// "W x H", as sizes are told in messages and descriptions.
+std::string PictureSizeText(std::int64_t width, std::int64_t height);
+
 // The pixel count of a width x height picture. Throws TFailure "Picture size
 // W x H is not valid" unless both are positive, and "Picture size W x H is too
 // large" when its RGBA form would pass kMaxPictureRgbaBytes.
 std::size_t CheckPictureSize(std::int64_t width, std::int64_t height);
+// The second of those refusals, for pictures held to the same bound another way.
+std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height);
 
 // A width x height picture of the reader's next bytes. Throws as
 // CheckPictureSize, or TFailure "Picture pixels run past the end of the

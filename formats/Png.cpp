@@ -10,7 +10,10 @@ namespace zorvak {
 
 namespace {
 
-constexpr std::size_t kChunkOverhead = 12; // length, type, CRC
+constexpr std::size_t kChunkHeadBytes = 8; // length, type
+constexpr std::size_t kChunkTypeBytes = 4;
+constexpr std::size_t kCrcBytes = 4;
+constexpr std::size_t kChunkOverhead = kChunkHeadBytes + kCrcBytes;
 constexpr std::size_t kHeaderDataBytes = 13;
 
 void PutBigEndian(unsigned char* out, std::uint32_t value) {
@@ -21,14 +24,15 @@ void PutBigEndian(unsigned char* out, std::uint32_t value) {
 // Length, type, data, and the CRC over type and data.
 void PutChunk(const std::function<void(std::span<const unsigned char>)>& sink, const char* type,
               std::span<const unsigned char> data) {
-    unsigned char head[8];
+    unsigned char head[kChunkHeadBytes];
     PutBigEndian(head, static_cast<std::uint32_t>(data.size()));
-    std::memcpy(head + 4, type, 4);
-    uLong crc = crc32(crc32(0L, Z_NULL, 0), head + 4, 4);
+    unsigned char* const typeBytes = head + kChunkHeadBytes - kChunkTypeBytes;
+    std::memcpy(typeBytes, type, kChunkTypeBytes);
+    uLong crc = crc32(crc32(0L, Z_NULL, 0), typeBytes, kChunkTypeBytes);
     // A null buffer would restart the sum, not continue it.
     if (!data.empty())
         crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
-    unsigned char tail[4];
+    unsigned char tail[kCrcBytes];
     PutBigEndian(tail, static_cast<std::uint32_t>(crc));
     sink(head);
     if (!data.empty())
@@ -36,12 +40,16 @@ void PutChunk(const std::function<void(std::span<const unsigned char>)>& sink, c
     sink(tail);
 }
 
+[[noreturn]] void CannotCompress() {
+    throw TFailure("Cannot compress the picture");
+}
+
 // A deflate stream that ends itself, whatever is thrown meanwhile.
 struct TDeflater {
     z_stream Stream{};
     TDeflater() {
         if (deflateInit(&Stream, Z_DEFAULT_COMPRESSION) != Z_OK)
-            throw TFailure("Cannot compress the picture");
+            CannotCompress();
     }
     ~TDeflater() { deflateEnd(&Stream); }
     TDeflater(const TDeflater&) = delete;
@@ -53,7 +61,7 @@ struct TDeflater {
 void EncodePng(const TRgbaPicture& picture,
                const std::function<void(std::span<const unsigned char>)>& sink) {
     const std::size_t pixels = CheckPictureSize(picture.Width, picture.Height);
-    if (picture.Pixels.size() != 4 * pixels)
+    if (picture.Pixels.size() != kRgbaBytes * pixels)
         throw TFailure("Picture pixels do not match its size");
     const auto width = static_cast<std::size_t>(picture.Width);
     const auto height = static_cast<std::size_t>(picture.Height);
@@ -62,7 +70,7 @@ void EncodePng(const TRgbaPicture& picture,
     unsigned char header[kHeaderDataBytes] = {
         0, 0, 0, 0, 0, 0, 0, 0, 8, 6, 0, 0, 0}; // depth, RGBA, deflate, filters, no interlace
     PutBigEndian(header, static_cast<std::uint32_t>(width));
-    PutBigEndian(header + 4, static_cast<std::uint32_t>(height));
+    PutBigEndian(header + sizeof(std::uint32_t), static_cast<std::uint32_t>(height));
     PutChunk(sink, "IHDR", header);
 
     // Each row goes in behind filter type 0, straight from the picture:
@@ -79,7 +87,7 @@ void EncodePng(const TRgbaPicture& picture,
         for (;;) {
             const int result = deflate(&z, flush);
             if (result == Z_STREAM_ERROR)
-                throw TFailure("Cannot compress the picture");
+                CannotCompress();
             if (z.avail_out == 0 || (result == Z_STREAM_END && z.avail_out < kPngChunkBytes)) {
                 PutChunk(sink, "IDAT",
                          std::span<const unsigned char>(chunk.get(), kPngChunkBytes - z.avail_out));
@@ -90,7 +98,7 @@ void EncodePng(const TRgbaPicture& picture,
                 return;
         }
     };
-    const std::size_t rowBytes = 4 * width;
+    const std::size_t rowBytes = kRgbaBytes * width;
     const unsigned char filter = 0;
     for (std::size_t y = 0; y < height; ++y) {
         feed(&filter, 1, Z_NO_FLUSH);
@@ -113,7 +121,7 @@ std::vector<unsigned char> EncodePng(const TRgbaPicture& picture) {
 
 std::uint64_t PngSizeBound(int width, int height) {
     const std::uint64_t raw =
-        static_cast<std::uint64_t>(height) * (1 + 4 * static_cast<std::uint64_t>(width));
+        static_cast<std::uint64_t>(height) * (1 + kRgbaBytes * static_cast<std::uint64_t>(width));
     // The bound keeps raw under 2^27 bytes, well inside zlib's uLong.
     const std::uint64_t packed = compressBound(static_cast<uLong>(raw));
     const std::uint64_t chunks = packed / kPngChunkBytes + 1;

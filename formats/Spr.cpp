@@ -3,28 +3,34 @@
 #include "formats/Layout.h"
 #include "framework/Failures.h"
 
+#include <algorithm>
+
 namespace zorvak {
 
 namespace {
 
 constexpr std::uint64_t kPictureHeaderBytes = 16; // origin x, y, width, height
+// The tag, the version and seven fields from the type on.
+static_assert(kSprHeaderBytes == 9 * kFieldBytes);
 
 } // namespace
 
 TSprHeader WalkSpr(std::span<const unsigned char> spr,
                    const std::function<bool(const TSprFrame&)>& frame,
                    const std::function<bool(const TSprPicture&)>& picture) {
-    TByteReader reader = OpenTagged(spr, "IDSP", kSprVersion, kSprHeaderBytes, "Sprite");
+    TByteReader reader = OpenTagged(spr, kSprTag, kSprVersion, kSprHeaderBytes, "Sprite");
     TSprHeader header;
     header.Type = reader.ReadInt32();
-    reader.Skip(4); // radius
+    reader.Skip(kFieldBytes); // radius
     header.MaxWidth = reader.ReadInt32();
     header.MaxHeight = reader.ReadInt32();
     const std::int32_t frames = reader.ReadInt32();
-    reader.Skip(8); // beam length, sync type
+    reader.Skip(2 * kFieldBytes); // beam length, sync type
 
     // A frame is at least its type and a picture header, or an empty group.
-    CheckCount(reader, frames, 8, "Sprite frame count");
+    CheckCount(reader, frames,
+               std::min<std::uint64_t>(kFieldBytes + kPictureHeaderBytes, 2 * kFieldBytes),
+               "Sprite frame count");
     header.Frames = static_cast<std::size_t>(frames);
     for (std::size_t f = 0; f < header.Frames; ++f) {
         TSprFrame at;
@@ -32,9 +38,10 @@ TSprHeader WalkSpr(std::span<const unsigned char> spr,
         at.Group = reader.ReadInt32() != 0;
         if (at.Group) {
             const std::int32_t pictures = reader.ReadInt32();
-            CheckCount(reader, pictures, 4 + kPictureHeaderBytes, "Sprite frame group size");
+            CheckCount(reader, pictures, kFieldBytes + kPictureHeaderBytes,
+                       "Sprite frame group size");
             at.Pictures = static_cast<std::size_t>(pictures);
-            reader.Skip(4 * at.Pictures); // intervals
+            reader.Skip(kFieldBytes * at.Pictures); // intervals
         }
         if (frame && !frame(at))
             return header;

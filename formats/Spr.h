@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string_view>
 
 namespace zorvak {
 
+inline constexpr std::string_view kSprTag = "IDSP";
 inline constexpr std::int32_t kSprVersion = 1;
 inline constexpr std::size_t kSprHeaderBytes = 36;
 inline constexpr int kSpriteTransparentIndex = 255;

@@ -6,13 +6,49 @@
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
+#include <cstdio>
+
 namespace zorvak {
 
+namespace {
+
+// Offset, stored size and size; type and compression; the pad; the name.
+static_assert(kWadDirEntryBytes ==
+              3 * sizeof(std::uint32_t) + 2 * sizeof(std::uint8_t) + kWadPadBytes + kWadNameBytes);
+
+// A lump that holds a picture: its kind, its bytes and, for the squares of
+// fixed size (the palette's swatch, the console font), their side once the
+// bytes are known to be there.
+struct TPictureLump {
+    TWadLumpKind Kind = TWadLumpKind::wlkOther;
+    std::span<const unsigned char> Bytes;
+    int Side = 0;
+};
+
+// Throws as WadLumpBytes, or TFailure "Lump NAME is not a picture".
+TPictureLump PictureLump(std::span<const unsigned char> wad, const TWadLump& lump) {
+    TPictureLump picture;
+    picture.Kind = KindOfLump(lump);
+    if (picture.Kind == TWadLumpKind::wlkOther)
+        throw TFailure("Lump " + lump.Name + " is not a picture");
+    picture.Bytes = WadLumpBytes(wad, lump);
+    if (picture.Kind == TWadLumpKind::wlkPalette) {
+        (void)ReadPalette(picture.Bytes); // only to fail on a short one
+        picture.Side = kPaletteSwatchSide;
+    } else if (picture.Kind == TWadLumpKind::wlkConsoleFont) {
+        (void)CheckIndexedPixels(TByteReader(picture.Bytes), kConsoleFontSide, kConsoleFontSide);
+        picture.Side = kConsoleFontSide;
+    }
+    return picture;
+}
+
+} // namespace
+
 TWadDirectory ReadWadHeader(std::span<const unsigned char> wad) {
-    if (!HasTag(wad, 0, "WAD2") || wad.size() < kWadHeaderBytes)
+    if (!HasTag(wad, 0, kWad2Tag) || wad.size() < kWadHeaderBytes)
         throw TFailure("Not a WAD2 file");
     TByteReader reader(wad);
-    reader.Skip(4);
+    reader.Skip(kWad2Tag.size());
     const std::int32_t count = reader.ReadInt32();
     const std::int32_t offset = reader.ReadInt32();
     if (offset < 0 || static_cast<std::uint64_t>(offset) > wad.size())
@@ -34,7 +70,7 @@ TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& di
     lump.Size = reader.ReadUInt32();
     lump.Type = reader.ReadUInt8();
     lump.Compression = reader.ReadUInt8();
-    reader.Skip(2);
+    reader.Skip(kWadPadBytes);
     lump.Name = FixedName(reader.Take(kWadNameBytes));
     return lump;
 }
@@ -80,6 +116,12 @@ const char* LumpKindName(TWadLumpKind kind) {
     return "other";
 }
 
+std::string LumpTypeText(std::uint8_t type) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", type);
+    return text;
+}
+
 int TransparentIndexOf(TWadLumpKind kind) {
     // The console draws its characters over the scene with 0 as the gap;
     // status-bar pictures leave 255 out.
@@ -102,42 +144,28 @@ std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
 }
 
 TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLump& lump) {
-    const TWadLumpKind kind = KindOfLump(lump);
-    if (kind == TWadLumpKind::wlkOther)
-        throw TFailure("Lump " + lump.Name + " is not a picture");
-    const auto bytes = WadLumpBytes(wad, lump);
-    switch (kind) {
-    case TWadLumpKind::wlkPalette:
-        (void)ReadPalette(bytes); // only to fail on a short one
-        return PaletteSwatch();
+    const TPictureLump picture = PictureLump(wad, lump);
+    switch (picture.Kind) {
     case TWadLumpKind::wlkMipTexture:
-        return ReadMipTexture(bytes);
+        return ReadMipTexture(picture.Bytes);
+    case TWadLumpKind::wlkPalette:
+        return PaletteSwatch();
     case TWadLumpKind::wlkConsoleFont: {
-        TByteReader reader(bytes);
-        return ReadIndexedPixels(reader, kConsoleFontSide, kConsoleFontSide);
+        TByteReader reader(picture.Bytes);
+        return ReadIndexedPixels(reader, picture.Side, picture.Side);
     }
     default:
-        return ReadLmpPicture(bytes);
+        return ReadLmpPicture(picture.Bytes);
     }
 }
 
 TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& lump) {
-    const TWadLumpKind kind = KindOfLump(lump);
-    if (kind == TWadLumpKind::wlkOther)
-        throw TFailure("Lump " + lump.Name + " is not a picture");
-    const auto bytes = WadLumpBytes(wad, lump);
-    switch (kind) {
-    case TWadLumpKind::wlkPalette:
-        (void)ReadPalette(bytes);
-        return {kPaletteSwatchSide, kPaletteSwatchSide};
-    case TWadLumpKind::wlkMipTexture:
-        return MipTextureSize(bytes);
-    case TWadLumpKind::wlkConsoleFont:
-        (void)CheckIndexedPixels(TByteReader(bytes), kConsoleFontSide, kConsoleFontSide);
-        return {kConsoleFontSide, kConsoleFontSide};
-    default:
-        return LmpPictureSize(bytes);
-    }
+    const TPictureLump picture = PictureLump(wad, lump);
+    if (picture.Kind == TWadLumpKind::wlkMipTexture)
+        return MipTextureSize(picture.Bytes);
+    if (picture.Kind == TWadLumpKind::wlkStatusPicture)
+        return LmpPictureSize(picture.Bytes);
+    return {picture.Side, picture.Side};
 }
 
 TIndexedPicture ConsoleCharacter(const TIndexedPicture& font, unsigned char c) {

@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvak {
 
+inline constexpr std::string_view kWad2Tag = "WAD2";
 inline constexpr std::size_t kWadHeaderBytes = 12;   // "WAD2", int32 count, int32 offset
 inline constexpr std::size_t kWadDirEntryBytes = 32; // three int32, two bytes, pad, name
+inline constexpr std::size_t kWadPadBytes = 2;
 inline constexpr std::size_t kWadNameBytes = 16;
 inline constexpr std::uint8_t kWadTypePalette = 0x40;
 inline constexpr std::uint8_t kWadTypeStatusPicture = 0x42;
@@ -57,6 +60,8 @@ std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad);
 // name and its raw 128 x 128 size whatever type it carries.
 TWadLumpKind KindOfLump(const TWadLump& lump);
 const char* LumpKindName(TWadLumpKind kind);
+// A lump's type as it is told: "0x42".
+std::string LumpTypeText(std::uint8_t type);
 
 // The index drawn see-through for lumps of kind (kOpaque for none).
 int TransparentIndexOf(TWadLumpKind kind);

@@ -9,8 +9,15 @@ namespace zorvak {
 
 namespace {
 
-constexpr std::size_t kRiffHeaderBytes = 12;
-constexpr std::size_t kChunkHeaderBytes = 8;
+constexpr std::size_t kRiffHeaderBytes = 12; // "RIFF", size, "WAVE"
+constexpr std::size_t kWaveTagAt = 8;
+constexpr std::size_t kChunkHeaderBytes = 8; // id, size
+constexpr std::size_t kChunkSizeAt = 4;
+// A cue chunk: the count of its points, then the points (id, position, data
+// chunk id, chunk start, block start, sample offset); the game reads the
+// sample offset of the first.
+constexpr std::size_t kCueCountBytes = 4;
+constexpr std::size_t kCueSampleOffsetAt = 20;
 // Where, from the start of a LIST chunk, the game looks for the "mark"
 // purpose of a labelled text and its sample length.
 constexpr std::size_t kMarkPurposeOffset = 28;
@@ -24,8 +31,12 @@ std::uint32_t UInt32At(std::span<const unsigned char> bytes, std::size_t offset)
 
 } // namespace
 
+bool IsRiffWave(std::span<const unsigned char> bytes) {
+    return HasTag(bytes, 0, "RIFF") && HasTag(bytes, kWaveTagAt, "WAVE");
+}
+
 TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
-    if (!HasTag(wave, 0, "RIFF") || !HasTag(wave, 8, "WAVE"))
+    if (!IsRiffWave(wave))
         throw TFailure("Not a WAVE file");
     TWaveInfo info;
     bool haveFormat = false;
@@ -34,7 +45,7 @@ TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
     std::uint64_t position = kRiffHeaderBytes;
     while (position + kChunkHeaderBytes <= wave.size()) {
         const auto at = static_cast<std::size_t>(position);
-        const std::uint64_t size = UInt32At(wave, at + 4);
+        const std::uint64_t size = UInt32At(wave, at + kChunkSizeAt);
         const std::size_t body = at + kChunkHeaderBytes;
         const std::size_t available = wave.size() - body;
         // A chunk cut short by the entry's end is read as far as it goes.
@@ -58,8 +69,8 @@ TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
         } else if (HasTag(wave, at, "cue ")) {
             // The game takes the sample offset of the first cue point and
             // does not look at the others.
-            if (chunk.size() >= 4 + kCuePointBytes && UInt32At(chunk, 0) > 0)
-                info.LoopStart = UInt32At(chunk, 4 + kCuePointBytes - 4);
+            if (chunk.size() >= kCueCountBytes + kCuePointBytes && UInt32At(chunk, 0) > 0)
+                info.LoopStart = UInt32At(chunk, kCueCountBytes + kCueSampleOffsetAt);
             afterCue = true;
         } else if (HasTag(wave, at, "LIST") && afterCue && info.LoopStart && !info.LoopLength) {
             const auto whole = wave.subspan(at, kChunkHeaderBytes + chunk.size());

@@ -32,6 +32,9 @@ struct TWaveInfo {
     std::size_t DataLength = 0; // cut to what the entry holds
 };
 
+// Whether bytes start as a RIFF WAVE file does.
+bool IsRiffWave(std::span<const unsigned char> bytes);
+
 // The header. Throws TFailure "Not a WAVE file", "Sound has no format chunk",
 // "Sound has no data chunk", "Sound format chunk is cut short", or "Sound
 // format is not valid (C channels, R Hz)".

@@ -2,13 +2,13 @@
 
 #include "archive/PakExtract.h"
 #include "formats/Png.h"
+#include "forms/PreviewViews.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
 #include "sound/Waveplay.h"
-#include "forms/PreviewViews.h"
 
 #include <QBuffer>
 #include <QCloseEvent>

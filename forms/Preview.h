@@ -6,8 +6,8 @@
 #include "archive/PakReader.h"
 #include "formats/EntryKind.h"
 #include "formats/WaveInfo.h"
-#include "framework/Files.h"
 #include "forms/PreviewContent.h"
+#include "framework/Files.h"
 
 #include <QImage>
 #include <QString>

@@ -2,10 +2,10 @@
 
 #include "framework/ui/Components.h"
 
+#include "forms/Genabout.h"
 #include "framework/Streams.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
-#include "forms/Genabout.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,5 +1,6 @@
 #include "forms/ZorvHelp.h"
 
+#include "forms/RtfDocument.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/ui/Application.h"
@@ -7,7 +8,6 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
-#include "forms/RtfDocument.h"
 
 #include <QGuiApplication>
 #include <QScreen>

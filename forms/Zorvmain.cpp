@@ -1,11 +1,17 @@
 #include "forms/Zorvmain.h"
 
-#include "forms/Buildpak.h"
 #include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "controls/Gauges.h"
 #include "controls/GlyphTopButton.h"
 #include "controls/PakListBox.h"
+#include "forms/Buildpak.h"
+#include "forms/EditRun.h"
+#include "forms/ExtractionRun.h"
+#include "forms/Preview.h"
+#include "forms/SelectMatching.h"
+#include "forms/Veldlgs.h"
+#include "forms/ZorvHelp.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/Streams.h"
@@ -16,10 +22,6 @@
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
-#include "forms/Preview.h"
-#include "forms/SelectMatching.h"
-#include "forms/Veldlgs.h"
-#include "forms/ZorvHelp.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -39,10 +41,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
-#include <QTemporaryDir>
 
 #include <filesystem>
-#include <optional>
 #include <ostream>
 
 namespace zorvak {
@@ -89,29 +89,6 @@ bool IsWaveName(std::string_view name) {
     return AsciiUpper(tail) == "WAV";
 }
 
-// Feeds the copy's progress to the gauge and keeps the window alive between
-// chunks; ends the copy when the window closes or the index is replaced.
-class TGaugeObserver : public TCopyObserver {
-public:
-    TGaugeObserver(TZorvakForm* form, std::function<bool()> stillValid)
-        : form_(form), stillValid_(std::move(stillValid)) {}
-    void Started(std::int32_t maxValue) override {
-        form_->ExGauge->SetProgress(0);
-        form_->ExGauge->SetMaxValue(maxValue);
-    }
-    bool BeforeChunk() override {
-        form_->PumpDuringRun();
-        if (!form_ || !stillValid_())
-            return false;
-        form_->ExGauge->SetProgress(form_->ExGauge->Progress() + 1);
-        return true;
-    }
-
-private:
-    QPointer<TZorvakForm> form_;
-    std::function<bool()> stillValid_;
-};
-
 } // namespace
 
 TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
@@ -129,6 +106,11 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
+    const TRunControls controls{
+        this, PakList, ButtonExtract, ButtonExtractAll, ExtractBox, ExName, ExGauge, LDone, Edit1};
+    TRunWindow& window = *this;
+    extraction_ = std::make_unique<TExtractionRun>(controls, window);
+    edit_ = std::make_unique<TEditRun>(controls, window, *extraction_);
     // Archives and files to add may be dropped on the window; entries may be
     // dragged out of the list.
     setAcceptDrops(true);
@@ -356,58 +338,12 @@ bool TZorvakForm::RowSelected(int row) {
            selectedRows_[static_cast<std::size_t>(row)];
 }
 
-void TZorvakForm::ShowRunRow() {
-    if (runRow_ < 0 || runRow_ >= PakList->count())
-        return;
-    // Show the entry by moving the caret; the selection stays as it is,
-    // since the run reads it.
-    {
-        const QSignalBlocker blocker(PakList);
-        PakList->setCurrentRow(runRow_, QItemSelectionModel::NoUpdate);
-    }
-    PakList->scrollToItem(PakList->item(runRow_));
-    runRow_ = -1;
+bool TZorvakForm::HoldsArchive() const {
+    return extraction_->Running() || edit_->Running();
 }
 
-void TZorvakForm::ShowDone(bool shown) {
-    // During a run the box is drawn once a frame: what it shows is set then.
-    doneShown_ = shown;
-    if (!inRun_)
-        LDone->setVisible(shown);
-}
-
-void TZorvakForm::ShowExtracting(const std::string& name) {
-    if (inRun_) {
-        runName_ = name;
-        return;
-    }
-    ExName->setText(DecodeName(name));
-    ExtractBox->repaint();
-}
-
-void TZorvakForm::ShowRunBox() {
-    if (!runName_.empty()) {
-        ExName->setText(DecodeName(runName_));
-        runName_.clear();
-    }
-    if (LDone->isHidden() == doneShown_)
-        LDone->setVisible(doneShown_);
-}
-
-void TZorvakForm::PumpDuringRun() {
-    // Events are handled, and the box drawn, once a frame; the first call of
-    // a run always handles them.
-    const QPointer<QGroupBox> box(ExtractBox);
-    bool held = false;
-    framePump_.Pump([&] {
-        ShowRunRow();
-        ShowRunBox();
-        held = !box->updatesEnabled();
-        if (held)
-            box->setUpdatesEnabled(true);
-    });
-    if (held && box)
-        box->setUpdatesEnabled(false);
+void TZorvakForm::SetPumpInterval(int milliseconds) {
+    extraction_->SetPumpInterval(milliseconds);
 }
 
 int TZorvakForm::FindEntry(const std::string& name) {
@@ -447,7 +383,7 @@ void TZorvakForm::OpenArchive(const QString& path) {
     // The lengths and positions are views of the same index.
     PakNames.clear();
     PakIdentity = {};
-    runRow_ = -1;
+    extraction_->IndexRefilled();
     ++indexGeneration_;
     // The windows that show the index follow it, also when it could not be
     // read and stays empty.
@@ -470,6 +406,15 @@ void TZorvakForm::IndexChanged() {
     if (SelectMatchingDialog != nullptr)
         SelectMatchingDialog->Refresh();
     FollowWithPreview();
+}
+
+TPakIndex TZorvakForm::IndexToEdit() const {
+    TPakIndex index;
+    index.Count = PakCount;
+    index.Entries = PakNames;
+    index.Complete = PakComplete;
+    index.Identity = PakIdentity;
+    return index;
 }
 
 TPreviewArchive TZorvakForm::PreviewSource() const {
@@ -524,10 +469,9 @@ void TZorvakForm::PakListClick(QObject*) {
                                  QStringLiteral(" bytes"));
         ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
-        ShowDone(false);
+        extraction_->ShowDone(false);
     }
-    ButtonExtract->setEnabled(k >= 0);
-    ButtonExtractAll->setEnabled(PakList->count() > 0);
+    extraction_->GiveButtonsBack();
     FollowWithPreview();
 }
 
@@ -538,133 +482,11 @@ void TZorvakForm::PakListDblClick(QObject*) {
 
 void TZorvakForm::ButtonExtractAllClick(QObject* sender) {
     const bool all = sender == ButtonExtractAll;
-    RunExtraction([this, all](int i) { return all || RowSelected(i); });
-}
-
-bool TZorvakForm::RunExtraction(const std::function<bool(int)>& take) {
-    ButtonExtract->setEnabled(false);
-    ButtonExtractAll->setEnabled(false);
-    const int n = PakList->count();
-    const std::uint64_t generation = indexGeneration_;
-    const QPointer<TZorvakForm> self(this);
-    const auto finish = [this] {
-        ButtonExtract->setEnabled(CurrentIndex() >= 0);
-        ButtonExtractAll->setEnabled(PakList->count() > 0);
-    };
-    // The box is drawn once a frame while the run lasts, and for good after
-    // it, also when a failure leaves it. The caret, moved to show each entry,
-    // goes back to the entry the user chose: Play acts on it.
-    struct TFrameScope {
-        TZorvakForm* Form;
-        QPointer<QGroupBox> Box;
-        bool Outer;
-        int Current;
-        std::uint64_t Generation;
-        bool Ended = false;
-        void End() {
-            if (Ended || !Outer || !Box)
-                return;
-            Ended = true;
-            Form->runRow_ = -1;
-            Form->runTarget_.reset();
-            Form->runCopier_.reset();
-            Form->ShowRunBox();
-            Form->inRun_ = false;
-            if (Form->indexGeneration_ == Generation) {
-                const QSignalBlocker blocker(Form->PakList);
-                if (Current >= 0 && Current < Form->PakList->count())
-                    Form->PakList->setCurrentRow(Current, QItemSelectionModel::NoUpdate);
-                else
-                    Form->PakList->selectionModel()->setCurrentIndex(QModelIndex(),
-                                                                     QItemSelectionModel::NoUpdate);
-            }
-            Box->setUpdatesEnabled(true);
-        }
-        ~TFrameScope() { End(); }
-    } scope{this, ExtractBox, !inRun_, CurrentIndex(), generation};
-    if (scope.Outer) {
-        framePump_.Restart();
-        ExtractBox->setUpdatesEnabled(false);
-        inRun_ = true;
-    }
-
-    // Nothing is written when the whole run cannot fit where it goes.
-    std::int64_t bytes = 0;
-    for (int i = 0; i < n; ++i)
-        if (take(i))
-            bytes += std::max(0, PakLengths->Value(i));
-    if (bytes > 0)
-        CheckRoomFor(TDirectory::Open(runDestination_.empty() ? ToFsPath(PakPath).parent_path()
-                                                              : runDestination_),
-                     bytes);
-
-    bool complete = true;
-    for (int i = 0; i < n; ++i) {
-        if (take(i)) {
-            runRow_ = i;
-            ExtractFile(std::string(PakNames[static_cast<std::size_t>(i)].Name));
-        }
-        PumpDuringRun();
-        // Anything may have happened meanwhile: the window closing ends the
-        // run; another archive opened ends it too, its list is not this one;
-        // so does the drag it works for, called off.
-        if (!self || closing_)
-            return false;
-        if (generation != indexGeneration_ || PakList->DragCalledOff()) {
-            complete = false;
-            break;
-        }
-    }
-    scope.End();
-    finish();
-    return complete;
+    extraction_->Run([this, all](int i) { return all || RowSelected(i); });
 }
 
 void TZorvakForm::ExtractFile(const std::string& name) {
-    ShowDone(false);
-    const int k = FindEntry(name);
-    if (k < 0)
-        throw TListIndexFailure();
-
-    ShowExtracting(name);
-
-    // The entry is found by its name; its output is named by the name given.
-    const TPakEntry entry{name, PakPositions->Value(k), PakLengths->Value(k)};
-    const std::filesystem::path archive = ToFsPath(PakPath);
-    const std::filesystem::path destination =
-        runDestination_.empty() ? archive.parent_path() : runDestination_;
-    std::unique_ptr<TExtractTarget> local;
-    TExtractTarget* target = runTarget_.get();
-    if (target == nullptr || target->Path() != destination) {
-        local = std::make_unique<TExtractTarget>(destination);
-        target = local.get();
-    }
-    if (!runCopier_)
-        runCopier_ = std::make_unique<TEntryCopier>();
-    // Opened once per entry, without sharing, and only while it is the
-    // archive that was indexed.
-    // Relative to the directory the run holds open: the archive lies there.
-    std::optional<TLockedFile> held;
-    const std::string archiveName = archive.filename().string();
-    const bool beside = destination == archive.parent_path();
-    const auto open = [&]() -> const TLockedFile& {
-        if (beside)
-            held.emplace(target->Root(), archiveName, archive.string());
-        else
-            held.emplace(archive);
-        CheckSameArchive(*held, PakIdentity);
-        return *held;
-    };
-
-    const std::uint64_t generation = indexGeneration_;
-    TGaugeObserver observer(this, [this, generation] {
-        return !closing_ && generation == indexGeneration_ && !PakList->DragCalledOff();
-    });
-    const bool done = ExtractEntry(*target, entry, open, observer, *runCopier_);
-    if (inRun_ && local)
-        runTarget_ = std::move(local);
-    if (done && !closing_ && generation == indexGeneration_)
-        ShowDone(true);
+    extraction_->ExtractFile(name);
 }
 
 void TZorvakForm::ButtonPlayClick(QObject*) {

@@ -2,13 +2,12 @@
 // and the commands that extract, play and build.
 #pragma once
 
-#include "archive/PakEdit.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
 #include "controls/PakListBox.h"
+#include "forms/RunWindow.h"
 #include "framework/Files.h"
 #include "framework/ui/Dialogs.h"
-#include "framework/ui/FormKit.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,17 +16,14 @@
 #include <iosfwd>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
-class QTemporaryDir;
 class QListView;
 class QFrame;
 class QGroupBox;
@@ -60,8 +56,8 @@ private:
     TField field_;
 };
 
-class TExtractTarget;
-class TEntryCopier;
+class TEditRun;
+class TExtractionRun;
 class TGauge;
 class TWavePlayer;
 class TVelAboutBox;
@@ -69,7 +65,8 @@ class TSelectMatchingDialog;
 class TPreviewForm;
 struct TPreviewArchive;
 
-class TZorvakForm : public QMainWindow {
+// The runs it starts see it as the window they run in.
+class TZorvakForm : public QMainWindow, private TRunWindow {
     Q_OBJECT
 
 public:
@@ -84,7 +81,7 @@ public:
     // What Open Pak File does once a file is chosen: the signature test ("Not
     // a valid PAK file", the earlier archive staying), the index, the caption
     // and the buttons. Also for a file named at start-up or dropped.
-    void OpenArchive(const QString& path);
+    void OpenArchive(const QString& path) override;
     void BuildIndex();
     void PakListClick(QObject* sender);
     void PakListDblClick(QObject* sender);
@@ -105,13 +102,9 @@ public:
     // What a drop of local files does: a single archive opens, anything else
     // is added to the open archive.
     void DropFiles(const QStringList& paths);
-    // Extracts the selected entries into a folder of their own for a drag
-    // out of the list, the window live and the gauge moving; returns the
-    // files and folders to hand over once every one is complete, none when
-    // the run failed or was cut short. Entries whose names would land
-    // outside the folder are left out and named when the drag has ended.
-    // The folder of a drag that was not carried out serves the next drag of
-    // the same selection while the archive is unchanged.
+    // Extracts the selected entries for a drag out of the list, the window
+    // live and the gauge moving; the files and folders to hand over, none
+    // when the run failed or was cut short (TExtractionRun::ForDrag).
     QStringList ExtractForDrag();
     // After a drag out: the entries that were left out, in one box.
     void DragDone();
@@ -177,27 +170,18 @@ public:
     TPreviewArchive PreviewSource() const;
 
     // Whether a run or an edit of this window holds the archive open now.
-    bool HoldsArchive() const { return inRun_ || editing_; }
+    bool HoldsArchive() const;
 
     // Index of the entry the list reports as current, or -1.
     int CurrentIndex() const;
     // Whether row is selected in the list now.
-    bool RowSelected(int row);
-    // Handles pending events during an extraction run, at most once a frame.
-    void PumpDuringRun();
+    bool RowSelected(int row) override;
     // How often long work handles events; 0 for every step (tests).
-    void SetPumpInterval(int milliseconds) { framePump_.SetInterval(milliseconds); }
-    // Moves the caret to the entry the run is at (at most once a frame).
-    void ShowRunRow();
-    // "Done !" and the name in the box: at once, or during a run at its next
-    // frame (ShowRunBox).
-    void ShowDone(bool shown);
-    void ShowExtracting(const std::string& name);
-    void ShowRunBox();
+    void SetPumpInterval(int milliseconds);
 
     // Index of the first entry named exactly name, else of the first whose
     // name matches ignoring ASCII case; -1 when there is none.
-    int FindEntry(const std::string& name);
+    int FindEntry(const std::string& name) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -211,23 +195,12 @@ private:
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
-    // The run behind Extract, Extract All and a drag out: every row for
-    // which take holds, asked again as the run reaches it, in list order.
-    // True when it went to the end; false when the window closed, another
-    // archive opened or the drag it works for was called off meanwhile.
-    bool RunExtraction(const std::function<bool(int)>& take);
     // Edit, Delete acts on the selection: enabled while there is one.
     void ShowSelectionCommands();
     // Runs a command beyond the classic ones, which tells an archive held
     // by another program as such; while a run or an edit of this window
     // holds the archive, a refusal stays "Cannot open file".
-    void TellingArchiveInUse(const std::function<void()>& work);
-    // The selection's entries whose names cannot be made into files inside
-    // the drag's folder, in one box.
-    void TellLeftOut(const std::vector<std::string>& names);
-    // Runs an edit of the open archive with the gauge and the window alive,
-    // then reads the archive again, the list where it was.
-    void RunEdit(const std::vector<TPakChange>& changes);
+    void TellingArchiveInUse(const std::function<void()>& work) override;
     // The folder of the current entry's name, with its "/"; empty for none.
     QString CurrentFolder() const;
     // The preview, while it is open, shows the current entry.
@@ -235,6 +208,14 @@ private:
     // Connects a control's signal to a handler through the guard.
     template <class Signal, class Sender>
     void Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*));
+    // The index as the runs read it.
+    const QString& ArchivePath() const override { return PakPath; }
+    const TFileIdentity& ArchiveIdentity() const override { return PakIdentity; }
+    const TPakEntries& Entries() const override { return PakNames; }
+    TPakIndex IndexToEdit() const override;
+    std::uint64_t IndexGeneration() const override { return indexGeneration_; }
+    bool Closing() const override { return closing_; }
+    void ShowCurrentEntry() override { PakListClick(PakList); }
 
     // Changes whenever the index is refilled, so long work that pumps events
     // can tell that the list it walks has gone.
@@ -248,26 +229,10 @@ private:
     // The list's selection by row, read again after every change of it.
     std::vector<bool> selectedRows_;
     bool selectionStale_ = true;
-    TFramePump framePump_;
-    int runRow_ = -1;
-    // Held for the length of a run: the destination's open directories and
-    // the copy buffer.
-    std::unique_ptr<TExtractTarget> runTarget_;
-    std::unique_ptr<TEntryCopier> runCopier_;
-    // Where a run extracts to when not beside the archive (Extract To).
-    std::filesystem::path runDestination_;
-    // The folder the last drag out extracted into, and for what: the rows
-    // of which index, the files handed over and the names left out. Removed
-    // with the window, or when a drag of another selection is ready.
-    std::unique_ptr<QTemporaryDir> dragFolder_;
-    std::uint64_t dragGeneration_ = 0;
-    std::vector<int> dragRows_;
-    QStringList dragFiles_;
-    std::vector<std::string> dragLeftOut_;
-    bool inRun_ = false;
-    bool editing_ = false;
-    bool doneShown_ = false;
-    std::string runName_;
+    // Extract, Extract All, Extract To and a drag out; the Edit menu's
+    // changes and a drop's.
+    std::unique_ptr<TExtractionRun> extraction_;
+    std::unique_ptr<TEditRun> edit_;
 };
 
 // The one main window of the run.

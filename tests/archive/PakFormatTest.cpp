@@ -1,4 +1,6 @@
 #include "archive/PakFormat.h"
+#include "archive/PakNames.h"
+#include "archive/PakPalette.h"
 #include "archive/PakReader.h"
 #include "archive/PakWriter.h"
 #include "framework/Failures.h"
@@ -7,6 +9,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 
 namespace zorvak {
@@ -181,6 +184,157 @@ TEST(PakReader, ReadsFromDiskWithoutSharing) {
         EXPECT_THROW(ReadPakIndex(path), TFileOpenFailure);
     }
     EXPECT_EQ(ReadPakIndex(path).Entries.at(0).Name, "sound/a.wav");
+}
+
+TPakEntries EntriesNamed(const std::vector<std::string>& names) {
+    TPakEntries entries;
+    for (const std::string& name : names)
+        entries.push_back({name, 0, 0});
+    return entries;
+}
+
+// The first of names[0..before) equal to names[i] (ignoring ASCII case when
+// folded), by a plain search; -1 for none.
+std::int64_t FirstEqual(const std::vector<std::string>& names, std::size_t i, std::size_t before,
+                        bool folded) {
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    const std::string wanted = folded ? lower(names[i]) : names[i];
+    for (std::size_t j = 0; j < before; ++j)
+        if ((folded ? lower(names[j]) : names[j]) == wanted)
+            return static_cast<std::int64_t>(j);
+    return -1;
+}
+
+// Both tables and the single look-up find the first entry of a name; what
+// each Insert answers is checked against a plain search.
+TEST(PakNames, LookUpsFindTheFirstEntryOfAName) {
+    const std::string n54(54, 'n');
+    // Many names and each again in capitals: long probe chains, every
+    // capitalised one a repeat once lowered.
+    std::vector<std::string> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back("maps/m" + std::to_string(i) + ".bsp");
+    for (int i = 0; i < 3000; ++i)
+        many.push_back("MAPS/M" + std::to_string(i) + ".BSP");
+    const struct {
+        const char* What;
+        std::vector<std::string> Names;
+        std::string Query;
+        std::int64_t Exact;  // the exact table's answer, -1 for none
+        std::int64_t Folded; // the case-blind table's
+        std::int64_t First;  // FirstEntryNamed's
+    } cases[] = {
+        {"exact", {"a.txt", "b.txt"}, "b.txt", 1, 1, 1},
+        {"only case-blind", {"Maps/E1M1.bsp"}, "maps/e1m1.bsp", -1, 0, 0},
+        {"an entry repeated", {"x", "y", "x"}, "x", 0, 0, 0},
+        {"alike once lowered: exact first", {"README", "readme"}, "readme", 1, 0, 1},
+        {"alike once lowered: the first kept", {"ReadMe", "README", "readme"}, "rEADME", -1, 0, 0},
+        {"only ASCII letters fold", {"\xC4.txt"}, "\xE4.txt", -1, -1, -1},
+        {"an empty name", {"a", ""}, "", 1, 1, 1},
+        {"a prefix is another name", {"gfx/palette.lmp"}, "gfx/palette", -1, -1, -1},
+        {"55-byte names", {n54 + "A", n54 + "a"}, n54 + "a", 1, 0, 1},
+        {"many", many, "MAPS/M2999.BSP", 5999, 2999, 5999},
+        {"many, none of the name", many, "maps/m3000.bsp", -1, -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        const TPakEntries entries = EntriesNamed(c.Names);
+        for (const bool folded : {false, true}) {
+            TNameTable table(entries, folded);
+            for (std::size_t i = 0; i < entries.size(); ++i)
+                ASSERT_EQ(table.Insert(i), FirstEqual(c.Names, i, i, folded)) << i;
+            const std::int64_t wanted = folded ? c.Folded : c.Exact;
+            EXPECT_EQ(table.Find(c.Query), wanted) << folded;
+            EXPECT_EQ(TNameTable::Of(entries, folded).Find(c.Query), wanted) << folded;
+        }
+        const std::optional<std::size_t> first = FirstEntryNamed(entries, c.Query);
+        EXPECT_EQ(first ? static_cast<std::int64_t>(*first) : -1, c.First);
+    }
+}
+
+// 768 bytes: colour i is (i, 255 - i, tint).
+std::string PaletteBytes(unsigned char tint) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(tint)};
+    return bytes;
+}
+
+// The palette rule where the window's and the tool's tests do not reach:
+// what goes wrong on the way is told, and only a pak0.pak held by another
+// makes the greys worth asking again.
+TEST(PakPalette, ProblemsOnTheWayAreToldAndHeldFilesAskedAgain) {
+    const std::string picture = ToString(BuildPakImage({{"a.lmp", "x"}}));
+    const std::string shortOwn = ToString(BuildPakImage({{"gfx/palette.lmp", "short"}}));
+    const std::string withPalette = ToString(BuildPakImage({{"gfx/palette.lmp", PaletteBytes(9)}}));
+    const std::string pastTheEnd =
+        PakHeaderBytes(12, 64) + PakEntryBytes("gfx/palette.lmp", 12, 768);
+    const struct {
+        const char* What;
+        const char* ArchiveName;
+        std::string Archive;
+        std::string Pak0; // none when empty
+        bool Held;        // pak0.pak held by another meanwhile
+        TPaletteSource Source;
+        std::string Told; // the problems, "; " between; {pak0} its path, {Pak0} as shown
+        bool Final;
+    } cases[] = {
+        {"both cut short", "mod.pak", shortOwn,
+         ToString(BuildPakImage({{"gfx/palette.lmp", "RGB"}})), false, TPaletteSource::psGrey,
+         "this archive's gfx/palette.lmp: Palette holds 5 bytes, not 768; {pak0}: "
+         "gfx/palette.lmp: Palette holds 3 bytes, not 768",
+         true},
+        {"its own past the end", "mod.pak", pastTheEnd, withPalette, false,
+         TPaletteSource::psBeside, "this archive's gfx/palette.lmp: Read beyond end of file", true},
+        {"the archive is the pak0.pak", "pak0.pak", picture, "", false, TPaletteSource::psGrey, "",
+         true},
+        {"pak0.pak held", "mod.pak", picture, withPalette, true, TPaletteSource::psGrey,
+         "{pak0}: Cannot open file {Pak0}", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        test::TTempDir dir;
+        const std::filesystem::path path = dir / c.ArchiveName;
+        test::WriteFile(path, c.Archive);
+        const std::string pak0 = (dir.Path() / "pak0.pak").string();
+        if (!c.Pak0.empty())
+            test::WriteFile(pak0, c.Pak0);
+        std::optional<TLockedFile> holder;
+        if (c.Held)
+            holder.emplace(pak0);
+        TLockedFile archive(path);
+        const TPakIndex index = ReadPakIndex(archive);
+        const TFoundPalette found =
+            FindArchivePalette(archive, index.Entries, path, TShareMode::smExclusive);
+        EXPECT_EQ(found.Source, c.Source);
+        EXPECT_EQ(found.Final, c.Final);
+        std::string told;
+        for (const std::string& problem : found.Problems)
+            told += (told.empty() ? "" : "; ") + problem;
+        std::string wanted = c.Told;
+        for (const auto& [token, text] :
+             {std::pair<std::string, std::string>{"{pak0}", pak0}, {"{Pak0}", DisplayPath(pak0)}})
+            for (std::size_t at; (at = wanted.find(token)) != std::string::npos;)
+                wanted.replace(at, token.size(), text);
+        EXPECT_EQ(told, wanted);
+        const TRgb colour = found.Colours.Colours[1];
+        const TRgb wantedColour =
+            c.Source == TPaletteSource::psGrey ? TRgb{1, 1, 1} : TRgb{1, 254, 9};
+        EXPECT_EQ(colour, wantedColour);
+        if (c.Source == TPaletteSource::psGrey) {
+            EXPECT_EQ(NoPaletteNote(found),
+                      "No palette found (" +
+                          (told.empty() ? "gfx/palette.lmp is in neither this archive nor a "
+                                          "pak0.pak beside it"
+                                        : told) +
+                          "): shown in greys");
+        }
+    }
 }
 
 } // namespace

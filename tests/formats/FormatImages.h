@@ -93,9 +93,17 @@ inline Bytes MakeWad2(const std::vector<TWadLumpImage>& lumps) {
     return data.Out;
 }
 
-// A version-29 map whose only non-empty lump is the textures lump: the count,
-// the offsets (an empty texture stands for a missing one, offset -1), the
-// textures.
+// A version-29 map whose only non-empty lump is the textures lump, lump.
+inline Bytes MakeBspAround(const TBytesWriter& lump) {
+    TBytesWriter bsp;
+    bsp.I32(29);
+    for (int i = 0; i < 15; ++i)
+        bsp.U32(i == 2 ? 124 : 0).U32(i == 2 ? static_cast<std::uint32_t>(lump.Size()) : 0);
+    return bsp.Raw(lump.Out).Out;
+}
+
+// A map whose textures lump holds the count, the offsets (an empty texture
+// stands for a missing one, offset -1), the textures.
 inline Bytes MakeBsp(const std::vector<Bytes>& textures) {
     TBytesWriter lump;
     lump.I32(static_cast<std::int32_t>(textures.size()));
@@ -106,11 +114,7 @@ inline Bytes MakeBsp(const std::vector<Bytes>& textures) {
     }
     for (const Bytes& texture : textures)
         lump.Raw(texture);
-    TBytesWriter bsp;
-    bsp.I32(29);
-    for (int i = 0; i < 15; ++i)
-        bsp.U32(i == 2 ? 124 : 0).U32(i == 2 ? static_cast<std::uint32_t>(lump.Size()) : 0);
-    return bsp.Raw(lump.Out).Out;
+    return MakeBspAround(lump);
 }
 
 // A WAD2 whose count records all name one lump, data, as the pictures of a
@@ -135,11 +139,7 @@ inline Bytes MakeBspNaming(std::size_t slots, const Bytes& texture) {
     for (std::size_t i = 0; i < slots; ++i)
         lump.I32(at);
     lump.Raw(texture);
-    TBytesWriter bsp;
-    bsp.I32(29);
-    for (int i = 0; i < 15; ++i)
-        bsp.U32(i == 2 ? 124 : 0).U32(i == 2 ? static_cast<std::uint32_t>(lump.Size()) : 0);
-    return bsp.Raw(lump.Out).Out;
+    return MakeBspAround(lump);
 }
 
 // The 84-byte model header.

@@ -33,6 +33,11 @@ Bytes MakeSprite() {
     return w.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7))).Out;
 }
 
+// A visitor that keeps what the walk hands it and lets the walk go on.
+template <class T> std::function<bool(const T&)> Into(std::vector<T>& kept) {
+    return [&kept](const T& item) { return kept.push_back(item), true; };
+}
+
 // The bytes at offset of bytes.
 Bytes At(const Bytes& bytes, std::size_t offset, std::size_t length) {
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
@@ -43,9 +48,7 @@ TEST(Mdl, SkinsAndFramesWithTheirGroups) {
     const Bytes bytes = MakeModel();
     std::vector<TMdlSkin> skins;
     std::vector<TMdlFrame> frames;
-    const TMdlHeader model = WalkMdl(
-        bytes, [&](const TMdlSkin& s) { return skins.push_back(s), true; },
-        [&](const TMdlFrame& f) { return frames.push_back(f), true; });
+    const TMdlHeader model = WalkMdl(bytes, Into(skins), Into(frames));
     EXPECT_EQ(model.SkinWidth, 4);
     EXPECT_EQ(model.Vertices, 3);
     EXPECT_EQ(model.Triangles, 1);
@@ -66,9 +69,7 @@ TEST(Spr, FramesAndGroupsAsPictures) {
     const Bytes bytes = MakeSprite();
     std::vector<TSprFrame> frames;
     std::vector<TSprPicture> pictures;
-    const TSprHeader sprite = WalkSpr(
-        bytes, [&](const TSprFrame& f) { return frames.push_back(f), true; },
-        [&](const TSprPicture& p) { return pictures.push_back(p), true; });
+    const TSprHeader sprite = WalkSpr(bytes, Into(frames), Into(pictures));
     EXPECT_EQ(sprite.MaxWidth, 4);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_FALSE(frames[0].Group);

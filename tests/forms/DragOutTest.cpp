@@ -1,8 +1,8 @@
 // Entries dragged out of the main window's list, as a user drags them: the
 // press, the moves, what a drop target finds at the moment the drag starts,
 // what the window shows meanwhile and afterwards.
-#include "forms/Zorvmain.h"
 #include "controls/Gauges.h"
+#include "forms/Zorvmain.h"
 #include "framework/Files.h"
 #include "support/MainWindowTest.h"
 #include "support/Mouse.h"

@@ -2,8 +2,8 @@
 // the button states, the failures, and what happens when the user acts in
 // the middle of a run.
 #include "archive/PakWriter.h"
-#include "forms/Zorvmain.h"
 #include "controls/Gauges.h"
+#include "forms/Zorvmain.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"

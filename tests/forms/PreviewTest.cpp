@@ -5,13 +5,13 @@
 
 #include "formats/FormatImages.h"
 #include "formats/Png.h"
+#include "forms/PreviewViews.h"
 #include "framework/Text.h"
 #include "sound/Waveplay.h"
 #include "support/MainWindowTest.h"
 #include "support/Mouse.h"
 #include "support/PakImage.h"
 #include "support/WaveImage.h"
-#include "forms/PreviewViews.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "forms/Veldlgs.h"
 
 #include "controls/Gradbtn.h"
+#include "forms/Genabout.h"
 #include "framework/Failures.h"
 #include "framework/PropertyStream.h"
 #include "framework/Streams.h"
 #include "support/Mouse.h"
 #include "support/Recorders.h"
-#include "forms/Genabout.h"
 
 #include <QApplication>
 #include <QLabel>

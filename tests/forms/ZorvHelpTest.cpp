@@ -4,8 +4,8 @@
 #include "forms/ZorvHelp.h"
 
 #include "archive/PakBuild.h"
-#include "forms/Zorvmain.h"
 #include "cli/PakTool.h"
+#include "forms/Zorvmain.h"
 #include "framework/Files.h"
 #include "framework/ui/Platform.h"
 #include "support/Recorders.h"

@@ -1,12 +1,12 @@
 // The main window's commands beyond its buttons: the ways an archive opens,
 // Extract To, the Edit menu, drops and the keys of the list.
-#include "forms/Buildpak.h"
 #include "archive/PakReader.h"
+#include "forms/Buildpak.h"
+#include "forms/Preview.h"
 #include "forms/Zorvmain.h"
 #include "framework/Files.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
-#include "forms/Preview.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,17 +1,17 @@
 // The main window driven as a user would: through its menu actions, buttons
 // and list, with recorders in place of the modal boxes and the open dialog.
 #include "forms/Zorvmain.h"
-#include "forms/Buildpak.h"
 #include "archive/PakBuild.h"
 #include "archive/PakWriter.h"
 #include "cli/PakTool.h"
 #include "controls/Gauges.h"
+#include "forms/Buildpak.h"
+#include "forms/Veldlgs.h"
 #include "framework/Files.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
 #include "support/TempDir.h"
-#include "forms/Veldlgs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,59 @@
+#include "archive/PakBuild.h"
+#include "cli/Commands.h"
+#include "cli/HelpTexts.h"
+#include "framework/Interrupt.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zorvak {
+
+int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "o:", {Flag("sorted", kOptSorted)});
+    const std::string output = a.Last('o');
+    if (const auto refused = tool.Refuse(a, kBuildHelp, a.Positional.size() == 1 && !output.empty(),
+                                         "build takes a directory and -o ARCHIVE"))
+        return *refused;
+    const std::filesystem::path start = a.Positional[0];
+    std::error_code ec;
+    if (!std::filesystem::is_directory(start, ec)) {
+        tool.Say(start.string() + ": not a directory");
+        return kExitUnusable;
+    }
+    std::vector<TPakBuildFile> files;
+    TPakBuildHooks hooks;
+    hooks.Pump = [] { return InterruptRequested() == 0; };
+    // Free of the dialog's rules: no locks and no second look by name, each
+    // file's identity checked around its copy instead.
+    hooks.Inputs = TShareMode::smUnlocked;
+    hooks.MeasureAgain = false;
+    TProgress& progress = tool.Progress();
+    hooks.Found = [&progress, &files](const TPakBuildFile& f) {
+        progress.Show(files.size() + 1, files.size() + 1, "found " + f.Name);
+    };
+    hooks.DataRow = [&progress, &files](std::size_t row) {
+        progress.Show(row + 1, files.size(), files[row].Name);
+    };
+    hooks.Told = [&tool](const std::string& line) { tool.Say(line); };
+    // An archive there already is never packed into its successor, whatever
+    // it is called.
+    IdentityAt(output, hooks.Output, true);
+    try {
+        if (!WalkPakTree(start, files, hooks))
+            return kExitProblems;
+        if (a.Has(kOptSorted))
+            std::sort(
+                files.begin(), files.end(),
+                [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
+        CheckPakBuild(files, true);
+        if (!WritePakFile(output, files, hooks))
+            return kExitProblems;
+    } catch (const TFailure& e) {
+        tool.Say(output + ": " + e.what());
+        return kExitProblems;
+    }
+    progress.Clear();
+    return kExitOk;
+}
+
+} // namespace zorvak

@@ -1,0 +1,71 @@
+#include "archive/PakExtract.h"
+#include "archive/PakNames.h"
+#include "cli/Commands.h"
+#include "cli/HelpTexts.h"
+#include "framework/Interrupt.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace zorvak {
+
+namespace {
+
+// An entry's bytes to out through one buffer. What was written before a
+// failure stays written (a pipe cannot take it back); the status says it
+// is not the whole entry.
+void CatEntry(std::ostream& out, const TLockedFile& file, const TPakEntry& entry) {
+    CheckEntryBounds(entry, file.Size());
+    std::vector<char> buffer(
+        std::min<std::size_t>(static_cast<std::size_t>(entry.FileLength), std::size_t{1} << 16));
+    std::int64_t at = entry.FilePos;
+    std::int64_t remaining = entry.FileLength;
+    while (remaining > 0) {
+        if (InterruptRequested() != 0)
+            return;
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
+        // A short read means the archive shrank under us.
+        if (file.ReadAt(at, buffer.data(), n) != n)
+            throw TInOutFailure(kIoReadBeyondEnd);
+        // The run's end tells a failed output once, for every command.
+        if (!out.write(buffer.data(), static_cast<std::streamsize>(n)))
+            return;
+        at += static_cast<std::int64_t>(n);
+        remaining -= static_cast<std::int64_t>(n);
+    }
+    // Bytes rewritten in place while we read are no state the archive ever
+    // had as a whole.
+    if (entry.FileLength > 0 && !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
+        throw TArchiveChangedFailure(file.Path());
+}
+
+} // namespace
+
+int CatCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "");
+    if (const auto refused = tool.Refuse(a, kCatHelp, a.Positional.size() == 2,
+                                         "cat takes an archive and one entry name"))
+        return *refused;
+    const std::string& archive = a.Positional[0];
+    const std::string& name = a.Positional[1];
+    std::optional<TLockedFile> file;
+    TPakIndex index;
+    if (!tool.OpenIndex(archive, file, index))
+        return kExitUnusable;
+    const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
+    if (!found) {
+        tool.SayEntry(archive, name, "no such entry");
+        return kExitProblems;
+    }
+    const TPakEntry entry = index.Entries[*found];
+    try {
+        CatEntry(tool.Out(), *file, entry);
+    } catch (const TFailure& e) {
+        tool.SayEntry(archive, std::string(entry.Name), e.what());
+        return kExitProblems;
+    }
+    return index.Complete ? kExitOk : kExitProblems;
+}
+
+} // namespace zorvak

@@ -1,0 +1,215 @@
+// add, rm and mv: a request planned against the index, every refusal made
+// there, then applied to the archive as one rewrite.
+#include "archive/PakEdit.h"
+#include "archive/PakNames.h"
+#include "cli/Commands.h"
+#include "cli/HelpTexts.h"
+#include "framework/Interrupt.h"
+#include "framework/Text.h"
+
+#include <filesystem>
+#include <string_view>
+#include <utility>
+
+namespace zorvak {
+
+namespace {
+
+// A change as it would be: "added x" -> "would add x".
+std::string WouldChange(const std::string& change) {
+    static constexpr std::pair<std::string_view, std::string_view> kVerbs[] = {
+        {"added ", "add "},
+        {"replaced ", "replace "},
+        {"deleted ", "delete "},
+        {"renamed ", "rename "},
+    };
+    for (const auto& [done, todo] : kVerbs)
+        if (change.starts_with(done))
+            return "would " + std::string(todo) + change.substr(done.size());
+    return "would have " + change;
+}
+
+// One edit: its archive held for the whole run, the request planned
+// against its index and, unless it is a dry run, applied.
+class TEditRun {
+public:
+    explicit TEditRun(TToolState& tool) : tool_(tool) {}
+
+    // The command's --help or its usage failure, else the archive opened;
+    // nullopt when the edit may go on.
+    std::optional<int> Start(const TArgs& a, const char* help, const char* wrongShape) {
+        if (const auto refused = tool_.Refuse(a, help, wrongShape == nullptr, wrongShape))
+            return refused;
+        return Open(a);
+    }
+
+    const std::string& Archive() const { return archive_; }
+    const TPakIndex& Index() const { return index_; }
+
+    // Plans changes and, unless a dry run, applies them; prints one line
+    // per change, "would ..." for a dry run. Any refusal changes nothing.
+    int Apply(const std::vector<TPakChange>& changes, std::vector<bool> deleted = {});
+
+private:
+    // Held exclusively, so no other program reads or edits it meanwhile (a
+    // dry run only reads). An archive in use is a request that cannot be
+    // done now, not a wrong one.
+    std::optional<int> Open(const TArgs& a) {
+        archive_ = a.Positional[0];
+        dryRun_ = a.Has(kOptDryRun);
+        try {
+            if (!tool_.OpenIndex(archive_, file_, index_,
+                                 dryRun_ ? TShareMode::smShared : TShareMode::smExclusive))
+                return kExitUnusable;
+        } catch (const TFileInUseFailure& e) {
+            tool_.Say(e.what());
+            return kExitProblems;
+        }
+        return std::nullopt;
+    }
+
+    TToolState& tool_;
+    std::string archive_;
+    bool dryRun_ = false;
+    std::optional<TLockedFile> file_;
+    TPakIndex index_;
+};
+
+int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> deleted) {
+    TPakEditPlan plan;
+    try {
+        plan = PlanPakEdit(index_, changes, std::move(deleted));
+    } catch (const TFailure& e) {
+        tool_.Say(archive_ + ": " + e.what());
+        return kExitProblems;
+    }
+    if (plan.Unchanged()) {
+        tool_.Say(archive_ + ": nothing to change");
+        return kExitOk;
+    }
+    // An edit with nothing to copy would never ask the pump.
+    if (InterruptRequested() != 0)
+        return kExitProblems;
+    if (!dryRun_) {
+        TPakEditHooks hooks;
+        // The run's own open holds the archive exclusively: the edit reads
+        // through it, as a second open would only refuse ourselves.
+        hooks.Held = &*file_;
+        hooks.Inputs = TShareMode::smUnlocked;
+        hooks.Pump = [] { return InterruptRequested() == 0; };
+        hooks.Told = [this](const std::string& line) { tool_.Say(line); };
+        hooks.Progress = [this](std::int64_t done, std::int64_t total) {
+            tool_.Progress().Show(static_cast<std::size_t>(done >> 20),
+                                  static_cast<std::size_t>(total >> 20), "MiB written");
+        };
+        try {
+            if (!ApplyPakEdit(archive_, index_, plan, hooks))
+                return kExitProblems;
+        } catch (const TFailure& e) {
+            tool_.Say(archive_ + ": " + e.what());
+            return kExitProblems;
+        }
+        tool_.Edited();
+        tool_.Progress().Clear();
+    }
+    plan.ForEachChange(index_, [&](const std::string& change) {
+        tool_.Out() << EscapeForTerminal(dryRun_ ? WouldChange(change) : change,
+                                         tool_.Options().OutIsTerminal)
+                    << "\n";
+    });
+    return kExitOk;
+}
+
+} // namespace
+
+int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a =
+        Parse(args, "",
+              {Valued("as", kOptAs), Valued("prefix", kOptPrefix), Flag("dry-run", kOptDryRun)});
+    const bool named = a.Has(kOptAs);
+    const char* wrongShape = a.Positional.size() < 2             ? "add takes an archive and files"
+                             : named && a.Positional.size() != 2 ? "--as names one file"
+                             : named && a.Has(kOptPrefix)
+                                 ? "--as gives the whole name; --prefix goes without it"
+                                 : nullptr;
+    TEditRun edit(tool);
+    if (const auto stop = edit.Start(a, kAddHelp, wrongShape))
+        return *stop;
+    std::string prefix = a.Last(kOptPrefix);
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+
+    std::vector<TPakChange> changes;
+    for (std::size_t i = 1; i < a.Positional.size(); ++i) {
+        const std::string& path = a.Positional[i];
+        if (!IsDirectory(path)) {
+            changes.push_back(
+                named ? TPakChange::AddFile(a.Last(kOptAs), path, true)
+                      : TPakChange::AddFile(
+                            prefix + std::filesystem::path(path).filename().string(), path));
+            continue;
+        }
+        if (named) {
+            tool.Say(path + ": a folder adds its tree; --as names one file");
+            return kExitProblems;
+        }
+        try {
+            if (!AddTreeChanges(
+                    path, prefix, edit.Index().Identity, [] { return InterruptRequested() == 0; },
+                    changes))
+                return kExitProblems;
+        } catch (const TFailure& e) {
+            tool.Say(path + ": " + e.what());
+            return kExitProblems;
+        }
+    }
+    return edit.Apply(changes);
+}
+
+int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
+    TEditRun edit(tool);
+    if (const auto stop = edit.Start(
+            a, kRmHelp, a.Positional.size() < 2 ? "rm takes an archive and entry names" : nullptr))
+        return *stop;
+    const TPakEntries& entries = edit.Index().Entries;
+    const std::vector<std::string> patterns(a.Positional.begin() + 1, a.Positional.end());
+    std::vector<bool> matched(patterns.size(), false);
+    // A bit an entry, however many it deletes: a directory may hold
+    // millions.
+    std::vector<bool> deleted(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+            if (GlobMatches(patterns[p], entries[i].Name)) {
+                matched[p] = true;
+                deleted[i] = true;
+            }
+    }
+    int status = kExitOk;
+    for (std::size_t p = 0; p < patterns.size(); ++p)
+        if (!matched[p]) {
+            tool.SayEntry(edit.Archive(), patterns[p], "no entry matches");
+            status = kExitProblems;
+        }
+    if (status != kExitOk)
+        return status;
+    return edit.Apply({}, std::move(deleted));
+}
+
+int MoveCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
+    TEditRun edit(tool);
+    if (const auto stop = edit.Start(a, kMvHelp,
+                                     a.Positional.size() != 3
+                                         ? "mv takes an archive, an entry name and its new name"
+                                         : nullptr))
+        return *stop;
+    const std::optional<std::size_t> found = FirstEntryNamed(edit.Index().Entries, a.Positional[1]);
+    if (!found) {
+        tool.SayEntry(edit.Archive(), a.Positional[1], "no such entry");
+        return kExitProblems;
+    }
+    return edit.Apply({TPakChange::Rename(*found, a.Positional[2], true)});
+}
+
+} // namespace zorvak

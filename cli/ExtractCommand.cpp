@@ -1,0 +1,262 @@
+// extract: the core's plan of the run told in the tool's words, then each
+// planned entry copied and, with --png, its pictures written beside it.
+#include "archive/PakExtract.h"
+#include "archive/PakExtractPlan.h"
+#include "archive/PakPalette.h"
+#include "archive/PakVerify.h"
+#include "cli/Commands.h"
+#include "cli/HelpTexts.h"
+#include "cli/PakPictures.h"
+#include "formats/Bsp.h"
+#include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
+#include "framework/Interrupt.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <unordered_set>
+
+namespace zorvak {
+
+namespace {
+
+// ClassifyEntry needs no more of an entry than a map's header.
+constexpr std::size_t kKindBytes = kBspHeaderBytes;
+
+// Stops a copy at a signal; the copy's clean-up removes what it wrote.
+struct TInterruptible : TCopyObserver {
+    void Started(std::int32_t) override {}
+    bool BeforeChunk() override { return InterruptRequested() == 0; }
+};
+
+const TPalette& GreyPaletteOnce() {
+    static const TPalette grey = GreyPalette();
+    return grey;
+}
+
+class TExtractRun {
+public:
+    TExtractRun(TToolState& tool, const TArgs& a)
+        : tool_(tool), a_(a), archive_(a.Positional[0]), dirGiven_(!a.Last('C').empty()),
+          dir_(dirGiven_ ? std::filesystem::path(a.Last('C')) : std::filesystem::path(".")) {}
+
+    int Run();
+
+private:
+    TExtractRequest Request() const;
+    // What the plan found before anything is written; false when the run
+    // fails for it.
+    bool Tell(const TExtractPlan& plan, const TPakEntries& entries);
+    bool WritePictures(TExtractTarget& target, const TLockedFile& file, const TPakIndex& index,
+                       const TPakEntry& entry,
+                       const std::unordered_set<std::string_view>& extracted);
+    const TPalette& Palette(const TLockedFile& file, const TPakIndex& index);
+
+    // What stopped runs left in the destination, put right and told.
+    void Recover(TExtractTarget& target) {
+        for (const std::string& line : target.Recover())
+            tool_.Say(line);
+    }
+    // Shown as the user would write it: below -C's directory, or as the
+    // entry's own path when extracting here.
+    void SayKept(const std::filesystem::path& path) {
+        tool_.Say("kept " + (dirGiven_ ? path : path.lexically_relative(dir_)).string() +
+                  ": it exists");
+    }
+
+    TToolState& tool_;
+    const TArgs& a_;
+    const std::string archive_;
+    const bool dirGiven_;
+    const std::filesystem::path dir_;
+    std::optional<TPalette> palette_;
+};
+
+// All, or the named entries and those a pattern matches. With --png an
+// entry whose file is kept still gets its pictures.
+TExtractRequest TExtractRun::Request() const {
+    TExtractRequest request;
+    request.Names.assign(a_.Positional.begin() + 1, a_.Positional.end());
+    request.Patterns = a_.All('i');
+    request.All = request.Names.empty() && request.Patterns.empty();
+    if (a_.Has(kOptNoClobber))
+        request.KeepExistingIn = dir_;
+    request.ListKept = a_.Has(kOptPng);
+    return request;
+}
+
+bool TExtractRun::Tell(const TExtractPlan& plan, const TPakEntries& entries) {
+    for (const TExtractNote& note : plan.Notes) {
+        const std::string_view name = entries[note.Entry].Name;
+        switch (note.Kind) {
+        case TExtractNoteKind::enKept:
+            SayKept(note.Path);
+            break;
+        case TExtractNoteKind::enRepeated:
+            tool_.SayEntry(archive_, name, "stored again; the first one is kept");
+            break;
+        case TExtractNoteKind::enSameFile:
+            tool_.SayEntry(archive_, name,
+                           "names the same file as " + std::string(entries[note.First].Name) +
+                               " on this system; that one is kept");
+            break;
+        }
+    }
+    if (plan.Repeated > kProblemRepeatsShown)
+        tool_.Say(archive_ + ": and " + FormatThousands64(plan.Repeated - kProblemRepeatsShown) +
+                  " more entries stored again");
+    if (plan.SameFile > kProblemRepeatsShown)
+        tool_.Say(archive_ + ": and " + FormatThousands64(plan.SameFile - kProblemRepeatsShown) +
+                  " more entries naming a file another entry names");
+    for (const std::string& name : plan.Missing)
+        tool_.SayEntry(archive_, name, "no such entry");
+    for (const std::string& pattern : plan.Unmatched)
+        tool_.SayEntry(archive_, pattern, "no entry matches");
+    return plan.Complete();
+}
+
+int TExtractRun::Run() {
+    const bool noClobber = a_.Has(kOptNoClobber);
+    const bool png = a_.Has(kOptPng);
+    std::optional<TLockedFile> file;
+    TPakIndex index;
+    if (!tool_.OpenIndex(archive_, file, index))
+        return kExitUnusable;
+    int status = index.Complete ? kExitOk : kExitProblems;
+    // What a stopped run left there is put right before anything is judged
+    // by what the folder holds (--no-clobber would keep it).
+    std::optional<TExtractTarget> target;
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir_, ec))
+        Recover(target.emplace(dir_));
+
+    const TExtractPlan plan = PlanExtraction(index.Entries, Request());
+    if (!Tell(plan, index.Entries))
+        status = kExitProblems;
+
+    if (!target) {
+        ForceDirPath(dir_);
+        Recover(target.emplace(dir_));
+    }
+    // Also for a file that appears after the plan's look.
+    target->KeepExisting(noClobber);
+    target->FlushAtEnd(a_.Has(kOptSync));
+    try {
+        plan.CheckRoom(target->Root());
+    } catch (const TFailure& e) {
+        tool_.Say(archive_ + ": " + e.what());
+        return kExitProblems;
+    }
+    if (plan.Overlap.Shared > 0)
+        tool_.Say(archive_ + ": " + std::to_string(plan.Overlap.Shared) +
+                  " entries share bytes with others: " + FormatThousands64(plan.Overlap.Distinct) +
+                  " bytes of the archive extract to " + FormatThousands64(plan.Overlap.Written) +
+                  " bytes");
+
+    // The names the run writes files of: a picture of the same name would
+    // take one's place.
+    std::unordered_set<std::string_view> extracted;
+    if (png)
+        for (const TPlannedEntry& p : plan.Entries)
+            extracted.insert(index.Entries[p.Entry].Name);
+    TInterruptible observer;
+    TEntryCopier copier(true);
+    const auto held = [&file]() -> const TLockedFile& { return *file; };
+    std::size_t done = 0;
+    for (const TPlannedEntry& p : plan.Entries) {
+        if (InterruptRequested() != 0)
+            break;
+        const TPakEntry entry = index.Entries[p.Entry];
+        copier.ReadAheadTo(p.ReadAheadTo);
+        tool_.Progress().Show(++done, plan.Entries.size(), std::string(entry.Name));
+        try {
+            if (!p.Kept && !ExtractEntry(*target, entry, held, observer, copier))
+                break;
+        } catch (const TFileExistsFailure& e) {
+            SayKept(e.Path());
+        } catch (const TFailure& e) {
+            if (tool_.TellEntryFailure(archive_, entry.Name, e, status))
+                return kExitProblems;
+            continue;
+        }
+        if (!png)
+            continue;
+        try {
+            if (!WritePictures(*target, *file, index, entry, extracted))
+                status = kExitProblems;
+        } catch (const TArchiveChangedFailure& e) {
+            tool_.SayEntry(archive_, entry.Name, e.what());
+            return kExitProblems;
+        } catch (const TFailure& e) {
+            tool_.SayEntry(archive_, entry.Name, e.what());
+            status = kExitProblems;
+        }
+    }
+    tool_.Progress().Clear();
+    try {
+        target->Finish();
+    } catch (const TFailure& e) {
+        tool_.Say(DisplayPath(dir_) + ": " + e.what());
+        status = kExitProblems;
+    }
+    return status;
+}
+
+// With --png: the pictures entry holds, as PNG files beside its own
+// (cli/PakPictures.h). False when one could not be written; one that
+// cannot be decoded is only told, since the entry's own file holds it
+// still.
+bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
+                                const TPakIndex& index, const TPakEntry& entry,
+                                const std::unordered_set<std::string_view>& extracted) {
+    // The kind from the first bytes, so no other entry is read whole.
+    CheckEntryBounds(entry, file.Size());
+    std::vector<unsigned char> head(
+        std::min(static_cast<std::size_t>(entry.FileLength), kKindBytes));
+    head.resize(file.ReadAt(entry.FilePos, head.data(), head.size()));
+    const TEntryKind kind = ClassifyEntry(entry.Name, head);
+    if (!HoldsPictures(kind))
+        return true;
+    const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
+    const TPalette& palette = NeedsPalette(kind) ? Palette(file, index) : GreyPaletteOnce();
+    const TPictureOutput output{target,
+                                file,
+                                extracted,
+                                [this](std::string_view name, const std::string& message) {
+                                    tool_.SayEntry(archive_, name, message);
+                                },
+                                [this](const std::filesystem::path& path) { SayKept(path); },
+                                [] { return InterruptRequested() != 0; }};
+    return WriteEntryPictures(output, entry.Name, kind, bytes, palette);
+}
+
+// The colours of palette pictures, found at the first one: the archive's
+// own gfx/palette.lmp, else the one in the pak0.pak beside it (the game's
+// base archive), else a grey ramp, said once.
+const TPalette& TExtractRun::Palette(const TLockedFile& file, const TPakIndex& index) {
+    if (palette_)
+        return *palette_;
+    const TFoundPalette found =
+        FindArchivePalette(file, index.Entries, archive_, TShareMode::smShared);
+    for (const std::string& problem : found.Problems)
+        tool_.Say(archive_ + ": " + problem);
+    if (found.Source == TPaletteSource::psGrey)
+        tool_.Say(archive_ + ": no palette found (no " + kPaletteEntryName + " in it or in a " +
+                  kBasePakName + " beside it); palette pictures are written in grey");
+    return palette_.emplace(found.Colours);
+}
+
+} // namespace
+
+int ExtractCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(
+        args,
+        "C:i:", {Flag("no-clobber", kOptNoClobber), Flag("png", kOptPng), Flag("sync", kOptSync)});
+    if (const auto refused =
+            tool.Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
+        return *refused;
+    return TExtractRun(tool, a).Run();
+}
+
+} // namespace zorvak

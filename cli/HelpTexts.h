@@ -1,0 +1,17 @@
+// What zorvak-pak --help and COMMAND --help print.
+#pragma once
+
+namespace zorvak {
+
+extern const char* const kUsage;
+extern const char* const kListHelp;
+extern const char* const kExtractHelp;
+extern const char* const kCatHelp;
+extern const char* const kInfoHelp;
+extern const char* const kBuildHelp;
+extern const char* const kAddHelp;
+extern const char* const kRmHelp;
+extern const char* const kMvHelp;
+extern const char* const kVerifyHelp;
+
+} // namespace zorvak

@@ -1,0 +1,35 @@
+// The main window's edit of the open archive (Add Files, Add Folder, a
+// drop, Delete, Rename): planned against the index, written beside the
+// archive with the gauge moving and the window alive, then read again with
+// the list where it was.
+#pragma once
+
+#include "archive/PakEdit.h"
+#include "forms/RunWindow.h"
+
+#include <vector>
+
+namespace zorvak {
+
+class TExtractionRun;
+
+class TEditRun {
+public:
+    // The box and the pace of events are the extraction's: one of the two
+    // runs at a time.
+    TEditRun(const TRunControls& controls, TRunWindow& window, TExtractionRun& extraction);
+
+    // From when the archive is held until the edit has ended.
+    bool Running() const { return editing_; }
+    // Refused while an extraction or another edit runs; changes that change
+    // nothing write nothing.
+    void Run(const std::vector<TPakChange>& changes);
+
+private:
+    TRunControls controls_;
+    TRunWindow& window_;
+    TExtractionRun& extraction_;
+    bool editing_ = false;
+};
+
+} // namespace zorvak

@@ -1,0 +1,415 @@
+#include "forms/ExtractionRun.h"
+
+#include "archive/PakExtract.h"
+#include "controls/Gauges.h"
+#include "controls/PakListBox.h"
+#include "framework/Failures.h"
+#include "framework/Files.h"
+#include "framework/Text.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Dialogs.h"
+#include "framework/ui/Platform.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+namespace zorvak {
+
+namespace {
+
+// Feeds the copy's progress to the gauge and keeps the window alive between
+// chunks; ends the copy when the window goes or stillValid no longer holds.
+class TGaugeObserver : public TCopyObserver {
+public:
+    TGaugeObserver(TExtractionRun& run, const TRunControls& controls,
+                   std::function<bool()> stillValid)
+        : run_(run), window_(controls.Window), gauge_(controls.Gauge),
+          stillValid_(std::move(stillValid)) {}
+    void Started(std::int32_t maxValue) override {
+        gauge_->SetProgress(0);
+        gauge_->SetMaxValue(maxValue);
+    }
+    bool BeforeChunk() override {
+        if (!window_)
+            return false;
+        run_.PumpDuringRun();
+        if (!window_ || !stillValid_())
+            return false;
+        gauge_->SetProgress(gauge_->Progress() + 1);
+        return true;
+    }
+
+private:
+    TExtractionRun& run_;
+    QPointer<QWidget> window_;
+    TGauge* gauge_;
+    std::function<bool()> stillValid_;
+};
+
+// Where a run extracts to, for the length of the command; then where the
+// command it ran inside of extracts to (a drag's run may be under way).
+// Nothing is put back once the window, and the run with it, has gone.
+struct TDestinationScope {
+    std::filesystem::path& Destination;
+    std::filesystem::path Outer;
+    QPointer<QWidget> Window;
+    TDestinationScope(std::filesystem::path& destination, std::filesystem::path value,
+                      QWidget* window)
+        : Destination(destination), Outer(destination), Window(window) {
+        Destination = std::move(value);
+    }
+    ~TDestinationScope() {
+        if (Window)
+            Destination = std::move(Outer);
+    }
+    TDestinationScope(const TDestinationScope&) = delete;
+    TDestinationScope& operator=(const TDestinationScope&) = delete;
+};
+
+// How many names a box lists before it counts the rest.
+constexpr std::size_t kNamesShown = 10;
+
+// A name as a line of a box: control characters would break the lines.
+QString NameLine(std::string_view name) {
+    QString text = DecodeName(name);
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QChar(u'?');
+    return text.isEmpty() ? QStringLiteral("(an empty name)") : text;
+}
+
+// The selection's entries whose names cannot be made into files inside the
+// drag's folder, in one box.
+void TellLeftOut(const std::vector<std::string>& names) {
+    if (names.empty())
+        return;
+    QString text = names.size() == 1
+                       ? QStringLiteral("1 entry was left out, as its name would not make a file "
+                                        "inside the folder:")
+                       : QStringLiteral("%1 entries were left out, as their names would not make "
+                                        "files inside the folder:")
+                             .arg(names.size());
+    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+        text += QLatin1Char('\n') + NameLine(names[i]);
+    if (names.size() > kNamesShown)
+        text += QStringLiteral("\nand %1 more").arg(names.size() - kNamesShown);
+    ShowMessageBox(text, ApplicationTitle(), TMsgIcon::mbiWarning);
+}
+
+} // namespace
+
+TExtractionRun::TExtractionRun(const TRunControls& controls, TRunWindow& window)
+    : controls_(controls), window_(window) {}
+
+TExtractionRun::~TExtractionRun() = default;
+
+std::filesystem::path TExtractionRun::Destination() const {
+    return destination_.empty() ? ToFsPath(window_.ArchivePath()).parent_path() : destination_;
+}
+
+void TExtractionRun::ShowRunRow() {
+    TPakListBox* list = controls_.List;
+    if (runRow_ < 0 || runRow_ >= list->count())
+        return;
+    // Show the entry by moving the caret; the selection stays as it is,
+    // since the run reads it.
+    {
+        const QSignalBlocker blocker(list);
+        list->setCurrentRow(runRow_, QItemSelectionModel::NoUpdate);
+    }
+    list->scrollToItem(list->item(runRow_));
+    runRow_ = -1;
+}
+
+void TExtractionRun::ShowDone(bool shown) {
+    // During a run the box is drawn once a frame: what it shows is set then.
+    doneShown_ = shown;
+    if (!inRun_)
+        controls_.Done->setVisible(shown);
+}
+
+void TExtractionRun::ShowExtracting(const std::string& name) {
+    if (inRun_) {
+        runName_ = name;
+        return;
+    }
+    controls_.Name->setText(DecodeName(name));
+    controls_.Box->repaint();
+}
+
+void TExtractionRun::ShowRunBox() {
+    if (!runName_.empty()) {
+        controls_.Name->setText(DecodeName(runName_));
+        runName_.clear();
+    }
+    if (controls_.Done->isHidden() == doneShown_)
+        controls_.Done->setVisible(doneShown_);
+}
+
+void TExtractionRun::PumpDuringRun() {
+    // Events are handled, and the box drawn, once a frame; the first call of
+    // a run always handles them.
+    const QPointer<QGroupBox> box(controls_.Box);
+    bool held = false;
+    pump_.Pump([&] {
+        ShowRunRow();
+        ShowRunBox();
+        held = !box->updatesEnabled();
+        if (held)
+            box->setUpdatesEnabled(true);
+    });
+    if (held && box)
+        box->setUpdatesEnabled(false);
+}
+
+void TExtractionRun::GiveButtonsBack() {
+    controls_.Extract->setEnabled(controls_.List->currentRow() >= 0);
+    controls_.ExtractAll->setEnabled(controls_.List->count() > 0);
+}
+
+void TExtractionRun::EndRun(int current, std::uint64_t generation) {
+    runRow_ = -1;
+    target_.reset();
+    copier_.reset();
+    ShowRunBox();
+    inRun_ = false;
+    if (window_.IndexGeneration() != generation)
+        return;
+    TPakListBox* list = controls_.List;
+    const QSignalBlocker blocker(list);
+    if (current >= 0 && current < list->count())
+        list->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+    else
+        list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) const {
+    // Nothing is written when the whole run cannot fit where it goes.
+    const TPakEntries& entries = window_.Entries();
+    const int n = controls_.List->count();
+    std::int64_t bytes = 0;
+    for (int i = 0; i < n; ++i)
+        if (take(i))
+            bytes += std::max(0, entries.at(static_cast<std::size_t>(i)).FileLength);
+    if (bytes > 0)
+        CheckRoomFor(TDirectory::Open(Destination()), bytes);
+    return take;
+}
+
+bool TExtractionRun::Run(const TTake& asked) {
+    controls_.Extract->setEnabled(false);
+    controls_.ExtractAll->setEnabled(false);
+    TPakListBox* list = controls_.List;
+    const int n = list->count();
+    const std::uint64_t generation = window_.IndexGeneration();
+    const QPointer<QWidget> window(controls_.Window);
+    // The box is drawn once a frame while the run lasts, and for good after
+    // it, also when a failure leaves it. The caret, moved to show each entry,
+    // goes back to the entry the user chose: Play acts on it.
+    struct TFrameScope {
+        TExtractionRun* Run;
+        QPointer<QGroupBox> Box;
+        bool Outer;
+        int Current;
+        std::uint64_t Generation;
+        bool Ended = false;
+        void End() {
+            if (Ended || !Outer || !Box)
+                return;
+            Ended = true;
+            Run->EndRun(Current, Generation);
+            Box->setUpdatesEnabled(true);
+        }
+        ~TFrameScope() { End(); }
+    } scope{this, controls_.Box, !inRun_, list->currentRow(), generation};
+    if (scope.Outer) {
+        pump_.Restart();
+        controls_.Box->setUpdatesEnabled(false);
+        inRun_ = true;
+    }
+
+    const TTake take = SettleEntries(asked);
+    bool complete = true;
+    for (int i = 0; i < n; ++i) {
+        if (take(i)) {
+            runRow_ = i;
+            ExtractFile(std::string(window_.Entries()[static_cast<std::size_t>(i)].Name));
+            if (!window)
+                return false;
+        }
+        PumpDuringRun();
+        // Anything may have happened meanwhile: the window closing ends the
+        // run; another archive opened ends it too, its list is not this one;
+        // so does the drag it works for, called off.
+        if (!window || window_.Closing())
+            return false;
+        if (generation != window_.IndexGeneration() || list->DragCalledOff()) {
+            complete = false;
+            break;
+        }
+    }
+    scope.End();
+    GiveButtonsBack();
+    return complete;
+}
+
+void TExtractionRun::ExtractFile(const std::string& name) {
+    ShowDone(false);
+    const int k = window_.FindEntry(name);
+    if (k < 0)
+        throw TListIndexFailure();
+
+    ShowExtracting(name);
+
+    // The entry is found by its name; its output is named by the name given.
+    const TPakEntry found = window_.Entries().at(static_cast<std::size_t>(k));
+    const TPakEntry entry{name, found.FilePos, found.FileLength};
+    const std::filesystem::path archive = ToFsPath(window_.ArchivePath());
+    const std::filesystem::path destination = Destination();
+    std::unique_ptr<TExtractTarget> local;
+    TExtractTarget* target = target_.get();
+    if (target == nullptr || target->Path() != destination) {
+        local = std::make_unique<TExtractTarget>(destination);
+        target = local.get();
+    }
+    if (!copier_)
+        copier_ = std::make_unique<TEntryCopier>();
+    // Opened once per entry, without sharing, and only while it is the
+    // archive that was indexed.
+    // Relative to the directory the run holds open: the archive lies there.
+    std::optional<TLockedFile> held;
+    const std::string archiveName = archive.filename().string();
+    const bool beside = destination == archive.parent_path();
+    const auto open = [&]() -> const TLockedFile& {
+        if (beside)
+            held.emplace(target->Root(), archiveName, archive.string());
+        else
+            held.emplace(archive);
+        CheckSameArchive(*held, window_.ArchiveIdentity());
+        return *held;
+    };
+
+    const QPointer<QWidget> window(controls_.Window);
+    const std::uint64_t generation = window_.IndexGeneration();
+    TGaugeObserver observer(*this, controls_, [this, generation] {
+        return !window_.Closing() && generation == window_.IndexGeneration() &&
+               !controls_.List->DragCalledOff();
+    });
+    const bool done = ExtractEntry(*target, entry, open, observer, *copier_);
+    if (!window)
+        return;
+    if (inRun_ && local)
+        target_ = std::move(local);
+    if (done && !window_.Closing() && generation == window_.IndexGeneration())
+        ShowDone(true);
+}
+
+void TExtractionRun::ExtractInto(const std::filesystem::path& folder,
+                                 const std::function<void()>& work) {
+    const TDestinationScope scope(destination_, folder, controls_.Window);
+    try {
+        window_.TellingArchiveInUse(work);
+    } catch (const TInOutFailure& failure) {
+        // The buttons keep the bare classic texts; here the path is named.
+        const std::filesystem::path concerned = failure.Path().empty() ? folder : failure.Path();
+        throw TFailure(std::string(failure.what()) + ": " + DisplayPath(concerned));
+    }
+}
+
+QStringList TExtractionRun::ForDrag() {
+    TPakListBox* list = controls_.List;
+    std::vector<int> rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (window_.RowSelected(i))
+            rows.push_back(i);
+    if (rows.empty())
+        return {};
+    // The folder of the last drag serves again for the same entries of the
+    // same archive, as long as what it handed over is there.
+    if (drag_.Dir && drag_.Generation == window_.IndexGeneration() && drag_.Rows == rows) {
+        TFileKind kind = TFileKind::fkUnknown;
+        TFileIdentity now;
+        bool whole = StatusAt(ToFsPath(window_.ArchivePath()), true, kind, now) &&
+                     now.SameArchiveAs(window_.ArchiveIdentity());
+        for (const QString& file : drag_.Files)
+            whole = whole && StatusAt(ToFsPath(file), false, kind, now);
+        if (whole)
+            return drag_.Files;
+    }
+
+    // Where the platform needs the files to exist before the drop. The
+    // last drag's folder stays until this one is ready: a drop of it may
+    // still be copying.
+    auto made = std::make_unique<QTemporaryDir>();
+    if (!made->isValid())
+        throw TFileCreateFailure(ToFsPath(made->path()));
+    const std::filesystem::path folder = ToFsPath(made->path());
+    // What can be made inside the folder is carried, the rest named; the
+    // drop receives the top level of each name, once.
+    std::vector<bool> take(static_cast<std::size_t>(list->count()), false);
+    std::vector<std::string> leftOut;
+    std::set<std::string> tops;
+    const TPakEntries& entries = window_.Entries();
+    for (const int row : rows) {
+        const std::string_view name = entries[static_cast<std::size_t>(row)].Name;
+        try {
+            const TEntryLevels levels = EntryLevels(name, folder);
+            tops.insert(std::string(levels.DirCount > 0 ? levels.Dirs[0] : levels.File));
+            take[static_cast<std::size_t>(row)] = true;
+        } catch (const TFailure&) {
+            leftOut.emplace_back(name);
+        }
+    }
+    if (tops.empty()) {
+        TellLeftOut(leftOut);
+        return {};
+    }
+
+    bool complete = false;
+    const QPointer<QWidget> window(controls_.Window);
+    try {
+        const TDestinationScope scope(destination_, folder, controls_.Window);
+        window_.TellingArchiveInUse([&] {
+            complete = Run([&take](int i) {
+                return i >= 0 && static_cast<std::size_t>(i) < take.size() &&
+                       take[static_cast<std::size_t>(i)];
+            });
+        });
+    } catch (...) {
+        // Unlike the buttons' run, a failed drag gives them back at once.
+        if (window)
+            GiveButtonsBack();
+        throw;
+    }
+    // Cut short: some files are missing, so nothing is handed over.
+    if (!complete || !window)
+        return {};
+    QStringList files;
+    for (const std::string& top : tops) {
+        const std::filesystem::path path = folder / top;
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            files.append(FromFsPath(path));
+    }
+    drag_.Dir = std::move(made);
+    drag_.Generation = window_.IndexGeneration();
+    drag_.Rows = std::move(rows);
+    drag_.Files = files;
+    drag_.LeftOut = std::move(leftOut);
+    return files;
+}
+
+void TExtractionRun::DragDone() {
+    if (drag_.Dir)
+        TellLeftOut(drag_.LeftOut);
+}
+
+} // namespace zorvak
