@@ -1,6 +1,7 @@
 #include "forms/ExtractionRun.h"
 
 #include "archive/PakExtract.h"
+#include "archive/PakExtractPlan.h"
 #include "controls/Gauges.h"
 #include "controls/PakListBox.h"
 #include "framework/Failures.h"
@@ -18,8 +19,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace zorvak {
 
@@ -86,22 +89,38 @@ QString NameLine(std::string_view name) {
     return text.isEmpty() ? QStringLiteral("(an empty name)") : text;
 }
 
+// Names in one warning box under a heading: one for a single name, one
+// with %1 for their count; the first kNamesShown, then how many more.
+void TellNames(const QString& one, const QString& many, const std::vector<std::string>& names,
+               std::size_t total) {
+    if (total == 0)
+        return;
+    QString text = total == 1 ? one : many.arg(total);
+    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+        text += QLatin1Char('\n') + NameLine(names[i]);
+    if (total > std::min(names.size(), kNamesShown))
+        text += QStringLiteral("\nand %1 more").arg(total - std::min(names.size(), kNamesShown));
+    ShowMessageBox(text, ApplicationTitle(), TMsgIcon::mbiWarning);
+}
+
 // The selection's entries whose names cannot be made into files inside the
 // drag's folder, in one box.
 void TellLeftOut(const std::vector<std::string>& names) {
-    if (names.empty())
-        return;
-    QString text = names.size() == 1
-                       ? QStringLiteral("1 entry was left out, as its name would not make a file "
-                                        "inside the folder:")
-                       : QStringLiteral("%1 entries were left out, as their names would not make "
-                                        "files inside the folder:")
-                             .arg(names.size());
-    for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
-        text += QLatin1Char('\n') + NameLine(names[i]);
-    if (names.size() > kNamesShown)
-        text += QStringLiteral("\nand %1 more").arg(names.size() - kNamesShown);
-    ShowMessageBox(text, ApplicationTitle(), TMsgIcon::mbiWarning);
+    TellNames(QStringLiteral("1 entry was left out, as its name would not make a file "
+                             "inside the folder:"),
+              QStringLiteral("%1 entries were left out, as their names would not make "
+                             "files inside the folder:"),
+              names, names.size());
+}
+
+// Entries a run into a folder passed over, as each names the file an
+// earlier one wrote there: writing it would replace the one the game reads.
+void TellSameFile(const std::vector<std::string>& lines, std::size_t total) {
+    TellNames(QStringLiteral("1 entry was passed over, as it names the same file as an earlier "
+                             "entry on this system:"),
+              QStringLiteral("%1 entries were passed over, as each names the same file as an "
+                             "earlier entry on this system:"),
+              lines, total);
 }
 
 } // namespace
@@ -191,17 +210,44 @@ void TExtractionRun::EndRun(int current, std::uint64_t generation) {
         list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
-TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) const {
+TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
     // Nothing is written when the whole run cannot fit where it goes.
     const TPakEntries& entries = window_.Entries();
     const int n = controls_.List->count();
-    std::int64_t bytes = 0;
+    if (destination_.empty()) {
+        // The buttons: every row take holds, asked again as the run reaches
+        // it, and the room for what they hold now.
+        std::int64_t bytes = 0;
+        for (int i = 0; i < n; ++i)
+            if (take(i))
+                bytes += std::max(0, entries.at(static_cast<std::size_t>(i)).FileLength);
+        if (bytes > 0)
+            CheckRoomFor(TDirectory::Open(Destination()), bytes);
+        return take;
+    }
+    // A run into a folder takes the request as it stands now, planned as
+    // zorvak-pak plans one: a name stored again is written once, from its
+    // first entry, and another name for a file taken already is passed over.
+    TExtractRequest request;
+    request.Rows.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
-        if (take(i))
-            bytes += std::max(0, entries.at(static_cast<std::size_t>(i)).FileLength);
-    if (bytes > 0)
-        CheckRoomFor(TDirectory::Open(Destination()), bytes);
-    return take;
+        request.Rows[static_cast<std::size_t>(i)] = take(i);
+    const TExtractPlan plan = PlanExtraction(entries, request);
+    if (plan.Bytes > 0)
+        plan.CheckRoom(TDirectory::Open(Destination()));
+    auto rows = std::make_shared<std::vector<bool>>(static_cast<std::size_t>(n), false);
+    for (const TPlannedEntry& planned : plan.Entries)
+        (*rows)[planned.Entry] = true;
+    sameFile_.Lines.clear();
+    sameFile_.Total = static_cast<std::size_t>(plan.SameFile);
+    for (const TExtractNote& note : plan.Notes)
+        if (note.Kind == TExtractNoteKind::enSameFile)
+            sameFile_.Lines.push_back(std::string(entries[note.Entry].Name) + " (as " +
+                                      std::string(entries[note.First].Name) + ")");
+    return [rows](int i) {
+        return i >= 0 && static_cast<std::size_t>(i) < rows->size() &&
+               (*rows)[static_cast<std::size_t>(i)];
+    };
 }
 
 bool TExtractionRun::Run(const TTake& asked) {
@@ -258,6 +304,10 @@ bool TExtractionRun::Run(const TTake& asked) {
     }
     scope.End();
     GiveButtonsBack();
+    if (complete) {
+        const TSameFileNames told = std::exchange(sameFile_, {});
+        TellSameFile(told.Lines, told.Total);
+    }
     return complete;
 }
 

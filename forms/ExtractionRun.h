@@ -73,11 +73,12 @@ public:
 
 private:
     // Settles, before anything is written, which entries the run takes and
-    // whether they fit where they go: today every row take holds, asked
-    // again as the run reaches it (the buttons follow the selection as it
-    // is then), and the room for what they hold now. Where a run into a
-    // folder (Extract To, a drag) would take a plan of the whole run.
-    TTake SettleEntries(const TTake& take) const;
+    // whether they fit where they go. The buttons take every row take
+    // holds, asked again as the run reaches it (they follow the selection
+    // as it is then), and check the room for what those hold now. A run
+    // into a folder (Extract To, a drag) runs the core's plan of the
+    // request as it stands at the start.
+    TTake SettleEntries(const TTake& take);
     // Beside the archive, or the folder of ExtractInto or a drag.
     std::filesystem::path Destination() const;
     // After a run, also one a failure left: the box drawn for good, the
@@ -101,6 +102,12 @@ private:
     // the copy buffer.
     std::unique_ptr<TExtractTarget> target_;
     std::unique_ptr<TEntryCopier> copier_;
+    // The entries the plan of a run into a folder passed over as another
+    // name for a file taken already, told when the run has ended.
+    struct TSameFileNames {
+        std::vector<std::string> Lines;
+        std::size_t Total = 0;
+    } sameFile_;
     // Where a run extracts to when not beside the archive.
     std::filesystem::path destination_;
     // The folder the last drag out extracted into, and for what: the rows

@@ -11,6 +11,7 @@ export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 python3 resources/make_pictures.py --check
+python3 scripts/check-architecture.py
 
 cmake --workflow --preset ci
 if [ "${WINDOWS:-1}" != "0" ]; then

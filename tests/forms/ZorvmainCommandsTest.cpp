@@ -77,6 +77,8 @@ TEST_F(WindowCommands, ExtractToWritesIntoTheChosenFolderAndNamesWhatFails) {
         std::vector<std::pair<std::string, std::string>> Files;
         std::function<void(const std::filesystem::path&)> Prepare;
         std::string Message; // "" for none; "%" stands for the chosen folder
+        // Files with the bytes they must hold afterwards.
+        std::vector<std::pair<std::string, std::string>> Written = {};
     } cases[] = {
         {"all, with levels", true, {{"maps/e1m1.bsp", "map"}, {"progs.dat", "p"}}, {}, ""},
         {"the selected one", false, {{"one.txt", "1"}, {"two.txt", "2"}}, {}, ""},
@@ -95,6 +97,19 @@ TEST_F(WindowCommands, ExtractToWritesIntoTheChosenFolderAndNamesWhatFails) {
          {{"a.txt", "a"}},
          [](const auto& to) { std::filesystem::remove_all(to); },
          "File not found: %."},
+        {"a name stored again: the first, as the game reads it",
+         true,
+         {{"a.txt", "first"}, {"a.txt", "second"}},
+         {},
+         "",
+         {{"a.txt", "first"}}},
+        {"another name for a file taken already is passed over and named",
+         true,
+         {{"maps/b.txt", "one"}, {"maps//b.txt", "two"}},
+         {},
+         "1 entry was passed over, as it names the same file as an earlier entry on this "
+         "system:\nmaps//b.txt (as maps/b.txt)",
+         {{"maps/b.txt", "one"}}},
     };
     for (const auto& c : cases) {
         dialogs.Boxes->Messages.clear();
@@ -109,6 +124,8 @@ TEST_F(WindowCommands, ExtractToWritesIntoTheChosenFolderAndNamesWhatFails) {
         std::string expected = c.Message;
         if (const auto at = expected.find('%'); at != std::string::npos)
             expected.replace(at, 1, chosen.Path().string());
+        for (const auto& [name, bytes] : c.Written)
+            EXPECT_EQ(ReadFile(chosen / name), bytes) << c.What;
         if (expected.empty()) {
             EXPECT_TRUE(dialogs.Boxes->Messages.empty()) << c.What;
             for (std::size_t i = 0; i < c.Files.size(); ++i)
