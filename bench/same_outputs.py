@@ -9,6 +9,7 @@ compares standard output, standard error, the exit status and every file
 made. Usage:
 
   bench/same_outputs.py --before DIR --after DIR --corpus CORPUS_DIR [--only a,b]
+                        [--scratch DIR]
 
 DIR holds zorvak-pak, zorvak_bench and zorvak_build_bench (a build tree's
 cli/ and bench/ binaries copied together, or a build tree itself). Exits 1
@@ -31,14 +32,25 @@ def binary(root, name):
     sys.exit(f"same_outputs: no {name} in {root}")
 
 
-def tree_digest(root):
-    """Every file below root by relative path, with its bytes' digest."""
+def file_digest(path):
+    """A file's digest, read in pieces: the big corpus's archive is 1.6 GB."""
+    h = hashlib.sha256()
+    with open(path, "rb") as f:
+        for piece in iter(lambda: f.read(1 << 20), b""):
+            h.update(piece)
+    return h.hexdigest()
+
+
+def tree_digest(root, remove=True):
+    """Every file below root by relative path, with its bytes' digest; the
+    tree is removed afterwards, so scratch space holds one output at a time."""
     files = {}
     for d, _, names in os.walk(root):
         for n in names:
             p = os.path.join(d, n)
-            with open(p, "rb") as f:
-                files[os.path.relpath(p, root)] = hashlib.sha256(f.read()).hexdigest()
+            files[os.path.relpath(p, root)] = file_digest(p)
+    if remove:
+        shutil.rmtree(root, ignore_errors=True)
     return files
 
 
@@ -82,10 +94,9 @@ def scenario(tools, pak, tree, work, env):
     for sorted_ in (False, True):
         target = os.path.join(work, f"built{int(sorted_)}.pak")
         out.append((f"build sorted={sorted_}", run([tool, "build", tree, "-o", target] + (["--sorted"] if sorted_ else []), work, env)))
-        with open(target, "rb") as f:
-            digest = hashlib.sha256(f.read()).hexdigest()
         # Unsorted builds follow the disk's order, which both runs share.
-        out.append((f"build sorted={sorted_}: archive", digest))
+        out.append((f"build sorted={sorted_}: archive", file_digest(target)))
+        os.remove(target)
 
     extra = os.path.join(work, "extra.txt")
     with open(extra, "wb") as f:
@@ -97,8 +108,8 @@ def scenario(tools, pak, tree, work, env):
             cmd = [tool, edit[0], copy] + edit[1:] + (["--dry-run"] if dry else [])
             label = f"{edit[0]} dry={dry}"
             out.append((label, run(cmd, d, env)))
-            with open(copy, "rb") as f:
-                out.append((label + ": archive", hashlib.sha256(f.read()).hexdigest()))
+            out.append((label + ": archive", file_digest(copy)))
+            shutil.rmtree(d, ignore_errors=True)
 
     d, copy = archive_copy("w")
     status, stdout, _ = run([window, "extract", copy], d, env)
@@ -110,10 +121,7 @@ def scenario(tools, pak, tree, work, env):
     try:
         status, _, err = run([builder, tree, "1"], work, env)
         made = sorted(set(os.listdir(tree)) - before)
-        digests = {}
-        for m in made:
-            with open(os.path.join(tree, m), "rb") as f:
-                digests[m] = hashlib.sha256(f.read()).hexdigest()
+        digests = {m: file_digest(os.path.join(tree, m)) for m in made}
         out.append(("window Build PAK", (status, err, digests)))
     finally:
         for m in set(os.listdir(tree)) - before:
@@ -127,6 +135,7 @@ def main():
     p.add_argument("--after", required=True)
     p.add_argument("--corpus", required=True)
     p.add_argument("--only", default="quake-like,many-small,big")
+    p.add_argument("--scratch", help="where the outputs go (default: beside the corpus)")
     a = p.parse_args()
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", SDL_AUDIODRIVER="dummy")
     builds = [tuple(binary(d, n) for n in ("zorvak-pak", "zorvak_bench", "zorvak_build_bench"))
@@ -137,7 +146,7 @@ def main():
         tree = os.path.join(a.corpus, name, "tree")
         results = []
         for tools in builds:
-            work = tempfile.mkdtemp(prefix="zorvak-same-", dir=os.path.dirname(os.path.abspath(a.corpus)))
+            work = tempfile.mkdtemp(prefix="zorvak-same-", dir=a.scratch or os.path.dirname(os.path.abspath(a.corpus)))
             try:
                 results.append(scenario(tools, pak, tree, work, env))
             finally:

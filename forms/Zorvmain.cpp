@@ -44,6 +44,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <utility>
 
 namespace zorvak {
 
@@ -135,7 +136,7 @@ TZorvakForm::~TZorvakForm() {
 }
 
 template <class Signal, class Sender>
-void TZorvakForm::Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*)) {
+void TZorvakForm::Bind(Sender* sender, Signal signal, THandler handler) {
     connect(sender, signal, this,
             [this, sender, handler] { RunGuarded([&] { (this->*handler)(sender); }); });
 }
@@ -209,10 +210,14 @@ void TZorvakForm::CreateControls() {
     Label4 = PlaceLabel(Panel2, 8, 40, QStringLiteral("Press F1 for help."));
     Label5 = PlaceLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
 
-    Bind(ButtonExtract, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
-    Bind(ButtonExtractAll, &QPushButton::clicked, &TZorvakForm::ButtonExtractAllClick);
-    Bind(ButtonPlay, &QPushButton::clicked, &TZorvakForm::ButtonPlayClick);
-    Bind(ButtonBuild, &QPushButton::clicked, &TZorvakForm::ButtonBuildClick);
+    const std::pair<QPushButton*, THandler> buttons[] = {
+        {ButtonExtract, &TZorvakForm::ButtonExtractAllClick},
+        {ButtonExtractAll, &TZorvakForm::ButtonExtractAllClick},
+        {ButtonPlay, &TZorvakForm::ButtonPlayClick},
+        {ButtonBuild, &TZorvakForm::ButtonBuildClick},
+    };
+    for (const auto& [button, handler] : buttons)
+        Bind(button, &QPushButton::clicked, handler);
     // The list's click covers mouse and keyboard alike: a click on an item,
     // a move of the caret, a change of the selection.
     Bind(PakList, &TPakListBox::clicked, &TZorvakForm::PakListClick);
@@ -274,19 +279,23 @@ void TZorvakForm::CreateMenu() {
     HelpFile1->setShortcutContext(Qt::WindowShortcut);
     addAction(HelpFile1);
 
-    Bind(OpenPakFile1, &QAction::triggered, &TZorvakForm::OpenPakFile1Click);
-    Bind(ExtractTo1, &QAction::triggered, &TZorvakForm::ExtractTo1Click);
-    Bind(ExtractAllTo1, &QAction::triggered, &TZorvakForm::ExtractTo1Click);
-    Bind(Exit1, &QAction::triggered, &TZorvakForm::Exit1Click);
-    Bind(AddFiles1, &QAction::triggered, &TZorvakForm::AddFiles1Click);
-    Bind(AddFolder1, &QAction::triggered, &TZorvakForm::AddFolder1Click);
-    Bind(Delete1, &QAction::triggered, &TZorvakForm::Delete1Click);
-    Bind(Rename1, &QAction::triggered, &TZorvakForm::Rename1Click);
-    Bind(PreviewEntry1, &QAction::triggered, &TZorvakForm::PreviewEntry1Click);
-    Bind(SelectMatching1, &QAction::triggered, &TZorvakForm::SelectMatching1Click);
+    const std::pair<QAction*, THandler> commands[] = {
+        {OpenPakFile1, &TZorvakForm::OpenPakFile1Click},
+        {ExtractTo1, &TZorvakForm::ExtractTo1Click},
+        {ExtractAllTo1, &TZorvakForm::ExtractTo1Click},
+        {Exit1, &TZorvakForm::Exit1Click},
+        {AddFiles1, &TZorvakForm::AddFiles1Click},
+        {AddFolder1, &TZorvakForm::AddFolder1Click},
+        {Delete1, &TZorvakForm::Delete1Click},
+        {Rename1, &TZorvakForm::Rename1Click},
+        {PreviewEntry1, &TZorvakForm::PreviewEntry1Click},
+        {SelectMatching1, &TZorvakForm::SelectMatching1Click},
+        {HelpFile1, &TZorvakForm::Help1Click},
+        {About1, &TZorvakForm::About1Click},
+    };
+    for (const auto& [action, handler] : commands)
+        Bind(action, &QAction::triggered, handler);
     PakList->installEventFilter(this);
-    Bind(HelpFile1, &QAction::triggered, &TZorvakForm::Help1Click);
-    Bind(About1, &QAction::triggered, &TZorvakForm::About1Click);
 
     ODlg.Filter = QStringLiteral("Quake Pak Files (*.pak)|*.pak|All files (*.*) |*.*");
     ODlg.FilterIndex = 1;

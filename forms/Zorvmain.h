@@ -201,13 +201,18 @@ private:
     // by another program as such; while a run or an edit of this window
     // holds the archive, a refusal stays "Cannot open file".
     void TellingArchiveInUse(const std::function<void()>& work) override;
+    // Asks for the folder to store under, then adds the files, and the
+    // folders with their trees, there in one edit.
+    void AddUnderFolder(const QString& title, const QString& prompt, const QStringList& paths);
     // The folder of the current entry's name, with its "/"; empty for none.
     QString CurrentFolder() const;
     // The preview, while it is open, shows the current entry.
     void FollowWithPreview();
+    // A control's handler, given the control.
+    using THandler = void (TZorvakForm::*)(QObject*);
     // Connects a control's signal to a handler through the guard.
     template <class Signal, class Sender>
-    void Bind(Sender* sender, Signal signal, void (TZorvakForm::*handler)(QObject*));
+    void Bind(Sender* sender, Signal signal, THandler handler);
     // The index as the runs read it.
     const QString& ArchivePath() const override { return PakPath; }
     const TFileIdentity& ArchiveIdentity() const override { return PakIdentity; }

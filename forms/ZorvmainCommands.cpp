@@ -124,8 +124,13 @@ void TZorvakForm::DropFiles(const QStringList& paths) {
         OpenArchive(paths.front());
         return;
     }
-    const auto under = AskText(QStringLiteral("Add to Archive"),
-                               QStringLiteral("Store under the folder:"), CurrentFolder());
+    AddUnderFolder(QStringLiteral("Add to Archive"), QStringLiteral("Store under the folder:"),
+                   paths);
+}
+
+void TZorvakForm::AddUnderFolder(const QString& title, const QString& prompt,
+                                 const QStringList& paths) {
+    const auto under = AskText(title, prompt, CurrentFolder());
     if (!under)
         return;
     const std::string folder = StoredFolder(*under);
@@ -160,17 +165,7 @@ void TZorvakForm::AddFiles1Click(QObject*) {
     const auto files = FileDialogs().GetOpenFileNames(this, request);
     if (!files)
         return;
-    const auto under = AskText(QStringLiteral("Add Files"),
-                               QStringLiteral("Store under the folder:"), CurrentFolder());
-    if (!under)
-        return;
-    const std::string folder = StoredFolder(*under);
-    std::vector<TPakChange> changes;
-    for (const QString& file : *files) {
-        const std::filesystem::path fs = ToFsPath(file);
-        changes.push_back(TPakChange::AddFile(folder + fs.filename().string(), fs.string()));
-    }
-    edit_->Run(changes);
+    AddUnderFolder(QStringLiteral("Add Files"), QStringLiteral("Store under the folder:"), *files);
 }
 
 void TZorvakForm::AddFolder1Click(QObject*) {
@@ -180,14 +175,8 @@ void TZorvakForm::AddFolder1Click(QObject*) {
         this, QStringLiteral("Add Folder"), FromFsPath(ToFsPath(PakPath).parent_path()));
     if (!chosen)
         return;
-    const auto under =
-        AskText(QStringLiteral("Add Folder"), QStringLiteral("Store its files under the folder:"),
-                CurrentFolder());
-    if (!under)
-        return;
-    std::vector<TPakChange> changes;
-    if (FolderChanges(ToFsPath(*chosen), StoredFolder(*under), PakIdentity, changes))
-        edit_->Run(changes);
+    AddUnderFolder(QStringLiteral("Add Folder"),
+                   QStringLiteral("Store its files under the folder:"), {*chosen});
 }
 
 void TZorvakForm::Delete1Click(QObject*) {
