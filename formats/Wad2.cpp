@@ -7,6 +7,7 @@
 #include "framework/Text.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace zorvak {
 
@@ -100,19 +101,18 @@ TWadLumpKind KindOfLump(const TWadLump& lump) {
     }
 }
 
+// How each kind of lump is called; any other is "other".
+constexpr std::pair<TWadLumpKind, const char*> kLumpKindNames[] = {
+    {TWadLumpKind::wlkPalette, "palette"},
+    {TWadLumpKind::wlkStatusPicture, "picture"},
+    {TWadLumpKind::wlkMipTexture, "texture"},
+    {TWadLumpKind::wlkConsoleFont, "console font"},
+};
+
 const char* LumpKindName(TWadLumpKind kind) {
-    switch (kind) {
-    case TWadLumpKind::wlkPalette:
-        return "palette";
-    case TWadLumpKind::wlkStatusPicture:
-        return "picture";
-    case TWadLumpKind::wlkMipTexture:
-        return "texture";
-    case TWadLumpKind::wlkConsoleFont:
-        return "console font";
-    case TWadLumpKind::wlkOther:
-        break;
-    }
+    for (const auto& [named, name] : kLumpKindNames)
+        if (named == kind)
+            return name;
     return "other";
 }
 
