@@ -4,6 +4,7 @@
 #include "formats/EntryParts.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
+#include "formats/Lookup.h"
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Names.h"
@@ -339,10 +340,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
 };
 
 const char* EntryKindName(TEntryKind kind) {
-    for (const auto& [named, name] : kEntryKindNames)
-        if (named == kind)
-            return name;
-    return "Unknown kind";
+    return Lookup(kEntryKindNames, kind, "Unknown kind");
 }
 
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,

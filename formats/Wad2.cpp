@@ -2,6 +2,7 @@
 
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
+#include "formats/Lookup.h"
 #include "formats/MipTexture.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
@@ -85,20 +86,18 @@ std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
     return lumps;
 }
 
+// What the directory's types say a lump holds; any other type is "other".
+constexpr std::pair<std::uint8_t, TWadLumpKind> kTypedKinds[] = {
+    {kWadTypePalette, TWadLumpKind::wlkPalette},
+    {kWadTypeStatusPicture, TWadLumpKind::wlkStatusPicture},
+    {kWadTypeMipTexture, TWadLumpKind::wlkMipTexture},
+};
+
 TWadLumpKind KindOfLump(const TWadLump& lump) {
     constexpr std::uint32_t fontBytes = kConsoleFontSide * kConsoleFontSide;
     if (AsciiLower(lump.Name) == "conchars" && lump.DiskSize == fontBytes)
         return TWadLumpKind::wlkConsoleFont;
-    switch (lump.Type) {
-    case kWadTypePalette:
-        return TWadLumpKind::wlkPalette;
-    case kWadTypeStatusPicture:
-        return TWadLumpKind::wlkStatusPicture;
-    case kWadTypeMipTexture:
-        return TWadLumpKind::wlkMipTexture;
-    default:
-        return TWadLumpKind::wlkOther;
-    }
+    return Lookup(kTypedKinds, lump.Type, TWadLumpKind::wlkOther);
 }
 
 // How each kind of lump is called; any other is "other".
@@ -110,10 +109,7 @@ constexpr std::pair<TWadLumpKind, const char*> kLumpKindNames[] = {
 };
 
 const char* LumpKindName(TWadLumpKind kind) {
-    for (const auto& [named, name] : kLumpKindNames)
-        if (named == kind)
-            return name;
-    return "other";
+    return Lookup(kLumpKindNames, kind, "other");
 }
 
 std::string LumpTypeText(std::uint8_t type) {
