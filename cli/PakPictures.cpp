@@ -48,19 +48,6 @@ std::string Label(const std::string& stem, TPartList list, const TEntryPart& par
     }
 }
 
-const char* PartsName(TPartList list) {
-    switch (list) {
-    case TPartList::plLumps:
-        return "lumps";
-    case TPartList::plTextures:
-        return "textures";
-    case TPartList::plSkins:
-        return "skin pictures";
-    default:
-        return "frame pictures";
-    }
-}
-
 bool Stopped(const TPictureOutput& output) {
     return output.Stop && output.Stop();
 }
@@ -124,8 +111,8 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
         return true;
     if (parts.Total > parts.Parts.size())
         output.Tell(entryName, "only the first " + Thousands(parts.Parts.size()) + " of " +
-                                   Thousands(parts.Total) + " " + PartsName(parts.List) +
-                                   " are written");
+                                   Thousands(parts.Total) + " " +
+                                   PartListWords(parts.List).Counted + " are written");
 
     // Names first, in the list's order, so each picture's file is the same
     // whatever order they are written in.

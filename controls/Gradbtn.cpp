@@ -70,47 +70,11 @@ TGradButton::TGradButton(QWidget* parent)
     setText(QStringLiteral("TGradButton"));
 }
 
-void TGradButton::SetGradColor(TColor color) {
-    if (color == gradColor_)
+void TGradButton::ChangeFace(TColor& field, TColor value) {
+    if (value == field)
         return;
-    gradColor_ = color;
+    field = value;
     BuildFace(gradColor_, faceColor_, faceBitmap_);
-    repaint();
-}
-
-void TGradButton::SetFaceColor(TColor color) {
-    if (color == faceColor_)
-        return;
-    faceColor_ = color;
-    BuildFace(gradColor_, faceColor_, faceBitmap_);
-    repaint();
-}
-
-void TGradButton::SetHighlightColor(TColor color) {
-    if (color == highlightColor_)
-        return;
-    highlightColor_ = color;
-    repaint();
-}
-
-void TGradButton::SetShadowColor(TColor color) {
-    if (color == shadowColor_)
-        return;
-    shadowColor_ = color;
-    repaint();
-}
-
-void TGradButton::SetBevelWidth(int width) {
-    if (width == bevelWidth_)
-        return;
-    bevelWidth_ = width;
-    repaint();
-}
-
-void TGradButton::SetBorderWidth(int width) {
-    if (width == borderWidth_)
-        return;
-    borderWidth_ = width;
     repaint();
 }
 

@@ -41,22 +41,22 @@ public:
     // bottom. Setting a new value rebuilds the face and repaints at once; the
     // same value does nothing.
     TColor GradColor() const { return gradColor_; }
-    void SetGradColor(TColor color);
+    void SetGradColor(TColor color) { ChangeFace(gradColor_, color); }
     TColor FaceColor() const { return faceColor_; }
-    void SetFaceColor(TColor color);
+    void SetFaceColor(TColor color) { ChangeFace(faceColor_, color); }
 
     // Bevel colours: highlight top-left and shadow bottom-right when up;
     // shadow top-left and face colour bottom-right when pressed. BevelWidth
     // nested frames; BorderWidth pixels of black around the face. A new value
     // repaints at once.
     TColor HighlightColor() const { return highlightColor_; }
-    void SetHighlightColor(TColor color);
+    void SetHighlightColor(TColor color) { Change(highlightColor_, color); }
     TColor ShadowColor() const { return shadowColor_; }
-    void SetShadowColor(TColor color);
+    void SetShadowColor(TColor color) { Change(shadowColor_, color); }
     int BevelWidth() const { return bevelWidth_; }
-    void SetBevelWidth(int width);
+    void SetBevelWidth(int width) { Change(bevelWidth_, width); }
     int BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(int width);
+    void SetBorderWidth(int width) { Change(borderWidth_, width); }
 
     // The caption is drawn as plain text; an "&x" in it still makes Alt+X
     // click the button.
@@ -105,6 +105,15 @@ protected:
 
 private:
     void ReleaseGroup();
+    // Sets a property the picture depends on; repaints only when it really
+    // changes, rebuilding the face first for a face colour.
+    template <class T> void Change(T& field, T value) {
+        if (value == field)
+            return;
+        field = value;
+        repaint();
+    }
+    void ChangeFace(TColor& field, TColor value);
 
     TColor gradColor_;
     TColor faceColor_;

@@ -4,6 +4,7 @@
 #include "formats/EntryParts.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
+#include "formats/Lookup.h"
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Names.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace zorvak {
 
@@ -322,34 +324,23 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
     return TEntryKind::ekUnknown;
 }
 
+// How each kind is called; a kind not here is "Unknown kind".
+constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
+    {TEntryKind::ekText, "Text"},
+    {TEntryKind::ekPalette, "Palette"},
+    {TEntryKind::ekColormap, "Light table"},
+    {TEntryKind::ekLmpPicture, "Picture"},
+    {TEntryKind::ekWad2, "Picture container (WAD2)"},
+    {TEntryKind::ekBsp, "Map"},
+    {TEntryKind::ekModel, "Model"},
+    {TEntryKind::ekSprite, "Sprite"},
+    {TEntryKind::ekPcx, "PCX picture"},
+    {TEntryKind::ekImage, "Picture"},
+    {TEntryKind::ekWave, "Sound"},
+};
+
 const char* EntryKindName(TEntryKind kind) {
-    switch (kind) {
-    case TEntryKind::ekText:
-        return "Text";
-    case TEntryKind::ekPalette:
-        return "Palette";
-    case TEntryKind::ekColormap:
-        return "Light table";
-    case TEntryKind::ekLmpPicture:
-        return "Picture";
-    case TEntryKind::ekWad2:
-        return "Picture container (WAD2)";
-    case TEntryKind::ekBsp:
-        return "Map";
-    case TEntryKind::ekModel:
-        return "Model";
-    case TEntryKind::ekSprite:
-        return "Sprite";
-    case TEntryKind::ekPcx:
-        return "PCX picture";
-    case TEntryKind::ekImage:
-        return "Picture";
-    case TEntryKind::ekWave:
-        return "Sound";
-    case TEntryKind::ekUnknown:
-        break;
-    }
-    return "Unknown kind";
+    return Lookup(kEntryKindNames, kind, "Unknown kind");
 }
 
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,

@@ -270,17 +270,18 @@ void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
 constexpr TEntryKind kSinglePictures[] = {TEntryKind::ekPalette, TEntryKind::ekColormap,
                                           TEntryKind::ekLmpPicture, TEntryKind::ekPcx};
 
-// The kinds that list many parts: what they list and how.
+// The kinds that list many parts: what they list, how, and how it is told.
 struct TListing {
     TEntryKind Kind;
     TPartList List;
     void (*Walk)(std::span<const unsigned char>, TCollector&);
+    TPartListWords Words;
 };
 constexpr TListing kListings[] = {
-    {TEntryKind::ekWad2, TPartList::plLumps, ListWad},
-    {TEntryKind::ekBsp, TPartList::plTextures, ListMap},
-    {TEntryKind::ekModel, TPartList::plSkins, ListSkins},
-    {TEntryKind::ekSprite, TPartList::plFrames, ListFrames},
+    {TEntryKind::ekWad2, TPartList::plLumps, ListWad, {"Lumps", "lumps", "picture container"}},
+    {TEntryKind::ekBsp, TPartList::plTextures, ListMap, {"Textures", "textures", "map"}},
+    {TEntryKind::ekModel, TPartList::plSkins, ListSkins, {"Skins", "skin pictures", "model"}},
+    {TEntryKind::ekSprite, TPartList::plFrames, ListFrames, {"Frames", "frame pictures", "sprite"}},
 };
 
 const TListing* ListingOf(TEntryKind kind) {
@@ -300,6 +301,13 @@ bool HoldsPictures(TEntryKind kind) {
 
 bool PicturesInFolder(TEntryKind kind) {
     return ListingOf(kind) != nullptr;
+}
+
+TPartListWords PartListWords(TPartList list) {
+    for (const TListing& listing : kListings)
+        if (listing.List == list)
+            return listing.Words;
+    return {};
 }
 
 bool NeedsPalette(TEntryKind kind) {

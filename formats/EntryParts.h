@@ -37,6 +37,16 @@ bool NeedsPalette(TEntryKind kind);
 // skins or frames.
 enum class TPartList { plNone, plLumps, plTextures, plSkins, plFrames };
 
+// How a list is told: its heading ("Skins"), what is counted of it in
+// messages ("skin pictures") and what holds it ("model"). All empty for
+// plNone, which lists nothing.
+struct TPartListWords {
+    const char* Title = "";
+    const char* Counted = "";
+    const char* Holder = "";
+};
+TPartListWords PartListWords(TPartList list);
+
 // How a part's pixels are stored, which says how they are decoded.
 enum class TPartCoding {
     pcNone,       // nothing to decode: no picture, or its bytes are not there

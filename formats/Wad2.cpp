@@ -2,11 +2,13 @@
 
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
+#include "formats/Lookup.h"
 #include "formats/MipTexture.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace zorvak {
 
@@ -84,36 +86,30 @@ std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
     return lumps;
 }
 
+// What the directory's types say a lump holds; any other type is "other".
+constexpr std::pair<std::uint8_t, TWadLumpKind> kTypedKinds[] = {
+    {kWadTypePalette, TWadLumpKind::wlkPalette},
+    {kWadTypeStatusPicture, TWadLumpKind::wlkStatusPicture},
+    {kWadTypeMipTexture, TWadLumpKind::wlkMipTexture},
+};
+
 TWadLumpKind KindOfLump(const TWadLump& lump) {
     constexpr std::uint32_t fontBytes = kConsoleFontSide * kConsoleFontSide;
     if (AsciiLower(lump.Name) == "conchars" && lump.DiskSize == fontBytes)
         return TWadLumpKind::wlkConsoleFont;
-    switch (lump.Type) {
-    case kWadTypePalette:
-        return TWadLumpKind::wlkPalette;
-    case kWadTypeStatusPicture:
-        return TWadLumpKind::wlkStatusPicture;
-    case kWadTypeMipTexture:
-        return TWadLumpKind::wlkMipTexture;
-    default:
-        return TWadLumpKind::wlkOther;
-    }
+    return Lookup(kTypedKinds, lump.Type, TWadLumpKind::wlkOther);
 }
 
+// How each kind of lump is called; any other is "other".
+constexpr std::pair<TWadLumpKind, const char*> kLumpKindNames[] = {
+    {TWadLumpKind::wlkPalette, "palette"},
+    {TWadLumpKind::wlkStatusPicture, "picture"},
+    {TWadLumpKind::wlkMipTexture, "texture"},
+    {TWadLumpKind::wlkConsoleFont, "console font"},
+};
+
 const char* LumpKindName(TWadLumpKind kind) {
-    switch (kind) {
-    case TWadLumpKind::wlkPalette:
-        return "palette";
-    case TWadLumpKind::wlkStatusPicture:
-        return "picture";
-    case TWadLumpKind::wlkMipTexture:
-        return "texture";
-    case TWadLumpKind::wlkConsoleFont:
-        return "console font";
-    case TWadLumpKind::wlkOther:
-        break;
-    }
-    return "other";
+    return Lookup(kLumpKindNames, kind, "other");
 }
 
 std::string LumpTypeText(std::uint8_t type) {

@@ -106,36 +106,6 @@ TRgbaPicture FromImage(const QImage& shown) {
     return picture;
 }
 
-const char* PartsTitle(TPartList list) {
-    switch (list) {
-    case TPartList::plLumps:
-        return "Lumps";
-    case TPartList::plTextures:
-        return "Textures";
-    case TPartList::plSkins:
-        return "Skins";
-    case TPartList::plFrames:
-        return "Frames";
-    case TPartList::plNone:
-        break;
-    }
-    return "";
-}
-
-// What a container holding nothing to list says.
-QString NothingListed(TPartList list) {
-    switch (list) {
-    case TPartList::plLumps:
-        return QStringLiteral("The picture container holds no lumps");
-    case TPartList::plTextures:
-        return QStringLiteral("The map holds no textures");
-    case TPartList::plSkins:
-        return QStringLiteral("The model holds no skins");
-    default:
-        return QStringLiteral("The sprite holds no frames");
-    }
-}
-
 QString Seconds(double seconds) {
     return QString::number(seconds, 'f', 2) + QStringLiteral(" s");
 }
@@ -580,7 +550,8 @@ void TPreviewForm::ShowPictures() {
         ShowPart(0);
         return;
     }
-    const QString title = QString::fromLatin1(PartsTitle(pictures_.List));
+    const TPartListWords words = PartListWords(pictures_.List);
+    const QString title = QString::fromLatin1(words.Title);
     KindLabel->setText(KindLabel->text() + QStringLiteral(", ") +
                        CountOf(static_cast<std::int64_t>(pictures_.TotalParts),
                                title.toLower().chopped(1).toLatin1().constData(),
@@ -600,7 +571,8 @@ void TPreviewForm::ShowPictures() {
                       .arg(Thousands(static_cast<std::int64_t>(pictures_.Parts.size())))
                       .arg(Thousands(static_cast<std::int64_t>(pictures_.TotalParts))));
     if (pictures_.Parts.empty()) {
-        ShowMessagePage(NothingListed(pictures_.List) + QLatin1Char('.'));
+        ShowMessagePage(QStringLiteral("The %1 holds no %2.")
+                            .arg(QString::fromLatin1(words.Holder), title.toLower()));
         return;
     }
     {

@@ -1,4 +1,5 @@
 #include "forms/RtfDocument.h"
+#include "formats/Lookup.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <utility>
 
 namespace zorvak {
 
@@ -53,43 +55,27 @@ private:
     qreal dpi_;
 };
 
+// Fonts named by Windows documents are rarely here; the generic family
+// keeps a fixed-pitch font fixed and a serif font serif.
+constexpr std::pair<TRtfFontFamily, const char*> kGenericFamilies[] = {
+    {TRtfFontFamily::rffRoman, "serif"},
+    {TRtfFontFamily::rffSwiss, "sans-serif"},
+    {TRtfFontFamily::rffModern, "monospace"},
+};
+
+constexpr std::pair<TRtfFontFamily, QFont::StyleHint> kStyleHints[] = {
+    {TRtfFontFamily::rffRoman, QFont::Serif},       {TRtfFontFamily::rffSwiss, QFont::SansSerif},
+    {TRtfFontFamily::rffModern, QFont::TypeWriter}, {TRtfFontFamily::rffScript, QFont::Cursive},
+    {TRtfFontFamily::rffDecor, QFont::Decorative},
+};
+
 QStringList FontFamilies(const TRtfFont& font) {
     QStringList families;
     if (!font.Name.empty())
         families << QString::fromUtf8(font.Name.data(), static_cast<qsizetype>(font.Name.size()));
-    // Fonts named by Windows documents are rarely here; the generic family
-    // keeps a fixed-pitch font fixed and a serif font serif.
-    switch (font.Family) {
-    case TRtfFontFamily::rffRoman:
-        families << QStringLiteral("serif");
-        break;
-    case TRtfFontFamily::rffSwiss:
-        families << QStringLiteral("sans-serif");
-        break;
-    case TRtfFontFamily::rffModern:
-        families << QStringLiteral("monospace");
-        break;
-    default:
-        break;
-    }
+    if (const char* generic = Lookup(kGenericFamilies, font.Family, nullptr))
+        families << QString::fromLatin1(generic);
     return families;
-}
-
-QFont::StyleHint StyleHint(TRtfFontFamily family) {
-    switch (family) {
-    case TRtfFontFamily::rffRoman:
-        return QFont::Serif;
-    case TRtfFontFamily::rffSwiss:
-        return QFont::SansSerif;
-    case TRtfFontFamily::rffModern:
-        return QFont::TypeWriter;
-    case TRtfFontFamily::rffScript:
-        return QFont::Cursive;
-    case TRtfFontFamily::rffDecor:
-        return QFont::Decorative;
-    default:
-        return QFont::AnyStyle;
-    }
 }
 
 const QString kEllipsis = QStringLiteral("\u2026");
@@ -126,7 +112,7 @@ QTextCharFormat CharFormat(const TRtfCharFormat& f, const TRtfModel& model) {
         const QStringList families = FontFamilies(font);
         if (!families.isEmpty())
             out.setFontFamilies(families);
-        out.setFontStyleHint(StyleHint(font.Family));
+        out.setFontStyleHint(Lookup(kStyleHints, font.Family, QFont::AnyStyle));
     }
     out.setFontPointSize(f.HalfPoints / 2.0);
     out.setFontWeight(f.Bold ? QFont::Bold : QFont::Normal);
@@ -144,35 +130,21 @@ QTextCharFormat CharFormat(const TRtfCharFormat& f, const TRtfModel& model) {
     return out;
 }
 
-Qt::Alignment ToQtAlignment(TRtfAlign align) {
-    switch (align) {
-    case TRtfAlign::raCenter:
-        return Qt::AlignHCenter;
-    case TRtfAlign::raRight:
-        return Qt::AlignRight;
-    case TRtfAlign::raJustify:
-        return Qt::AlignJustify;
-    default:
-        return Qt::AlignLeft;
-    }
-}
+constexpr std::pair<TRtfAlign, Qt::AlignmentFlag> kAlignments[] = {
+    {TRtfAlign::raCenter, Qt::AlignHCenter},
+    {TRtfAlign::raRight, Qt::AlignRight},
+    {TRtfAlign::raJustify, Qt::AlignJustify},
+};
 
-QTextOption::TabType ToQtTab(TRtfTabKind kind) {
-    switch (kind) {
-    case TRtfTabKind::rtkCenter:
-        return QTextOption::CenterTab;
-    case TRtfTabKind::rtkRight:
-        return QTextOption::RightTab;
-    case TRtfTabKind::rtkDecimal:
-        return QTextOption::DelimiterTab;
-    default:
-        return QTextOption::LeftTab;
-    }
-}
+constexpr std::pair<TRtfTabKind, QTextOption::TabType> kTabTypes[] = {
+    {TRtfTabKind::rtkCenter, QTextOption::CenterTab},
+    {TRtfTabKind::rtkRight, QTextOption::RightTab},
+    {TRtfTabKind::rtkDecimal, QTextOption::DelimiterTab},
+};
 
 QTextBlockFormat BlockFormat(const TRtfParaFormat& p, const TRtfModel& model, const TTwips& twips) {
     QTextBlockFormat out;
-    out.setAlignment(ToQtAlignment(p.Align));
+    out.setAlignment(Lookup(kAlignments, p.Align, Qt::AlignLeft));
     // A paragraph pulled into the page's margin starts at the margin here;
     // a hanging first line never reaches left of it either.
     const std::int32_t left = std::max(p.LeftIndent, 0);
@@ -190,7 +162,8 @@ QTextBlockFormat BlockFormat(const TRtfParaFormat& p, const TRtfModel& model, co
         for (const TRtfTabStop& stop : model.TabSets[static_cast<std::size_t>(p.TabSet)]) {
             if (stop.Position <= lineStart)
                 continue;
-            QTextOption::Tab tab(twips.ToPixels(stop.Position - lineStart), ToQtTab(stop.Kind));
+            QTextOption::Tab tab(twips.ToPixels(stop.Position - lineStart),
+                                 Lookup(kTabTypes, stop.Kind, QTextOption::LeftTab));
             if (stop.Kind == TRtfTabKind::rtkDecimal)
                 tab.delimiter = QLatin1Char('.');
             tabs << tab;

@@ -3,39 +3,26 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <utility>
+
 namespace zorvak {
 
 namespace {
+// The palette role standing for each system colour index; any other is the
+// window's own colour.
+constexpr std::pair<unsigned, QPalette::ColorRole> kSystemRoles[] = {
+    {5, QPalette::Base},         {6, QPalette::WindowText},       {8, QPalette::WindowText},
+    {13, QPalette::Highlight},   {14, QPalette::HighlightedText}, {15, QPalette::Button},
+    {16, QPalette::Dark},        {17, QPalette::PlaceholderText}, {18, QPalette::ButtonText},
+    {20, QPalette::Light},       {21, QPalette::Shadow},          {22, QPalette::Midlight},
+    {24, QPalette::ToolTipBase},
+};
+
 QPalette::ColorRole RoleForSystemIndex(unsigned index) {
-    switch (index) {
-    case 5:
-        return QPalette::Base;
-    case 6:
-    case 8:
-        return QPalette::WindowText;
-    case 13:
-        return QPalette::Highlight;
-    case 14:
-        return QPalette::HighlightedText;
-    case 15:
-        return QPalette::Button;
-    case 16:
-        return QPalette::Dark;
-    case 17:
-        return QPalette::PlaceholderText;
-    case 18:
-        return QPalette::ButtonText;
-    case 20:
-        return QPalette::Light;
-    case 21:
-        return QPalette::Shadow;
-    case 22:
-        return QPalette::Midlight;
-    case 24:
-        return QPalette::ToolTipBase;
-    default:
-        return QPalette::Window;
-    }
+    for (const auto& [systemIndex, role] : kSystemRoles)
+        if (systemIndex == index)
+            return role;
+    return QPalette::Window;
 }
 } // namespace
 

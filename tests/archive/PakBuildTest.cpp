@@ -22,9 +22,7 @@ namespace zorvak {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadFile;
-using test::TTempDir;
-using test::WriteFile;
+using namespace test;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::UnorderedElementsAreArray;

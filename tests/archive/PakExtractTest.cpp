@@ -25,10 +25,7 @@
 namespace zorvak {
 namespace {
 
-using test::MakeLink;
-using test::ReadFile;
-using test::TTempDir;
-using test::WriteFile;
+using namespace test;
 
 // The one rule for names, as extraction applies it and verify reports it.
 TEST(EntryOutputPath, OneRuleDecidesWhatLandsInside) {

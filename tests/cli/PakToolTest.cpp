@@ -44,6 +44,14 @@ TRun RunTool(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
+// a.pak in dir, holding files in that order: the archive most runs work on.
+std::string WritePak(const TTempDir& dir,
+                     const std::vector<std::pair<std::string, std::string>>& files) {
+    const auto pak = (dir / "a.pak").string();
+    WriteFile(pak, BuildPakImage(files));
+    return pak;
+}
+
 // Rows run in one process, in order, as the tests do: each parse starts
 // afresh whatever the one before left (an error inside a bundle, a "--").
 TEST(PakTool, UsageAndUnknownCommands) {
@@ -91,8 +99,7 @@ TEST(PakTool, UsageAndUnknownCommands) {
 
 TEST(PakTool, ListsNamesAndWithLPositionsLengthsAndATotal) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"progs.dat", "123"}, {"sound/a.wav", "12345"}}));
+    const auto pak = WritePak(dir, {{"progs.dat", "123"}, {"sound/a.wav", "12345"}});
     const TRun plain = RunTool({"list", pak});
     EXPECT_EQ(plain.Status, kExitOk);
     EXPECT_EQ(plain.Out, "progs.dat\nsound/a.wav\n");
@@ -108,11 +115,10 @@ TEST(PakTool, ListsNamesAndWithLPositionsLengthsAndATotal) {
 
 TEST(PakTool, ExtractsAllOrNamedEntriesInsideTheDirectoryOnly) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"maps/e1m1.bsp", "map"},
-                                  {"../outside.txt", "escape"},
-                                  {"progs.dat", "first"},
-                                  {"progs.dat", "second"}}));
+    const auto pak = WritePak(dir, {{"maps/e1m1.bsp", "map"},
+                                    {"../outside.txt", "escape"},
+                                    {"progs.dat", "first"},
+                                    {"progs.dat", "second"}});
     const auto out = dir / "out";
     const TRun all = RunTool({"extract", pak, "-C", out.string()});
     EXPECT_EQ(all.Status, kExitProblems);
@@ -133,6 +139,14 @@ TEST(PakTool, ExtractsAllOrNamedEntriesInsideTheDirectoryOnly) {
     EXPECT_EQ(clean.Status, kExitOk) << clean.Err;
 }
 
+// What the directory holds, so that a temporary left behind shows.
+std::set<std::string> Listing(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
 std::set<std::string> FilesBelow(const std::filesystem::path& dir) {
     std::set<std::string> files;
     std::error_code ec;
@@ -147,14 +161,13 @@ std::set<std::string> FilesBelow(const std::filesystem::path& dir) {
 // crossing "/"; plain names keep their exact match.
 TEST(PakTool, ExtractChoosesByNamesAndPatterns) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"sound/a.wav", "a"},
-                                  {"sound/amb/Wind.WAV", "w"},
-                                  {"maps/e1m1.bsp", "m"},
-                                  {"Progs.dat", "p"},
-                                  {".hidden", "h"},
-                                  {"caf\xe9.txt", "c"},
-                                  {"star*.txt", "s"}}));
+    const auto pak = WritePak(dir, {{"sound/a.wav", "a"},
+                                    {"sound/amb/Wind.WAV", "w"},
+                                    {"maps/e1m1.bsp", "m"},
+                                    {"Progs.dat", "p"},
+                                    {".hidden", "h"},
+                                    {"caf\xe9.txt", "c"},
+                                    {"star*.txt", "s"}});
 #ifdef _WIN32
     // Files there are named in UTF-16: the Latin-1 byte lands as its
     // character, read back as UTF-8; "*" is no character of a file name.
@@ -290,14 +303,13 @@ TEST(PakTool, CatWritesOneEntryByteForByte) {
     for (std::size_t i = 0; i < large.size(); ++i)
         large[i] = static_cast<char>((i * 7919) >> 3);
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"bin/all.dat", binary},
-                                  {"big.lmp", large},
-                                  {"empty", ""},
-                                  {"Mixed.TXT", "first by case"},
-                                  {"mixed.txt", "exact"},
-                                  {"Other.TXT", "only by case"},
-                                  {"-dash", "dash"}}));
+    const auto pak = WritePak(dir, {{"bin/all.dat", binary},
+                                    {"big.lmp", large},
+                                    {"empty", ""},
+                                    {"Mixed.TXT", "first by case"},
+                                    {"mixed.txt", "exact"},
+                                    {"Other.TXT", "only by case"},
+                                    {"-dash", "dash"}});
     const auto damaged = (dir / "damaged.pak").string();
     WriteFile(damaged, PakHeaderBytes(12, 64) + PakEntryBytes("big.dat", 12, 9999));
     WriteFile(dir / "not.pak", "PK\x03\x04");
@@ -336,8 +348,7 @@ TEST(PakTool, CatWritesOneEntryByteForByte) {
 // Output that never arrived is a failure, for every command that writes.
 TEST(PakTool, AnOutputThatFailsIsNoSuccess) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"a.txt", std::string(100'000, 'a')}}));
+    const auto pak = WritePak(dir, {{"a.txt", std::string(100'000, 'a')}});
     for (const std::vector<std::string>& args : {std::vector<std::string>{"cat", pak, "a.txt"},
                                                  {"list", pak},
                                                  {"verify", pak},
@@ -370,12 +381,12 @@ TEST(PakTool, InfoTellsWhatEachNamedEntryHolds) {
         {{"face\x1b[2J", 0x42, test::MakeLmp(2, 3, Bytes(6))}, {"noise", 0x43, Bytes(5)}});
     const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256)), {}});
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"gfx/conback.lmp", test::ToString(test::MakeLmp(2, 1, {1, 2}))},
-                                  {"gfx.wad", test::ToString(wad)},
-                                  {"maps/E1M1.bsp", test::ToString(bsp)},
-                                  {"gfx/bad.lmp", test::ToString(test::MakeLmp(9, 9, {1}))},
-                                  {"progs.dat", "abc"}}));
+    const auto pak =
+        WritePak(dir, {{"gfx/conback.lmp", test::ToString(test::MakeLmp(2, 1, {1, 2}))},
+                       {"gfx.wad", test::ToString(wad)},
+                       {"maps/E1M1.bsp", test::ToString(bsp)},
+                       {"gfx/bad.lmp", test::ToString(test::MakeLmp(9, 9, {1}))},
+                       {"progs.dat", "abc"}});
     const auto damaged = (dir / "damaged.pak").string();
     WriteFile(damaged, PakHeaderBytes(12, 64) + PakEntryBytes("big.dat", 12, 9999));
     const struct {
@@ -459,12 +470,11 @@ TEST(PakTool, ExtractPngWritesPicturesBesideTheRawOnes) {
     const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Bytes(256, 9))});
     const Bytes conback = test::MakeLmp(2, 1, {1, 2});
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"gfx/palette.lmp", TintedPalette(7)},
-                                  {"gfx/conback.lmp", test::ToString(conback)},
-                                  {"gfx.wad", test::ToString(wad)},
-                                  {"maps/e1m1.bsp", test::ToString(bsp)},
-                                  {"progs.dat", "no picture"}}));
+    const auto pak = WritePak(dir, {{"gfx/palette.lmp", TintedPalette(7)},
+                                    {"gfx/conback.lmp", test::ToString(conback)},
+                                    {"gfx.wad", test::ToString(wad)},
+                                    {"maps/e1m1.bsp", test::ToString(bsp)},
+                                    {"progs.dat", "no picture"}});
     const auto out = dir / "out";
     const TRun r = RunTool({"extract", pak, "-C", out.string(), "--png"});
     EXPECT_EQ(r.Status, kExitOk) << r.Err;
@@ -654,8 +664,7 @@ TEST(PakTool, ExtractKeepsTheFirstOfTwoNamesForOneFile) {
     };
     for (const auto& c : cases) {
         TTempDir dir;
-        const auto pak = (dir / "a.pak").string();
-        WriteFile(pak, BuildPakImage(c.Entries));
+        const auto pak = WritePak(dir, c.Entries);
         const TRun r = RunTool({"extract", pak, "-C", (dir / "out").string()});
         EXPECT_EQ(r.Status, c.Fails ? kExitProblems : kExitOk) << c.File << r.Err;
         EXPECT_EQ(ReadFile(dir / "out" / c.File), c.Holds) << c.File;
@@ -746,10 +755,8 @@ TEST(PakTool, VerifyCountsTheEngineLimit) {
 // messages.
 TEST(PakTool, NamesCannotDriveTheTerminal) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak,
-              BuildPakImage(
-                  {{"evil\x1b]0;owned\x07.txt", "x"}, {"two\nlines", "y"}, {"caf\xe9.txt", "z"}}));
+    const auto pak = WritePak(
+        dir, {{"evil\x1b]0;owned\x07.txt", "x"}, {"two\nlines", "y"}, {"caf\xe9.txt", "z"}});
     const TRun r = RunTool({"list", pak});
     EXPECT_EQ(r.Out, "evil\\x1b]0;owned\\x07.txt\ntwo\\nlines\ncaf\xe9.txt\n");
     TToolOptions terminal;
@@ -764,8 +771,7 @@ TEST(PakTool, NamesCannotDriveTheTerminal) {
 // such as the shell's completion; a terminal still sees escapes.
 TEST(PakTool, ListWithNulEndsGivesEveryNameWhole) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"two\nlines", "y"}, {"back\\nslash", "x"}, {"caf\xe9", "z"}}));
+    const auto pak = WritePak(dir, {{"two\nlines", "y"}, {"back\\nslash", "x"}, {"caf\xe9", "z"}});
     using namespace std::string_literals;
     const auto raw = "two\nlines\0back\\nslash\0caf\xe9\0"s;
     const struct {
@@ -878,24 +884,15 @@ std::vector<std::string> NamesIn(const std::filesystem::path& pak) {
     return names;
 }
 
-// What the directory holds, so that a temporary left behind shows.
-std::set<std::string> Listing(const std::filesystem::path& dir) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.insert(e.path().filename().string());
-    return names;
-}
-
 // add, rm and mv, one after another on one archive: each prints what it
 // changed, and a dry run prints what would change and leaves every byte.
 TEST(PakTool, EditsAddRemoveAndRenameEntries) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"progs.dat", "p"},
-                                  {"maps/e1m1.bsp", "m"},
-                                  {"sound/a.wav", "a"},
-                                  {"sound/A.WAV", "case"},
-                                  {"sound/a.wav", "again"}}));
+    const auto pak = WritePak(dir, {{"progs.dat", "p"},
+                                    {"maps/e1m1.bsp", "m"},
+                                    {"sound/a.wav", "a"},
+                                    {"sound/A.WAV", "case"},
+                                    {"sound/a.wav", "again"}});
     const auto readme = (dir / "files/Readme.TXT").string();
     WriteFile(readme, "read me");
     WriteFile(dir / "tree/Maps/E2M1.bsp", "e2m1");
@@ -956,9 +953,8 @@ TEST(PakTool, EditsAddRemoveAndRenameEntries) {
 // archive's bytes stay, no temporary stays, and the status says why.
 TEST(PakTool, EditsThatCannotBeDoneChangeNothing) {
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak,
-              BuildPakImage({{"progs.dat", std::string(200'000, 'p')}, {"maps/e1m1.bsp", "m"}}));
+    const auto pak =
+        WritePak(dir, {{"progs.dat", std::string(200'000, 'p')}, {"maps/e1m1.bsp", "m"}});
     const auto file = (dir / "f.txt").string();
     WriteFile(file, "f");
     const auto cut = (dir / "cut.pak").string();
@@ -1126,8 +1122,7 @@ struct TProgressHook : std::streambuf {
 TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
     InstallInterruptHandlers();
     TTempDir dir;
-    const auto pak = (dir / "a.pak").string();
-    WriteFile(pak, BuildPakImage({{"a.dat", std::string(300'000, 'a')}, {"b.dat", "b"}}));
+    const auto pak = WritePak(dir, {{"a.dat", std::string(300'000, 'a')}, {"b.dat", "b"}});
     WriteFile(dir / "tree/new.dat", "new");
     const std::vector<std::vector<std::string>> edits = {
         {"rm", pak, "b.dat"},

@@ -9,7 +9,8 @@ namespace zorvak {
 namespace {
 
 TEST(FormatsFuzzReplay, KnownInputsDecodeWithoutFault) {
-    for (const std::string_view target : test::kFormatFuzzTargets) {
+    for (const test::TFormatFuzzTarget& known : test::kFormatFuzzTargets) {
+        const std::string_view target = known.Name;
         const std::string name(target);
         const int replayed = test::ForEachFuzzInput(
             name + "_corpus", name, [&](const auto& path, const auto& bytes) {

@@ -166,6 +166,31 @@ TEST_F(Preview, EachKindGetsItsView) {
               "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
 }
 
+// A container with nothing in its list says what it lacks.
+TEST_F(Preview, AnEmptyListSaysWhatTheEntryLacks) {
+    const struct {
+        std::string Name;
+        Bytes Entry;
+        QString Message;
+    } cases[] = {
+        {"gfx.wad", test::MakeWad2({}), "The picture container holds no lumps."},
+        {"maps/e1m1.bsp", test::MakeBsp({}), "The map holds no textures."},
+        {"progs/box.mdl", test::MakeModelOfSkins(0, 4, 2), "The model holds no skins."},
+        {"progs/s_light.spr", test::SprHeader(0).Out, "The sprite holds no frames."},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.push_back({c.Name, ToString(c.Entry)});
+    Open(files);
+    OpenPreview();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].Name);
+        MoveTo(static_cast<int>(i));
+        EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+        EXPECT_EQ(P().MessageLabel->text(), cases[i].Message);
+    }
+}
+
 TEST_F(Preview, ToolkitPicturesNeedTheirReader) {
     Open({{"gfx/two.tga", SmallTga(true)}, {"gfx/old.tga", SmallTga(false)}});
     OpenPreview();

@@ -25,8 +25,6 @@
 
 namespace zorvak::test {
 
-inline constexpr std::string_view kFormatFuzzTargets[] = {"lmp", "wad2", "bsp", "mdl",  "spr",
-                                                          "pcx", "wave", "png", "entry"};
 // Entries past this are not what the decoders are fuzzed for.
 inline constexpr std::size_t kFormatFuzzMaxInput = 1 << 20;
 
@@ -255,27 +253,23 @@ inline std::string EntryFault(std::span<const unsigned char> input) {
     return PartsFault(kind, name, in);
 }
 
+// Each target by the name its fuzzer and corpus go by, with what it demands.
+struct TFormatFuzzTarget {
+    std::string_view Name;
+    std::string (*Fault)(std::span<const unsigned char>);
+};
+inline constexpr TFormatFuzzTarget kFormatFuzzTargets[] = {
+    {"lmp", LmpFault},   {"wad2", Wad2Fault},        {"bsp", BspFault},
+    {"mdl", MdlFault},   {"spr", SprFault},          {"pcx", PcxFault},
+    {"wave", WaveFault}, {"png", PngRoundTripFault}, {"entry", EntryFault},
+};
+
 inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {
     if (in.size() > kFormatFuzzMaxInput)
         return "";
-    if (target == "lmp")
-        return LmpFault(in);
-    if (target == "wad2")
-        return Wad2Fault(in);
-    if (target == "bsp")
-        return BspFault(in);
-    if (target == "mdl")
-        return MdlFault(in);
-    if (target == "spr")
-        return SprFault(in);
-    if (target == "pcx")
-        return PcxFault(in);
-    if (target == "wave")
-        return WaveFault(in);
-    if (target == "png")
-        return PngRoundTripFault(in);
-    if (target == "entry")
-        return EntryFault(in);
+    for (const TFormatFuzzTarget& known : kFormatFuzzTargets)
+        if (known.Name == target)
+            return known.Fault(in);
     return "no such target";
 }
 

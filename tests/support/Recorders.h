@@ -5,9 +5,27 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace zorvak::test {
+
+// The next of the queued answers, taken off the queue; none when none is
+// left or the one taken is a cancel.
+template <class T, class Cancels>
+std::optional<T> NextAnswer(std::deque<T>& answers, Cancels cancels) {
+    if (answers.empty())
+        return std::nullopt;
+    T answer = answers.front();
+    answers.pop_front();
+    if (cancels(answer))
+        return std::nullopt;
+    return answer;
+}
+
+inline std::optional<QString> NextAnswer(std::deque<QString>& answers) {
+    return NextAnswer(answers, [](const QString& answer) { return answer.isNull(); });
+}
 
 class TMessageRecorder : public TMessageBoxes {
 public:
@@ -18,21 +36,11 @@ public:
     }
     bool Confirm(const TMessage& question) override {
         Questions.push_back(question);
-        if (Confirms.empty())
-            return false;
-        const bool yes = Confirms.front();
-        Confirms.pop_front();
-        return yes;
+        return NextAnswer(Confirms, [](bool) { return false; }).value_or(false);
     }
     std::optional<QString> AskText(const TTextRequest& request) override {
         TextRequests.push_back(request);
-        if (Texts.empty())
-            return std::nullopt;
-        const QString text = Texts.front();
-        Texts.pop_front();
-        if (text.isNull())
-            return std::nullopt;
-        return text;
+        return NextAnswer(Texts);
     }
     std::vector<TMessage> Messages;
     std::function<void(const TMessage&)> OnShow;
@@ -48,24 +56,11 @@ class TFileDialogRecorder : public TFileDialogs {
 public:
     std::optional<QString> GetOpenFileName(QWidget*, const TOpenFileRequest& request) override {
         Requests.push_back(request);
-        if (Answers.empty())
-            return std::nullopt;
-        const QString answer = Answers.front();
-        Answers.pop_front();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
+        return NextAnswer(Answers);
     }
     std::optional<QString> GetSaveFileName(QWidget*, const TSaveFileRequest& request) override {
         SaveRequests.push_back(request);
-        if (SaveAnswers.empty() || SaveAnswers.front().isNull()) {
-            if (!SaveAnswers.empty())
-                SaveAnswers.pop_front();
-            return std::nullopt;
-        }
-        const QString answer = SaveAnswers.front();
-        SaveAnswers.pop_front();
-        return answer;
+        return NextAnswer(SaveAnswers);
     }
     std::vector<TOpenFileRequest> Requests;
     // One answer per dialog shown; a null QString is a cancel.
@@ -76,24 +71,12 @@ public:
     std::optional<QStringList> GetOpenFileNames(QWidget*,
                                                 const TOpenFileRequest& request) override {
         Requests.push_back(request);
-        if (ManyAnswers.empty())
-            return std::nullopt;
-        const QStringList answer = ManyAnswers.front();
-        ManyAnswers.pop_front();
-        if (answer.isEmpty())
-            return std::nullopt;
-        return answer;
+        return NextAnswer(ManyAnswers, [](const QStringList& answer) { return answer.isEmpty(); });
     }
     std::optional<QString> GetExistingDirectory(QWidget*, const QString& title,
                                                 const QString& initial) override {
         FolderRequests.push_back({title, initial});
-        if (FolderAnswers.empty())
-            return std::nullopt;
-        const QString answer = FolderAnswers.front();
-        FolderAnswers.pop_front();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
+        return NextAnswer(FolderAnswers);
     }
     // Per several-files dialog: the files, empty for a cancel.
     std::deque<QStringList> ManyAnswers;
