@@ -62,7 +62,8 @@ public:
     int Descriptor() const { return fd_.Get(); }
 
 private:
-    void Take(TShareMode mode);
+    // Checks and holds what the open gave: err is the open's errno.
+    void Take(TShareMode mode, int err);
 
     std::string path_;
     TFileDescriptor fd_;

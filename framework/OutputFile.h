@@ -32,9 +32,10 @@ class TOutputFile : public TStream {
 public:
     TOutputFile(const TDirectory& dir, const std::string& name,
                 TOutputMode mode = TOutputMode::omReplace);
-    ~TOutputFile() override;
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;
+    // Removes what was written unless it was committed.
+    ~TOutputFile() override;
 
     // Write-only: always returns 0.
     std::size_t Read(void* buffer, std::size_t n) override;
@@ -81,6 +82,11 @@ private:
     // file; on a failure the output is discarded and the failure thrown.
     void Close();
     void Discard() noexcept;
+    // Whether name in the directory leads to held's file (a link is not
+    // followed).
+    bool Leads(const std::string& name, const TLockedFile& held) const;
+    // CommitOver where the held file may be moved aside by its descriptor.
+    bool CommitAside(TLockedFile& held);
 
     const TDirectory& dir_;
     std::string name_;
