@@ -1,15 +1,18 @@
-// The file classes on Windows. Opening "without sharing" is the system's
-// own share mode. A directory level is held open without delete sharing, so
+// The file calls on Windows. Opening "without sharing" is the system's own
+// share mode. A directory level is held open without delete sharing, so
 // it cannot be renamed or removed while the run stands in it; a level that
 // is a reparse point (a link or a junction), or that the system resolves to
 // any other place than the one named, is refused, as a link is on Linux.
-#include "framework/Files.h"
-
+#include "framework/Directory.h"
 #include "framework/Failures.h"
+#include "framework/FileIdentity.h"
+#include "framework/LockedFile.h"
+#include "framework/PathQueries.h"
 #include "framework/System.h"
 #include "framework/Text.h"
 #include "framework/win32/Native.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -132,9 +135,24 @@ std::wstring Joined(std::wstring dir, const std::wstring& name) {
     return dir + name;
 }
 
-// Where name in the directory held by handle is.
+// Where name in the directory held by handle is. Throws TInOutFailure
+// when the system cannot name the directory.
 std::wstring Child(int dir, std::string_view name) {
     return Joined(FinalPath(AsHandle(dir)), WideName(name));
+}
+
+// The same for the calls that report rather than throw.
+bool ChildPath(int dir, std::string_view name, std::wstring& path) {
+    try {
+        path = Child(dir, name);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+int ErrnoUnless(bool done) {
+    return done ? 0 : LastErrno();
 }
 
 HANDLE OpenForLook(const std::wstring& path, bool follow) {
@@ -173,8 +191,6 @@ int LookAt(const std::wstring& path, bool follow, TFileKind& kind, TFileIdentity
     return 0;
 }
 
-enum class TLevelLook { llDirectory, llLink, llOther };
-
 // What a level opened without following reparse points is: a directory
 // only when it is no reparse point and the system places it exactly where
 // it was named (a system that resolves links on opening them is caught so).
@@ -198,7 +214,7 @@ TLevelLook LookAtLevel(HANDLE level, const std::wstring& named) {
 
 // Opens a directory level to stand in: listing allowed, never deleted or
 // renamed while held.
-HANDLE OpenLevel(const std::wstring& path, bool follow) {
+HANDLE OpenLevelHandle(const std::wstring& path, bool follow) {
     return ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
@@ -209,28 +225,30 @@ bool Missing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Moves all n bytes through ReadFile or WriteFile at a position; returns
-// what moved, fewer only at the end of the file.
-template <class TStep> std::size_t MoveAll(std::size_t n, std::int64_t position, TStep step) {
-    std::size_t done = 0;
-    while (done < n) {
-        const auto at = static_cast<std::uint64_t>(position) + done;
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const auto piece = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
-        DWORD moved = 0;
-        if (!step(done, piece, moved, where)) {
-            const DWORD error = ::GetLastError();
-            if (error == ERROR_HANDLE_EOF)
-                break;
-            ThrowForErrno(ErrnoOf(error));
-        }
-        if (moved == 0)
-            break;
-        done += moved;
-    }
-    return done;
+// Where a read or write at position starts, and how much of n one call
+// moves.
+OVERLAPPED At(std::int64_t position) {
+    OVERLAPPED where{};
+    const auto at = static_cast<std::uint64_t>(position);
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    return where;
+}
+
+DWORD Piece(std::size_t n) {
+    return static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+}
+
+// What a ReadFile or WriteFile that returned ok moved, as ReadSome tells it
+// (asked once the call is done: moved is only set then).
+std::int64_t Moved(BOOL ok, DWORD moved, int& err) {
+    if (ok)
+        return moved;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_HANDLE_EOF)
+        return 0;
+    err = ErrnoOf(error);
+    return -1;
 }
 
 // Renaming and replacing stay allowed, as locks never stop them on Linux:
@@ -248,163 +266,262 @@ DWORD ShareFor(TShareMode mode) {
     return kShareAll;
 }
 
-} // namespace
-
-void TFileDescriptor::Reset(int fd) noexcept {
-    if (fd_ >= 0)
-        ::CloseHandle(AsHandle(fd_));
-    fd_ = fd;
+int OpenReading(const std::wstring& path, TShareMode mode, int& err) {
+    // Held alone, it may also be moved aside by an edit that replaces it.
+    const DWORD access = GENERIC_READ | (mode == TShareMode::smExclusive ? DELETE : 0);
+    const HANDLE handle = ::CreateFileW(path.c_str(), access, ShareFor(mode), nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        // Someone holds it without sharing.
+        const DWORD error = ::GetLastError();
+        err = error == ERROR_SHARING_VIOLATION ? kHeldErrno : ErrnoOf(error);
+    }
+    return AsDescriptor(handle);
 }
 
-int TFileDescriptor::Close() noexcept {
-    const int fd = Release();
-    if (fd >= 0 && !::CloseHandle(AsHandle(fd)))
+} // namespace
+
+unsigned ProcessNumber() {
+    return static_cast<unsigned>(::GetCurrentProcessId());
+}
+
+bool ProcessAlive(unsigned pid) {
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr)
+        return ::GetLastError() == ERROR_ACCESS_DENIED; // it runs, as another user
+    DWORD code = 0;
+    const bool alive = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return alive;
+}
+
+int CloseDescriptor(int fd) {
+    return ErrnoUnless(::CloseHandle(AsHandle(fd)) != 0);
+}
+
+int StatusOfDescriptor(int fd, TFileKind& kind, TFileIdentity& identity) {
+    DWORD attributes = 0;
+    if (!Look(AsHandle(fd), identity, attributes))
         return LastErrno();
+    // Opened, a reparse point was followed or is a file of its own kind
+    // (a placeholder): only the directory tells.
+    kind = KindOf(attributes, true);
+    if (kind == TFileKind::fkRegular && ::GetFileType(AsHandle(fd)) != FILE_TYPE_DISK)
+        kind = TFileKind::fkOther;
     return 0;
 }
 
-TFileIdentity IdentityOf(int fd) {
+std::int64_t ReadSome(int fd, std::int64_t position, void* buffer, std::size_t n, int& err) {
+    OVERLAPPED where = At(position);
+    DWORD moved = 0;
+    const BOOL ok = ::ReadFile(AsHandle(fd), buffer, Piece(n), &moved, &where);
+    return Moved(ok, moved, err);
+}
+
+std::int64_t WriteSome(int fd, std::int64_t position, const void* buffer, std::size_t n, int& err) {
+    OVERLAPPED where = At(position);
+    DWORD moved = 0;
+    const BOOL ok = ::WriteFile(AsHandle(fd), buffer, Piece(n), &moved, &where);
+    return Moved(ok, moved, err);
+}
+
+int FlushFile(int fd) {
+    return ErrnoUnless(::FlushFileBuffers(AsHandle(fd)) != 0);
+}
+
+int HoldFile(int, TShareMode) {
+    // The open's share mode holds the file: a temporary is written without
+    // delete sharing, so no one removes it while its writer has it open.
+    return 0;
+}
+
+void CopyOwnerAndMode(int, int) {
+    // Files here take their access list from the directory they are made
+    // in, as every program's files do; there are no mode bits to carry.
+}
+
+std::int64_t KernelCopy(int, std::int64_t&, int, std::int64_t&, std::size_t, int& err) {
+    // The system has no copy between open files: the caller's buffer does it.
+    err = ENOSYS;
+    return -1;
+}
+
+int OpenForReading(const std::filesystem::path& path, TShareMode mode, int& err) {
+    return OpenReading(path.native(), mode, err);
+}
+
+int OpenForReadingAt(int dir, const std::string& name, TShareMode mode, int& err) {
+    return OpenReading(Child(dir, name), mode, err);
+}
+
+int OpenForRemoving(int dir, const std::string& name, int& err) {
+    std::wstring path;
+    if (!ChildPath(dir, name, path)) {
+        err = EIO;
+        return -1;
+    }
+    // Opened for deleting, which a writer that still has it open refuses.
+    TFileDescriptor handle(
+        AsDescriptor(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+    err = handle ? 0 : LastErrno();
     TFileIdentity identity;
     DWORD attributes = 0;
-    if (!Look(AsHandle(fd), identity, attributes))
-        ThrowForErrno(LastErrno());
-    return identity;
+    // A reparse point is refused, as a link is on Linux.
+    if (handle && Look(AsHandle(handle.Get()), identity, attributes) &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        err = ELOOP;
+        return -1;
+    }
+    return handle.Release();
 }
 
-bool IdentityAt(const std::filesystem::path& path, TFileIdentity& identity, bool follow) {
-    TFileKind kind = TFileKind::fkUnknown;
-    return LookAt(path.native(), follow, kind, identity) == 0;
+int CreateExclusive(int dir, const std::string& name, TNewFile use, bool& taken) {
+    taken = false;
+    std::wstring path;
+    if (!ChildPath(dir, name, path))
+        return -1;
+    // CREATE_NEW never opens what is there, a link included. A mapped file
+    // is the process's own, hidden.
+    const bool mapped = use == TNewFile::nfMapped;
+    const HANDLE handle = ::CreateFileW(
+        path.c_str(), mapped ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE, FILE_SHARE_READ,
+        nullptr, CREATE_NEW,
+        mapped ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // A directory refuses the creation as access denied, and a link that
+        // leads nowhere is there though it cannot be looked at.
+        TFileKind kind = TFileKind::fkUnknown;
+        TFileIdentity there;
+        taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                LookAt(path, false, kind, there) == 0;
+    }
+    return AsDescriptor(handle);
 }
 
-bool IdentityAt(const TDirectory& dir, const std::string& name, TFileIdentity& identity) {
-    TFileKind kind = TFileKind::fkUnknown;
-    return LookAt(Child(dir.Get(), name), true, kind, identity) == 0;
+int OpenDirectory(const std::filesystem::path& path, int& err) {
+    TFileDescriptor fd(AsDescriptor(OpenLevelHandle(path.native(), true)));
+    TFileIdentity identity;
+    DWORD attributes = 0;
+    if (!fd || !Look(AsHandle(fd.Get()), identity, attributes)) {
+        err = LastErrno();
+        return -1;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        err = ENOTDIR;
+        return -1;
+    }
+    err = 0;
+    return fd.Release();
+}
+
+int OpenLevel(int dir, const std::string& name, TLevelLook& look, int& err) {
+    const std::wstring child = Child(dir, name);
+    TFileDescriptor fd(AsDescriptor(OpenLevelHandle(child, false)));
+    if (!fd) {
+        const DWORD error = ::GetLastError();
+        look = Missing(error) ? TLevelLook::llMissing : TLevelLook::llFailed;
+        err = ErrnoOf(error);
+        return -1;
+    }
+    look = LookAtLevel(AsHandle(fd.Get()), child);
+    err = look == TLevelLook::llDirectory ? 0 : look == TLevelLook::llLink ? ELOOP : ENOTDIR;
+    return look == TLevelLook::llDirectory ? fd.Release() : -1;
+}
+
+int StatusOfName(int dir, const std::string& name, bool follow, TFileKind& kind,
+                 TFileIdentity& identity) {
+    return LookAt(Child(dir, name), follow, kind, identity);
+}
+
+int StatusOfPath(const std::filesystem::path& path, bool follow, TFileKind& kind,
+                 TFileIdentity& identity) {
+    return LookAt(path.native(), follow, kind, identity);
+}
+
+bool MayReplace(int dir, const std::string& name) {
+    // Permissions here are access lists, which the replacing itself asks;
+    // a read-only file is refused by its attribute.
+    std::wstring path;
+    if (!ChildPath(dir, name, path))
+        return true;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+int MakeDirectoryAt(int dir, const std::string& name) {
+    return MakeDirectoryNamed(std::filesystem::path(Child(dir, name)));
+}
+
+int MakeDirectoryNamed(const std::filesystem::path& path) {
+    return ErrnoUnless(::CreateDirectoryW(path.c_str(), nullptr) != 0);
+}
+
+int RemoveName(int dir, const std::string& name) {
+    std::wstring path;
+    if (!ChildPath(dir, name, path))
+        return EIO;
+    return ErrnoUnless(::DeleteFileW(path.c_str()) != 0);
 }
 
 namespace {
-HANDLE OpenForReading(const std::wstring& path, TShareMode mode) {
-    // Held alone, it may also be moved aside by an edit that replaces it.
-    const DWORD access = GENERIC_READ | (mode == TShareMode::smExclusive ? DELETE : 0);
-    return ::CreateFileW(path.c_str(), access, ShareFor(mode), nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+int Rename(int dir, const std::string& from, const std::string& to, DWORD flags) {
+    std::wstring source, target;
+    if (!ChildPath(dir, from, source) || !ChildPath(dir, to, target))
+        return EIO;
+    return ErrnoUnless(::MoveFileExW(source.c_str(), target.c_str(), flags) != 0);
 }
 } // namespace
 
-TLockedFile::TLockedFile(const std::filesystem::path& path, TShareMode mode)
-    : path_(path.string()) {
-    fd_.Reset(AsDescriptor(OpenForReading(path.native(), mode)));
-    Take(mode);
+int ReplaceName(int dir, const std::string& from, const std::string& to) {
+    return Rename(dir, from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
-TLockedFile::TLockedFile(const TDirectory& dir, const std::string& name, std::string_view path,
-                         TShareMode mode)
-    : path_(path) {
-    fd_.Reset(AsDescriptor(OpenForReading(Child(dir.Get(), name), mode)));
-    Take(mode);
+int MoveName(int dir, const std::string& from, const std::string& to) {
+    return Rename(dir, from, to, 0);
 }
 
-void TLockedFile::Take(TShareMode mode) {
-    mode_ = mode;
-    if (!fd_) {
-        // Someone holds it without sharing: in use, for a reader that shares.
-        if (mode == TShareMode::smShared && ::GetLastError() == ERROR_SHARING_VIOLATION)
-            throw TFileInUseFailure(path_);
-        throw TFileOpenFailure(path_);
-    }
-    DWORD attributes = 0;
-    if (::GetFileType(AsHandle(fd_.Get())) != FILE_TYPE_DISK ||
-        !Look(AsHandle(fd_.Get()), identity_, attributes) ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        throw TFileOpenFailure(path_);
+int ExchangeNames(int, const std::string&, const std::string&) {
+    // No call swaps two names here.
+    return ENOSYS;
 }
 
-void TLockedFile::ReadyForReplacing() {
-    fd_.Reset();
+bool CanMoveByDescriptor() {
+    return true;
 }
 
-std::size_t TLockedFile::ReadAt(std::int64_t position, void* buffer, std::size_t n) const {
-    auto* out = static_cast<unsigned char*>(buffer);
-    return MoveAll(n, position, [&](std::size_t done, DWORD piece, DWORD& moved, OVERLAPPED& at) {
-        return ::ReadFile(AsHandle(fd_.Get()), out + done, piece, &moved, &at) != 0;
-    });
+int MoveByDescriptor(int fd, int dir, const std::string& name) {
+    std::wstring path;
+    if (!ChildPath(dir, name, path))
+        return EIO;
+    // The file moves whatever name leads to it now, never over another.
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t);
+    std::vector<std::uint64_t> buffer((bytes + 7) / 8, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, path.data(), info->FileNameLength);
+    return ErrnoUnless(::SetFileInformationByHandle(AsHandle(fd), FileRenameInfo, info,
+                                                    static_cast<DWORD>(buffer.size() * 8)) != 0);
 }
 
-TDirectory TDirectory::Open(const std::filesystem::path& path) {
-    const std::wstring where = path.empty() ? std::wstring(L".") : path.native();
-    TFileDescriptor fd(AsDescriptor(OpenLevel(where, true)));
-    if (!fd)
-        ThrowForErrno(LastErrno());
-    TFileIdentity identity;
-    DWORD attributes = 0;
-    if (!Look(AsHandle(fd.Get()), identity, attributes))
-        ThrowForErrno(LastErrno());
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        ThrowForErrno(ENOTDIR);
-    return TDirectory(std::move(fd), path);
+int RemoveByDescriptor(int fd) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = TRUE;
+    return ErrnoUnless(
+        ::SetFileInformationByHandle(AsHandle(fd), FileDispositionInfo, &info, sizeof info) != 0);
 }
 
-TDirectory TDirectory::Level(const std::string& name, bool create) const {
-    const std::wstring child = Child(Get(), name);
-    // A few rounds: a level another process removes between our creation
-    // and our open is made again; one it makes before ours is taken.
-    for (int round = 0; round < 3; ++round) {
-        TFileDescriptor fd(AsDescriptor(OpenLevel(child, false)));
-        if (!fd) {
-            const DWORD error = ::GetLastError();
-            if (!Missing(error))
-                ThrowForErrno(ErrnoOf(error));
-            if (!create)
-                return {};
-            if (!::CreateDirectoryW(child.c_str(), nullptr) &&
-                ::GetLastError() != ERROR_ALREADY_EXISTS)
-                ThrowForErrno(LastErrno());
-            continue;
-        }
-        switch (LookAtLevel(AsHandle(fd.Get()), child)) {
-        case TLevelLook::llDirectory:
-            return TDirectory(std::move(fd), path_ / name);
-        case TLevelLook::llLink:
-            throw TLinkFailure(path_ / name);
-        case TLevelLook::llOther:
-            // Something else is in the way, which creating it reports so.
-            ThrowForErrno(EEXIST);
-        }
-    }
-    ThrowForErrno(ENOENT);
+bool CanReplaceOpenFiles() {
+    // The system refuses to replace a file that is open.
+    return false;
 }
 
-TDirectory TDirectory::MakeLevel(const std::string& name) const {
-    const std::wstring child = Child(Get(), name);
-    if (!::CreateDirectoryW(child.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        ThrowForErrno(LastErrno());
-    return Level(name, true);
-}
-
-TDirectory TDirectory::TryLevel(const std::string& name, int& err) const {
-    const std::wstring child = Child(Get(), name);
-    TFileDescriptor fd(AsDescriptor(OpenLevel(child, false)));
-    if (!fd) {
-        err = LastErrno();
-        return {};
-    }
-    switch (LookAtLevel(AsHandle(fd.Get()), child)) {
-    case TLevelLook::llDirectory:
-        err = 0;
-        return TDirectory(std::move(fd), path_ / name);
-    case TLevelLook::llLink:
-        err = ELOOP;
-        break;
-    case TLevelLook::llOther:
-        err = ENOTDIR;
-        break;
-    }
-    return {};
-}
-
-int TDirectory::List(std::vector<TDirEntry>& entries) const {
+int ListDirectory(int dir, std::vector<TDirEntry>& entries) {
     std::wstring pattern;
     try {
-        pattern = Joined(FinalPath(AsHandle(Get())), L"*");
+        pattern = Joined(FinalPath(AsHandle(dir)), L"*");
     } catch (const TInOutFailure&) {
         return EIO;
     }
@@ -426,26 +543,25 @@ int TDirectory::List(std::vector<TDirEntry>& entries) const {
     return err;
 }
 
-int TDirectory::StatusOf(const std::string& name, bool follow, TFileKind& kind,
-                         TFileIdentity& identity) const {
-    try {
-        return LookAt(Child(Get(), name), follow, kind, identity);
-    } catch (const TInOutFailure&) {
-        return EIO;
-    }
-}
-
-std::int64_t TDirectory::FreeBytes() const {
+std::int64_t FreeBytesBelow(int dir) {
     ULARGE_INTEGER available{};
     // What this user may still write, quotas counted.
-    if (!::GetDiskFreeSpaceExW(FinalPath(AsHandle(Get())).c_str(), &available, nullptr, nullptr))
+    if (!::GetDiskFreeSpaceExW(FinalPath(AsHandle(dir)).c_str(), &available, nullptr, nullptr))
         ThrowForErrno(LastErrno());
     return static_cast<std::int64_t>(available.QuadPart);
 }
 
-bool StatusAt(const std::filesystem::path& path, bool follow, TFileKind& kind,
-              TFileIdentity& identity) {
-    return LookAt(path.native(), follow, kind, identity) == 0;
+void FlushDirectory(int) {
+    // The system journals its names itself; a directory handle held for
+    // listing cannot be flushed.
+}
+
+void FlushFileSystemOf(int) {
+    // Only an administrator may flush a volume: each file is flushed.
+}
+
+bool CanFlushFileSystem() {
+    return false;
 }
 
 bool RealPath(const std::filesystem::path& path, std::filesystem::path& real) {
@@ -464,13 +580,6 @@ bool RealPath(const std::filesystem::path& path, std::filesystem::path& real) {
     } catch (const TInOutFailure&) {
         return false;
     }
-}
-
-bool HeldByAnother(const std::filesystem::path& path) {
-    // Asked as an exclusive open asks: only another's open refuses it so.
-    const TFileDescriptor handle(
-        AsDescriptor(OpenForReading(path.native(), TShareMode::smExclusive)));
-    return !handle && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool CanRead(const std::filesystem::path& path) {
@@ -496,352 +605,28 @@ bool IsDirectory(const std::filesystem::path& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void MakeDirectory(const std::filesystem::path& path) {
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (!(error == ERROR_ALREADY_EXISTS && IsDirectory(path)))
-            ThrowForErrno(ErrnoOf(error));
-    }
-}
-
 void ChangeDirectory(const std::filesystem::path& dir) {
     if (!::SetCurrentDirectoryW(dir.c_str()))
         ThrowForErrno(LastErrno());
 }
 
-namespace {
-HANDLE CreateNew(const std::wstring& path) {
-    return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-} // namespace
-
-TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TOutputMode mode)
-    : dir_(dir), name_(name) {
-    std::wstring target;
-    try {
-        target = Child(dir.Get(), name);
-    } catch (const TInOutFailure&) {
-        throw TFileCreateFailure(Target());
-    }
-    TFileKind kind = TFileKind::fkUnknown;
-    if (mode != TOutputMode::omAlwaysBeside) {
-        // CREATE_NEW never opens what is there, a link included.
-        fd_.Reset(AsDescriptor(CreateNew(target)));
-        if (fd_) {
-            written_ = name;
-            return;
-        }
-        const DWORD error = ::GetLastError();
-        TFileIdentity there;
-        // A link that leads nowhere is there, though it cannot be looked at.
-        if (LookAt(target, false, kind, there) != 0 && error != ERROR_FILE_EXISTS &&
-            error != ERROR_ALREADY_EXISTS)
-            throw TFileCreateFailure(Target());
-        if (mode == TOutputMode::omKeep) {
-            // A directory of that name is in the way, not a file to keep.
-            if (kind == TFileKind::fkDirectory)
-                throw TFileCreateFailure(Target());
-            throw TFileExistsFailure(Target());
-        }
-    }
-    // Something is there: what cannot be replaced is refused before any
-    // work, a directory of that name or a read-only file.
-    if (LookAt(target, false, kind, replaced_) == 0) {
-        const DWORD attributes = ::GetFileAttributesW(target.c_str());
-        if (kind == TFileKind::fkDirectory ||
-            (kind == TFileKind::fkRegular && attributes != INVALID_FILE_ATTRIBUTES &&
-             (attributes & FILE_ATTRIBUTE_READONLY) != 0))
-            throw TFileCreateFailure(Target());
-    } else {
-        replaced_ = {};
-        if (!Missing(::GetLastError()))
-            throw TFileCreateFailure(Target());
-    }
-    CreateTemporary();
-}
-
-void TOutputFile::Discard() noexcept {
-    if (!written_.empty()) {
-        fd_.Reset();
-        try {
-            ::DeleteFileW(Child(dir_.Get(), written_).c_str());
-        } catch (...) {
-            // The directory can no longer be named: nothing to remove by.
-        }
-        written_.clear();
-    }
-}
-
-void TOutputFile::TakeOwnerAndModeOf(const TLockedFile&) {
-    // Files here take their access list from the directory they are made
-    // in, as every program's files do; there are no mode bits to carry.
-}
-
-void TOutputFile::Flush() {
-    if (!::FlushFileBuffers(AsHandle(fd_.Get())))
-        ThrowForErrno(LastErrno());
-    flushed_ = true;
-}
-
-void TOutputFile::Write(const void* buffer, std::size_t n) {
-    const auto* in = static_cast<const unsigned char*>(buffer);
-    const std::size_t done =
-        MoveAll(n, position_, [&](std::size_t at, DWORD piece, DWORD& moved, OVERLAPPED& where) {
-            return ::WriteFile(AsHandle(fd_.Get()), in + at, piece, &moved, &where) != 0;
-        });
-    // A write that moves nothing has no room left.
-    if (done < n)
-        ThrowForErrno(ENOSPC);
-    Advance(static_cast<std::int64_t>(n));
-}
-
-void TOutputFile::Close() {
-    const HANDLE handle = AsHandle(fd_.Get());
-    // What replaces an older file reaches the disk before it takes its name.
-    if (written_ != name_ && replaced_.Inode != 0 && !flushed_ && !::FlushFileBuffers(handle)) {
-        const int err = LastErrno();
-        Discard();
-        ThrowForErrno(err);
-    }
-    // Closing can report a delayed write error: check it before the file
-    // takes its name.
-    if (const int err = fd_.Close(); err != 0) {
-        Discard();
-        ThrowForErrno(err);
-    }
-}
-
-void TOutputFile::Commit() {
-    Close();
-    if (written_ != name_) {
-        bool moved = false;
-        try {
-            moved = ::MoveFileExW(Child(dir_.Get(), written_).c_str(),
-                                  Child(dir_.Get(), name_).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-        } catch (const TInOutFailure&) {
-        }
-        if (!moved) {
-            Discard();
-            throw TFileCreateFailure(Target());
-        }
-    }
-    written_.clear();
-}
-
-namespace {
-
-// Renames the file open as handle to path, never over another file; the
-// file moves whatever name leads to it now.
-bool RenameByHandle(HANDLE handle, const std::wstring& path) {
-    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t);
-    std::vector<std::uint64_t> buffer((bytes + 7) / 8, 0);
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, path.data(), info->FileNameLength);
-    return ::SetFileInformationByHandle(handle, FileRenameInfo, info,
-                                        static_cast<DWORD>(buffer.size() * 8)) != 0;
-}
-
-// The file open as handle goes when its last handle is closed.
-bool DeleteByHandle(HANDLE handle) {
-    FILE_DISPOSITION_INFO info{};
-    info.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != 0;
-}
-
-bool Leads(const std::wstring& path, const TLockedFile& held) {
-    TFileKind kind = TFileKind::fkUnknown;
-    TFileIdentity there;
-    return LookAt(path, false, kind, there) == 0 && there.SameFileAs(held.Identity());
-}
-
-} // namespace
-
-bool TOutputFile::CommitOver(TLockedFile& held) {
-    Close();
-    std::wstring target, temporary, aside;
-    try {
-        target = Child(dir_.Get(), name_);
-        temporary = Child(dir_.Get(), written_);
-        aside = Child(dir_.Get(), TemporaryName());
-    } catch (const TInOutFailure&) {
-        Discard();
-        throw TFileCreateFailure(Target());
-    }
-    if (!Leads(target, held)) {
-        Discard();
-        return false;
-    }
-    if (!held.CanBeMoved()) {
-        // Held without the right to move it: replaced by name, which leaves
-        // a moment between the look above and the move.
-        held.ReadyForReplacing();
-        if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            Discard();
-            throw TFileCreateFailure(Target());
-        }
-        written_.clear();
-        return true;
-    }
-    // The held file itself is moved aside, then the output takes the name
-    // that is free now; a file that takes it first keeps it.
-    const HANDLE old = AsHandle(held.Descriptor());
-    if (!RenameByHandle(old, aside)) {
-        Discard();
-        return false;
-    }
-    if (!Leads(aside, held)) {
-        // Moved by the name it was opened by: put back what was moved.
-        ::MoveFileExW(aside.c_str(), target.c_str(), 0);
-        Discard();
-        return false;
-    }
-    const bool moved = ::MoveFileExW(temporary.c_str(), target.c_str(), 0) != 0;
-    if (moved)
-        written_.clear();
-    // The old archive goes either way: replaced by the output, or by the
-    // file that took its name as it was being replaced.
-    if (!DeleteByHandle(old)) {
-        held.ReadyForReplacing();
-        ::DeleteFileW(aside.c_str());
-    }
-    held.ReadyForReplacing();
-    if (!moved)
-        Discard();
-    return moved;
-}
-
-void TDirectory::FlushFileSystem() const {
-    // Only an administrator may flush a volume: each file is flushed.
-}
-
-bool CanFlushFileSystem() {
-    return false;
-}
-
-void TDirectory::Flush() const {
-    // The system journals its names itself; a directory handle held for
-    // listing cannot be flushed.
-}
-
-int CreateExclusive(const TDirectory& dir, const std::string& name, bool& taken) {
-    taken = false;
-    try {
-        const HANDLE handle = CreateNew(Child(dir.Get(), name));
-        taken = handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS;
-        return AsDescriptor(handle);
-    } catch (const TInOutFailure&) {
-        return -1;
-    }
-}
-
-unsigned ProcessNumber() {
-    return static_cast<unsigned>(::GetCurrentProcessId());
-}
-
-bool ProcessAlive(unsigned pid) {
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr)
-        return ::GetLastError() == ERROR_ACCESS_DENIED; // it runs, as another user
-    DWORD code = 0;
-    const bool alive = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    ::CloseHandle(process);
-    return alive;
-}
-
-void HoldTemporary(int) {
-    // A temporary is written without delete sharing: no one removes it
-    // while its writer has it open.
-}
-
-bool IsLeftover(const TDirectory& dir, const std::string& name, TFileIdentity& identity) {
-    std::wstring path;
-    try {
-        path = Child(dir.Get(), name);
-    } catch (const TInOutFailure&) {
-        return false;
-    }
-    // Opened for deleting, which a writer that still has it open refuses.
-    const TFileDescriptor handle(
-        AsDescriptor(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
-    DWORD attributes = 0;
-    return handle && Look(AsHandle(handle.Get()), identity, attributes) &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
-bool RemoveLeftover(const TDirectory& dir, const TLeftover& leftover) {
-    std::wstring path;
-    try {
-        path = Child(dir.Get(), leftover.Name);
-    } catch (const TInOutFailure&) {
-        return false;
-    }
-    const TFileDescriptor handle(
-        AsDescriptor(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
-    if (!handle)
-        return Missing(::GetLastError());
-    TFileIdentity now;
-    DWORD attributes = 0;
-    return Look(AsHandle(handle.Get()), now, attributes) && now.SameFileAs(leftover.Identity) &&
-           DeleteByHandle(AsHandle(handle.Get()));
-}
-
-TMappedTemporary::TMappedTemporary(const TDirectory& dir, std::size_t size)
-    : dir_(dir), size_(size) {
-    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-        name_ = TemporaryName();
-        std::wstring path;
-        try {
-            path = Child(dir.Get(), name_);
-        } catch (const TInOutFailure&) {
-            break;
-        }
-        // No delete sharing: while it is open, no other run removes it.
-        fd_.Reset(
-            AsDescriptor(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr)));
-        if (!fd_ && ::GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    if (!fd_)
-        throw TFileCreateFailure(dir.Path());
+unsigned char* MapFile(int fd, std::size_t size, std::intptr_t& mapping) {
     const auto high = static_cast<DWORD>(static_cast<std::uint64_t>(size) >> 32);
-    const HANDLE mapping = ::CreateFileMappingW(AsHandle(fd_.Get()), nullptr, PAGE_READWRITE, high,
-                                                static_cast<DWORD>(size), nullptr);
-    void* view =
-        mapping != nullptr ? ::MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size) : nullptr;
+    const HANDLE map = ::CreateFileMappingW(AsHandle(fd), nullptr, PAGE_READWRITE, high,
+                                            static_cast<DWORD>(size), nullptr);
+    void* view = map != nullptr ? ::MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, size) : nullptr;
     if (view == nullptr) {
-        if (mapping != nullptr)
-            ::CloseHandle(mapping);
-        fd_.Reset();
-        try {
-            ::DeleteFileW(Child(dir.Get(), name_).c_str());
-        } catch (const TInOutFailure&) {
-        }
-        throw TFileCreateFailure(dir.Path());
+        if (map != nullptr)
+            ::CloseHandle(map);
+        return nullptr;
     }
-    mapping_ = reinterpret_cast<std::intptr_t>(mapping);
-    bytes_ = static_cast<unsigned char*>(view);
+    mapping = reinterpret_cast<std::intptr_t>(map);
+    return static_cast<unsigned char*>(view);
 }
 
-TMappedTemporary::~TMappedTemporary() {
-    ::UnmapViewOfFile(bytes_);
-    ::CloseHandle(reinterpret_cast<HANDLE>(mapping_));
-    fd_.Reset();
-    try {
-        ::DeleteFileW(Child(dir_.Get(), name_).c_str());
-    } catch (...) {
-        // The directory can no longer be named: the next run removes it.
-    }
-}
-
-std::int64_t KernelCopy(int, std::int64_t&, int, std::int64_t&, std::size_t, int& err) {
-    // The system has no copy between open files: the caller's buffer does it.
-    err = ENOSYS;
-    return -1;
+void UnmapFile(unsigned char* bytes, std::size_t, std::intptr_t mapping) {
+    ::UnmapViewOfFile(bytes);
+    ::CloseHandle(reinterpret_cast<HANDLE>(mapping));
 }
 
 bool IsLevelSeparator(char c) {

@@ -177,33 +177,85 @@ TEST(AtomicFile, ReportsWhatCannotBeCreatedOrWritten) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
-// What each way of writing does with a name that is free or taken.
+// What each way of writing does with what is at the name: nothing, an older
+// file, a directory, a file we may not write, or a link (replaced, never
+// followed).
 TEST(OutputFile, ModesDecideWhatHappensToATakenName) {
+    enum class TThere { Free, File, Directory, ReadOnly, Link };
+#ifdef _WIN32
+    const bool readOnlyRefused = true; // by its attribute
+#else
+    const bool readOnlyRefused = test::ModeBitsBind();
+#endif
+    const char* readOnly = readOnlyRefused ? "refused" : "new";
     const struct {
         TOutputMode Mode;
-        bool Taken;
-        const char* Result; // the file's bytes afterwards, or the failure
+        TThere There;
+        const char* Result; // the name's bytes afterwards, or the failure
     } cases[] = {
-        {TOutputMode::omReplace, false, "new"},      {TOutputMode::omReplace, true, "new"},
-        {TOutputMode::omAlwaysBeside, false, "new"}, {TOutputMode::omAlwaysBeside, true, "new"},
-        {TOutputMode::omKeep, false, "new"},         {TOutputMode::omKeep, true, "exists"},
+        {TOutputMode::omReplace, TThere::Free, "new"},
+        {TOutputMode::omReplace, TThere::File, "new"},
+        {TOutputMode::omReplace, TThere::Directory, "refused"},
+        {TOutputMode::omReplace, TThere::ReadOnly, readOnly},
+        {TOutputMode::omReplace, TThere::Link, "new"},
+        {TOutputMode::omAlwaysBeside, TThere::Free, "new"},
+        {TOutputMode::omAlwaysBeside, TThere::File, "new"},
+        {TOutputMode::omAlwaysBeside, TThere::Directory, "refused"},
+        {TOutputMode::omAlwaysBeside, TThere::ReadOnly, readOnly},
+        {TOutputMode::omAlwaysBeside, TThere::Link, "new"},
+        {TOutputMode::omKeep, TThere::Free, "new"},
+        {TOutputMode::omKeep, TThere::File, "exists"},
+        {TOutputMode::omKeep, TThere::Directory, "refused"},
+        {TOutputMode::omKeep, TThere::ReadOnly, "exists"},
+        {TOutputMode::omKeep, TThere::Link, "exists"},
     };
     for (const auto& c : cases) {
+        const std::string row = std::to_string(static_cast<int>(c.Mode)) + "/" +
+                                std::to_string(static_cast<int>(c.There));
         TTempDir dir;
-        if (c.Taken)
-            WriteFile(dir / "f", "old");
+        TTempDir away;
+        WriteFile(away / "old", "old");
+        const auto name = dir / "f";
+        if (c.There == TThere::File || c.There == TThere::ReadOnly)
+            WriteFile(name, "old");
+        if (c.There == TThere::ReadOnly)
+            std::filesystem::permissions(name, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        if (c.There == TThere::Directory)
+            std::filesystem::create_directory(name);
+        if (c.There == TThere::Link && !MakeLink(away / "old", name))
+            continue; // no links for a test here
         const TDirectory d = TDirectory::Open(dir.Path());
+        std::string result;
         try {
             TOutputFile out(d, "f", c.Mode);
             out.Write("new", 3);
-            out.Commit();
-            EXPECT_EQ(ReadFile(dir / "f"), c.Result);
-        } catch (const TFileExistsFailure& e) {
-            EXPECT_STREQ(c.Result, "exists");
-            EXPECT_EQ(ReadFile(dir / "f"), "old");
+            try {
+                out.Commit();
+                result = ReadFile(name);
+            } catch (const TFileCreateFailure&) {
+                // What cannot be replaced is refused before any work.
+                result = "refused late";
+            }
+        } catch (const TFileExistsFailure&) {
+            result = "exists";
+        } catch (const TFileCreateFailure&) {
+            result = "refused";
         }
-        // Nothing but the file itself is left.
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+        EXPECT_EQ(result, c.Result) << row;
+        // What was kept is whole, and what a link leads to is never written.
+        if (result != "new" && c.There != TThere::Directory) {
+            EXPECT_EQ(ReadFile(name), "old") << row;
+        }
+        EXPECT_EQ(ReadFile(away / "old"), "old") << row;
+        EXPECT_EQ(std::filesystem::is_directory(name), c.There == TThere::Directory) << row;
+        if (c.There == TThere::Link) {
+            EXPECT_EQ(test::IsLink(name), result != "new") << row;
+        }
+        std::filesystem::permissions(name, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        // Nothing but the name itself is left.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << row;
     }
 }
 
