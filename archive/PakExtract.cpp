@@ -400,8 +400,8 @@ void CheckRoomFor(const TDirectory& dir, std::int64_t bytes) {
                        DisplayPath(dir.Path()) + " has " + FormatThousands64(free) + " bytes free");
 }
 
-TEntryCopier::TEntryCopier(bool fast, bool kernelCopy)
-    : fast_(fast), kernel_(fast && kernelCopy),
+TEntryCopier::TEntryCopier(bool fast, TKernelCopy first)
+    : fast_(fast), kernel_(fast ? first : TKernelCopy::kcNone),
       buffer_(new unsigned char[fast ? kFastChunkSize : kCopyChunkSize]) {}
 
 std::size_t TEntryCopier::ChunkSize() const {
@@ -436,10 +436,13 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
         return true;
     }
     readSinceCheck_ = true;
-    while (kernel_ && n > 0) {
+    while (kernel_ != TKernelCopy::kcNone && n > 0) {
         std::int64_t at = out.Position();
         int err = 0;
-        const std::int64_t put = KernelCopy(from.Descriptor(), pos, out.Descriptor(), at, n, err);
+        const std::int64_t put =
+            kernel_ == TKernelCopy::kcBetweenFiles
+                ? KernelCopy(from.Descriptor(), pos, out.Descriptor(), at, n, err)
+                : StreamCopy(from.Descriptor(), pos, out.Descriptor(), at, n, err);
         if (put > 0) {
             n -= static_cast<std::size_t>(put);
             out.Advance(put);
@@ -452,8 +455,9 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
         if (err == ENOSPC || err == kQuotaErrno || err == EIO || err == EFBIG)
             ThrowForErrno(err);
         // Not between these two files (another file system, an old kernel,
-        // a system without such a copy): the buffer from now on.
-        kernel_ = false;
+        // a system without such a copy): the next way from now on.
+        kernel_ =
+            kernel_ == TKernelCopy::kcBetweenFiles ? TKernelCopy::kcStream : TKernelCopy::kcNone;
     }
     windowFile_ = nullptr; // the buffer is about to hold other bytes
     return CopyChunks(from, pos, static_cast<std::int64_t>(n), {buffer_.get(), ChunkSize()},

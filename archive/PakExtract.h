@@ -180,14 +180,19 @@ bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
 // Moves an entry's bytes from the archive into its output: through one
 // 10240-byte buffer, or, when fast, small entries out of a 1 MiB window read
 // ahead from the archive and big ones in large pieces by the kernel where
-// the system can copy between the two files (learnt once, at the first
-// refusal, then through the buffer for the rest of the run).
+// the system can copy between the two files: a copy between files, else
+// one through the kernel's stream copy (which crosses file systems), else
+// the buffer. Each refusal is learnt once, for the rest of the run.
 // Entries up to this size are small: copied out of a window read ahead.
 inline constexpr std::size_t kSmallEntry = 64 * 1024;
 
+// The first of the kernel's copies a fast copier tries; the later ones
+// follow when it is refused.
+enum class TKernelCopy : std::uint8_t { kcBetweenFiles, kcStream, kcNone };
+
 class TEntryCopier {
 public:
-    explicit TEntryCopier(bool fast = false, bool kernelCopy = true);
+    explicit TEntryCopier(bool fast = false, TKernelCopy first = TKernelCopy::kcBetweenFiles);
     std::size_t ChunkSize() const;
     // Copies n bytes at pos of from to out's position. False when from ends
     // first; throws the read's or the write's failure.
@@ -203,7 +208,7 @@ public:
 
 private:
     bool fast_;
-    bool kernel_;
+    TKernelCopy kernel_;
     std::unique_ptr<unsigned char[]> buffer_;
     // The read-ahead window: which file's bytes [windowPos_, windowEnd_).
     // Known by address and identity: another file opened later at the same

@@ -27,6 +27,12 @@ def timed(cmd, **kw):
     return time.perf_counter() - start
 
 
+def timed_call(f):
+    start = time.perf_counter()
+    f()
+    return time.perf_counter() - start
+
+
 def median_of(repeats, prepare, run):
     times = []
     for _ in range(repeats):
@@ -76,6 +82,8 @@ def main():
     p.add_argument("--build", required=True, help="the build directory")
     p.add_argument("--repeats", type=int, default=5)
     p.add_argument("--only", default=",".join(CORPORA))
+    p.add_argument("--other-fs", help="a folder on another file system than the corpus: the "
+                   "archive is read from there for the rows across file systems")
     a = p.parse_args()
 
     subprocess.run([sys.executable, a.maker, "--out", a.corpus,
@@ -167,6 +175,29 @@ def main():
                 peer_cmd = lambda d: shlex.split(peer_extract.format(pak=pak, out=d, tree=tree))
                 other = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(peer_cmd(d))))
                 row(name, f"extract: {peer}", other, untar, "tar -x", per_file(peer_cmd, clean_dir))
+            if a.other_fs:
+                # The archive on one file system, its files made on another:
+                # the kernel's copy between files is refused there.
+                far = tempfile.mkdtemp(prefix="zorvak-bench-", dir=a.other_fs)
+                far_pak = os.path.join(far, name + ".pak")
+                shutil.copy(pak, far_pak)
+                try:
+                    def send_all(d):
+                        # The floor: the archive's bytes moved once by sendfile.
+                        with open(far_pak, "rb") as src, open(os.path.join(d, "all"), "wb") as dst:
+                            left = os.fstat(src.fileno()).st_size
+                            while left > 0:
+                                left -= os.sendfile(dst.fileno(), src.fileno(), None, left)
+                    far_cmd = lambda d: [tool, "extract", far_pak, "-C", d]
+                    floor, across = interleaved(a.repeats, [
+                        (clean_dir, rm_after(lambda d: timed_call(lambda: send_all(d)))),
+                        (clean_dir, rm_after(lambda d: timed(far_cmd(d)))),
+                    ])
+                    row(name, "across file systems: sendfile of the archive", floor)
+                    row(name, "across file systems: zorvak-pak extract", across, floor, "sendfile",
+                        per_file(far_cmd, clean_dir))
+                finally:
+                    shutil.rmtree(far)
             d = clean_dir()
             rows.append((name, "extract: zorvak-pak peak memory", f"{peak_kib(cli_cmd(d)) / 1024:.1f} MiB", "", ""))
             shutil.rmtree(d)

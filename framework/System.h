@@ -71,6 +71,11 @@ void CopyOwnerAndMode(int from, int to);
 // err (ENOSYS where the system has no such copy: use a buffer instead).
 std::int64_t KernelCopy(int from, std::int64_t& in, int to, std::int64_t& at, std::size_t n,
                         int& err);
+// The same through the kernel's file-to-stream copy, which also works where
+// KernelCopy refuses two files on different file systems. Moves to's own
+// file position as well.
+std::int64_t StreamCopy(int from, std::int64_t& in, int to, std::int64_t& at, std::size_t n,
+                        int& err);
 
 // ---- Opening
 

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -146,6 +147,24 @@ std::int64_t KernelCopy(int from, std::int64_t& in, int to, std::int64_t& at, st
     }
     in = inPos;
     at = atPos;
+    return put;
+}
+
+std::int64_t StreamCopy(int from, std::int64_t& in, int to, std::int64_t& at, std::size_t n,
+                        int& err) {
+    // sendfile writes at to's file position: put it where the output stands.
+    if (::lseek(to, static_cast<off_t>(at), SEEK_SET) < 0) {
+        err = errno;
+        return -1;
+    }
+    off_t inPos = in;
+    const ssize_t put = ::sendfile(to, from, &inPos, n);
+    if (put < 0) {
+        err = errno;
+        return -1;
+    }
+    in = inPos;
+    at += put;
     return put;
 }
 

@@ -346,6 +346,11 @@ std::int64_t KernelCopy(int, std::int64_t&, int, std::int64_t&, std::size_t, int
     return -1;
 }
 
+std::int64_t StreamCopy(int, std::int64_t&, int, std::int64_t&, std::size_t, int& err) {
+    err = ENOSYS;
+    return -1;
+}
+
 int OpenForReading(const std::filesystem::path& path, TShareMode mode, int& err) {
     return OpenReading(path.native(), mode, err);
 }

@@ -186,7 +186,7 @@ std::string Pattern(std::size_t length) {
 // archive opened for the entry, without sharing.
 bool CopyEntry(const std::filesystem::path& archive, std::int32_t pos, std::int32_t length,
                const std::string& name, TCopyObserver& observer, bool fast = false,
-               bool kernel = true) {
+               TKernelCopy kernel = TKernelCopy::kcBetweenFiles) {
     TExtractTarget target(archive.parent_path());
     TEntryCopier copier(fast, kernel);
     std::optional<TLockedFile> held;
@@ -395,17 +395,20 @@ TEST(ExtractEntry, ALevelSwappedForALinkMidRunIsNotFollowed) {
     EXPECT_THROW(ExtractEntry(again, {"maps/b", 17, 6}, open, observer, copier), TLinkFailure);
 }
 
-TEST(ExtractEntry, KernelCopyAndItsFallbackGiveTheSameBytes) {
+TEST(ExtractEntry, EveryCopyPathGivesTheSameBytes) {
     for (const std::size_t length :
-         {std::size_t{0}, std::size_t{1}, std::size_t{10241}, std::size_t{3 * 1024 * 1024 + 7}}) {
+         {std::size_t{0}, std::size_t{1}, std::size_t{10240}, std::size_t{10241},
+          std::size_t{1024 * 1024 + 7}, std::size_t{3 * 1024 * 1024 + 7}}) {
         TTempDir dir;
         const std::string data = Pattern(length);
         WriteFile(dir / "a.pak", BuildPakImage({{"pad", "xyz"}, {"e", data}}));
         const auto len = static_cast<std::int32_t>(length);
-        for (const bool kernel : {true, false}) {
+        for (const TKernelCopy first :
+             {TKernelCopy::kcBetweenFiles, TKernelCopy::kcStream, TKernelCopy::kcNone}) {
             TRecordingObserver observer;
-            EXPECT_TRUE(CopyEntry(dir / "a.pak", 15, len, "e", observer, true, kernel));
-            EXPECT_EQ(ReadFile(dir / "e"), data) << length << " kernel " << kernel;
+            EXPECT_TRUE(CopyEntry(dir / "a.pak", 15, len, "e", observer, true, first));
+            EXPECT_EQ(ReadFile(dir / "e"), data)
+                << length << " first way " << static_cast<int>(first);
         }
     }
 }
