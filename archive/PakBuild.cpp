@@ -21,6 +21,9 @@ namespace zorvak {
 namespace {
 // Paths of the walk are written as this system writes them.
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+// The buffer of a build by the kernel's copy: a small file in one read, and
+// the last way for a big one the kernel cannot copy.
+constexpr std::size_t kBuildChunkSize = 1024 * 1024;
 } // namespace
 
 namespace {
@@ -302,7 +305,9 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     TAtomicFile archive(output);
     TWriteBehind buffered(archive);
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));
-    const auto buffer = std::make_unique<unsigned char[]>(kCopyChunkSize);
+    const std::size_t chunk = hooks.KernelCopy ? kBuildChunkSize : kCopyChunkSize;
+    const auto buffer = std::make_unique<unsigned char[]>(chunk);
+    TEntryCopier copier(true, hooks.KernelCopy.value_or(TKernelCopy::kcNone));
 
     // What each file was when it was opened; it must still be so after its
     // copy, and in the directory pass: a writer changes a file's times
@@ -320,10 +325,20 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
         writer.BeginEntry(files[i].Name);
         // The size at this open is what is stored; a file that shrinks stops
         // the build rather than store bytes no read filled.
-        if (!CopyChunks(input, 0, input.Size(), {buffer.get(), kCopyChunkSize},
-                        [&writer](const unsigned char* bytes, std::size_t n) {
-                            writer.WriteData(bytes, n);
-                        }))
+        const std::int64_t size = input.Size();
+        bool whole = true;
+        if (hooks.KernelCopy && size > static_cast<std::int64_t>(kSmallEntry)) {
+            buffered.Flush();
+            writer.PutData(static_cast<std::size_t>(size), [&] {
+                whole = copier.Copy(input, 0, static_cast<std::size_t>(size), archive.Output());
+            });
+        } else {
+            whole = CopyChunks(input, 0, size, {buffer.get(), chunk},
+                               [&writer](const unsigned char* bytes, std::size_t n) {
+                                   writer.WriteData(bytes, n);
+                               });
+        }
+        if (!whole)
             throw TInOutFailure(kIoReadBeyondEnd);
         CheckSizeKnown(input, files[i].Path);
         copied[i] = input.Identity();

@@ -3,12 +3,14 @@
 // write the data and then the directory.
 #pragma once
 
+#include "archive/PakExtract.h"
 #include "framework/Files.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +48,10 @@ struct TPakBuildHooks {
     // (the dialog's two passes); every file is also looked at through its
     // descriptor right after its copy.
     bool MeasureAgain = true;
+    // Set: each big file goes into its place by the kernel's copy, from this
+    // way on (the copier's ways in turn, a 1 MiB buffer last), and a small
+    // one by one read. Unset, the dialog's 10240-byte copies.
+    std::optional<TKernelCopy> KernelCopy;
     // Told one line for each leftover of a stopped run removed beside the
     // archive before it is written.
     std::function<void(const std::string&)> Told;

@@ -65,13 +65,17 @@ void TPakWriter::BeginEntry(const std::string& name) {
 }
 
 void TPakWriter::WriteData(const void* buffer, std::size_t n) {
+    PutData(n, [&] { out_.Write(buffer, n); });
+}
+
+void TPakWriter::PutData(std::size_t n, const std::function<void()>& put) {
     if (entries_.empty())
         throw TFailure("No entry begun");
     const std::int64_t end = position_ + static_cast<std::int64_t>(n);
     const std::int64_t dirEnd = end + static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
     if (dirEnd > kPakMaxSize)
         throw TFailure(ArchiveTooLargeMessage(entries_.back().Name));
-    out_.Write(buffer, n);
+    put();
     position_ = end;
     entries_.back().Length += static_cast<std::int64_t>(n);
 }

@@ -5,6 +5,7 @@
 #include "archive/PakFormat.h"
 #include "framework/Streams.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,6 +24,9 @@ public:
     // Appends data to the entry begun last. Throws TFailure when the archive
     // would reach 2 GiB.
     void WriteData(const void* buffer, std::size_t n);
+    // Appends n bytes that put writes itself at Position() of the stream
+    // below (a copy by the kernel), checked as WriteData checks.
+    void PutData(std::size_t n, const std::function<void()>& put);
     // Writes the directory of the entries begun, each with exactly the bytes
     // written for it, then the header again. Returns the archive's length.
     std::int64_t Finish();

@@ -27,6 +27,7 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     // file's identity checked around its copy instead.
     hooks.Inputs = TShareMode::smUnlocked;
     hooks.MeasureAgain = false;
+    hooks.KernelCopy = TKernelCopy::kcBetweenFiles;
     TProgress& progress = tool.Progress();
     hooks.Found = [&progress, &files](const TPakBuildFile& f) {
         progress.Show(files.size() + 1, files.size() + 1, "found " + f.Name);

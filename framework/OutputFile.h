@@ -115,6 +115,8 @@ public:
     void Commit();
 
     const std::filesystem::path& Target() const { return target_; }
+    // The file being written, for copies the kernel makes into it.
+    TOutputFile& Output() { return out_; }
     std::filesystem::path TempPath() const { return dir_.Path() / out_.WrittenName(); }
 
 private:

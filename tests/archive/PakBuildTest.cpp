@@ -321,6 +321,27 @@ TEST(PakBuildWrite, LaysOutHeaderDataAndDirectoryAroundChunkBoundaries) {
     }
 }
 
+// zorvak-pak's build copies by the kernel where it can: every way it may
+// take gives the bytes of the dialog's 10240-byte copies.
+TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
+    TTempDir tree;
+    const std::size_t sizes[] = {0, 1, 10240, 10241, 65536, 65537, 1024 * 1024 + 7, 3 << 20};
+    for (std::size_t i = 0; i < std::size(sizes); ++i)
+        WriteFile(tree / ("d" + std::to_string(i)) / "f.dat", Pattern(sizes[i], 3));
+    std::vector<TPakBuildFile> files = Walk(tree.Path());
+    CheckPakBuild(files);
+    TTempDir out;
+    ASSERT_TRUE(WritePakFile(out / "classic.pak", files, {}));
+    const std::string classic = ReadFile(out / "classic.pak");
+    for (const TKernelCopy first :
+         {TKernelCopy::kcBetweenFiles, TKernelCopy::kcStream, TKernelCopy::kcNone}) {
+        TPakBuildHooks hooks;
+        hooks.KernelCopy = first;
+        ASSERT_TRUE(WritePakFile(out / "kernel.pak", files, hooks));
+        EXPECT_EQ(ReadFile(out / "kernel.pak"), classic) << static_cast<int>(first);
+    }
+}
+
 TEST(PakBuildWrite, RoundTripOfAFewHundredFiles) {
     TTempDir tree;
     for (int i = 0; i < 300; ++i)
