@@ -2,6 +2,7 @@
 // commands take. Usage:
 //   zorvak_bench open ARCHIVE [REPEATS]      open and list, median of REPEATS
 //   zorvak_bench extract ARCHIVE             Extract All beside the archive
+//   zorvak_bench extract-to ARCHIVE DIR      Extract All To into DIR
 //   zorvak_bench preview [ARCHIVE] [REPEATS] walk every entry with the preview
 //                                            open (without ARCHIVE, a made-up one)
 //   zorvak_bench shots DIR                   the preview on a made-up archive,
@@ -36,7 +37,8 @@ namespace {
 
 class TFixedAnswer : public zorvak::TFileDialogs {
 public:
-    explicit TFixedAnswer(QString path) : path_(std::move(path)) {}
+    explicit TFixedAnswer(QString path, QString folder = {})
+        : path_(std::move(path)), folder_(std::move(folder)) {}
     std::optional<QString> GetOpenFileName(QWidget*, const zorvak::TOpenFileRequest&) override {
         return path_;
     }
@@ -48,11 +50,14 @@ public:
         return std::nullopt;
     }
     std::optional<QString> GetExistingDirectory(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
+        if (folder_.isEmpty())
+            return std::nullopt;
+        return folder_;
     }
 
 private:
     QString path_;
+    QString folder_;
 };
 
 class TPrintedBoxes : public zorvak::TMessageBoxes {
@@ -237,7 +242,9 @@ int main(int argc, char** argv) {
             .write(reinterpret_cast<const char*>(image.data()),
                    static_cast<std::streamsize>(image.size()));
     }
-    zorvak::SetFileDialogs(std::make_unique<TFixedAnswer>(archive));
+    const bool extractTo = command == QLatin1String("extract-to");
+    zorvak::SetFileDialogs(std::make_unique<TFixedAnswer>(
+        archive, extractTo && argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString()));
     zorvak::SetMessageBoxes(std::make_unique<TPrintedBoxes>());
     zorvak::TZorvakForm form;
     form.show();
@@ -258,6 +265,11 @@ int main(int argc, char** argv) {
         form.OpenPakFile1->trigger();
         const auto start = std::chrono::steady_clock::now();
         form.ButtonExtractAll->click();
+        std::printf("%.3f\n", Seconds(std::chrono::steady_clock::now() - start));
+    } else if (extractTo) {
+        form.OpenPakFile1->trigger();
+        const auto start = std::chrono::steady_clock::now();
+        form.ExtractAllTo1->trigger();
         std::printf("%.3f\n", Seconds(std::chrono::steady_clock::now() - start));
     } else if (command == QLatin1String("preview")) {
         const char* repeatsArg = argc > 3                             ? argv[3]

@@ -196,6 +196,8 @@ void TExtractionRun::GiveButtonsBack() {
 
 void TExtractionRun::EndRun(int current, std::uint64_t generation) {
     runRow_ = -1;
+    readAhead_.clear();
+    readAheadTo_ = 0;
     target_.reset();
     copier_.reset();
     ShowRunBox();
@@ -217,6 +219,7 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
     if (destination_.empty()) {
         // The buttons: every row take holds, asked again as the run reaches
         // it, and the room for what they hold now.
+        readAhead_.clear();
         std::int64_t bytes = 0;
         for (int i = 0; i < n; ++i)
             if (take(i))
@@ -236,8 +239,11 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
     if (plan.Bytes > 0)
         plan.CheckRoom(TDirectory::Open(Destination()));
     auto rows = std::make_shared<std::vector<bool>>(static_cast<std::size_t>(n), false);
-    for (const TPlannedEntry& planned : plan.Entries)
+    readAhead_.assign(static_cast<std::size_t>(n), 0);
+    for (const TPlannedEntry& planned : plan.Entries) {
         (*rows)[planned.Entry] = true;
+        readAhead_[planned.Entry] = planned.ReadAheadTo;
+    }
     sameFile_.Lines.clear();
     sameFile_.Total = static_cast<std::size_t>(plan.SameFile);
     for (const TExtractNote& note : plan.Notes)
@@ -287,6 +293,8 @@ bool TExtractionRun::Run(const TTake& asked) {
     for (int i = 0; i < n; ++i) {
         if (take(i)) {
             runRow_ = i;
+            const auto row = static_cast<std::size_t>(i);
+            readAheadTo_ = row < readAhead_.size() ? readAhead_[row] : 0;
             ExtractFile(std::string(window_.Entries()[static_cast<std::size_t>(i)].Name));
             if (!window)
                 return false;
@@ -330,8 +338,14 @@ void TExtractionRun::ExtractFile(const std::string& name) {
         local = std::make_unique<TExtractTarget>(destination);
         target = local.get();
     }
-    if (!copier_)
-        copier_ = std::make_unique<TEntryCopier>();
+    // The buttons copy in the classic 10240-byte chunks; a run into a folder
+    // copies as zorvak-pak does, reading ahead as its plan says.
+    const bool fast = !destination_.empty();
+    if (!copier_ || copierFast_ != fast) {
+        copier_ = std::make_unique<TEntryCopier>(fast);
+        copierFast_ = fast;
+    }
+    copier_->ReadAheadTo(fast ? readAheadTo_ : 0);
     // Opened once per entry, without sharing, and only while it is the
     // archive that was indexed.
     // Relative to the directory the run holds open: the archive lies there.

@@ -102,6 +102,11 @@ private:
     // the copy buffer.
     std::unique_ptr<TExtractTarget> target_;
     std::unique_ptr<TEntryCopier> copier_;
+    bool copierFast_ = false;
+    // Where the copier of a run into a folder reads ahead to, by row (the
+    // plan's), and for the entry being extracted.
+    std::vector<std::int64_t> readAhead_;
+    std::int64_t readAheadTo_ = 0;
     // The entries the plan of a run into a folder passed over as another
     // name for a file taken already, told when the run has ended.
     struct TSameFileNames {
