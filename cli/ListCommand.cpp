@@ -1,10 +1,28 @@
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 
+#include <charconv>
 #include <cstdint>
-#include <iomanip>
 
 namespace zorvak {
+
+namespace {
+
+// How much of the listing is gathered before it is written: one write a
+// piece rather than a stream operation a field.
+constexpr std::size_t kListPiece = 64 * 1024;
+
+// A number right-aligned in a field of width, as std::setw gives it.
+void AppendField(std::string& out, std::int64_t value, std::size_t width) {
+    char digits[24];
+    const auto made = std::to_chars(digits, digits + sizeof digits, value);
+    const auto n = static_cast<std::size_t>(made.ptr - digits);
+    if (n < width)
+        out.append(width - n, ' ');
+    out.append(digits, n);
+}
+
+} // namespace
 
 int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "l0", {Flag("null", kOptNull)});
@@ -25,16 +43,27 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
     const bool raw = nulEnded && !terminal;
     const char end = nulEnded ? '\0' : '\n';
     std::int64_t total = 0;
+    std::string piece;
+    piece.reserve(kListPiece + 1024);
     for (const TPakEntry e : index.Entries) {
-        if (longForm)
-            out << std::setw(10) << e.FilePos << " " << std::setw(10) << e.FileLength << " ";
+        if (longForm) {
+            AppendField(piece, e.FilePos, 10);
+            piece += ' ';
+            AppendField(piece, e.FileLength, 10);
+            piece += ' ';
+        }
         if (raw)
-            out << e.Name;
+            piece += e.Name;
         else
-            out << EscapeForTerminal(e.Name, terminal);
-        out << end;
+            AppendForTerminal(piece, e.Name, terminal);
+        piece += end;
         total += e.FileLength;
+        if (piece.size() >= kListPiece) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            piece.clear();
+        }
     }
+    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     if (longForm)
         out << index.Entries.size() << " entries, " << total << " bytes" << end;
     return index.Complete ? kExitOk : kExitProblems;

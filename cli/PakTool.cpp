@@ -63,9 +63,22 @@ int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
 } // namespace
 
 std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8) {
-    const bool highToo = invalidUtf8 && !IsValidUtf8(bytes);
     std::string out;
-    out.reserve(bytes.size());
+    AppendForTerminal(out, bytes, invalidUtf8);
+    return out;
+}
+
+void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8) {
+    // Most names need no escape: they go out whole.
+    const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x7F;
+    });
+    if (plain) {
+        out += bytes;
+        return;
+    }
+    const bool highToo = invalidUtf8 && !IsValidUtf8(bytes);
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x20 && u != 0x7F && (u < 0x80 || !highToo)) {
@@ -90,7 +103,6 @@ std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8) {
         }
         }
     }
-    return out;
 }
 
 int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -32,5 +32,7 @@ int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ost
 // Bytes as they may safely reach a terminal: control bytes as escapes, and,
 // when invalidUtf8 is set, the bytes of a name that is not UTF-8 as \xHH.
 std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8);
+// The same, appended to out.
+void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8);
 
 } // namespace zorvak
