@@ -199,7 +199,8 @@ void TExtractionRun::EndRun(int current, std::uint64_t generation) {
     readAhead_.clear();
     readAheadTo_ = 0;
     target_.reset();
-    copier_.reset();
+    for (auto& copier : copiers_)
+        copier.reset();
     ShowRunBox();
     inRun_ = false;
     if (window_.IndexGeneration() != generation)
@@ -341,11 +342,13 @@ void TExtractionRun::ExtractFile(const std::string& name) {
     // The buttons copy in the classic 10240-byte chunks; a run into a folder
     // copies as zorvak-pak does, reading ahead as its plan says.
     const bool fast = !destination_.empty();
-    if (!copier_ || copierFast_ != fast) {
-        copier_ = std::make_unique<TEntryCopier>(fast);
-        copierFast_ = fast;
-    }
-    copier_->ReadAheadTo(fast ? readAheadTo_ : 0);
+    // Each kind is made once and kept for the run: a run started inside
+    // another (events are handled between chunks) must not take away the
+    // copier the outer one is copying with.
+    std::unique_ptr<TEntryCopier>& copier = copiers_[fast ? 1 : 0];
+    if (!copier)
+        copier = std::make_unique<TEntryCopier>(fast);
+    copier->ReadAheadTo(fast ? readAheadTo_ : 0);
     // Opened once per entry, without sharing, and only while it is the
     // archive that was indexed.
     // Relative to the directory the run holds open: the archive lies there.
@@ -367,7 +370,7 @@ void TExtractionRun::ExtractFile(const std::string& name) {
         return !window_.Closing() && generation == window_.IndexGeneration() &&
                !controls_.List->DragCalledOff();
     });
-    const bool done = ExtractEntry(*target, entry, open, observer, *copier_);
+    const bool done = ExtractEntry(*target, entry, open, observer, *copier);
     if (!window)
         return;
     if (inRun_ && local)

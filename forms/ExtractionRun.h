@@ -10,6 +10,7 @@
 
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -101,8 +102,8 @@ private:
     // Held for the length of a run: the destination's open directories and
     // the copy buffer.
     std::unique_ptr<TExtractTarget> target_;
-    std::unique_ptr<TEntryCopier> copier_;
-    bool copierFast_ = false;
+    // The buttons' classic copier and the fast one of runs into a folder.
+    std::array<std::unique_ptr<TEntryCopier>, 2> copiers_;
     // Where the copier of a run into a folder reads ahead to, by row (the
     // plan's), and for the entry being extracted.
     std::vector<std::int64_t> readAhead_;
