@@ -307,7 +307,10 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));
     const std::size_t chunk = hooks.KernelCopy ? kBuildChunkSize : kCopyChunkSize;
     const auto buffer = std::make_unique<unsigned char[]>(chunk);
-    TEntryCopier copier(true, hooks.KernelCopy.value_or(TKernelCopy::kcNone));
+    // Only zorvak-pak's build copies by the kernel; the dialog needs no copier.
+    std::optional<TEntryCopier> copier;
+    if (hooks.KernelCopy)
+        copier.emplace(true, *hooks.KernelCopy);
 
     // What each file was when it was opened; it must still be so after its
     // copy, and in the directory pass: a writer changes a file's times
@@ -330,7 +333,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
         if (hooks.KernelCopy && size > static_cast<std::int64_t>(kSmallEntry)) {
             buffered.Flush();
             writer.PutData(static_cast<std::size_t>(size), [&] {
-                whole = copier.Copy(input, 0, static_cast<std::size_t>(size), archive.Output());
+                whole = copier->Copy(input, 0, static_cast<std::size_t>(size), archive.Output());
             });
         } else {
             whole = CopyChunks(input, 0, size, {buffer.get(), chunk},
