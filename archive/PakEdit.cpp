@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -304,8 +305,10 @@ private:
 // a Pump that handles events costs too much to run for each small entry.
 class TTicker {
 public:
-    TTicker(const TPakEditHooks& hooks, const TOutputFile& out, std::int64_t total)
-        : hooks_(hooks), out_(out), total_(total) {}
+    // Counts the bytes written after base, of total.
+    TTicker(const TPakEditHooks& hooks, const TOutputFile& out, std::int64_t base,
+            std::int64_t total)
+        : hooks_(hooks), out_(out), base_(base), total_(total) {}
 
     bool Before(std::int64_t bytes) {
         if (started_ && bytes_ < kPumpBytes && steps_ < kPumpSteps) {
@@ -317,7 +320,7 @@ public:
         bytes_ = bytes;
         steps_ = 1;
         if (hooks_.Progress)
-            hooks_.Progress(out_.Position(), total_);
+            hooks_.Progress(out_.Position() - base_, total_);
         return !hooks_.Pump || hooks_.Pump();
     }
 
@@ -326,6 +329,7 @@ private:
     static constexpr int kPumpSteps = 256;
     const TPakEditHooks& hooks_;
     const TOutputFile& out_;
+    std::int64_t base_;
     std::int64_t total_;
     bool started_ = false;
     std::int64_t bytes_ = 0;
@@ -341,19 +345,69 @@ std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
     return real;
 }
 
+// Where an edit that appends puts each entry's data, and what the result
+// holds.
+struct TAppendLayout {
+    std::vector<std::int32_t> Pos; // each entry of the plan's
+    std::int64_t DirOffset = 0;
+    std::int64_t Size = 0;
+    std::int64_t Unused = 0; // bytes of the result no entry uses
+    bool Fits = false;       // below the format's 2 GiB
+};
+
+// Kept entries stay where they are; added ones follow the archive's end in
+// the plan's order, the new directory after them.
+TAppendLayout LayOutAppend(const TPakIndex& index, const TPakEditPlan& plan) {
+    TAppendLayout layout;
+    std::int64_t at = index.Identity.Size;
+    for (std::size_t i = 0; i < plan.Entries.size(); ++i)
+        if (plan.Entries[i].Source != TPakEditSource::esKept)
+            at += plan.SizeOf(i, index);
+    layout.DirOffset = at;
+    layout.Size = at + static_cast<std::int64_t>(plan.Entries.size() * kPakDirEntrySize);
+    layout.Fits = layout.Size <= kPakMaxSize;
+    if (!layout.Fits)
+        return layout;
+    layout.Pos.reserve(plan.Entries.size());
+    std::vector<TPakSpan> spans;
+    spans.reserve(plan.Entries.size() + 2);
+    spans.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
+    spans.push_back({layout.DirOffset, layout.Size});
+    at = index.Identity.Size;
+    for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
+        const TPakEditEntry& entry = plan.Entries[i];
+        const std::int64_t size = plan.SizeOf(i, index);
+        std::int64_t pos = at;
+        if (entry.Source == TPakEditSource::esKept)
+            pos = index.Entries[entry.From].FilePos;
+        else
+            at += size;
+        layout.Pos.push_back(static_cast<std::int32_t>(pos));
+        spans.push_back({pos, pos + size});
+    }
+    layout.Unused = UncoveredBytes(spans, layout.Size);
+    return layout;
+}
+
 class TEditWriter {
 public:
+    // Rewrites into out, or with append appends there what is not kept.
     TEditWriter(const std::filesystem::path& archive, const TLockedFile& old,
                 const TPakIndex& index, const TPakEditPlan& plan, const TPakEditHooks& hooks,
-                TOutputFile& out)
+                TOutputFile& out, const TAppendLayout* append = nullptr)
         : archive_(archive), old_(old), index_(index), plan_(plan), hooks_(hooks), out_(out),
-          ticker_(hooks, out, plan.ArchiveSize), copier_(true) {}
+          append_(append),
+          ticker_(hooks, out, append != nullptr ? index.Identity.Size : 0, TotalBytes()),
+          copier_(true) {}
 
     bool Write() {
-        WritePakHeader(out_, 0, EntryCount());
+        if (append_ == nullptr)
+            WritePakHeader(out_, 0, EntryCount());
         for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
             const TPakEditEntry& entry = plan_.Entries[i];
             if (entry.Source == TPakEditSource::esKept) {
+                if (append_ != nullptr)
+                    continue;
                 const TPakEntry kept = index_.Entries[entry.From];
                 if (kept.FileLength == 0)
                     continue;
@@ -384,6 +438,9 @@ public:
 
 private:
     std::int64_t EntryCount() const { return static_cast<std::int64_t>(plan_.Entries.size()); }
+    std::int64_t TotalBytes() const {
+        return append_ != nullptr ? append_->Size - index_.Identity.Size : plan_.ArchiveSize;
+    }
 
     [[noreturn]] static void ChangedWhileEditing(const std::string& path) {
         throw TFailure("File changed while editing: " + DisplayPath(path));
@@ -438,7 +495,7 @@ private:
         for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
             SetPakEntryName(record, plan_.NameOf(i, index_));
             const std::int64_t size = plan_.SizeOf(i, index_);
-            record.FilePos = static_cast<std::int32_t>(pos);
+            record.FilePos = append_ != nullptr ? append_->Pos[i] : static_cast<std::int32_t>(pos);
             record.FileLength = static_cast<std::int32_t>(size);
             pos += size;
             unsigned char bytes[kPakDirEntrySize];
@@ -452,11 +509,15 @@ private:
                 piece.clear();
             }
         }
-        if (pos != dirOffset || out_.Position() != plan_.ArchiveSize)
+        if (append_ != nullptr ? dirOffset != append_->DirOffset || out_.Position() != append_->Size
+                               : pos != dirOffset || out_.Position() != plan_.ArchiveSize)
             throw TFailure("The new archive of " + DisplayPath(archive_) +
                            " does not have the planned size");
-        WritePakHeader(out_, dirOffset, EntryCount());
-        out_.Seek(plan_.ArchiveSize);
+        // An append's header is written last, by the commit.
+        if (append_ == nullptr) {
+            WritePakHeader(out_, dirOffset, EntryCount());
+            out_.Seek(plan_.ArchiveSize);
+        }
         return true;
     }
 
@@ -466,6 +527,7 @@ private:
     const TPakEditPlan& plan_;
     const TPakEditHooks& hooks_;
     TOutputFile& out_;
+    const TAppendLayout* append_;
     TTicker ticker_;
     TEntryCopier copier_;
     std::int64_t runBegin_ = 0;
@@ -551,12 +613,50 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         opened.emplace(dir, name, archive.string(), hooks.Archive);
     TLockedFile& old = hooks.Held != nullptr ? *hooks.Held : *opened;
     CheckSameArchive(old, index.Identity);
-    if (plan.Unchanged())
+    if (hooks.Appended != nullptr)
+        *hooks.Appended = false;
+    if (plan.Unchanged() && !hooks.Compact)
         return true;
     // What stopped edits left here takes room the new archive may need.
     for (const std::string& line : RemoveLeftovers(dir))
         if (hooks.Told)
             hooks.Told(line);
+    const auto reached = [&hooks](TPakEditStep step) {
+        if (hooks.Reached)
+            hooks.Reached(step);
+    };
+    if (!hooks.Compact) {
+        const TAppendLayout layout = LayOutAppend(index, plan);
+        // Past half the file unused, the rewrite frees it.
+        if (layout.Fits && layout.Unused <= layout.Size / 2) {
+            if (const std::unique_ptr<TOutputFile> grown = TOutputFile::Grow(dir, name, old)) {
+                CheckRoomFor(dir, layout.Size - index.Identity.Size);
+                if (!TEditWriter(archive, old, index, plan, hooks, *grown, &layout).Write())
+                    return false;
+                if (hooks.Progress)
+                    hooks.Progress(layout.Size - index.Identity.Size,
+                                   layout.Size - index.Identity.Size);
+                reached(TPakEditStep::esAppended);
+                if (hooks.Durable)
+                    grown->Flush();
+                reached(TPakEditStep::esAppendFlushed);
+                // Cut or grown by a program that takes no lock: its bytes and
+                // ours overlap.
+                if (IdentityOf(grown->Descriptor()).Size != layout.Size)
+                    throw TArchiveChangedFailure(archive);
+                unsigned char head[kPakHeaderSize];
+                EncodePakHeader({kPakMagic, static_cast<std::int32_t>(layout.DirOffset),
+                                 static_cast<std::int32_t>(layout.Size - layout.DirOffset)},
+                                head);
+                if (!grown->CommitGrown(old, head, sizeof head, hooks.Durable,
+                                        [&] { reached(TPakEditStep::esHeaderWritten); }))
+                    throw TArchiveReplacedFailure(archive);
+                if (hooks.Appended != nullptr)
+                    *hooks.Appended = true;
+                return true;
+            }
+        }
+    }
     CheckRoomFor(dir, plan.ArchiveSize);
 
     TOutputFile out(dir, name, TOutputMode::omAlwaysBeside);
@@ -565,10 +665,6 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         return false;
     if (hooks.Progress)
         hooks.Progress(plan.ArchiveSize, plan.ArchiveSize);
-    const auto reached = [&hooks](TPakEditStep step) {
-        if (hooks.Reached)
-            hooks.Reached(step);
-    };
     reached(TPakEditStep::esWritten);
     if (hooks.Durable)
         out.Flush();

@@ -1,8 +1,12 @@
 // Editing an archive without rebuilding it from a folder: a list of changes
 // is planned against the archive's index, where every refusal is made, then
-// applied by writing the whole new archive beside the old one in the
-// builder's layout (header, data in list order, directory, header again)
-// and renaming it over the old one only when it is complete.
+// applied in one of two ways. Appending: the new entries' bytes and a new
+// directory go after the archive's end and reach the disk, then the 12-byte
+// header is rewritten to point at them, so at every moment the file is the
+// old archive (with a tail no one reads) or the new one. Rewriting: the
+// whole new archive is written beside the old one in the builder's layout
+// (header, data in list order, directory, header again) and renamed over
+// it only when it is complete.
 //
 // Decisions:
 // - Changes take effect one after another: a rename frees its old name for
@@ -17,12 +21,19 @@
 //   are, also names the builder would not write (a second entry of one name,
 //   56 bytes); an entry whose data lie outside the archive can be deleted
 //   but not kept.
+// - An edit appends unless asked to compact, or the bytes no entry uses
+//   (old directories, deleted or replaced entries' data) would pass half
+//   the file, or another name (a hard link) leads to the archive, which must
+//   keep the old contents, or the file cannot be written in place (not
+//   ours to write; Windows, which shares no second open of the held
+//   archive), or the appended archive would reach 2 GiB. Compacting is the
+//   rewrite: the same bytes a rewrite of each edit would have given.
+// - Deleted bytes stay in the file until it is compacted.
 // - Kept entries whose data lie back to back are copied as one range, by
-//   the kernel where it can, so a rename or a delete costs about a copy.
-// - The new archive gets the old one's permission bits (rwx), and its owner
-//   where we may; it is flushed to disk before it takes the old one's name,
-//   which it takes from the file a link points to, not from the link. Other
-//   hard links to the old archive keep the old contents.
+//   the kernel where it can, so a rewrite costs about a copy.
+// - The rewritten archive gets the old one's permission bits (rwx), and its
+//   owner where we may; it is flushed to disk before it takes the old one's
+//   name, which it takes from the file a link points to, not from the link.
 #pragma once
 
 #include "archive/PakReader.h"
@@ -134,8 +145,13 @@ TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& 
 // The steps between the last byte of a new archive and its taking the old
 // one's name.
 enum class TPakEditStep {
+    // Rewriting:
     esWritten, // every byte is written, nothing flushed yet
     esFlushed, // the new archive is on the disk, the old one still named
+    // Appending:
+    esAppended,      // the new bytes and directory follow the old archive, not flushed
+    esAppendFlushed, // they are on the disk, the header still the old one's
+    esHeaderWritten, // the header points at the new directory, not yet flushed
 };
 
 struct TPakEditHooks {
@@ -158,26 +174,36 @@ struct TPakEditHooks {
     // the old one holds the only copy of every kept entry.
     bool Durable = true;
     // Called as the edit reaches each step after the last byte is written,
-    // so that a test can change the archive at that moment.
+    // so that a test can change the archive, or stop the edit as a crash
+    // would by throwing, at that moment.
     std::function<void(TPakEditStep)> Reached;
+    // Rewrite even where appending would do, freeing what earlier edits left
+    // unused.
+    bool Compact = false;
+    // Set to whether the edit appended (false: it rewrote, or was stopped).
+    bool* Appended = nullptr;
     // Told one line for each leftover of a stopped run removed beside the
     // archive.
     std::function<void(const std::string&)> Told;
 };
 
-// Writes the archive plan describes beside archive and renames it over
-// archive. Refuses, before anything is created, an archive that is no
-// longer the indexed one (TArchiveChangedFailure) or cannot be opened
-// (TFileOpenFailure, or TFileInUseFailure for a shared open), and a new
-// archive that will not fit beside the old one ("Disk full" with both
-// figures). Throws the output's and the copy's failures, TArchiveChangedFailure
-// when the archive changes before the rename, and TFailure for an added file
-// changed since it was planned or while it was copied; the old archive then
-// stays whole and no temporary is left. The new archive takes the old one's
-// name only while that name still holds the indexed file, in one step: a
-// file moved in over the archive at any moment before stays there whole
-// (TArchiveReplacedFailure). A plan without changes writes
-// nothing. Returns false, having removed the temporary, when Pump stopped it.
+// Applies plan to archive by appending or by rewriting (see above): a
+// rewrite writes the archive plan describes beside archive and renames it
+// over archive. With Compact, a plan without changes rewrites too.
+// Refuses, before anything is created, an archive that is no longer the
+// indexed one (TArchiveChangedFailure) or cannot be opened
+// (TFileOpenFailure, or TFileInUseFailure for a shared open), and new bytes
+// that will not fit beside the old ones ("Disk full" with both figures).
+// Throws the output's and the copy's failures, TArchiveChangedFailure when
+// the archive changes before the rename, and TFailure for an added file
+// changed since it was planned or while it was copied; the old archive
+// then stays whole and no temporary is left. The new archive takes the old
+// one's name only while that name still holds the indexed file, in one
+// step: a file moved in over the archive at any moment before stays there
+// whole (TArchiveReplacedFailure); an append is undone then, the archive
+// cut back to what it was. A plan without changes writes nothing. Returns
+// false, having removed the temporary or cut the archive back to its
+// length, when Pump stopped it.
 bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
                   const TPakEditPlan& plan, const TPakEditHooks& hooks);
 

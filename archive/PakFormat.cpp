@@ -68,4 +68,20 @@ std::string DamagedEntryMessage(std::string_view name, std::string_view why) {
     return "Damaged entry " + std::string(name) + ": " + std::string(why);
 }
 
+std::int64_t UncoveredBytes(std::vector<TPakSpan>& spans, std::int64_t size) {
+    std::sort(spans.begin(), spans.end(),
+              [](const TPakSpan& a, const TPakSpan& b) { return a.Begin < b.Begin; });
+    std::int64_t covered = 0;
+    std::int64_t reach = 0; // everything before it is counted
+    for (const TPakSpan& span : spans) {
+        const std::int64_t begin = std::max(span.Begin, reach);
+        const std::int64_t end = std::min(span.End, size);
+        if (end > begin) {
+            covered += end - begin;
+            reach = end;
+        }
+    }
+    return size - covered;
+}
+
 } // namespace zorvak

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorvak {
 
@@ -70,6 +71,17 @@ bool IsPakSignature(std::string_view firstBytes);
 inline std::int32_t PakEntryCount(std::int32_t dirLength) {
     return dirLength / static_cast<std::int32_t>(kPakDirEntrySize);
 }
+
+// A range of an archive's bytes, [Begin, End).
+struct TPakSpan {
+    std::int64_t Begin = 0;
+    std::int64_t End = 0;
+};
+
+// How many of a file's size bytes none of spans covers (spans may overlap
+// and reach past the end; they are sorted in place): what edits left
+// behind, which a rewrite frees.
+std::int64_t UncoveredBytes(std::vector<TPakSpan>& spans, std::int64_t size);
 
 // The refusals of what would pass kPakMaxSize: the archive, the archive at
 // the entry or file that would take it there, one file of size bytes.

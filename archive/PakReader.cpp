@@ -50,6 +50,7 @@ TPakIndex ReadPakIndex(TStream& stream) {
     TByteReader headReader(head);
     const TPakHeader header = DecodePakHeader(headReader);
     const std::int32_t announced = PakEntryCount(header.DirLength);
+    index.DirOffset = header.DirOffset;
     if (announced <= 0) {
         index.Count = announced;
         return index;
@@ -92,6 +93,18 @@ TPakIndex ReadPakIndex(TLockedFile& file) {
     TPakIndex index = ReadPakIndex(static_cast<TStream&>(file));
     index.Identity = file.Identity();
     return index;
+}
+
+std::int64_t UnusedBytes(const TPakIndex& index) {
+    std::vector<TPakSpan> spans;
+    spans.reserve(index.Entries.size() + 2);
+    spans.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
+    spans.push_back(
+        {index.DirOffset,
+         index.DirOffset + static_cast<std::int64_t>(index.Entries.size() * kPakDirEntrySize)});
+    for (const TPakEntry entry : index.Entries)
+        spans.push_back({entry.FilePos, std::int64_t{entry.FilePos} + entry.FileLength});
+    return UncoveredBytes(spans, index.Identity.Size);
 }
 
 TPakIndex ReadPakIndex(const std::filesystem::path& path) {

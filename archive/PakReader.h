@@ -79,6 +79,8 @@ struct TPakIndex {
     TPakEntries Entries;
     // False when the header or the directory ran past the end of the file.
     bool Complete = true;
+    // Where the header puts the directory.
+    std::int64_t DirOffset = 0;
     // The archive as it was when the index was read; later reads check it.
     TFileIdentity Identity;
 };
@@ -99,6 +101,10 @@ bool HasPakSignature(const TLockedFile& file);
 TPakIndex ReadPakIndex(TStream& stream);
 // The same on an open archive, keeping its identity in the index.
 TPakIndex ReadPakIndex(TLockedFile& file);
+
+// Bytes of the indexed archive that neither the header, the directory nor
+// an entry's data use: what edits that append leave behind.
+std::int64_t UnusedBytes(const TPakIndex& index);
 
 // Opens path without sharing and reads its index. Throws TFileOpenFailure.
 TPakIndex ReadPakIndex(const std::filesystem::path& path);

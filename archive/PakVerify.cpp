@@ -163,7 +163,9 @@ void CheckNames(const TPakEntries& entries, TProblems& problems) {
 
 // Where each entry's data lie: inside the file, clear of the header, the
 // directory and one another.
-void CheckSpans(const TPakEntries& entries, const THeaderFacts& facts, TProblems& problems) {
+// Returns the bytes none of them uses.
+std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
+                        TProblems& problems) {
     struct TSpan {
         std::int64_t Begin, End;
         std::uint32_t Entry;
@@ -201,6 +203,13 @@ void CheckSpans(const TPakEntries& entries, const THeaderFacts& facts, TProblems
         if (reach == nullptr || span.End > reach->End)
             reach = &span;
     }
+    std::vector<TPakSpan> used;
+    used.reserve(spans.size() + 2);
+    used.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
+    used.push_back({facts.DirOffset, facts.DirOffset + facts.DirLength});
+    for (const TSpan& span : spans)
+        used.push_back({span.Begin, span.End});
+    return UncoveredBytes(used, facts.Size);
 }
 
 } // namespace
@@ -213,7 +222,7 @@ TPakReport VerifyPak(TStream& stream) {
         // Only whole records that are really there are looked at.
         const TPakIndex index = ReadPakIndex(stream);
         CheckNames(index.Entries, problems);
-        CheckSpans(index.Entries, facts, problems);
+        report.Unused = CheckSpans(index.Entries, facts, problems);
     }
     problems.Finish();
     return report;

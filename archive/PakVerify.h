@@ -32,6 +32,9 @@ struct TPakReport {
     std::vector<TPakProblem> Problems;
     // Every problem found, the untold repeats included.
     std::int64_t Total = 0;
+    // Bytes that neither the header, the directory nor an entry uses: what
+    // edits leave behind until the archive is compacted, never damage.
+    std::int64_t Unused = 0;
 };
 
 // Reads the whole directory of stream and reports the problems found, in

@@ -19,6 +19,7 @@ enum : int {
     kOptPrefix,
     kOptDryRun,
     kOptSync,
+    kOptCompact,
 };
 
 // A command's arguments in command-line order: options (by their short

@@ -19,5 +19,6 @@ int VerifyCommand(TToolState& tool, const std::vector<std::string>& args);
 int AddCommand(TToolState& tool, const std::vector<std::string>& args);
 int RemoveCommand(TToolState& tool, const std::vector<std::string>& args);
 int MoveCommand(TToolState& tool, const std::vector<std::string>& args);
+int CompactCommand(TToolState& tool, const std::vector<std::string>& args);
 
 } // namespace zorvak

@@ -1,5 +1,5 @@
-// add, rm and mv: a request planned against the index, every refusal made
-// there, then applied to the archive as one rewrite.
+// add, rm, mv and compact: a request planned against the index, every
+// refusal made there, then applied to the archive in one step.
 #include "archive/PakEdit.h"
 #include "archive/PakNames.h"
 #include "cli/Commands.h"
@@ -40,6 +40,7 @@ public:
     std::optional<int> Start(const TArgs& a, const char* help, const char* wrongShape) {
         if (const auto refused = tool_.Refuse(a, help, wrongShape == nullptr, wrongShape))
             return refused;
+        compact_ = a.Has(kOptCompact);
         return Open(a);
     }
 
@@ -49,11 +50,16 @@ public:
     // Plans changes and, unless a dry run, applies them; prints one line
     // per change, "would ..." for a dry run. Any refusal changes nothing.
     int Apply(const std::vector<TPakChange>& changes, std::vector<bool> deleted = {});
+    // Rewrites the archive without what edits left unused, and says so.
+    int Compact();
 
 private:
     // Held exclusively, so no other program reads or edits it meanwhile (a
     // dry run only reads). An archive in use is a request that cannot be
     // done now, not a wrong one.
+    // Applies plan; false, having said why, when it failed or was stopped.
+    bool Write(const TPakEditPlan& plan);
+
     std::optional<int> Open(const TArgs& a) {
         archive_ = a.Positional[0];
         dryRun_ = a.Has(kOptDryRun);
@@ -71,6 +77,7 @@ private:
     TToolState& tool_;
     std::string archive_;
     bool dryRun_ = false;
+    bool compact_ = false;
     std::optional<TLockedFile> file_;
     TPakIndex index_;
 };
@@ -87,11 +94,47 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
         tool_.Say(archive_ + ": nothing to change");
         return kExitOk;
     }
+    if (!dryRun_ && !Write(plan))
+        return kExitProblems;
+    plan.ForEachChange(index_, [&](const std::string& change) {
+        tool_.Out() << EscapeForTerminal(dryRun_ ? WouldChange(change) : change,
+                                         tool_.Options().OutIsTerminal)
+                    << "\n";
+    });
+    return kExitOk;
+}
+
+int TEditRun::Compact() {
+    const std::int64_t unused = UnusedBytes(index_);
+    if (unused == 0) {
+        tool_.Say(archive_ + ": nothing to compact");
+        return kExitOk;
+    }
+    TPakEditPlan plan;
+    try {
+        plan = PlanPakEdit(index_, {});
+    } catch (const TFailure& e) {
+        tool_.Say(archive_ + ": " + e.what());
+        return kExitProblems;
+    }
+    if (!dryRun_) {
+        compact_ = true;
+        if (!Write(plan))
+            return kExitProblems;
+    }
+    tool_.Out() << EscapeForTerminal(archive_, tool_.Options().OutIsTerminal)
+                << (dryRun_ ? ": would free " : ": compacted, ") << FormatThousands64(unused)
+                << (dryRun_ ? " bytes\n" : " bytes freed\n");
+    return kExitOk;
+}
+
+bool TEditRun::Write(const TPakEditPlan& plan) {
     // An edit with nothing to copy would never ask the pump.
     if (InterruptRequested() != 0)
-        return kExitProblems;
-    if (!dryRun_) {
+        return false;
+    {
         TPakEditHooks hooks;
+        hooks.Compact = compact_;
         // The run's own open holds the archive exclusively: the edit reads
         // through it, as a second open would only refuse ourselves.
         hooks.Held = &*file_;
@@ -104,28 +147,23 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
         };
         try {
             if (!ApplyPakEdit(archive_, index_, plan, hooks))
-                return kExitProblems;
+                return false;
         } catch (const TFailure& e) {
             tool_.Say(archive_ + ": " + e.what());
-            return kExitProblems;
+            return false;
         }
         tool_.Edited();
         tool_.Progress().Clear();
     }
-    plan.ForEachChange(index_, [&](const std::string& change) {
-        tool_.Out() << EscapeForTerminal(dryRun_ ? WouldChange(change) : change,
-                                         tool_.Options().OutIsTerminal)
-                    << "\n";
-    });
-    return kExitOk;
+    return true;
 }
 
 } // namespace
 
 int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a =
-        Parse(args, "",
-              {Valued("as", kOptAs), Valued("prefix", kOptPrefix), Flag("dry-run", kOptDryRun)});
+    const TArgs a = Parse(args, "",
+                          {Valued("as", kOptAs), Valued("prefix", kOptPrefix),
+                           Flag("dry-run", kOptDryRun), Flag("compact", kOptCompact)});
     const bool named = a.Has(kOptAs);
     const char* wrongShape = a.Positional.size() < 2             ? "add takes an archive and files"
                              : named && a.Positional.size() != 2 ? "--as names one file"
@@ -167,7 +205,7 @@ int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
 }
 
 int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
+    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun), Flag("compact", kOptCompact)});
     TEditRun edit(tool);
     if (const auto stop = edit.Start(
             a, kRmHelp, a.Positional.size() < 2 ? "rm takes an archive and entry names" : nullptr))
@@ -197,7 +235,7 @@ int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
 }
 
 int MoveCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
+    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun), Flag("compact", kOptCompact)});
     TEditRun edit(tool);
     if (const auto stop = edit.Start(a, kMvHelp,
                                      a.Positional.size() != 3
@@ -210,6 +248,15 @@ int MoveCommand(TToolState& tool, const std::vector<std::string>& args) {
         return kExitProblems;
     }
     return edit.Apply({TPakChange::Rename(*found, a.Positional[2], true)});
+}
+
+int CompactCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
+    TEditRun edit(tool);
+    if (const auto stop = edit.Start(
+            a, kCompactHelp, a.Positional.size() != 1 ? "compact takes one archive" : nullptr))
+        return *stop;
+    return edit.Compact();
 }
 
 } // namespace zorvak

@@ -17,10 +17,14 @@ const char* const kUsage =
     "                                     files in name order, byte for byte the\n"
     "                                     same archive whatever the disk's order\n"
     "  verify ARCHIVE                     report what would break in a game engine\n"
-    "  add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "  add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run] [--compact]\n"
     "                                     store files (a folder: its tree) in it\n"
-    "  rm ARCHIVE PATTERN... [--dry-run]  delete the matching entries\n"
-    "  mv ARCHIVE OLD NEW [--dry-run]     rename an entry\n"
+    "  rm ARCHIVE PATTERN... [--dry-run] [--compact]\n"
+    "                                     delete the matching entries\n"
+    "  mv ARCHIVE OLD NEW [--dry-run] [--compact]\n"
+    "                                     rename an entry\n"
+    "  compact ARCHIVE [--dry-run]        rewrite it without the bytes that edits\n"
+    "                                     left unused\n"
     "\n"
     "'zorvak-pak COMMAND --help' tells more of one command; --version prints\n"
     "the version.\n"
@@ -106,6 +110,7 @@ const char* const kBuildHelp =
 
 const char* const kAddHelp =
     "usage: zorvak-pak add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"
+    "                      [--compact]\n"
     "\n"
     "Stores files in the archive under their own names, A-Z in lower case; a\n"
     "folder stores the files of its tree under their paths below it, passing\n"
@@ -116,30 +121,54 @@ const char* const kAddHelp =
     "  --prefix DIR/  store every name below DIR/\n"
     "  --dry-run      print what would change (\"would add NAME\") and change\n"
     "                 nothing\n"
+    "  --compact      write the archive anew without the bytes it no longer uses\n"
     "\n"
-    "The archive is written anew beside the old one and takes its place only\n"
-    "when complete; while that runs no other program may open it. When any\n"
-    "part of the request cannot be done, nothing is changed and the status\n"
-    "is 1.\n";
+    "An edit appends the new bytes and a new directory to the archive and\n"
+    "then points its header at them: at every moment the archive is the old\n"
+    "one or the new one. Bytes it no longer uses (deleted or replaced\n"
+    "entries' data, old directories) stay in the file until it is compacted,\n"
+    "which an edit does by itself once they would pass half the file, and\n"
+    "which --compact forces. A compacting edit, and any edit of an archive\n"
+    "another hard link leads to, writes the archive anew beside the old one,\n"
+    "which it replaces only when complete. While an edit runs no other\n"
+    "program may open the archive. When any part of the request cannot be\n"
+    "done, nothing is changed and the status is 1.\n";
 
 const char* const kRmHelp =
-    "usage: zorvak-pak rm ARCHIVE PATTERN... [--dry-run]\n"
+    "usage: zorvak-pak rm ARCHIVE PATTERN... [--dry-run] [--compact]\n"
     "\n"
     "Deletes every entry whose name matches a PATTERN, as extract -i matches\n"
     "(letter case ignored, * crossing \"/\"), a name stored twice included.\n"
     "Prints \"deleted NAME\" for each. A pattern that matches nothing changes\n"
     "nothing and the status is 1.\n"
     "\n"
-    "  --dry-run   print what would change and change nothing\n";
+    "  --dry-run   print what would change and change nothing\n"
+    "  --compact   write the archive anew without the bytes it no longer uses:\n"
+    "              the deleted entries' bytes are gone from the file at once\n"
+    "\n"
+    "Without --compact the deleted entries' bytes stay in the file, unused,\n"
+    "until it is compacted: use it when what is deleted must not be read\n"
+    "again from the file.\n";
 
 const char* const kMvHelp =
-    "usage: zorvak-pak mv ARCHIVE OLD NEW [--dry-run]\n"
+    "usage: zorvak-pak mv ARCHIVE OLD NEW [--dry-run] [--compact]\n"
     "\n"
     "Renames the entry OLD, found as cat finds it, to NEW, stored exactly as\n"
     "typed. Prints \"renamed OLD -> NEW\". A NEW that another entry has\n"
     "already (letter case ignored) changes nothing and the status is 1.\n"
     "\n"
-    "  --dry-run   print what would change and change nothing\n";
+    "  --dry-run   print what would change and change nothing\n"
+    "  --compact   write the archive anew without the bytes it no longer uses\n";
+
+const char* const kCompactHelp =
+    "usage: zorvak-pak compact ARCHIVE [--dry-run]\n"
+    "\n"
+    "Writes the archive anew in the layout build gives, without the bytes\n"
+    "that edits left unused, and says how many it freed (\"compacted ARCHIVE:\n"
+    "N bytes freed\"). The new archive takes the old one's place only when\n"
+    "complete. An archive with nothing unused is left as it is.\n"
+    "\n"
+    "  --dry-run   say how many bytes it would free and change nothing\n";
 
 const char* const kVerifyHelp =
     "usage: zorvak-pak verify ARCHIVE\n"
@@ -148,6 +177,8 @@ const char* const kVerifyHelp =
     "engine: a directory that does not fit the file, data outside it, names\n"
     "the engine cannot store or find, duplicates, overlapping entries, more\n"
     "entries than it loads. Then one line on standard output counts the\n"
-    "entries and the problems; the status is 1 when there are any.\n";
+    "entries and the problems, and the bytes no entry uses when there are\n"
+    "any: what edits left behind, no damage, freed by compact. The status is\n"
+    "1 when there are problems.\n";
 
 } // namespace zorvak

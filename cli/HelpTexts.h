@@ -12,6 +12,7 @@ extern const char* const kBuildHelp;
 extern const char* const kAddHelp;
 extern const char* const kRmHelp;
 extern const char* const kMvHelp;
+extern const char* const kCompactHelp;
 extern const char* const kVerifyHelp;
 
 } // namespace zorvak

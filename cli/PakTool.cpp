@@ -30,9 +30,10 @@ int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
     try {
         using TCommand = int (*)(TToolState&, const std::vector<std::string>&);
         static const std::pair<const char*, TCommand> kCommands[] = {
-            {"list", &ListCommand}, {"extract", &ExtractCommand}, {"cat", &CatCommand},
-            {"info", &InfoCommand}, {"build", &BuildCommand},     {"verify", &VerifyCommand},
-            {"add", &AddCommand},   {"rm", &RemoveCommand},       {"mv", &MoveCommand},
+            {"list", &ListCommand},       {"extract", &ExtractCommand}, {"cat", &CatCommand},
+            {"info", &InfoCommand},       {"build", &BuildCommand},     {"verify", &VerifyCommand},
+            {"add", &AddCommand},         {"rm", &RemoveCommand},       {"mv", &MoveCommand},
+            {"compact", &CompactCommand},
         };
         const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&command](const auto& c) { return command == c.first; });

@@ -26,8 +26,11 @@ int VerifyCommand(TToolState& tool, const std::vector<std::string>& args) {
     if (!report.Usable)
         return kExitUnusable;
     tool.Out() << EscapeForTerminal(archive, tool.Options().OutIsTerminal) << ": " << report.Entries
-               << " entries, " << report.Total
-               << (report.Total == 1 ? " problem\n" : " problems\n");
+               << " entries, " << report.Total << (report.Total == 1 ? " problem" : " problems");
+    if (report.Unused > 0)
+        tool.Out() << ", " << FormatThousands64(report.Unused)
+                   << " bytes unused (left by edits; compact frees them)";
+    tool.Out() << "\n";
     return report.Total == 0 ? kExitOk : kExitProblems;
 }
 

@@ -21,9 +21,9 @@ namespace zorvak {
 TEditRun::TEditRun(const TRunControls& controls, TRunWindow& window, TExtractionRun& extraction)
     : controls_(controls), window_(window), extraction_(extraction) {}
 
-void TEditRun::Run(const std::vector<TPakChange>& changes) {
+void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
     const QString path = window_.ArchivePath();
-    if (changes.empty() || path.isEmpty())
+    if ((changes.empty() && !compact) || path.isEmpty())
         return;
     if (extraction_.Running())
         throw TFailure("An extraction is running: edit the archive when it has ended");
@@ -31,14 +31,14 @@ void TEditRun::Run(const std::vector<TPakChange>& changes) {
     if (editing_)
         throw TFailure("An edit is running: make the next one when it has ended");
     const std::filesystem::path archive = ToFsPath(path);
-    // Said plainly, before anything is planned: the new archive is written
-    // beside the old one.
+    // Said plainly, before anything is planned: a compacted archive is
+    // written beside the old one.
     if (!CanWrite(archive.parent_path()))
         throw TFailure("Cannot change " + DisplayPath(archive) + ": there is no write access to " +
                        DisplayPath(archive.parent_path()));
     const TPakIndex index = window_.IndexToEdit();
     const TPakEditPlan plan = PlanPakEdit(index, changes);
-    if (plan.Unchanged())
+    if (plan.Unchanged() && !compact)
         return;
 
     const QPointer<QWidget> window(controls_.Window);
@@ -68,6 +68,7 @@ void TEditRun::Run(const std::vector<TPakChange>& changes) {
     pump.Restart();
 
     TPakEditHooks hooks;
+    hooks.Compact = compact;
     hooks.Progress = [this, window](std::int64_t done, std::int64_t total) {
         if (window && total > 0)
             controls_.Gauge->SetProgress(static_cast<int>(done * 100 / total));
@@ -90,7 +91,7 @@ void TEditRun::Run(const std::vector<TPakChange>& changes) {
     if (!applied || !window)
         return;
 
-    // The archive is a new file: read again, the list where it was.
+    // The archive has a new directory: read again, the list where it was.
     const QString reread = window_.ArchivePath();
     window_.OpenArchive(reread);
     if (list->count() > 0) {

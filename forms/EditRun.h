@@ -22,8 +22,9 @@ public:
     // From when the archive is held until the edit has ended.
     bool Running() const { return editing_; }
     // Refused while an extraction or another edit runs; changes that change
-    // nothing write nothing.
-    void Run(const std::vector<TPakChange>& changes);
+    // nothing write nothing. Compacting, the archive is written anew without
+    // what earlier edits left unused, changes or not.
+    void Run(const std::vector<TPakChange>& changes, bool compact = false);
 
 private:
     TRunControls controls_;

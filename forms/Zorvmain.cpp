@@ -252,6 +252,10 @@ void TZorvakForm::CreateMenu() {
     Delete1 = Edit1->addAction(QStringLiteral("&Delete"));
     Rename1 = Edit1->addAction(QStringLiteral("&Rename..."));
     Rename1->setShortcut(QKeySequence(Qt::Key_F2));
+    Edit1->addSeparator();
+    Compact1 = Edit1->addAction(QStringLiteral("&Compact"));
+    Compact1->setToolTip(QStringLiteral(
+        "Write the archive anew without the bytes that deleted and replaced entries left"));
     // Nothing to delete until entries are selected.
     Delete1->setEnabled(false);
     connect(PakList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -288,6 +292,7 @@ void TZorvakForm::CreateMenu() {
         {AddFolder1, &TZorvakForm::AddFolder1Click},
         {Delete1, &TZorvakForm::Delete1Click},
         {Rename1, &TZorvakForm::Rename1Click},
+        {Compact1, &TZorvakForm::Compact1Click},
         {PreviewEntry1, &TZorvakForm::PreviewEntry1Click},
         {SelectMatching1, &TZorvakForm::SelectMatching1Click},
         {HelpFile1, &TZorvakForm::Help1Click},

@@ -99,6 +99,7 @@ public:
     void AddFolder1Click(QObject* sender);
     void Delete1Click(QObject* sender);
     void Rename1Click(QObject* sender);
+    void Compact1Click(QObject* sender);
     // What a drop of local files does: a single archive opens, anything else
     // is added to the open archive.
     void DropFiles(const QStringList& paths);
@@ -154,6 +155,7 @@ public:
     QAction* AddFolder1 = nullptr;
     QAction* Delete1 = nullptr;
     QAction* Rename1 = nullptr;
+    QAction* Compact1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* PreviewEntry1 = nullptr;
     QAction* SelectMatching1 = nullptr;

@@ -207,4 +207,10 @@ void TZorvakForm::Rename1Click(QObject*) {
     edit_->Run({TPakChange::Rename(static_cast<std::size_t>(k), Bytes(*typed), true)});
 }
 
+void TZorvakForm::Compact1Click(QObject*) {
+    if (PakPath.isEmpty())
+        throw TFailure("Open an archive to compact it");
+    edit_->Run({}, true);
+}
+
 } // namespace zorvak

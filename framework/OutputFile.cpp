@@ -5,6 +5,8 @@
 #include "framework/Temporaries.h"
 
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 namespace zorvak {
 
@@ -53,6 +55,13 @@ TOutputFile::~TOutputFile() {
 }
 
 void TOutputFile::Discard() noexcept {
+    if (grownFrom_ >= 0) {
+        if (fd_)
+            CutFile(fd_.Get(), grownFrom_);
+        fd_.Reset();
+        grownFrom_ = -1;
+        return;
+    }
     if (!written_.empty()) {
         fd_.Reset();
         RemoveName(dir_.Get(), written_);
@@ -202,6 +211,57 @@ bool TOutputFile::CommitAside(TLockedFile& held) {
     if (!moved)
         Discard();
     return moved;
+}
+
+std::unique_ptr<TOutputFile> TOutputFile::Grow(const TDirectory& dir, const std::string& name,
+                                               const TLockedFile& held) {
+    int err = 0;
+    TFileDescriptor fd(OpenForUpdatingAt(dir.Get(), name, err));
+    if (!fd || !IdentityOf(fd.Get()).SameArchiveAs(held.Identity()))
+        return nullptr;
+    // Made through the plain constructor's shape, with nothing created.
+    std::unique_ptr<TOutputFile> out(new TOutputFile(dir, name, fd));
+    return out;
+}
+
+TOutputFile::TOutputFile(const TDirectory& dir, const std::string& name, TFileDescriptor& fd)
+    : dir_(dir), name_(name), fd_(std::move(fd)) {
+    TFileKind kind = TFileKind::fkUnknown;
+    StatusOfDescriptor(fd_.Get(), kind, replaced_);
+    size_ = position_ = grownFrom_ = replaced_.Size;
+}
+
+bool TOutputFile::CommitGrown(const TLockedFile& held, const void* head, std::size_t n,
+                              bool durable, const std::function<void()>& written) {
+    const int fd = fd_.Get();
+    std::vector<unsigned char> before(n);
+    if (ReadFully(fd, 0, before.data(), n) != n)
+        throw TArchiveChangedFailure(Target());
+    if (durable)
+        Flush();
+    if (!Leads(name_, held)) {
+        Discard();
+        return false;
+    }
+    grownFrom_ = -1;
+    WriteFully(fd, 0, head, n);
+    if (written)
+        written();
+    if (durable)
+        Flush();
+    // Moved away as the head was written: the file goes back to what it
+    // was, so the one that took the name is the only change there.
+    if (!Leads(name_, held)) {
+        WriteFully(fd, 0, before.data(), n);
+        CutFile(fd, replaced_.Size);
+        if (durable)
+            FlushFile(fd);
+        fd_.Reset();
+        return false;
+    }
+    if (const int err = fd_.Close(); err != 0)
+        ThrowForErrno(err);
+    return true;
 }
 
 namespace {

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace zorvak {
@@ -57,6 +59,24 @@ public:
     // closed). Throws as Commit does.
     bool CommitOver(TLockedFile& held);
 
+    // An output that grows the file held open as held, in place from its
+    // end: nullptr where it cannot be written so (another name leads to the
+    // file, it is not ours to write, it changed since it was held, or the
+    // system lets no second open write it). Until CommitGrown, dropping the
+    // output cuts the file back to its length.
+    static std::unique_ptr<TOutputFile> Grow(const TDirectory& dir, const std::string& name,
+                                             const TLockedFile& held);
+    // The one step that makes what was appended part of the grown file:
+    // head, the n bytes that were at its start, written over them. Durable,
+    // what was appended reaches the disk before and head after. written is
+    // called once head is written, not yet flushed. Only while name still
+    // leads to held's file: else, also when it stops doing so meanwhile, the
+    // file is left with its first bytes and length as they were, and the
+    // answer is false. Throws TInOutFailure; from the head's write on, what
+    // was appended stays (a tail no one reads, or the grown file's).
+    bool CommitGrown(const TLockedFile& held, const void* head, std::size_t n, bool durable,
+                     const std::function<void()>& written = {});
+
     // Gives the output the owner (where allowed) and permission bits of
     // another file: best effort, the bytes are what matter.
     void TakeOwnerAndModeOf(const TLockedFile& other);
@@ -73,9 +93,11 @@ public:
     // Name of what is being written: the target itself, or the temporary.
     const std::string& WrittenName() const { return written_; }
     // Whether it is written beside the target, under a temporary name.
-    bool Beside() const { return written_ != name_; }
+    bool Beside() const { return grownFrom_ < 0 && written_ != name_; }
 
 private:
+    // The grown file open as fd, taken over.
+    TOutputFile(const TDirectory& dir, const std::string& name, TFileDescriptor& fd);
     // Opens a fresh temporary beside the target as written_.
     void CreateTemporary();
     // Closes the descriptor, first flushing what will replace an older
@@ -96,6 +118,9 @@ private:
     std::int64_t size_ = 0;
     std::int64_t position_ = 0;
     bool flushed_ = false; // nothing written since the last Flush()
+    // A grown file's length before, to cut it back to; -1 for a new file,
+    // and once the grown one is committed.
+    std::int64_t grownFrom_ = -1;
 };
 
 // An output named by its path, always written beside and renamed over,

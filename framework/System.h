@@ -91,6 +91,15 @@ int OpenForReadingAt(int dir, const std::string& name, TShareMode mode, int& err
 // refuses this where its share mode does.
 int OpenForRemoving(int dir, const std::string& name, int& err);
 
+// Opens the regular file name (never a link at it) to be written in place,
+// but only where no other name leads to it (a hard link would see the
+// change) and the system lets a second open write a file held open: the
+// descriptor, or -1 with the errno in err (EMLINK for another name, ENOSYS
+// where the system cannot).
+int OpenForUpdatingAt(int dir, const std::string& name, int& err);
+// Cuts the file open as fd to size bytes.
+int CutFile(int fd, std::int64_t size);
+
 // What a new file is for: an output written in one go, or a small file of
 // the process's own that it maps (read and written, kept to the process).
 enum class TNewFile { nfOutput, nfMapped };

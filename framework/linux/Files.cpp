@@ -2,6 +2,7 @@
 // follow a link unless asked, renameat2 for swapping two names.
 #include "framework/Directory.h"
 #include "framework/Failures.h"
+#include "framework/FileDescriptor.h"
 #include "framework/FileIdentity.h"
 #include "framework/LockedFile.h"
 #include "framework/PathQueries.h"
@@ -178,6 +179,25 @@ int OpenForReadingAt(int dir, const std::string& name, TShareMode, int& err) {
 
 int OpenForRemoving(int dir, const std::string& name, int& err) {
     return OpenedOr(::openat(dir, name.c_str(), kReading | O_NOFOLLOW), err);
+}
+
+int OpenForUpdatingAt(int dir, const std::string& name, int& err) {
+    TFileDescriptor fd(::openat(dir, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
+        err = errno;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) {
+        err = errno;
+        return -1;
+    }
+    err = !S_ISREG(st.st_mode) ? EINVAL : st.st_nlink != 1 ? EMLINK : 0;
+    return err == 0 ? fd.Release() : -1;
+}
+
+int CutFile(int fd, std::int64_t size) {
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
 int CreateExclusive(int dir, const std::string& name, TNewFile use, bool& taken) {

@@ -381,6 +381,17 @@ int OpenForRemoving(int dir, const std::string& name, int& err) {
     return handle.Release();
 }
 
+// The archive is held without sharing while it is edited, so no second
+// open can write it: an edit here always writes a new file.
+int OpenForUpdatingAt(int, const std::string&, int& err) {
+    err = ENOSYS;
+    return -1;
+}
+
+int CutFile(int, std::int64_t) {
+    return ENOSYS;
+}
+
 int CreateExclusive(int dir, const std::string& name, TNewFile use, bool& taken) {
     taken = false;
     std::wstring path;

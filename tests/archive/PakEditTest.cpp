@@ -1,4 +1,5 @@
 #include "archive/PakEdit.h"
+#include "archive/PakExtract.h"
 #include "archive/PakVerify.h"
 #include "archive/PakWriter.h"
 #include "framework/Files.h"
@@ -238,6 +239,24 @@ std::int64_t Problems(const fs::path& pak) {
     return VerifyPak(file).Total;
 }
 
+// Each entry's name and bytes, in the archive's order.
+TFiles Contents(const fs::path& pak) {
+    TLockedFile file(pak, TShareMode::smShared);
+    const TPakIndex index = ReadPakIndex(file);
+    TFiles files;
+    for (const TPakEntry e : index.Entries) {
+        const std::vector<unsigned char> bytes = ReadEntryBytes(file, e);
+        files.emplace_back(std::string(e.Name), std::string(bytes.begin(), bytes.end()));
+    }
+    return files;
+}
+
+TPakEditHooks Compacting() {
+    TPakEditHooks hooks;
+    hooks.Compact = true;
+    return hooks;
+}
+
 TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
     const TInputs in;
     const std::string longName(55, 'n');
@@ -301,17 +320,34 @@ TEST(PakEdit, ChangeListsGiveTheArchiveTheBuilderWouldWrite) {
          Without(kBase, {0}),
          {"replaced a.txt", "deleted a.txt"}},
     };
-    for (const auto& c : cases) {
-        const TArchive a;
-        const std::uint64_t inode = ReadPakIndex(a.pak).Identity.Inode;
-        EXPECT_THAT(Edit(a.pak, c.Changes, {}, c.First), ElementsAreArray(c.Told));
-        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(c.Expected)))
-            << ::testing::PrintToString(c.Told);
-        EXPECT_EQ(Problems(a.pak), c.Problems);
-        EXPECT_FALSE(HasTemporary(a.dir.Path()));
-        // Nothing to change rewrites nothing.
-        EXPECT_EQ(ReadPakIndex(a.pak).Identity.Inode == inode, c.Told.empty());
-    }
+    // Each edit rewriting, and appending where it may: the same entries, and
+    // once compacted the same bytes.
+    for (const auto& c : cases)
+        for (const bool compact : {true, false}) {
+            const TArchive a;
+            const std::uint64_t inode = ReadPakIndex(a.pak).Identity.Inode;
+            TPakEditHooks hooks = Compacting();
+            hooks.Compact = compact;
+            bool appended = false;
+            hooks.Appended = &appended;
+            const std::string told = ::testing::PrintToString(c.Told) + (compact ? " compact" : "");
+            EXPECT_THAT(Edit(a.pak, c.Changes, hooks, c.First), ElementsAreArray(c.Told)) << told;
+            EXPECT_EQ(Contents(a.pak), c.Expected) << told;
+            EXPECT_EQ(Problems(a.pak), c.Problems) << told;
+            EXPECT_FALSE(HasTemporary(a.dir.Path()));
+            // An append keeps the file; nothing to change rewrites nothing.
+            EXPECT_EQ(ReadPakIndex(a.pak).Identity.Inode == inode,
+                      appended || (c.Told.empty() && !compact))
+                << told;
+            // Without big.bin, most of the file would be unused: it compacts.
+            const bool keepsBig = std::any_of(c.Expected.begin(), c.Expected.end(),
+                                              [](const auto& f) { return f.first == "big.bin"; });
+            EXPECT_EQ(appended, test::kEditsAppend && !compact && !c.Told.empty() && keepsBig)
+                << told;
+            if (!compact)
+                Edit(a.pak, {}, Compacting());
+            EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(c.Expected))) << told;
+        }
 }
 
 // Archives the builder never writes: a kept entry stays as it is (a name of
@@ -401,33 +437,51 @@ TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
 #endif
 
     // Stopped by Pump at its first, second and last call: nothing is
-    // called after the false answer.
+    // called after the false answer. A rewrite counts the whole archive, an
+    // append what it adds.
     TFiles many;
     for (int i = 0; i < 600; ++i)
         many.emplace_back("f" + std::to_string(i), Pattern(static_cast<std::size_t>(i) * 17));
-    std::int64_t calls = 0, lastDone = -1, lastTotal = 0;
-    TPakEditHooks counting;
-    counting.Pump = [&] { return ++calls > 0; };
-    counting.Progress = [&](std::int64_t done, std::int64_t total) {
-        EXPECT_GE(done, lastDone);
-        lastDone = done;
-        lastTotal = total;
+    const std::string manyBytes = test::ToString(BuildPakImage(many));
+    const std::size_t added = 3 * 1024 * 1024;
+    WriteFile(in.dir / "big.in", Pattern(added)); // copied in pieces, a pump before each
+    const struct {
+        bool Compact;
+        std::vector<TPakChange> Changes;
+        std::size_t Total;
+    } ways[] = {
+        {true, {C::Delete(0)}, manyBytes.size() - kPakDirEntrySize},
+        {false, {C::AddFile("new", in("big.in"))}, added + (many.size() + 1) * kPakDirEntrySize},
     };
-    const TArchive full(many);
-    Edit(full.pak, {C::Delete(0)}, counting);
-    EXPECT_EQ(lastDone, lastTotal);
-    EXPECT_EQ(static_cast<std::size_t>(lastTotal), ReadFile(full.pak).size());
-    ASSERT_GE(calls, 3);
-    for (const std::int64_t stopAt : {std::int64_t{1}, std::int64_t{2}, calls}) {
-        const TArchive a(many);
-        const TPakIndex index = ReadPakIndex(a.pak);
-        std::int64_t seen = 0;
-        TPakEditHooks hooks;
-        hooks.Pump = [&] { return ++seen < stopAt; };
-        EXPECT_FALSE(ApplyPakEdit(a.pak, index, PlanPakEdit(index, {C::Delete(0)}), hooks));
-        EXPECT_EQ(seen, stopAt);
-        EXPECT_TRUE(ReadFile(a.pak) == test::ToString(BuildPakImage(many))) << stopAt;
-        EXPECT_FALSE(HasTemporary(a.dir.Path()));
+    for (const auto& way : ways) {
+        if (!way.Compact && !test::kEditsAppend)
+            continue;
+        std::int64_t calls = 0, lastDone = -1, lastTotal = 0;
+        TPakEditHooks counting;
+        counting.Compact = way.Compact;
+        counting.Pump = [&] { return ++calls > 0; };
+        counting.Progress = [&](std::int64_t done, std::int64_t total) {
+            EXPECT_GE(done, lastDone);
+            lastDone = done;
+            lastTotal = total;
+        };
+        const TArchive full(many);
+        Edit(full.pak, way.Changes, counting);
+        EXPECT_EQ(lastDone, lastTotal);
+        EXPECT_EQ(static_cast<std::size_t>(lastTotal), way.Total);
+        ASSERT_GE(calls, 3);
+        for (const std::int64_t stopAt : {std::int64_t{1}, std::int64_t{2}, calls}) {
+            const TArchive a(many);
+            const TPakIndex index = ReadPakIndex(a.pak);
+            std::int64_t seen = 0;
+            TPakEditHooks hooks;
+            hooks.Compact = way.Compact;
+            hooks.Pump = [&] { return ++seen < stopAt; };
+            EXPECT_FALSE(ApplyPakEdit(a.pak, index, PlanPakEdit(index, way.Changes), hooks));
+            EXPECT_EQ(seen, stopAt);
+            EXPECT_TRUE(ReadFile(a.pak) == manyBytes) << stopAt << way.Compact;
+            EXPECT_FALSE(HasTemporary(a.dir.Path()));
+        }
     }
 }
 
@@ -436,29 +490,37 @@ TEST(PakEdit, AFailedOrStoppedEditLeavesTheArchiveWhole) {
 // does the edit's refusal. Moved after, it is simply the later change.
 TEST(PakEdit, NeverReplacesAnArchiveMovedInDuringTheEdit) {
     const std::string other = test::ToString(BuildPakImage({{"other", "moved in"}}));
-    enum TWhen { wCopying, wWritten, wFlushed, wRenamedAway };
+    const std::string base = test::ToString(BuildPakImage(kBase));
+    enum TWhen { wCopying, wWritten, wFlushed, wHeaderWritten, wRenamedAway };
     const struct {
         TWhen When;
         TShareMode Mode;
-        bool Applied;
+        bool Compact;
     } cases[] = {
+        {wCopying, TShareMode::smExclusive, true},
+        {wWritten, TShareMode::smExclusive, true},
+        {wFlushed, TShareMode::smExclusive, true},
+        {wFlushed, TShareMode::smShared, true},
+        // Renamed away and another put in its place: still not the archive.
+        {wRenamedAway, TShareMode::smExclusive, true},
         {wCopying, TShareMode::smExclusive, false},
         {wWritten, TShareMode::smExclusive, false},
         {wFlushed, TShareMode::smExclusive, false},
-        {wFlushed, TShareMode::smShared, false},
-        // Renamed away and another put in its place: still not the archive.
+        {wHeaderWritten, TShareMode::smExclusive, false},
         {wRenamedAway, TShareMode::smExclusive, false},
     };
     for (const auto& c : cases) {
+        const std::string what = std::to_string(c.When) + (c.Compact ? " compact" : "");
         const TArchive a;
         const fs::path stranger = a.dir / "other.pak";
+        const fs::path away = a.dir / "away.pak";
         bool moved = false, blocked = false;
         const auto moveIn = [&] {
             if (moved || blocked)
                 return;
             WriteFile(stranger, other);
             if (c.When == wRenamedAway)
-                fs::rename(a.pak, a.dir / "away.pak");
+                fs::rename(a.pak, away);
             // Windows refuses to replace a file held open, as the edit holds
             // its archive: then the edit goes on over the archive it holds.
             std::error_code ec;
@@ -469,31 +531,156 @@ TEST(PakEdit, NeverReplacesAnArchiveMovedInDuringTheEdit) {
         const TPakIndex index = ReadPakIndex(a.pak);
         TPakEditHooks hooks;
         hooks.Archive = c.Mode;
+        hooks.Compact = c.Compact;
+        // Bytes to add, so that an append pumps before it has written.
+        const TPakEditPlan plan =
+            PlanPakEdit(index, {C::Delete(0), C::AddBytes("new", std::string(100, 'n'))});
         hooks.Pump = [&] {
             if (c.When == wCopying)
                 moveIn();
             return true;
         };
         hooks.Reached = [&](TPakEditStep step) {
-            if ((step == TPakEditStep::esWritten && c.When == wWritten) ||
-                (step == TPakEditStep::esFlushed && c.When != wCopying && c.When != wWritten))
+            using S = TPakEditStep;
+            const bool written = step == S::esWritten || step == S::esAppended;
+            const bool flushed = step == S::esFlushed || step == S::esAppendFlushed;
+            if ((written && c.When == wWritten) ||
+                (flushed && (c.When == wFlushed || c.When == wRenamedAway)) ||
+                (step == S::esHeaderWritten && c.When == wHeaderWritten))
                 moveIn();
         };
-        const TPakEditPlan plan = PlanPakEdit(index, {C::Delete(0)});
         const std::string failure = FailureOf([&] { ApplyPakEdit(a.pak, index, plan, hooks); });
-        EXPECT_TRUE(moved || blocked) << c.When;
+        EXPECT_TRUE(moved || blocked) << what;
         if (blocked) {
-            EXPECT_EQ(failure, "(no failure)") << c.When;
-            EXPECT_TRUE(ReadFile(stranger) == other) << c.When;
-            EXPECT_EQ(ReadPakIndex(a.pak).Entries.size(), kBase.size() - 1) << c.When;
+            EXPECT_EQ(failure, "(no failure)") << what;
+            EXPECT_TRUE(ReadFile(stranger) == other) << what;
+            EXPECT_EQ(ReadPakIndex(a.pak).Entries.size(), kBase.size()) << what;
         } else {
             EXPECT_THAT(failure, HasSubstr("Another file took the place of " + a.pak.string() +
                                            " during the edit: it is left as it is"))
-                << c.When;
-            EXPECT_TRUE(ReadFile(a.pak) == other) << c.When;
+                << what;
+            EXPECT_TRUE(ReadFile(a.pak) == other) << what;
+            // The archive renamed away is as it was, also after an append.
+            if (c.When == wRenamedAway)
+                EXPECT_TRUE(ReadFile(away) == base) << what;
         }
-        EXPECT_FALSE(HasTemporary(a.dir.Path())) << c.When;
+        EXPECT_FALSE(HasTemporary(a.dir.Path())) << what;
     }
+}
+
+// A change by entry name, made against whatever index the archive has then.
+struct TNamedChange {
+    enum { nAdd, nRemove, nRename } Kind;
+    std::string Name;
+    std::string Value; // the bytes added, or the new name
+};
+
+std::vector<TPakChange> Resolve(const TPakIndex& index, const TNamedChange& change) {
+    if (change.Kind == TNamedChange::nAdd)
+        return {C::AddBytes(change.Name, change.Value)};
+    for (std::size_t i = 0; i < index.Entries.size(); ++i)
+        if (index.Entries[i].Name == change.Name)
+            return {change.Kind == TNamedChange::nRemove ? C::Delete(i)
+                                                         : C::Rename(i, change.Value)};
+    ADD_FAILURE() << change.Name << " is not there";
+    return {};
+}
+
+std::int64_t VerifiedUnused(const fs::path& pak) {
+    TLockedFile file(pak, TShareMode::smShared);
+    const TPakReport report = VerifyPak(file);
+    EXPECT_EQ(report.Total, 0);
+    return report.Unused;
+}
+
+// The same edits in sequence, appended and rewritten: the same entries and
+// bytes after each, verify clean and counting what the appends left unused,
+// and compaction gives the rewrite's bytes.
+TEST(PakEdit, AppendedEditsInSequenceMatchTheRewrites) {
+    using N = TNamedChange;
+    const struct {
+        N Change;
+        bool Appends; // without a rewrite of its own
+    } steps[] = {
+        {{N::nAdd, "maps/e1m2.bsp", Pattern(5000)}, true},
+        {{N::nRemove, "a.txt", ""}, true},
+        {{N::nAdd, "sound/x.wav", "NEW WAVE"}, true}, // replaced in place
+        {{N::nRename, "maps/e1m1.bsp", "maps/start.bsp"}, true},
+        {{N::nAdd, "empty", "now it holds"}, true},
+        {{N::nRemove, "maps/e1m2.bsp", ""}, true},
+        // Most of the file would be unused: the edit compacts instead.
+        {{N::nRemove, "big.bin", ""}, false},
+        {{N::nAdd, "a.txt", "back"}, true},
+    };
+    const TArchive appending, rewriting;
+    for (const auto& step : steps) {
+        const std::string what = step.Change.Name;
+        bool appended = false;
+        TPakEditHooks hooks;
+        hooks.Appended = &appended;
+        Edit(appending.pak, Resolve(ReadPakIndex(appending.pak), step.Change), hooks);
+        Edit(rewriting.pak, Resolve(ReadPakIndex(rewriting.pak), step.Change), Compacting());
+        EXPECT_EQ(appended, step.Appends && test::kEditsAppend) << what;
+        EXPECT_EQ(Contents(appending.pak), Contents(rewriting.pak)) << what;
+        const std::int64_t unused = VerifiedUnused(appending.pak);
+        EXPECT_EQ(unused, UnusedBytes(ReadPakIndex(appending.pak))) << what;
+        EXPECT_EQ(unused > 0, appended) << what;
+        EXPECT_EQ(VerifiedUnused(rewriting.pak), 0) << what;
+    }
+    Edit(appending.pak, {}, Compacting());
+    EXPECT_TRUE(ReadFile(appending.pak) == ReadFile(rewriting.pak));
+    EXPECT_EQ(VerifiedUnused(appending.pak), 0);
+}
+
+// A crash at every step of an append, taken as a copy of the file at that
+// moment, leaves the old archive or the new one; the edit stopped there by
+// a failure leaves the old one byte for byte, or, once the header is
+// written, the new one.
+TEST(PakEdit, ACrashAtEveryStepOfAnAppendLeavesTheOldArchiveOrTheNew) {
+    using N = TNamedChange;
+    using S = TPakEditStep;
+    if (!test::kEditsAppend)
+        GTEST_SKIP() << "edits here always write the archive anew";
+    const N changes[] = {
+        {N::nAdd, "maps/e1m2.bsp", Pattern(70000)},
+        {N::nAdd, "sound/x.wav", "replaced"},
+        {N::nRemove, "a.txt", ""},
+        {N::nRename, "empty", "full"},
+    };
+    for (const N& change : changes)
+        for (const S step : {S::esAppended, S::esAppendFlushed, S::esHeaderWritten}) {
+            const std::string what = change.Name + " " + std::to_string(static_cast<int>(step));
+            const TArchive reference;
+            Edit(reference.pak, Resolve(ReadPakIndex(reference.pak), change));
+            const TFiles after = Contents(reference.pak);
+            const TArchive a;
+            const std::string before = ReadFile(a.pak);
+            const fs::path crashed = a.dir / "crashed.bin";
+            TPakEditHooks hooks;
+            std::vector<S> seen;
+            hooks.Reached = [&](S reached) {
+                seen.push_back(reached);
+                if (reached != step)
+                    return;
+                WriteFile(crashed, ReadFile(a.pak));
+                throw TFailure("crashed here");
+            };
+            const TPakIndex index = ReadPakIndex(a.pak);
+            EXPECT_EQ(FailureOf([&] {
+                          ApplyPakEdit(a.pak, index, PlanPakEdit(index, Resolve(index, change)),
+                                       hooks);
+                      }),
+                      "crashed here")
+                << what;
+            EXPECT_EQ(seen.back(), step) << what;
+            const bool isNew = step == S::esHeaderWritten;
+            EXPECT_EQ(Contents(crashed), isNew ? after : kBase) << what;
+            VerifiedUnused(crashed);
+            if (isNew)
+                EXPECT_EQ(Contents(a.pak), after) << what;
+            else
+                EXPECT_TRUE(ReadFile(a.pak) == before) << what;
+        }
 }
 
 TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {

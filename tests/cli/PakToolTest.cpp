@@ -7,6 +7,7 @@
 #include "framework/Files.h"
 #include "framework/Interrupt.h"
 #include "framework/System.h"
+#include "framework/Text.h"
 #include "support/Child.h"
 #include "support/PakImage.h"
 #include "support/Platform.h"
@@ -908,6 +909,7 @@ TEST(PakTool, EditsAddRemoveAndRenameEntries) {
         std::vector<std::string> Args;
         std::string Out;
         std::vector<std::string> Names; // after the run
+        int Status = kExitOk;
     } steps[] = {
         {{"add", pak, readme, "--dry-run"}, "would add readme.txt\n", start},
         {{"add", pak, readme}, "added readme.txt\n", with({"readme.txt"})},
@@ -932,19 +934,48 @@ TEST(PakTool, EditsAddRemoveAndRenameEntries) {
         {{"mv", pak, "maps/start.bsp", "maps/Start.bsp"},
          "",
          {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        // What the appending edits left is counted, then freed. {unused}
+        // stands for the count before the run.
+        {{"verify", pak},
+         pak + ": 3 entries, 2 problems, {unused} bytes unused (left by edits; compact frees "
+               "them)\n",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"},
+         kExitProblems},
+        {{"compact", pak, "--dry-run"},
+         pak + ": would free {unused} bytes\n",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"compact", pak},
+         pak + ": compacted, {unused} bytes freed\n",
+         {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"compact", pak}, "", {"maps/Start.bsp", "README.TXT", "id1/maps/e2m1.bsp"}},
+        {{"rm", pak, "readme.txt", "--compact"},
+         "deleted README.TXT\n",
+         {"maps/Start.bsp", "id1/maps/e2m1.bsp"}},
+        {{"verify", pak},
+         pak + ": 2 entries, 1 problem\n",
+         {"maps/Start.bsp", "id1/maps/e2m1.bsp"},
+         kExitProblems},
     };
     for (const auto& step : steps) {
         const std::string before = ReadFile(pak);
+        std::string expected = step.Out;
+        if (const std::size_t at = expected.find("{unused}"); at != std::string::npos)
+            expected.replace(at, 8, FormatThousands64(UnusedBytes(ReadPakIndex(pak))));
         const TRun r = RunTool(step.Args);
-        EXPECT_EQ(r.Status, kExitOk) << ::testing::PrintToString(step.Args) << r.Err;
-        EXPECT_EQ(r.Out, step.Out) << ::testing::PrintToString(step.Args);
+        EXPECT_EQ(r.Status, step.Status) << ::testing::PrintToString(step.Args) << r.Err;
+        EXPECT_EQ(r.Out, expected) << ::testing::PrintToString(step.Args);
+        // Compacted, nothing is left unused.
+        if (step.Args.back() == "--compact" ||
+            step.Args == std::vector<std::string>{"compact", pak}) {
+            EXPECT_EQ(UnusedBytes(ReadPakIndex(pak)), 0) << ::testing::PrintToString(step.Args);
+        }
         EXPECT_EQ(NamesIn(pak), step.Names) << ::testing::PrintToString(step.Args);
         // A dry run, or nothing to change, rewrites nothing.
         if (step.Out.empty() || step.Out.starts_with("would ")) {
             EXPECT_EQ(ReadFile(pak), before) << ::testing::PrintToString(step.Args);
         }
     }
-    EXPECT_EQ(RunTool({"cat", pak, "README.TXT"}).Out, "read me");
+    EXPECT_EQ(RunTool({"cat", pak, "id1/maps/e2m1.bsp"}).Out, "e2m1");
     EXPECT_EQ(RunTool({"cat", pak, "maps/Start.bsp"}).Out, "m");
     EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"a.pak", "files", "tree"}));
 }
@@ -1156,32 +1187,42 @@ TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
 
-    // Written in place by a program that takes no lock: the edit is refused.
-    // On Windows the archive held without sharing keeps that program out,
-    // and the edit goes through.
-    TProgressHook hook;
-    bool written = false;
-    hook.Act = [&pak, &written] {
-        std::fstream f(pak, std::ios::in | std::ios::out | std::ios::binary);
-        written = f.is_open();
-        f.seekp(20);
-        f.put('X');
-    };
-    std::ostream err(&hook);
-    std::ostringstream out;
-    TToolOptions options;
-    options.Progress = true;
-    const int status = RunPakTool({"rm", pak, "b.dat"}, out, err, options);
+    // Written in place by a program that takes no lock. A rewrite would copy
+    // a state the archive never had: it is refused. An append copies nothing
+    // and goes through, the other program's byte kept. On Windows the
+    // archive held without sharing keeps that program out, and the edit
+    // goes through either way.
+    for (const bool compact : {true, false}) {
+        WriteFile(pak, BuildPakImage({{"a.dat", std::string(300'000, 'a')}, {"b.dat", "b"}}));
+        TProgressHook hook;
+        bool written = false;
+        hook.Act = [&pak, &written] {
+            std::fstream f(pak, std::ios::in | std::ios::out | std::ios::binary);
+            written = f.is_open();
+            f.seekp(20);
+            f.put('X');
+        };
+        std::ostream err(&hook);
+        std::ostringstream out;
+        TToolOptions options;
+        options.Progress = true;
+        std::vector<std::string> args = {"rm", pak, "b.dat"};
+        if (compact)
+            args.push_back("--compact");
+        const int status = RunPakTool(args, out, err, options);
 #ifdef _WIN32
-    EXPECT_EQ(status, kExitOk);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat"}));
+        const bool refused = false;
+        EXPECT_FALSE(written);
 #else
-    EXPECT_EQ(status, kExitProblems);
-    EXPECT_TRUE(written);
-    EXPECT_EQ(NamesIn(pak), (std::vector<std::string>{"a.dat", "b.dat"}));
-    EXPECT_EQ(ReadFile(pak)[20], 'X');
+        const bool refused = compact;
+        EXPECT_TRUE(written);
+        EXPECT_EQ(ReadFile(pak)[20], 'X');
 #endif
+        EXPECT_EQ(status, refused ? kExitProblems : kExitOk) << compact;
+        EXPECT_EQ(NamesIn(pak), refused ? (std::vector<std::string>{"a.dat", "b.dat"})
+                                        : (std::vector<std::string>{"a.dat"}))
+            << compact;
+    }
     EXPECT_EQ(Listing(dir.Path()), listing);
 }
 

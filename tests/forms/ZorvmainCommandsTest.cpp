@@ -209,6 +209,13 @@ TEST_F(WindowCommands, TheEditMenuChangesTheArchive) {
              form.DropFiles({Q(outside / "New.CFG")});
          },
          {"Progs2.dat", "maps/new.cfg", "extra/tree/maps/e2m1.bsp", "new.cfg"}},
+        {"compact frees what the edits left",
+         [&] {
+             EXPECT_GT(UnusedBytes(ReadPakIndex(pak)), 0);
+             form.Compact1->trigger();
+             EXPECT_EQ(UnusedBytes(ReadPakIndex(pak)), 0);
+         },
+         {"Progs2.dat", "maps/new.cfg", "extra/tree/maps/e2m1.bsp", "new.cfg"}},
     };
     for (const auto& s : steps) {
         dialogs.Boxes->Messages.clear();

@@ -135,7 +135,9 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
         {"&File",
          form.File1,
          {"&Open Pak File", "Extract &To...", "Extract A&ll To...", "-", "E&xit"}},
-        {"&Edit", form.Edit1, {"Add &Files...", "Add F&older...", "-", "&Delete", "&Rename..."}},
+        {"&Edit",
+         form.Edit1,
+         {"Add &Files...", "Add F&older...", "-", "&Delete", "&Rename...", "-", "&Compact"}},
         {"&View", form.View1, {"&Preview Entry", "&Select Matching..."}},
         {"&Help", form.Help1, {"&Help File", "-", "&About"}},
     };

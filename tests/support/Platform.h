@@ -16,6 +16,14 @@
 
 namespace zorvak::test {
 
+// Whether an edit may append to the archive it holds: Windows shares no
+// second open of it, and always writes the archive anew.
+#ifdef _WIN32
+inline constexpr bool kEditsAppend = false;
+#else
+inline constexpr bool kEditsAppend = true;
+#endif
+
 #ifdef _WIN32
 namespace detail {
 // Wine makes no links of its own (CreateSymbolicLinkW answers yes and makes
