@@ -561,8 +561,9 @@ TEST(PakEdit, NeverReplacesAnArchiveMovedInDuringTheEdit) {
                 << what;
             EXPECT_TRUE(ReadFile(a.pak) == other) << what;
             // The archive renamed away is as it was, also after an append.
-            if (c.When == wRenamedAway)
+            if (c.When == wRenamedAway) {
                 EXPECT_TRUE(ReadFile(away) == base) << what;
+            }
         }
         EXPECT_FALSE(HasTemporary(a.dir.Path())) << what;
     }
@@ -676,10 +677,11 @@ TEST(PakEdit, ACrashAtEveryStepOfAnAppendLeavesTheOldArchiveOrTheNew) {
             const bool isNew = step == S::esHeaderWritten;
             EXPECT_EQ(Contents(crashed), isNew ? after : kBase) << what;
             VerifiedUnused(crashed);
-            if (isNew)
+            if (isNew) {
                 EXPECT_EQ(Contents(a.pak), after) << what;
-            else
+            } else {
                 EXPECT_TRUE(ReadFile(a.pak) == before) << what;
+            }
         }
 }
 
