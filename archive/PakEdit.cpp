@@ -345,47 +345,36 @@ std::filesystem::path ResolveArchive(const std::filesystem::path& archive) {
     return real;
 }
 
-// Where an edit that appends puts each entry's data, and what the result
-// holds.
+// Where an edit that appends puts the directory, and what the result
+// holds. Kept entries stay where they are; added ones follow the archive's
+// end in the plan's order, the new directory after them.
 struct TAppendLayout {
-    std::vector<std::int32_t> Pos; // each entry of the plan's
+    std::int64_t Base = 0; // the archive's end, where the added bytes begin
     std::int64_t DirOffset = 0;
     std::int64_t Size = 0;
-    std::int64_t Unused = 0; // bytes of the result no entry uses
-    bool Fits = false;       // below the format's 2 GiB
+    // Bytes of the result no entry uses, counted as the entries' lengths
+    // summed: exact unless entries share bytes, as only other makers'
+    // archives have, and then short of the truth.
+    std::int64_t Unused = 0;
+    bool Fits = false; // below the format's 2 GiB
 };
 
-// Kept entries stay where they are; added ones follow the archive's end in
-// the plan's order, the new directory after them.
 TAppendLayout LayOutAppend(const TPakIndex& index, const TPakEditPlan& plan) {
     TAppendLayout layout;
-    std::int64_t at = index.Identity.Size;
-    for (std::size_t i = 0; i < plan.Entries.size(); ++i)
-        if (plan.Entries[i].Source != TPakEditSource::esKept)
-            at += plan.SizeOf(i, index);
-    layout.DirOffset = at;
-    layout.Size = at + static_cast<std::int64_t>(plan.Entries.size() * kPakDirEntrySize);
-    layout.Fits = layout.Size <= kPakMaxSize;
-    if (!layout.Fits)
-        return layout;
-    layout.Pos.reserve(plan.Entries.size());
-    std::vector<TPakSpan> spans;
-    spans.reserve(plan.Entries.size() + 2);
-    spans.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
-    spans.push_back({layout.DirOffset, layout.Size});
-    at = index.Identity.Size;
+    layout.Base = index.Identity.Size;
+    std::int64_t added = 0, used = 0;
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
-        const TPakEditEntry& entry = plan.Entries[i];
         const std::int64_t size = plan.SizeOf(i, index);
-        std::int64_t pos = at;
-        if (entry.Source == TPakEditSource::esKept)
-            pos = index.Entries[entry.From].FilePos;
-        else
-            at += size;
-        layout.Pos.push_back(static_cast<std::int32_t>(pos));
-        spans.push_back({pos, pos + size});
+        used += size;
+        if (plan.Entries[i].Source != TPakEditSource::esKept)
+            added += size;
     }
-    layout.Unused = UncoveredBytes(spans, layout.Size);
+    layout.DirOffset = layout.Base + added;
+    const auto dirLength = static_cast<std::int64_t>(plan.Entries.size() * kPakDirEntrySize);
+    layout.Size = layout.DirOffset + dirLength;
+    layout.Fits = layout.Size <= kPakMaxSize;
+    used += static_cast<std::int64_t>(kPakHeaderSize) + dirLength;
+    layout.Unused = std::max<std::int64_t>(0, layout.Size - used);
     return layout;
 }
 
@@ -491,13 +480,21 @@ private:
         std::vector<unsigned char> piece;
         piece.reserve(std::min(plan_.Entries.size(), kPakDirectoryPieceRecords) * kPakDirEntrySize);
         TPakDirEntry record;
-        std::int64_t pos = kPakHeaderSize;
+        // Where the next entry's data were written; an append keeps the
+        // kept ones where they are.
+        std::int64_t pos =
+            append_ != nullptr ? append_->Base : static_cast<std::int64_t>(kPakHeaderSize);
         for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
             SetPakEntryName(record, plan_.NameOf(i, index_));
             const std::int64_t size = plan_.SizeOf(i, index_);
-            record.FilePos = append_ != nullptr ? append_->Pos[i] : static_cast<std::int32_t>(pos);
+            const TPakEditEntry& entry = plan_.Entries[i];
+            if (append_ != nullptr && entry.Source == TPakEditSource::esKept) {
+                record.FilePos = index_.Entries[entry.From].FilePos;
+            } else {
+                record.FilePos = static_cast<std::int32_t>(pos);
+                pos += size;
+            }
             record.FileLength = static_cast<std::int32_t>(size);
-            pos += size;
             unsigned char bytes[kPakDirEntrySize];
             EncodePakDirEntry(record, bytes);
             piece.insert(piece.end(), bytes, bytes + sizeof bytes);
@@ -509,8 +506,8 @@ private:
                 piece.clear();
             }
         }
-        if (append_ != nullptr ? dirOffset != append_->DirOffset || out_.Position() != append_->Size
-                               : pos != dirOffset || out_.Position() != plan_.ArchiveSize)
+        if (pos != dirOffset ||
+            out_.Position() != (append_ != nullptr ? append_->Size : plan_.ArchiveSize))
             throw TFailure("The new archive of " + DisplayPath(archive_) +
                            " does not have the planned size");
         // An append's header is written last, by the commit.

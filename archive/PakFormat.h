@@ -31,9 +31,10 @@ inline constexpr std::size_t kPakMaxNameLength = kPakNameSize - 1;
 inline constexpr std::int64_t kPakMaxSize = 0x7FFFFFFF;
 // Data are copied in chunks of this size; the gauge counts them.
 inline constexpr std::size_t kCopyChunkSize = 10240;
-// The directory is read and written in pieces of this many records: few
-// calls, and memory that does not grow with what a header claims.
-inline constexpr std::size_t kPakDirectoryPieceRecords = 16384;
+// The directory is read and written in pieces of this many records (64
+// KiB): few calls, a buffer that stays in the cache, and memory that does
+// not grow with what a header claims.
+inline constexpr std::size_t kPakDirectoryPieceRecords = 1024;
 
 struct TPakHeader {
     std::array<char, 4> Magic = kPakMagic;

@@ -3,12 +3,14 @@
 #include "archive/PakFormat.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace zorvak {
 
 namespace {
 constexpr std::size_t kDirectoryPiece = kPakDirectoryPieceRecords * kPakDirEntrySize;
+constexpr std::size_t kNamesReserved = 64 * 1024 * 1024;
 } // namespace
 
 TPakEntry TPakEntries::at(std::size_t i) const {
@@ -63,19 +65,23 @@ TPakIndex ReadPakIndex(TStream& stream) {
     std::int64_t take = std::min(wanted, available);
     take -= take % static_cast<std::int64_t>(kPakDirEntrySize);
 
-    index.Entries.reserve(static_cast<std::size_t>(take) / kPakDirEntrySize);
-    std::vector<unsigned char> piece(static_cast<std::size_t>(
-        std::min<std::int64_t>(take, static_cast<std::int64_t>(kDirectoryPiece))));
+    // Reserved, not touched: the names' room costs only the pages they fill
+    // (up to a bound, past which they may move as they grow).
+    const std::size_t listed = static_cast<std::size_t>(take) / kPakDirEntrySize;
+    index.Entries.reserve(listed, std::min<std::size_t>(listed * kPakNameSize, kNamesReserved));
+    const auto pieceSize = static_cast<std::size_t>(
+        std::min<std::int64_t>(take, static_cast<std::int64_t>(kDirectoryPiece)));
+    const std::unique_ptr<unsigned char[]> piece(
+        new unsigned char[std::max<std::size_t>(pieceSize, 1)]);
     std::int64_t whole = 0;
     if (take > 0)
         stream.Seek(header.DirOffset);
     while (whole < take) {
         const auto want = static_cast<std::size_t>(
-            std::min<std::int64_t>(take - whole, static_cast<std::int64_t>(piece.size())));
-        const std::size_t got = stream.Read(piece.data(), want);
+            std::min<std::int64_t>(take - whole, static_cast<std::int64_t>(pieceSize)));
+        const std::size_t got = stream.Read(piece.get(), want);
         const std::size_t records = got / kPakDirEntrySize;
-        TByteReader reader(
-            std::span<const unsigned char>(piece.data(), records * kPakDirEntrySize));
+        TByteReader reader(std::span<const unsigned char>(piece.get(), records * kPakDirEntrySize));
         for (std::size_t r = 0; r < records; ++r) {
             const TPakDirEntry entry = DecodePakDirEntry(reader);
             index.Entries.push_back({PakEntryNameView(entry), entry.FilePos, entry.FileLength});

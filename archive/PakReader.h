@@ -57,7 +57,12 @@ public:
     iterator begin() const { return {this, 0}; }
     iterator end() const { return {this, records_.size()}; }
 
-    void reserve(std::size_t entries) { records_.reserve(entries); }
+    // Room for entries whose names take up to nameBytes in all, so that
+    // reading a directory never moves what it has read.
+    void reserve(std::size_t entries, std::size_t nameBytes = 0) {
+        records_.reserve(entries);
+        names_.reserve(nameBytes);
+    }
     void push_back(const TPakEntry& entry);
     void clear();
 
