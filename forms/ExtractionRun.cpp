@@ -201,6 +201,7 @@ void TExtractionRun::EndRun(int current, std::uint64_t generation) {
     target_.reset();
     for (auto& copier : copiers_)
         copier.reset();
+    runArchive_.reset();
     ShowRunBox();
     inRun_ = false;
     if (window_.IndexGeneration() != generation)
@@ -349,13 +350,30 @@ void TExtractionRun::ExtractFile(const std::string& name) {
     if (!copier)
         copier = std::make_unique<TEntryCopier>(fast);
     copier->ReadAheadTo(fast ? readAheadTo_ : 0);
-    // Opened once per entry, without sharing, and only while it is the
-    // archive that was indexed.
-    // Relative to the directory the run holds open: the archive lies there.
+    // The buttons open it once per entry, without sharing, and only while
+    // it is the archive that was indexed; a run into a folder once for the
+    // run. Beside the archive, relative to the directory the run holds open.
+    const QPointer<QWidget> window(controls_.Window);
+    const std::uint64_t generation = window_.IndexGeneration();
     std::optional<TLockedFile> held;
+    std::shared_ptr<TLockedFile> runHeld;
     const std::string archiveName = archive.filename().string();
     const bool beside = destination == archive.parent_path();
     const auto open = [&]() -> const TLockedFile& {
+        const bool once = fast && inRun_;
+        if (once && runArchive_ && runArchiveGeneration_ == generation) {
+            runHeld = runArchive_;
+            return *runHeld;
+        }
+        if (once) {
+            runHeld = beside ? std::make_shared<TLockedFile>(target->Root(), archiveName,
+                                                             archive.string())
+                             : std::make_shared<TLockedFile>(archive);
+            CheckSameArchive(*runHeld, window_.ArchiveIdentity());
+            runArchive_ = runHeld;
+            runArchiveGeneration_ = generation;
+            return *runHeld;
+        }
         if (beside)
             held.emplace(target->Root(), archiveName, archive.string());
         else
@@ -364,8 +382,6 @@ void TExtractionRun::ExtractFile(const std::string& name) {
         return *held;
     };
 
-    const QPointer<QWidget> window(controls_.Window);
-    const std::uint64_t generation = window_.IndexGeneration();
     TGaugeObserver observer(*this, controls_, [this, generation] {
         return !window_.Closing() && generation == window_.IndexGeneration() &&
                !controls_.List->DragCalledOff();

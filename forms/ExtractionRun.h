@@ -104,6 +104,11 @@ private:
     std::unique_ptr<TExtractTarget> target_;
     // The buttons' classic copier and the fast one of runs into a folder.
     std::array<std::unique_ptr<TEntryCopier>, 2> copiers_;
+    // A run into a folder opens the archive once, as zorvak-pak does, and
+    // holds it until the run ends; shared, so that a run started inside it
+    // does not close the file the outer one copies from.
+    std::shared_ptr<TLockedFile> runArchive_;
+    std::uint64_t runArchiveGeneration_ = 0;
     // Where the copier of a run into a folder reads ahead to, by row (the
     // plan's), and for the entry being extracted.
     std::vector<std::int64_t> readAhead_;
