@@ -510,6 +510,9 @@ TEST(PakEdit, NeverReplacesAnArchiveMovedInDuringTheEdit) {
         {wRenamedAway, TShareMode::smExclusive, false},
     };
     for (const auto& c : cases) {
+        // An edit that cannot append never writes a header last.
+        if (c.When == wHeaderWritten && !test::kEditsAppend)
+            continue;
         const std::string what = std::to_string(c.When) + (c.Compact ? " compact" : "");
         const TArchive a;
         const fs::path stranger = a.dir / "other.pak";

@@ -959,6 +959,9 @@ TEST(PakTool, EditsAddRemoveAndRenameEntries) {
     for (const auto& step : steps) {
         const std::string before = ReadFile(pak);
         std::string expected = step.Out;
+        // An edit that cannot append leaves nothing unused to tell of.
+        if (!test::kEditsAppend && expected.find("{unused}") != std::string::npos)
+            continue;
         if (const std::size_t at = expected.find("{unused}"); at != std::string::npos)
             expected.replace(at, 8, FormatThousands64(UnusedBytes(ReadPakIndex(pak))));
         const TRun r = RunTool(step.Args);
