@@ -10,9 +10,13 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -222,6 +226,163 @@ private:
     std::size_t used_ = 0;
 };
 
+// A small file read whole by ReadAhead, or what stopped it.
+struct TReadFile {
+    bool Small = false; // false: the writer opens and copies it itself
+    std::size_t Size = 0;
+    std::unique_ptr<unsigned char[]> Bytes;
+    TFileIdentity Identity;
+    std::exception_ptr Failure;
+    bool Ready = false;
+};
+
+void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
+                         const std::string& path) {
+    // A writer changes a file's times before its bytes: a change during the
+    // copy shows here.
+    if (!IdentityOf(input.Descriptor()).Unchanged(opened))
+        ChangedWhileBuilding(path);
+}
+
+// Threads that open and read the small files of a build ahead of its writer,
+// a window of kSlots files ahead at most, so that the system calls of many
+// small files run on every core while memory stays flat. Each thread walks
+// the directories with its own descriptors.
+class TReadAhead {
+public:
+    TReadAhead(const std::vector<TPakBuildFile>& files, TShareMode inputs, unsigned threads)
+        : files_(files), inputs_(inputs) {
+        for (TReadFile& slot : slots_)
+            slot.Bytes = std::make_unique<unsigned char[]>(kSmallEntry);
+        for (unsigned t = 0; t < threads; ++t)
+            threads_.emplace_back([this] { Work(); });
+    }
+    TReadAhead(const TReadAhead&) = delete;
+    TReadAhead& operator=(const TReadAhead&) = delete;
+    ~TReadAhead() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        slotFree_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+
+    // File i, the next in the list's order, once it is read: its slot stays
+    // the caller's until the next Take. Rethrows what stopped its read.
+    TReadFile& Take(std::size_t i) {
+        std::unique_lock lock(mutex_);
+        taken_ = i; // the slot of i - 1 is free again
+        if (readersWaiting_ > 0 && taken_ >= resumeAt_)
+            slotFree_.notify_all();
+        TReadFile& slot = slots_[i % kSlots];
+        // Woken only while it waits, and then once a few files are read: a
+        // hand-over per small file would cost more than its read.
+        const auto there = [&] { return slot.Ready && readOf_[i % kSlots] == i; };
+        if (!there()) {
+            waitFor_ = i;
+            waitUntil_ = std::min(i + kWakeAfter, files_.size() - 1);
+            writerWaiting_ = true;
+            readDone_.wait(lock, [&] { return wokenUp_; });
+            wokenUp_ = false;
+            writerWaiting_ = false;
+        }
+        if (slot.Failure)
+            std::rethrow_exception(slot.Failure);
+        return slot;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 64;
+    // How many files after its own the writer would see read before it is
+    // woken, well within the window.
+    static constexpr std::size_t kWakeAfter = 16;
+
+    void Work() {
+        TRowDirectories dirs;
+        for (;;) {
+            std::size_t i = 0;
+            {
+                std::unique_lock lock(mutex_);
+                // A slot is free once the writer has taken a later file.
+                const auto free = [&] {
+                    return stop_ || next_ >= files_.size() || next_ < taken_ + kSlots;
+                };
+                if (!free()) {
+                    // Back once half the window is free again.
+                    resumeAt_ = next_ + 1 - kSlots + kSlots / 2;
+                    ++readersWaiting_;
+                    slotFree_.wait(lock, [&] { return stop_ || taken_ >= resumeAt_; });
+                    --readersWaiting_;
+                }
+                if (stop_ || next_ >= files_.size())
+                    return;
+                i = next_++;
+                readOf_[i % kSlots] = i;
+                slots_[i % kSlots].Ready = false;
+            }
+            TReadFile& slot = slots_[i % kSlots];
+            Read(dirs, i, slot);
+            bool wake = false;
+            {
+                const std::lock_guard lock(mutex_);
+                slot.Ready = true;
+                // Its file is there, and either the files after it are too,
+                // or no read to come would wake it: the window is full, or
+                // every file is taken.
+                const TReadFile& wanted = slots_[waitFor_ % kSlots];
+                wake = writerWaiting_ && !wokenUp_ && wanted.Ready &&
+                       readOf_[waitFor_ % kSlots] == waitFor_ &&
+                       (i >= waitUntil_ || next_ >= files_.size() || next_ >= taken_ + kSlots);
+                wokenUp_ = wokenUp_ || wake;
+            }
+            if (wake)
+                readDone_.notify_one();
+        }
+    }
+
+    void Read(TRowDirectories& dirs, std::size_t i, TReadFile& slot) {
+        slot.Failure = nullptr;
+        slot.Small = false;
+        try {
+            std::string base;
+            const TDirectory& dir = dirs.Of(files_[i], base);
+            const TLockedFile input(dir, base, files_[i].Path, inputs_);
+            const std::int64_t size = input.Size();
+            if (size > static_cast<std::int64_t>(kSmallEntry))
+                return;
+            slot.Small = true;
+            slot.Size = static_cast<std::size_t>(size);
+            if (input.ReadAt(0, slot.Bytes.get(), slot.Size) != slot.Size)
+                throw TInOutFailure(kIoReadBeyondEnd);
+            CheckSizeKnown(input, files_[i].Path);
+            slot.Identity = input.Identity();
+            CheckUnchangedSince(input, slot.Identity, files_[i].Path);
+        } catch (...) {
+            slot.Failure = std::current_exception();
+        }
+    }
+
+    const std::vector<TPakBuildFile>& files_;
+    TShareMode inputs_;
+    std::array<TReadFile, kSlots> slots_;
+    std::array<std::size_t, kSlots> readOf_{};
+    std::mutex mutex_;
+    std::condition_variable slotFree_; // readers wait for a slot
+    std::condition_variable readDone_; // the writer waits for its file
+    std::size_t next_ = 0;             // the next file a thread reads
+    std::size_t taken_ = 0;            // the file the writer takes now
+    unsigned readersWaiting_ = 0;
+    std::size_t resumeAt_ = 0; // the file whose taking frees the readers
+    bool writerWaiting_ = false;
+    std::size_t waitFor_ = 0;   // the file the writer waits for
+    std::size_t waitUntil_ = 0; // and the one after it whose read wakes it
+    bool wokenUp_ = false;
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
 } // namespace
 
 void CheckSizeKnown(const TLockedFile& input, const std::string& path) {
@@ -317,11 +478,24 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     // before its bytes, so a change during the copy shows.
     std::vector<TFileIdentity> copied(files.size());
     TRowDirectories dirs;
+    std::optional<TReadAhead> ahead;
+    if (hooks.KernelCopy && hooks.Readers > 0)
+        ahead.emplace(files, hooks.Inputs, hooks.Readers);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
             return false;
         if (hooks.DataRow)
             hooks.DataRow(i);
+        if (ahead) {
+            const TReadFile& read = ahead->Take(i);
+            if (read.Small) {
+                writer.BeginEntry(files[i].Name);
+                if (read.Size > 0)
+                    writer.WriteData(read.Bytes.get(), read.Size);
+                copied[i] = read.Identity;
+                continue;
+            }
+        }
         std::string base;
         const TDirectory& dir = dirs.Of(files[i], base);
         TLockedFile input(dir, base, files[i].Path, hooks.Inputs);
@@ -345,8 +519,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
             throw TInOutFailure(kIoReadBeyondEnd);
         CheckSizeKnown(input, files[i].Path);
         copied[i] = input.Identity();
-        if (!IdentityOf(input.Descriptor()).Unchanged(copied[i]))
-            ChangedWhileBuilding(files[i].Path);
+        CheckUnchangedSince(input, copied[i], files[i].Path);
     }
 
     for (std::size_t i = 0; i < files.size(); ++i) {

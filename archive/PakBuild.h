@@ -52,6 +52,10 @@ struct TPakBuildHooks {
     // way on (the copier's ways in turn, a 1 MiB buffer last), and a small
     // one by one read. Unset, the dialog's 10240-byte copies.
     std::optional<TKernelCopy> KernelCopy;
+    // With KernelCopy: this many threads open and read the small files ahead
+    // of the writer, which takes them in the list's order, so the archive
+    // and the failure told are those of a build on one thread. 0: none.
+    unsigned Readers = 0;
     // Told one line for each leftover of a stopped run removed beside the
     // archive before it is written.
     std::function<void(const std::string&)> Told;

@@ -96,6 +96,7 @@ public:
     // returns (the whole file system flushed at once where the system can,
     // else each file as it is completed).
     void FlushAtEnd(bool flush) { flush_ = flush; }
+    bool FlushingAtEnd() const { return flush_; }
     bool FlushesEachFile() const;
     // Ends the run: the flush asked for, and the journal removed. Throws
     // TInOutFailure for a write error the flush reports.

@@ -58,6 +58,8 @@ TExtractOverlap OverlapOf(const TPakEntries& entries, const std::vector<TPlanned
     return overlap;
 }
 
+} // namespace
+
 // From the last entry back: each copied entry's run reaches as far as the
 // next copied one's when that one is small and starts where it ends. A
 // kept entry is never read by the copier, so it neither joins nor breaks
@@ -80,8 +82,6 @@ void SetReadAheadEnds(const TPakEntries& entries, std::vector<TPlannedEntry>& pl
         next = &p;
     }
 }
-
-} // namespace
 
 void TExtractPlan::CheckRoom(const TDirectory& dir) const {
     CheckRoomFor(dir, Bytes);

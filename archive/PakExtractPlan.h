@@ -93,4 +93,8 @@ struct TExtractPlan {
 // has no place there is left to the extraction, which tells why.
 TExtractPlan PlanExtraction(const TPakEntries& entries, const TExtractRequest& request);
 
+// Sets each entry's ReadAheadTo for a copier that takes planned in its
+// order: the end of the run of small entries lying back to back from it.
+void SetReadAheadEnds(const TPakEntries& entries, std::vector<TPlannedEntry>& planned);
+
 } // namespace zorvak

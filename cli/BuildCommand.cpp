@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace zorvak {
 
@@ -28,6 +29,10 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     hooks.Inputs = TShareMode::smUnlocked;
     hooks.MeasureAgain = false;
     hooks.KernelCopy = TKernelCopy::kcBetweenFiles;
+    // Every core opens and reads small files ahead of the writer; one core
+    // gains nothing by it.
+    const unsigned cores = std::thread::hardware_concurrency();
+    hooks.Readers = cores > 1 ? std::min(cores, 4u) : 0;
     TProgress& progress = tool.Progress();
     hooks.Found = [&progress, &files](const TPakBuildFile& f) {
         progress.Show(files.size() + 1, files.size() + 1, "found " + f.Name);

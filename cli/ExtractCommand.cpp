@@ -1,6 +1,7 @@
 // extract: the core's plan of the run told in the tool's words, then each
 // planned entry copied and, with --png, its pictures written beside it.
 #include "archive/PakExtract.h"
+#include "archive/PakExtractLanes.h"
 #include "archive/PakExtractPlan.h"
 #include "archive/PakPalette.h"
 #include "archive/PakVerify.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <unordered_set>
 
 namespace zorvak {
@@ -23,6 +25,13 @@ namespace {
 
 // ClassifyEntry needs no more of an entry than a map's header.
 constexpr std::size_t kKindBytes = kBspHeaderBytes;
+
+// Threads that extract at once: every core, when there are entries enough
+// to share.
+unsigned ExtractLanes(std::size_t entries) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 && entries >= 64 ? std::min(cores, 4u) : 1;
+}
 
 // Stops a copy at a signal; the copy's clean-up removes what it wrote.
 struct TInterruptible : TCopyObserver {
@@ -164,7 +173,33 @@ int TExtractRun::Run() {
     TEntryCopier copier(true);
     const auto held = [&file]() -> const TLockedFile& { return *file; };
     std::size_t done = 0;
-    for (const TPlannedEntry& p : plan.Entries) {
+    // Pictures are written beside each entry as it goes, on one thread.
+    const unsigned lanes = png ? 1 : ExtractLanes(plan.Entries.size());
+    if (lanes > 1) {
+        TLaneHooks hooks;
+        hooks.Going = [] { return InterruptRequested() == 0; };
+        bool ended = false;
+        hooks.Told = [&](const TPlannedEntry& p, const TLaneOutcome& outcome) {
+            const TPakEntry entry = index.Entries[p.Entry];
+            tool_.Progress().Show(++done, plan.Entries.size(), std::string(entry.Name));
+            if (outcome.Kind != TLaneOutcome::okFailed)
+                return true;
+            try {
+                std::rethrow_exception(outcome.Failure);
+            } catch (const TFileExistsFailure& e) {
+                SayKept(e.Path());
+            } catch (const TFailure& e) {
+                ended = tool_.TellEntryFailure(archive_, entry.Name, e, status);
+            }
+            return !ended;
+        };
+        ExtractInLanes(*target, *file, index.Entries, plan.Entries, lanes, hooks);
+        if (ended)
+            return kExitProblems;
+    }
+    // On one thread, with the pictures: here.
+    const std::vector<TPlannedEntry> shared;
+    for (const TPlannedEntry& p : lanes > 1 ? shared : plan.Entries) {
         if (InterruptRequested() != 0)
             break;
         const TPakEntry entry = index.Entries[p.Entry];

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -323,22 +324,64 @@ TEST(PakBuildWrite, LaysOutHeaderDataAndDirectoryAroundChunkBoundaries) {
 
 // zorvak-pak's build copies by the kernel where it can: every way it may
 // take gives the bytes of the dialog's 10240-byte copies.
+// Every copy path, with threads reading ahead or not, gives the classic
+// archive; more files than the read-ahead's window, big ones between.
 TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
     TTempDir tree;
     const std::size_t sizes[] = {0, 1, 10240, 10241, 65536, 65537, 1024 * 1024 + 7, 3 << 20};
     for (std::size_t i = 0; i < std::size(sizes); ++i)
         WriteFile(tree / ("d" + std::to_string(i)) / "f.dat", Pattern(sizes[i], 3));
+    for (int i = 0; i < 150; ++i)
+        WriteFile(tree / ("m" + std::to_string(i % 5)) / (std::to_string(i) + ".dat"),
+                  Pattern(static_cast<std::size_t>(i * 331 % 70000), i));
     std::vector<TPakBuildFile> files = Walk(tree.Path());
     CheckPakBuild(files);
     TTempDir out;
     ASSERT_TRUE(WritePakFile(out / "classic.pak", files, {}));
     const std::string classic = ReadFile(out / "classic.pak");
     for (const TKernelCopy first :
-         {TKernelCopy::kcBetweenFiles, TKernelCopy::kcStream, TKernelCopy::kcNone}) {
-        TPakBuildHooks hooks;
-        hooks.KernelCopy = first;
-        ASSERT_TRUE(WritePakFile(out / "kernel.pak", files, hooks));
-        EXPECT_EQ(ReadFile(out / "kernel.pak"), classic) << static_cast<int>(first);
+         {TKernelCopy::kcBetweenFiles, TKernelCopy::kcStream, TKernelCopy::kcNone})
+        for (const unsigned readers : {0u, 1u, 3u}) {
+            TPakBuildHooks hooks;
+            hooks.KernelCopy = first;
+            hooks.Readers = readers;
+            ASSERT_TRUE(WritePakFile(out / "kernel.pak", files, hooks));
+            EXPECT_EQ(ReadFile(out / "kernel.pak"), classic)
+                << static_cast<int>(first) << " " << readers;
+        }
+}
+
+// Files gone after the walk: threads reading ahead tell the first of them,
+// as one thread does, and leave no archive.
+TEST(PakBuildWrite, ReadersAheadTellTheFailureOneThreadWould) {
+    const struct {
+        std::vector<std::size_t> Gone; // rows removed after the walk
+    } cases[] = {{{0}}, {{5}}, {{150}}, {{199}}, {{120, 30}}, {{64, 65}}};
+    for (const auto& c : cases) {
+        TTempDir tree;
+        for (int i = 0; i < 200; ++i)
+            WriteFile(tree / ("d" + std::to_string(i % 3)) / (std::to_string(i) + ".dat"),
+                      Pattern(static_cast<std::size_t>(i % 9 == 0 ? 90000 : i * 13), i));
+        const std::vector<TPakBuildFile> files = Walk(tree.Path());
+        for (const std::size_t row : c.Gone)
+            fs::remove(files[row].Path);
+        std::vector<std::string> told;
+        for (const unsigned readers : {0u, 2u}) {
+            TTempDir out;
+            TPakBuildHooks hooks;
+            hooks.KernelCopy = TKernelCopy::kcBetweenFiles;
+            hooks.Readers = readers;
+            try {
+                WritePakFile(out / "a.pak", files, hooks);
+                told.emplace_back("(no failure)");
+            } catch (const TFailure& e) {
+                told.emplace_back(e.what());
+            }
+            EXPECT_FALSE(fs::exists(out / "a.pak")) << readers;
+        }
+        const std::size_t first = *std::min_element(c.Gone.begin(), c.Gone.end());
+        EXPECT_THAT(told[0], HasSubstr(files[first].Path));
+        EXPECT_EQ(told[1], told[0]);
     }
 }
 
