@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -72,12 +73,69 @@ public:
         if (const int err = dir.List(entries); err != 0)
             CannotList(path, err);
         ancestors_.push_back(id);
-        const bool finished = WalkEntries(dir, path, prefix, entries);
+        const bool finished = threads_ > 1 && ancestors_.size() == 1
+                                  ? WalkShared(dir, path, prefix, entries)
+                                  : WalkEntries(dir, path, prefix, entries);
         ancestors_.pop_back();
         return finished;
     }
 
+    // The directories at the start are walked on this many threads.
+    void Share(unsigned threads) { threads_ = threads; }
+
 private:
+    // The start directory's entries with each folder among them walked on a
+    // thread of its own, their files put back in the walk's order: the same
+    // list, and the same first failure, as one thread gives.
+    bool WalkShared(const TDirectory& dir, const std::string& path, const std::string& prefix,
+                    const std::vector<TDirEntry>& entries) {
+        struct TPart {
+            std::vector<TPakBuildFile> Files;
+            std::exception_ptr Failure;
+            bool Finished = true;
+        };
+        std::vector<TPart> parts(entries.size());
+        TPakBuildHooks quiet = hooks_;
+        quiet.Found = nullptr;
+        std::atomic<std::size_t> next{0};
+        const auto work = [&] {
+            for (std::size_t i = next++; i < entries.size(); i = next++) {
+                if (entries[i].Kind != TFileKind::fkDirectory)
+                    continue;
+                TTreeWalk walk(parts[i].Files, quiet, relativeFrom_);
+                walk.ancestors_ = ancestors_;
+                try {
+                    parts[i].Finished = walk.WalkEntries(dir, path, prefix, {entries[i]});
+                } catch (...) {
+                    parts[i].Failure = std::current_exception();
+                }
+            }
+        };
+        {
+            std::vector<std::jthread> threads;
+            for (unsigned t = 1; t < threads_; ++t)
+                threads.emplace_back(work);
+            work();
+        }
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].Kind != TFileKind::fkDirectory) {
+                if (!WalkEntries(dir, path, prefix, {entries[i]}))
+                    return false;
+                continue;
+            }
+            if (parts[i].Failure)
+                std::rethrow_exception(parts[i].Failure);
+            for (TPakBuildFile& file : parts[i].Files) {
+                files_.push_back(std::move(file));
+                if (hooks_.Found)
+                    hooks_.Found(files_.back());
+            }
+            if (!parts[i].Finished)
+                return false;
+        }
+        return true;
+    }
+
     bool WalkEntries(const TDirectory& dir, const std::string& path, const std::string& prefix,
                      const std::vector<TDirEntry>& entries) {
         for (const TDirEntry& entry : entries) {
@@ -140,6 +198,7 @@ private:
     const TPakBuildHooks& hooks_;
     std::uint32_t relativeFrom_;
     std::vector<TFileIdentity> ancestors_;
+    unsigned threads_ = 1;
 };
 
 // The directory of each row, opened below the start directory level by
@@ -409,7 +468,9 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
     const std::string root = start.string();
     const auto relativeFrom = static_cast<std::uint32_t>(
         root.size() + (!root.empty() && IsLevelSeparator(root.back()) ? 0 : 1));
-    return TTreeWalk(files, checked, relativeFrom).Walk(dir, root, "");
+    TTreeWalk walk(files, checked, relativeFrom);
+    walk.Share(hooks.Readers);
+    return walk.Walk(dir, root, "");
 }
 
 void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {

@@ -55,6 +55,9 @@ struct TPakBuildHooks {
     // With KernelCopy: this many threads open and read the small files ahead
     // of the writer, which takes them in the list's order, so the archive
     // and the failure told are those of a build on one thread. 0: none.
+    // The walk shares the start directory's folders among as many threads,
+    // calling Found once they are walked: Pump must then be safe to call
+    // from any thread.
     unsigned Readers = 0;
     // Told one line for each leftover of a stopped run removed beside the
     // archive before it is written.

@@ -334,8 +334,20 @@ TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
     for (int i = 0; i < 150; ++i)
         WriteFile(tree / ("m" + std::to_string(i % 5)) / (std::to_string(i) + ".dat"),
                   Pattern(static_cast<std::size_t>(i * 331 % 70000), i));
+    WriteFile(tree / "top.dat", "at the start");
     std::vector<TPakBuildFile> files = Walk(tree.Path());
     CheckPakBuild(files);
+    // Walked on several threads, the list and its order are the same.
+    for (const unsigned readers : {2u, 5u}) {
+        std::vector<TPakBuildFile> shared;
+        TPakBuildHooks hooks;
+        hooks.Readers = readers;
+        std::vector<std::string> found;
+        hooks.Found = [&found](const TPakBuildFile& f) { found.push_back(f.Name); };
+        ASSERT_TRUE(WalkPakTree(tree.Path(), shared, hooks));
+        EXPECT_EQ(Names(shared), Names(files)) << readers;
+        EXPECT_EQ(found, Names(files)) << readers;
+    }
     TTempDir out;
     ASSERT_TRUE(WritePakFile(out / "classic.pak", files, {}));
     const std::string classic = ReadFile(out / "classic.pak");
