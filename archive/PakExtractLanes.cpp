@@ -42,6 +42,11 @@ struct TLane {
 
 } // namespace
 
+unsigned LanesFor(std::size_t entries) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 && entries >= 64 ? std::min(cores, 4u) : 1;
+}
+
 std::vector<unsigned> AssignLanes(const TPakEntries& entries,
                                   const std::vector<TPlannedEntry>& planned, unsigned lanes) {
     std::vector<unsigned> laneOf(planned.size(), 0);

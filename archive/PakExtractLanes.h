@@ -31,6 +31,10 @@ struct TLaneHooks {
     std::function<bool(const TPlannedEntry&, const TLaneOutcome&)> Told;
 };
 
+// How many threads a run of entries many entries takes: every core (up to
+// four), one for few entries, where threads would cost more than they give.
+unsigned LanesFor(std::size_t entries);
+
 // The folders of the entries, one lane each in turn of their first entry,
 // lanes threads: for each planned entry, its lane.
 std::vector<unsigned> AssignLanes(const TPakEntries& entries,

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <thread>
 #include <unordered_set>
 
 namespace zorvak {
@@ -25,13 +24,6 @@ namespace {
 
 // ClassifyEntry needs no more of an entry than a map's header.
 constexpr std::size_t kKindBytes = kBspHeaderBytes;
-
-// Threads that extract at once: every core, when there are entries enough
-// to share.
-unsigned ExtractLanes(std::size_t entries) {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 1 && entries >= 64 ? std::min(cores, 4u) : 1;
-}
 
 // Stops a copy at a signal; the copy's clean-up removes what it wrote.
 struct TInterruptible : TCopyObserver {
@@ -174,7 +166,7 @@ int TExtractRun::Run() {
     const auto held = [&file]() -> const TLockedFile& { return *file; };
     std::size_t done = 0;
     // Pictures are written beside each entry as it goes, on one thread.
-    const unsigned lanes = png ? 1 : ExtractLanes(plan.Entries.size());
+    const unsigned lanes = png ? 1 : LanesFor(plan.Entries.size());
     if (lanes > 1) {
         TLaneHooks hooks;
         hooks.Going = [] { return InterruptRequested() == 0; };

@@ -1,6 +1,7 @@
 #include "forms/ExtractionRun.h"
 
 #include "archive/PakExtract.h"
+#include "archive/PakExtractLanes.h"
 #include "archive/PakExtractPlan.h"
 #include "controls/Gauges.h"
 #include "controls/PakListBox.h"
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <set>
@@ -237,7 +239,7 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
     request.Rows.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         request.Rows[static_cast<std::size_t>(i)] = take(i);
-    const TExtractPlan plan = PlanExtraction(entries, request);
+    TExtractPlan plan = PlanExtraction(entries, request);
     if (plan.Bytes > 0)
         plan.CheckRoom(TDirectory::Open(Destination()));
     auto rows = std::make_shared<std::vector<bool>>(static_cast<std::size_t>(n), false);
@@ -246,6 +248,7 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
         (*rows)[planned.Entry] = true;
         readAhead_[planned.Entry] = planned.ReadAheadTo;
     }
+    settled_ = std::move(plan.Entries);
     sameFile_.Lines.clear();
     sameFile_.Total = static_cast<std::size_t>(plan.SameFile);
     for (const TExtractNote& note : plan.Notes)
@@ -290,9 +293,17 @@ bool TExtractionRun::Run(const TTake& asked) {
         inRun_ = true;
     }
 
+    settled_.clear();
     const TTake take = SettleEntries(asked);
     bool complete = true;
-    for (int i = 0; i < n; ++i) {
+    const std::vector<TPlannedEntry> planned = std::exchange(settled_, {});
+    const bool lanes = scope.Outer && LanesFor(planned.size()) > 1;
+    if (lanes) {
+        complete = RunInLanes(planned, generation);
+        if (!window || window_.Closing())
+            return false;
+    }
+    for (int i = 0; i < (lanes ? 0 : n); ++i) {
         if (take(i)) {
             runRow_ = i;
             const auto row = static_cast<std::size_t>(i);
@@ -319,6 +330,53 @@ bool TExtractionRun::Run(const TTake& asked) {
         TellSameFile(told.Lines, told.Total);
     }
     return complete;
+}
+
+bool TExtractionRun::RunInLanes(const std::vector<TPlannedEntry>& planned,
+                                std::uint64_t generation) {
+    // What the threads read is the run's own: events handled between
+    // entries may close the window or open another archive.
+    const TPakEntries entries = window_.Entries();
+    const std::filesystem::path archive = ToFsPath(window_.ArchivePath());
+    const std::filesystem::path destination = Destination();
+    TExtractTarget target(destination);
+    target.Recover();
+    const std::shared_ptr<TLockedFile> held =
+        destination == archive.parent_path()
+            ? std::make_shared<TLockedFile>(target.Root(), archive.filename().string(),
+                                            archive.string())
+            : std::make_shared<TLockedFile>(archive);
+    CheckSameArchive(*held, window_.ArchiveIdentity());
+
+    const QPointer<QWidget> window(controls_.Window);
+    TPakListBox* list = controls_.List;
+    TGauge* gauge = controls_.Gauge;
+    gauge->SetProgress(0);
+    gauge->SetMaxValue(static_cast<std::int32_t>(
+        std::min<std::size_t>(planned.size(), std::numeric_limits<std::int32_t>::max())));
+    ShowDone(false);
+    bool gone = false;
+    bool cut = false;
+    TLaneHooks hooks;
+    hooks.Told = [&](const TPlannedEntry& p, const TLaneOutcome& outcome) {
+        if (outcome.Kind == TLaneOutcome::okFailed)
+            std::rethrow_exception(outcome.Failure);
+        runRow_ = static_cast<int>(p.Entry);
+        runName_ = std::string(entries[p.Entry].Name);
+        gauge->SetProgress(gauge->Progress() + 1);
+        PumpDuringRun();
+        gone = !window || window_.Closing();
+        cut = !gone && (generation != window_.IndexGeneration() || list->DragCalledOff());
+        return !gone && !cut;
+    };
+    const bool complete =
+        ExtractInLanes(target, *held, entries, planned, LanesFor(planned.size()), hooks);
+    if (gone)
+        return false;
+    target.Finish();
+    if (complete)
+        ShowDone(true);
+    return complete && !cut;
 }
 
 void TExtractionRun::ExtractFile(const std::string& name) {

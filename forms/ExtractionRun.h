@@ -24,6 +24,7 @@ namespace zorvak {
 
 class TEntryCopier;
 class TExtractTarget;
+struct TPlannedEntry;
 
 class TExtractionRun {
 public:
@@ -80,6 +81,10 @@ private:
     // into a folder (Extract To, a drag) runs the core's plan of the
     // request as it stands at the start.
     TTake SettleEntries(const TTake& take);
+    // The settled plan of a run into a folder, outside any other run, on
+    // every core: each entry told as it is done, at most once a frame.
+    // False as Run answers; the run may have ended the window.
+    bool RunInLanes(const std::vector<TPlannedEntry>& planned, std::uint64_t generation);
     // Beside the archive, or the folder of ExtractInto or a drag.
     std::filesystem::path Destination() const;
     // After a run, also one a failure left: the box drawn for good, the
@@ -113,6 +118,8 @@ private:
     // plan's), and for the entry being extracted.
     std::vector<std::int64_t> readAhead_;
     std::int64_t readAheadTo_ = 0;
+    // The plan SettleEntries made of a run into a folder.
+    std::vector<TPlannedEntry> settled_;
     // The entries the plan of a run into a folder passed over as another
     // name for a file taken already, told when the run has ended.
     struct TSameFileNames {
