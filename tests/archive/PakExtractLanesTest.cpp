@@ -93,8 +93,8 @@ TEST(ExtractInLanes, SeveralThreadsGiveWhatOneGives) {
         std::string bytes = ReadFile(pak);
         const TPakIndex index = ReadPakIndex(pak);
         const std::size_t record = static_cast<std::size_t>(index.DirOffset) + 120 * 64;
-        const std::int32_t far = 0x7FFFFF00;
-        std::memcpy(bytes.data() + record + 56, &far, sizeof far);
+        const std::int32_t beyond = 0x7FFFFF00;
+        std::memcpy(bytes.data() + record + 56, &beyond, sizeof beyond);
         WriteFile(pak, bytes);
     }
     const struct {
