@@ -29,6 +29,8 @@ constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_s
 // The buffer of a build by the kernel's copy: a small file in one read, and
 // the last way for a big one the kernel cannot copy.
 constexpr std::size_t kBuildChunkSize = 1024 * 1024;
+// The fewest small files a build reads ahead on other threads.
+constexpr std::size_t kReadAheadFiles = 1000;
 } // namespace
 
 namespace {
@@ -289,7 +291,8 @@ private:
 struct TReadFile {
     bool Small = false; // false: the writer opens and copies it itself
     std::size_t Size = 0;
-    std::unique_ptr<unsigned char[]> Bytes;
+    // As long as the longest file read into it: memory follows the files.
+    std::vector<unsigned char> Bytes;
     TFileIdentity Identity;
     std::exception_ptr Failure;
     bool Ready = false;
@@ -311,8 +314,6 @@ class TReadAhead {
 public:
     TReadAhead(const std::vector<TPakBuildFile>& files, TShareMode inputs, unsigned threads)
         : files_(files), inputs_(inputs) {
-        for (TReadFile& slot : slots_)
-            slot.Bytes = std::make_unique<unsigned char[]>(kSmallEntry);
         for (unsigned t = 0; t < threads; ++t)
             threads_.emplace_back([this] { Work(); });
     }
@@ -404,6 +405,10 @@ private:
     void Read(TRowDirectories& dirs, std::size_t i, TReadFile& slot) {
         slot.Failure = nullptr;
         slot.Small = false;
+        // Big when walked: the writer copies it by the kernel, opening it
+        // itself, and looks at its size then.
+        if (files_[i].Size > static_cast<std::int64_t>(kSmallEntry))
+            return;
         try {
             std::string base;
             const TDirectory& dir = dirs.Of(files_[i], base);
@@ -413,7 +418,9 @@ private:
                 return;
             slot.Small = true;
             slot.Size = static_cast<std::size_t>(size);
-            if (input.ReadAt(0, slot.Bytes.get(), slot.Size) != slot.Size)
+            if (slot.Bytes.size() < slot.Size)
+                slot.Bytes.resize(slot.Size);
+            if (input.ReadAt(0, slot.Bytes.data(), slot.Size) != slot.Size)
                 throw TInOutFailure(kIoReadBeyondEnd);
             CheckSizeKnown(input, files_[i].Path);
             slot.Identity = input.Identity();
@@ -540,7 +547,13 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     std::vector<TFileIdentity> copied(files.size());
     TRowDirectories dirs;
     std::optional<TReadAhead> ahead;
-    if (hooks.KernelCopy && hooks.Readers > 0)
+    // Only many small files pay for the threads: with fewer, or with the
+    // time in big files' copies, they only take the writer's cores.
+    const auto small = static_cast<std::size_t>(
+        std::count_if(files.begin(), files.end(), [](const TPakBuildFile& f) {
+            return f.Size <= static_cast<std::int64_t>(kSmallEntry);
+        }));
+    if (hooks.KernelCopy && hooks.Readers > 0 && small >= kReadAheadFiles)
         ahead.emplace(files, hooks.Inputs, hooks.Readers);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!Pump(hooks))
@@ -552,7 +565,7 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
             if (read.Small) {
                 writer.BeginEntry(files[i].Name);
                 if (read.Size > 0)
-                    writer.WriteData(read.Bytes.get(), read.Size);
+                    writer.WriteData(read.Bytes.data(), read.Size);
                 copied[i] = read.Identity;
                 continue;
             }

@@ -171,6 +171,17 @@ def main():
                 per_file(cli_cmd, extracted_dir))
             row(name, "extract: window", window, cli, "zorvak-pak",
                 per_file(window_cmd, placed_pak, env))
+
+            def window_to(d):
+                # Extract All To into a folder: the figure is its own clock.
+                out = subprocess.run([bench, "extract-to", pak, d], check=True,
+                                     capture_output=True, text=True, env=env).stdout
+                return float(out.split()[-1])
+            cli_to, window_all_to = interleaved(a.repeats, [
+                (clean_dir, rm_after(lambda d: timed(cli_cmd(d)))),
+                (clean_dir, rm_after(window_to)),
+            ])
+            row(name, "extract: window Extract All To", window_all_to, cli_to, "zorvak-pak")
             if peer_extract:
                 peer_cmd = lambda d: shlex.split(peer_extract.format(pak=pak, out=d, tree=tree))
                 other = median_of(a.repeats, clean_dir, rm_after(lambda d: timed(peer_cmd(d))))
@@ -215,7 +226,8 @@ def main():
                         os.remove(os.path.join(tree, f))
                 return float(out.split("seconds=")[1].split()[0])
 
-            # An edit that removes one entry rewrites the archive beside it,
+            # An edit appends a directory (and an added entry's bytes) and
+            # rewrites the header; --compact rewrites the archive beside it,
             # flushed before it takes the old one's name: against a copy.
             first = subprocess.run([tool, "list", pak], check=True, capture_output=True).stdout.split(b"\n")[0]
 
@@ -224,12 +236,19 @@ def main():
                 shutil.copy(pak, os.path.join(d, "e.pak"))
                 return os.path.join(d, "e.pak")
 
-            cpak, rm1 = interleaved(a.repeats, [
+            added = os.path.join(scratch, "added.cfg")
+            with open(added, "w") as f:
+                f.write("bind x +attack\n" * 64)
+            cpak, rm1, add1, compact = interleaved(a.repeats, [
                 (copied_pak, rm_after(lambda t: timed(["cp", t, t + ".copy"]))),
                 (copied_pak, rm_after(lambda t: timed([tool, "rm", t, "--", first]))),
+                (copied_pak, rm_after(lambda t: timed([tool, "add", t, added]))),
+                (copied_pak, rm_after(lambda t: timed([tool, "rm", t, "--compact", "--", first]))),
             ])
             row(name, "edit: cp of the archive", cpak)
             row(name, "edit: zorvak-pak rm one entry", rm1, cpak, "cp")
+            row(name, "edit: zorvak-pak add one entry", add1, cpak, "cp")
+            row(name, "edit: zorvak-pak rm --compact", compact, cpak, "cp")
 
             tarc, cbuild, wbuild = interleaved(a.repeats, [
                 (clean_dir, rm_after(lambda d: timed(["tar", "-cf", os.path.join(d, "o.tar"), "-C", tree, "."]))),

@@ -331,7 +331,8 @@ TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
     const std::size_t sizes[] = {0, 1, 10240, 10241, 65536, 65537, 1024 * 1024 + 7, 3 << 20};
     for (std::size_t i = 0; i < std::size(sizes); ++i)
         WriteFile(tree / ("d" + std::to_string(i)) / "f.dat", Pattern(sizes[i], 3));
-    for (int i = 0; i < 150; ++i)
+    // Enough small files for the read-ahead to take part.
+    for (int i = 0; i < 1100; ++i)
         WriteFile(tree / ("m" + std::to_string(i % 5)) / (std::to_string(i) + ".dat"),
                   Pattern(static_cast<std::size_t>(i * 331 % 70000), i));
     WriteFile(tree / "top.dat", "at the start");
@@ -351,16 +352,21 @@ TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
     TTempDir out;
     ASSERT_TRUE(WritePakFile(out / "classic.pak", files, {}));
     const std::string classic = ReadFile(out / "classic.pak");
-    for (const TKernelCopy first :
-         {TKernelCopy::kcBetweenFiles, TKernelCopy::kcStream, TKernelCopy::kcNone})
-        for (const unsigned readers : {0u, 1u, 3u}) {
-            TPakBuildHooks hooks;
-            hooks.KernelCopy = first;
-            hooks.Readers = readers;
-            ASSERT_TRUE(WritePakFile(out / "kernel.pak", files, hooks));
-            EXPECT_EQ(ReadFile(out / "kernel.pak"), classic)
-                << static_cast<int>(first) << " " << readers;
-        }
+    const struct {
+        TKernelCopy First;
+        unsigned Readers;
+    } ways[] = {
+        {TKernelCopy::kcBetweenFiles, 0}, {TKernelCopy::kcStream, 0}, {TKernelCopy::kcNone, 0},
+        {TKernelCopy::kcBetweenFiles, 1}, {TKernelCopy::kcNone, 3},
+    };
+    for (const auto& way : ways) {
+        TPakBuildHooks hooks;
+        hooks.KernelCopy = way.First;
+        hooks.Readers = way.Readers;
+        ASSERT_TRUE(WritePakFile(out / "kernel.pak", files, hooks));
+        EXPECT_EQ(ReadFile(out / "kernel.pak"), classic)
+            << static_cast<int>(way.First) << " " << way.Readers;
+    }
 }
 
 // Files gone after the walk: threads reading ahead tell the first of them,
@@ -368,15 +374,18 @@ TEST(PakBuildWrite, EveryCopyPathGivesTheSameArchive) {
 TEST(PakBuildWrite, ReadersAheadTellTheFailureOneThreadWould) {
     const struct {
         std::vector<std::size_t> Gone; // rows removed after the walk
-    } cases[] = {{{0}}, {{5}}, {{150}}, {{199}}, {{120, 30}}, {{64, 65}}};
+    } cases[] = {{{0}}, {{5}}, {{150}}, {{1199}}, {{720, 30}}, {{64, 65}}, {{9}}};
+    TTempDir tree;
+    for (int i = 0; i < 1200; ++i)
+        WriteFile(tree / ("d" + std::to_string(i % 3)) / (std::to_string(i) + ".dat"),
+                  Pattern(static_cast<std::size_t>(i % 9 == 0 ? 90000 : i % 500), i));
+    const std::vector<TPakBuildFile> files = Walk(tree.Path());
     for (const auto& c : cases) {
-        TTempDir tree;
-        for (int i = 0; i < 200; ++i)
-            WriteFile(tree / ("d" + std::to_string(i % 3)) / (std::to_string(i) + ".dat"),
-                      Pattern(static_cast<std::size_t>(i % 9 == 0 ? 90000 : i * 13), i));
-        const std::vector<TPakBuildFile> files = Walk(tree.Path());
-        for (const std::size_t row : c.Gone)
+        std::vector<std::string> kept;
+        for (const std::size_t row : c.Gone) {
+            kept.push_back(ReadFile(files[row].Path));
             fs::remove(files[row].Path);
+        }
         std::vector<std::string> told;
         for (const unsigned readers : {0u, 2u}) {
             TTempDir out;
@@ -394,6 +403,8 @@ TEST(PakBuildWrite, ReadersAheadTellTheFailureOneThreadWould) {
         const std::size_t first = *std::min_element(c.Gone.begin(), c.Gone.end());
         EXPECT_THAT(told[0], HasSubstr(files[first].Path));
         EXPECT_EQ(told[1], told[0]);
+        for (std::size_t k = 0; k < c.Gone.size(); ++k)
+            WriteFile(files[c.Gone[k]].Path, kept[k]);
     }
 }
 
