@@ -1151,6 +1151,47 @@ struct TProgressHook : std::streambuf {
     }
 };
 
+// Stopped while every core extracts: each file there is whole, none is left
+// half-written, and the next run completes the folder.
+TEST(PakTool, AnExtractionOnEveryCoreStopsCleanly) {
+    InstallInterruptHandlers();
+    TTempDir dir;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (int i = 0; i < 400; ++i)
+        files.emplace_back(
+            "d" + std::to_string(i % 11) + "/" + std::to_string(i) + ".dat",
+            std::string(static_cast<std::size_t>(i * 211 % 30000), char('a' + i % 26)));
+    const auto pak = WritePak(dir, files);
+    const auto out = dir / "out";
+    for (const int signal : {SIGINT, SIGTERM}) {
+        std::filesystem::remove_all(out);
+        TProgressHook hook;
+        hook.Act = [signal] { test::SendStopRequest(signal); };
+        std::ostream err(&hook);
+        std::ostringstream said;
+        TToolOptions options;
+        options.Progress = true;
+        const int status = RunPakTool({"extract", pak, "-C", out.string()}, said, err, options);
+        ClearInterrupt();
+        EXPECT_EQ(status, kExitSignalBase + signal);
+        std::size_t whole = 0;
+        for (const auto& [name, bytes] : files)
+            if (std::filesystem::exists(out / name)) {
+                EXPECT_EQ(ReadFile(out / name), bytes) << name;
+                ++whole;
+            }
+        EXPECT_LT(whole, files.size());
+        for (const auto& e : std::filesystem::recursive_directory_iterator(out))
+            EXPECT_FALSE(IsTemporaryName(e.path().filename().string())) << e.path();
+        const TRun again = RunTool({"extract", pak, "-C", out.string()});
+        EXPECT_EQ(again.Status, kExitOk) << again.Err;
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(ReadFile(out / name), bytes) << name;
+    }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
 // A signal before or during an edit, and an archive written by someone else
 // meanwhile, leave what was there and no temporary.
 TEST(PakTool, InterruptedOrOvertakenEditsLeaveTheArchiveWhole) {
