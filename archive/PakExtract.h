@@ -195,6 +195,9 @@ class TEntryCopier {
 public:
     explicit TEntryCopier(bool fast = false, TKernelCopy first = TKernelCopy::kcBetweenFiles);
     std::size_t ChunkSize() const;
+    // The piece ExtractEntry hands to Copy for an entry of length bytes:
+    // 16 MiB where a fast copier's kernel copies it, else ChunkSize().
+    std::size_t PieceSize(std::int64_t length) const;
     // Copies n bytes at pos of from to out's position. False when from ends
     // first; throws the read's or the write's failure.
     bool Copy(const TLockedFile& from, std::int64_t pos, std::size_t n, TOutputFile& out);

@@ -398,7 +398,8 @@ TEST(ExtractEntry, ALevelSwappedForALinkMidRunIsNotFollowed) {
 TEST(ExtractEntry, EveryCopyPathGivesTheSameBytes) {
     for (const std::size_t length :
          {std::size_t{0}, std::size_t{1}, std::size_t{10240}, std::size_t{10241},
-          std::size_t{1024 * 1024 + 7}, std::size_t{3 * 1024 * 1024 + 7}}) {
+          std::size_t{1024 * 1024 + 7}, std::size_t{3 * 1024 * 1024 + 7},
+          std::size_t{33 * 1024 * 1024 + 5}}) { // more than one kernel piece
         TTempDir dir;
         const std::string data = Pattern(length);
         WriteFile(dir / "a.pak", BuildPakImage({{"pad", "xyz"}, {"e", data}}));
