@@ -252,15 +252,27 @@ private:
         if (const auto it = named_.find(AsciiLower(name));
             it != named_.end() && it->second != except)
             best = it->second;
-        Index();
-        for (std::int64_t e = table_->Find(name); e >= 0; e = Next(e)) {
+        const auto left = [&](std::int64_t e) {
             const auto s = static_cast<std::size_t>(e);
-            if (e == except || deleted_[s] || Given(s).Name >= 0)
-                continue;
-            if (best < 0 || e < best)
-                best = e;
-            break; // the first that is left is the lowest
+            return e != except && !deleted_[s] && Given(s).Name < 0;
+        };
+        std::int64_t first = -1;
+        if (!table_ && ++scans_ <= kScansBeforeTable) {
+            // Hashing every name costs more than a few passes that compare
+            // lengths first: adding one file to a big archive stays quick.
+            for (std::size_t i = 0; i < n_ && first < 0; ++i)
+                if (index_.Entries[i].Name.size() == name.size() &&
+                    SameTextAscii(index_.Entries[i].Name, name) &&
+                    left(static_cast<std::int64_t>(i)))
+                    first = static_cast<std::int64_t>(i);
+        } else {
+            Index();
+            for (std::int64_t e = table_->Find(name); e >= 0 && first < 0; e = Next(e))
+                if (left(e))
+                    first = e; // the first that is left is the lowest
         }
+        if (first >= 0 && (best < 0 || first < best))
+            best = first;
         return best;
     }
 
@@ -298,6 +310,8 @@ private:
     std::vector<TGiven> added_;
     std::unordered_map<std::string, std::uint32_t> named_; // lowered name -> slot
     std::optional<TNameTable> table_;
+    static constexpr int kScansBeforeTable = 8;
+    int scans_ = 0;                   // look-ups answered by a pass over the index
     std::vector<std::uint32_t> next_; // the next index entry of the same name
 };
 
