@@ -586,8 +586,19 @@ std::vector<std::string> TPakEditPlan::Changes(const TPakIndex& index) const {
     return texts;
 }
 
+namespace {
+// An edit writes a Quake PAK's header and directory: on another kind it
+// would leave a file that kind's readers cannot read.
+void CheckEditableKind(const TPakIndex& index) {
+    if (index.Kind != TPakKind::pkQuake)
+        throw TFailure(std::string("Only PAK archives can be edited; this is a ") +
+                       PakLayoutOf(index.Kind).Name);
+}
+} // namespace
+
 TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
                          std::vector<bool> deleteFirst) {
+    CheckEditableKind(index);
     // Entries past a cut, or a count the directory does not hold, would be
     // dropped without being asked for.
     if (!index.Complete || index.Count < 0 ||
@@ -609,6 +620,7 @@ TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& 
 
 bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
                   const TPakEditPlan& plan, const TPakEditHooks& hooks) {
+    CheckEditableKind(index);
     if (!plan.Archive.Unchanged(index.Identity) || plan.IndexEntries != index.Entries.size())
         throw TFailure("The edit of " + DisplayPath(archive) + " was planned on another index");
     const std::filesystem::path real = ResolveArchive(archive);

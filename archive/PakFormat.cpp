@@ -51,6 +51,17 @@ bool IsPakSignature(std::string_view firstBytes) {
     return text == std::string_view(kPakMagic.data(), kPakMagic.size());
 }
 
+const TPakLayout& PakLayoutOf(TPakKind kind) {
+    return kind == TPakKind::pkSin ? kSinLayout : kQuakeLayout;
+}
+
+const TPakLayout* PakLayoutOfSignature(std::string_view firstBytes) {
+    if (IsPakSignature(firstBytes))
+        return &kQuakeLayout;
+    const std::string_view sin(kSinLayout.Magic.data(), kSinLayout.Magic.size());
+    return firstBytes.substr(0, sin.size()) == sin ? &kSinLayout : nullptr;
+}
+
 std::string ArchiveTooLargeMessage() {
     return "Archive would reach 2 GiB";
 }

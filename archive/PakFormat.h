@@ -36,6 +36,34 @@ inline constexpr std::size_t kCopyChunkSize = 10240;
 // not grow with what a header claims.
 inline constexpr std::size_t kPakDirectoryPieceRecords = 1024;
 
+// The archive kinds laid out as a PAK is, a header, the data and a
+// directory of fixed records (name, position, length), told apart by their
+// signature: Quake's (also Quake II's, Hexen II's and Half-Life's) and SiN's.
+enum class TPakKind { pkQuake, pkSin };
+
+// The original engine loads at most this many entries from one archive.
+inline constexpr std::int32_t kEngineMaxEntries = 2048;
+
+struct TPakLayout {
+    TPakKind Kind;
+    std::array<char, 4> Magic;
+    std::size_t NameSize;  // the name field, NUL-padded
+    std::size_t EntrySize; // one directory record: the name, then two int32
+    // The most entries its engine loads from one archive, 0 when none is known.
+    std::int32_t EngineMaxEntries;
+    const char* Name; // as messages name the kind
+};
+
+inline constexpr TPakLayout kQuakeLayout = {TPakKind::pkQuake, kPakMagic,         kPakNameSize,
+                                            kPakDirEntrySize,  kEngineMaxEntries, "PAK"};
+inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', 'K'}, 120, 128, 0,
+                                          "SiN archive (SPAK)"};
+
+const TPakLayout& PakLayoutOf(TPakKind kind);
+// The layout whose signature the first bytes of a file hold: "PACK" as the
+// Parts' test takes it, or exactly "SPAK"; nullptr for neither.
+const TPakLayout* PakLayoutOfSignature(std::string_view firstBytes);
+
 struct TPakHeader {
     std::array<char, 4> Magic = kPakMagic;
     std::int32_t DirOffset = 0;

@@ -9,8 +9,20 @@
 namespace zorvak {
 
 namespace {
-constexpr std::size_t kDirectoryPiece = kPakDirectoryPieceRecords * kPakDirEntrySize;
 constexpr std::size_t kNamesReserved = 64 * 1024 * 1024;
+
+// One record of another kind: the name up to its first NUL, then the two
+// integers, as a PAK's. The name views the reader's bytes.
+TPakEntry DecodeLayoutEntry(TByteReader& reader, const TPakLayout& layout) {
+    const std::span<const unsigned char> field = reader.Take(layout.NameSize);
+    const auto* name = reinterpret_cast<const char*>(field.data());
+    const auto end = std::find(name, name + field.size(), '\0');
+    TPakEntry entry;
+    entry.Name = std::string_view(name, static_cast<std::size_t>(end - name));
+    entry.FilePos = reader.ReadInt32();
+    entry.FileLength = reader.ReadInt32();
+    return entry;
+}
 } // namespace
 
 TPakEntry TPakEntries::at(std::size_t i) const {
@@ -31,14 +43,29 @@ void TPakEntries::clear() {
     names_ = {};
 }
 
-bool HasPakSignature(const TLockedFile& file) {
+namespace {
+const TPakLayout* LayoutOfFile(const TLockedFile& file) {
     char first[kPakMagic.size()] = {};
     const std::size_t got = file.ReadAt(0, first, sizeof first);
-    return got == sizeof first && IsPakSignature(std::string_view(first, got));
+    return got == sizeof first ? PakLayoutOfSignature(std::string_view(first, got)) : nullptr;
+}
+} // namespace
+
+bool HasPakSignature(const TLockedFile& file) {
+    const TPakLayout* layout = LayoutOfFile(file);
+    return layout != nullptr && layout->Kind == TPakKind::pkQuake;
 }
 
 bool HasPakSignature(const std::filesystem::path& path) {
     return HasPakSignature(TLockedFile(path));
+}
+
+bool HasArchiveSignature(const TLockedFile& file) {
+    return LayoutOfFile(file) != nullptr;
+}
+
+bool HasArchiveSignature(const std::filesystem::path& path) {
+    return HasArchiveSignature(TLockedFile(path));
 }
 
 TPakIndex ReadPakIndex(TStream& stream) {
@@ -51,7 +78,14 @@ TPakIndex ReadPakIndex(TStream& stream) {
     }
     TByteReader headReader(head);
     const TPakHeader header = DecodePakHeader(headReader);
-    const std::int32_t announced = PakEntryCount(header.DirLength);
+    // The kinds share the header; a file of no known signature is read as
+    // a PAK, as the reader always has.
+    const TPakLayout* known =
+        PakLayoutOfSignature(std::string_view(header.Magic.data(), header.Magic.size()));
+    const TPakLayout& layout = known != nullptr ? *known : kQuakeLayout;
+    index.Kind = layout.Kind;
+    const std::size_t recordSize = layout.EntrySize;
+    const std::int32_t announced = header.DirLength / static_cast<std::int32_t>(recordSize);
     index.DirOffset = header.DirOffset;
     if (announced <= 0) {
         index.Count = announced;
@@ -59,18 +93,18 @@ TPakIndex ReadPakIndex(TStream& stream) {
     }
 
     // Never more than the file holds, whatever the header says.
-    const std::int64_t wanted = std::int64_t{announced} * std::int64_t{kPakDirEntrySize};
+    const std::int64_t wanted = std::int64_t{announced} * static_cast<std::int64_t>(recordSize);
     const std::int64_t available =
         header.DirOffset < 0 ? 0 : std::max<std::int64_t>(0, stream.Size() - header.DirOffset);
     std::int64_t take = std::min(wanted, available);
-    take -= take % static_cast<std::int64_t>(kPakDirEntrySize);
+    take -= take % static_cast<std::int64_t>(recordSize);
 
     // Reserved, not touched: the names' room costs only the pages they fill
     // (up to a bound, past which they may move as they grow).
-    const std::size_t listed = static_cast<std::size_t>(take) / kPakDirEntrySize;
-    index.Entries.reserve(listed, std::min<std::size_t>(listed * kPakNameSize, kNamesReserved));
-    const auto pieceSize = static_cast<std::size_t>(
-        std::min<std::int64_t>(take, static_cast<std::int64_t>(kDirectoryPiece)));
+    const std::size_t listed = static_cast<std::size_t>(take) / recordSize;
+    index.Entries.reserve(listed, std::min<std::size_t>(listed * layout.NameSize, kNamesReserved));
+    const auto pieceSize = static_cast<std::size_t>(std::min<std::int64_t>(
+        take, static_cast<std::int64_t>(kPakDirectoryPieceRecords * recordSize)));
     const std::unique_ptr<unsigned char[]> piece(
         new unsigned char[std::max<std::size_t>(pieceSize, 1)]);
     std::int64_t whole = 0;
@@ -80,13 +114,18 @@ TPakIndex ReadPakIndex(TStream& stream) {
         const auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(take - whole, static_cast<std::int64_t>(pieceSize)));
         const std::size_t got = stream.Read(piece.get(), want);
-        const std::size_t records = got / kPakDirEntrySize;
-        TByteReader reader(std::span<const unsigned char>(piece.get(), records * kPakDirEntrySize));
-        for (std::size_t r = 0; r < records; ++r) {
-            const TPakDirEntry entry = DecodePakDirEntry(reader);
-            index.Entries.push_back({PakEntryNameView(entry), entry.FilePos, entry.FileLength});
+        const std::size_t records = got / recordSize;
+        TByteReader reader(std::span<const unsigned char>(piece.get(), records * recordSize));
+        if (layout.Kind == TPakKind::pkQuake) {
+            for (std::size_t r = 0; r < records; ++r) {
+                const TPakDirEntry entry = DecodePakDirEntry(reader);
+                index.Entries.push_back({PakEntryNameView(entry), entry.FilePos, entry.FileLength});
+            }
+        } else {
+            for (std::size_t r = 0; r < records; ++r)
+                index.Entries.push_back(DecodeLayoutEntry(reader, layout));
         }
-        whole += static_cast<std::int64_t>(records * kPakDirEntrySize);
+        whole += static_cast<std::int64_t>(records * recordSize);
         if (got < want)
             break;
     }
@@ -105,9 +144,9 @@ std::int64_t UnusedBytes(const TPakIndex& index) {
     std::vector<TPakSpan> spans;
     spans.reserve(index.Entries.size() + 2);
     spans.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
-    spans.push_back(
-        {index.DirOffset,
-         index.DirOffset + static_cast<std::int64_t>(index.Entries.size() * kPakDirEntrySize)});
+    spans.push_back({index.DirOffset, index.DirOffset + static_cast<std::int64_t>(
+                                                            index.Entries.size() *
+                                                            PakLayoutOf(index.Kind).EntrySize)});
     for (const TPakEntry entry : index.Entries)
         spans.push_back({entry.FilePos, std::int64_t{entry.FilePos} + entry.FileLength});
     return UncoveredBytes(spans, index.Identity.Size);

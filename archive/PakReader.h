@@ -1,6 +1,7 @@
 // Reading an archive: the signature test and the directory index.
 #pragma once
 
+#include "archive/PakFormat.h"
 #include "framework/Files.h"
 #include "framework/Streams.h"
 
@@ -78,6 +79,8 @@ private:
 };
 
 struct TPakIndex {
+    // Which layout the directory was read in; only a Quake PAK is edited.
+    TPakKind Kind = TPakKind::pkQuake;
     // DirLength div 64 when the whole directory was read (negative for a
     // negative length); the number of entries read when it was cut short.
     std::int32_t Count = 0;
@@ -98,6 +101,9 @@ inline constexpr const char* kNotAPakFile = "Not a valid PAK file";
 bool HasPakSignature(const std::filesystem::path& path);
 // The same test on a file already open.
 bool HasPakSignature(const TLockedFile& file);
+// The same tests for any kind ReadPakIndex reads ("PACK" or "SPAK").
+bool HasArchiveSignature(const std::filesystem::path& path);
+bool HasArchiveSignature(const TLockedFile& file);
 
 // Reads the header and the directory, the directory in bounded pieces. Only
 // entries whose 64 bytes were all read are listed; memory is bounded by

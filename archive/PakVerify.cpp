@@ -68,6 +68,7 @@ private:
 };
 
 struct THeaderFacts {
+    const TPakLayout* Layout = &kQuakeLayout;
     std::int64_t Size = 0;
     std::int64_t DirOffset = 0;
     std::int64_t DirLength = 0;
@@ -78,51 +79,55 @@ struct THeaderFacts {
 bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THeaderFacts& facts) {
     unsigned char head[kPakHeaderSize];
     stream.Seek(0);
-    if (stream.Read(head, sizeof head) != sizeof head ||
-        !IsPakSignature(std::string_view(reinterpret_cast<const char*>(head), kPakMagic.size()))) {
+    const TPakLayout* layout = stream.Read(head, sizeof head) != sizeof head
+                                   ? nullptr
+                                   : PakLayoutOfSignature(std::string_view(
+                                         reinterpret_cast<const char*>(head), kPakMagic.size()));
+    if (layout == nullptr) {
         report.Usable = false;
         problems.Archive("not a PAK archive (no \"PACK\" signature or a header cut short)");
         return false;
     }
     TByteReader headReader(head);
     const TPakHeader header = DecodePakHeader(headReader);
-    facts = {stream.Size(), header.DirOffset, header.DirLength};
+    facts = {layout, stream.Size(), header.DirOffset, header.DirLength};
+    const auto recordSize = static_cast<std::int64_t>(layout->EntrySize);
     if (facts.DirLength < 0 || facts.DirOffset < 0) {
         problems.Archive("the directory's offset or length is negative");
         return false;
     }
-    if (facts.DirLength % static_cast<std::int64_t>(kPakDirEntrySize) != 0)
+    if (facts.DirLength % recordSize != 0)
         problems.Archive("the directory length " + std::to_string(facts.DirLength) +
-                         " is not a multiple of " + std::to_string(kPakDirEntrySize));
+                         " is not a multiple of " + std::to_string(recordSize));
     if (facts.DirOffset < static_cast<std::int64_t>(kPakHeaderSize) && facts.DirLength > 0)
         problems.Archive("the directory overlaps the header");
     if (facts.DirOffset + facts.DirLength > facts.Size)
         problems.Archive("the directory runs past the end of the file (" +
                          std::to_string(facts.DirOffset + facts.DirLength) + " > " +
                          std::to_string(facts.Size) + " bytes)");
-    report.Entries =
-        static_cast<std::int32_t>(facts.DirLength / static_cast<std::int64_t>(kPakDirEntrySize));
-    if (report.Entries > kEngineMaxEntries)
+    report.Entries = static_cast<std::int32_t>(facts.DirLength / recordSize);
+    if (layout->EngineMaxEntries > 0 && report.Entries > layout->EngineMaxEntries)
         problems.Archive(std::to_string(report.Entries) +
                          " entries: the original engine loads at most " +
-                         std::to_string(kEngineMaxEntries));
+                         std::to_string(layout->EngineMaxEntries));
     return true;
 }
 
 // What each name alone, and the names together, would break.
-void CheckNames(const TPakEntries& entries, TProblems& problems) {
+void CheckNames(const TPakEntries& entries, const TPakLayout& layout, TProblems& problems) {
     TNameTable exact(entries, false);
     TNameTable folded(entries, true);
+    // The writer keeps the field's last byte for the NUL.
+    const std::size_t longest = layout.NameSize - 1;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view name = entries[i].Name;
-        if (name.size() == kPakNameSize)
+        if (name.size() == layout.NameSize)
             problems.Entry(pkFullName, i, name,
-                           "the name fills all " + std::to_string(kPakNameSize) +
+                           "the name fills all " + std::to_string(layout.NameSize) +
                                " bytes with no NUL after it");
-        else if (name.size() > kPakMaxNameLength)
+        else if (name.size() > longest)
             problems.Entry(pkLongName, i, name,
-                           "the name is longer than " + std::to_string(kPakMaxNameLength) +
-                               " bytes");
+                           "the name is longer than " + std::to_string(longest) + " bytes");
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
             problems.Entry(pkUpperCase, i, name,
                            "the name has upper-case letters; the engine asks for names in lower "
@@ -221,7 +226,7 @@ TPakReport VerifyPak(TStream& stream) {
     if (CheckHeader(stream, report, problems, facts)) {
         // Only whole records that are really there are looked at.
         const TPakIndex index = ReadPakIndex(stream);
-        CheckNames(index.Entries, problems);
+        CheckNames(index.Entries, *facts.Layout, problems);
         report.Unused = CheckSpans(index.Entries, facts, problems);
     }
     problems.Finish();

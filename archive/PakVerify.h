@@ -3,6 +3,7 @@
 // original engine's limits.
 #pragma once
 
+#include "archive/PakFormat.h"
 #include "framework/Streams.h"
 
 #include <cstdint>
@@ -11,8 +12,6 @@
 
 namespace zorvak {
 
-// The original engine loads at most this many entries from one archive.
-inline constexpr std::int32_t kEngineMaxEntries = 2048;
 // A problem met at more entries than this is told for the first ones and
 // then counted, so a damaged directory of millions of entries gives a
 // readable report.

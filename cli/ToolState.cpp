@@ -71,7 +71,7 @@ bool TToolState::OpenIndex(const std::string& archive, std::optional<TLockedFile
     } else {
         file.emplace(archive, mode);
     }
-    if (!HasPakSignature(*file)) {
+    if (!HasArchiveSignature(*file)) {
         Say(archive + ": " + kNotAPakFile);
         return false;
     }

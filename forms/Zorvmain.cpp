@@ -383,7 +383,7 @@ void TZorvakForm::OpenPakFile1Click(QObject*) {
 
 void TZorvakForm::OpenArchive(const QString& path) {
     const QString candidate = CandidateArchivePath(path);
-    if (!HasPakSignature(ToFsPath(candidate))) {
+    if (!HasArchiveSignature(ToFsPath(candidate))) {
         ShowMessage(QString::fromLatin1(kNotAPakFile));
         return;
     }
@@ -428,6 +428,7 @@ TPakIndex TZorvakForm::IndexToEdit() const {
     index.Entries = PakNames;
     index.Complete = PakComplete;
     index.Identity = PakIdentity;
+    index.Kind = PakKind;
     return index;
 }
 
@@ -466,6 +467,7 @@ void TZorvakForm::BuildIndex() {
     TLockedFile file(ToFsPath(PakPath));
     TPakIndex index = ReadPakIndex(file);
     PakIdentity = index.Identity;
+    PakKind = index.Kind;
     PakComplete = index.Complete;
     PakCount = index.Count;
     SetLabelText(Offset, QString::number(PakCount));

@@ -124,6 +124,7 @@ public:
     TFileIdentity PakIdentity;
     // Whether the whole directory was read (an edit needs all of it).
     bool PakComplete = true;
+    TPakKind PakKind = TPakKind::pkQuake; // edits refuse the other kinds
 
     // Controls, owned by the window.
     QLabel* Label1 = nullptr;

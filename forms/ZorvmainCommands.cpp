@@ -119,8 +119,8 @@ void TZorvakForm::DropFiles(const QStringList& paths) {
     // nothing to add to, so the open says what the file is.
     const std::filesystem::path first = ToFsPath(paths.front());
     const bool single = paths.size() == 1 && !IsDirectory(first);
-    if (PakPath.isEmpty() ||
-        (single && (AsciiLower(first.extension().string()) == ".pak" || HasPakSignature(first)))) {
+    if (PakPath.isEmpty() || (single && (AsciiLower(first.extension().string()) == ".pak" ||
+                                         HasArchiveSignature(first)))) {
         OpenArchive(paths.front());
         return;
     }

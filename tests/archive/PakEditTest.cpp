@@ -372,6 +372,21 @@ TEST(PakEdit, EditsArchivesOfOtherMakers) {
     WriteFile(pak, PakHeaderBytes(12, 128) + PakEntryBytes("x", 12, 0));
     EXPECT_THAT(FailureOf([&] { PlanPakEdit(ReadPakIndex(pak), {C::Delete(0)}); }),
                 HasSubstr("cut short"));
+
+    // An edit writes a PAK's directory, which SiN's readers would not read.
+    const std::string sin =
+        PakHeaderBytes(15, 128, "SPAK") + "abc" + test::LayoutEntryBytes(kSinLayout, "a", 12, 3);
+    WriteFile(pak, sin);
+    TPakIndex sinIndex = ReadPakIndex(pak);
+    for (const auto& changes : {std::vector<TPakChange>{C::Delete(0)}, std::vector<TPakChange>{}})
+        EXPECT_THAT(FailureOf([&] { PlanPakEdit(sinIndex, changes); }),
+                    HasSubstr("Only PAK archives can be edited; this is a SiN archive (SPAK)"));
+    sinIndex.Kind = TPakKind::pkQuake;
+    const TPakEditPlan plan = PlanPakEdit(sinIndex, {C::Delete(0)});
+    sinIndex.Kind = TPakKind::pkSin;
+    EXPECT_THAT(FailureOf([&] { ApplyPakEdit(pak, sinIndex, plan, {}); }),
+                HasSubstr("Only PAK archives"));
+    EXPECT_EQ(ReadFile(pak), sin);
 }
 
 // Whatever stops an edit, the archive keeps its bytes and nothing is left

@@ -89,18 +89,75 @@ TEST(PakSignature, OnlyExactUpperCasePackPasses) {
     const struct {
         std::string Bytes;
         bool Pass;
+        bool Sin = false; // passes as a SiN archive, not as a PAK
     } cases[] = {
-        {"PACK", true},   {"PACKxyz", true}, {std::string("PACK\0", 5), true}, {"pack", false},
-        {"PAC", false},   {"", false},       {std::string("PA\0K", 4), false}, {"PACX", false},
+        {"PACK", true},
+        {"PACKxyz", true},
+        {std::string("PACK\0", 5), true},
+        {"pack", false},
+        {"PAC", false},
+        {"", false},
+        {std::string("PA\0K", 4), false},
+        {"PACX", false},
         {" PACK", false},
+        {"SPAK", false, true},
+        {"SPAKxyz", false, true},
+        {std::string("SPA\0", 4), false},
+        {"spak", false},
+        {"SPA", false},
     };
     test::TTempDir dir;
     for (const auto& c : cases) {
         EXPECT_EQ(IsPakSignature(c.Bytes), c.Pass) << c.Bytes;
         test::WriteFile(dir / "t.pak", c.Bytes);
         EXPECT_EQ(HasPakSignature(dir / "t.pak"), c.Pass) << c.Bytes;
+        EXPECT_EQ(HasArchiveSignature(dir / "t.pak"), c.Pass || c.Sin) << c.Bytes;
     }
     EXPECT_THROW(HasPakSignature(dir / "missing.pak"), TFileOpenFailure);
+}
+
+TEST(PakReader, ReadsSinArchivesByTheirOwnRecords) {
+    const auto entry = [](const std::string& name, std::int32_t pos, std::int32_t length) {
+        return test::LayoutEntryBytes(kSinLayout, name, pos, length);
+    };
+    const std::string longName = "models/" + std::string(112, 'm'); // 119 bytes and its NUL
+    const std::string fullName(120, 'f');
+    const struct {
+        const char* What;
+        std::string Bytes;
+        std::vector<std::string> Names;
+        std::int32_t Count;
+        bool Complete;
+    } cases[] = {
+        {"names past a PAK's 56 bytes",
+         PakHeaderBytes(12, 256, "SPAK") + entry(longName, 12, 0) + entry(fullName, 12, 0),
+         {longName, fullName},
+         2,
+         true},
+        {"a remainder below a record",
+         PakHeaderBytes(12, 200, "SPAK") + entry("a", 12, 0) + std::string(72, 'z'),
+         {"a"},
+         1,
+         true},
+        {"cut mid-record",
+         PakHeaderBytes(12, 256, "SPAK") + entry("a", 12, 0) + entry("b", 12, 0).substr(0, 127),
+         {"a"},
+         1,
+         false},
+        {"no entries", PakHeaderBytes(12, 0, "SPAK"), {}, 0, true},
+    };
+    for (const auto& c : cases) {
+        const TPakIndex index = IndexOf(c.Bytes);
+        EXPECT_EQ(index.Kind, TPakKind::pkSin) << c.What;
+        EXPECT_EQ(index.Count, c.Count) << c.What;
+        EXPECT_EQ(index.Complete, c.Complete) << c.What;
+        std::vector<std::string> names;
+        for (const TPakEntry e : index.Entries)
+            names.emplace_back(e.Name);
+        EXPECT_EQ(names, c.Names) << c.What;
+    }
+    // A PAK's own records stay 64 bytes, whatever follows the signature.
+    EXPECT_EQ(IndexOf(PakHeaderBytes(12, 64) + PakEntryBytes("a", 12, 0)).Kind, TPakKind::pkQuake);
 }
 
 TEST(PakReader, CountFollowsDirLengthForCompleteDirectories) {

@@ -719,6 +719,16 @@ TEST(PakTool, VerifyReportsWhatWouldBreakInAnEngine) {
          kExitProblems, "overlap those of entry 0"},
         {"over the header", PakHeaderBytes(12, 64) + PakEntryBytes("h", 0, 8), kExitProblems,
          "overlap the header"},
+        {"a SiN archive's long name",
+         PakHeaderBytes(12, 128, "SPAK") +
+             test::LayoutEntryBytes(kSinLayout, std::string(119, 'n'), 12, 0),
+         kExitOk, ""},
+        {"a SiN name with no NUL",
+         PakHeaderBytes(12, 128, "SPAK") +
+             test::LayoutEntryBytes(kSinLayout, std::string(120, 'n'), 12, 0),
+         kExitProblems, "fills all 120 bytes"},
+        {"a SiN directory of PAK records", PakHeaderBytes(12, 64, "SPAK") + e, kExitProblems,
+         "not a multiple of 128"},
     };
     TTempDir dir;
     for (const auto& c : cases) {

@@ -48,6 +48,10 @@ TEST_F(WindowCommands, EveryWayOfOpeningGivesTheSameState) {
     WriteFile(good, BuildPakImage({{"a.txt", "a"}, {"b.wav", "RIFF"}}));
     WriteFile(other, BuildPakImage({{"c.txt", "c"}}));
     WriteFile(bad, "not an archive");
+    const auto sin = dir / "maps.sin";
+    const std::string sinBytes = test::PakHeaderBytes(14, 128, "SPAK") + "ab" +
+                                 test::LayoutEntryBytes(kSinLayout, "sound/ab.wav", 12, 2);
+    WriteFile(sin, sinBytes);
     const struct {
         const char* Way;
         std::function<void(const std::filesystem::path&)> Open;
@@ -67,6 +71,18 @@ TEST_F(WindowCommands, EveryWayOfOpeningGivesTheSameState) {
         EXPECT_EQ(Texts(), std::vector<QString>{"Not a valid PAK file"}) << w.Way;
         EXPECT_EQ(form.windowTitle(), "Zorvak [" + Q(good) + "]") << w.Way;
         EXPECT_EQ(Names().size(), 2u) << w.Way;
+        // A SiN archive opens by its signature and is read, never edited.
+        dialogs.Boxes->Messages.clear();
+        w.Open(sin);
+        EXPECT_EQ(Names(), std::vector<std::string>{"sound/ab.wav"}) << w.Way;
+        form.PakList->item(0)->setSelected(true);
+        dialogs.Boxes->Confirms.push_back(true);
+        form.Delete1->trigger();
+        // As every refusal, told as a sentence.
+        EXPECT_EQ(Texts(), std::vector<QString>{"Only PAK archives can be edited; this is a SiN "
+                                                "archive (SPAK)."})
+            << w.Way;
+        EXPECT_EQ(ReadFile(sin), sinBytes) << w.Way;
     }
 }
 

@@ -27,10 +27,11 @@ inline constexpr std::size_t kMaxNameInput = kPakNameSize;
 inline bool CheckIndex(const std::vector<unsigned char>& bytes) {
     TMemoryStream stream(bytes);
     const TPakIndex index = ReadPakIndex(stream);
-    if (index.Entries.size() * 64 > bytes.size())
+    const TPakLayout& layout = PakLayoutOf(index.Kind);
+    if (index.Entries.size() * layout.EntrySize > bytes.size())
         return false;
     return std::all_of(index.Entries.begin(), index.Entries.end(),
-                       [](const TPakEntry& e) { return e.Name.size() <= 56; });
+                       [&](const TPakEntry& e) { return e.Name.size() <= layout.NameSize; });
 }
 
 // Verify reads any bytes without fault and its counts add up.

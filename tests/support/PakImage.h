@@ -44,6 +44,18 @@ inline std::string PakHeaderBytes(std::int32_t dirOffset, std::int32_t dirLength
 
 // A directory record; name bytes beyond 56 are cut, the rest of the field is
 // filled with fill after a NUL (when the name is shorter than 56).
+// A directory record of another kind's layout: the name NUL-padded to its
+// field (cut to it), then the position and length.
+inline std::string LayoutEntryBytes(const TPakLayout& layout, const std::string& name,
+                                    std::int32_t pos, std::int32_t length) {
+    std::string bytes = name.substr(0, layout.NameSize);
+    bytes.resize(layout.NameSize, '\0');
+    unsigned char ints[8];
+    PutInt32(ints, pos);
+    PutInt32(ints + 4, length);
+    return bytes + std::string(reinterpret_cast<const char*>(ints), sizeof ints);
+}
+
 inline std::string PakEntryBytes(const std::string& name, std::int32_t pos, std::int32_t length,
                                  char fill = '\0') {
     TPakDirEntry entry;
