@@ -31,15 +31,34 @@ const char* BspLumpName(std::size_t index) {
     return index < kBspLumpCount ? kLumpNames[index] : "?";
 }
 
+namespace {
+// The variant the first four bytes name, or empty.
+std::string BspVariantOf(std::span<const unsigned char> bytes) {
+    if (bytes.size() < 4)
+        return {};
+    const std::string_view magic(reinterpret_cast<const char*>(bytes.data()), 4);
+    if (magic == "BSP2" || magic == "2PSB")
+        return std::string(magic);
+    TByteReader reader(bytes);
+    return reader.ReadInt32() == kBspVersion ? "version " + std::to_string(kBspVersion)
+                                             : std::string();
+}
+} // namespace
+
+bool IsBspSignature(std::span<const unsigned char> bytes) {
+    return !BspVariantOf(bytes).empty();
+}
+
 TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     if (bsp.size() < kBspHeaderBytes)
         throw TFailure("Map header is cut short");
     TByteReader reader(bsp);
     const std::int32_t version = reader.ReadInt32();
-    if (version != kBspVersion)
+    TBspInfo info;
+    info.Variant = BspVariantOf(bsp);
+    if (info.Variant.empty())
         throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (version " +
                        std::to_string(version) + ")");
-    TBspInfo info;
     for (std::size_t i = 0; i < kBspLumpCount; ++i) {
         TBspLump& lump = info.Lumps[i];
         lump.Offset = reader.ReadUInt32();

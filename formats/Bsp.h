@@ -36,12 +36,18 @@ struct TBspTexture {
 };
 
 struct TBspInfo {
+    // "version 29", or the signature of the large maps' variants ("BSP2",
+    // "2PSB"), whose textures lump is laid out as version 29's.
+    std::string Variant;
     std::array<TBspLump, kBspLumpCount> Lumps{};
     std::vector<TBspTexture> Textures;
 };
 
 // Name of lump i ("entities", "planes", "textures", ...).
 const char* BspLumpName(std::size_t index);
+
+// Whether the first four bytes are a version 29 map's or a large map's.
+bool IsBspSignature(std::span<const unsigned char> bytes);
 
 // The directory and the texture list. Throws TFailure "Not a version 29 map
 // (version N)", "Map lump NAME lies outside the entry", "Texture count N runs

@@ -122,8 +122,7 @@ void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
 void DescribeMap(std::span<const unsigned char> bytes, TStopPoll& stopped,
                  std::vector<std::string>& lines) {
     const TBspInfo info = ReadBspInfo(bytes);
-    lines[0] += ", version " + std::to_string(kBspVersion) + ", " +
-                Plural(info.Textures.size(), "texture", "textures");
+    lines[0] += ", " + info.Variant + ", " + Plural(info.Textures.size(), "texture", "textures");
     const std::size_t told = std::min(info.Textures.size(), kMaxListedParts);
     for (std::size_t i = 0; i < told; ++i) {
         if (stopped())
@@ -318,8 +317,7 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
     if (ext == "wav")
         return TEntryKind::ekWave;
     // Version 29 alone is four common bytes; only a full header makes a map.
-    if (ext.empty() && bytes.size() >= kBspHeaderBytes && bytes[0] == kBspVersion &&
-        bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0)
+    if (ext.empty() && bytes.size() >= kBspHeaderBytes && IsBspSignature(bytes))
         return TEntryKind::ekBsp;
     return TEntryKind::ekUnknown;
 }

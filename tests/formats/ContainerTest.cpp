@@ -123,11 +123,7 @@ TEST(Wad2, HostileContainersFailWithAMessage) {
         EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
 }
 
-TEST(Bsp, ListsTexturesAndMarksTheMissing) {
-    const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Ramp(256, 3)),
-                                     {},
-                                     test::MakeMipTexture("+0button", 32, 16, Ramp(512, 9))});
-    const TBspInfo info = ReadBspInfo(bsp);
+void ExpectTheThreeTextures(const Bytes& bsp, const TBspInfo& info) {
     ASSERT_EQ(info.Textures.size(), 3u);
     EXPECT_EQ(info.Textures[0].Name, "*water1");
     EXPECT_EQ(info.Textures[0].Width, 16u);
@@ -141,6 +137,21 @@ TEST(Bsp, ListsTexturesAndMarksTheMissing) {
     EXPECT_EQ(button.Pixels, Ramp(512, 9));
     EXPECT_EQ(FailureOf([&] { ReadBspTexture(bsp, info, 1); }),
               "Texture 1 is missing from the map");
+}
+
+TEST(Bsp, ListsTexturesAndMarksTheMissing) {
+    const Bytes version29 = test::MakeBsp({test::MakeMipTexture("*water1", 16, 16, Ramp(256, 3)),
+                                           {},
+                                           test::MakeMipTexture("+0button", 32, 16, Ramp(512, 9))});
+    // The large maps' variants keep version 29's textures lump.
+    for (const char* variant : {"", "BSP2", "2PSB"}) {
+        Bytes bsp = version29;
+        if (*variant != '\0')
+            std::copy(variant, variant + 4, bsp.begin());
+        const TBspInfo info = ReadBspInfo(bsp);
+        EXPECT_EQ(info.Variant, *variant != '\0' ? variant : "version 29");
+        ExpectTheThreeTextures(bsp, info);
+    }
 }
 
 TEST(Bsp, HostileMapsFailWithAMessage) {
@@ -163,6 +174,8 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
     };
     const TCase cases[] = {
         {"version", [&] { ReadBspInfo(patched(0, 30)); }, "Not a version 29 map (version 30)"},
+        {"another variant's signature", [&] { ReadBspInfo(patched(0, 0x31505342)); },
+         "Not a version 29 map (version 827347778)"},
         {"short", [&] { ReadBspInfo(Bytes(good.begin(), good.begin() + 100)); },
          "Map header is cut short"},
         {"lump outside", [&] { ReadBspInfo(patched(4 + 8 * 7, 0x7FFFFFFF)); },

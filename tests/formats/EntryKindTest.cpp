@@ -36,6 +36,9 @@ TEST(EntryKind, ByNameSignatureAndExtension) {
         {"maps/e1m1.bsp", {}, TEntryKind::ekBsp},
         {"maps/e1m1.BSP.bak", bsp, TEntryKind::ekUnknown},
         {"maps/e1m1", bsp, TEntryKind::ekBsp},
+        {"maps/large", Tagged("BSP2"), TEntryKind::ekBsp},
+        {"maps/older", Tagged("2PSB"), TEntryKind::ekBsp},
+        {"maps/other", Tagged("BSP1"), TEntryKind::ekUnknown},
         {"progs/player.mdl", {}, TEntryKind::ekModel},
         {"progs/renamed", Tagged("IDPO"), TEntryKind::ekModel},
         {"progs/s_light.spr", {}, TEntryKind::ekSprite},
@@ -65,6 +68,9 @@ TEST(EntryKind, DescriptionsAreWhatInfoPrints) {
                         {"broken", 0x42, test::MakeLmp(9, 9, Bytes(1))},
                         {"noise", 0x43, Bytes(5)}});
     const Bytes bsp = test::MakeBsp({test::MakeMipTexture("*lava1", 16, 16, Bytes(256)), {}});
+    // Known by its signature alone, with no extension.
+    Bytes bsp2 = bsp;
+    std::copy_n("BSP2", 4, bsp2.begin());
     const Bytes wave =
         test::MakeRiffWave({test::FormatChunk(1, 1, 11025, 8), test::Chunk("data", Bytes(22050)),
                             test::CueChunk(2205), test::MarkChunk(100)});
@@ -95,6 +101,7 @@ TEST(EntryKind, DescriptionsAreWhatInfoPrints) {
         {"maps/start.bsp",
          bsp,
          {"Map, version 29, 2 textures", "  0: *lava1, 16 x 16", "  1: (missing)"}},
+        {"maps/large", bsp2, {"Map, BSP2, 2 textures", "  0: *lava1, 16 x 16", "  1: (missing)"}},
         {"progs/m.mdl",
          mdl.Out,
          {"Model, 1 skin of 8 x 8, 0 vertices, 0 triangles, 1 frame", "  frame 0: idle"}},
