@@ -1,6 +1,7 @@
 #include "formats/EntryKind.h"
 
 #include "formats/Bsp.h"
+#include "formats/Tga.h"
 #include "formats/EntryParts.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr std::string_view kTextExtensions[] = {"cfg", "rc",  "ent",    "qc",
                                                 "txt", "map", "shader", "lst"};
 // Left to the windows' picture readers.
-constexpr std::string_view kImageExtensions[] = {"tga", "png", "jpg", "jpeg"};
+constexpr std::string_view kImageExtensions[] = {"png", "jpg", "jpeg"};
 
 template <std::size_t N> bool OneOf(const std::string_view (&extensions)[N], std::string_view ext) {
     return std::find(std::begin(extensions), std::end(extensions), ext) != std::end(extensions);
@@ -256,6 +257,12 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
                     (info.Indexed ? ", 8-bit with palette" : ", 24-bit");
         break;
     }
+    case TEntryKind::ekTga: {
+        const TTgaInfo info = ReadTgaInfo(bytes);
+        lines[0] += ", " + PictureSizeText(info.Size.Width, info.Size.Height) + ", " +
+                    TgaFormatText(info);
+        break;
+    }
     case TEntryKind::ekWave: {
         const TWaveInfo info = ReadWaveInfo(bytes);
         lines[0] += ", " + WaveFormatName(info.FormatTag) + ", " +
@@ -312,6 +319,8 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekSprite;
     if (ext == "pcx")
         return TEntryKind::ekPcx;
+    if (ext == "tga")
+        return TEntryKind::ekTga;
     if (OneOf(kImageExtensions, ext))
         return TEntryKind::ekImage;
     if (ext == "wav")
@@ -333,6 +342,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekModel, "Model"},
     {TEntryKind::ekSprite, "Sprite"},
     {TEntryKind::ekPcx, "PCX picture"},
+    {TEntryKind::ekTga, "TGA picture"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
 };

@@ -25,7 +25,8 @@ enum class TEntryKind {
     ekModel,
     ekSprite,
     ekPcx,
-    ekImage, // .tga, .png, .jpg: left to the windows' picture readers
+    ekTga,
+    ekImage, // .png, .jpg: left to the windows' picture readers
     ekWave,
 };
 

@@ -1,6 +1,7 @@
 #include "formats/EntryParts.h"
 
 #include "formats/Bsp.h"
+#include "formats/Tga.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
 #include "formats/Mdl.h"
@@ -102,6 +103,16 @@ TPartSource Whole(TPartCoding coding, std::span<const unsigned char> bytes,
     return source;
 }
 
+// How a TGA part's format is told: its type, and whether it is run-length
+// coded (the depth goes in the kind's description).
+const char* TgaPartFormat(const TTgaInfo& info) {
+    static constexpr const char* kFormats[3][2] = {
+        {"TGA, colour-mapped", "TGA, colour-mapped, run-length coded"},
+        {"TGA, true-colour", "TGA, true-colour, run-length coded"},
+        {"TGA, greyscale", "TGA, greyscale, run-length coded"}};
+    return kFormats[info.Type - kTgaColourMapped][info.RunLength ? 1 : 0];
+}
+
 void ListSingle(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
                 TEntryParts& parts) {
     TEntryPart part;
@@ -124,6 +135,17 @@ void ListSingle(TEntryKind kind, std::string_view name, std::span<const unsigned
         TakeLmpSize(part, bytes);
         part.Problem = ProblemOf([&] { (void)LmpPictureSize(bytes); });
         part.Source = Whole(TPartCoding::pcLmp, bytes, kLmpTransparentIndex);
+        break;
+    case TEntryKind::ekTga:
+        part = Single(name, EntryKindName(TEntryKind::ekTga), false);
+        part.Problem = ProblemOf([&] {
+            const TTgaInfo info = ReadTgaInfo(bytes);
+            part.Format = TgaPartFormat(info);
+            part.Width = info.Size.Width;
+            part.Height = info.Size.Height;
+        });
+        part.Damaged = !part.Problem.empty();
+        part.Source = Whole(TPartCoding::pcTga, bytes);
         break;
     default: { // a PCX picture
         part = Single(name, EntryKindName(TEntryKind::ekPcx), false);
@@ -268,7 +290,8 @@ void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
 
 // The kinds that are one picture each.
 constexpr TEntryKind kSinglePictures[] = {TEntryKind::ekPalette, TEntryKind::ekColormap,
-                                          TEntryKind::ekLmpPicture, TEntryKind::ekPcx};
+                                          TEntryKind::ekLmpPicture, TEntryKind::ekPcx,
+                                          TEntryKind::ekTga};
 
 // The kinds that list many parts: what they list, how, and how it is told.
 struct TListing {
@@ -311,7 +334,9 @@ TPartListWords PartListWords(TPartList list) {
 }
 
 bool NeedsPalette(TEntryKind kind) {
-    return HoldsPictures(kind) && kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx;
+    // These carry their own colours.
+    return HoldsPictures(kind) && kind != TEntryKind::ekPalette && kind != TEntryKind::ekPcx &&
+           kind != TEntryKind::ekTga;
 }
 
 TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
@@ -351,6 +376,8 @@ TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& 
     }
     case TPartCoding::pcPcx:
         return ReadPcxRgba(stored);
+    case TPartCoding::pcTga:
+        return ReadTga(stored);
     case TPartCoding::pcNone:
         break;
     }

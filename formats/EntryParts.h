@@ -56,6 +56,7 @@ enum class TPartCoding {
     pcMipTexture, // a texture's header and its full-size level
     pcRawPixels,  // Width x Height pixels alone (the console font, skins, sprite frames)
     pcPcx,
+    pcTga,
 };
 
 // Where a part's picture comes from. Two parts of one entry with equal

@@ -101,8 +101,9 @@ TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const u
     // Shared by the parts' decoders, which may outlive the caller's palette.
     const auto palette = std::make_shared<const TPalette>(colours);
     for (const TEntryPart& part : parts.Parts) {
-        // A PCX picture that cannot be read is no picture at all to show.
-        if (kind == TEntryKind::ekPcx && !part.Problem.empty())
+        // A PCX or TGA picture that cannot be read is no picture at all to
+        // show.
+        if ((kind == TEntryKind::ekPcx || kind == TEntryKind::ekTga) && !part.Problem.empty())
             throw TFailure(part.Problem);
         TPicturePart shown;
         shown.Name = Named(parts.List, part);

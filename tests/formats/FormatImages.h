@@ -186,6 +186,16 @@ inline TBytesWriter PcxHeader(unsigned width, unsigned height, unsigned planes,
     return std::move(w.U8(planes).U16(lineBytes).Zeros(128 - 68));
 }
 
+// A TGA header: no image ID; a colour map of mapLength entries of mapBits
+// (its bytes follow the header) when mapLength is not 0.
+inline TBytesWriter TgaHeader(unsigned type, unsigned width, unsigned height, unsigned bits,
+                              unsigned descriptor = 0, unsigned mapLength = 0, unsigned mapBits = 0,
+                              unsigned mapFirst = 0) {
+    TBytesWriter w;
+    w.U8(0).U8(mapLength > 0 ? 1 : 0).U8(type).U16(mapFirst).U16(mapLength).U8(mapBits);
+    return std::move(w.U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor));
+}
+
 // A RIFF chunk, padded to an even size.
 inline Bytes Chunk(const std::string& id, const Bytes& body) {
     TBytesWriter w;

@@ -13,6 +13,7 @@
 #include "formats/Pcx.h"
 #include "formats/Png.h"
 #include "formats/Spr.h"
+#include "formats/Tga.h"
 #include "formats/Wad2.h"
 #include "formats/WaveInfo.h"
 #include "framework/Failures.h"
@@ -202,6 +203,17 @@ inline std::string PcxFault(std::span<const unsigned char> in) {
     return fault.empty() ? PartsFault(TEntryKind::ekPcx, "a.pcx", in) : fault;
 }
 
+inline std::string TgaFault(std::span<const unsigned char> in) {
+    const std::string fault = Tolerant([&] {
+        const TRgbaPicture picture = ReadTga(in);
+        const TTgaInfo info = ReadTgaInfo(in);
+        if (info.Size.Width != picture.Width || info.Size.Height != picture.Height)
+            return std::string("the header's size and the picture's differ");
+        return PictureFault(picture);
+    });
+    return fault.empty() ? PartsFault(TEntryKind::ekTga, "a.tga", in) : fault;
+}
+
 inline std::string WaveFault(std::span<const unsigned char> in) {
     return Tolerant([&] {
         const TWaveInfo info = ReadWaveInfo(in);
@@ -259,9 +271,9 @@ struct TFormatFuzzTarget {
     std::string (*Fault)(std::span<const unsigned char>);
 };
 inline constexpr TFormatFuzzTarget kFormatFuzzTargets[] = {
-    {"lmp", LmpFault},   {"wad2", Wad2Fault},        {"bsp", BspFault},
-    {"mdl", MdlFault},   {"spr", SprFault},          {"pcx", PcxFault},
-    {"wave", WaveFault}, {"png", PngRoundTripFault}, {"entry", EntryFault},
+    {"lmp", LmpFault},          {"wad2", Wad2Fault},   {"bsp", BspFault}, {"mdl", MdlFault},
+    {"spr", SprFault},          {"pcx", PcxFault},     {"tga", TgaFault}, {"wave", WaveFault},
+    {"png", PngRoundTripFault}, {"entry", EntryFault},
 };
 
 inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {
