@@ -40,8 +40,10 @@ std::string BspVariantOf(std::span<const unsigned char> bytes) {
     if (magic == "BSP2" || magic == "2PSB")
         return std::string(magic);
     TByteReader reader(bytes);
-    return reader.ReadInt32() == kBspVersion ? "version " + std::to_string(kBspVersion)
-                                             : std::string();
+    const std::int32_t version = reader.ReadInt32();
+    return version == kBspVersion || version == kBspHalfLifeVersion
+               ? "version " + std::to_string(version)
+               : std::string();
 }
 } // namespace
 
@@ -56,6 +58,7 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     const std::int32_t version = reader.ReadInt32();
     TBspInfo info;
     info.Variant = BspVariantOf(bsp);
+    info.HalfLife = version == kBspHalfLifeVersion;
     if (info.Variant.empty())
         throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (version " +
                        std::to_string(version) + ")");

@@ -14,6 +14,8 @@
 namespace zorvak {
 
 inline constexpr std::int32_t kBspVersion = 29;
+// Half-Life's maps: the same lumps; textures carry their own colours.
+inline constexpr std::int32_t kBspHalfLifeVersion = 30;
 inline constexpr std::size_t kBspLumpCount = 15;
 // The version, then an offset and a length for each lump.
 inline constexpr std::size_t kBspHeaderBytes = 4 + kBspLumpCount * 8;
@@ -39,6 +41,7 @@ struct TBspInfo {
     // "version 29", or the signature of the large maps' variants ("BSP2",
     // "2PSB"), whose textures lump is laid out as version 29's.
     std::string Variant;
+    bool HalfLife = false; // version 30
     std::array<TBspLump, kBspLumpCount> Lumps{};
     std::vector<TBspTexture> Textures;
 };

@@ -1,7 +1,6 @@
 #include "formats/EntryKind.h"
 
 #include "formats/Bsp.h"
-#include "formats/Tga.h"
 #include "formats/EntryParts.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
@@ -12,6 +11,7 @@
 #include "formats/Pcx.h"
 #include "formats/Png.h"
 #include "formats/Spr.h"
+#include "formats/Tga.h"
 #include "formats/Wad2.h"
 #include "formats/WaveInfo.h"
 #include "framework/Failures.h"
@@ -110,6 +110,9 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
 void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
                  std::vector<std::string>& lines) {
     const TWadDirectory directory = ReadWadHeader(bytes);
+    // One kind for both, told apart by what the file says it is.
+    if (directory.HalfLife)
+        lines[0] = "Picture container (WAD3)";
     lines[0] += ", " + Plural(directory.Count, "lump", "lumps");
     const std::size_t told = std::min(directory.Count, kMaxListedParts);
     for (std::size_t i = 0; i < told; ++i) {
@@ -259,8 +262,8 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
     }
     case TEntryKind::ekTga: {
         const TTgaInfo info = ReadTgaInfo(bytes);
-        lines[0] += ", " + PictureSizeText(info.Size.Width, info.Size.Height) + ", " +
-                    TgaFormatText(info);
+        lines[0] +=
+            ", " + PictureSizeText(info.Size.Width, info.Size.Height) + ", " + TgaFormatText(info);
         break;
     }
     case TEntryKind::ekWave: {
@@ -293,7 +296,7 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekPalette;
     if (lower == kColormapEntryName)
         return TEntryKind::ekColormap;
-    if (NameBase(lower) == "gfx.wad" || HasTag(bytes, 0, kWad2Tag))
+    if (NameBase(lower) == "gfx.wad" || HasTag(bytes, 0, kWad2Tag) || HasTag(bytes, 0, kWad3Tag))
         return TEntryKind::ekWad2;
     if (HasTag(bytes, 0, kMdlTag))
         return TEntryKind::ekModel;

@@ -1,13 +1,13 @@
 #include "formats/EntryParts.h"
 
 #include "formats/Bsp.h"
-#include "formats/Tga.h"
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Pcx.h"
 #include "formats/Spr.h"
+#include "formats/Tga.h"
 #include "formats/Wad2.h"
 #include "framework/Failures.h"
 
@@ -184,7 +184,9 @@ TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std
     }
     part.Source.Offset = lump.Offset;
     part.Source.Length = stored.size();
-    part.Source.Transparent = TransparentIndexOf(kind);
+    part.Source.Transparent = TransparentIndexOf(lump);
+    const bool own = HasOwnPalette(lump);
+    part.InPalette = part.InPalette && !own;
     switch (kind) {
     case TWadLumpKind::wlkOther:
         part.Problem =
@@ -201,7 +203,7 @@ TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std
         part.GridCell = kConsoleCharSide;
         break;
     case TWadLumpKind::wlkMipTexture:
-        part.Source.Coding = TPartCoding::pcMipTexture;
+        part.Source.Coding = own ? TPartCoding::pcMipTextureOwnPalette : TPartCoding::pcMipTexture;
         part.Damaged = stored.size() < kMipTextureHeaderBytes;
         if (!part.Damaged) {
             const TMipTextureHeader header = ReadMipTextureHeader(stored);
@@ -210,11 +212,15 @@ TEntryPart WadPart(std::span<const unsigned char> wad, const TWadLump& lump, std
         }
         break;
     case TWadLumpKind::wlkStatusPicture:
-        part.Source.Coding = TPartCoding::pcLmp;
+        part.Source.Coding = own ? TPartCoding::pcLmpOwnPalette : TPartCoding::pcLmp;
         TakeLmpSize(part, stored);
         break;
     }
-    part.Problem = ProblemOf([&] { (void)WadPictureSize(wad, lump); });
+    part.Problem = ProblemOf([&] {
+        (void)WadPictureSize(wad, lump);
+        if (own)
+            (void)WadLumpPalette(wad, lump);
+    });
     return part;
 }
 
@@ -249,12 +255,20 @@ void ListMap(std::span<const unsigned char> bsp, TCollector& collect) {
             part.Height = texture.Height;
             // The texture's bytes run to the lump's end: its levels may lie
             // anywhere after its header.
-            part.Source.Coding = TPartCoding::pcMipTexture;
+            part.Source.Coding =
+                info.HalfLife ? TPartCoding::pcMipTextureOwnPalette : TPartCoding::pcMipTexture;
             part.Source.Offset = std::uint64_t{lump.Offset} + texture.Offset;
             part.Source.Length = lump.Length - texture.Offset;
+            if (info.HalfLife) {
+                part.InPalette = false;
+                part.Source.Transparent = HalfLifeTransparentIndex(texture.Name);
+            }
             part.Problem = ProblemOf([&] {
-                (void)MipTextureSize(bsp.subspan(static_cast<std::size_t>(part.Source.Offset),
-                                                 static_cast<std::size_t>(part.Source.Length)));
+                const auto stored = bsp.subspan(static_cast<std::size_t>(part.Source.Offset),
+                                                static_cast<std::size_t>(part.Source.Length));
+                (void)MipTextureSize(stored);
+                if (info.HalfLife)
+                    (void)ReadMipTexturePalette(stored);
             });
         }
         collect.Add(std::move(part));
@@ -378,6 +392,14 @@ TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& 
         return ReadPcxRgba(stored);
     case TPartCoding::pcTga:
         return ReadTga(stored);
+    case TPartCoding::pcMipTextureOwnPalette:
+        return ToRgba(ReadMipTexture(stored), ReadMipTexturePalette(stored), source.Transparent);
+    case TPartCoding::pcLmpOwnPalette: {
+        const TIndexedPicture picture = ReadLmpPicture(stored);
+        const std::size_t end = 8 + picture.Pixels.size();
+        return ToRgba(picture, ReadPaletteAfter(stored, end, "picture " + part.Name),
+                      source.Transparent);
+    }
     case TPartCoding::pcNone:
         break;
     }

@@ -57,6 +57,9 @@ enum class TPartCoding {
     pcRawPixels,  // Width x Height pixels alone (the console font, skins, sprite frames)
     pcPcx,
     pcTga,
+    // Half-Life's: in the colours that follow their pixels.
+    pcMipTextureOwnPalette,
+    pcLmpOwnPalette,
 };
 
 // Where a part's picture comes from. Two parts of one entry with equal

@@ -38,6 +38,34 @@ TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes) {
     return ReadIndexedPixels(reader, header.Width, header.Height);
 }
 
+TPalette ReadPaletteAfter(std::span<const unsigned char> bytes, std::size_t end,
+                          const std::string& what) {
+    const auto counted = SliceOf(bytes, end, 2, "Palette of " + what);
+    const std::size_t count = static_cast<std::size_t>(counted[0] | counted[1] << 8);
+    if (count > kPaletteColours)
+        throw TFailure("Palette of " + what + " holds " + std::to_string(count) + " colours");
+    const auto rgb = SliceOf(bytes, end + 2, count * 3, "Palette of " + what);
+    TPalette palette;
+    for (std::size_t i = 0; i < count; ++i)
+        palette.Colours[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+    return palette;
+}
+
+TPalette ReadMipTexturePalette(std::span<const unsigned char> bytes) {
+    TMipTextureHeader header;
+    (void)FullLevel(bytes, header);
+    // The smallest level is an eighth of each side; the colours follow it.
+    const std::uint64_t end =
+        std::uint64_t{header.Offsets[kMipLevels - 1]} + (header.Width / 8) * (header.Height / 8);
+    if (end > bytes.size())
+        throw TFailure("Palette of texture " + header.Name + " lies outside the entry");
+    return ReadPaletteAfter(bytes, static_cast<std::size_t>(end), "texture " + header.Name);
+}
+
+int HalfLifeTransparentIndex(const std::string& textureName) {
+    return textureName.starts_with("{") ? kPaletteColours - 1 : kOpaque;
+}
+
 TPictureSize MipTextureSize(std::span<const unsigned char> bytes) {
     TMipTextureHeader header;
     (void)FullLevel(bytes, header);

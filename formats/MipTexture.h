@@ -37,4 +37,16 @@ TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes);
 // pixel read.
 TPictureSize MipTextureSize(std::span<const unsigned char> bytes);
 
+// Half-Life's textures carry their colours after the smallest level: a
+// 16-bit count of at most 256, then that many RGB triples (the rest black).
+// Throws TFailure "Palette of texture NAME lies outside the entry", or
+// "Palette of texture NAME holds N colours".
+TPalette ReadMipTexturePalette(std::span<const unsigned char> bytes);
+// The same after a picture's pixels, which end at end within bytes.
+TPalette ReadPaletteAfter(std::span<const unsigned char> bytes, std::size_t end,
+                          const std::string& what);
+// The index drawn see-through in a Half-Life texture: 255 in those whose
+// name starts with "{", else none (kOpaque).
+int HalfLifeTransparentIndex(const std::string& textureName);
+
 } // namespace zorvak

@@ -47,17 +47,19 @@ TPictureLump PictureLump(std::span<const unsigned char> wad, const TWadLump& lum
 } // namespace
 
 TWadDirectory ReadWadHeader(std::span<const unsigned char> wad) {
-    if (!HasTag(wad, 0, kWad2Tag) || wad.size() < kWadHeaderBytes)
+    const bool halfLife = HasTag(wad, 0, kWad3Tag);
+    if ((!halfLife && !HasTag(wad, 0, kWad2Tag)) || wad.size() < kWadHeaderBytes)
         throw TFailure("Not a WAD2 file");
+    const std::string tag(halfLife ? kWad3Tag : kWad2Tag);
     TByteReader reader(wad);
     reader.Skip(kWad2Tag.size());
     const std::int32_t count = reader.ReadInt32();
     const std::int32_t offset = reader.ReadInt32();
     if (offset < 0 || static_cast<std::uint64_t>(offset) > wad.size())
-        throw TFailure("WAD2 directory lies outside the entry");
+        throw TFailure(tag + " directory lies outside the entry");
     reader.Seek(static_cast<std::size_t>(offset));
-    CheckCount(reader, count, kWadDirEntryBytes, "WAD2 lump count");
-    return {static_cast<std::size_t>(count), static_cast<std::size_t>(offset)};
+    CheckCount(reader, count, kWadDirEntryBytes, tag + " lump count");
+    return {static_cast<std::size_t>(count), static_cast<std::size_t>(offset), halfLife};
 }
 
 TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& directory,
@@ -72,6 +74,7 @@ TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& di
     lump.Size = reader.ReadUInt32();
     lump.Type = reader.ReadUInt8();
     lump.Compression = reader.ReadUInt8();
+    lump.HalfLife = directory.HalfLife;
     reader.Skip(kWadPadBytes);
     lump.Name = FixedName(reader.Take(kWadNameBytes));
     return lump;
@@ -95,9 +98,29 @@ constexpr std::pair<std::uint8_t, TWadLumpKind> kTypedKinds[] = {
 
 TWadLumpKind KindOfLump(const TWadLump& lump) {
     constexpr std::uint32_t fontBytes = kConsoleFontSide * kConsoleFontSide;
+    if (lump.HalfLife)
+        return lump.Type == kWad3TypeMipTexture     ? TWadLumpKind::wlkMipTexture
+               : lump.Type == kWadTypeStatusPicture ? TWadLumpKind::wlkStatusPicture
+                                                    : TWadLumpKind::wlkOther;
     if (AsciiLower(lump.Name) == "conchars" && lump.DiskSize == fontBytes)
         return TWadLumpKind::wlkConsoleFont;
     return Lookup(kTypedKinds, lump.Type, TWadLumpKind::wlkOther);
+}
+
+bool HasOwnPalette(const TWadLump& lump) {
+    return lump.HalfLife && KindOfLump(lump) != TWadLumpKind::wlkOther;
+}
+
+TPalette WadLumpPalette(std::span<const unsigned char> wad, const TWadLump& lump) {
+    const TPictureLump picture = PictureLump(wad, lump);
+    if (picture.Kind == TWadLumpKind::wlkMipTexture)
+        return ReadMipTexturePalette(picture.Bytes);
+    // A picture's colours follow its width, height and pixels.
+    const TPictureSize size = LmpPictureSize(picture.Bytes);
+    return ReadPaletteAfter(picture.Bytes,
+                            8 + static_cast<std::size_t>(size.Width) *
+                                    static_cast<std::size_t>(size.Height),
+                            "picture " + lump.Name);
 }
 
 // How each kind of lump is called; any other is "other".
@@ -116,6 +139,13 @@ std::string LumpTypeText(std::uint8_t type) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", type);
     return text;
+}
+
+int TransparentIndexOf(const TWadLump& lump) {
+    if (lump.HalfLife)
+        return KindOfLump(lump) == TWadLumpKind::wlkMipTexture ? HalfLifeTransparentIndex(lump.Name)
+                                                               : kOpaque;
+    return TransparentIndexOf(KindOfLump(lump));
 }
 
 int TransparentIndexOf(TWadLumpKind kind) {

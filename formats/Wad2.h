@@ -14,6 +14,8 @@
 namespace zorvak {
 
 inline constexpr std::string_view kWad2Tag = "WAD2";
+// Half-Life's kind: the same directory; its pictures carry their colours.
+inline constexpr std::string_view kWad3Tag = "WAD3";
 inline constexpr std::size_t kWadHeaderBytes = 12;   // "WAD2", int32 count, int32 offset
 inline constexpr std::size_t kWadDirEntryBytes = 32; // three int32, two bytes, pad, name
 inline constexpr std::size_t kWadPadBytes = 2;
@@ -21,7 +23,8 @@ inline constexpr std::size_t kWadNameBytes = 16;
 inline constexpr std::uint8_t kWadTypePalette = 0x40;
 inline constexpr std::uint8_t kWadTypeStatusPicture = 0x42;
 inline constexpr std::uint8_t kWadTypeMipTexture = 0x44;
-inline constexpr int kConsoleFontSide = 128; // 16 x 16 characters of 8 x 8
+inline constexpr std::uint8_t kWad3TypeMipTexture = 0x43; // in a WAD3, with its colours
+inline constexpr int kConsoleFontSide = 128;              // 16 x 16 characters of 8 x 8
 inline constexpr int kConsoleCharSide = 8;
 
 struct TWadLump {
@@ -31,6 +34,7 @@ struct TWadLump {
     std::uint32_t Offset = 0;
     std::uint32_t DiskSize = 0;
     std::uint32_t Size = 0;
+    bool HalfLife = false; // of a WAD3: a picture's colours follow its pixels
 };
 
 enum class TWadLumpKind { wlkPalette, wlkStatusPicture, wlkMipTexture, wlkConsoleFont, wlkOther };
@@ -40,11 +44,12 @@ enum class TWadLumpKind { wlkPalette, wlkStatusPicture, wlkMipTexture, wlkConsol
 struct TWadDirectory {
     std::size_t Count = 0;
     std::size_t Offset = 0;
+    bool HalfLife = false; // "WAD3"
 };
 
 // The directory's place, its count checked against the entry. Throws
 // TFailure "Not a WAD2 file", "WAD2 directory lies outside the entry", "WAD2
-// lump count N runs past the end of the entry".
+// lump count N runs past the end of the entry" (WAD3 for Half-Life's).
 TWadDirectory ReadWadHeader(std::span<const unsigned char> wad);
 
 // Record index (below directory.Count) of the directory read by
@@ -65,6 +70,9 @@ std::string LumpTypeText(std::uint8_t type);
 
 // The index drawn see-through for lumps of kind (kOpaque for none).
 int TransparentIndexOf(TWadLumpKind kind);
+// The same for one lump: Half-Life's textures whose name starts with "{"
+// leave 255 out, its other pictures none.
+int TransparentIndexOf(const TWadLump& lump);
 
 // The lump's stored bytes. Throws TFailure "Lump NAME lies outside the entry",
 // or "Lump NAME is compressed" (no such lump is known to exist to test against).
@@ -77,6 +85,12 @@ std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
 TIndexedPicture ReadWadPicture(std::span<const unsigned char> wad, const TWadLump& lump);
 // Its size, checked as ReadWadPicture checks it, with no pixel read.
 TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& lump);
+
+// The colours a WAD3 picture carries after its pixels. Throws as
+// ReadMipTexturePalette.
+TPalette WadLumpPalette(std::span<const unsigned char> wad, const TWadLump& lump);
+// Whether the lump's picture has colours of its own (a WAD3's).
+bool HasOwnPalette(const TWadLump& lump);
 
 // Character c of the console font (its 8 x 8 cell, row c / 16, column c % 16).
 // Throws TFailure "Not a console font" unless font is 128 x 128.

@@ -1,6 +1,8 @@
 // The picture container and maps' textures: both hold mip textures.
 #include "FormatImages.h"
 #include "formats/Bsp.h"
+#include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
 #include "formats/Wad2.h"
 #include "support/FailureOf.h"
 
@@ -12,6 +14,7 @@ namespace {
 
 using test::Bytes;
 using test::FailureOf;
+using test::TBytesWriter;
 
 Bytes Ramp(std::size_t n, unsigned start = 0) {
     Bytes out(n);
@@ -97,9 +100,14 @@ TEST(Wad2, HostileContainersFailWithAMessage) {
     const TCase cases[] = {
         {"magic",
          [] {
-             ReadWadDirectory(Bytes{'W', 'A', 'D', '3', 0, 0, 0, 0, 0, 0, 0, 0});
+             ReadWadDirectory(Bytes{'W', 'A', 'D', '4', 0, 0, 0, 0, 0, 0, 0, 0});
          },
          "Not a WAD2 file"},
+        {"a WAD3's count past the end",
+         [] {
+             ReadWadDirectory(Bytes{'W', 'A', 'D', '3', 1, 0, 0, 0, 12, 0, 0, 0});
+         },
+         "WAD3 lump count 1 runs past the end of the entry"},
         {"count past the end", [&] { ReadWadDirectory(patched(4, 6)); },
          "WAD2 lump count 6 runs past the end of the entry"},
         {"huge count", [&] { ReadWadDirectory(patched(4, 0x7FFFFFFF)); },
@@ -173,7 +181,7 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
         std::string Failure;
     };
     const TCase cases[] = {
-        {"version", [&] { ReadBspInfo(patched(0, 30)); }, "Not a version 29 map (version 30)"},
+        {"version", [&] { ReadBspInfo(patched(0, 31)); }, "Not a version 29 map (version 31)"},
         {"another variant's signature", [&] { ReadBspInfo(patched(0, 0x31505342)); },
          "Not a version 29 map (version 827347778)"},
         {"short", [&] { ReadBspInfo(Bytes(good.begin(), good.begin() + 100)); },
@@ -203,6 +211,94 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
         EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
     EXPECT_EQ(ReadBspInfo(test::MakeBsp(std::vector<Bytes>(kBspMaxTextures))).Textures.size(),
               static_cast<std::size_t>(kBspMaxTextures));
+}
+
+// Half-Life's textures and pictures, in a WAD3 or a version 30 map, are
+// drawn in the colours they carry, whatever the archive's palette; a
+// texture named "{..." leaves index 255 out.
+TEST(HalfLife, PicturesTakeTheirOwnColours) {
+    const auto colours = [](std::size_t count) {
+        TBytesWriter w;
+        w.U16(static_cast<unsigned>(count));
+        for (std::size_t i = 0; i < count; ++i)
+            w.U8(static_cast<unsigned>(i * 10)).U8(static_cast<unsigned>(i * 20)).U8(30);
+        return w.Out;
+    };
+    const auto texture = [&](const std::string& name, const Bytes& after) {
+        Bytes pixels(64, 1);
+        pixels[0] = 255;
+        Bytes out = test::MakeMipTexture(name, 8, 8, pixels);
+        out.insert(out.end(), after.begin(), after.end());
+        return out;
+    };
+    const auto tagged = [](Bytes bytes, const char* tag) {
+        std::copy_n(tag, 4, bytes.begin());
+        return bytes;
+    };
+    Bytes picture = test::MakeLmp(2, 1, {1, 1});
+    const Bytes two = colours(2);
+    picture.insert(picture.end(), two.begin(), two.end());
+    const Bytes wad3 = tagged(test::MakeWad2({{"{fence", 0x43, texture("{fence", colours(256))},
+                                              {"hud", 0x42, picture},
+                                              {"wall", 0x43, texture("wall", colours(256))},
+                                              {"many", 0x43, texture("many", colours(300))},
+                                              {"cut", 0x43, texture("cut", {0})}}),
+                              "WAD3");
+    Bytes bsp30 = test::MakeBsp({texture("{leaf", colours(256))});
+    bsp30[0] = 30;
+    const struct {
+        const char* What;
+        TEntryKind Kind;
+        const Bytes& Entry;
+        std::size_t Part;
+        std::string Problem;
+        Bytes FirstTwo; // RGBA of the first two pixels
+    } cases[] = {
+        {"a see-through texture",
+         TEntryKind::ekWad2,
+         wad3,
+         0,
+         "",
+         {246, 236, 30, 0, 10, 20, 30, 255}},
+        {"a picture", TEntryKind::ekWad2, wad3, 1, "", {10, 20, 30, 255, 10, 20, 30, 255}},
+        {"an opaque texture",
+         TEntryKind::ekWad2,
+         wad3,
+         2,
+         "",
+         {246, 236, 30, 255, 10, 20, 30, 255}},
+        {"too many colours",
+         TEntryKind::ekWad2,
+         wad3,
+         3,
+         "Palette of texture many holds 300 colours",
+         {}},
+        {"colours cut short",
+         TEntryKind::ekWad2,
+         wad3,
+         4,
+         "Palette of texture cut lies outside the entry",
+         {}},
+        {"a version 30 map's texture",
+         TEntryKind::ekBsp,
+         bsp30,
+         0,
+         "",
+         {246, 236, 30, 0, 10, 20, 30, 255}},
+    };
+    TPalette archive = GreyPalette(); // never used for these
+    for (const auto& c : cases) {
+        const TEntryParts parts = ListEntryParts(c.Kind, "x", c.Entry);
+        ASSERT_LT(c.Part, parts.Parts.size()) << c.What;
+        const TEntryPart& part = parts.Parts[c.Part];
+        EXPECT_FALSE(part.InPalette) << c.What;
+        EXPECT_EQ(part.Problem, c.Problem) << c.What;
+        if (!c.Problem.empty())
+            continue;
+        const TRgbaPicture rgba = DecodePart(c.Entry, part, archive);
+        EXPECT_EQ(Bytes(rgba.Pixels.begin(), rgba.Pixels.begin() + 8), c.FirstTwo) << c.What;
+    }
+    EXPECT_EQ(DescribeEntry("halflife.wad", wad3)[0], "Picture container (WAD3), 5 lumps");
 }
 
 } // namespace

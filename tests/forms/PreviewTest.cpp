@@ -127,8 +127,8 @@ TEST_F(Preview, EachKindGetsItsView) {
          "10 bytes", "Cannot show this picture: Picture pixels run past the end of the entry."},
         {"sound/bad.wav", std::string("RIFF\4\0\0\0WAVX", 12), TPreviewPage::ppHex, "", "12 bytes",
          "Cannot read this sound: Not a WAVE file."},
-        {"maps/bad.bsp", ToString(TBytesWriter().I32(30).Zeros(120).Out), TPreviewPage::ppHex, "",
-         "124 bytes", "Cannot show this map: Not a version 29 map (version 30)."},
+        {"maps/bad.bsp", ToString(TBytesWriter().I32(31).Zeros(120).Out), TPreviewPage::ppHex, "",
+         "124 bytes", "Cannot show this map: Not a version 29 map (version 31)."},
         {"pics/bad.png", std::string("\x89PNG\r\n\x1A\n", 8) + "garbage", TPreviewPage::ppHex, "",
          "15 bytes", "Cannot read this PNG picture"},
     };
