@@ -3,6 +3,7 @@
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
 #include "formats/Lmp.h"
+#include "formats/Pcx.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
@@ -12,10 +13,23 @@ namespace zorvak {
 
 namespace {
 
-// Only the 768 bytes the palette needs are read, whatever the entry claims.
-TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry) {
+// A colour map's picture is 256 x 320 or so; anything past this is no
+// palette's carrier and is not read.
+constexpr std::int32_t kMaxColormapPictureBytes = 4 * 1024 * 1024;
+
+// Only the 768 bytes the palette needs are read, whatever the entry claims;
+// of Quake II's colour map, the whole picture, whose palette closes it.
+TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry, TPaletteGame game) {
     CheckEntryBounds(entry, archive.Size());
     TPakEntry head = entry;
+    if (game == TPaletteGame::pgQuake2) {
+        if (entry.FileLength > kMaxColormapPictureBytes)
+            throw TFailure("too large for a colour map's picture");
+        const TPcxPicture picture = ReadPcx(ReadEntryBytes(archive, entry));
+        if (!picture.Indexed)
+            throw TFailure("a 24-bit picture holds no palette");
+        return picture.Palette;
+    }
     head.FileLength = std::min(entry.FileLength, static_cast<std::int32_t>(kPaletteBytes));
     return ReadPalette(ReadEntryBytes(archive, head));
 }
@@ -38,12 +52,12 @@ std::string BasePakNameIn(const TDirectory& dir) {
 
 // The palette entry of an archive, if it has a readable one.
 bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::string& where,
-               TFoundPalette& found, TPaletteSource source) {
-    const auto entry = FirstEntryNamed(entries, kPaletteEntryName);
+               TFoundPalette& found, TPaletteSource source, TPaletteGame game) {
+    const auto entry = FirstEntryNamed(entries, found.EntryName);
     if (!entry)
         return false;
     try {
-        found.Colours = ReadPaletteEntry(file, entries[*entry]);
+        found.Colours = ReadPaletteEntry(file, entries[*entry], game);
         found.Source = source;
         return true;
     } catch (const TFailure& failure) {
@@ -56,9 +70,11 @@ bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::s
 } // namespace
 
 TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& entries,
-                                 const std::filesystem::path& archivePath, TShareMode baseMode) {
+                                 const std::filesystem::path& archivePath, TShareMode baseMode,
+                                 TPaletteGame game) {
     TFoundPalette found;
-    if (PaletteIn(archive, entries, "this archive's", found, TPaletteSource::psArchive))
+    found.EntryName = PaletteEntryNameOf(game);
+    if (PaletteIn(archive, entries, "this archive's", found, TPaletteSource::psArchive, game))
         return found;
     const std::filesystem::path dirPath = archivePath.parent_path();
     std::string name;
@@ -75,7 +91,7 @@ TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& 
             if (!HasPakSignature(base))
                 throw TFailure(kNotAPakFile);
             const TPakIndex index = ReadPakIndex(base);
-            if (PaletteIn(base, index.Entries, where + ":", found, TPaletteSource::psBeside))
+            if (PaletteIn(base, index.Entries, where + ":", found, TPaletteSource::psBeside, game))
                 return found;
         }
     } catch (const TFailure& failure) {
@@ -94,7 +110,7 @@ std::string NoPaletteNote(const TFoundPalette& palette) {
     for (const std::string& problem : palette.Problems)
         why += (why.empty() ? "" : "; ") + problem;
     if (why.empty())
-        why = std::string(kPaletteEntryName) + " is in neither this archive nor a " + kBasePakName +
+        why = std::string(palette.EntryName) + " is in neither this archive nor a " + kBasePakName +
               " beside it";
     return "No palette found (" + why + "): shown in greys";
 }

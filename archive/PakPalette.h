@@ -19,6 +19,8 @@ enum class TPaletteSource { psArchive, psBeside, psGrey };
 
 struct TFoundPalette {
     TPalette Colours;
+    // The entry looked for, by the game whose palette was asked for.
+    const char* EntryName = kPaletteEntryName;
     TPaletteSource Source = TPaletteSource::psGrey;
     // What could not be read on the way, one line each ("this archive's
     // gfx/palette.lmp: ...", "<path of pak0.pak>: ...").
@@ -32,9 +34,11 @@ struct TFoundPalette {
 // found at archivePath), else of the pak0.pak beside it (that name, else one
 // differing only in letter case; opened with baseMode; never the archive
 // itself), else a grey ramp. Never throws a TFailure: what cannot be read is
-// in Problems, and the search goes on.
+// in Problems, and the search goes on. For Quake II's pictures the same,
+// with the palette of pics/colormap.pcx.
 TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& entries,
-                                 const std::filesystem::path& archivePath, TShareMode baseMode);
+                                 const std::filesystem::path& archivePath, TShareMode baseMode,
+                                 TPaletteGame game = TPaletteGame::pgQuake);
 
 // The line that says greys are used and why.
 std::string NoPaletteNote(const TFoundPalette& palette);

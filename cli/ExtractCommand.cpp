@@ -52,7 +52,7 @@ private:
     bool WritePictures(TExtractTarget& target, const TLockedFile& file, const TPakIndex& index,
                        const TPakEntry& entry,
                        const std::unordered_set<std::string_view>& extracted);
-    const TPalette& Palette(const TLockedFile& file, const TPakIndex& index);
+    const TPalette& Palette(const TLockedFile& file, const TPakIndex& index, TPaletteGame game);
 
     // What stopped runs left in the destination, put right and told.
     void Recover(TExtractTarget& target) {
@@ -71,7 +71,7 @@ private:
     const std::string archive_;
     const bool dirGiven_;
     const std::filesystem::path dir_;
-    std::optional<TPalette> palette_;
+    std::optional<TPalette> palettes_[2]; // Quake's and Quake II's, found once each
 };
 
 // All, or the named entries and those a pattern matches. With --png an
@@ -246,7 +246,8 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
     if (!HoldsPictures(kind))
         return true;
     const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
-    const TPalette& palette = NeedsPalette(kind) ? Palette(file, index) : GreyPaletteOnce();
+    const TPalette& palette =
+        NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();
     const TPictureOutput output{target,
                                 file,
                                 extracted,
@@ -258,20 +259,23 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
     return WriteEntryPictures(output, entry.Name, kind, bytes, palette);
 }
 
-// The colours of palette pictures, found at the first one: the archive's
-// own gfx/palette.lmp, else the one in the pak0.pak beside it (the game's
-// base archive), else a grey ramp, said once.
-const TPalette& TExtractRun::Palette(const TLockedFile& file, const TPakIndex& index) {
-    if (palette_)
-        return *palette_;
+// The colours of palette pictures, found at the first one of each game: the
+// archive's own gfx/palette.lmp (pics/colormap.pcx for Quake II's), else the
+// one in the pak0.pak beside it (the game's base archive), else a grey ramp,
+// said once.
+const TPalette& TExtractRun::Palette(const TLockedFile& file, const TPakIndex& index,
+                                     TPaletteGame game) {
+    std::optional<TPalette>& palette = palettes_[game == TPaletteGame::pgQuake2 ? 1 : 0];
+    if (palette)
+        return *palette;
     const TFoundPalette found =
-        FindArchivePalette(file, index.Entries, archive_, TShareMode::smShared);
+        FindArchivePalette(file, index.Entries, archive_, TShareMode::smShared, game);
     for (const std::string& problem : found.Problems)
         tool_.Say(archive_ + ": " + problem);
     if (found.Source == TPaletteSource::psGrey)
-        tool_.Say(archive_ + ": no palette found (no " + kPaletteEntryName + " in it or in a " +
+        tool_.Say(archive_ + ": no palette found (no " + found.EntryName + " in it or in a " +
                   kBasePakName + " beside it); palette pictures are written in grey");
-    return palette_.emplace(found.Colours);
+    return palette.emplace(found.Colours);
 }
 
 } // namespace

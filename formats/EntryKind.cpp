@@ -13,6 +13,7 @@
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
+#include "formats/Wal.h"
 #include "formats/WaveInfo.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
@@ -260,6 +261,14 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
                     (info.Indexed ? ", 8-bit with palette" : ", 24-bit");
         break;
     }
+    case TEntryKind::ekWal: {
+        const TWalHeader header = ReadWalHeader(bytes);
+        const TPictureSize size = WalSize(bytes);
+        lines[0] += ", " + header.Name + ", " + PictureSizeText(size.Width, size.Height);
+        if (!header.NextFrame.empty())
+            lines[0] += ", next frame " + header.NextFrame;
+        break;
+    }
     case TEntryKind::ekTga: {
         const TTgaInfo info = ReadTgaInfo(bytes);
         lines[0] +=
@@ -324,6 +333,8 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekPcx;
     if (ext == "tga")
         return TEntryKind::ekTga;
+    if (ext == "wal")
+        return TEntryKind::ekWal;
     if (OneOf(kImageExtensions, ext))
         return TEntryKind::ekImage;
     if (ext == "wav")
@@ -346,6 +357,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekSprite, "Sprite"},
     {TEntryKind::ekPcx, "PCX picture"},
     {TEntryKind::ekTga, "TGA picture"},
+    {TEntryKind::ekWal, "Quake II texture"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
 };
@@ -368,6 +380,14 @@ std::vector<std::string> DescribeEntry(std::string_view name, std::span<const un
         lines.push_back(std::string("Cannot read: ") + failure.what());
     }
     return lines;
+}
+
+TPaletteGame PaletteGameOf(TEntryKind kind) {
+    return kind == TEntryKind::ekWal ? TPaletteGame::pgQuake2 : TPaletteGame::pgQuake;
+}
+
+const char* PaletteEntryNameOf(TPaletteGame game) {
+    return game == TPaletteGame::pgQuake2 ? kQuake2PaletteEntryName : kPaletteEntryName;
 }
 
 } // namespace zorvak

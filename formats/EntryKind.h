@@ -13,6 +13,8 @@ namespace zorvak {
 // The two entries known by their names (letter case ignored).
 inline constexpr const char* kPaletteEntryName = "gfx/palette.lmp";
 inline constexpr const char* kColormapEntryName = "gfx/colormap.lmp";
+// Quake II keeps its palette in the picture of its colour map.
+inline constexpr const char* kQuake2PaletteEntryName = "pics/colormap.pcx";
 
 enum class TEntryKind {
     ekUnknown,
@@ -26,6 +28,7 @@ enum class TEntryKind {
     ekSprite,
     ekPcx,
     ekTga,
+    ekWal,   // Quake II's textures
     ekImage, // .png, .jpg: left to the windows' picture readers
     ekWave,
 };
@@ -47,5 +50,11 @@ const char* EntryKindName(TEntryKind kind);
 // ends the description with the lines it has. Never throws a TFailure.
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop = {});
+
+// Whose palette an entry's pictures index: Quake's or Quake II's.
+enum class TPaletteGame { pgQuake, pgQuake2 };
+TPaletteGame PaletteGameOf(TEntryKind kind);
+// Where that game keeps its palette: gfx/palette.lmp, pics/colormap.pcx.
+const char* PaletteEntryNameOf(TPaletteGame game);
 
 } // namespace zorvak

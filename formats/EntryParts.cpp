@@ -9,6 +9,7 @@
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
+#include "formats/Wal.h"
 #include "framework/Failures.h"
 
 #include <algorithm>
@@ -135,6 +136,16 @@ void ListSingle(TEntryKind kind, std::string_view name, std::span<const unsigned
         TakeLmpSize(part, bytes);
         part.Problem = ProblemOf([&] { (void)LmpPictureSize(bytes); });
         part.Source = Whole(TPartCoding::pcLmp, bytes, kLmpTransparentIndex);
+        break;
+    case TEntryKind::ekWal:
+        part = Single(name, "Quake II texture (.wal)", true);
+        part.Problem = ProblemOf([&] {
+            const TPictureSize size = WalSize(bytes);
+            part.Width = size.Width;
+            part.Height = size.Height;
+        });
+        part.Damaged = !part.Problem.empty();
+        part.Source = Whole(TPartCoding::pcWal, bytes);
         break;
     case TEntryKind::ekTga:
         part = Single(name, EntryKindName(TEntryKind::ekTga), false);
@@ -303,9 +314,9 @@ void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
 }
 
 // The kinds that are one picture each.
-constexpr TEntryKind kSinglePictures[] = {TEntryKind::ekPalette, TEntryKind::ekColormap,
+constexpr TEntryKind kSinglePictures[] = {TEntryKind::ekPalette,    TEntryKind::ekColormap,
                                           TEntryKind::ekLmpPicture, TEntryKind::ekPcx,
-                                          TEntryKind::ekTga};
+                                          TEntryKind::ekTga,        TEntryKind::ekWal};
 
 // The kinds that list many parts: what they list, how, and how it is told.
 struct TListing {
@@ -392,6 +403,8 @@ TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& 
         return ReadPcxRgba(stored);
     case TPartCoding::pcTga:
         return ReadTga(stored);
+    case TPartCoding::pcWal:
+        return ToRgba(ReadWal(stored), palette, source.Transparent);
     case TPartCoding::pcMipTextureOwnPalette:
         return ToRgba(ReadMipTexture(stored), ReadMipTexturePalette(stored), source.Transparent);
     case TPartCoding::pcLmpOwnPalette: {

@@ -60,6 +60,7 @@ enum class TPartCoding {
     // Half-Life's: in the colours that follow their pixels.
     pcMipTextureOwnPalette,
     pcLmpOwnPalette,
+    pcWal,
 };
 
 // Where a part's picture comes from. Two parts of one entry with equal

@@ -342,9 +342,11 @@ void TPreviewForm::ReadEntry(const TPreviewArchive& archive, const TPakEntry& en
 
 const TPreviewPalette& TPreviewForm::Palette(const TLockedFile& archive,
                                              const TPreviewArchive& from) {
-    if (!palette_ || paletteArchive_ != from.Path ||
+    const TPaletteGame game = PaletteGameOf(kind_);
+    if (!palette_ || paletteArchive_ != from.Path || paletteGame_ != game ||
         !paletteIdentity_.SameArchiveAs(from.Identity)) {
-        palette_ = FindPreviewPalette(archive, *from.Entries, ToFsPath(from.Path));
+        palette_ = FindPreviewPalette(archive, *from.Entries, ToFsPath(from.Path), game);
+        paletteGame_ = game;
         // A palette that could not be read just now is looked for again.
         paletteArchive_ = palette_->Final ? from.Path : QString();
         paletteIdentity_ = from.Identity;

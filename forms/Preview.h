@@ -157,6 +157,7 @@ private:
     std::optional<TPreviewPalette> palette_;
     QString paletteArchive_;
     TFileIdentity paletteIdentity_;
+    TPaletteGame paletteGame_ = TPaletteGame::pgQuake;
     bool usedPalette_ = false;
     // What Save As writes: the picture shown, the entry's bytes, or a part's.
     TSaveKind save_ = TSaveKind::skNothing;

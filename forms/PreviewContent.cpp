@@ -61,9 +61,9 @@ std::string Named(TPartList list, const TEntryPart& part) {
 } // namespace
 
 TPreviewPalette FindPreviewPalette(const TLockedFile& archive, const TPakEntries& entries,
-                                   const std::filesystem::path& archivePath) {
+                                   const std::filesystem::path& archivePath, TPaletteGame game) {
     const TFoundPalette found =
-        FindArchivePalette(archive, entries, archivePath, TShareMode::smExclusive);
+        FindArchivePalette(archive, entries, archivePath, TShareMode::smExclusive, game);
     return {found.Colours, found.Source,
             found.Source == TPaletteSource::psGrey ? NoPaletteNote(found) : std::string(),
             found.Final};

@@ -45,7 +45,7 @@ struct TPreviewPalette {
 // The palette rule (FindArchivePalette), pak0.pak opened without sharing as
 // the window opens every file, with the note the window shows for greys.
 TPreviewPalette FindPreviewPalette(const TLockedFile& archive, const TPakEntries& entries,
-                                   const std::filesystem::path& archivePath);
+                                   const std::filesystem::path& archivePath, TPaletteGame game);
 
 // Whether kind is drawn in the palette's colours.
 bool UsesPalette(TEntryKind kind);

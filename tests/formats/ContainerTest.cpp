@@ -4,6 +4,7 @@
 #include "formats/EntryKind.h"
 #include "formats/EntryParts.h"
 #include "formats/Wad2.h"
+#include "formats/Wal.h"
 #include "support/FailureOf.h"
 
 #include <functional>
@@ -211,6 +212,37 @@ TEST(Bsp, HostileMapsFailWithAMessage) {
         EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.Name;
     EXPECT_EQ(ReadBspInfo(test::MakeBsp(std::vector<Bytes>(kBspMaxTextures))).Textures.size(),
               static_cast<std::size_t>(kBspMaxTextures));
+}
+
+TEST(Wal, ReadsTheFullLevelAndRefusesWhatIsNotThere) {
+    const Bytes good = test::MakeWal("e1u1/floor1_3", 2, 2, {1, 2, 3, 4}, "e1u1/floor1_4");
+    const TWalHeader header = ReadWalHeader(good);
+    EXPECT_EQ(header.Name, "e1u1/floor1_3");
+    EXPECT_EQ(header.NextFrame, "e1u1/floor1_4");
+    EXPECT_EQ(ReadWal(good).Pixels, (Bytes{1, 2, 3, 4}));
+    const auto patched = [&](std::size_t at, std::uint32_t value) {
+        Bytes wal = good;
+        for (int i = 0; i < 4; ++i)
+            wal[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+        return wal;
+    };
+    const struct {
+        const char* What;
+        Bytes Wal;
+        std::string Failure;
+    } cases[] = {
+        {"header cut short", Bytes(good.begin(), good.begin() + 99), "Texture header is cut short"},
+        {"pixels outside", patched(40, 5000),
+         "Pixel data of texture e1u1/floor1_3 lies outside the entry"},
+        {"pixels cut short", Bytes(good.begin(), good.begin() + 102),
+         "Pixel data of texture e1u1/floor1_3 lies outside the entry"},
+        {"no width", patched(32, 0), "Picture size 0 x 2 is not valid"},
+        {"too large", patched(32, 0x7FFFFFFF), "Picture size 2147483647 x 2 is too large"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FailureOf([&] { ReadWal(c.Wal); }), c.Failure) << c.What;
+        EXPECT_EQ(FailureOf([&] { WalSize(c.Wal); }), c.Failure) << c.What;
+    }
 }
 
 // Half-Life's textures and pictures, in a WAD3 or a version 30 map, are

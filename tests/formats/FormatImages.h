@@ -62,6 +62,23 @@ inline Bytes MakeMipTexture(const std::string& name, std::uint32_t width, std::u
     return w.Out;
 }
 
+// A Quake II texture: its full-size level right after the header, the
+// smaller ones after it (filled with 0 when the pixels are all given).
+inline Bytes MakeWal(const std::string& name, std::uint32_t width, std::uint32_t height,
+                     const Bytes& pixels, const std::string& next = "") {
+    TBytesWriter w;
+    w.Name(name, 32).U32(width).U32(height);
+    std::uint64_t at = 100;
+    for (std::uint32_t level = 0; level < 4; ++level) {
+        w.U32(static_cast<std::uint32_t>(at));
+        at += std::uint64_t{width >> level} * (height >> level);
+    }
+    w.Name(next, 32).U32(0).U32(0).U32(0).Raw(pixels);
+    if (pixels.size() == std::uint64_t{width} * height)
+        w.Zeros(static_cast<std::size_t>(at - 100 - pixels.size()));
+    return w.Out;
+}
+
 struct TWadLumpImage {
     std::string Name;
     unsigned Type;

@@ -51,9 +51,12 @@ std::string PaletteEntry(unsigned char blue = 7) {
     return ToString(PaletteBytes(blue));
 }
 
-// An uncompressed 24-bit TGA, 4 x 2, rows bottom up, pixels B G R: the
-// top row blue, blue, red, red; the bottom one black. With its footer it is
-// a TGA 2.0 file, the only kind the toolkit's reader takes.
+// Quake II's colour map: a 2 x 1 PCX whose palette is PaletteEntry's.
+std::string ColormapPcx(unsigned char blue) {
+    return ToString(
+        test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(0).U8(0x0C).Raw(PaletteBytes(blue)).Out);
+}
+
 // 4 x 2, 24 bits, rows from the bottom: black below blue, green, red, white.
 std::string SmallTga(bool footer) {
     TBytesWriter w;
@@ -199,8 +202,7 @@ TEST_F(Preview, TgaPicturesShowWithOrWithoutTheFooter) {
     for (int row : {0, 1}) {
         MoveTo(row);
         ASSERT_EQ(P().Page(), TPreviewPage::ppPicture) << row << Notice().toStdString();
-        const QRgb top[] = {qRgb(0, 0, 255), qRgb(0, 255, 0), qRgb(255, 0, 0),
-                            qRgb(255, 255, 255)};
+        const QRgb top[] = {qRgb(0, 0, 255), qRgb(0, 255, 0), qRgb(255, 0, 0), qRgb(255, 255, 255)};
         for (int x = 0; x < 4; ++x) {
             EXPECT_EQ(Pixel(x, 0), top[x]) << row << " " << x;
             EXPECT_EQ(Pixel(x, 1), qRgb(0, 0, 0)) << row << " " << x;
@@ -255,6 +257,32 @@ TEST_F(Preview, PaletteComesFromTheArchiveElsePak0BesideElseGreys) {
          qRgb(1, 1, 1),
          "1 x 1, palette picture (.lmp), in greys",
          "No palette found (gfx/palette.lmp is in neither this archive nor a pak0.pak beside "
+         "it): shown in greys."},
+        {"a Quake II texture, in the archive's colour map",
+         {},
+         "pak0.pak",
+         {{"pics/colormap.pcx", ColormapPcx(11)},
+          {"gfx/palette.lmp", PaletteEntry(3)},
+          {"textures/e1u1/floor.wal", ToString(test::MakeWal("e1u1/floor", 1, 1, {1}))}},
+         qRgb(1, 254, 11),
+         "1 x 1, Quake II texture (.wal), colours of this archive",
+         ""},
+        {"a Quake II texture, in pak0.pak's colour map",
+         {{"pics/colormap.pcx", ColormapPcx(12)}},
+         "pak0.pak",
+         {{"gfx/palette.lmp", PaletteEntry(3)},
+          {"textures/e1u1/floor.wal", ToString(test::MakeWal("e1u1/floor", 1, 1, {1}))}},
+         qRgb(1, 254, 12),
+         "1 x 1, Quake II texture (.wal), colours of pak0.pak",
+         ""},
+        {"a Quake II texture, no colour map",
+         {},
+         "pak0.pak",
+         {{"gfx/palette.lmp", PaletteEntry(3)},
+          {"textures/e1u1/floor.wal", ToString(test::MakeWal("e1u1/floor", 1, 1, {1}))}},
+         qRgb(1, 1, 1),
+         "1 x 1, Quake II texture (.wal), in greys",
+         "No palette found (pics/colormap.pcx is in neither this archive nor a pak0.pak beside "
          "it): shown in greys."},
         {"a palette cut short",
          {},

@@ -15,6 +15,7 @@
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
+#include "formats/Wal.h"
 #include "formats/WaveInfo.h"
 #include "framework/Failures.h"
 
@@ -203,6 +204,17 @@ inline std::string PcxFault(std::span<const unsigned char> in) {
     return fault.empty() ? PartsFault(TEntryKind::ekPcx, "a.pcx", in) : fault;
 }
 
+inline std::string WalFault(std::span<const unsigned char> in) {
+    const std::string fault = Tolerant([&] {
+        const TIndexedPicture picture = ReadWal(in);
+        const TPictureSize size = WalSize(in);
+        if (size.Width != picture.Width || size.Height != picture.Height)
+            return std::string("the header's size and the picture's differ");
+        return PictureFault(picture);
+    });
+    return fault.empty() ? PartsFault(TEntryKind::ekWal, "a.wal", in) : fault;
+}
+
 inline std::string TgaFault(std::span<const unsigned char> in) {
     const std::string fault = Tolerant([&] {
         const TRgbaPicture picture = ReadTga(in);
@@ -271,9 +283,9 @@ struct TFormatFuzzTarget {
     std::string (*Fault)(std::span<const unsigned char>);
 };
 inline constexpr TFormatFuzzTarget kFormatFuzzTargets[] = {
-    {"lmp", LmpFault},          {"wad2", Wad2Fault},   {"bsp", BspFault}, {"mdl", MdlFault},
-    {"spr", SprFault},          {"pcx", PcxFault},     {"tga", TgaFault}, {"wave", WaveFault},
-    {"png", PngRoundTripFault}, {"entry", EntryFault},
+    {"lmp", LmpFault},   {"wad2", Wad2Fault},        {"bsp", BspFault},     {"mdl", MdlFault},
+    {"spr", SprFault},   {"pcx", PcxFault},          {"tga", TgaFault},     {"wal", WalFault},
+    {"wave", WaveFault}, {"png", PngRoundTripFault}, {"entry", EntryFault},
 };
 
 inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {
