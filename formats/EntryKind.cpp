@@ -5,6 +5,7 @@
 #include "formats/Layout.h"
 #include "formats/Lmp.h"
 #include "formats/Lookup.h"
+#include "formats/Md2.h"
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Names.h"
@@ -176,6 +177,15 @@ void DescribeModel(std::span<const unsigned char> bytes, TStopPoll& stopped,
     SayRest(lines, model.Frames, frames.size(), "frame", "frames");
 }
 
+// A line for each name, up to the cap, and one for the rest.
+void NameLines(std::vector<std::string>& lines, const char* what,
+               const std::vector<std::string>& names) {
+    const std::size_t told = std::min(names.size(), kMaxListedParts);
+    for (std::size_t i = 0; i < told; ++i)
+        lines.push_back(PartLine(what, i) + names[i]);
+    SayRest(lines, names.size(), told, what, (std::string(what) + "s").c_str());
+}
+
 // A line for each frame with the sizes of its pictures; no more than the cap
 // of pictures is told in all.
 void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
@@ -261,6 +271,27 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
                     (info.Indexed ? ", 8-bit with palette" : ", 24-bit");
         break;
     }
+    case TEntryKind::ekMd2: {
+        const TMd2Model model = ReadMd2(bytes);
+        lines[0] += ", " + Plural(model.Skins.size(), "skin", "skins") + " of " +
+                    PictureSizeText(model.SkinWidth, model.SkinHeight) + ", " +
+                    Plural(model.Vertices, "vertex", "vertices") + ", " +
+                    Plural(model.Triangles, "triangle", "triangles") + ", " +
+                    Plural(model.Frames.size(), "frame", "frames");
+        NameLines(lines, "skin", model.Skins);
+        NameLines(lines, "frame", model.Frames);
+        break;
+    }
+    case TEntryKind::ekSp2: {
+        const std::vector<TSp2Frame> frames = ReadSp2(bytes);
+        lines[0] += ", " + Plural(frames.size(), "frame", "frames");
+        const std::size_t told = std::min(frames.size(), kMaxListedParts);
+        for (std::size_t i = 0; i < told; ++i)
+            lines.push_back(PartLine("frame", i) + frames[i].Picture + ", " +
+                            PictureSizeText(frames[i].Width, frames[i].Height));
+        SayRest(lines, frames.size(), told, "frame", "frames");
+        break;
+    }
     case TEntryKind::ekWal: {
         const TWalHeader header = ReadWalHeader(bytes);
         const TPictureSize size = WalSize(bytes);
@@ -311,6 +342,10 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekModel;
     if (HasTag(bytes, 0, kSprTag))
         return TEntryKind::ekSprite;
+    if (HasTag(bytes, 0, kMd2Tag))
+        return TEntryKind::ekMd2;
+    if (HasTag(bytes, 0, kSp2Tag))
+        return TEntryKind::ekSp2;
     if (IsRiffWave(bytes))
         return TEntryKind::ekWave;
     if (IsPng(bytes))
@@ -335,6 +370,10 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
         return TEntryKind::ekTga;
     if (ext == "wal")
         return TEntryKind::ekWal;
+    if (ext == "md2")
+        return TEntryKind::ekMd2;
+    if (ext == "sp2")
+        return TEntryKind::ekSp2;
     if (OneOf(kImageExtensions, ext))
         return TEntryKind::ekImage;
     if (ext == "wav")
@@ -358,6 +397,8 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekPcx, "PCX picture"},
     {TEntryKind::ekTga, "TGA picture"},
     {TEntryKind::ekWal, "Quake II texture"},
+    {TEntryKind::ekMd2, "Quake II model"},
+    {TEntryKind::ekSp2, "Quake II sprite"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
 };

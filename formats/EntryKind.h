@@ -29,6 +29,8 @@ enum class TEntryKind {
     ekPcx,
     ekTga,
     ekWal,   // Quake II's textures
+    ekMd2,   // Quake II's models
+    ekSp2,   // Quake II's sprites
     ekImage, // .png, .jpg: left to the windows' picture readers
     ekWave,
 };

@@ -389,6 +389,10 @@ void TPreviewForm::Present() {
     case TEntryKind::ekImage:
         ShowToolkitPicture();
         return;
+    case TEntryKind::ekMd2:
+    case TEntryKind::ekSp2:
+        ShowDescription();
+        return;
     case TEntryKind::ekUnknown:
         if (LooksLikeText(bytes_)) {
             KindLabel->setText(QStringLiteral("Text, ") + CountOf(entryLength_, "byte", "bytes"));
@@ -454,6 +458,26 @@ void TPreviewForm::ShowText() {
     const auto lines = text.count(QLatin1Char('\n')) + (text.endsWith(QLatin1Char('\n')) ? 0 : 1);
     InfoLabel->setText(CountOf(lines, "line", "lines") +
                        (utf8 ? QStringLiteral(", UTF-8") : QStringLiteral(", Latin-1")));
+    Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppText));
+}
+
+void TPreviewForm::ShowDescription() {
+    // Quake II's models and sprites name their pictures, kept as files of
+    // their own: what they hold is told as info tells it.
+    const std::vector<std::string> lines = DescribeEntry(entryName_, bytes_);
+    if (lines.size() > 1 && lines[1].starts_with("Cannot read: ")) {
+        // "Quake II" keeps its capital.
+        const QString kind = QString::fromLatin1(EntryKindName(kind_));
+        ShowHex(bytes_,
+                QStringLiteral("Cannot show this %1: %2.")
+                    .arg(kind, Text(lines[1].substr(std::string_view("Cannot read: ").size()))));
+        return;
+    }
+    QString text;
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        text += DecodeName(lines[i]).trimmed() + QLatin1Char('\n');
+    TextView->setPlainText(text);
+    InfoLabel->setText(Text(lines[0]));
     Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppText));
 }
 

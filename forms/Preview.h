@@ -121,6 +121,7 @@ private:
     void OpenArchive(const std::filesystem::path& path, std::optional<TLockedFile>& held) const;
     void Present();
     void ShowMessagePage(const QString& text);
+    void ShowDescription();
     void ShowText();
     void ShowSound();
     void ShowToolkitPicture();

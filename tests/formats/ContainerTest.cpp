@@ -3,6 +3,7 @@
 #include "formats/Bsp.h"
 #include "formats/EntryKind.h"
 #include "formats/EntryParts.h"
+#include "formats/Md2.h"
 #include "formats/Wad2.h"
 #include "formats/Wal.h"
 #include "support/FailureOf.h"
@@ -243,6 +244,54 @@ TEST(Wal, ReadsTheFullLevelAndRefusesWhatIsNotThere) {
         EXPECT_EQ(FailureOf([&] { ReadWal(c.Wal); }), c.Failure) << c.What;
         EXPECT_EQ(FailureOf([&] { WalSize(c.Wal); }), c.Failure) << c.What;
     }
+}
+
+TEST(QuakeII, ModelsAndSpritesNameTheirPictures) {
+    const Bytes md2 = test::MakeMd2({"models/tank/skin.pcx", "models/tank/pain.pcx"},
+                                    {"stand01", "stand02", "pain101"});
+    const TMd2Model model = ReadMd2(md2);
+    EXPECT_EQ(model.Skins,
+              (std::vector<std::string>{"models/tank/skin.pcx", "models/tank/pain.pcx"}));
+    EXPECT_EQ(model.Frames, (std::vector<std::string>{"stand01", "stand02", "pain101"}));
+    EXPECT_EQ(model.SkinWidth, 256);
+    EXPECT_EQ(model.Vertices, 3u);
+    const auto frames = ReadSp2(test::MakeSp2({{"sprites/s_bubble.pcx", 16}}));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].Picture, "sprites/s_bubble.pcx");
+    EXPECT_EQ(frames[0].Width, 16);
+
+    const auto patched = [](Bytes bytes, std::size_t at, std::int32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] =
+                static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> (8 * i));
+        return bytes;
+    };
+    const Bytes sp2 = test::MakeSp2({{"a.pcx", 8}});
+    const struct {
+        const char* What;
+        std::function<void()> Read;
+        std::string Failure;
+    } cases[] = {
+        {"not a model", [&] { ReadMd2(sp2); }, "Not a Quake II model file"},
+        {"header cut short", [&] { ReadMd2(Bytes(md2.begin(), md2.begin() + 67)); },
+         "Quake II model header is cut short"},
+        {"version", [&] { ReadMd2(patched(md2, 4, 7)); },
+         "Quake II model version 7 is not supported"},
+        {"negative skins", [&] { ReadMd2(patched(md2, 20, -1)); },
+         "Quake II model skin count -1 is not valid"},
+        {"skins past the end", [&] { ReadMd2(patched(md2, 20, 1000)); },
+         "Quake II model's skin list lies outside the entry"},
+        {"frames past the end", [&] { ReadMd2(patched(md2, 40, 1 << 20)); },
+         "Quake II model's frame list lies outside the entry"},
+        // A frame size that leaves no room for its vertices.
+        {"frame size", [&] { ReadMd2(patched(md2, 16, 40)); },
+         "Quake II model frame size 40 is not valid"},
+        {"not a sprite", [&] { ReadSp2(md2); }, "Not a Quake II sprite file"},
+        {"sprite frames past the end", [&] { ReadSp2(patched(sp2, 8, 2)); },
+         "Quake II sprite frame count 2 runs past the end of the entry"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FailureOf(c.Read), c.Failure) << c.What;
 }
 
 // Half-Life's textures and pictures, in a WAD3 or a version 30 map, are

@@ -79,6 +79,37 @@ inline Bytes MakeWal(const std::string& name, std::uint32_t width, std::uint32_t
     return w.Out;
 }
 
+// A Quake II model of skins (names), frames (names) of vertices each, and
+// one triangle, laid out as header, skins, triangles, frames.
+inline Bytes MakeMd2(const std::vector<std::string>& skins, const std::vector<std::string>& frames,
+                     std::uint32_t vertices = 3) {
+    const std::uint32_t frameSize = 40 + 4 * vertices;
+    const std::uint32_t skinsAt = 68;
+    const std::uint32_t trianglesAt = skinsAt + 64 * static_cast<std::uint32_t>(skins.size());
+    const std::uint32_t framesAt = trianglesAt + 12;
+    const std::uint32_t end = framesAt + frameSize * static_cast<std::uint32_t>(frames.size());
+    TBytesWriter w;
+    w.Tag("IDP2").U32(8).U32(256).U32(128).U32(frameSize);
+    w.U32(static_cast<std::uint32_t>(skins.size())).U32(vertices).U32(0).U32(1).U32(0);
+    w.U32(static_cast<std::uint32_t>(frames.size()));
+    w.U32(skinsAt).U32(trianglesAt).U32(trianglesAt).U32(framesAt).U32(end).U32(end);
+    for (const std::string& skin : skins)
+        w.Name(skin, 64);
+    w.Zeros(12);
+    for (const std::string& frame : frames)
+        w.Zeros(24).Name(frame, 16).Zeros(4 * vertices);
+    return w.Out;
+}
+
+// A Quake II sprite of frames (picture name, side).
+inline Bytes MakeSp2(const std::vector<std::pair<std::string, std::uint32_t>>& frames) {
+    TBytesWriter w;
+    w.Tag("IDS2").U32(2).U32(static_cast<std::uint32_t>(frames.size()));
+    for (const auto& [name, side] : frames)
+        w.U32(side).U32(side).U32(side / 2).U32(side / 2).Name(name, 64);
+    return w.Out;
+}
+
 struct TWadLumpImage {
     std::string Name;
     unsigned Type;

@@ -96,6 +96,11 @@ TEST_F(Preview, EachKindGetsItsView) {
     } cases[] = {
         {"autoexec.cfg", "bind x y\r\necho \x01\n", TPreviewPage::ppText, "", "2 lines, UTF-8", ""},
         {"readme", "caf\xE9\n", TPreviewPage::ppText, "", "1 line, Latin-1", ""},
+        // Quake II's models name their skins, kept as files of their own.
+        {"models/tank/tris.md2", ToString(test::MakeMd2({"models/tank/skin.pcx"}, {"stand01"})),
+         TPreviewPage::ppText, "", "Quake II model, 1 skin of 256 x 128", ""},
+        {"models/bad.md2", "IDP2", TPreviewPage::ppHex, "", "4 bytes",
+         "Cannot show this Quake II model: Quake II model header is cut short."},
         {"gfx/pause.lmp", ToString(test::MakeLmp(2, 1, {1, 2})), TPreviewPage::ppPicture, "",
          "2 x 1, palette picture (.lmp), in greys", "No palette found"},
         {"gfx.wad",
@@ -166,7 +171,9 @@ TEST_F(Preview, EachKindGetsItsView) {
     EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("bind x y\necho \u2401\n"));
     MoveTo(1);
     EXPECT_EQ(P().TextView->toPlainText(), QString::fromUtf8("caf\u00e9\n"));
-    MoveTo(10);
+    MoveTo(2);
+    EXPECT_EQ(P().TextView->toPlainText(), "skin 0: models/tank/skin.pcx\nframe 0: stand01\n");
+    MoveTo(12);
     EXPECT_EQ(P().HexView->RowText(0).toStdString(),
               "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
 }

@@ -9,6 +9,7 @@
 #include "formats/EntryKind.h"
 #include "formats/EntryParts.h"
 #include "formats/Lmp.h"
+#include "formats/Md2.h"
 #include "formats/Mdl.h"
 #include "formats/Pcx.h"
 #include "formats/Png.h"
@@ -204,6 +205,28 @@ inline std::string PcxFault(std::span<const unsigned char> in) {
     return fault.empty() ? PartsFault(TEntryKind::ekPcx, "a.pcx", in) : fault;
 }
 
+// Quake II's models and sprites read without fault, every name held
+// bounded by the entry, and describe as info does.
+inline std::string Md2Fault(std::span<const unsigned char> in) {
+    const std::string fault =
+        Tolerant([&] {
+            const TMd2Model model = ReadMd2(in);
+            if ((model.Skins.size() * kMd2SkinNameBytes + model.Frames.size() * 40) > in.size())
+                return std::string("more names than the entry holds");
+            return std::string();
+        }) +
+        Tolerant([&] {
+            return ReadSp2(in).size() * kSp2FrameBytes > in.size()
+                       ? std::string("frames past the end")
+                       : std::string();
+        });
+    if (!fault.empty())
+        return fault;
+    return DescribeEntry("a.md2", in).empty() || DescribeEntry("a.sp2", in).empty()
+               ? "no description"
+               : "";
+}
+
 inline std::string WalFault(std::span<const unsigned char> in) {
     const std::string fault = Tolerant([&] {
         const TIndexedPicture picture = ReadWal(in);
@@ -283,9 +306,9 @@ struct TFormatFuzzTarget {
     std::string (*Fault)(std::span<const unsigned char>);
 };
 inline constexpr TFormatFuzzTarget kFormatFuzzTargets[] = {
-    {"lmp", LmpFault},   {"wad2", Wad2Fault},        {"bsp", BspFault},     {"mdl", MdlFault},
-    {"spr", SprFault},   {"pcx", PcxFault},          {"tga", TgaFault},     {"wal", WalFault},
-    {"wave", WaveFault}, {"png", PngRoundTripFault}, {"entry", EntryFault},
+    {"lmp", LmpFault}, {"wad2", Wad2Fault}, {"bsp", BspFault},          {"mdl", MdlFault},
+    {"spr", SprFault}, {"pcx", PcxFault},   {"tga", TgaFault},          {"wal", WalFault},
+    {"md2", Md2Fault}, {"wave", WaveFault}, {"png", PngRoundTripFault}, {"entry", EntryFault},
 };
 
 inline std::string FormatFuzzFault(std::string_view target, std::span<const unsigned char> in) {
