@@ -68,8 +68,9 @@ TMd2Model ReadMd2(std::span<const unsigned char> md2) {
                        " is not valid");
     (void)Records(md2, trianglesAt, model.Triangles, kMd2TriangleBytes, "triangle list");
     const auto skinNames = Records(md2, skinsAt, skins, kMd2SkinNameBytes, "skin list");
-    const auto frameBytes = Records(
-        md2, framesAt, frames, frames > 0 ? static_cast<std::uint64_t>(frameSize) : 0, "frame list");
+    const auto frameBytes =
+        Records(md2, framesAt, frames, frames > 0 ? static_cast<std::uint64_t>(frameSize) : 0,
+                "frame list");
     model.Skins.reserve(skins);
     for (std::size_t i = 0; i < skins; ++i)
         model.Skins.push_back(
