@@ -503,7 +503,7 @@ private:
             const std::int64_t size = plan_.SizeOf(i, index_);
             const TPakEditEntry& entry = plan_.Entries[i];
             if (append_ != nullptr && entry.Source == TPakEditSource::esKept) {
-                record.FilePos = index_.Entries[entry.From].FilePos;
+                record.FilePos = static_cast<std::int32_t>(index_.Entries[entry.From].FilePos);
             } else {
                 record.FilePos = static_cast<std::int32_t>(pos);
                 pos += size;

@@ -130,7 +130,7 @@ TExtractPlan PlanExtraction(const TPakEntries& entries, const TExtractRequest& r
             }
         }
         plan.Entries.push_back({i, false, 0});
-        plan.Bytes += std::max(0, entry.FileLength);
+        plan.Bytes += std::max<std::int64_t>(0, entry.FileLength);
     }
     for (const std::string& name : wanted)
         if (found.find(name) == found.end())

@@ -30,7 +30,7 @@ TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry, TP
             throw TFailure("a 24-bit picture holds no palette");
         return picture.Palette;
     }
-    head.FileLength = std::min(entry.FileLength, static_cast<std::int32_t>(kPaletteBytes));
+    head.FileLength = std::min(entry.FileLength, static_cast<std::int64_t>(kPaletteBytes));
     return ReadPalette(ReadEntryBytes(archive, head));
 }
 

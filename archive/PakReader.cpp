@@ -36,11 +36,16 @@ void TPakEntries::push_back(const TPakEntry& entry) {
                         static_cast<std::uint32_t>(entry.Name.size()), entry.FilePos,
                         entry.FileLength});
     names_.append(entry.Name);
+    if (entry.Coding != nullptr || !codings_.empty()) {
+        codings_.resize(records_.size() - 1);
+        codings_.push_back(entry.Coding != nullptr ? *entry.Coding : TEntryCoding{});
+    }
 }
 
 void TPakEntries::clear() {
     records_ = {};
     names_ = {};
+    codings_ = {};
 }
 
 namespace {

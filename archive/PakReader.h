@@ -1,6 +1,7 @@
 // Reading an archive: the signature test and the directory index.
 #pragma once
 
+#include "archive/EntryCoding.h"
 #include "archive/PakFormat.h"
 #include "framework/Files.h"
 #include "framework/Streams.h"
@@ -17,8 +18,13 @@ namespace zorvak {
 // One directory entry; Name views the index's name block.
 struct TPakEntry {
     std::string_view Name; // bytes as stored, up to the first NUL
-    std::int32_t FilePos = 0;
-    std::int32_t FileLength = 0;
+    std::int64_t FilePos = 0;
+    // Its length as it is read out; for a coded entry, less than the
+    // coding's Size asks for its first FileLength bytes only.
+    std::int64_t FileLength = 0;
+    // How its bytes are stored; null for an entry whose bytes lie at FilePos
+    // as they are (every PAK entry). Views the index's codings.
+    const TEntryCoding* Coding = nullptr;
 };
 
 // The entries of a directory, kept compact: all names in one block and a
@@ -50,8 +56,11 @@ public:
     bool empty() const { return records_.empty(); }
     TPakEntry operator[](std::size_t i) const {
         const TRecord& r = records_[i];
+        const TEntryCoding* coding = nullptr;
+        if (!codings_.empty() && codings_[i].Method != TEntryMethod::emPlain)
+            coding = &codings_[i];
         return {std::string_view(names_.data() + r.NameOffset, r.NameLength), r.FilePos,
-                r.FileLength};
+                r.FileLength, coding};
     }
     // Throws std::out_of_range past the end.
     TPakEntry at(std::size_t i) const;
@@ -60,9 +69,11 @@ public:
 
     // Room for entries whose names take up to nameBytes in all, so that
     // reading a directory never moves what it has read.
-    void reserve(std::size_t entries, std::size_t nameBytes = 0) {
+    void reserve(std::size_t entries, std::size_t nameBytes = 0, bool coded = false) {
         records_.reserve(entries);
         names_.reserve(nameBytes);
+        if (coded)
+            codings_.reserve(entries);
     }
     void push_back(const TPakEntry& entry);
     void clear();
@@ -71,11 +82,13 @@ private:
     struct TRecord {
         std::uint32_t NameOffset;
         std::uint32_t NameLength;
-        std::int32_t FilePos;
-        std::int32_t FileLength;
+        std::int64_t FilePos;
+        std::int64_t FileLength;
     };
     std::vector<TRecord> records_;
     std::string names_;
+    // One for each record once any entry is coded; empty for a PAK.
+    std::vector<TEntryCoding> codings_;
 };
 
 struct TPakIndex {

@@ -227,7 +227,7 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
         std::int64_t bytes = 0;
         for (int i = 0; i < n; ++i)
             if (take(i))
-                bytes += std::max(0, entries.at(static_cast<std::size_t>(i)).FileLength);
+                bytes += std::max<std::int64_t>(0, entries.at(static_cast<std::size_t>(i)).FileLength);
         if (bytes > 0)
             CheckRoomFor(TDirectory::Open(Destination()), bytes);
         return take;
@@ -389,7 +389,8 @@ void TExtractionRun::ExtractFile(const std::string& name) {
 
     // The entry is found by its name; its output is named by the name given.
     const TPakEntry found = window_.Entries().at(static_cast<std::size_t>(k));
-    const TPakEntry entry{name, found.FilePos, found.FileLength};
+    TPakEntry entry = found;
+    entry.Name = name;
     const std::filesystem::path archive = ToFsPath(window_.ArchivePath());
     const std::filesystem::path destination = Destination();
     std::unique_ptr<TExtractTarget> local;

@@ -481,7 +481,7 @@ void TZorvakForm::PakListClick(QObject*) {
     const int k = CurrentIndex();
     if (k >= 0 && k < static_cast<int>(PakNames.size())) {
         ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)].Name));
-        SetLabelText(ExSize, QString::fromStdString(FormatThousands(PakLengths->Value(k))) +
+        SetLabelText(ExSize, QString::fromStdString(FormatThousands64(PakLengths->Value(k))) +
                                  QStringLiteral(" bytes"));
         ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
@@ -512,8 +512,7 @@ void TZorvakForm::ButtonPlayClick(QObject*) {
     const int k = CurrentIndex();
     if (k < 0 || k >= static_cast<int>(PakNames.size()))
         throw TListIndexFailure();
-    const TPakEntry entry{PakNames[static_cast<std::size_t>(k)].Name, PakPositions->Value(k),
-                          PakLengths->Value(k)};
+    const TPakEntry entry = PakNames[static_cast<std::size_t>(k)];
     TMemoryStream bytes(ReadEntryBytes(archive, entry));
     WAVPlayer->Wave().LoadFromStream(bytes);
     WAVPlayer->Play();

@@ -43,7 +43,7 @@ public:
     qsizetype size() const { return static_cast<qsizetype>(entries_.size()); }
     // The decimal text of item i; throws std::out_of_range past the end.
     QString at(qsizetype i) const { return QString::number(Value(i)); }
-    std::int32_t Value(qsizetype i) const {
+    std::int64_t Value(qsizetype i) const {
         const TPakEntry e = entries_.at(static_cast<std::size_t>(i));
         return field_ == dfPositions ? e.FilePos : e.FileLength;
     }

@@ -1,0 +1,35 @@
+// How an entry is stored when its bytes in the archive are not simply its
+// bytes: a ZIP member (stored or deflated, behind a local header, with a
+// CRC) or a Daikatana PAK's compressed entry. A PAK entry has no coding.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zorvak {
+
+enum class TEntryMethod : std::uint8_t {
+    emPlain,       // the entry's bytes lie at FilePos as they are: no coding
+    emStored,      // as they are, but behind a header and checked by a CRC
+    emDeflated,    // raw deflate
+    emDaikatana,   // Daikatana's runs and back references
+    emUnsupported, // a ZIP method this program does not decode (ZipMethod)
+};
+
+struct TEntryCoding {
+    TEntryMethod Method = TEntryMethod::emPlain;
+    // FilePos is where a ZIP local header begins: the data follow it and
+    // its variable fields.
+    bool LocalHeader = false;
+    bool Encrypted = false;
+    bool HasCrc = false;
+    std::uint16_t ZipMethod = 0; // as stored, for the refusal of one not decoded
+    std::uint32_t Crc = 0;
+    std::int64_t StoredLength = 0; // the coded bytes the archive holds
+    std::int64_t Size = 0;         // the entry's length decoded, as stated
+};
+
+// "deflated", "LZMA", "method 77": how a ZIP method is named in messages.
+std::string ZipMethodName(std::uint16_t method);
+
+} // namespace zorvak
