@@ -227,7 +227,8 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
         std::int64_t bytes = 0;
         for (int i = 0; i < n; ++i)
             if (take(i))
-                bytes += std::max<std::int64_t>(0, entries.at(static_cast<std::size_t>(i)).FileLength);
+                bytes +=
+                    std::max<std::int64_t>(0, entries.at(static_cast<std::size_t>(i)).FileLength);
         if (bytes > 0)
             CheckRoomFor(TDirectory::Open(Destination()), bytes);
         return take;
