@@ -1,6 +1,8 @@
 #include "archive/PakExtract.h"
 
+#include "archive/EntryDecoder.h"
 #include "archive/PakFormat.h"
+#include "archive/ZipFormat.h"
 #include "framework/Failures.h"
 #include "framework/System.h"
 #include "framework/Text.h"
@@ -476,6 +478,13 @@ bool TEntryCopier::Copy(const TLockedFile& from, std::int64_t pos, std::size_t n
                       [&out](const unsigned char* bytes, std::size_t k) { out.Write(bytes, k); });
 }
 
+void TEntryCopier::Decode(TEntryDecoder& decoder, TOutputFile& out) {
+    windowFile_ = nullptr; // the buffer is about to hold other bytes
+    readSinceCheck_ = true;
+    const std::size_t n = decoder.Read(buffer_.get(), ChunkSize());
+    out.Write(buffer_.get(), n);
+}
+
 bool CopyChunks(const TLockedFile& from, std::int64_t pos, std::int64_t n,
                 std::span<unsigned char> buffer,
                 const std::function<void(const unsigned char*, std::size_t)>& sink) {
@@ -502,19 +511,72 @@ void TEntryCopier::ConfirmSource(const TLockedFile& from) {
 }
 
 void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize) {
-    if (entry.FilePos < 0 || entry.FileLength < 0)
+    if (entry.FilePos < 0 || entry.FileLength < 0 ||
+        (entry.Coding != nullptr && (entry.Coding->StoredLength < 0 || entry.Coding->Size < 0)))
         throw TFailure("Damaged entry " + std::string(entry.Name) +
                        ": its position or length is negative");
+    if (entry.Coding != nullptr) {
+        // The coded bytes, and a member's fixed header before them, lie in
+        // the file; what the header's names add is checked when it is read.
+        const std::int64_t stored = entry.Coding->StoredLength;
+        const std::int64_t header =
+            entry.Coding->LocalHeader ? static_cast<std::int64_t>(kZipLocalSize) : 0;
+        if (stored > archiveSize || entry.FilePos > archiveSize - stored - header)
+            throw TInOutFailure(kIoReadBeyondEnd);
+        return;
+    }
     if (std::int64_t{entry.FilePos} + entry.FileLength > archiveSize)
         throw TInOutFailure(kIoReadBeyondEnd);
 }
 
 std::vector<unsigned char> ReadEntryBytes(const TLockedFile& archive, const TPakEntry& entry) {
     CheckEntryBounds(entry, archive.Size());
+    if (entry.Coding != nullptr)
+        return DecodeEntryBytes(archive, entry);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(entry.FileLength));
     if (archive.ReadAt(entry.FilePos, bytes.data(), bytes.size()) != bytes.size())
         throw TInOutFailure(kIoReadBeyondEnd);
     return bytes;
+}
+
+std::vector<unsigned char> ReadEntryHead(const TLockedFile& archive, const TPakEntry& entry,
+                                         std::size_t most) {
+    TPakEntry head = entry;
+    head.FileLength = std::min(entry.FileLength, static_cast<std::int64_t>(most));
+    if (entry.Coding != nullptr)
+        return ReadEntryBytes(archive, head);
+    CheckEntryBounds(entry, archive.Size());
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(head.FileLength));
+    bytes.resize(archive.ReadAt(entry.FilePos, bytes.data(), bytes.size()));
+    return bytes;
+}
+
+bool ReadEntryPieces(const TLockedFile& archive, const TPakEntry& entry,
+                     std::span<unsigned char> buffer,
+                     const std::function<bool(std::span<const unsigned char>)>& sink) {
+    CheckEntryBounds(entry, archive.Size());
+    if (entry.Coding != nullptr) {
+        TEntryDecoder decoder(archive, entry);
+        while (decoder.Done() < entry.FileLength)
+            if (!sink({buffer.data(), decoder.Read(buffer.data(), buffer.size())}))
+                return false;
+        decoder.Finish();
+        return true;
+    }
+    std::int64_t at = entry.FilePos;
+    std::int64_t left = entry.FileLength;
+    while (left > 0) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+        // A short read means the archive shrank under us.
+        if (archive.ReadAt(at, buffer.data(), n) != n)
+            throw TInOutFailure(kIoReadBeyondEnd);
+        if (!sink({buffer.data(), n}))
+            return false;
+        at += static_cast<std::int64_t>(n);
+        left -= static_cast<std::int64_t>(n);
+    }
+    return true;
 }
 
 bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
@@ -526,6 +588,11 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
         CheckEntryBounds(entry, 0);
     const TLockedFile& source = archive();
     CheckEntryBounds(entry, source.Size());
+    // A coded entry's refusals (its method, its header) come before any
+    // file is made for it.
+    std::unique_ptr<TEntryDecoder> decoder;
+    if (entry.Coding != nullptr)
+        decoder = std::make_unique<TEntryDecoder>(source, entry);
     target.Begin(entry.Name, entry.FileLength);
     TOutputFile out(dir, std::string(levels.File), target.Mode());
     target.Opened(out);
@@ -536,9 +603,19 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
     std::int64_t remaining = entry.FileLength;
     observer.Started(
         static_cast<std::int32_t>(remaining / static_cast<std::int64_t>(kCopyChunkSize) + 1));
+    if (decoder) {
+        // Decoded a piece at a time, and kept only once every check of the
+        // whole entry (its size, its CRC) has passed.
+        while (decoder->Done() < entry.FileLength) {
+            if (!observer.BeforeChunk())
+                return false;
+            copier.Decode(*decoder, out);
+        }
+        decoder->Finish();
+    }
     std::int64_t at = entry.FilePos;
     const auto chunkSize = static_cast<std::int64_t>(copier.PieceSize(remaining));
-    while (remaining > 0) {
+    while (!decoder && remaining > 0) {
         if (!observer.BeforeChunk())
             return false;
         const auto chunk = static_cast<std::size_t>(std::min(remaining, chunkSize));

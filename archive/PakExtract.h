@@ -191,6 +191,8 @@ inline constexpr std::size_t kSmallEntry = 64 * 1024;
 // follow when it is refused.
 enum class TKernelCopy : std::uint8_t { kcBetweenFiles, kcStream, kcNone };
 
+class TEntryDecoder;
+
 class TEntryCopier {
 public:
     explicit TEntryCopier(bool fast = false, TKernelCopy first = TKernelCopy::kcBetweenFiles);
@@ -201,6 +203,9 @@ public:
     // Copies n bytes at pos of from to out's position. False when from ends
     // first; throws the read's or the write's failure.
     bool Copy(const TLockedFile& from, std::int64_t pos, std::size_t n, TOutputFile& out);
+    // The next piece (ChunkSize() bytes, fewer at the end) of a coded
+    // entry, decoded to out's position. Throws the decoder's failures.
+    void Decode(TEntryDecoder& decoder, TOutputFile& out);
     // Throws TArchiveChangedFailure when from has changed since it was
     // opened; looks (one fstat) only when bytes were read since it last did,
     // so entries served from the window cost nothing here.
@@ -226,14 +231,30 @@ private:
 };
 
 // The one bounds check of an entry against its archive: "Damaged entry" for
-// a negative position or length, "Read beyond end of file" for data that
-// run past archiveSize.
+// a negative position or length, "Read beyond end of file" for data (a
+// coded entry's coded bytes) that run past archiveSize.
 void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize);
 
 // An entry's bytes read whole from the archive (for a sound to play), after
-// the bounds check, so nothing is allocated for a damaged entry. Throws as
-// CheckEntryBounds, and "Read beyond end of file" for a short read.
+// the bounds check, so nothing is allocated for a damaged entry; a coded
+// one decoded, and checked when FileLength is all of it. Throws as
+// CheckEntryBounds, "Read beyond end of file" for a short read, and the
+// decoder's failures.
 std::vector<unsigned char> ReadEntryBytes(const TLockedFile& archive, const TPakEntry& entry);
+
+// The first bytes of an entry, at most most of them (fewer where the
+// archive ends first), to tell its kind. Throws as ReadEntryBytes.
+std::vector<unsigned char> ReadEntryHead(const TLockedFile& archive, const TPakEntry& entry,
+                                         std::size_t most);
+
+// An entry's bytes handed to sink a piece at a time, each at most
+// buffer's size; sink answers false to stop, and then so does this. A
+// coded entry is checked at its end, after sink had its bytes: a caller
+// that must not keep a damaged entry keeps them aside until this returns.
+// Throws as ReadEntryBytes.
+bool ReadEntryPieces(const TLockedFile& archive, const TPakEntry& entry,
+                     std::span<unsigned char> buffer,
+                     const std::function<bool(std::span<const unsigned char>)>& sink);
 
 // The one step that extracts an entry, for the window and the tool alike:
 // its levels below target, then the archive (opened by archive(), which may

@@ -40,16 +40,18 @@ std::optional<std::filesystem::path> ExistingFile(const std::filesystem::path& d
 
 TExtractOverlap OverlapOf(const TPakEntries& entries, const std::vector<TPlannedEntry>& planned) {
     std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    TExtractOverlap overlap;
     for (const TPlannedEntry& p : planned) {
         const TPakEntry e = entries[p.Entry];
-        if (!p.Kept && e.FileLength > 0 && e.FilePos >= 0)
-            spans.emplace_back(e.FilePos, std::int64_t{e.FilePos} + e.FileLength);
+        if (!p.Kept && e.FileLength > 0 && e.FilePos >= 0) {
+            // A coded entry's span is its coded bytes.
+            spans.emplace_back(e.FilePos, StoredEnd(e));
+            overlap.Written += e.FileLength;
+        }
     }
     std::sort(spans.begin(), spans.end());
-    TExtractOverlap overlap;
     std::int64_t reach = -1;
     for (const auto& [begin, end] : spans) {
-        overlap.Written += end - begin;
         if (begin < reach)
             ++overlap.Shared;
         overlap.Distinct += std::max<std::int64_t>(0, end - std::max(begin, reach));
@@ -71,11 +73,12 @@ void SetReadAheadEnds(const TPakEntries& entries, std::vector<TPlannedEntry>& pl
         const TPakEntry e = entries[p.Entry];
         const std::int64_t end = std::int64_t{e.FilePos} + e.FileLength;
         p.ReadAheadTo = end;
-        if (p.Kept)
+        // A coded entry is read by its decoder, never out of the window.
+        if (p.Kept || e.Coding != nullptr)
             continue;
         if (next != nullptr) {
             const TPakEntry n = entries[next->Entry];
-            if (n.FilePos == end && n.FileLength >= 0 &&
+            if (n.Coding == nullptr && n.FilePos == end && n.FileLength >= 0 &&
                 static_cast<std::size_t>(n.FileLength) <= kSmallEntry)
                 p.ReadAheadTo = next->ReadAheadTo;
         }

@@ -52,7 +52,15 @@ bool IsPakSignature(std::string_view firstBytes) {
 }
 
 const TPakLayout& PakLayoutOf(TPakKind kind) {
-    return kind == TPakKind::pkSin ? kSinLayout : kQuakeLayout;
+    switch (kind) {
+    case TPakKind::pkSin:
+        return kSinLayout;
+    case TPakKind::pkZip:
+        return kZipLayout;
+    case TPakKind::pkQuake:
+        break;
+    }
+    return kQuakeLayout;
 }
 
 const TPakLayout* PakLayoutOfSignature(std::string_view firstBytes) {

@@ -38,8 +38,9 @@ inline constexpr std::size_t kPakDirectoryPieceRecords = 1024;
 
 // The archive kinds laid out as a PAK is, a header, the data and a
 // directory of fixed records (name, position, length), told apart by their
-// signature: Quake's (also Quake II's, Hexen II's and Half-Life's) and SiN's.
-enum class TPakKind { pkQuake, pkSin };
+// signature: Quake's (also Quake II's, Hexen II's and Half-Life's) and SiN's;
+// and ZIP (PK3) archives, whose members are read through their coding.
+enum class TPakKind { pkQuake, pkSin, pkZip };
 
 // The original engine loads at most this many entries from one archive.
 inline constexpr std::int32_t kEngineMaxEntries = 2048;
@@ -58,6 +59,11 @@ inline constexpr TPakLayout kQuakeLayout = {TPakKind::pkQuake, kPakMagic,       
                                             kPakDirEntrySize,  kEngineMaxEntries, "PAK"};
 inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', 'K'}, 120, 128, 0,
                                           "SiN archive (SPAK)"};
+
+// A ZIP has no fixed records: its layout only names it (NameSize and
+// EntrySize are 0).
+inline constexpr TPakLayout kZipLayout = {TPakKind::pkZip, {'P', 'K', 3, 4}, 0, 0, 0,
+                                          "ZIP archive"};
 
 const TPakLayout& PakLayoutOf(TPakKind kind);
 // The layout whose signature the first bytes of a file hold: "PACK" as the

@@ -1,6 +1,8 @@
 #include "archive/PakReader.h"
 
 #include "archive/PakFormat.h"
+#include "archive/ZipFormat.h"
+#include "archive/ZipReader.h"
 
 #include <algorithm>
 #include <memory>
@@ -52,7 +54,10 @@ namespace {
 const TPakLayout* LayoutOfFile(const TLockedFile& file) {
     char first[kPakMagic.size()] = {};
     const std::size_t got = file.ReadAt(0, first, sizeof first);
-    return got == sizeof first ? PakLayoutOfSignature(std::string_view(first, got)) : nullptr;
+    if (got != sizeof first)
+        return nullptr;
+    const std::string_view signature(first, got);
+    return IsZipSignature(signature) ? &kZipLayout : PakLayoutOfSignature(signature);
 }
 } // namespace
 
@@ -66,7 +71,12 @@ bool HasPakSignature(const std::filesystem::path& path) {
 }
 
 bool HasArchiveSignature(const TLockedFile& file) {
-    return LayoutOfFile(file) != nullptr;
+    const TPakLayout* layout = LayoutOfFile(file);
+    // A ZIP is known by its end record as much as by its first bytes: a
+    // file that only begins like one has no directory to read.
+    if (layout == &kZipLayout)
+        return FindZipDirectory(file).Found;
+    return layout != nullptr;
 }
 
 bool HasArchiveSignature(const std::filesystem::path& path) {
@@ -77,7 +87,10 @@ TPakIndex ReadPakIndex(TStream& stream) {
     TPakIndex index;
     unsigned char head[kPakHeaderSize];
     stream.Seek(0);
-    if (stream.Read(head, sizeof head) != sizeof head) {
+    const std::size_t headRead = stream.Read(head, sizeof head);
+    if (headRead >= 4 && IsZipSignature(std::string_view(reinterpret_cast<const char*>(head), 4)))
+        return ReadZipIndex(stream);
+    if (headRead != sizeof head) {
         index.Complete = false;
         return index;
     }
@@ -145,7 +158,21 @@ TPakIndex ReadPakIndex(TLockedFile& file) {
     return index;
 }
 
+std::int64_t StoredEnd(const TPakEntry& entry) {
+    if (entry.Coding == nullptr)
+        return entry.FilePos + entry.FileLength;
+    const std::int64_t header =
+        entry.Coding->LocalHeader ? static_cast<std::int64_t>(kZipLocalSize) : 0;
+    const std::int64_t stored = std::max<std::int64_t>(0, entry.Coding->StoredLength);
+    return entry.FilePos > INT64_MAX - header - stored ? INT64_MAX
+                                                       : entry.FilePos + header + stored;
+}
+
 std::int64_t UnusedBytes(const TPakIndex& index) {
+    // A member's local header is of a length only it tells: verify reads
+    // them and counts.
+    if (index.Kind == TPakKind::pkZip)
+        return 0;
     std::vector<TPakSpan> spans;
     spans.reserve(index.Entries.size() + 2);
     spans.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});

@@ -104,6 +104,10 @@ struct TPakIndex {
     std::int64_t DirOffset = 0;
     // The archive as it was when the index was read; later reads check it.
     TFileIdentity Identity;
+    // A ZIP's folder members, which are not listed: where each one's local
+    // header begins (Begin) and that plus its coded length (End), so that
+    // verify knows every byte a member takes.
+    std::vector<TPakSpan> Folders;
 };
 
 // "Not a valid PAK file", the one refusal of a file that is no archive.
@@ -114,20 +118,27 @@ inline constexpr const char* kNotAPakFile = "Not a valid PAK file";
 bool HasPakSignature(const std::filesystem::path& path);
 // The same test on a file already open.
 bool HasPakSignature(const TLockedFile& file);
-// The same tests for any kind ReadPakIndex reads ("PACK" or "SPAK").
+// The same tests for any kind ReadPakIndex reads ("PACK", "SPAK", or a
+// ZIP's local header or end record).
 bool HasArchiveSignature(const std::filesystem::path& path);
 bool HasArchiveSignature(const TLockedFile& file);
 
 // Reads the header and the directory, the directory in bounded pieces. Only
 // entries whose 64 bytes were all read are listed; memory is bounded by
-// the stream's size, never by what the header announces. Throws only when
-// the stream itself fails.
+// the stream's size, never by what the header announces. A ZIP is read by
+// ReadZipIndex. Throws only when the stream itself fails.
 TPakIndex ReadPakIndex(TStream& stream);
 // The same on an open archive, keeping its identity in the index.
 TPakIndex ReadPakIndex(TLockedFile& file);
 
+// Where an entry's bytes end in the archive: its data's end, or a coded
+// entry's coded bytes' end after a member's fixed header (the names that
+// lie between are not counted: the span may be short, never long).
+std::int64_t StoredEnd(const TPakEntry& entry);
+
 // Bytes of the indexed archive that neither the header, the directory nor
-// an entry's data use: what edits that append leave behind.
+// an entry's data use: what edits that append leave behind. 0 for a ZIP,
+// whose local headers only verify reads.
 std::int64_t UnusedBytes(const TPakIndex& index);
 
 // Opens path without sharing and reads its index. Throws TFileOpenFailure.

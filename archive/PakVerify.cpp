@@ -1,12 +1,17 @@
 #include "archive/PakVerify.h"
 
+#include "archive/EntryDecoder.h"
 #include "archive/PakExtract.h"
 #include "archive/PakFormat.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
+#include "archive/ZipFormat.h"
+#include "archive/ZipReader.h"
+#include "framework/Failures.h"
 #include "framework/Text.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace zorvak {
 
@@ -29,6 +34,8 @@ enum TProblemKind : int {
     pkOverHeader,
     pkOverDirectory,
     pkOverlap,
+    pkLocalHeader,
+    pkUndecodable,
     pkKinds
 };
 
@@ -113,7 +120,8 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
     return true;
 }
 
-// What each name alone, and the names together, would break.
+// What each name alone, and the names together, would break; the name
+// field's length only where the layout has one.
 void CheckNames(const TPakEntries& entries, const TPakLayout& layout, TProblems& problems) {
     TNameTable exact(entries, false);
     TNameTable folded(entries, true);
@@ -121,11 +129,13 @@ void CheckNames(const TPakEntries& entries, const TPakLayout& layout, TProblems&
     const std::size_t longest = layout.NameSize - 1;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view name = entries[i].Name;
-        if (name.size() == layout.NameSize)
+        // A layout without a name field (a ZIP) stores any length whole.
+        const bool field = layout.NameSize > 0;
+        if (field && name.size() == layout.NameSize)
             problems.Entry(pkFullName, i, name,
                            "the name fills all " + std::to_string(layout.NameSize) +
                                " bytes with no NUL after it");
-        else if (name.size() > longest)
+        else if (field && name.size() > longest)
             problems.Entry(pkLongName, i, name,
                            "the name is longer than " + std::to_string(longest) + " bytes");
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
@@ -166,6 +176,22 @@ void CheckNames(const TPakEntries& entries, const TPakLayout& layout, TProblems&
     }
 }
 
+// The spans' overlaps with one another, each told at the later entry.
+template <class TSpan>
+void CheckOverlaps(std::vector<TSpan>& spans, const TPakEntries& entries, TProblems& problems) {
+    std::sort(spans.begin(), spans.end(), [](const TSpan& a, const TSpan& b) {
+        return a.Begin < b.Begin || (a.Begin == b.Begin && a.Entry < b.Entry);
+    });
+    const TSpan* reach = nullptr;
+    for (const TSpan& span : spans) {
+        if (reach != nullptr && span.Begin < reach->End)
+            problems.Entry(pkOverlap, span.Entry, entries[span.Entry].Name,
+                           "its data overlap those of entry " + std::to_string(reach->Entry));
+        if (reach == nullptr || span.End > reach->End)
+            reach = &span;
+    }
+}
+
 // Where each entry's data lie: inside the file, clear of the header, the
 // directory and one another.
 // Returns the bytes none of them uses.
@@ -197,17 +223,7 @@ std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
     }
     // Sorted by start, each span is compared with the furthest reaching one
     // before it; the entries keep their names, so none is decoded again.
-    std::sort(spans.begin(), spans.end(), [](const TSpan& a, const TSpan& b) {
-        return a.Begin < b.Begin || (a.Begin == b.Begin && a.Entry < b.Entry);
-    });
-    const TSpan* reach = nullptr;
-    for (const TSpan& span : spans) {
-        if (reach != nullptr && span.Begin < reach->End)
-            problems.Entry(pkOverlap, span.Entry, entries[span.Entry].Name,
-                           "its data overlap those of entry " + std::to_string(reach->Entry));
-        if (reach == nullptr || span.End > reach->End)
-            reach = &span;
-    }
+    CheckOverlaps(spans, entries, problems);
     std::vector<TPakSpan> used;
     used.reserve(spans.size() + 2);
     used.push_back({0, static_cast<std::int64_t>(kPakHeaderSize)});
@@ -217,11 +233,168 @@ std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
     return UncoveredBytes(used, facts.Size);
 }
 
+// The text of a decoder's refusal without the entry's name, which the
+// report gives beside it.
+std::string WhyOnly(const std::string& message, std::string_view name) {
+    const std::string prefix = DamagedEntryMessage(name, "");
+    return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : message;
+}
+
+// A member's local header against its central record, and the span from
+// the header to the end of its data and descriptor. False when there is
+// no header.
+bool CheckLocalHeader(TStream& stream, std::size_t i, const TPakEntry& entry, TProblems& problems,
+                      std::int64_t& end) {
+    const TEntryCoding& coding = *entry.Coding;
+    unsigned char local[kZipLocalSize];
+    stream.Seek(entry.FilePos);
+    if (stream.Read(local, sizeof local) != sizeof local || ZipGet32(local) != kZipLocalSignature) {
+        problems.Entry(pkLocalHeader, i, entry.Name,
+                       "no local header where the directory puts it (offset " +
+                           std::to_string(entry.FilePos) + ")");
+        return false;
+    }
+    const std::uint16_t flags = ZipGet16(local + 6);
+    std::string name(ZipGet16(local + kZipLocalNameLengthAt), '\0');
+    if (stream.Read(name.data(), name.size()) != name.size())
+        name.clear();
+    name = name.substr(0, std::min(name.find('\0'), name.size()));
+    if ((flags & kZipFlagUtf8) == 0)
+        name = Cp437ToUtf8(name);
+    std::vector<std::string> differ;
+    if (name != entry.Name)
+        differ.push_back("its name \"" + name + "\"");
+    if (ZipGet16(local + 8) != coding.ZipMethod)
+        differ.push_back("its method " + std::to_string(ZipGet16(local + 8)));
+    if ((flags & kZipFlagDescriptor) == 0) {
+        const std::uint32_t stored = ZipGet32(local + 18);
+        const std::uint32_t size = ZipGet32(local + 22);
+        if (ZipGet32(local + 14) != coding.Crc)
+            differ.push_back("its CRC");
+        // A ZIP64 header says its sizes in its extra field.
+        if (stored != kZip32Escape && size != kZip32Escape &&
+            (stored != coding.StoredLength || size != coding.Size))
+            differ.push_back("its sizes");
+    }
+    if (!differ.empty()) {
+        std::string text = "its local header differs from the directory in";
+        for (std::size_t k = 0; k < differ.size(); ++k)
+            text += (k == 0 ? " " : k + 1 == differ.size() ? " and " : ", ") + differ[k];
+        problems.Entry(pkLocalHeader, i, entry.Name, text);
+    }
+    end = entry.FilePos + ZipLocalHeaderLength(local) + coding.StoredLength;
+    if ((flags & kZipFlagDescriptor) != 0) {
+        // 12 bytes, 16 with its signature, 24 with ZIP64 sizes.
+        unsigned char first[4] = {};
+        stream.Seek(end);
+        const bool signed_ =
+            stream.Read(first, 4) == 4 && ZipGet32(first) == kZipDescriptorSignature;
+        const bool wide = coding.StoredLength >= kZip32Escape || coding.Size >= kZip32Escape;
+        end += (signed_ ? 4 : 0) + (wide ? 20 : 12);
+    }
+    return true;
+}
+
+void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
+    const TZipDirectory dir = FindZipDirectory(stream);
+    if (!dir.Found) {
+        report.Usable = false;
+        problems.Archive("not a ZIP archive: its end record is not there");
+        return;
+    }
+    if (dir.Spanned)
+        problems.Archive("the archive spans several disks, which is not read");
+    if (dir.Shift > 0)
+        problems.Archive(FormatThousands64(dir.Shift) +
+                         " bytes come before the archive: engines that take its offsets as they "
+                         "stand will not find its members");
+    const TPakIndex index = ReadZipIndex(stream);
+    if (!index.Complete && !dir.Spanned)
+        problems.Archive("the central directory is cut short or damaged; " +
+                         std::to_string(index.Entries.size()) + " members read whole");
+    report.Entries = static_cast<std::int32_t>(index.Entries.size());
+    CheckNames(index.Entries, kZipLayout, problems);
+
+    struct TSpan {
+        std::int64_t Begin, End;
+        std::uint32_t Entry;
+    };
+    std::vector<TSpan> spans;
+    const std::int64_t size = stream.Size();
+    const std::int64_t dirBegin = index.DirOffset;
+    const std::int64_t dirEnd = index.DirOffset + dir.Length;
+    const std::unique_ptr<unsigned char[]> scratch(new unsigned char[kCopyChunkSize * 16]);
+    for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+        const TPakEntry entry = index.Entries[i];
+        const TEntryCoding& coding = *entry.Coding;
+        if (entry.FilePos < 0 || coding.StoredLength < 0 || entry.FilePos >= size) {
+            problems.Entry(pkOutside, i, entry.Name,
+                           "its data lie outside the file (position " +
+                               std::to_string(entry.FilePos) + ", length " +
+                               std::to_string(coding.StoredLength) + ")");
+            continue;
+        }
+        std::int64_t end = 0;
+        if (!CheckLocalHeader(stream, i, entry, problems, end))
+            continue;
+        if (end > size) {
+            problems.Entry(pkOutside, i, entry.Name,
+                           "its data run past the end of the file (" + std::to_string(end) + " > " +
+                               std::to_string(size) + " bytes)");
+            continue;
+        }
+        if (entry.FilePos < dirEnd && dirBegin < end)
+            problems.Entry(pkOverDirectory, i, entry.Name, "its data overlap the directory");
+        spans.push_back({entry.FilePos, end, static_cast<std::uint32_t>(i)});
+        try {
+            TEntryDecoder decoder(stream, entry);
+            while (decoder.Done() < entry.FileLength)
+                decoder.Read(scratch.get(), kCopyChunkSize * 16);
+            decoder.Finish();
+        } catch (const TFailure& e) {
+            const std::string why = UndecodableReason(coding);
+            problems.Entry(pkUndecodable, i, entry.Name,
+                           why.empty() ? WhyOnly(e.what(), entry.Name)
+                                       : "cannot be checked: " + why);
+        }
+    }
+    CheckOverlaps(spans, index.Entries, problems);
+    std::vector<TPakSpan> used;
+    used.reserve(spans.size() + 2);
+    used.push_back({dirBegin, dirEnd});
+    // The end records, and the ZIP64 ones before them.
+    used.push_back({dir.Zip64 ? std::max(dirEnd, dir.End - static_cast<std::int64_t>(
+                                                               kZip64EndSize + kZip64LocatorSize))
+                              : dir.End,
+                    size});
+    for (const TSpan& span : spans)
+        used.push_back({span.Begin, span.End});
+    for (const TPakSpan& folder : index.Folders) {
+        unsigned char local[kZipLocalSize];
+        stream.Seek(folder.Begin);
+        if (folder.Begin >= 0 && stream.Read(local, sizeof local) == sizeof local &&
+            ZipGet32(local) == kZipLocalSignature)
+            used.push_back({folder.Begin, folder.End + ZipLocalHeaderLength(local)});
+    }
+    // The bytes before the archive were told already.
+    report.Unused = UncoveredBytes(used, size) - dir.Shift;
+}
+
 } // namespace
 
 TPakReport VerifyPak(TStream& stream) {
     TPakReport report;
     TProblems problems(report);
+    {
+        unsigned char first[4] = {};
+        stream.Seek(0);
+        if (stream.Read(first, sizeof first) == sizeof first &&
+            IsZipSignature(std::string_view(reinterpret_cast<const char*>(first), 4))) {
+            VerifyZip(stream, report, problems);
+            problems.Finish();
+            return report;
+        }
+    }
     THeaderFacts facts;
     if (CheckHeader(stream, report, problems, facts)) {
         // Only whole records that are really there are looked at.

@@ -15,28 +15,20 @@ namespace {
 // failure stays written (a pipe cannot take it back); the status says it
 // is not the whole entry.
 void CatEntry(std::ostream& out, const TLockedFile& file, const TPakEntry& entry) {
-    CheckEntryBounds(entry, file.Size());
-    std::vector<char> buffer(
-        std::min<std::size_t>(static_cast<std::size_t>(entry.FileLength), std::size_t{1} << 16));
-    std::int64_t at = entry.FilePos;
-    std::int64_t remaining = entry.FileLength;
-    while (remaining > 0) {
-        if (InterruptRequested() != 0)
-            return;
-        const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(remaining, static_cast<std::int64_t>(buffer.size())));
-        // A short read means the archive shrank under us.
-        if (file.ReadAt(at, buffer.data(), n) != n)
-            throw TInOutFailure(kIoReadBeyondEnd);
-        // The run's end tells a failed output once, for every command.
-        if (!out.write(buffer.data(), static_cast<std::streamsize>(n)))
-            return;
-        at += static_cast<std::int64_t>(n);
-        remaining -= static_cast<std::int64_t>(n);
-    }
+    std::vector<unsigned char> buffer(std::clamp<std::size_t>(
+        static_cast<std::size_t>(std::max<std::int64_t>(entry.FileLength, 0)), 1,
+        std::size_t{1} << 16));
+    const bool whole =
+        ReadEntryPieces(file, entry, buffer, [&out](std::span<const unsigned char> piece) {
+            // The run's end tells a failed output once, for every command.
+            return InterruptRequested() == 0 &&
+                   static_cast<bool>(out.write(reinterpret_cast<const char*>(piece.data()),
+                                               static_cast<std::streamsize>(piece.size())));
+        });
     // Bytes rewritten in place while we read are no state the archive ever
     // had as a whole.
-    if (entry.FileLength > 0 && !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
+    if (whole && entry.FileLength > 0 &&
+        !IdentityOf(file.Descriptor()).SameArchiveAs(file.Identity()))
         throw TArchiveChangedFailure(file.Path());
 }
 

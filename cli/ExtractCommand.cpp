@@ -238,11 +238,7 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
                                 const TPakIndex& index, const TPakEntry& entry,
                                 const std::unordered_set<std::string_view>& extracted) {
     // The kind from the first bytes, so no other entry is read whole.
-    CheckEntryBounds(entry, file.Size());
-    std::vector<unsigned char> head(
-        std::min(static_cast<std::size_t>(entry.FileLength), kKindBytes));
-    head.resize(file.ReadAt(entry.FilePos, head.data(), head.size()));
-    const TEntryKind kind = ClassifyEntry(entry.Name, head);
+    const TEntryKind kind = ClassifyEntry(entry.Name, ReadEntryHead(file, entry, kKindBytes));
     if (!HoldsPictures(kind))
         return true;
     const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);

@@ -291,6 +291,9 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     entryName_ = std::string(entry.Name);
     entryPos_ = entry.FilePos;
     entryLength_ = entry.FileLength;
+    entryCoding_.reset();
+    if (entry.Coding != nullptr)
+        entryCoding_ = *entry.Coding;
     archivePath_ = archive.Path;
     archiveIdentity_ = archive.Identity;
     NameLabel->setText(DecodeName(entry.Name));
@@ -749,20 +752,14 @@ void TPreviewForm::SaveEntryBytes(const QString& path) const {
     OpenArchive(ToFsPath(archivePath_), held);
     TLockedFile& archive = *held;
     CheckSameArchive(archive, archiveIdentity_);
-    const TPakEntry entry{entryName_, entryPos_, entryLength_};
-    CheckEntryBounds(entry, archive.Size());
+    const TPakEntry entry{entryName_, entryPos_, entryLength_,
+                          entryCoding_ ? &*entryCoding_ : nullptr};
     TAtomicFile out(ToFsPath(path));
     std::vector<unsigned char> buffer(kSaveChunk);
-    std::int64_t at = entryPos_;
-    std::int64_t left = entryLength_;
-    while (left > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, kSaveChunk));
-        if (archive.ReadAt(at, buffer.data(), n) != n)
-            throw TInOutFailure(kIoReadBeyondEnd);
-        out.Write(buffer.data(), n);
-        at += static_cast<std::int64_t>(n);
-        left -= static_cast<std::int64_t>(n);
-    }
+    ReadEntryPieces(archive, entry, buffer, [&out](std::span<const unsigned char> piece) {
+        out.Write(piece.data(), piece.size());
+        return true;
+    });
     out.Commit();
 }
 

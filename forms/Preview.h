@@ -143,8 +143,10 @@ private:
     QString archivePath_;
     TFileIdentity archiveIdentity_;
     std::string entryName_;
-    std::int32_t entryPos_ = 0;
-    std::int32_t entryLength_ = 0;
+    std::int64_t entryPos_ = 0;
+    std::int64_t entryLength_ = 0;
+    // How the entry is coded (a ZIP member's method and CRC), when it is.
+    std::optional<TEntryCoding> entryCoding_;
     std::vector<unsigned char> bytes_;
     bool read_ = false;
     bool cut_ = false;

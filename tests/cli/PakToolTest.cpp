@@ -686,7 +686,9 @@ TEST(PakTool, VerifyReportsWhatWouldBreakInAnEngine) {
     } cases[] = {
         {"clean", test::ToString(BuildPakImage({{"a.wav", "RIFF"}, {"b/c.bsp", "x"}})), kExitOk,
          ""},
-        {"not an archive", "PK\x03\x04", kExitUnusable, "not a PAK archive"},
+        {"not an archive", "PKZ\x04", kExitUnusable, "not a PAK archive"},
+        {"a ZIP's signature without its end record", "PK\x03\x04", kExitUnusable,
+         "not a ZIP archive: its end record is not there"},
         {"header cut short", "PACK\x0C", kExitUnusable, "not a PAK archive"},
         {"odd directory length", PakHeaderBytes(12, 100) + e + std::string(36, '\0'), kExitProblems,
          "not a multiple of 64"},
