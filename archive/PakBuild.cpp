@@ -298,14 +298,6 @@ struct TReadFile {
     bool Ready = false;
 };
 
-void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
-                         const std::string& path) {
-    // A writer changes a file's times before its bytes: a change during the
-    // copy shows here.
-    if (!IdentityOf(input.Descriptor()).Unchanged(opened))
-        ChangedWhileBuilding(path);
-}
-
 // Threads that open and read the small files of a build ahead of its writer,
 // a window of kSlots files ahead at most, so that the system calls of many
 // small files run on every core while memory stays flat. Each thread walks
@@ -451,6 +443,14 @@ private:
 
 } // namespace
 
+void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
+                         const std::string& path) {
+    // A writer changes a file's times before its bytes: a change during the
+    // copy shows here.
+    if (!IdentityOf(input.Descriptor()).Unchanged(opened))
+        ChangedWhileBuilding(path);
+}
+
 void CheckSizeKnown(const TLockedFile& input, const std::string& path) {
     unsigned char probe = 0;
     if (input.Size() == 0 && input.ReadAt(0, &probe, 1) != 0)
@@ -480,7 +480,8 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
     return walk.Walk(dir, root, "");
 }
 
-void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {
+void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames, TPakKind kind) {
+    const bool zip = kind == TPakKind::pkZip;
     const std::int64_t directory =
         static_cast<std::int64_t>(files.size()) * static_cast<std::int64_t>(kPakDirEntrySize);
     std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) + directory;
@@ -491,7 +492,7 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {
             CheckPakName(file.Name);
         } else {
             try {
-                CheckNewPakName(file.Name);
+                CheckNewPakName(file.Name, kind);
             } catch (const TFailure& failure) {
                 // The stored name is lowered: the path tells which file.
                 throw TFailure(std::string(failure.what()) + " (" + DisplayPath(file.Path) + ")");
@@ -503,6 +504,8 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames) {
         if (!fresh)
             throw TFailure(TwoFilesOneNameMessage(file.Name, DisplayPath(first->second->Path),
                                                   DisplayPath(file.Path)));
+        if (zip)
+            continue;
         if (file.Size > kPakMaxSize)
             throw TFailure(FileTooLargeMessage(file.Size, DisplayPath(file.Path)));
         end += file.Size;

@@ -74,6 +74,12 @@ bool IsPakArchiveName(std::string_view storedName);
 // every byte. Only an empty input is asked, with a one-byte read.
 void CheckSizeKnown(const TLockedFile& input, const std::string& path);
 
+// Throws TFailure "File changed while building: PATH" when input is no
+// longer as it was opened (a writer changes a file's times before its
+// bytes, so a change during a copy shows).
+void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
+                         const std::string& path);
+
 // Walks start depth first, each directory in the order its listing gives,
 // pumping once per listed entry, and appends every regular file to store to
 // files (calling Found for each). Hidden files take part; names ending in
@@ -92,7 +98,9 @@ bool WalkPakTree(const std::filesystem::path& start, std::vector<TPakBuildFile>&
 // 2 GiB or more, or an archive that would reach 2 GiB. Throws TFailure
 // naming the first such file (both, for a shared name). With newNames, every
 // name must also meet CheckNewPakName, so that verify finds nothing in it.
-void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames = false);
+// A ZIP (kind) has no 55-byte names and, with ZIP64, no 2 GiB limits.
+void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames = false,
+                   TPakKind kind = TPakKind::pkQuake);
 
 // Where the archive named baseName is written in start: baseName + ".PAK",
 // or, where file names are case-sensitive, lowered + ".pak" (the engines

@@ -6,7 +6,7 @@
 
 namespace zorvak {
 
-void CheckNewPakName(const std::string& name) {
+void CheckNewPakName(const std::string& name, TPakKind kind) {
     if (name.find('\0') != std::string::npos)
         throw TFailure("An entry name holds a NUL byte: " + name.substr(0, name.find('\0')) +
                        "\\0...");
@@ -29,7 +29,11 @@ void CheckNewPakName(const std::string& name) {
     if (HasSpaceAtLevelEdge(name))
         throw TFailure("The entry name \"" + name +
                        "\" has a level that begins or ends with a space");
-    CheckPakName(name);
+    if (kind != TPakKind::pkZip)
+        CheckPakName(name);
+    else if (name.size() > 0xFFFF)
+        throw TFailure("Name too long for a ZIP archive (" + std::to_string(name.size()) +
+                       " bytes, at most 65535): " + name.substr(0, 64) + "...");
 }
 
 void CheckPakName(const std::string& name) {

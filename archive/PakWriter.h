@@ -54,8 +54,9 @@ void CheckPakName(const std::string& name);
 // The rules a name this program stores anew meets, so that verify finds
 // nothing in it: no NUL, no control byte, no "\\", no empty level and no
 // level that begins or ends with a space; safe (JudgeEntryName) and naming
-// a file; at most 55 bytes. Throws TFailure naming the first rule broken.
-void CheckNewPakName(const std::string& name);
+// a file; at most 55 bytes (for a ZIP, the 65,535 its field holds).
+// Throws TFailure naming the first rule broken.
+void CheckNewPakName(const std::string& name, TPakKind kind = TPakKind::pkQuake);
 
 // The refusal of two files under one stored name (names are lowered, so
 // "Readme.TXT" and "readme.txt" would become one): NAME, then where each

@@ -1,4 +1,5 @@
 #include "archive/PakBuild.h"
+#include "archive/ZipBuild.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "framework/Interrupt.h"
@@ -51,9 +52,16 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
             std::sort(
                 files.begin(), files.end(),
                 [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
-        CheckPakBuild(files, true);
-        if (!WritePakFile(output, files, hooks))
-            return kExitProblems;
+        // The kind follows the name: "x.pk3" or "x.zip" is a ZIP.
+        if (IsZipArchivePath(output)) {
+            CheckPakBuild(files, true, TPakKind::pkZip);
+            if (!WriteZipFile(output, files, hooks, a.Has(kOptSorted)))
+                return kExitProblems;
+        } else {
+            CheckPakBuild(files, true);
+            if (!WritePakFile(output, files, hooks))
+                return kExitProblems;
+        }
     } catch (const TFailure& e) {
         tool.Say(output + ": " + e.what());
         return kExitProblems;
