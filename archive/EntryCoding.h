@@ -24,6 +24,11 @@ struct TEntryCoding {
     bool Encrypted = false;
     bool HasCrc = false;
     std::uint16_t ZipMethod = 0; // as stored, for the refusal of one not decoded
+    std::uint16_t ZipFlags = 0;
+    // What an edit that keeps a ZIP member keeps of its central record.
+    std::uint16_t MadeBy = 0;
+    std::uint32_t DosTime = 0;
+    std::uint32_t ExternalAttributes = 0;
     std::uint32_t Crc = 0;
     std::int64_t StoredLength = 0; // the coded bytes the archive holds
     std::int64_t Size = 0;         // the entry's length decoded, as stated

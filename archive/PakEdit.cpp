@@ -5,11 +5,15 @@
 #include "archive/PakFormat.h"
 #include "archive/PakNames.h"
 #include "archive/PakWriter.h"
+#include "archive/ZipWriter.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -50,6 +54,17 @@ std::int64_t TPakEditPlan::SizeOf(std::size_t i, const TPakIndex& index) const {
 namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+// The most a ZIP member of a name and coded length can take with its
+// local header, its ZIP64 extra, its central record and, for a file to be
+// deflated, deflate's worst growth: an edit checks the room for that much.
+std::int64_t ZipMemberBound(std::size_t nameLength, std::int64_t coded) {
+    const auto name = static_cast<std::int64_t>(nameLength);
+    return coded + coded / 1000 + 64 + 2 * (name + 128);
+}
+// The end records, the ZIP64 ones included.
+constexpr std::int64_t kZipEndBound =
+    static_cast<std::int64_t>(kZipEndSize + kZip64EndSize + kZip64LocatorSize);
 
 // What the edit gives an entry: a name of the plan's, bytes of the plan's
 // (-1: its own).
@@ -110,7 +125,9 @@ public:
         plan_.Entries.reserve(count);
         std::int64_t end = static_cast<std::int64_t>(kPakHeaderSize) +
                            static_cast<std::int64_t>(count * kPakDirEntrySize);
-        if (end > kPakMaxSize)
+        if (zip_)
+            end = kZipEndBound;
+        if (end > kPakMaxSize && !zip_)
             throw TFailure(ArchiveTooLargeMessage());
         for (std::size_t s = 0; s < n_ + added_.size(); ++s) {
             if (s < n_ && deleted_[s])
@@ -133,9 +150,13 @@ public:
                 }
                 entry.From = static_cast<std::uint32_t>(s);
                 size = kept.FileLength;
+                if (zip_)
+                    size = kept.Coding->StoredLength;
             }
+            if (zip_)
+                size = ZipMemberBound(NameOf(s).size(), size);
             end += size;
-            if (end > kPakMaxSize)
+            if (end > kPakMaxSize && !zip_)
                 throw TFailure(ArchiveTooLargeMessage(NameOf(s)));
             plan_.Entries.push_back(entry);
         }
@@ -176,7 +197,7 @@ private:
 
     std::string StoredName(const TPakChange& change) const {
         std::string name = change.Typed ? change.Name : AsciiLower(change.Name);
-        CheckNewPakName(name);
+        CheckNewPakName(name, index_.Kind);
         return name;
     }
 
@@ -200,7 +221,7 @@ private:
             data.Bytes = change.Bytes;
             data.Size = static_cast<std::int64_t>(data.Bytes.size());
         }
-        if (data.Size > kPakMaxSize)
+        if (data.Size > kPakMaxSize && !zip_)
             throw TFailure(FileTooLargeMessage(data.Size, data.Path.empty() ? name : data.Path));
 
         const std::int64_t holder = Holder(name, -1);
@@ -305,6 +326,7 @@ private:
     const TPakIndex& index_;
     TPakEditPlan& plan_;
     std::size_t n_;
+    bool zip_ = index_.Kind == TPakKind::pkZip;
     std::vector<bool> deleted_;                       // of the index's entries
     std::unordered_map<std::uint32_t, TGiven> given_; // index entries the edit names or fills
     std::vector<TGiven> added_;
@@ -545,6 +567,139 @@ private:
     std::int64_t runEnd_ = 0;
 };
 
+// Rewrites a ZIP as the plan says: kept members as they are stored, their
+// coded bytes copied and a header written anew (under a new name for a
+// renamed one), added ones deflated, then the central directory.
+class TZipEditWriter {
+public:
+    TZipEditWriter(const std::filesystem::path& archive, const TLockedFile& old,
+                   const TPakIndex& index, const TPakEditPlan& plan, const TPakEditHooks& hooks,
+                   TOutputFile& out)
+        : archive_(archive), old_(old), index_(index), plan_(plan), hooks_(hooks),
+          ticker_(hooks, out, 0, plan.ArchiveSize), writer_(out),
+          buffer_(new unsigned char[kPiece]) {}
+
+    bool Write() {
+        for (std::size_t i = 0; i < plan_.Entries.size(); ++i) {
+            const TPakEditEntry& entry = plan_.Entries[i];
+            const std::string name(plan_.NameOf(i, index_));
+            const bool going = entry.Source == TPakEditSource::esKept
+                                   ? Keep(index_.Entries[entry.From], name)
+                                   : Add(plan_.Added[entry.From], name);
+            if (!going)
+                return false;
+        }
+        writer_.Finish();
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kPiece = 1024 * 1024;
+
+    bool Keep(const TPakEntry& kept, const std::string& name) {
+        const TEntryCoding& coding = *kept.Coding;
+        unsigned char local[kZipLocalSize];
+        if (old_.ReadAt(kept.FilePos, local, sizeof local) != sizeof local ||
+            ZipGet32(local) != kZipLocalSignature)
+            throw TFailure(
+                DamagedEntryMessage(kept.Name, "no local header where the directory puts it"));
+        std::int64_t at = kept.FilePos + ZipLocalHeaderLength(local);
+        if (at > old_.Size() - coding.StoredLength)
+            throw TFailure(DamagedEntryMessage(kept.Name, "its data run past the end of the file"));
+        TZipMemberInfo info;
+        info.Name = name;
+        info.Method = coding.ZipMethod;
+        info.DosTime = coding.DosTime;
+        info.ExternalAttributes = coding.ExternalAttributes;
+        info.MadeBy = coding.MadeBy;
+        info.Flags = coding.ZipFlags;
+        writer_.BeginMember(info, std::max(coding.Size, coding.StoredLength));
+        for (std::int64_t left = coding.StoredLength; left > 0;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(left, static_cast<std::int64_t>(kPiece)));
+            if (!ticker_.Before(static_cast<std::int64_t>(n)))
+                return false;
+            // Shorter than its index says: the archive changed under us.
+            if (old_.ReadAt(at, buffer_.get(), n) != n)
+                throw TArchiveChangedFailure(archive_);
+            writer_.WriteCoded({buffer_.get(), n});
+            at += static_cast<std::int64_t>(n);
+            left -= static_cast<std::int64_t>(n);
+        }
+        writer_.EndMember(coding.Crc, coding.Size);
+        return true;
+    }
+
+    [[noreturn]] static void ChangedWhileEditing(const std::string& path) {
+        throw TFailure("File changed while editing: " + DisplayPath(path));
+    }
+
+    bool Add(const TPakEditData& data, const std::string& name) {
+        std::optional<TLockedFile> input;
+        if (!data.Path.empty()) {
+            input.emplace(data.Path, hooks_.Inputs);
+            if (!input->Identity().SameArchiveAs(data.File))
+                throw TFailure("File changed since the edit was planned: " +
+                               DisplayPath(data.Path));
+            CheckSizeKnown(*input, data.Path);
+        }
+        TZipMemberInfo info;
+        info.Name = name;
+        info.Method = data.Size == 0 ? kZipMethodStored : kZipMethodDeflated;
+        info.DosTime = DosTimeOf(input ? input->Identity().ModifiedNs / 1000000000
+                                       : static_cast<std::int64_t>(std::time(nullptr)));
+        writer_.BeginMember(info, data.Size + data.Size / 256 + 1024);
+        z_stream z{};
+        if (deflateInit2(&z, kZipEditLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            throw std::bad_alloc();
+        const std::unique_ptr<z_stream, int (*)(z_stream*)> owner(&z, deflateEnd);
+        std::vector<unsigned char> coded(deflateBound(&z, kPiece) + 64);
+        std::uint32_t crc = 0;
+        for (std::int64_t at = 0; at < data.Size || (at == 0 && info.Method != kZipMethodStored);) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(data.Size - at, static_cast<std::int64_t>(kPiece)));
+            if (!ticker_.Before(static_cast<std::int64_t>(n)))
+                return false;
+            const unsigned char* bytes = buffer_.get();
+            if (input) {
+                if (input->ReadAt(at, buffer_.get(), n) != n)
+                    ChangedWhileEditing(data.Path);
+            } else {
+                bytes = reinterpret_cast<const unsigned char*>(data.Bytes.data()) + at;
+            }
+            crc = static_cast<std::uint32_t>(crc32(crc, bytes, static_cast<uInt>(n)));
+            at += static_cast<std::int64_t>(n);
+            const bool last = at >= data.Size;
+            z.next_in = const_cast<Bytef*>(bytes);
+            z.avail_in = static_cast<uInt>(n);
+            do {
+                z.next_out = coded.data();
+                z.avail_out = static_cast<uInt>(coded.size());
+                deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+                writer_.WriteCoded({coded.data(), coded.size() - z.avail_out});
+            } while (z.avail_out == 0 || (last && z.avail_in > 0));
+            if (last)
+                break;
+        }
+        writer_.EndMember(crc, data.Size);
+        // A writer changes a file's times before its bytes: a change during
+        // the copy shows here.
+        if (input && !IdentityOf(input->Descriptor()).Unchanged(input->Identity()))
+            ChangedWhileEditing(data.Path);
+        return true;
+    }
+
+    static constexpr int kZipEditLevel = 6;
+    const std::filesystem::path& archive_;
+    const TLockedFile& old_;
+    const TPakIndex& index_;
+    const TPakEditPlan& plan_;
+    const TPakEditHooks& hooks_;
+    TTicker ticker_;
+    TZipWriter writer_;
+    std::unique_ptr<unsigned char[]> buffer_;
+};
+
 } // namespace
 
 void TPakEditPlan::ForEachChange(const TPakIndex& index,
@@ -587,11 +742,11 @@ std::vector<std::string> TPakEditPlan::Changes(const TPakIndex& index) const {
 }
 
 namespace {
-// An edit writes a Quake PAK's header and directory: on another kind it
-// would leave a file that kind's readers cannot read.
+// An edit writes a Quake PAK's header and directory, or a ZIP's: on
+// another kind it would leave a file that kind's readers cannot read.
 void CheckEditableKind(const TPakIndex& index) {
-    if (index.Kind != TPakKind::pkQuake)
-        throw TFailure(std::string("Only PAK archives can be edited; this is a ") +
+    if (index.Kind != TPakKind::pkQuake && index.Kind != TPakKind::pkZip)
+        throw TFailure(std::string("Only PAK and ZIP archives can be edited; this is a ") +
                        PakLayoutOf(index.Kind).Name);
 }
 } // namespace
@@ -648,7 +803,8 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
         if (hooks.Reached)
             hooks.Reached(step);
     };
-    if (!hooks.Compact) {
+    const bool zip = index.Kind == TPakKind::pkZip;
+    if (!hooks.Compact && !zip) {
         const TAppendLayout layout = LayOutAppend(index, plan);
         // Past half the file unused, the rewrite frees it.
         if (layout.Fits && layout.Unused <= layout.Size / 2) {
@@ -684,10 +840,11 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
 
     TOutputFile out(dir, name, TOutputMode::omAlwaysBeside);
     out.TakeOwnerAndModeOf(old);
-    if (!TEditWriter(archive, old, index, plan, hooks, out).Write())
+    if (!(zip ? TZipEditWriter(archive, old, index, plan, hooks, out).Write()
+              : TEditWriter(archive, old, index, plan, hooks, out).Write()))
         return false;
     if (hooks.Progress)
-        hooks.Progress(plan.ArchiveSize, plan.ArchiveSize);
+        hooks.Progress(out.Size(), out.Size());
     reached(TPakEditStep::esWritten);
     if (hooks.Durable)
         out.Flush();

@@ -132,6 +132,10 @@ bool DecodeCentral(std::span<const unsigned char> bytes, std::int64_t shift, std
     coding.Encrypted = (flags & (kZipFlagEncrypted | kZipFlagStrongEncryption)) != 0;
     coding.HasCrc = true;
     coding.ZipMethod = method;
+    coding.ZipFlags = flags;
+    coding.MadeBy = ZipGet16(p + 4);
+    coding.DosTime = ZipGet32(p + 12);
+    coding.ExternalAttributes = ZipGet32(p + 38);
     coding.Crc = crc;
     coding.StoredLength = AsOffset(stored);
     coding.Size = AsOffset(size);

@@ -29,6 +29,10 @@ struct TZipMemberInfo {
     std::uint32_t DosTime = kZipEarliestDosTime; // time, then date in the high half
     std::uint32_t ExternalAttributes = kZipFileAttributes;
     std::uint16_t MadeBy = kZipMadeByUnix;
+    // Flags a kept member brings along (its encryption, its deflate
+    // options); the UTF-8 flag follows the name, the descriptor's is never
+    // set.
+    std::uint16_t Flags = 0;
 };
 
 class TZipWriter {
