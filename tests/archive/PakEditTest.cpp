@@ -380,12 +380,12 @@ TEST(PakEdit, EditsArchivesOfOtherMakers) {
     TPakIndex sinIndex = ReadPakIndex(pak);
     for (const auto& changes : {std::vector<TPakChange>{C::Delete(0)}, std::vector<TPakChange>{}})
         EXPECT_THAT(FailureOf([&] { PlanPakEdit(sinIndex, changes); }),
-                    HasSubstr("Only PAK archives can be edited; this is a SiN archive (SPAK)"));
+                    HasSubstr("Only PAK and ZIP archives can be edited; this is a SiN archive (SPAK)"));
     sinIndex.Kind = TPakKind::pkQuake;
     const TPakEditPlan plan = PlanPakEdit(sinIndex, {C::Delete(0)});
     sinIndex.Kind = TPakKind::pkSin;
     EXPECT_THAT(FailureOf([&] { ApplyPakEdit(pak, sinIndex, plan, {}); }),
-                HasSubstr("Only PAK archives"));
+                HasSubstr("Only PAK and ZIP archives"));
     EXPECT_EQ(ReadFile(pak), sin);
 }
 
