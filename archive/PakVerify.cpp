@@ -304,10 +304,6 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
     }
     if (dir.Spanned)
         problems.Archive("the archive spans several disks, which is not read");
-    if (dir.Shift > 0)
-        problems.Archive(FormatThousands64(dir.Shift) +
-                         " bytes come before the archive: engines that take its offsets as they "
-                         "stand will not find its members");
     const TPakIndex index = ReadZipIndex(stream);
     if (!index.Complete && !dir.Spanned)
         problems.Archive("the central directory is cut short or damaged; " +
@@ -376,8 +372,7 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
             ZipGet32(local) == kZipLocalSignature)
             used.push_back({folder.Begin, folder.End + ZipLocalHeaderLength(local)});
     }
-    // The bytes before the archive were told already.
-    report.Unused = UncoveredBytes(used, size) - dir.Shift;
+    report.Unused = UncoveredBytes(used, size);
 }
 
 } // namespace

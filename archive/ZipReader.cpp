@@ -43,8 +43,7 @@ void ReadZip64End(const TReadAt& stream, TZipDirectory& dir) {
         return;
     if (ZipGet32(locator + 16) > 1)
         dir.Spanned = true;
-    // Where the record should lie, and where the locator says it does:
-    // bytes before the archive move both alike.
+    // Where the locator says the record lies, else right before it.
     const std::int64_t expected = dir.End - static_cast<std::int64_t>(kZip64LocatorSize) -
                                   static_cast<std::int64_t>(kZip64EndSize);
     const std::int64_t stated = AsOffset(ZipGet64(locator + 8));
@@ -63,7 +62,6 @@ void ReadZip64End(const TReadAt& stream, TZipDirectory& dir) {
     dir.Members = AsOffset(ZipGet64(record + 32));
     dir.Length = AsOffset(ZipGet64(record + 40));
     dir.Offset = AsOffset(ZipGet64(record + 48));
-    dir.Shift = at - stated;
 }
 
 // A name as the index keeps it: up to a NUL, as a PAK's (a C string ends
@@ -77,7 +75,7 @@ std::string MemberName(std::string_view stored, std::uint16_t flags, std::string
 }
 
 // One central record, whole in bytes; false when it is not a record.
-bool DecodeCentral(std::span<const unsigned char> bytes, std::int64_t shift, std::string& name,
+bool DecodeCentral(std::span<const unsigned char> bytes, std::string& name,
                    TPakEntry& entry, TEntryCoding& coding) {
     const unsigned char* p = bytes.data();
     if (ZipGet32(p) != kZipCentralSignature)
@@ -139,8 +137,7 @@ bool DecodeCentral(std::span<const unsigned char> bytes, std::int64_t shift, std
     coding.Crc = crc;
     coding.StoredLength = AsOffset(stored);
     coding.Size = AsOffset(size);
-    const std::int64_t pos = AsOffset(local);
-    entry.FilePos = pos > INT64_MAX - shift ? INT64_MAX : pos + shift;
+    entry.FilePos = AsOffset(local);
     entry.FileLength = coding.Size;
     return true;
 }
@@ -188,13 +185,6 @@ TZipDirectory FindDirectory(const TReadAt& stream, std::int64_t size) {
     if (dir.Members == kZip16Escape || dir.Length == kZip32Escape || dir.Offset == kZip32Escape ||
         dir.End >= static_cast<std::int64_t>(kZip64LocatorSize))
         ReadZip64End(stream, dir);
-    if (!dir.Zip64) {
-        // The directory ends where the end record begins, unless something
-        // was put before the archive.
-        const std::int64_t shift = dir.End - dir.Offset - dir.Length;
-        if (shift > 0)
-            dir.Shift = shift;
-    }
     return dir;
 }
 
@@ -220,7 +210,7 @@ TPakIndex ReadZipIndex(TStream& stream) {
         index.Complete = false;
         return index;
     }
-    const std::int64_t begin = dir.Offset + dir.Shift;
+    const std::int64_t begin = dir.Offset;
     index.DirOffset = begin;
     const std::int64_t available = std::max<std::int64_t>(0, dir.End - begin);
     const std::int64_t length = std::min(dir.Length, available);
@@ -260,7 +250,7 @@ TPakIndex ReadZipIndex(TStream& stream) {
         }
         TPakEntry entry;
         TEntryCoding coding;
-        if (!DecodeCentral({p, need}, dir.Shift, name, entry, coding)) {
+        if (!DecodeCentral({p, need}, name, entry, coding)) {
             damaged = true;
             break;
         }

@@ -22,9 +22,6 @@ struct TZipDirectory {
     std::int64_t Offset = 0; // of the central directory, as stored
     std::int64_t Length = 0;
     std::int64_t Members = 0; // as stated
-    // Bytes before the archive proper (a program the archive was appended
-    // to): every stored offset is that much short.
-    std::int64_t Shift = 0;
 };
 
 // The end record (the last one whose comment reaches the end of the file,

@@ -379,8 +379,9 @@ TEST(PakEdit, EditsArchivesOfOtherMakers) {
     WriteFile(pak, sin);
     TPakIndex sinIndex = ReadPakIndex(pak);
     for (const auto& changes : {std::vector<TPakChange>{C::Delete(0)}, std::vector<TPakChange>{}})
-        EXPECT_THAT(FailureOf([&] { PlanPakEdit(sinIndex, changes); }),
-                    HasSubstr("Only PAK and ZIP archives can be edited; this is a SiN archive (SPAK)"));
+        EXPECT_THAT(
+            FailureOf([&] { PlanPakEdit(sinIndex, changes); }),
+            HasSubstr("Only PAK and ZIP archives can be edited; this is a SiN archive (SPAK)"));
     sinIndex.Kind = TPakKind::pkQuake;
     const TPakEditPlan plan = PlanPakEdit(sinIndex, {C::Delete(0)});
     sinIndex.Kind = TPakKind::pkSin;

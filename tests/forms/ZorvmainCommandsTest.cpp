@@ -79,8 +79,9 @@ TEST_F(WindowCommands, EveryWayOfOpeningGivesTheSameState) {
         dialogs.Boxes->Confirms.push_back(true);
         form.Delete1->trigger();
         // As every refusal, told as a sentence.
-        EXPECT_EQ(Texts(), std::vector<QString>{"Only PAK and ZIP archives can be edited; this is a SiN "
-                                                "archive (SPAK)."})
+        EXPECT_EQ(Texts(),
+                  std::vector<QString>{"Only PAK and ZIP archives can be edited; this is a SiN "
+                                       "archive (SPAK)."})
             << w.Way;
         EXPECT_EQ(ReadFile(sin), sinBytes) << w.Way;
     }
