@@ -75,8 +75,8 @@ std::string MemberName(std::string_view stored, std::uint16_t flags, std::string
 }
 
 // One central record, whole in bytes; false when it is not a record.
-bool DecodeCentral(std::span<const unsigned char> bytes, std::string& name,
-                   TPakEntry& entry, TEntryCoding& coding) {
+bool DecodeCentral(std::span<const unsigned char> bytes, std::string& name, TPakEntry& entry,
+                   TEntryCoding& coding) {
     const unsigned char* p = bytes.data();
     if (ZipGet32(p) != kZipCentralSignature)
         return false;
