@@ -102,11 +102,13 @@ const char* const kBuildHelp =
     "\n"
     "Packs the files below DIR into a new archive, named by their paths below\n"
     "DIR in lower case. An archive already at ARCHIVE is replaced only once the\n"
-    "new one is complete, and is never packed into it.\n"
+    "new one is complete, and is never packed into it. An ARCHIVE ending in\n"
+    ".pk3 or .zip is a ZIP, each file deflated (stored when that saves nothing).\n"
     "\n"
     "  -o ARCHIVE   the archive to write\n"
-    "  --sorted     store the files in name order: byte for byte the same\n"
-    "               archive whatever order the disk lists them in\n";
+    "  --sorted     store the files in name order (in a ZIP, all at one time):\n"
+    "               byte for byte the same archive whatever order the disk\n"
+    "               lists them in\n";
 
 const char* const kAddHelp =
     "usage: zorvak-pak add ARCHIVE FILE... [--as NAME] [--prefix DIR/] [--dry-run]\n"

@@ -69,6 +69,15 @@ if(ZORVAK_BUILD_UI)
     ZORVAK_DATA_DIR_FROM_BIN="${ZORVAK_DATA_DIR_FROM_BIN}")
   install(FILES ${_generated}/man/zorvak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${_packaging}/zorvak.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The PK3 type; the package's trigger brings the MIME database up to date,
+  # an install by hand does it here.
+  install(FILES ${_packaging}/zorvak-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME zorvak.xml)
+  install(CODE "
+    find_program(_update_mime update-mime-database)
+    if(_update_mime AND NOT DEFINED ENV{DESTDIR})
+      execute_process(COMMAND \${_update_mime} \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime)
+    endif()")
   configure_file(${_packaging}/zorvak.metainfo.xml
                  ${_generated}/${ZORVAK_APPSTREAM_ID}.metainfo.xml @ONLY)
   install(FILES ${_generated}/${ZORVAK_APPSTREAM_ID}.metainfo.xml

@@ -1,5 +1,6 @@
 // The main window's commands beyond its buttons: the ways an archive opens,
 // Extract To, the Edit menu, drops and the keys of the list.
+#include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "forms/Buildpak.h"
 #include "forms/Preview.h"
@@ -7,6 +8,7 @@
 #include "framework/Files.h"
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
+#include "support/ZipImage.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -85,6 +87,62 @@ TEST_F(WindowCommands, EveryWayOfOpeningGivesTheSameState) {
             << w.Way;
         EXPECT_EQ(ReadFile(sin), sinBytes) << w.Way;
     }
+}
+
+// A PK3 opens by its signature whichever way it comes, extracts with the
+// buttons byte for byte, keeps no file of a damaged member, and takes the
+// Edit menu's commands.
+TEST_F(WindowCommands, APk3WorksAsAPakDoes) {
+    std::string map;
+    for (int i = 0; i < 3000; ++i)
+        map += "{ \"classname\" \"light\" }\n";
+    const auto pk3 = dir / "mod.pk3";
+    WriteFile(pk3,
+              test::ZipImage({{"maps/", "", kZipMethodStored},
+                              {"maps/e1m1.ent", map, kZipMethodDeflated, kZipFlagDescriptor},
+                              {"sound/h\xC3\xA9llo.wav", "RIFF", kZipMethodStored, kZipFlagUtf8},
+                              {"bad.txt", "damaged", kZipMethodDeflated, 0, false, "", 1u}}));
+    const struct {
+        const char* Way;
+        std::function<void()> Open;
+    } ways[] = {
+        {"the menu", [&] { OpenPath(pk3); }},
+        {"the command line", [&] { form.OpenArchive(Q(pk3)); }},
+        {"a drop", [&] { form.DropFiles({Q(pk3)}); }},
+    };
+    for (const auto& w : ways) {
+        dialogs.Boxes->Messages.clear();
+        w.Open();
+        EXPECT_TRUE(dialogs.Boxes->Messages.empty()) << w.Way;
+        EXPECT_EQ(Names(),
+                  (std::vector<std::string>{"maps/e1m1.ent", "sound/h\xC3\xA9llo.wav", "bad.txt"}))
+            << w.Way;
+        EXPECT_EQ(form.Offset->text(), "3") << w.Way;
+    }
+    form.ButtonExtractAll->click();
+    EXPECT_EQ(ReadFile(dir / "maps/e1m1.ent"), map);
+    EXPECT_EQ(ReadFile(dir / "sound/h\xC3\xA9llo.wav"), "RIFF");
+    // The damaged member is told and leaves nothing that looks whole.
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_NE(Texts()[0].indexOf("Damaged entry bad.txt: its CRC is"), -1)
+        << Texts()[0].toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.txt"));
+    // Edits keep the other members as they are.
+    dialogs.Boxes->Messages.clear();
+    form.PakList->clearSelection();
+    form.PakList->item(2)->setSelected(true);
+    dialogs.Boxes->Confirms.push_back(true);
+    form.Delete1->trigger();
+    form.PakList->setCurrentRow(0);
+    dialogs.Boxes->Texts.push_back(QStringLiteral("maps/start.ent"));
+    form.Rename1->trigger();
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"maps/start.ent", "sound/h\xC3\xA9llo.wav"}));
+    TLockedFile file(pk3);
+    const TPakIndex index = ReadPakIndex(file);
+    EXPECT_EQ(index.Kind, TPakKind::pkZip);
+    const std::vector<unsigned char> bytes = ReadEntryBytes(file, index.Entries[0]);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), map);
 }
 
 TEST_F(WindowCommands, ExtractToWritesIntoTheChosenFolderAndNamesWhatFails) {
