@@ -18,6 +18,7 @@ TEST(FuzzReplay, KnownInputsKeepEveryPromise) {
     } targets[] = {
         {"pak_index", "corpus", fuzz::CheckIndex},
         {"verify", "verify_corpus", fuzz::CheckVerify},
+        {"coded", "coded_corpus", fuzz::CheckCoded},
         {"entry_path", "entry_path_corpus",
          [](const std::vector<unsigned char>& b) {
              return fuzz::CheckEntryPath(std::string(b.begin(), b.end()));

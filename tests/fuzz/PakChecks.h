@@ -3,10 +3,12 @@
 // fuzzer aborts) when the code broke a promise it makes.
 #pragma once
 
+#include "archive/EntryDecoder.h"
 #include "archive/PakExtract.h"
 #include "archive/PakReader.h"
 #include "archive/PakVerify.h"
 #include "archive/PakWriter.h"
+#include "archive/ZipFormat.h"
 #include "framework/Failures.h"
 #include "tests/support/PakImage.h"
 
@@ -27,11 +29,48 @@ inline constexpr std::size_t kMaxNameInput = kPakNameSize;
 inline bool CheckIndex(const std::vector<unsigned char>& bytes) {
     TMemoryStream stream(bytes);
     const TPakIndex index = ReadPakIndex(stream);
+    if (index.Kind == TPakKind::pkZip) {
+        // A central record takes 46 bytes and more; a name is cut at a NUL,
+        // and code page 437 at most triples its 65,535 bytes.
+        if (index.Entries.size() * kZipCentralSize > bytes.size())
+            return false;
+        return std::all_of(index.Entries.begin(), index.Entries.end(), [](const TPakEntry& e) {
+            return e.Coding != nullptr && e.Name.find('\0') == std::string_view::npos &&
+                   e.Name.size() <= 3 * 0xFFFF;
+        });
+    }
     const TPakLayout& layout = PakLayoutOf(index.Kind);
     if (index.Entries.size() * layout.EntrySize > bytes.size())
         return false;
     return std::all_of(index.Entries.begin(), index.Entries.end(),
                        [&](const TPakEntry& e) { return e.Name.size() <= layout.NameSize; });
+}
+
+// Every coded entry of any bytes as an archive decodes, or is refused with
+// a failure, without fault, never giving a byte past its stated size and
+// never claiming to be whole when it is not.
+inline bool CheckCoded(const std::vector<unsigned char>& bytes) {
+    TMemoryStream stream(bytes);
+    const TPakIndex index = ReadPakIndex(stream);
+    std::vector<unsigned char> out(64 * 1024);
+    std::size_t tried = 0;
+    for (const TPakEntry entry : index.Entries) {
+        if (entry.Coding == nullptr || ++tried > 64)
+            continue;
+        try {
+            TEntryDecoder decoder(stream, entry);
+            while (decoder.Done() < entry.FileLength) {
+                const std::size_t n = decoder.Read(out.data(), out.size());
+                if (n == 0 || decoder.Done() > entry.Coding->Size)
+                    return false;
+            }
+            decoder.Finish();
+            if (decoder.Done() != entry.Coding->Size)
+                return false;
+        } catch (const TFailure&) {
+        }
+    }
+    return true;
 }
 
 // Verify reads any bytes without fault and its counts add up.
