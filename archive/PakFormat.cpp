@@ -57,6 +57,8 @@ const TPakLayout& PakLayoutOf(TPakKind kind) {
         return kSinLayout;
     case TPakKind::pkZip:
         return kZipLayout;
+    case TPakKind::pkDaikatana:
+        return kDaikatanaLayout;
     case TPakKind::pkQuake:
         break;
     }

@@ -40,7 +40,7 @@ inline constexpr std::size_t kPakDirectoryPieceRecords = 1024;
 // directory of fixed records (name, position, length), told apart by their
 // signature: Quake's (also Quake II's, Hexen II's and Half-Life's) and SiN's;
 // and ZIP (PK3) archives, whose members are read through their coding.
-enum class TPakKind { pkQuake, pkSin, pkZip };
+enum class TPakKind { pkQuake, pkSin, pkZip, pkDaikatana };
 
 // The original engine loads at most this many entries from one archive.
 inline constexpr std::int32_t kEngineMaxEntries = 2048;
@@ -59,6 +59,12 @@ inline constexpr TPakLayout kQuakeLayout = {TPakKind::pkQuake, kPakMagic,       
                                             kPakDirEntrySize,  kEngineMaxEntries, "PAK"};
 inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', 'K'}, 120, 128, 0,
                                           "SiN archive (SPAK)"};
+
+// Daikatana's PAK: Quake's header and signature, records of 72 bytes that
+// add the compressed length and whether the entry is compressed. Told from
+// Quake's by its records alone (PakLayoutOfDirectory).
+inline constexpr TPakLayout kDaikatanaLayout = {TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72,
+                                                0, "Daikatana PAK"};
 
 // A ZIP has no fixed records: its layout only names it (NameSize and
 // EntrySize are 0).

@@ -15,7 +15,9 @@ constexpr std::size_t kNamesReserved = 64 * 1024 * 1024;
 
 // One record of another kind: the name up to its first NUL, then the two
 // integers, as a PAK's. The name views the reader's bytes.
-TPakEntry DecodeLayoutEntry(TByteReader& reader, const TPakLayout& layout) {
+// Daikatana's records add the coded length and whether the entry is coded:
+// coding receives them, and the entry points at it when it is.
+TPakEntry DecodeLayoutEntry(TByteReader& reader, const TPakLayout& layout, TEntryCoding& coding) {
     const std::span<const unsigned char> field = reader.Take(layout.NameSize);
     const auto* name = reinterpret_cast<const char*>(field.data());
     const auto end = std::find(name, name + field.size(), '\0');
@@ -23,7 +25,70 @@ TPakEntry DecodeLayoutEntry(TByteReader& reader, const TPakLayout& layout) {
     entry.Name = std::string_view(name, static_cast<std::size_t>(end - name));
     entry.FilePos = reader.ReadInt32();
     entry.FileLength = reader.ReadInt32();
+    if (layout.Kind == TPakKind::pkDaikatana) {
+        const std::int32_t coded = reader.ReadInt32();
+        if (reader.ReadInt32() != 0) {
+            coding = {};
+            coding.Method = TEntryMethod::emDaikatana;
+            coding.StoredLength = coded;
+            coding.Size = entry.FileLength;
+            entry.Coding = &coding;
+        }
+    }
     return entry;
+}
+
+// Whether every record of the directory header names reads as layout's:
+// a name ended by a NUL, data inside the file, and for Daikatana's a
+// compressed flag of 0 or 1. Read in bounded pieces.
+bool RecordsFit(TStream& stream, const TPakHeader& header, const TPakLayout& layout) {
+    const auto recordSize = static_cast<std::int64_t>(layout.EntrySize);
+    const std::int64_t size = stream.Size();
+    if (header.DirOffset < static_cast<std::int64_t>(kPakHeaderSize) || header.DirLength <= 0 ||
+        header.DirLength % recordSize != 0 ||
+        std::int64_t{header.DirOffset} + header.DirLength > size)
+        return false;
+    std::vector<unsigned char> piece(
+        static_cast<std::size_t>(recordSize) * kPakDirectoryPieceRecords);
+    stream.Seek(header.DirOffset);
+    for (std::int64_t left = header.DirLength; left > 0;) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::int64_t>(left, std::ssize(piece)));
+        if (stream.Read(piece.data(), want) != want)
+            return false;
+        left -= static_cast<std::int64_t>(want);
+        for (std::size_t at = 0; at < want; at += layout.EntrySize) {
+            const unsigned char* r = piece.data() + at;
+            if (std::find(r, r + layout.NameSize, 0) == r + layout.NameSize)
+                return false;
+            TByteReader ints({r + layout.NameSize, layout.EntrySize - layout.NameSize});
+            const std::int64_t pos = ints.ReadInt32();
+            std::int64_t length = ints.ReadInt32();
+            if (layout.Kind == TPakKind::pkDaikatana) {
+                const std::int64_t coded = ints.ReadInt32();
+                const std::int32_t flag = ints.ReadInt32();
+                if (flag != 0 && flag != 1)
+                    return false;
+                if (flag == 1)
+                    length = coded;
+            }
+            if (pos < 0 || length < 0 || pos + length > size)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The layout of a "PACK" directory: Quake's, unless its records read only
+// as Daikatana's, so every archive the Parts' reading takes stays Quake's.
+const TPakLayout& PackLayoutOf(TStream& stream, const TPakHeader& header) {
+    const auto daikatana = static_cast<std::int32_t>(kDaikatanaLayout.EntrySize);
+    if (header.DirLength <= 0 || header.DirLength % daikatana != 0)
+        return kQuakeLayout;
+    if (header.DirLength % static_cast<std::int32_t>(kPakDirEntrySize) == 0 &&
+        RecordsFit(stream, header, kQuakeLayout))
+        return kQuakeLayout;
+    return RecordsFit(stream, header, kDaikatanaLayout) ? kDaikatanaLayout : kQuakeLayout;
 }
 } // namespace
 
@@ -100,7 +165,9 @@ TPakIndex ReadPakIndex(TStream& stream) {
     // a PAK, as the reader always has.
     const TPakLayout* known =
         PakLayoutOfSignature(std::string_view(header.Magic.data(), header.Magic.size()));
-    const TPakLayout& layout = known != nullptr ? *known : kQuakeLayout;
+    const TPakLayout& layout = known == nullptr ? kQuakeLayout
+                               : known == &kQuakeLayout ? PackLayoutOf(stream, header)
+                                                        : *known;
     index.Kind = layout.Kind;
     const std::size_t recordSize = layout.EntrySize;
     const std::int32_t announced = header.DirLength / static_cast<std::int32_t>(recordSize);
@@ -120,7 +187,8 @@ TPakIndex ReadPakIndex(TStream& stream) {
     // Reserved, not touched: the names' room costs only the pages they fill
     // (up to a bound, past which they may move as they grow).
     const std::size_t listed = static_cast<std::size_t>(take) / recordSize;
-    index.Entries.reserve(listed, std::min<std::size_t>(listed * layout.NameSize, kNamesReserved));
+    index.Entries.reserve(listed, std::min<std::size_t>(listed * layout.NameSize, kNamesReserved),
+                          layout.Kind == TPakKind::pkDaikatana);
     const auto pieceSize = static_cast<std::size_t>(std::min<std::int64_t>(
         take, static_cast<std::int64_t>(kPakDirectoryPieceRecords * recordSize)));
     const std::unique_ptr<unsigned char[]> piece(
@@ -140,8 +208,9 @@ TPakIndex ReadPakIndex(TStream& stream) {
                 index.Entries.push_back({PakEntryNameView(entry), entry.FilePos, entry.FileLength});
             }
         } else {
+            TEntryCoding coding;
             for (std::size_t r = 0; r < records; ++r)
-                index.Entries.push_back(DecodeLayoutEntry(reader, layout));
+                index.Entries.push_back(DecodeLayoutEntry(reader, layout, coding));
         }
         whole += static_cast<std::int64_t>(records * recordSize);
         if (got < want)
@@ -180,7 +249,7 @@ std::int64_t UnusedBytes(const TPakIndex& index) {
                                                             index.Entries.size() *
                                                             PakLayoutOf(index.Kind).EntrySize)});
     for (const TPakEntry entry : index.Entries)
-        spans.push_back({entry.FilePos, std::int64_t{entry.FilePos} + entry.FileLength});
+        spans.push_back({entry.FilePos, StoredEnd(entry)});
     return UncoveredBytes(spans, index.Identity.Size);
 }
 

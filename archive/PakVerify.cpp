@@ -95,6 +95,9 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
         problems.Archive("not a PAK archive (no \"PACK\" signature or a header cut short)");
         return false;
     }
+    // "PACK" leads to Daikatana's records too: the reader tells them.
+    if (layout == &kQuakeLayout)
+        layout = &PakLayoutOf(ReadPakIndex(stream).Kind);
     TByteReader headReader(head);
     const TPakHeader header = DecodePakHeader(headReader);
     facts = {layout, stream.Size(), header.DirOffset, header.DirLength};
@@ -205,14 +208,15 @@ std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TPakEntry entry = entries[i];
         const std::int64_t begin = entry.FilePos;
-        const std::int64_t end = begin + entry.FileLength;
-        if (entry.FilePos < 0 || entry.FileLength < 0 || end > facts.Size) {
+        const std::int64_t end = StoredEnd(entry);
+        const std::int64_t stored = end - begin;
+        if (entry.FilePos < 0 || entry.FileLength < 0 || stored < 0 || end > facts.Size) {
             problems.Entry(pkOutside, i, entry.Name,
                            "its data lie outside the file (position " + std::to_string(begin) +
-                               ", length " + std::to_string(entry.FileLength) + ")");
+                               ", length " + std::to_string(stored) + ")");
             continue;
         }
-        if (entry.FileLength == 0)
+        if (stored == 0)
             continue;
         if (begin < static_cast<std::int64_t>(kPakHeaderSize))
             problems.Entry(pkOverHeader, i, entry.Name, "its data overlap the header");
@@ -295,6 +299,31 @@ bool CheckLocalHeader(TStream& stream, std::size_t i, const TPakEntry& entry, TP
     return true;
 }
 
+// Each coded entry (a ZIP member, a Daikatana PAK's entry; of a ZIP only
+// those whose headers were found, as only says) decodes to the size it
+// states, its CRC matching where there is one.
+void CheckCoded(TStream& stream, const TPakEntries& entries, TProblems& problems,
+                const std::vector<bool>* only = nullptr) {
+    std::vector<unsigned char> scratch;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TPakEntry entry = entries[i];
+        if (entry.Coding == nullptr || (only != nullptr && !(*only)[i]))
+            continue;
+        scratch.resize(kCopyChunkSize * 16);
+        try {
+            TEntryDecoder decoder(stream, entry);
+            while (decoder.Done() < entry.FileLength)
+                decoder.Read(scratch.data(), scratch.size());
+            decoder.Finish();
+        } catch (const TFailure& e) {
+            const std::string why = UndecodableReason(*entry.Coding);
+            problems.Entry(pkUndecodable, i, entry.Name,
+                           why.empty() ? WhyOnly(e.what(), entry.Name)
+                                       : "cannot be checked: " + why);
+        }
+    }
+}
+
 void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
     const TZipDirectory dir = FindZipDirectory(stream);
     if (!dir.Found) {
@@ -319,7 +348,7 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
     const std::int64_t size = stream.Size();
     const std::int64_t dirBegin = index.DirOffset;
     const std::int64_t dirEnd = index.DirOffset + dir.Length;
-    const std::unique_ptr<unsigned char[]> scratch(new unsigned char[kCopyChunkSize * 16]);
+    std::vector<bool> found(index.Entries.size(), false);
     for (std::size_t i = 0; i < index.Entries.size(); ++i) {
         const TPakEntry entry = index.Entries[i];
         const TEntryCoding& coding = *entry.Coding;
@@ -342,18 +371,9 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
         if (entry.FilePos < dirEnd && dirBegin < end)
             problems.Entry(pkOverDirectory, i, entry.Name, "its data overlap the directory");
         spans.push_back({entry.FilePos, end, static_cast<std::uint32_t>(i)});
-        try {
-            TEntryDecoder decoder(stream, entry);
-            while (decoder.Done() < entry.FileLength)
-                decoder.Read(scratch.get(), kCopyChunkSize * 16);
-            decoder.Finish();
-        } catch (const TFailure& e) {
-            const std::string why = UndecodableReason(coding);
-            problems.Entry(pkUndecodable, i, entry.Name,
-                           why.empty() ? WhyOnly(e.what(), entry.Name)
-                                       : "cannot be checked: " + why);
-        }
+        found[i] = true;
     }
+    CheckCoded(stream, index.Entries, problems, &found);
     CheckOverlaps(spans, index.Entries, problems);
     std::vector<TPakSpan> used;
     used.reserve(spans.size() + 2);
@@ -396,6 +416,7 @@ TPakReport VerifyPak(TStream& stream) {
         const TPakIndex index = ReadPakIndex(stream);
         CheckNames(index.Entries, *facts.Layout, problems);
         report.Unused = CheckSpans(index.Entries, facts, problems);
+        CheckCoded(stream, index.Entries, problems);
     }
     problems.Finish();
     return report;
