@@ -63,8 +63,8 @@ inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', '
 // Daikatana's PAK: Quake's header and signature, records of 72 bytes that
 // add the compressed length and whether the entry is compressed. Told from
 // Quake's by its records alone (PakLayoutOfDirectory).
-inline constexpr TPakLayout kDaikatanaLayout = {TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72,
-                                                0, "Daikatana PAK"};
+inline constexpr TPakLayout kDaikatanaLayout = {
+    TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72, 0, "Daikatana PAK"};
 
 // A ZIP has no fixed records: its layout only names it (NameSize and
 // EntrySize are 0).

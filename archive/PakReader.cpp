@@ -48,12 +48,11 @@ bool RecordsFit(TStream& stream, const TPakHeader& header, const TPakLayout& lay
         header.DirLength % recordSize != 0 ||
         std::int64_t{header.DirOffset} + header.DirLength > size)
         return false;
-    std::vector<unsigned char> piece(
-        static_cast<std::size_t>(recordSize) * kPakDirectoryPieceRecords);
+    std::vector<unsigned char> piece(static_cast<std::size_t>(recordSize) *
+                                     kPakDirectoryPieceRecords);
     stream.Seek(header.DirOffset);
     for (std::int64_t left = header.DirLength; left > 0;) {
-        const auto want =
-            static_cast<std::size_t>(std::min<std::int64_t>(left, std::ssize(piece)));
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, std::ssize(piece)));
         if (stream.Read(piece.data(), want) != want)
             return false;
         left -= static_cast<std::int64_t>(want);
@@ -165,7 +164,7 @@ TPakIndex ReadPakIndex(TStream& stream) {
     // a PAK, as the reader always has.
     const TPakLayout* known =
         PakLayoutOfSignature(std::string_view(header.Magic.data(), header.Magic.size()));
-    const TPakLayout& layout = known == nullptr ? kQuakeLayout
+    const TPakLayout& layout = known == nullptr         ? kQuakeLayout
                                : known == &kQuakeLayout ? PackLayoutOf(stream, header)
                                                         : *known;
     index.Kind = layout.Kind;
