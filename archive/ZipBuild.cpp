@@ -58,11 +58,30 @@ public:
     TDeflater(const TDeflater&) = delete;
     TDeflater& operator=(const TDeflater&) = delete;
 
-    // The piece after window, deflated to out; the last piece ends the
-    // stream, the others end on a byte so the next one follows.
-    void Piece(std::span<const unsigned char> window, std::span<const unsigned char> piece,
-               bool last, std::vector<unsigned char>& out) {
+    // Whether deflate would shrink bytes like the piece's first ones:
+    // bytes it cannot (sounds and pictures already packed, noise) cost the
+    // full search at level 6 and give nothing for it.
+    bool Shrinks(std::span<const unsigned char> piece) {
+        const std::size_t n = std::min(piece.size(), kSample);
         deflateReset(&z_);
+        deflateParams(&z_, 1, Z_DEFAULT_STRATEGY);
+        sample_.resize(deflateBound(&z_, static_cast<uLong>(n)) + 16);
+        z_.next_in = const_cast<Bytef*>(piece.data());
+        z_.avail_in = static_cast<uInt>(n);
+        z_.next_out = sample_.data();
+        z_.avail_out = static_cast<uInt>(sample_.size());
+        deflate(&z_, Z_FINISH);
+        const std::size_t made = sample_.size() - z_.avail_out;
+        return made * 100 < n * kKeptPercent;
+    }
+
+    // The piece after window, deflated to out at level (0: stored blocks);
+    // the last piece ends the stream, the others end on a byte so the next
+    // one follows.
+    void Piece(std::span<const unsigned char> window, std::span<const unsigned char> piece,
+               bool last, int level, std::vector<unsigned char>& out) {
+        deflateReset(&z_);
+        deflateParams(&z_, level, Z_DEFAULT_STRATEGY);
         if (!window.empty())
             deflateSetDictionary(&z_, window.data(), static_cast<uInt>(window.size()));
         out.resize(deflateBound(&z_, static_cast<uLong>(piece.size())) + 16);
@@ -77,7 +96,12 @@ public:
     }
 
 private:
+    // The bytes sampled, and the share of them deflate must save for a piece
+    // to be deflated.
+    static constexpr std::size_t kSample = 32 * 1024;
+    static constexpr std::size_t kKeptPercent = 98;
     z_stream z_{};
+    std::vector<unsigned char> sample_;
 };
 
 class TZipBuild {
@@ -229,8 +253,14 @@ private:
             const std::span<const unsigned char> piece(slot.In.get() + slot.Window, slot.Length);
             slot.Crc = static_cast<std::uint32_t>(
                 crc32(0L, piece.data(), static_cast<uInt>(piece.size())));
-            deflater.Piece({slot.In.get(), slot.Window}, piece, unit.Last, slot.Out);
-            slot.Stored = unit.Piece == 0 && unit.Last && slot.Out.size() >= slot.Length;
+            const bool shrinks = deflater.Shrinks(piece);
+            const bool alone = unit.Piece == 0 && unit.Last;
+            slot.Stored = alone && !shrinks;
+            if (!slot.Stored) {
+                deflater.Piece({slot.In.get(), slot.Window}, piece, unit.Last,
+                               shrinks ? kZipBuildLevel : 0, slot.Out);
+                slot.Stored = alone && slot.Out.size() >= slot.Length;
+            }
         } catch (...) {
             slot.Failure = std::current_exception();
         }

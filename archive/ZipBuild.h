@@ -1,6 +1,8 @@
 // Building a ZIP (PK3) archive from the files a walk lists: each file
 // deflated at level 6 (stored when that saves nothing), on as many threads
-// as the hooks give, and written in the list's order.
+// as the hooks give, and written in the list's order. A piece whose first
+// 32 KiB deflate cannot shrink by 2 % at level 1 is not searched at level 6:
+// it is stored (a file of one piece) or put in deflate's stored blocks.
 //
 // A file is deflated in pieces of kZipBuildPiece bytes, each from the 32 KiB
 // before it, so that any thread can take any piece and big files use every

@@ -292,6 +292,14 @@ TEST(ZipArchive, OthersReadWhatItBuilds) {
         {"maps/big.ent", compressible},
         {"sound/h\xC3\xA9llo.wav", "RIFF0000WAVE"},
         {"progs/noise.bin", noise},
+        // Pieces deflate cannot shrink, in stored blocks, then pieces it can.
+        {"demos/mixed.dem",
+         [&] {
+             std::string mixed;
+             while (mixed.size() < 2 * kZipBuildPiece)
+                 mixed += noise;
+             return mixed + compressible;
+         }()},
     };
     test::TTempDir dir;
     WriteTree(dir / "tree", files);
