@@ -73,7 +73,7 @@ inline constexpr TPakLayout kZipLayout = {TPakKind::pkZip, {'P', 'K', 3, 4}, 0, 
 
 const TPakLayout& PakLayoutOf(TPakKind kind);
 // The layout whose signature the first bytes of a file hold: "PACK" as the
-// Parts' test takes it, or exactly "SPAK"; nullptr for neither.
+// first test takes it, or exactly "SPAK"; nullptr for neither.
 const TPakLayout* PakLayoutOfSignature(std::string_view firstBytes);
 
 struct TPakHeader {

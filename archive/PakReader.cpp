@@ -79,7 +79,7 @@ bool RecordsFit(TStream& stream, const TPakHeader& header, const TPakLayout& lay
 }
 
 // The layout of a "PACK" directory: Quake's, unless its records read only
-// as Daikatana's, so every archive the Parts' reading takes stays Quake's.
+// as Daikatana's, so every archive read as Quake's before stays Quake's.
 const TPakLayout& PackLayoutOf(TStream& stream, const TPakHeader& header) {
     const auto daikatana = static_cast<std::int32_t>(kDaikatanaLayout.EntrySize);
     if (header.DirLength <= 0 || header.DirLength % daikatana != 0)

@@ -47,7 +47,7 @@ inline constexpr std::uint32_t kZip32Escape = 0xFFFFFFFF;
 // Version 2.0 (deflate, folders) and 4.5 (ZIP64) as "version needed" says.
 inline constexpr std::uint16_t kZipVersionDeflate = 20;
 inline constexpr std::uint16_t kZipVersionZip64 = 45;
-// Made by: Unix (3) in the high byte, spec version 6.3 in the low.
+// Made by: Unix (3) in the high byte, format version 6.3 in the low.
 inline constexpr std::uint16_t kZipMadeByUnix = (3 << 8) | 63;
 
 // Deflate never gives more than about 1032 bytes for one it reads: a member
