@@ -37,7 +37,7 @@ std::string BspVariantOf(std::span<const unsigned char> bytes) {
     if (bytes.size() < 4)
         return {};
     const std::string_view magic(reinterpret_cast<const char*>(bytes.data()), 4);
-    if (magic == "BSP2" || magic == "2PSB")
+    if (magic == kBsp2Tag || magic == kBsp2OldTag)
         return std::string(magic);
     TByteReader reader(bytes);
     const std::int32_t version = reader.ReadInt32();

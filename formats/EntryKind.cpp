@@ -31,6 +31,8 @@ constexpr std::string_view kTextExtensions[] = {"cfg", "rc",  "ent",    "qc",
                                                 "txt", "map", "shader", "lst"};
 // Left to the windows' picture readers.
 constexpr std::string_view kImageExtensions[] = {"png", "jpg", "jpeg"};
+// How every JPEG file starts: the start-of-image marker, then another marker.
+constexpr std::string_view kJpegSignature = "\xFF\xD8\xFF";
 
 template <std::size_t N> bool OneOf(const std::string_view (&extensions)[N], std::string_view ext) {
     return std::find(std::begin(extensions), std::end(extensions), ext) != std::end(extensions);
@@ -40,6 +42,30 @@ bool IsPng(std::span<const unsigned char> bytes) {
     return HasTag(
         bytes, 0,
         std::string_view(reinterpret_cast<const char*>(kPngSignature), sizeof kPngSignature));
+}
+
+bool IsJpeg(std::span<const unsigned char> bytes) {
+    return HasTag(bytes, 0, kJpegSignature);
+}
+
+// The kind that an entry's first bytes name beyond doubt, else ekUnknown. A
+// version 29 map's signature is a small number, which many files start
+// with: left to the name.
+TEntryKind KindBySignature(std::span<const unsigned char> bytes) {
+    static constexpr std::pair<std::string_view, TEntryKind> kTags[] = {
+        {kWad2Tag, TEntryKind::ekWad2}, {kWad3Tag, TEntryKind::ekWad2},
+        {kMdlTag, TEntryKind::ekModel}, {kSprTag, TEntryKind::ekSprite},
+        {kMd2Tag, TEntryKind::ekMd2},   {kSp2Tag, TEntryKind::ekSp2},
+        {kBsp2Tag, TEntryKind::ekBsp},  {kBsp2OldTag, TEntryKind::ekBsp},
+    };
+    for (const auto& [tag, kind] : kTags)
+        if (HasTag(bytes, 0, tag))
+            return kind;
+    if (IsRiffWave(bytes))
+        return TEntryKind::ekWave;
+    if (IsPng(bytes) || IsJpeg(bytes))
+        return TEntryKind::ekImage;
+    return TEntryKind::ekUnknown;
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -71,7 +97,7 @@ std::string ImageFormat(std::string_view name, std::span<const unsigned char> by
     if (IsPng(bytes))
         return "PNG";
     const std::string ext = NameExtension(name);
-    if (ext == "jpg" || ext == "jpeg")
+    if (IsJpeg(bytes) || ext == "jpg" || ext == "jpeg")
         return "JPEG";
     return AsciiUpper(ext);
 }
@@ -112,9 +138,6 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
 void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
                  std::vector<std::string>& lines) {
     const TWadDirectory directory = ReadWadHeader(bytes);
-    // One kind for both, told apart by what the file says it is.
-    if (directory.HalfLife)
-        lines[0] = "Picture container (WAD3)";
     lines[0] += ", " + Plural(directory.Count, "lump", "lumps");
     const std::size_t told = std::min(directory.Count, kMaxListedParts);
     for (std::size_t i = 0; i < told; ++i) {
@@ -331,25 +354,16 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
 } // namespace
 
 TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> bytes) {
+    // What the bytes say they are wins over any name they were given.
+    if (const TEntryKind signed_ = KindBySignature(bytes); signed_ != TEntryKind::ekUnknown)
+        return signed_;
     const std::string lower = AsciiLower(name);
     if (lower == kPaletteEntryName)
         return TEntryKind::ekPalette;
     if (lower == kColormapEntryName)
         return TEntryKind::ekColormap;
-    if (NameBase(lower) == "gfx.wad" || HasTag(bytes, 0, kWad2Tag) || HasTag(bytes, 0, kWad3Tag))
+    if (NameBase(lower) == "gfx.wad")
         return TEntryKind::ekWad2;
-    if (HasTag(bytes, 0, kMdlTag))
-        return TEntryKind::ekModel;
-    if (HasTag(bytes, 0, kSprTag))
-        return TEntryKind::ekSprite;
-    if (HasTag(bytes, 0, kMd2Tag))
-        return TEntryKind::ekMd2;
-    if (HasTag(bytes, 0, kSp2Tag))
-        return TEntryKind::ekSp2;
-    if (IsRiffWave(bytes))
-        return TEntryKind::ekWave;
-    if (IsPng(bytes))
-        return TEntryKind::ekImage;
 
     const std::string ext = NameExtension(lower);
     if (OneOf(kTextExtensions, ext))
@@ -407,12 +421,20 @@ const char* EntryKindName(TEntryKind kind) {
     return Lookup(kEntryKindNames, kind, "Unknown kind");
 }
 
+std::string EntryKindTitle(TEntryKind kind, std::string_view name,
+                           std::span<const unsigned char> bytes) {
+    if (kind == TEntryKind::ekImage)
+        return ImageFormat(name, bytes) + " picture";
+    // One kind for both, told apart by what the file says it is.
+    if (kind == TEntryKind::ekWad2 && HasTag(bytes, 0, kWad3Tag))
+        return "Picture container (WAD3)";
+    return EntryKindName(kind);
+}
+
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop) {
     const TEntryKind kind = ClassifyEntry(name, bytes);
-    std::vector<std::string> lines{EntryKindName(kind)};
-    if (kind == TEntryKind::ekImage)
-        lines[0] = ImageFormat(name, bytes) + " picture";
+    std::vector<std::string> lines{EntryKindTitle(kind, name, bytes)};
     TStopPoll stopped(stop);
     try {
         DescribeContent(kind, bytes, stopped, lines);

@@ -35,14 +35,20 @@ enum class TEntryKind {
     ekWave,
 };
 
-// The kind of entry name (letter case ignored) holding bytes. The palette,
-// the light table and gfx.wad go by name; a signature ("WAD2", "IDPO",
-// "IDSP", RIFF WAVE, PNG) wins over the extension; version 29 makes a map
-// only of an entry whose extension says nothing. Never throws.
+// The kind of entry name (letter case ignored) holding bytes. A signature
+// ("WAD2", "WAD3", "IDPO", "IDSP", "IDP2", "IDS2", "BSP2", "2PSB", RIFF
+// WAVE, PNG, JPEG) comes first, whatever the name; then the palette, the
+// light table and gfx.wad go by name, the rest by extension; version 29
+// makes a map only of an entry whose extension says nothing. Never throws.
 TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> bytes);
 
 // "Map", "Sound", ...: how a kind is called in descriptions.
 const char* EntryKindName(TEntryKind kind);
+// How an entry of kind named name holding bytes is called, where its bytes
+// name a variant of the kind: "Picture container (WAD3)", "PNG picture";
+// else as EntryKindName.
+std::string EntryKindTitle(TEntryKind kind, std::string_view name,
+                           std::span<const unsigned char> bytes);
 
 // A few lines on the entry: its kind and size first, then its lumps,
 // textures, skins or frames (each list cut after kMaxListedParts lines, with

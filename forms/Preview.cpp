@@ -363,7 +363,7 @@ QString TPreviewForm::PaletteOrigin() const {
 }
 
 void TPreviewForm::Present() {
-    KindLabel->setText(QString::fromLatin1(EntryKindName(kind_)) + QStringLiteral(", ") +
+    KindLabel->setText(Text(EntryKindTitle(kind_, entryName_, bytes_)) + QStringLiteral(", ") +
                        CountOf(entryLength_, "byte", "bytes"));
     save_ = TSaveKind::skEntryBytes;
     saveName_ = OfferedFileName(entryName_);
@@ -467,7 +467,7 @@ void TPreviewForm::ShowDescription() {
     const std::vector<std::string> lines = DescribeEntry(entryName_, bytes_);
     if (lines.size() > 1 && lines[1].starts_with("Cannot read: ")) {
         // "Quake II" keeps its capital.
-        const QString kind = QString::fromLatin1(EntryKindName(kind_));
+        const QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
         ShowHex(bytes_,
                 QStringLiteral("Cannot show this %1: %2.")
                     .arg(kind, Text(lines[1].substr(std::string_view("Cannot read: ").size()))));
@@ -565,8 +565,10 @@ void TPreviewForm::ShowPictures() {
     try {
         pictures_ = PicturesOf(kind_, entryName_, bytes_, colours);
     } catch (const TFailure& failure) {
-        QString kind = QString::fromLatin1(EntryKindName(kind_));
-        kind[0] = kind[0].toLower();
+        QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
+        // "Quake II" keeps its capital.
+        if (!kind.startsWith(QStringLiteral("Quake")))
+            kind[0] = kind[0].toLower();
         ShowHex(bytes_, QStringLiteral("Cannot show this %1: %2.").arg(kind, Text(failure.what())));
         return;
     }

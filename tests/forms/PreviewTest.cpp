@@ -178,6 +178,36 @@ TEST_F(Preview, EachKindGetsItsView) {
               "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
 }
 
+// The kind line says what the bytes are, whatever the entry is named.
+TEST_F(Preview, TheKindLineNamesWhatTheBytesSay) {
+    Bytes wad3 = test::MakeWad2({{"face", 0x42, test::MakeLmp(1, 1, {3})}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    Bytes bsp2 = test::MakeBsp({});
+    std::copy_n("BSP2", 4, bsp2.begin());
+    const struct {
+        std::string Name;
+        Bytes Entry;
+        QString Kind; // as the kind line starts
+    } cases[] = {
+        {"halflife.wad", wad3, "Picture container (WAD3), "},
+        {"gfx.wad", test::MakeModelOfSkins(1, 2, 2), "Model, "},
+        {"maps/large.dat", bsp2, "Map, "},
+        {"maps/small.dat", test::MakeBsp({}), "Unknown kind, "}, // version 29 goes by name
+        {"pics/photo.dat", Bytes{0xFF, 0xD8, 0xFF, 0xDB}, "JPEG picture, 4 bytes"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.push_back({c.Name, ToString(c.Entry)});
+    Open(files);
+    OpenPreview();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].Name);
+        MoveTo(static_cast<int>(i));
+        EXPECT_TRUE(P().KindLabel->text().startsWith(cases[i].Kind))
+            << P().KindLabel->text().toStdString();
+    }
+}
+
 // A container with nothing in its list says what it lacks.
 TEST_F(Preview, AnEmptyListSaysWhatTheEntryLacks) {
     const struct {
