@@ -190,9 +190,10 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             continue;
         if (Stopped(output))
             return ok;
-        std::optional<TRgbaPicture> picture;
+        // Palette pictures keep their indices in the file.
+        std::optional<TDecodedPicture> picture;
         try {
-            picture = DecodePart(bytes, *planned[first].Part, palette);
+            picture = DecodePartPicture(bytes, *planned[first].Part, palette);
         } catch (const TFailure& failure) {
             output.Tell(entryName, "no picture of " + planned[first].Label + ": " + failure.what());
             continue;

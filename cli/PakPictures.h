@@ -36,6 +36,9 @@ struct TPictureOutput {
 // palette pictures in palette: NAME.png for an entry that is one picture,
 // NAME.png.d/PICTURE.png for each of a container's, a map's, a model's or a
 // sprite's, at most kMaxListedParts of them (said once when there are more).
+// A picture of palette indices is written as its indices with the 256
+// colours it is drawn in (and its see-through index made transparent), a
+// true-colour one as RGBA.
 // Before anything is written, the files' most bytes are checked against the
 // room the target has ("Disk full: ..."); the first picture that cannot be
 // written ends the entry's pictures with one line. False when a picture was

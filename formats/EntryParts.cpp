@@ -378,45 +378,51 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
     return parts;
 }
 
-TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
-                        const TPalette& palette) {
+TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TEntryPart& part,
+                                  const TPalette& palette) {
     const TPartSource& source = part.Source;
     if (source.Coding == TPartCoding::pcNone)
         throw TFailure(part.Problem.empty() ? kNotAPicture : part.Problem);
     // A part of other bytes than its own entry's must not lead past them.
     const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
+    const int clear = source.Transparent;
     switch (source.Coding) {
     case TPartCoding::pcPalette:
-        return ToRgba(PaletteSwatch(), ReadPalette(stored));
+        return IndexedPicture(PaletteSwatch(), ReadPalette(stored));
     case TPartCoding::pcColormap:
-        return ToRgba(ReadColormap(stored), palette, source.Transparent);
+        return IndexedPicture(ReadColormap(stored), palette, clear);
     case TPartCoding::pcLmp:
-        return ToRgba(ReadLmpPicture(stored), palette, source.Transparent);
+        return IndexedPicture(ReadLmpPicture(stored), palette, clear);
     case TPartCoding::pcMipTexture:
-        return ToRgba(ReadMipTexture(stored), palette, source.Transparent);
+        return IndexedPicture(ReadMipTexture(stored), palette, clear);
     case TPartCoding::pcRawPixels: {
         TByteReader reader(stored);
-        return ToRgba(ReadIndexedPixels(reader, source.Width, source.Height), palette,
-                      source.Transparent);
+        return IndexedPicture(ReadIndexedPixels(reader, source.Width, source.Height), palette,
+                              clear);
     }
     case TPartCoding::pcPcx:
-        return ReadPcxRgba(stored);
+        return ReadPcxPicture(stored);
     case TPartCoding::pcTga:
-        return ReadTga(stored);
+        return TrueColourPicture(ReadTga(stored));
     case TPartCoding::pcWal:
-        return ToRgba(ReadWal(stored), palette, source.Transparent);
+        return IndexedPicture(ReadWal(stored), palette, clear);
     case TPartCoding::pcMipTextureOwnPalette:
-        return ToRgba(ReadMipTexture(stored), ReadMipTexturePalette(stored), source.Transparent);
+        return IndexedPicture(ReadMipTexture(stored), ReadMipTexturePalette(stored), clear);
     case TPartCoding::pcLmpOwnPalette: {
-        const TIndexedPicture picture = ReadLmpPicture(stored);
-        const std::size_t end = 8 + picture.Pixels.size();
-        return ToRgba(picture, ReadPaletteAfter(stored, end, "picture " + part.Name),
-                      source.Transparent);
+        TIndexedPicture picture = ReadLmpPicture(stored);
+        const std::size_t end = kLmpHeaderBytes + picture.Pixels.size();
+        const TPalette own = ReadPaletteAfter(stored, end, "picture " + part.Name);
+        return IndexedPicture(std::move(picture), own, clear);
     }
     case TPartCoding::pcNone:
         break;
     }
     throw TFailure(kNotAPicture);
+}
+
+TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
+                        const TPalette& palette) {
+    return ToRgba(DecodePartPicture(bytes, part, palette));
 }
 
 std::span<const unsigned char> PartBytes(std::span<const unsigned char> bytes,

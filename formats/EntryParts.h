@@ -120,8 +120,13 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
                            const std::function<bool()>& stop = {});
 
 // The picture of part of bytes (the entry it was listed from), in palette's
-// colours unless it brings its own. Throws TFailure: the part's Problem when
-// there is nothing to decode, else the decoder's own message.
+// colours unless it brings its own: its indices with the colours and the
+// see-through index it is drawn with, or RGBA for a true-colour picture.
+// Throws TFailure: the part's Problem when there is nothing to decode, else
+// the decoder's own message.
+TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TEntryPart& part,
+                                  const TPalette& palette);
+// The same as it is seen, in RGBA.
 TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
                         const TPalette& palette);
 

@@ -246,6 +246,7 @@ void TPreviewForm::Reset() {
     usedPalette_ = false;
     save_ = TSaveKind::skNothing;
     savePicture_ = {};
+    saveIndexed_.reset();
     saveBytes_ = {};
     saveName_.clear();
     {
@@ -622,6 +623,7 @@ void TPreviewForm::ShowPart(int i) {
     saveName_ = OfferedFileName(entryName_);
     saveBytes_ = {};
     savePicture_ = {};
+    saveIndexed_.reset();
     if (!part.Decode) {
         const QString problem = Text(part.Problem) + QLatin1Char('.');
         if (part.Bytes.empty()) {
@@ -636,7 +638,7 @@ void TPreviewForm::ShowPart(int i) {
         ShowHex(part.Bytes, problem);
         return;
     }
-    TRgbaPicture picture;
+    TDecodedPicture picture;
     try {
         picture = part.Decode();
     } catch (const TFailure& failure) {
@@ -651,14 +653,18 @@ void TPreviewForm::ShowPart(int i) {
         }
         return;
     }
-    const QImage image = ToImage(picture);
+    const QImage image =
+        ToImage(picture.Indexed ? ToRgba(picture.Indices, picture.Colours, picture.Transparent)
+                                : picture.Rgba);
     save_ = TSaveKind::skPicture;
     savePicture_ = image;
+    if (picture.Indexed)
+        saveIndexed_ = std::move(picture);
     saveName_ = OfferedFileName(listed ? part.Name + ".png" : entryName_, QStringLiteral("png"));
     ShowPicture(image,
                 QStringLiteral("%1 x %2, %3")
-                        .arg(picture.Width)
-                        .arg(picture.Height)
+                        .arg(image.width())
+                        .arg(image.height())
                         .arg(Text(part.Format)) +
                     (part.InPalette ? QStringLiteral(", ") + PaletteOrigin() : QString()),
                 part.GridCell);
@@ -723,7 +729,9 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
         throw TFailure("Entry " + entryName_ + " would overwrite the archive it is read from");
     switch (save_) {
     case TSaveKind::skPicture: {
-        const std::vector<unsigned char> png = EncodePng(FromImage(savePicture_));
+        // A picture of palette indices keeps them; any other as it is seen.
+        const std::vector<unsigned char> png =
+            saveIndexed_ ? EncodePng(*saveIndexed_) : EncodePng(FromImage(savePicture_));
         TAtomicFile out(target);
         out.Write(png.data(), png.size());
         out.Commit();

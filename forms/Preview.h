@@ -163,6 +163,9 @@ private:
     // What Save As writes: the picture shown, the entry's bytes, or a part's.
     TSaveKind save_ = TSaveKind::skNothing;
     QImage savePicture_;
+    // The picture's indices and colours, when it is one of palette indices:
+    // written as they are.
+    std::optional<TDecodedPicture> saveIndexed_;
     std::span<const unsigned char> saveBytes_;
     QString saveName_;
 };

@@ -112,7 +112,9 @@ TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const u
         shown.InPalette = part.InPalette;
         shown.GridCell = part.GridCell;
         if (part.Picture) {
-            shown.Decode = [bytes, part, palette] { return DecodePart(bytes, part, *palette); };
+            shown.Decode = [bytes, part, palette] {
+                return DecodePartPicture(bytes, part, *palette);
+            };
         } else {
             shown.Problem = part.Problem;
             shown.Bytes = PartBytes(bytes, part);

@@ -67,8 +67,9 @@ struct TPicturePart {
     bool InPalette = false;
     // The console font: its 8 x 8 characters are drawn apart, as a grid.
     int GridCell = 0;
-    // The picture; throws TFailure. Empty for a part that is no picture.
-    std::function<TRgbaPicture()> Decode;
+    // The picture, its indices kept; throws TFailure. Empty for a part that
+    // is no picture.
+    std::function<TDecodedPicture()> Decode;
     // A part that is no picture: why, and its bytes (shown and saved as
     // such; empty when even they cannot be had).
     std::string Problem;

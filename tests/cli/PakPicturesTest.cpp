@@ -5,6 +5,7 @@
 #include "cli/PakTool.h"
 #include "formats/EntryParts.h"
 #include "formats/FormatImages.h"
+#include "formats/Lmp.h"
 #include "formats/Png.h"
 #include "formats/PngCheck.h"
 #include "framework/Files.h"
@@ -369,6 +370,88 @@ TEST(PakPictures, EachPictureGetsAFileOfItsPlace) {
                            "the entry"),
               1u)
         << r.Err;
+}
+
+// Pictures of palette indices are written as their indices with the 256
+// colours they are drawn in, their see-through index alone transparent;
+// true-colour ones stay RGBA. Either is seen as the preview shows it.
+TEST(PakPictures, PalettePicturesKeepTheirIndices) {
+    Bytes palette;
+    for (int i = 0; i < 256; ++i)
+        palette.insert(palette.end(),
+                       {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), 7});
+    // Half-Life's texture: its own colours after its levels, 255 see-through.
+    Bytes fence = test::MakeMipTexture("{fence", 8, 8, Bytes(64, 1));
+    fence[40] = 255;
+    fence.insert(fence.end(), {0, 1});
+    for (int i = 0; i < 256; ++i)
+        fence.insert(fence.end(), {static_cast<unsigned char>(i), 20, 30});
+    Bytes wad3 = test::MakeWad2({{"{fence", 0x43, fence}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    const Bytes pcx = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Raw(Noise(768)).Out;
+    const Bytes rgb = test::PcxHeader(1, 1, 3, 1).U8(9).U8(8).U8(7).Out;
+    const Bytes tga = test::TgaHeader(2, 2, 1, 24).Raw({1, 2, 3, 4, 5, 6}).Out;
+    const std::vector<std::pair<std::string, Bytes>> entries = {
+        {"gfx/palette.lmp", palette},
+        {"gfx/pause.lmp", test::MakeLmp(2, 1, {1, 255})},
+        {"progs/m.mdl", test::MakeModelOfSkins(1, 2, 2, 5)},
+        {"halflife.wad", wad3},
+        {"pics/dots.pcx", pcx},
+        {"pics/rgb.pcx", rgb},
+        {"gfx/sky.tga", tga},
+    };
+    const struct {
+        std::string Entry;
+        std::string Png;
+        unsigned ColourType;
+        Bytes Indices;      // empty for RGBA
+        std::size_t Alphas; // tRNS entries: up to the see-through index
+        std::size_t Spot;   // an index whose colour is looked at
+        TRgb Colour;
+    } rows[] = {
+        {"gfx/palette.lmp", "gfx/palette.lmp.png", 3, {}, 0, 200, {200, 55, 7}},
+        {"gfx/pause.lmp", "gfx/pause.lmp.png", 3, {1, 255}, 256, 1, {1, 254, 7}},
+        {"progs/m.mdl", "progs/m.mdl.png.d/m_skin0.png", 3, {5, 5, 5, 5}, 0, 5, {5, 250, 7}},
+        {"halflife.wad", "halflife.wad.png.d/%7Bfence.png", 3, {}, 256, 9, {9, 20, 30}},
+        {"pics/dots.pcx", "pics/dots.pcx.png", 3, {3, 3}, 0, 0, {}},
+        {"pics/rgb.pcx", "pics/rgb.pcx.png", 6, {}, 0, 0, {}},
+        {"gfx/sky.tga", "gfx/sky.tga.png", 6, {}, 0, 0, {}},
+    };
+    TTempDir dir;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& [name, bytes] : entries)
+        files.push_back({name, test::ToString(bytes)});
+    WriteFile(dir / "a.pak", BuildPakImage(files));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess({"extract", (dir / "a.pak").string(), "-C", out.string(), "--png"});
+    ASSERT_EQ(r.Status, kExitOk) << r.Err;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        SCOPED_TRACE(row.Png);
+        const Bytes& bytes = entries[i].second;
+        const std::string written = ReadFile(out / row.Png);
+        test::TPngRead png;
+        ASSERT_EQ(test::PngFault(Bytes(written.begin(), written.end()), png), "");
+        EXPECT_EQ(png.ColourType, row.ColourType);
+        // What is seen is what the preview shows.
+        const TEntryParts parts = ListEntryParts(ClassifyEntry(row.Entry, bytes), row.Entry, bytes);
+        ASSERT_FALSE(parts.Parts.empty());
+        EXPECT_EQ(png.Rgba.Pixels, DecodePart(bytes, parts.Parts[0], ReadPalette(palette)).Pixels);
+        if (row.ColourType != 3)
+            continue;
+        if (!row.Indices.empty()) {
+            EXPECT_EQ(png.Indices, row.Indices);
+        }
+        ASSERT_EQ(png.Colours.size(), 256u);
+        if (row.Spot != 0) {
+            EXPECT_EQ(png.Colours[row.Spot], row.Colour);
+        }
+        ASSERT_EQ(png.Alphas.size(), row.Alphas);
+        if (row.Alphas > 0) {
+            EXPECT_EQ(std::count(png.Alphas.begin(), png.Alphas.end(), 255), 255);
+            EXPECT_EQ(png.Alphas.back(), 0);
+        }
+    }
 }
 
 // A stop request between pictures ends the entry's pictures there, those

@@ -572,7 +572,8 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
     const auto pak = Open({{"gfx/palette.lmp", PaletteEntry()},
                            {"gfx/two.lmp", lmp},
                            {"progs.dat", std::string("\0\1\2", 3)},
-                           {"gfx.wad", ToString(test::MakeWad2({{"cmap", 0x45, Bytes(5, 9)}}))}});
+                           {"gfx.wad", ToString(test::MakeWad2({{"cmap", 0x45, Bytes(5, 9)}}))},
+                           {"gfx/sky.tga", SmallTga(false)}});
     OpenPreview();
     MoveTo(0);
     EXPECT_EQ(P().InfoLabel->text(), "16 x 16, palette, 256 colours");
@@ -586,6 +587,7 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
         {1, "two.png", "PNG pictures (*.png)", ""},
         {2, "progs.dat", "All files (*)", std::string("\0\1\2", 3)},
         {3, "cmap", "All files (*)", std::string(5, '\x09')},
+        {4, "sky.png", "PNG pictures (*.png)", ""},
     };
     for (const auto& s : saves) {
         SCOPED_TRACE(s.Row);
@@ -603,9 +605,26 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
         }
         QImage png;
         ASSERT_TRUE(png.load(QString::fromStdString(target.string()), "PNG"));
+        if (s.Row == 4) {
+            // A true-colour picture stays so, as it is shown.
+            EXPECT_NE(png.format(), QImage::Format_Indexed8);
+            EXPECT_EQ(png.convertToFormat(QImage::Format_RGBA8888),
+                      P().ShownPicture().convertToFormat(QImage::Format_RGBA8888));
+            continue;
+        }
         EXPECT_EQ(png.size(), QSize(2, 1));
         EXPECT_EQ(png.pixel(0, 0), qRgb(1, 254, 7));
         EXPECT_EQ(qAlpha(png.pixel(1, 0)), 0); // 255 is see-through in .lmp pictures
+        // Its indices and the palette's colours are kept; 255 alone is clear.
+        ASSERT_EQ(png.format(), QImage::Format_Indexed8);
+        EXPECT_EQ(png.pixelIndex(0, 0), 1);
+        EXPECT_EQ(png.pixelIndex(1, 0), 255);
+        const QList<QRgb> table = png.colorTable();
+        ASSERT_EQ(table.size(), 256);
+        for (int i = 0; i < 256; ++i)
+            EXPECT_EQ(table[i], i == 255 ? qRgba(255, 0, 7, 0) : qRgb(i, 255 - i, 7)) << i;
+        EXPECT_EQ(png.convertToFormat(QImage::Format_RGBA8888),
+                  P().ShownPicture().convertToFormat(QImage::Format_RGBA8888));
     }
     EXPECT_TRUE(dialogs.Boxes->Messages.empty());
     // A cancel writes nothing; the archive's own name is refused.

@@ -73,9 +73,9 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
             const std::string what =
                 "part " + std::to_string(part.Index) + "." + std::to_string(part.Member) + ": ";
             std::string problem;
-            TRgbaPicture picture;
+            TDecodedPicture decoded;
             try {
-                picture = DecodePart(in, part, GreyPalette());
+                decoded = DecodePartPicture(in, part, GreyPalette());
             } catch (const TFailure& failure) {
                 problem = failure.what();
             }
@@ -83,6 +83,11 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
                 return what + "listed as \"" + part.Problem + "\", decoded as \"" + problem + "\"";
             if (!problem.empty())
                 continue;
+            if (decoded.Indexed) {
+                if (const std::string fault = PictureFault(decoded.Indices); !fault.empty())
+                    return what + "indices: " + fault;
+            }
+            const TRgbaPicture picture = ToRgba(decoded);
             if (const std::string fault = PictureFault(picture); !fault.empty())
                 return what + fault;
             if (picture.Width != part.Width || picture.Height != part.Height)
@@ -90,6 +95,17 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
             const auto [at, fresh] = bySource.emplace(part.Source, picture.Pixels);
             if (!fresh && at->second != picture.Pixels)
                 return what + "one source, two pictures";
+            if (!fresh)
+                continue;
+            // What --png writes of it is what is seen, within its bound.
+            const std::vector<unsigned char> png = EncodePng(decoded);
+            TPngRead back;
+            if (const std::string fault = PngFault(png, back); !fault.empty())
+                return what + "PNG " + fault;
+            if (back.Rgba.Pixels != picture.Pixels || back.Indices.empty() == decoded.Indexed)
+                return what + "PNG differs from the picture";
+            if (png.size() > PngSizeBound(picture.Width, picture.Height))
+                return what + "PNG past its bound";
         }
         return std::string();
     });
@@ -265,19 +281,40 @@ inline std::string WaveFault(std::span<const unsigned char> in) {
     });
 }
 
-// The input as a picture of its own first bytes' size, round-tripped.
+// The input as a picture of its own first bytes' size, round-tripped as
+// RGBA and as indices (its colours and see-through index from the input too).
 inline std::string PngRoundTripFault(std::span<const unsigned char> in) {
     if (in.size() < 2)
         return "";
+    const auto byte = [&](std::size_t i) -> unsigned char {
+        return in.size() > 2 ? in[2 + i % (in.size() - 2)] : 0;
+    };
     TRgbaPicture picture{1 + in[0] % 64, 1 + in[1] % 64, {}};
     const std::size_t bytes = 4 * static_cast<std::size_t>(picture.Width * picture.Height);
     for (std::size_t i = 0; i < bytes; ++i)
-        picture.Pixels.push_back(in.size() > 2 ? in[2 + i % (in.size() - 2)] : 0);
+        picture.Pixels.push_back(byte(i));
     TRgbaPicture back;
-    const std::string fault = PngFault(EncodePng(picture), back);
+    std::string fault = PngFault(EncodePng(picture), back);
     if (!fault.empty())
         return "PNG " + fault;
-    return back.Pixels == picture.Pixels ? "" : "PNG pixels differ";
+    if (back.Pixels != picture.Pixels)
+        return "PNG pixels differ";
+
+    TIndexedPicture indices{picture.Width, picture.Height, {}};
+    for (std::size_t i = 0; i < bytes / 4; ++i)
+        indices.Pixels.push_back(byte(i));
+    TPalette colours;
+    for (std::size_t i = 0; i < colours.Colours.size(); ++i)
+        colours.Colours[i] = {byte(3 * i + 1), byte(3 * i + 2), byte(3 * i + 3)};
+    const int clear = in[0] % 2 == 0 ? kOpaque : in[1];
+    TPngRead read;
+    fault = PngFault(EncodePng(IndexedPicture(indices, colours, clear)), read);
+    if (!fault.empty())
+        return "indexed PNG " + fault;
+    if (read.Indices != indices.Pixels ||
+        read.Rgba.Pixels != ToRgba(indices, colours, clear).Pixels)
+        return "indexed PNG pixels differ";
+    return "";
 }
 
 // The input past its first byte, under a name that byte picks, through
