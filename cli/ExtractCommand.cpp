@@ -246,8 +246,10 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
     if (!HoldsPictures(kind))
         return true;
     const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
-    const TPalette& palette =
-        NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();
+    // Looked for only when a picture is drawn in it.
+    const auto palette = [&]() -> const TPalette& {
+        return NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();
+    };
     const TPictureOutput output{target,
                                 file,
                                 extracted,

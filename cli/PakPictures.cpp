@@ -96,7 +96,8 @@ void WritePng(const TPictureOutput& output, const std::string& name,
 } // namespace
 
 bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName, TEntryKind kind,
-                        std::span<const unsigned char> bytes, const TPalette& palette) {
+                        std::span<const unsigned char> bytes,
+                        const std::function<const TPalette&()>& palette) {
     if (!HoldsPictures(kind))
         return true;
     const std::string stem = Stem(entryName);
@@ -193,7 +194,10 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
         // Palette pictures keep their indices in the file.
         std::optional<TDecodedPicture> picture;
         try {
-            picture = DecodePartPicture(bytes, *planned[first].Part, palette);
+            const TEntryPart& part = *planned[first].Part;
+            // Pictures that carry their colours take none of the palette's.
+            static const TPalette unused = GreyPalette();
+            picture = DecodePartPicture(bytes, part, part.InPalette ? palette() : unused);
         } catch (const TFailure& failure) {
             output.Tell(entryName, "no picture of " + planned[first].Label + ": " + failure.what());
             continue;

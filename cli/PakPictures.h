@@ -32,10 +32,11 @@ struct TPictureOutput {
     std::function<bool()> Stop;
 };
 
-// Writes the pictures of the entry named entryName of kind holding bytes,
-// palette pictures in palette: NAME.png for an entry that is one picture,
+// Writes the pictures of the entry named entryName of kind holding bytes:
+// NAME.png for an entry that is one picture,
 // NAME.png.d/PICTURE.png for each of a container's, a map's, a model's or a
-// sprite's, at most kMaxListedParts of them (said once when there are more).
+// sprite's, at most kMaxListedParts of them (said once when there are more),
+// palette pictures in palette's colours.
 // A picture of palette indices is written as its indices with the 256
 // colours it is drawn in (and its see-through index made transparent), a
 // true-colour one as RGBA.
@@ -45,8 +46,11 @@ struct TPictureOutput {
 // not written for such a reason; one that cannot be decoded is only told,
 // since the entry's own file holds it still. Throws TFailure for what the
 // target's free space cannot be learnt for.
+// palette gives the colours of palette pictures, asked for only when one is
+// decoded: Half-Life's pictures carry their own.
 bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName, TEntryKind kind,
-                        std::span<const unsigned char> bytes, const TPalette& palette);
+                        std::span<const unsigned char> bytes,
+                        const std::function<const TPalette&()>& palette);
 
 // A picture's name (any bytes: "*water1", "+0slip") as one file name:
 // letters, digits, "-", "_", "+" and a "." after the first byte are kept,

@@ -247,6 +247,8 @@ void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
     endFrame();
     if (stopped())
         return;
+    if (sprite.HalfLife)
+        lines[0] += ", " + SprTextureFormatText(sprite.TextureFormat);
     lines[0] += ", " + Plural(sprite.Frames, "frame", "frames") + ", up to " +
                 PictureSizeText(sprite.MaxWidth, sprite.MaxHeight);
     lines.insert(lines.end(), frames.begin(), frames.end());
@@ -428,6 +430,11 @@ std::string EntryKindTitle(TEntryKind kind, std::string_view name,
     // One kind for both, told apart by what the file says it is.
     if (kind == TEntryKind::ekWad2 && HasTag(bytes, 0, kWad3Tag))
         return "Picture container (WAD3)";
+    if (kind == TEntryKind::ekSprite && HasTag(bytes, 0, kSprTag) && bytes.size() >= 8) {
+        TByteReader reader(bytes.subspan(kSprTag.size()));
+        if (reader.ReadInt32() == kSprHalfLifeVersion)
+            return "Sprite (Half-Life)";
+    }
     return EntryKindName(kind);
 }
 

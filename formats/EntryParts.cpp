@@ -300,13 +300,30 @@ void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
                   {});
 }
 
+// How a sprite's frames are told: Half-Life's say how they are drawn.
+const char* SpriteFrameFormat(const TSprHeader& header) {
+    static constexpr const char* kHalfLife[] = {"sprite frame, normal", "sprite frame, additive",
+                                                "sprite frame, index alpha",
+                                                "sprite frame, alpha test"};
+    if (!header.HalfLife || header.TextureFormat < 0 ||
+        header.TextureFormat >= static_cast<std::int32_t>(std::size(kHalfLife)))
+        return "sprite frame";
+    return kHalfLife[header.TextureFormat];
+}
+
 void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
+    const TSprHeader header = ReadSprHeader(spr);
     (void)WalkSpr(spr, {}, [&](const TSprPicture& picture) {
         collect.Count(1);
         if (collect.Room()) {
-            TEntryPart part = RawPart("sprite frame", picture.Frame, picture.Member, picture.Group,
-                                      picture.Width, picture.Height, picture.Pixels);
-            part.Source.Transparent = kSpriteTransparentIndex;
+            TEntryPart part = RawPart(SpriteFrameFormat(header), picture.Frame, picture.Member,
+                                      picture.Group, picture.Width, picture.Height, picture.Pixels);
+            part.Source.Transparent = SprTransparentIndex(header);
+            // Half-Life's frames are drawn in the colours the sprite carries.
+            if (header.HalfLife) {
+                part.InPalette = false;
+                part.Source.Coding = TPartCoding::pcRawPixelsSpritePalette;
+            }
             collect.Add(std::move(part));
         }
         return collect.Go();
@@ -399,6 +416,11 @@ TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TE
         TByteReader reader(stored);
         return IndexedPicture(ReadIndexedPixels(reader, source.Width, source.Height), palette,
                               clear);
+    }
+    case TPartCoding::pcRawPixelsSpritePalette: {
+        TByteReader reader(stored);
+        TIndexedPicture picture = ReadIndexedPixels(reader, source.Width, source.Height);
+        return IndexedPicture(std::move(picture), ReadSprPalette(bytes), clear);
     }
     case TPartCoding::pcPcx:
         return ReadPcxPicture(stored);

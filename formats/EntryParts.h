@@ -60,6 +60,9 @@ enum class TPartCoding {
     // Half-Life's: in the colours that follow their pixels.
     pcMipTextureOwnPalette,
     pcLmpOwnPalette,
+    // Half-Life's sprite frames: raw pixels in the colours after the
+    // sprite's header.
+    pcRawPixelsSpritePalette,
     pcWal,
 };
 

@@ -561,8 +561,7 @@ void TPreviewForm::ShowToolkitPicture() {
 }
 
 void TPreviewForm::ShowPictures() {
-    usedPalette_ = UsesPalette(kind_);
-    const TPalette colours = palette_ && usedPalette_ ? palette_->Colours : GreyPalette();
+    const TPalette colours = palette_ && UsesPalette(kind_) ? palette_->Colours : GreyPalette();
     try {
         pictures_ = PicturesOf(kind_, entryName_, bytes_, colours);
     } catch (const TFailure& failure) {
@@ -573,6 +572,10 @@ void TPreviewForm::ShowPictures() {
         ShowHex(bytes_, QStringLiteral("Cannot show this %1: %2.").arg(kind, Text(failure.what())));
         return;
     }
+    // Half-Life's pictures carry their colours: the palette is spoken of
+    // only where a picture is drawn in it.
+    usedPalette_ = std::any_of(pictures_.Parts.begin(), pictures_.Parts.end(),
+                               [](const TPicturePart& part) { return part.InPalette; });
     if (usedPalette_ && palette_ && palette_->Source == TPaletteSource::psGrey)
         AddNotice(Text(palette_->Note) + QLatin1Char('.'));
     if (pictures_.List == TPartList::plNone) {

@@ -8,6 +8,7 @@
 #include "formats/Lmp.h"
 #include "formats/Png.h"
 #include "formats/PngCheck.h"
+#include "formats/Spr.h"
 #include "framework/Files.h"
 #include "support/PakImage.h"
 #include "support/TempDir.h"
@@ -33,6 +34,11 @@ using test::ReadFile;
 using test::TBytesWriter;
 using test::TTempDir;
 using test::WriteFile;
+
+const TPalette& GreyPaletteOnce() {
+    static const TPalette grey = GreyPalette();
+    return grey;
+}
 
 // Under AddressSanitizer the address space is the sanitizer's to reserve.
 #if defined(__SANITIZE_ADDRESS__)
@@ -332,7 +338,8 @@ TEST(PakPictures, PicturesThatMayNotFitAreRefusedBeforeAnyIsWritten) {
     EXPECT_EQ(r.Status, kExitProblems);
     EXPECT_EQ(Count(r.Err, "maps/e1m1.bsp: Disk full: the 10,000 pictures need "), 1u) << r.Err;
     EXPECT_EQ(Count(r.Err, " bytes free\n"), 1u) << r.Err;
-    EXPECT_EQ(Count(r.Err, "\n"), 2u) << r.Err; // and the palette's line
+    // No picture is drawn, so no palette is looked for nor missed.
+    EXPECT_EQ(Count(r.Err, "\n"), 1u) << r.Err;
     EXPECT_TRUE(PngsBelow(out).empty());
     EXPECT_TRUE(ReadFile(out / "maps/e1m1.bsp") == test::ToString(map));
 }
@@ -399,6 +406,10 @@ TEST(PakPictures, PalettePicturesKeepTheirIndices) {
         {"pics/dots.pcx", pcx},
         {"pics/rgb.pcx", rgb},
         {"gfx/sky.tga", tga},
+        {"sprites/fire.spr", test::SprHalfLifeHeader(1, kSprAlphaTest)
+                                 .I32(0)
+                                 .Raw(test::SprPicture(2, 1, {1, 255}))
+                                 .Out},
     };
     const struct {
         std::string Entry;
@@ -416,6 +427,13 @@ TEST(PakPictures, PalettePicturesKeepTheirIndices) {
         {"pics/dots.pcx", "pics/dots.pcx.png", 3, {3, 3}, 0, 0, {}},
         {"pics/rgb.pcx", "pics/rgb.pcx.png", 6, {}, 0, 0, {}},
         {"gfx/sky.tga", "gfx/sky.tga.png", 6, {}, 0, 0, {}},
+        {"sprites/fire.spr",
+         "sprites/fire.spr.png.d/fire_frame0.png",
+         3,
+         {1, 255},
+         256,
+         1,
+         {1, 2, 3}},
     };
     TTempDir dir;
     std::vector<std::pair<std::string, std::string>> files;
@@ -454,6 +472,25 @@ TEST(PakPictures, PalettePicturesKeepTheirIndices) {
     }
 }
 
+// Half-Life's pictures carry their colours: an archive of them alone is
+// written without a word of a missing palette.
+TEST(PakPictures, PicturesInTheirOwnColoursNeedNoPalette) {
+    Bytes hud = test::MakeLmp(1, 1, {1});
+    hud.insert(hud.end(), {1, 0, 9, 8, 7}); // the picture's one colour
+    Bytes wad3 = test::MakeWad2({{"hud", 0x42, hud}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    const Bytes sprite =
+        test::SprHalfLifeHeader(1, kSprNormal).I32(0).Raw(test::SprPicture(1, 1, {1})).Out;
+    TTempDir dir;
+    WriteFile(dir / "a.pak", BuildPakImage({{"halflife.wad", test::ToString(wad3)},
+                                            {"sprites/s.spr", test::ToString(sprite)}}));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess({"extract", (dir / "a.pak").string(), "-C", out.string(), "--png"});
+    EXPECT_EQ(r.Status, kExitOk);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(PngsBelow(out).size(), 2u);
+}
+
 // A stop request between pictures ends the entry's pictures there, those
 // written whole, whether each has its own stored pixels or all share them.
 TEST(PakPictures, AStopBetweenPicturesEndsThemThere) {
@@ -485,7 +522,7 @@ TEST(PakPictures, AStopBetweenPicturesEndsThemThere) {
             },
             [&](const std::filesystem::path& path) { told.push_back("kept " + path.string()); },
             [&] { return PngsBelow(out).size() >= 3; }};
-        EXPECT_TRUE(WriteEntryPictures(output, c.Name, c.Kind, c.Entry, GreyPalette())) << c.Name;
+        EXPECT_TRUE(WriteEntryPictures(output, c.Name, c.Kind, c.Entry, GreyPaletteOnce)) << c.Name;
         EXPECT_EQ(PngsBelow(out).size(), 3u) << c.Name;
         EXPECT_EQ(told, std::vector<std::string>{}) << c.Name;
         for (const auto& path : PngsBelow(out)) {

@@ -4,6 +4,7 @@
 #include "formats/EntryKind.h"
 #include "formats/EntryParts.h"
 #include "formats/Md2.h"
+#include "formats/Spr.h"
 #include "formats/Wad2.h"
 #include "formats/Wal.h"
 #include "support/FailureOf.h"
@@ -327,6 +328,12 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
                               "WAD3");
     Bytes bsp30 = test::MakeBsp({texture("{leaf", colours(256))});
     bsp30[0] = 30;
+    // Sprites' colours are (i, 2i, 3i); 255 is (255, 254, 253).
+    const auto sprite = [](std::int32_t format) {
+        return test::SprHalfLifeHeader(1, format).I32(0).Raw(test::SprPicture(2, 1, {255, 1})).Out;
+    };
+    const Bytes alphaTest = sprite(kSprAlphaTest), indexAlpha = sprite(kSprIndexAlpha),
+                additive = sprite(kSprAdditive);
     const struct {
         const char* What;
         TEntryKind Kind;
@@ -366,6 +373,25 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
          0,
          "",
          {246, 236, 30, 0, 10, 20, 30, 255}},
+        {"an alpha-tested sprite's frame",
+         TEntryKind::ekSprite,
+         alphaTest,
+         0,
+         "",
+         {255, 254, 253, 0, 1, 2, 3, 255}},
+        // Its indices are degrees of opacity, not one see-through colour.
+        {"an index-alpha sprite's frame",
+         TEntryKind::ekSprite,
+         indexAlpha,
+         0,
+         "",
+         {255, 254, 253, 255, 1, 2, 3, 255}},
+        {"an additive sprite's frame",
+         TEntryKind::ekSprite,
+         additive,
+         0,
+         "",
+         {255, 254, 253, 255, 1, 2, 3, 255}},
     };
     TPalette archive = GreyPalette(); // never used for these
     for (const auto& c : cases) {
@@ -380,6 +406,9 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
         EXPECT_EQ(Bytes(rgba.Pixels.begin(), rgba.Pixels.begin() + 8), c.FirstTwo) << c.What;
     }
     EXPECT_EQ(DescribeEntry("halflife.wad", wad3)[0], "Picture container (WAD3), 5 lumps");
+    EXPECT_EQ(DescribeEntry("sprites/fire.spr", alphaTest),
+              (std::vector<std::string>{"Sprite (Half-Life), alpha test, 1 frame, up to 4 x 3",
+                                        "  frame 0: 2 x 1"}));
 }
 
 } // namespace

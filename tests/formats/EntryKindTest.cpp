@@ -43,6 +43,7 @@ TEST(EntryKind, ByNameSignatureAndExtension) {
         {"progs/renamed", Tagged("IDPO"), TEntryKind::ekModel},
         {"progs/s_light.spr", {}, TEntryKind::ekSprite},
         {"progs/looks.txt", Tagged("IDSP"), TEntryKind::ekSprite},
+        {"sprites/halflife.dat", test::SprHalfLifeHeader(0, 3).Out, TEntryKind::ekSprite},
         {"pics/a.wav", Tagged("WAD2"), TEntryKind::ekWad2},
         // A signature wins over every name: the palette's, gfx.wad's, an extension.
         {"gfx/palette.lmp", Tagged("IDSP"), TEntryKind::ekSprite},

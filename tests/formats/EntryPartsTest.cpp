@@ -3,6 +3,7 @@
 #include "formats/EntryParts.h"
 #include "FormatImages.h"
 #include "formats/EntryKind.h"
+#include "formats/Spr.h"
 #include "support/FailureOf.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,9 @@ TEST(EntryParts, EachKindListsWhatItHoldsFromItsHeaders) {
     spr.I32(0).Raw(test::SprPicture(2, 1, {5, 255})).I32(1).I32(2).U32(0).U32(0);
     spr.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7)));
     const Bytes pcx = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Zeros(768).Out;
+    const auto halfLife = [](std::int32_t format) {
+        return test::SprHalfLifeHeader(1, format).I32(0).Raw(test::SprPicture(2, 1, {5, 255})).Out;
+    };
     struct TCase {
         const char* Name;
         Bytes Entry;
@@ -136,6 +140,16 @@ TEST(EntryParts, EachKindListsWhatItHoldsFromItsHeaders) {
          TPartList::plFrames,
          {"#0 (sprite frame) 2x1 clear 255", "#1.0 (sprite frame) 1x1 clear 255",
           "#1.1 (sprite frame) 4x3 clear 255"}},
+        // Half-Life's: in their own colours, 255 clear where alpha-tested.
+        {"sprites/a.spr",
+         halfLife(kSprAlphaTest),
+         TPartList::plFrames,
+         {"#0 (sprite frame, alpha test) 2x1 clear 255 own colours"}},
+        {"sprites/i.spr",
+         halfLife(kSprIndexAlpha),
+         TPartList::plFrames,
+         {"#0 (sprite frame, index alpha) 2x1 own colours"}},
+        {"sprites/o.spr", halfLife(7), TPartList::plFrames, {"#0 (sprite frame) 2x1 own colours"}},
         {"autoexec.cfg", Bytes{'x'}, TPartList::plNone, {}},
     };
     for (const TCase& c : cases) {
@@ -175,6 +189,8 @@ TEST(EntryParts, AnEntryWhoseLayoutCannotBeReadThrows) {
          "Model skin count 3 runs past the end of the entry"},
         {"progs/a.spr", test::SprHeader(1).I32(0).Raw(test::SprPicture(2, 2, {1})).Out,
          "Picture pixels run past the end of the entry"},
+        {"sprites/a.spr", test::SprHalfLifeHeader(0, kSprNormal, 257).Out,
+         "Palette of sprite holds 257 colours"},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(test::FailureOf([&] { (void)List(c.Name, c.Entry); }), c.Failure) << c.Name;

@@ -221,6 +221,18 @@ inline TBytesWriter SprHeader(std::int32_t frames) {
     return std::move(w.U32(0).I32(0));
 }
 
+// Half-Life's sprite header of textureFormat, then its colours: count
+// triples (i, 2i, 3i) for each colour i, under a count of stated.
+inline TBytesWriter SprHalfLifeHeader(std::int32_t frames, std::int32_t textureFormat,
+                                      unsigned count = 256, int stated = -1) {
+    TBytesWriter w;
+    w.Tag("IDSP").I32(2).I32(2).I32(textureFormat).U32(0).I32(4).I32(3).I32(frames);
+    w.U32(0).I32(0).U16(stated < 0 ? count : static_cast<unsigned>(stated));
+    for (unsigned i = 0; i < count; ++i)
+        w.U8(i).U8(2 * i).U8(3 * i);
+    return w;
+}
+
 // A sprite picture: origin, size, pixels.
 inline Bytes SprPicture(std::int32_t width, std::int32_t height, const Bytes& pixels) {
     return TBytesWriter().I32(-width / 2).I32(height / 2).I32(width).I32(height).Raw(pixels).Out;

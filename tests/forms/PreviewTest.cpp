@@ -139,6 +139,10 @@ TEST_F(Preview, EachKindGetsItsView) {
          "124 bytes", "Cannot show this map: Not a version 29 map (version 31)."},
         {"pics/bad.png", std::string("\x89PNG\r\n\x1A\n", 8) + "garbage", TPreviewPage::ppHex, "",
          "15 bytes", "Cannot read this PNG picture"},
+        // Half-Life's sprites carry their colours: no word of a palette.
+        {"sprites/fire.spr",
+         ToString(test::SprHalfLifeHeader(1, 3).I32(0).Raw(test::SprPicture(2, 1, {1, 255})).Out),
+         TPreviewPage::ppPicture, "Frames", "2 x 1, sprite frame, alpha test", ""},
     };
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& c : cases)
@@ -190,6 +194,7 @@ TEST_F(Preview, TheKindLineNamesWhatTheBytesSay) {
         QString Kind; // as the kind line starts
     } cases[] = {
         {"halflife.wad", wad3, "Picture container (WAD3), "},
+        {"sprites/fire.dat", test::SprHalfLifeHeader(0, 0).Out, "Sprite (Half-Life), "},
         {"gfx.wad", test::MakeModelOfSkins(1, 2, 2), "Model, "},
         {"maps/large.dat", bsp2, "Map, "},
         {"maps/small.dat", test::MakeBsp({}), "Unknown kind, "}, // version 29 goes by name
