@@ -257,7 +257,8 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
                                     tool_.SayEntry(archive_, name, message);
                                 },
                                 [this](const std::filesystem::path& path) { SayKept(path); },
-                                [] { return InterruptRequested() != 0; }};
+                                [] { return InterruptRequested() != 0; },
+                                ArchiveLookup(file, index.Entries)};
     return WriteEntryPictures(output, entry.Name, kind, bytes, palette);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/PakPictures.h"
 
+#include "archive/PakNames.h"
 #include "formats/EntryParts.h"
 #include "formats/Png.h"
 #include "framework/Failures.h"
@@ -103,7 +104,7 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
     const std::string stem = Stem(entryName);
     TEntryParts parts;
     try {
-        parts = ListEntryParts(kind, entryName, bytes, output.Stop);
+        parts = ListEntryParts(kind, entryName, bytes, output.Stop, output.Lookup);
     } catch (const TFailure& failure) {
         output.Tell(entryName, "no picture of " + stem + ": " + failure.what());
         return true;
@@ -197,7 +198,8 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             const TEntryPart& part = *planned[first].Part;
             // Pictures that carry their colours take none of the palette's.
             static const TPalette unused = GreyPalette();
-            picture = DecodePartPicture(bytes, part, part.InPalette ? palette() : unused);
+            picture =
+                DecodePartPicture(bytes, part, part.InPalette ? palette() : unused, output.Lookup);
         } catch (const TFailure& failure) {
             output.Tell(entryName, "no picture of " + planned[first].Label + ": " + failure.what());
             continue;
@@ -237,6 +239,24 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
         }
     }
     return ok;
+}
+
+TEntryLookup ArchiveLookup(const TLockedFile& archive, const TPakEntries& entries) {
+    return [&archive, &entries](std::string_view name,
+                                std::size_t most) -> std::optional<TFoundEntry> {
+        const std::optional<std::size_t> found = FirstEntryNamed(entries, name);
+        if (!found)
+            return std::nullopt;
+        const TPakEntry entry = entries[*found];
+        CheckEntryBounds(entry, archive.Size());
+        // Only the head asked for is read.
+        TPakEntry head = entry;
+        head.FileLength = static_cast<std::int32_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(entry.FileLength), most));
+        return TFoundEntry{static_cast<std::uint64_t>(entry.FilePos),
+                           static_cast<std::uint64_t>(entry.FileLength),
+                           ReadEntryBytes(archive, head)};
+    };
 }
 
 std::string PictureFileName(std::string_view name) {

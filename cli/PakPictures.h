@@ -4,7 +4,9 @@
 #pragma once
 
 #include "archive/PakExtract.h"
+#include "archive/PakReader.h"
 #include "formats/EntryKind.h"
+#include "formats/EntryParts.h"
 #include "formats/Picture.h"
 #include "framework/Files.h"
 
@@ -30,7 +32,14 @@ struct TPictureOutput {
     std::function<void(const std::filesystem::path& path)> Kept;
     // Asked between pictures; true ends the entry's pictures there.
     std::function<bool()> Stop;
+    // Other entries of the archive, where a map's textures are kept (may be
+    // empty: none is found).
+    TEntryLookup Lookup;
 };
+
+// Entries of archive (whose index is entries) by name, as FirstEntryNamed
+// finds them, read with ReadEntryBytes.
+TEntryLookup ArchiveLookup(const TLockedFile& archive, const TPakEntries& entries);
 
 // Writes the pictures of the entry named entryName of kind holding bytes:
 // NAME.png for an entry that is one picture,

@@ -2,6 +2,7 @@
 
 #include "formats/Layout.h"
 #include "formats/MipTexture.h"
+#include "formats/Quake2Map.h"
 #include "framework/Failures.h"
 
 #include <algorithm>
@@ -59,9 +60,15 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     TBspInfo info;
     info.Variant = BspVariantOf(bsp);
     info.HalfLife = version == kBspHalfLifeVersion;
-    if (info.Variant.empty())
-        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (version " +
-                       std::to_string(version) + ")");
+    if (info.Variant.empty()) {
+        // Later games' maps name themselves so, with their version after.
+        std::string found = "version " + std::to_string(version);
+        if (HasTag(bsp, 0, kQuake2MapTag)) {
+            TByteReader tagged(bsp.subspan(kQuake2MapTag.size()));
+            found = std::string(kQuake2MapTag) + " version " + std::to_string(tagged.ReadInt32());
+        }
+        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (" + found + ")");
+    }
     for (std::size_t i = 0; i < kBspLumpCount; ++i) {
         TBspLump& lump = info.Lumps[i];
         lump.Offset = reader.ReadUInt32();

@@ -11,6 +11,7 @@
 #include "formats/Names.h"
 #include "formats/Pcx.h"
 #include "formats/Png.h"
+#include "formats/Quake2Map.h"
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
@@ -61,6 +62,8 @@ TEntryKind KindBySignature(std::span<const unsigned char> bytes) {
     for (const auto& [tag, kind] : kTags)
         if (HasTag(bytes, 0, tag))
             return kind;
+    if (IsQuake2Map(bytes))
+        return TEntryKind::ekQuake2Map;
     if (IsRiffWave(bytes))
         return TEntryKind::ekWave;
     if (IsPng(bytes) || IsJpeg(bytes))
@@ -163,6 +166,19 @@ void DescribeMap(std::span<const unsigned char> bytes, TStopPoll& stopped,
                                                PictureSizeText(texture.Width, texture.Height)));
     }
     SayRest(lines, info.Textures.size(), told, "texture", "textures");
+}
+
+// The textures by name alone: their pictures are entries of their own.
+void DescribeQuake2Map(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                       std::vector<std::string>& lines) {
+    const TQuake2Map map = ReadQuake2Map(bytes, kMaxListedParts);
+    lines[0] += ", " + Plural(map.TextureCount, "texture", "textures");
+    for (std::size_t i = 0; i < map.Textures.size(); ++i) {
+        if (stopped())
+            return;
+        lines.push_back("  " + std::to_string(i) + ": " + map.Textures[i]);
+    }
+    SayRest(lines, map.TextureCount, map.Textures.size(), "texture", "textures");
 }
 
 // A line for each group of skins and each frame, each list cut at the cap.
@@ -317,6 +333,9 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
         SayRest(lines, frames.size(), told, "frame", "frames");
         break;
     }
+    case TEntryKind::ekQuake2Map:
+        DescribeQuake2Map(bytes, stopped, lines);
+        break;
     case TEntryKind::ekWal: {
         const TWalHeader header = ReadWalHeader(bytes);
         const TPictureSize size = WalSize(bytes);
@@ -415,6 +434,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekWal, "Quake II texture"},
     {TEntryKind::ekMd2, "Quake II model"},
     {TEntryKind::ekSp2, "Quake II sprite"},
+    {TEntryKind::ekQuake2Map, "Quake II map"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
 };
@@ -453,7 +473,8 @@ std::vector<std::string> DescribeEntry(std::string_view name, std::span<const un
 }
 
 TPaletteGame PaletteGameOf(TEntryKind kind) {
-    return kind == TEntryKind::ekWal ? TPaletteGame::pgQuake2 : TPaletteGame::pgQuake;
+    return kind == TEntryKind::ekWal || kind == TEntryKind::ekQuake2Map ? TPaletteGame::pgQuake2
+                                                                        : TPaletteGame::pgQuake;
 }
 
 const char* PaletteEntryNameOf(TPaletteGame game) {

@@ -6,6 +6,7 @@
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Pcx.h"
+#include "formats/Quake2Map.h"
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace zorvak {
 
@@ -38,8 +40,10 @@ template <class Step> std::string ProblemOf(Step step) {
 // Adds parts up to the cap and counts them all.
 class TCollector {
 public:
-    TCollector(TEntryParts& parts, const std::function<bool()>& stop)
-        : parts_(parts), poll_(stop) {}
+    TCollector(TEntryParts& parts, const std::function<bool()>& stop, const TEntryLookup& lookup)
+        : parts_(parts), poll_(stop), lookup_(lookup) {}
+    // Other entries of the archive, for parts kept there.
+    const TEntryLookup& Lookup() const { return lookup_; }
     // Whether another part is listed: false once the cap is reached.
     bool Room() const { return parts_.Parts.size() < kMaxListedParts; }
     void Add(TEntryPart part) { parts_.Parts.push_back(std::move(part)); }
@@ -55,6 +59,7 @@ public:
 private:
     TEntryParts& parts_;
     TStopPoll poll_;
+    const TEntryLookup& lookup_;
 };
 
 TEntryPart Single(std::string_view name, const char* format, bool inPalette) {
@@ -286,6 +291,64 @@ void ListMap(std::span<const unsigned char> bsp, TCollector& collect) {
     }
 }
 
+// The entry of a Quake II map's texture: its first most bytes, or nullopt
+// when it is not there to be found.
+std::optional<TFoundEntry> FindTexture(const TEntryLookup& lookup, const std::string& entry,
+                                       std::size_t most) {
+    return lookup ? lookup(entry, most) : std::nullopt;
+}
+
+std::string NotInTheArchive(const std::string& entry) {
+    return "Not in the archive: " + entry;
+}
+
+// Each texture the map names, once, from its .wal entry's header.
+void ListQuake2Textures(std::span<const unsigned char> bsp, TCollector& collect) {
+    const TQuake2Map map = ReadQuake2Map(bsp, kMaxListedParts);
+    collect.Count(map.TextureCount);
+    for (std::size_t i = 0; i < map.Textures.size() && collect.Room(); ++i) {
+        if (!collect.Go())
+            return;
+        TEntryPart part;
+        part.Name = map.Textures[i];
+        part.Index = i;
+        part.Format = "Quake II texture (.wal)";
+        part.InPalette = true;
+        const std::string entry = Quake2TextureEntry(part.Name);
+        part.Problem = ProblemOf([&] {
+            const std::optional<TFoundEntry> found =
+                FindTexture(collect.Lookup(), entry, kWalHeaderBytes);
+            if (!found) {
+                part.NotFound = true;
+                throw TFailure(NotInTheArchive(entry));
+            }
+            const TPictureSize size = WalSize(found->Bytes, found->Length);
+            part.Width = size.Width;
+            part.Height = size.Height;
+            part.Source.Coding = TPartCoding::pcWalEntry;
+            part.Source.Offset = found->Position;
+            part.Source.Length = found->Length;
+        });
+        part.Damaged = !part.Problem.empty();
+        if (part.Damaged)
+            part.Source = {};
+        collect.Add(std::move(part));
+    }
+}
+
+// A Quake II map's texture, read whole from its entry.
+TDecodedPicture DecodeTextureEntry(const TEntryPart& part, const TPalette& palette,
+                                   const TEntryLookup& lookup) {
+    const std::string entry = Quake2TextureEntry(part.Name);
+    const std::optional<TFoundEntry> found =
+        FindTexture(lookup, entry, std::numeric_limits<std::size_t>::max());
+    if (!found)
+        throw TFailure(NotInTheArchive(entry));
+    if (found->Position != part.Source.Offset || found->Length != part.Source.Length)
+        throw TFailure(entry + " is not the entry it was when the map was listed");
+    return IndexedPicture(ReadWal(found->Bytes), palette, part.Source.Transparent);
+}
+
 void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
     (void)WalkMdl(mdl,
                   [&](const TMdlSkin& skin) {
@@ -345,6 +408,10 @@ struct TListing {
 constexpr TListing kListings[] = {
     {TEntryKind::ekWad2, TPartList::plLumps, ListWad, {"Lumps", "lumps", "picture container"}},
     {TEntryKind::ekBsp, TPartList::plTextures, ListMap, {"Textures", "textures", "map"}},
+    {TEntryKind::ekQuake2Map,
+     TPartList::plTextures,
+     ListQuake2Textures,
+     {"Textures", "textures", "map"}},
     {TEntryKind::ekModel, TPartList::plSkins, ListSkins, {"Skins", "skin pictures", "model"}},
     {TEntryKind::ekSprite, TPartList::plFrames, ListFrames, {"Frames", "frame pictures", "sprite"}},
 };
@@ -382,11 +449,11 @@ bool NeedsPalette(TEntryKind kind) {
 }
 
 TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
-                           std::span<const unsigned char> bytes,
-                           const std::function<bool()>& stop) {
+                           std::span<const unsigned char> bytes, const std::function<bool()>& stop,
+                           const TEntryLookup& lookup) {
     TEntryParts parts;
     if (const TListing* listing = ListingOf(kind)) {
-        TCollector collect(parts, stop);
+        TCollector collect(parts, stop, lookup);
         parts.List = listing->List;
         listing->Walk(bytes, collect);
     } else if (HoldsPictures(kind)) {
@@ -396,10 +463,13 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
 }
 
 TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TEntryPart& part,
-                                  const TPalette& palette) {
+                                  const TPalette& palette, const TEntryLookup& lookup) {
     const TPartSource& source = part.Source;
     if (source.Coding == TPartCoding::pcNone)
         throw TFailure(part.Problem.empty() ? kNotAPicture : part.Problem);
+    // Kept in another entry: its place is the archive's, not these bytes'.
+    if (source.Coding == TPartCoding::pcWalEntry)
+        return DecodeTextureEntry(part, palette, lookup);
     // A part of other bytes than its own entry's must not lead past them.
     const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
     const int clear = source.Transparent;
@@ -437,20 +507,21 @@ TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TE
         return IndexedPicture(std::move(picture), own, clear);
     }
     case TPartCoding::pcNone:
+    case TPartCoding::pcWalEntry:
         break;
     }
     throw TFailure(kNotAPicture);
 }
 
 TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
-                        const TPalette& palette) {
-    return ToRgba(DecodePartPicture(bytes, part, palette));
+                        const TPalette& palette, const TEntryLookup& lookup) {
+    return ToRgba(DecodePartPicture(bytes, part, palette, lookup));
 }
 
 std::span<const unsigned char> PartBytes(std::span<const unsigned char> bytes,
                                          const TEntryPart& part) {
     const TPartSource& source = part.Source;
-    if (part.Damaged || source.Offset > bytes.size() ||
+    if (part.Damaged || source.Coding == TPartCoding::pcWalEntry || source.Offset > bytes.size() ||
         source.Length > bytes.size() - source.Offset)
         return {};
     return bytes.subspan(static_cast<std::size_t>(source.Offset),

@@ -1,6 +1,7 @@
 #include "forms/Preview.h"
 
 #include "archive/PakExtract.h"
+#include "archive/PakNames.h"
 #include "formats/Png.h"
 #include "forms/PreviewViews.h"
 #include "framework/Failures.h"
@@ -292,6 +293,7 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     entryName_ = std::string(entry.Name);
     entryPos_ = entry.FilePos;
     entryLength_ = entry.FileLength;
+    entries_ = archive.Entries;
     archivePath_ = archive.Path;
     archiveIdentity_ = archive.Identity;
     NameLabel->setText(DecodeName(entry.Name));
@@ -563,7 +565,17 @@ void TPreviewForm::ShowToolkitPicture() {
 void TPreviewForm::ShowPictures() {
     const TPalette colours = palette_ && UsesPalette(kind_) ? palette_->Colours : GreyPalette();
     try {
-        pictures_ = PicturesOf(kind_, entryName_, bytes_, colours);
+        struct TListing {
+            TPreviewForm* Form;
+            ~TListing() {
+                Form->listing_ = false;
+                Form->listingArchive_.reset();
+            }
+        } listing{this};
+        listing_ = true;
+        pictures_ = PicturesOf(
+            kind_, entryName_, bytes_, colours,
+            [this](std::string_view name, std::size_t most) { return FindEntry(name, most); });
     } catch (const TFailure& failure) {
         QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
         // "Quake II" keeps its capital.
@@ -752,6 +764,32 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
     case TSaveKind::skNothing:
         break;
     }
+}
+
+std::optional<TFoundEntry> TPreviewForm::FindEntry(std::string_view name, std::size_t most) {
+    if (entries_ == nullptr)
+        return std::nullopt;
+    const std::optional<std::size_t> found = FirstEntryNamed(*entries_, name);
+    if (!found)
+        return std::nullopt;
+    const TPakEntry entry = (*entries_)[*found];
+    const auto wanted = std::min<std::int64_t>(
+        entry.FileLength,
+        static_cast<std::int64_t>(std::min<std::uint64_t>(most, kPreviewReadLimit + 1)));
+    if (wanted > kPreviewReadLimit)
+        throw TFailure(std::string(entry.Name) + " is larger than the preview reads (" +
+                       std::to_string(kPreviewReadLimit >> 20) + " MiB)");
+    std::optional<TLockedFile> once;
+    std::optional<TLockedFile>& held = listing_ ? listingArchive_ : once;
+    if (!held) {
+        OpenArchive(ToFsPath(archivePath_), held);
+        CheckSameArchive(*held, archiveIdentity_);
+    }
+    CheckEntryBounds(entry, held->Size());
+    TPakEntry head = entry;
+    head.FileLength = static_cast<std::int32_t>(wanted);
+    return TFoundEntry{static_cast<std::uint64_t>(entry.FilePos),
+                       static_cast<std::uint64_t>(entry.FileLength), ReadEntryBytes(*held, head)};
 }
 
 void TPreviewForm::SaveEntryBytes(const QString& path) const {

@@ -84,10 +84,12 @@ struct TPictureSet {
 
 // The pictures of an entry of a picture kind (palette, light table, .lmp,
 // WAD2, map, model, sprite, PCX), palette pictures in palette, as the core
-// lists them. The parts view bytes, which must outlive them. Throws TFailure
+// lists them, pictures kept in other entries found with lookup (which the
+// parts keep, to read them when shown). The parts view bytes, which must
+// outlive them. Throws TFailure
 // when the entry's own header or directory cannot be read, or a PCX picture
 // cannot; a part that cannot be decoded throws from its Decode.
 TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
-                       const TPalette& palette);
+                       const TPalette& palette, const TEntryLookup& lookup = {});
 
 } // namespace zorvak

@@ -197,6 +197,7 @@ struct TBomb {
     std::size_t ErrLines;
     std::string LastOut = {}; // the last line on out ("": none looked at)
     bool KeepEntry = false;   // the entry's own file is there already, and kept
+    std::vector<std::pair<std::string, Bytes>> Others = {}; // more entries of the archive
 };
 
 // Each hostile entry as a row: what it once cost, it now costs no more than
@@ -242,6 +243,20 @@ TEST(PakPictures, EntriesBuiltToCostTheMostStayWithinBounds) {
          2},
         // The biggest picture there may be, from an entry of half a megabyte.
         {"a PCX of 4096 x 4096", "pics/big.pcx", LargestPcx(), png, {true}, kExitOk, 1, {}, 0},
+        // A Quake II map's texture named 100,000 times is found, decoded and
+        // written once (and once more as the .wal entry's own picture).
+        {"100,000 records naming one texture",
+         "maps/base1.bsp",
+         test::MakeQuake2Map(std::vector<std::string>(100000, "e1u1/floor")),
+         png,
+         {true},
+         kExitOk,
+         2,
+         {"no palette found (no pics/colormap.pcx"},
+         1,
+         "",
+         false,
+         {{"textures/e1u1/floor.wal", test::MakeWal("e1u1/floor", 64, 64, Noise(64 * 64))}}},
         // A disk that fills: the first picture that cannot be written ends
         // the entry's pictures, shared or not, with one line.
         {"writes that fail, one stored picture",
@@ -280,7 +295,11 @@ TEST(PakPictures, EntriesBuiltToCostTheMostStayWithinBounds) {
         TTempDir dir;
         const auto archive = dir / "a.pak";
         const auto out = dir / "out";
-        WriteFile(archive, BuildPakImage({{row.Name, test::ToString(row.Entry)}}));
+        std::vector<std::pair<std::string, std::string>> files = {
+            {row.Name, test::ToString(row.Entry)}};
+        for (const auto& [name, bytes] : row.Others)
+            files.push_back({name, test::ToString(bytes)});
+        WriteFile(archive, BuildPakImage(files));
         if (row.KeepEntry)
             WriteFile(out / row.Name, "kept");
         std::vector<std::string> args = row.Command;
@@ -472,6 +491,41 @@ TEST(PakPictures, PalettePicturesKeepTheirIndices) {
     }
 }
 
+// A Quake II map's textures are the archive's .wal entries, found in the
+// whole index (letter case ignored) whichever entries are extracted, and
+// written in Quake II's palette; one the archive lacks is told.
+TEST(PakPictures, AQuake2MapsTexturesAreWrittenFromTheArchive) {
+    Bytes colours;
+    for (int i = 0; i < 256; ++i)
+        colours.insert(colours.end(),
+                       {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), 11});
+    const Bytes colormap = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(0).U8(0x0C).Raw(colours).Out;
+    TTempDir dir;
+    WriteFile(
+        dir / "a.pak",
+        BuildPakImage(
+            {{"pics/colormap.pcx", test::ToString(colormap)},
+             {"gfx/palette.lmp", std::string(768, '\x05')},
+             {"TEXTURES/E1U1/FLOOR.WAL", test::ToString(test::MakeWal("e1u1/floor", 2, 1, {1, 2}))},
+             {"maps/base1.bsp",
+              test::ToString(test::MakeQuake2Map({"e1u1/floor", "e1u1/gone", "e1u1/Floor"}))}}));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess(
+        {"extract", (dir / "a.pak").string(), "-C", out.string(), "--png", "-i", "maps/*"});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_EQ(r.Err, "zorvak-pak: " + (dir / "a.pak").string() +
+                         ": maps/base1.bsp: no picture of e1u1/gone: Not in the archive: "
+                         "textures/e1u1/gone.wal\n");
+    const auto pngs = PngsBelow(out);
+    ASSERT_EQ(pngs.size(), 1u);
+    EXPECT_EQ(pngs[0], out / "maps/base1.bsp.png.d/e1u1%2Ffloor.png");
+    const std::string written = ReadFile(pngs[0]);
+    test::TPngRead png;
+    ASSERT_EQ(test::PngFault(Bytes(written.begin(), written.end()), png), "");
+    EXPECT_EQ(png.Indices, (Bytes{1, 2}));
+    EXPECT_EQ(png.Colours.at(2), (TRgb{2, 253, 11}));
+}
+
 // Half-Life's pictures carry their colours: an archive of them alone is
 // written without a word of a missing palette.
 TEST(PakPictures, PicturesInTheirOwnColoursNeedNoPalette) {
@@ -521,7 +575,8 @@ TEST(PakPictures, AStopBetweenPicturesEndsThemThere) {
                 told.push_back(std::string(name) + ": " + message);
             },
             [&](const std::filesystem::path& path) { told.push_back("kept " + path.string()); },
-            [&] { return PngsBelow(out).size() >= 3; }};
+            [&] { return PngsBelow(out).size() >= 3; },
+            {}};
         EXPECT_TRUE(WriteEntryPictures(output, c.Name, c.Kind, c.Entry, GreyPaletteOnce)) << c.Name;
         EXPECT_EQ(PngsBelow(out).size(), 3u) << c.Name;
         EXPECT_EQ(told, std::vector<std::string>{}) << c.Name;

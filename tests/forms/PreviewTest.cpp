@@ -143,6 +143,8 @@ TEST_F(Preview, EachKindGetsItsView) {
         {"sprites/fire.spr",
          ToString(test::SprHalfLifeHeader(1, 3).I32(0).Raw(test::SprPicture(2, 1, {1, 255})).Out),
          TPreviewPage::ppPicture, "Frames", "2 x 1, sprite frame, alpha test", ""},
+        {"maps/cut.bsp", std::string("IBSP\x26\0\0\0", 8), TPreviewPage::ppHex, "", "8 bytes",
+         "Cannot show this Quake II map: Quake II map header is cut short."},
     };
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& c : cases)
@@ -195,6 +197,7 @@ TEST_F(Preview, TheKindLineNamesWhatTheBytesSay) {
     } cases[] = {
         {"halflife.wad", wad3, "Picture container (WAD3), "},
         {"sprites/fire.dat", test::SprHalfLifeHeader(0, 0).Out, "Sprite (Half-Life), "},
+        {"maps/base1.dat", test::MakeQuake2Map({}), "Quake II map, "},
         {"gfx.wad", test::MakeModelOfSkins(1, 2, 2), "Model, "},
         {"maps/large.dat", bsp2, "Map, "},
         {"maps/small.dat", test::MakeBsp({}), "Unknown kind, "}, // version 29 goes by name
@@ -437,6 +440,34 @@ TEST_F(Preview, ContainersListTheirPartsAndShowEachWhenChosen) {
     P().PartList->setCurrentRow(2);
     EXPECT_EQ(P().Page(), TPreviewPage::ppPicture);
     EXPECT_EQ(Pixel(15, 15), qRgb(6, 6, 6));
+}
+
+// A Quake II map lists the textures it names, each shown from the
+// archive's .wal entry in Quake II's palette, or said to be missing.
+TEST_F(Preview, AQuake2MapShowsItsTexturesFromTheArchive) {
+    Open({{"pics/colormap.pcx", ColormapPcx(11)},
+          {"textures/E1U1/Floor.wal", ToString(test::MakeWal("e1u1/floor", 2, 1, {1, 2}))},
+          {"maps/base1.bsp",
+           ToString(test::MakeQuake2Map({"e1u1/floor", "e1u1/gone", "E1U1/FLOOR"}))}});
+    OpenPreview();
+    MoveTo(2);
+    EXPECT_TRUE(P().KindLabel->text().startsWith("Quake II map, "));
+    EXPECT_TRUE(P().KindLabel->text().endsWith(", 2 textures"));
+    QStringList items;
+    for (int i = 0; i < P().PartList->count(); ++i)
+        items << P().PartList->item(i)->text();
+    EXPECT_EQ(items, QStringList({"e1u1/floor  (2 x 1)", "e1u1/gone  (not in the archive)"}));
+    ASSERT_EQ(P().Page(), TPreviewPage::ppPicture);
+    EXPECT_EQ(P().InfoLabel->text(), "2 x 1, Quake II texture (.wal), colours of this archive");
+    EXPECT_EQ(Pixel(1, 0), qRgb(2, 253, 11));
+    P().PartList->setCurrentRow(1);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+    EXPECT_EQ(P().MessageLabel->text(),
+              "Cannot show e1u1/gone: Not in the archive: textures/e1u1/gone.wal.");
+    // Shown again, the texture is read again from the archive.
+    P().PartList->setCurrentRow(0);
+    EXPECT_EQ(Pixel(0, 0), qRgb(1, 254, 11));
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
 }
 
 TEST_F(Preview, ZoomIsWholeFactorsFromOneToEight) {
