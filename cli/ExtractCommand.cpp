@@ -242,8 +242,10 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
     if (!HoldsPictures(kind))
         return true;
     const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
-    const TPalette& palette =
-        NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();
+    // Looked for only when a picture is drawn in it.
+    const auto palette = [&]() -> const TPalette& {
+        return NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();
+    };
     const TPictureOutput output{target,
                                 file,
                                 extracted,
@@ -251,7 +253,8 @@ bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
                                     tool_.SayEntry(archive_, name, message);
                                 },
                                 [this](const std::filesystem::path& path) { SayKept(path); },
-                                [] { return InterruptRequested() != 0; }};
+                                [] { return InterruptRequested() != 0; },
+                                ArchiveLookup(file, index.Entries)};
     return WriteEntryPictures(output, entry.Name, kind, bytes, palette);
 }
 

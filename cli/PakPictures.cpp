@@ -1,5 +1,6 @@
 #include "cli/PakPictures.h"
 
+#include "archive/PakNames.h"
 #include "formats/EntryParts.h"
 #include "formats/Png.h"
 #include "framework/Failures.h"
@@ -96,13 +97,14 @@ void WritePng(const TPictureOutput& output, const std::string& name,
 } // namespace
 
 bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName, TEntryKind kind,
-                        std::span<const unsigned char> bytes, const TPalette& palette) {
+                        std::span<const unsigned char> bytes,
+                        const std::function<const TPalette&()>& palette) {
     if (!HoldsPictures(kind))
         return true;
     const std::string stem = Stem(entryName);
     TEntryParts parts;
     try {
-        parts = ListEntryParts(kind, entryName, bytes, output.Stop);
+        parts = ListEntryParts(kind, entryName, bytes, output.Stop, output.Lookup);
     } catch (const TFailure& failure) {
         output.Tell(entryName, "no picture of " + stem + ": " + failure.what());
         return true;
@@ -190,9 +192,14 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             continue;
         if (Stopped(output))
             return ok;
-        std::optional<TRgbaPicture> picture;
+        // Palette pictures keep their indices in the file.
+        std::optional<TDecodedPicture> picture;
         try {
-            picture = DecodePart(bytes, *planned[first].Part, palette);
+            const TEntryPart& part = *planned[first].Part;
+            // Pictures that carry their colours take none of the palette's.
+            static const TPalette unused = GreyPalette();
+            picture =
+                DecodePartPicture(bytes, part, part.InPalette ? palette() : unused, output.Lookup);
         } catch (const TFailure& failure) {
             output.Tell(entryName, "no picture of " + planned[first].Label + ": " + failure.what());
             continue;
@@ -232,6 +239,24 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
         }
     }
     return ok;
+}
+
+TEntryLookup ArchiveLookup(const TLockedFile& archive, const TPakEntries& entries) {
+    return [&archive, &entries](std::string_view name,
+                                std::size_t most) -> std::optional<TFoundEntry> {
+        const std::optional<std::size_t> found = FirstEntryNamed(entries, name);
+        if (!found)
+            return std::nullopt;
+        const TPakEntry entry = entries[*found];
+        CheckEntryBounds(entry, archive.Size());
+        // Only the head asked for is read.
+        TPakEntry head = entry;
+        head.FileLength = static_cast<std::int32_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(entry.FileLength), most));
+        return TFoundEntry{static_cast<std::uint64_t>(entry.FilePos),
+                           static_cast<std::uint64_t>(entry.FileLength),
+                           ReadEntryBytes(archive, head)};
+    };
 }
 
 std::string PictureFileName(std::string_view name) {

@@ -2,6 +2,7 @@
 
 #include "formats/Layout.h"
 #include "formats/MipTexture.h"
+#include "formats/Quake2Map.h"
 #include "framework/Failures.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ std::string BspVariantOf(std::span<const unsigned char> bytes) {
     if (bytes.size() < 4)
         return {};
     const std::string_view magic(reinterpret_cast<const char*>(bytes.data()), 4);
-    if (magic == "BSP2" || magic == "2PSB")
+    if (magic == kBsp2Tag || magic == kBsp2OldTag)
         return std::string(magic);
     TByteReader reader(bytes);
     const std::int32_t version = reader.ReadInt32();
@@ -59,9 +60,15 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     TBspInfo info;
     info.Variant = BspVariantOf(bsp);
     info.HalfLife = version == kBspHalfLifeVersion;
-    if (info.Variant.empty())
-        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (version " +
-                       std::to_string(version) + ")");
+    if (info.Variant.empty()) {
+        // Later games' maps name themselves so, with their version after.
+        std::string found = "version " + std::to_string(version);
+        if (HasTag(bsp, 0, kQuake2MapTag)) {
+            TByteReader tagged(bsp.subspan(kQuake2MapTag.size()));
+            found = std::string(kQuake2MapTag) + " version " + std::to_string(tagged.ReadInt32());
+        }
+        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (" + found + ")");
+    }
     for (std::size_t i = 0; i < kBspLumpCount; ++i) {
         TBspLump& lump = info.Lumps[i];
         lump.Offset = reader.ReadUInt32();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvak {
@@ -16,6 +17,9 @@ namespace zorvak {
 inline constexpr std::int32_t kBspVersion = 29;
 // Half-Life's maps: the same lumps; textures carry their own colours.
 inline constexpr std::int32_t kBspHalfLifeVersion = 30;
+// The large maps' variants, known by these signatures in the version's place.
+inline constexpr std::string_view kBsp2Tag = "BSP2";
+inline constexpr std::string_view kBsp2OldTag = "2PSB";
 inline constexpr std::size_t kBspLumpCount = 15;
 // The version, then an offset and a length for each lump.
 inline constexpr std::size_t kBspHeaderBytes = 4 + kBspLumpCount * 8;

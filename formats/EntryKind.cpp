@@ -11,6 +11,7 @@
 #include "formats/Names.h"
 #include "formats/Pcx.h"
 #include "formats/Png.h"
+#include "formats/Quake2Map.h"
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
@@ -31,6 +32,8 @@ constexpr std::string_view kTextExtensions[] = {"cfg", "rc",  "ent",    "qc",
                                                 "txt", "map", "shader", "lst"};
 // Left to the windows' picture readers.
 constexpr std::string_view kImageExtensions[] = {"png", "jpg", "jpeg"};
+// How every JPEG file starts: the start-of-image marker, then another marker.
+constexpr std::string_view kJpegSignature = "\xFF\xD8\xFF";
 
 template <std::size_t N> bool OneOf(const std::string_view (&extensions)[N], std::string_view ext) {
     return std::find(std::begin(extensions), std::end(extensions), ext) != std::end(extensions);
@@ -40,6 +43,32 @@ bool IsPng(std::span<const unsigned char> bytes) {
     return HasTag(
         bytes, 0,
         std::string_view(reinterpret_cast<const char*>(kPngSignature), sizeof kPngSignature));
+}
+
+bool IsJpeg(std::span<const unsigned char> bytes) {
+    return HasTag(bytes, 0, kJpegSignature);
+}
+
+// The kind that an entry's first bytes name beyond doubt, else ekUnknown. A
+// version 29 map's signature is a small number, which many files start
+// with: left to the name.
+TEntryKind KindBySignature(std::span<const unsigned char> bytes) {
+    static constexpr std::pair<std::string_view, TEntryKind> kTags[] = {
+        {kWad2Tag, TEntryKind::ekWad2}, {kWad3Tag, TEntryKind::ekWad2},
+        {kMdlTag, TEntryKind::ekModel}, {kSprTag, TEntryKind::ekSprite},
+        {kMd2Tag, TEntryKind::ekMd2},   {kSp2Tag, TEntryKind::ekSp2},
+        {kBsp2Tag, TEntryKind::ekBsp},  {kBsp2OldTag, TEntryKind::ekBsp},
+    };
+    for (const auto& [tag, kind] : kTags)
+        if (HasTag(bytes, 0, tag))
+            return kind;
+    if (IsQuake2Map(bytes))
+        return TEntryKind::ekQuake2Map;
+    if (IsRiffWave(bytes))
+        return TEntryKind::ekWave;
+    if (IsPng(bytes) || IsJpeg(bytes))
+        return TEntryKind::ekImage;
+    return TEntryKind::ekUnknown;
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -71,7 +100,7 @@ std::string ImageFormat(std::string_view name, std::span<const unsigned char> by
     if (IsPng(bytes))
         return "PNG";
     const std::string ext = NameExtension(name);
-    if (ext == "jpg" || ext == "jpeg")
+    if (IsJpeg(bytes) || ext == "jpg" || ext == "jpeg")
         return "JPEG";
     return AsciiUpper(ext);
 }
@@ -112,9 +141,6 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
 void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
                  std::vector<std::string>& lines) {
     const TWadDirectory directory = ReadWadHeader(bytes);
-    // One kind for both, told apart by what the file says it is.
-    if (directory.HalfLife)
-        lines[0] = "Picture container (WAD3)";
     lines[0] += ", " + Plural(directory.Count, "lump", "lumps");
     const std::size_t told = std::min(directory.Count, kMaxListedParts);
     for (std::size_t i = 0; i < told; ++i) {
@@ -140,6 +166,19 @@ void DescribeMap(std::span<const unsigned char> bytes, TStopPoll& stopped,
                                                PictureSizeText(texture.Width, texture.Height)));
     }
     SayRest(lines, info.Textures.size(), told, "texture", "textures");
+}
+
+// The textures by name alone: their pictures are entries of their own.
+void DescribeQuake2Map(std::span<const unsigned char> bytes, TStopPoll& stopped,
+                       std::vector<std::string>& lines) {
+    const TQuake2Map map = ReadQuake2Map(bytes, kMaxListedParts);
+    lines[0] += ", " + Plural(map.TextureCount, "texture", "textures");
+    for (std::size_t i = 0; i < map.Textures.size(); ++i) {
+        if (stopped())
+            return;
+        lines.push_back("  " + std::to_string(i) + ": " + map.Textures[i]);
+    }
+    SayRest(lines, map.TextureCount, map.Textures.size(), "texture", "textures");
 }
 
 // A line for each group of skins and each frame, each list cut at the cap.
@@ -224,6 +263,8 @@ void DescribeSprite(std::span<const unsigned char> bytes, TStopPoll& stopped,
     endFrame();
     if (stopped())
         return;
+    if (sprite.HalfLife)
+        lines[0] += ", " + SprTextureFormatText(sprite.TextureFormat);
     lines[0] += ", " + Plural(sprite.Frames, "frame", "frames") + ", up to " +
                 PictureSizeText(sprite.MaxWidth, sprite.MaxHeight);
     lines.insert(lines.end(), frames.begin(), frames.end());
@@ -292,6 +333,9 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
         SayRest(lines, frames.size(), told, "frame", "frames");
         break;
     }
+    case TEntryKind::ekQuake2Map:
+        DescribeQuake2Map(bytes, stopped, lines);
+        break;
     case TEntryKind::ekWal: {
         const TWalHeader header = ReadWalHeader(bytes);
         const TPictureSize size = WalSize(bytes);
@@ -331,25 +375,16 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
 } // namespace
 
 TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> bytes) {
+    // What the bytes say they are wins over any name they were given.
+    if (const TEntryKind signed_ = KindBySignature(bytes); signed_ != TEntryKind::ekUnknown)
+        return signed_;
     const std::string lower = AsciiLower(name);
     if (lower == kPaletteEntryName)
         return TEntryKind::ekPalette;
     if (lower == kColormapEntryName)
         return TEntryKind::ekColormap;
-    if (NameBase(lower) == "gfx.wad" || HasTag(bytes, 0, kWad2Tag) || HasTag(bytes, 0, kWad3Tag))
+    if (NameBase(lower) == "gfx.wad")
         return TEntryKind::ekWad2;
-    if (HasTag(bytes, 0, kMdlTag))
-        return TEntryKind::ekModel;
-    if (HasTag(bytes, 0, kSprTag))
-        return TEntryKind::ekSprite;
-    if (HasTag(bytes, 0, kMd2Tag))
-        return TEntryKind::ekMd2;
-    if (HasTag(bytes, 0, kSp2Tag))
-        return TEntryKind::ekSp2;
-    if (IsRiffWave(bytes))
-        return TEntryKind::ekWave;
-    if (IsPng(bytes))
-        return TEntryKind::ekImage;
 
     const std::string ext = NameExtension(lower);
     if (OneOf(kTextExtensions, ext))
@@ -399,6 +434,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekWal, "Quake II texture"},
     {TEntryKind::ekMd2, "Quake II model"},
     {TEntryKind::ekSp2, "Quake II sprite"},
+    {TEntryKind::ekQuake2Map, "Quake II map"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
 };
@@ -407,12 +443,25 @@ const char* EntryKindName(TEntryKind kind) {
     return Lookup(kEntryKindNames, kind, "Unknown kind");
 }
 
+std::string EntryKindTitle(TEntryKind kind, std::string_view name,
+                           std::span<const unsigned char> bytes) {
+    if (kind == TEntryKind::ekImage)
+        return ImageFormat(name, bytes) + " picture";
+    // One kind for both, told apart by what the file says it is.
+    if (kind == TEntryKind::ekWad2 && HasTag(bytes, 0, kWad3Tag))
+        return "Picture container (WAD3)";
+    if (kind == TEntryKind::ekSprite && HasTag(bytes, 0, kSprTag) && bytes.size() >= 8) {
+        TByteReader reader(bytes.subspan(kSprTag.size()));
+        if (reader.ReadInt32() == kSprHalfLifeVersion)
+            return "Sprite (Half-Life)";
+    }
+    return EntryKindName(kind);
+}
+
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop) {
     const TEntryKind kind = ClassifyEntry(name, bytes);
-    std::vector<std::string> lines{EntryKindName(kind)};
-    if (kind == TEntryKind::ekImage)
-        lines[0] = ImageFormat(name, bytes) + " picture";
+    std::vector<std::string> lines{EntryKindTitle(kind, name, bytes)};
     TStopPoll stopped(stop);
     try {
         DescribeContent(kind, bytes, stopped, lines);
@@ -424,7 +473,8 @@ std::vector<std::string> DescribeEntry(std::string_view name, std::span<const un
 }
 
 TPaletteGame PaletteGameOf(TEntryKind kind) {
-    return kind == TEntryKind::ekWal ? TPaletteGame::pgQuake2 : TPaletteGame::pgQuake;
+    return kind == TEntryKind::ekWal || kind == TEntryKind::ekQuake2Map ? TPaletteGame::pgQuake2
+                                                                        : TPaletteGame::pgQuake;
 }
 
 const char* PaletteEntryNameOf(TPaletteGame game) {

@@ -28,21 +28,28 @@ enum class TEntryKind {
     ekSprite,
     ekPcx,
     ekTga,
-    ekWal,   // Quake II's textures
-    ekMd2,   // Quake II's models
-    ekSp2,   // Quake II's sprites
+    ekWal, // Quake II's textures
+    ekMd2, // Quake II's models
+    ekSp2, // Quake II's sprites
+    ekQuake2Map,
     ekImage, // .png, .jpg: left to the windows' picture readers
     ekWave,
 };
 
-// The kind of entry name (letter case ignored) holding bytes. The palette,
-// the light table and gfx.wad go by name; a signature ("WAD2", "IDPO",
-// "IDSP", RIFF WAVE, PNG) wins over the extension; version 29 makes a map
-// only of an entry whose extension says nothing. Never throws.
+// The kind of entry name (letter case ignored) holding bytes. A signature
+// ("WAD2", "WAD3", "IDPO", "IDSP", "IDP2", "IDS2", "BSP2", "2PSB", "IBSP"
+// with version 38, RIFF WAVE, PNG, JPEG) comes first, whatever the name; then the palette, the
+// light table and gfx.wad go by name, the rest by extension; version 29
+// makes a map only of an entry whose extension says nothing. Never throws.
 TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> bytes);
 
 // "Map", "Sound", ...: how a kind is called in descriptions.
 const char* EntryKindName(TEntryKind kind);
+// How an entry of kind named name holding bytes is called, where its bytes
+// name a variant of the kind: "Picture container (WAD3)", "PNG picture";
+// else as EntryKindName.
+std::string EntryKindTitle(TEntryKind kind, std::string_view name,
+                           std::span<const unsigned char> bytes);
 
 // A few lines on the entry: its kind and size first, then its lumps,
 // textures, skins or frames (each list cut after kMaxListedParts lines, with
@@ -53,7 +60,8 @@ const char* EntryKindName(TEntryKind kind);
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop = {});
 
-// Whose palette an entry's pictures index: Quake's or Quake II's.
+// Whose palette an entry's pictures index: Quake's or Quake II's (its
+// textures and the textures its maps name).
 enum class TPaletteGame { pgQuake, pgQuake2 };
 TPaletteGame PaletteGameOf(TEntryKind kind);
 // Where that game keeps its palette: gfx/palette.lmp, pics/colormap.pcx.

@@ -6,6 +6,7 @@
 #include "formats/Mdl.h"
 #include "formats/MipTexture.h"
 #include "formats/Pcx.h"
+#include "formats/Quake2Map.h"
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace zorvak {
 
@@ -38,8 +40,10 @@ template <class Step> std::string ProblemOf(Step step) {
 // Adds parts up to the cap and counts them all.
 class TCollector {
 public:
-    TCollector(TEntryParts& parts, const std::function<bool()>& stop)
-        : parts_(parts), poll_(stop) {}
+    TCollector(TEntryParts& parts, const std::function<bool()>& stop, const TEntryLookup& lookup)
+        : parts_(parts), poll_(stop), lookup_(lookup) {}
+    // Other entries of the archive, for parts kept there.
+    const TEntryLookup& Lookup() const { return lookup_; }
     // Whether another part is listed: false once the cap is reached.
     bool Room() const { return parts_.Parts.size() < kMaxListedParts; }
     void Add(TEntryPart part) { parts_.Parts.push_back(std::move(part)); }
@@ -55,6 +59,7 @@ public:
 private:
     TEntryParts& parts_;
     TStopPoll poll_;
+    const TEntryLookup& lookup_;
 };
 
 TEntryPart Single(std::string_view name, const char* format, bool inPalette) {
@@ -286,6 +291,64 @@ void ListMap(std::span<const unsigned char> bsp, TCollector& collect) {
     }
 }
 
+// The entry of a Quake II map's texture: its first most bytes, or nullopt
+// when it is not there to be found.
+std::optional<TFoundEntry> FindTexture(const TEntryLookup& lookup, const std::string& entry,
+                                       std::size_t most) {
+    return lookup ? lookup(entry, most) : std::nullopt;
+}
+
+std::string NotInTheArchive(const std::string& entry) {
+    return "Not in the archive: " + entry;
+}
+
+// Each texture the map names, once, from its .wal entry's header.
+void ListQuake2Textures(std::span<const unsigned char> bsp, TCollector& collect) {
+    const TQuake2Map map = ReadQuake2Map(bsp, kMaxListedParts);
+    collect.Count(map.TextureCount);
+    for (std::size_t i = 0; i < map.Textures.size() && collect.Room(); ++i) {
+        if (!collect.Go())
+            return;
+        TEntryPart part;
+        part.Name = map.Textures[i];
+        part.Index = i;
+        part.Format = "Quake II texture (.wal)";
+        part.InPalette = true;
+        const std::string entry = Quake2TextureEntry(part.Name);
+        part.Problem = ProblemOf([&] {
+            const std::optional<TFoundEntry> found =
+                FindTexture(collect.Lookup(), entry, kWalHeaderBytes);
+            if (!found) {
+                part.NotFound = true;
+                throw TFailure(NotInTheArchive(entry));
+            }
+            const TPictureSize size = WalSize(found->Bytes, found->Length);
+            part.Width = size.Width;
+            part.Height = size.Height;
+            part.Source.Coding = TPartCoding::pcWalEntry;
+            part.Source.Offset = found->Position;
+            part.Source.Length = found->Length;
+        });
+        part.Damaged = !part.Problem.empty();
+        if (part.Damaged)
+            part.Source = {};
+        collect.Add(std::move(part));
+    }
+}
+
+// A Quake II map's texture, read whole from its entry.
+TDecodedPicture DecodeTextureEntry(const TEntryPart& part, const TPalette& palette,
+                                   const TEntryLookup& lookup) {
+    const std::string entry = Quake2TextureEntry(part.Name);
+    const std::optional<TFoundEntry> found =
+        FindTexture(lookup, entry, std::numeric_limits<std::size_t>::max());
+    if (!found)
+        throw TFailure(NotInTheArchive(entry));
+    if (found->Position != part.Source.Offset || found->Length != part.Source.Length)
+        throw TFailure(entry + " is not the entry it was when the map was listed");
+    return IndexedPicture(ReadWal(found->Bytes), palette, part.Source.Transparent);
+}
+
 void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
     (void)WalkMdl(mdl,
                   [&](const TMdlSkin& skin) {
@@ -300,13 +363,30 @@ void ListSkins(std::span<const unsigned char> mdl, TCollector& collect) {
                   {});
 }
 
+// How a sprite's frames are told: Half-Life's say how they are drawn.
+const char* SpriteFrameFormat(const TSprHeader& header) {
+    static constexpr const char* kHalfLife[] = {"sprite frame, normal", "sprite frame, additive",
+                                                "sprite frame, index alpha",
+                                                "sprite frame, alpha test"};
+    if (!header.HalfLife || header.TextureFormat < 0 ||
+        header.TextureFormat >= static_cast<std::int32_t>(std::size(kHalfLife)))
+        return "sprite frame";
+    return kHalfLife[header.TextureFormat];
+}
+
 void ListFrames(std::span<const unsigned char> spr, TCollector& collect) {
+    const TSprHeader header = ReadSprHeader(spr);
     (void)WalkSpr(spr, {}, [&](const TSprPicture& picture) {
         collect.Count(1);
         if (collect.Room()) {
-            TEntryPart part = RawPart("sprite frame", picture.Frame, picture.Member, picture.Group,
-                                      picture.Width, picture.Height, picture.Pixels);
-            part.Source.Transparent = kSpriteTransparentIndex;
+            TEntryPart part = RawPart(SpriteFrameFormat(header), picture.Frame, picture.Member,
+                                      picture.Group, picture.Width, picture.Height, picture.Pixels);
+            part.Source.Transparent = SprTransparentIndex(header);
+            // Half-Life's frames are drawn in the colours the sprite carries.
+            if (header.HalfLife) {
+                part.InPalette = false;
+                part.Source.Coding = TPartCoding::pcRawPixelsSpritePalette;
+            }
             collect.Add(std::move(part));
         }
         return collect.Go();
@@ -328,6 +408,10 @@ struct TListing {
 constexpr TListing kListings[] = {
     {TEntryKind::ekWad2, TPartList::plLumps, ListWad, {"Lumps", "lumps", "picture container"}},
     {TEntryKind::ekBsp, TPartList::plTextures, ListMap, {"Textures", "textures", "map"}},
+    {TEntryKind::ekQuake2Map,
+     TPartList::plTextures,
+     ListQuake2Textures,
+     {"Textures", "textures", "map"}},
     {TEntryKind::ekModel, TPartList::plSkins, ListSkins, {"Skins", "skin pictures", "model"}},
     {TEntryKind::ekSprite, TPartList::plFrames, ListFrames, {"Frames", "frame pictures", "sprite"}},
 };
@@ -365,11 +449,11 @@ bool NeedsPalette(TEntryKind kind) {
 }
 
 TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
-                           std::span<const unsigned char> bytes,
-                           const std::function<bool()>& stop) {
+                           std::span<const unsigned char> bytes, const std::function<bool()>& stop,
+                           const TEntryLookup& lookup) {
     TEntryParts parts;
     if (const TListing* listing = ListingOf(kind)) {
-        TCollector collect(parts, stop);
+        TCollector collect(parts, stop, lookup);
         parts.List = listing->List;
         listing->Walk(bytes, collect);
     } else if (HoldsPictures(kind)) {
@@ -378,51 +462,66 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
     return parts;
 }
 
-TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
-                        const TPalette& palette) {
+TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TEntryPart& part,
+                                  const TPalette& palette, const TEntryLookup& lookup) {
     const TPartSource& source = part.Source;
     if (source.Coding == TPartCoding::pcNone)
         throw TFailure(part.Problem.empty() ? kNotAPicture : part.Problem);
+    // Kept in another entry: its place is the archive's, not these bytes'.
+    if (source.Coding == TPartCoding::pcWalEntry)
+        return DecodeTextureEntry(part, palette, lookup);
     // A part of other bytes than its own entry's must not lead past them.
     const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
+    const int clear = source.Transparent;
     switch (source.Coding) {
     case TPartCoding::pcPalette:
-        return ToRgba(PaletteSwatch(), ReadPalette(stored));
+        return IndexedPicture(PaletteSwatch(), ReadPalette(stored));
     case TPartCoding::pcColormap:
-        return ToRgba(ReadColormap(stored), palette, source.Transparent);
+        return IndexedPicture(ReadColormap(stored), palette, clear);
     case TPartCoding::pcLmp:
-        return ToRgba(ReadLmpPicture(stored), palette, source.Transparent);
+        return IndexedPicture(ReadLmpPicture(stored), palette, clear);
     case TPartCoding::pcMipTexture:
-        return ToRgba(ReadMipTexture(stored), palette, source.Transparent);
+        return IndexedPicture(ReadMipTexture(stored), palette, clear);
     case TPartCoding::pcRawPixels: {
         TByteReader reader(stored);
-        return ToRgba(ReadIndexedPixels(reader, source.Width, source.Height), palette,
-                      source.Transparent);
+        return IndexedPicture(ReadIndexedPixels(reader, source.Width, source.Height), palette,
+                              clear);
+    }
+    case TPartCoding::pcRawPixelsSpritePalette: {
+        TByteReader reader(stored);
+        TIndexedPicture picture = ReadIndexedPixels(reader, source.Width, source.Height);
+        return IndexedPicture(std::move(picture), ReadSprPalette(bytes), clear);
     }
     case TPartCoding::pcPcx:
-        return ReadPcxRgba(stored);
+        return ReadPcxPicture(stored);
     case TPartCoding::pcTga:
-        return ReadTga(stored);
+        return TrueColourPicture(ReadTga(stored));
     case TPartCoding::pcWal:
-        return ToRgba(ReadWal(stored), palette, source.Transparent);
+        return IndexedPicture(ReadWal(stored), palette, clear);
     case TPartCoding::pcMipTextureOwnPalette:
-        return ToRgba(ReadMipTexture(stored), ReadMipTexturePalette(stored), source.Transparent);
+        return IndexedPicture(ReadMipTexture(stored), ReadMipTexturePalette(stored), clear);
     case TPartCoding::pcLmpOwnPalette: {
-        const TIndexedPicture picture = ReadLmpPicture(stored);
-        const std::size_t end = 8 + picture.Pixels.size();
-        return ToRgba(picture, ReadPaletteAfter(stored, end, "picture " + part.Name),
-                      source.Transparent);
+        TIndexedPicture picture = ReadLmpPicture(stored);
+        const std::size_t end = kLmpHeaderBytes + picture.Pixels.size();
+        const TPalette own = ReadPaletteAfter(stored, end, "picture " + part.Name);
+        return IndexedPicture(std::move(picture), own, clear);
     }
     case TPartCoding::pcNone:
+    case TPartCoding::pcWalEntry:
         break;
     }
     throw TFailure(kNotAPicture);
 }
 
+TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
+                        const TPalette& palette, const TEntryLookup& lookup) {
+    return ToRgba(DecodePartPicture(bytes, part, palette, lookup));
+}
+
 std::span<const unsigned char> PartBytes(std::span<const unsigned char> bytes,
                                          const TEntryPart& part) {
     const TPartSource& source = part.Source;
-    if (part.Damaged || source.Offset > bytes.size() ||
+    if (part.Damaged || source.Coding == TPartCoding::pcWalEntry || source.Offset > bytes.size() ||
         source.Length > bytes.size() - source.Offset)
         return {};
     return bytes.subspan(static_cast<std::size_t>(source.Offset),

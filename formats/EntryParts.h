@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,7 +25,8 @@ namespace zorvak {
 inline constexpr std::size_t kMaxListedParts = 10000;
 
 // Kinds that hold pictures: the palette, the light table, .lmp pictures,
-// picture containers, maps, models, sprites and PCX pictures.
+// picture containers, maps (Quake II's too), models, sprites, PCX, TGA and
+// .wal pictures.
 bool HoldsPictures(TEntryKind kind);
 // Of those, the kinds whose pictures are many, each with a name of its own
 // (lumps, textures, skins, frames), so written into a folder.
@@ -60,7 +62,12 @@ enum class TPartCoding {
     // Half-Life's: in the colours that follow their pixels.
     pcMipTextureOwnPalette,
     pcLmpOwnPalette,
+    // Half-Life's sprite frames: raw pixels in the colours after the
+    // sprite's header.
+    pcRawPixelsSpritePalette,
     pcWal,
+    // Quake II's maps' textures: a .wal entry of the archive, found by name.
+    pcWalEntry,
 };
 
 // Where a part's picture comes from. Two parts of one entry with equal
@@ -68,7 +75,9 @@ enum class TPartCoding {
 // picture many times over, and it need be decoded only once.
 struct TPartSource {
     TPartCoding Coding = TPartCoding::pcNone;
-    std::uint64_t Offset = 0; // in the entry: the bytes decoding reads
+    // In the entry: the bytes decoding reads. Of a picture kept in another
+    // entry: where that entry lies in the archive, and its length.
+    std::uint64_t Offset = 0;
     std::uint64_t Length = 0;
     int Width = 0; // of raw pixels
     int Height = 0;
@@ -91,6 +100,9 @@ struct TEntryPart {
     // Width and Height as its headers give them (checked only when Problem
     // is empty); unknown when its header cannot be read.
     bool Damaged = false;
+    // Kept in another entry (a Quake II map's texture), which the archive
+    // lacks.
+    bool NotFound = false;
     std::int64_t Width = 0;
     std::int64_t Height = 0;
     bool InPalette = false; // drawn in the palette's colours
@@ -109,21 +121,44 @@ struct TEntryParts {
     bool Stopped = false;          // stop asked for it while it was listed
 };
 
+// Another entry of the archive, as a part kept there is found: where its
+// bytes lie in the archive (entries at one place are one stored picture,
+// however many names they have), its length, and its first bytes.
+struct TFoundEntry {
+    std::uint64_t Position = 0;
+    std::uint64_t Length = 0;
+    std::vector<unsigned char> Bytes; // as many of the first as were asked for, or all
+};
+// Finds the entry named name as every look-up of this program does (the
+// first of that name, else the first differing only in letter case) and
+// reads at most most of its first bytes; nullopt when the archive has no
+// entry of that name. Throws TFailure when it cannot be read.
+using TEntryLookup =
+    std::function<std::optional<TFoundEntry>(std::string_view name, std::size_t most)>;
+
 // The parts of an entry of kind named name (a kind that holds no pictures
 // has none). Only headers are read, the whole layout checked as its reader
-// checks it. Throws TFailure when the entry's own header or directory cannot
-// be read; a damaged part is listed with its Problem. Views nothing: the
-// parts hold offsets into bytes. stop (may be empty) is asked now and then;
-// true ends the listing with what it has.
+// checks it; of a picture kept in another entry, that entry's header, found
+// with lookup (may be empty: none is found). Throws TFailure when the
+// entry's own header or directory cannot be read; a damaged part is listed
+// with its Problem. Views nothing: the parts hold offsets into bytes. stop
+// (may be empty) is asked now and then; true ends the listing with what it
+// has.
 TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
                            std::span<const unsigned char> bytes,
-                           const std::function<bool()>& stop = {});
+                           const std::function<bool()>& stop = {}, const TEntryLookup& lookup = {});
 
 // The picture of part of bytes (the entry it was listed from), in palette's
-// colours unless it brings its own. Throws TFailure: the part's Problem when
-// there is nothing to decode, else the decoder's own message.
+// colours unless it brings its own: its indices with the colours and the
+// see-through index it is drawn with, or RGBA for a true-colour picture.
+// A picture kept in another entry is read whole with lookup. Throws
+// TFailure: the part's Problem when there is nothing to decode, else the
+// decoder's own message.
+TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TEntryPart& part,
+                                  const TPalette& palette, const TEntryLookup& lookup = {});
+// The same as it is seen, in RGBA.
 TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,
-                        const TPalette& palette);
+                        const TPalette& palette, const TEntryLookup& lookup = {});
 
 // The stored bytes of a part that is no picture (a lump of another type, to
 // show or save as such); empty when they are not there.

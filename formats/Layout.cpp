@@ -46,9 +46,10 @@ void CheckCount(const TByteReader& reader, std::int64_t count, std::uint64_t rec
 }
 
 TByteReader OpenTagged(std::span<const unsigned char> bytes, std::string_view tag,
-                       std::int32_t version, std::size_t headerBytes, const std::string& what) {
+                       std::int32_t version, std::size_t headerBytes, const std::string& what,
+                       bool properName) {
     std::string lower = what;
-    if (!lower.empty() && lower[0] >= 'A' && lower[0] <= 'Z')
+    if (!properName && !lower.empty() && lower[0] >= 'A' && lower[0] <= 'Z')
         lower[0] = static_cast<char>(lower[0] - 'A' + 'a');
     if (!HasTag(bytes, 0, tag))
         throw TFailure("Not a " + lower + " file");

@@ -33,9 +33,12 @@ float ReadFloat(TByteReader& reader);
 // A reader past the tag and version of a file that starts with both (models,
 // sprites). Throws "Not a WHAT file", "WHAT header is cut short" (shorter
 // than headerBytes) or "WHAT version N is not supported", WHAT capitalised
-// by the caller as it reads at a sentence's start ("Model", "Sprite").
+// by the caller as it reads at a sentence's start ("Model", "Sprite") and
+// in lower case inside one, unless a name keeps its capital there
+// (properName: "Quake II model").
 TByteReader OpenTagged(std::span<const unsigned char> bytes, std::string_view tag,
-                       std::int32_t version, std::size_t headerBytes, const std::string& what);
+                       std::int32_t version, std::size_t headerBytes, const std::string& what,
+                       bool properName = false);
 
 // Throws TFailure "WHAT N runs past the end of the entry" unless count records
 // of recordSize bytes fit in what the reader has left: checked before anything

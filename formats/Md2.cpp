@@ -8,21 +8,6 @@ namespace zorvak {
 
 namespace {
 
-// Past the tag and the version, once both are what they must be.
-TByteReader Open(std::span<const unsigned char> bytes, std::string_view tag, std::int32_t version,
-                 std::size_t headerBytes, const std::string& what) {
-    if (!HasTag(bytes, 0, tag))
-        throw TFailure("Not a " + what + " file");
-    if (bytes.size() < headerBytes)
-        throw TFailure(what + " header is cut short");
-    TByteReader reader(bytes);
-    reader.Skip(tag.size());
-    const std::int32_t found = reader.ReadInt32();
-    if (found != version)
-        throw TFailure(what + " version " + std::to_string(found) + " is not supported");
-    return reader;
-}
-
 constexpr const char* kModel = "Quake II model";
 
 std::size_t Counted(std::int32_t count, const char* what) {
@@ -44,7 +29,7 @@ std::span<const unsigned char> Records(std::span<const unsigned char> md2, std::
 } // namespace
 
 TMd2Model ReadMd2(std::span<const unsigned char> md2) {
-    TByteReader reader = Open(md2, kMd2Tag, kMd2Version, kMd2HeaderBytes, kModel);
+    TByteReader reader = OpenTagged(md2, kMd2Tag, kMd2Version, kMd2HeaderBytes, kModel, true);
     TMd2Model model;
     model.SkinWidth = reader.ReadInt32();
     model.SkinHeight = reader.ReadInt32();
@@ -83,7 +68,8 @@ TMd2Model ReadMd2(std::span<const unsigned char> md2) {
 }
 
 std::vector<TSp2Frame> ReadSp2(std::span<const unsigned char> sp2) {
-    TByteReader reader = Open(sp2, kSp2Tag, kSp2Version, kSp2HeaderBytes, "Quake II sprite");
+    TByteReader reader =
+        OpenTagged(sp2, kSp2Tag, kSp2Version, kSp2HeaderBytes, "Quake II sprite", true);
     const std::int32_t count = reader.ReadInt32();
     CheckCount(reader, count, kSp2FrameBytes, "Quake II sprite frame count");
     std::vector<TSp2Frame> frames(static_cast<std::size_t>(count));

@@ -116,6 +116,22 @@ TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     return layout;
 }
 
+// The indices of the decoded plane of an 8-bit picture, its lines' padding
+// left out.
+TIndexedPicture IndicesOf(const TPcxLayout& layout, const std::vector<unsigned char>& planeBytes) {
+    const std::size_t w = layout.Width;
+    const std::size_t h = layout.Height;
+    TIndexedPicture picture;
+    picture.Width = static_cast<int>(w);
+    picture.Height = static_cast<int>(h);
+    picture.Pixels.reserve(w * h);
+    for (std::size_t y = 0; y < h; ++y) {
+        const auto row = planeBytes.begin() + static_cast<std::ptrdiff_t>(y * layout.LineBytes);
+        picture.Pixels.insert(picture.Pixels.end(), row, row + static_cast<std::ptrdiff_t>(w));
+    }
+    return picture;
+}
+
 // The opaque picture of the decoded planes; the indexed one too when asked.
 TRgbaPicture Compose(const TPcxLayout& layout, const std::vector<unsigned char>& planeBytes,
                      const TPalette& palette, std::optional<TIndexedPicture>* indexed) {
@@ -143,17 +159,8 @@ TRgbaPicture Compose(const TPcxLayout& layout, const std::vector<unsigned char>&
             rgba.Pixels[o++] = 255;
         }
     }
-    if (indexed != nullptr && layout.Planes == 1) {
-        TIndexedPicture picture;
-        picture.Width = rgba.Width;
-        picture.Height = rgba.Height;
-        picture.Pixels.reserve(w * h);
-        for (std::size_t y = 0; y < h; ++y) {
-            const auto row = planeBytes.begin() + static_cast<std::ptrdiff_t>(y * line);
-            picture.Pixels.insert(picture.Pixels.end(), row, row + static_cast<std::ptrdiff_t>(w));
-        }
-        *indexed = std::move(picture);
-    }
+    if (indexed != nullptr && layout.Planes == 1)
+        *indexed = IndicesOf(layout, planeBytes);
     return rgba;
 }
 
@@ -179,6 +186,17 @@ TPcxPicture ReadPcx(std::span<const unsigned char> pcx) {
 TRgbaPicture ReadPcxRgba(std::span<const unsigned char> pcx) {
     TPalette palette;
     return Decode(pcx, palette, nullptr);
+}
+
+TDecodedPicture ReadPcxPicture(std::span<const unsigned char> pcx) {
+    const TPcxLayout layout = ReadLayout(pcx);
+    std::vector<unsigned char> planeBytes;
+    Unpack(layout.Packed, layout.LineBytes * layout.Planes * layout.Height, layout.RunLength,
+           &planeBytes);
+    if (layout.Planes == 1)
+        return IndexedPicture(IndicesOf(layout, planeBytes), ReadPalette(layout.Palette));
+    const TPalette none;
+    return TrueColourPicture(Compose(layout, planeBytes, none, nullptr));
 }
 
 TPcxInfo ReadPcxInfo(std::span<const unsigned char> pcx) {

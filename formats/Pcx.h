@@ -34,6 +34,10 @@ TPcxPicture ReadPcx(std::span<const unsigned char> pcx);
 // Only its RGBA form, with no indexed copy beside it.
 TRgbaPicture ReadPcxRgba(std::span<const unsigned char> pcx);
 
+// The 8-bit kind as its indices with its palette, the 24-bit kind as RGBA,
+// with no other form beside it. Throws as ReadPcx.
+TDecodedPicture ReadPcxPicture(std::span<const unsigned char> pcx);
+
 struct TPcxInfo {
     TPictureSize Size;
     bool Indexed = false; // 8 bits with a palette, not 24

@@ -3,6 +3,7 @@
 #include "framework/Failures.h"
 
 #include <string>
+#include <utility>
 
 namespace zorvak {
 
@@ -65,6 +66,28 @@ TRgbaPicture ToRgba(const TIndexedPicture& picture, const TPalette& palette, int
         out.Pixels[o++] = index == transparentIndex ? 0 : 255;
     }
     return out;
+}
+
+TDecodedPicture IndexedPicture(TIndexedPicture picture, const TPalette& colours,
+                               int transparentIndex) {
+    TDecodedPicture out;
+    out.Indexed = true;
+    out.Indices = std::move(picture);
+    out.Colours = colours;
+    out.Transparent = transparentIndex;
+    return out;
+}
+
+TDecodedPicture TrueColourPicture(TRgbaPicture picture) {
+    TDecodedPicture out;
+    out.Rgba = std::move(picture);
+    return out;
+}
+
+TRgbaPicture ToRgba(TDecodedPicture picture) {
+    if (!picture.Indexed)
+        return std::move(picture.Rgba);
+    return ToRgba(picture.Indices, picture.Colours, picture.Transparent);
 }
 
 TIndexedPicture CropPicture(const TIndexedPicture& picture, int x, int y, int width, int height) {

@@ -76,6 +76,25 @@ inline constexpr int kOpaque = -1;
 TRgbaPicture ToRgba(const TIndexedPicture& picture, const TPalette& palette,
                     int transparentIndex = kOpaque);
 
+// A picture as a decoder hands it out: palette indices with the 256
+// colours they are drawn in and the index drawn see-through, kept so that
+// a picture written out keeps its indices; or, for true-colour pictures,
+// RGBA alone.
+struct TDecodedPicture {
+    bool Indexed = false;
+    TIndexedPicture Indices; // when Indexed
+    TPalette Colours;        // when Indexed
+    int Transparent = kOpaque;
+    TRgbaPicture Rgba; // when not Indexed
+    int Width() const { return Indexed ? Indices.Width : Rgba.Width; }
+    int Height() const { return Indexed ? Indices.Height : Rgba.Height; }
+};
+TDecodedPicture IndexedPicture(TIndexedPicture picture, const TPalette& colours,
+                               int transparentIndex = kOpaque);
+TDecodedPicture TrueColourPicture(TRgbaPicture picture);
+// How it is seen: ToRgba of its indices, or its RGBA.
+TRgbaPicture ToRgba(TDecodedPicture picture);
+
 // The part of picture at x, y of width x height (all inside it).
 TIndexedPicture CropPicture(const TIndexedPicture& picture, int x, int y, int width, int height);
 

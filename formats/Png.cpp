@@ -2,6 +2,7 @@
 
 #include "framework/Failures.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <zlib.h>
@@ -56,22 +57,34 @@ struct TDeflater {
     TDeflater& operator=(const TDeflater&) = delete;
 };
 
-} // namespace
+// The colour types written: palette indices, and RGBA.
+constexpr unsigned char kColourIndexed = 3;
+constexpr unsigned char kColourRgba = 6;
+constexpr std::size_t kPaletteChunkBytes = 3 * static_cast<std::size_t>(kPaletteColours);
+// Alphas up to the see-through index; those past it are opaque.
+constexpr std::size_t kMostTransparencyBytes = kPaletteColours;
 
-void EncodePng(const TRgbaPicture& picture,
-               const std::function<void(std::span<const unsigned char>)>& sink) {
-    const std::size_t pixels = CheckPictureSize(picture.Width, picture.Height);
-    if (picture.Pixels.size() != kRgbaBytes * pixels)
+using TSink = std::function<void(std::span<const unsigned char>)>;
+
+// The file of width x height pixels of pixelBytes each, rows top-down in
+// pixels; between() puts out what goes after the header and before the
+// image chunks.
+void WritePng(int width, int height, unsigned char colourType, std::size_t pixelBytes,
+              const std::vector<unsigned char>& pixels, const std::function<void()>& between,
+              const TSink& sink) {
+    const std::size_t count = CheckPictureSize(width, height);
+    if (pixels.size() != pixelBytes * count)
         throw TFailure("Picture pixels do not match its size");
-    const auto width = static_cast<std::size_t>(picture.Width);
-    const auto height = static_cast<std::size_t>(picture.Height);
+    const auto w = static_cast<std::size_t>(width);
+    const auto h = static_cast<std::size_t>(height);
 
     sink(kPngSignature);
-    unsigned char header[kHeaderDataBytes] = {
-        0, 0, 0, 0, 0, 0, 0, 0, 8, 6, 0, 0, 0}; // depth, RGBA, deflate, filters, no interlace
-    PutBigEndian(header, static_cast<std::uint32_t>(width));
-    PutBigEndian(header + sizeof(std::uint32_t), static_cast<std::uint32_t>(height));
+    // Depth 8, the colour type, deflate, the one filter method, no interlace.
+    unsigned char header[kHeaderDataBytes] = {0, 0, 0, 0, 0, 0, 0, 0, 8, colourType, 0, 0, 0};
+    PutBigEndian(header, static_cast<std::uint32_t>(w));
+    PutBigEndian(header + sizeof(std::uint32_t), static_cast<std::uint32_t>(h));
     PutChunk(sink, "IHDR", header);
+    between();
 
     // Each row goes in behind filter type 0, straight from the picture:
     // pictures of palette colours compress well enough without guessing a
@@ -98,35 +111,92 @@ void EncodePng(const TRgbaPicture& picture,
                 return;
         }
     };
-    const std::size_t rowBytes = kRgbaBytes * width;
+    const std::size_t rowBytes = pixelBytes * w;
     const unsigned char filter = 0;
-    for (std::size_t y = 0; y < height; ++y) {
+    for (std::size_t y = 0; y < h; ++y) {
         feed(&filter, 1, Z_NO_FLUSH);
-        feed(picture.Pixels.data() + y * rowBytes, rowBytes, Z_NO_FLUSH);
+        feed(pixels.data() + y * rowBytes, rowBytes, Z_NO_FLUSH);
     }
     feed(nullptr, 0, Z_FINISH);
     PutChunk(sink, "IEND", {});
 }
 
-std::vector<unsigned char> EncodePng(const TRgbaPicture& picture) {
+// The most a file of raw filtered row bytes and extra bytes of chunks
+// besides the header's and the image's can take.
+std::uint64_t FileBound(std::uint64_t raw, std::uint64_t extra) {
+    // The size check keeps raw under 2^27 bytes, well inside zlib's uLong.
+    const std::uint64_t packed = compressBound(static_cast<uLong>(raw));
+    const std::uint64_t chunks = packed / kPngChunkBytes + 1;
+    return sizeof kPngSignature + kChunkOverhead + kHeaderDataBytes + extra +
+           chunks * kChunkOverhead + packed + kChunkOverhead;
+}
+
+// A reserve that is never outgrown, so a big picture's PNG is never grown
+// by doubling to twice its room.
+std::vector<unsigned char> Whole(int width, int height,
+                                 const std::function<void(const TSink&)>& encode) {
     std::vector<unsigned char> out;
-    // Never grown by doubling: a big picture's PNG would need twice its room.
-    (void)CheckPictureSize(picture.Width, picture.Height);
-    out.reserve(static_cast<std::size_t>(PngSizeBound(picture.Width, picture.Height)));
-    EncodePng(picture, [&out](std::span<const unsigned char> piece) {
+    (void)CheckPictureSize(width, height);
+    out.reserve(static_cast<std::size_t>(PngSizeBound(width, height)));
+    encode([&out](std::span<const unsigned char> piece) {
         out.insert(out.end(), piece.begin(), piece.end());
     });
     return out;
 }
 
+} // namespace
+
+void EncodePng(const TRgbaPicture& picture, const TSink& sink) {
+    WritePng(
+        picture.Width, picture.Height, kColourRgba, kRgbaBytes, picture.Pixels, [] {}, sink);
+}
+
+std::vector<unsigned char> EncodePng(const TRgbaPicture& picture) {
+    return Whole(picture.Width, picture.Height,
+                 [&](const TSink& sink) { EncodePng(picture, sink); });
+}
+
+void EncodePng(const TDecodedPicture& picture, const TSink& sink) {
+    if (!picture.Indexed) {
+        EncodePng(picture.Rgba, sink);
+        return;
+    }
+    const TIndexedPicture& indices = picture.Indices;
+    WritePng(
+        indices.Width, indices.Height, kColourIndexed, 1, indices.Pixels,
+        [&] {
+            unsigned char colours[kPaletteChunkBytes];
+            for (std::size_t i = 0; i < picture.Colours.Colours.size(); ++i) {
+                const TRgb& c = picture.Colours.Colours[i];
+                colours[3 * i] = c.R;
+                colours[3 * i + 1] = c.G;
+                colours[3 * i + 2] = c.B;
+            }
+            PutChunk(sink, "PLTE", colours);
+            if (picture.Transparent < 0 || picture.Transparent >= kPaletteColours)
+                return;
+            // Opaque up to the see-through index, which ends the chunk.
+            unsigned char alphas[kMostTransparencyBytes];
+            const auto count = static_cast<std::size_t>(picture.Transparent) + 1;
+            std::fill(alphas, alphas + count - 1, 255);
+            alphas[count - 1] = 0;
+            PutChunk(sink, "tRNS", std::span<const unsigned char>(alphas, count));
+        },
+        sink);
+}
+
+std::vector<unsigned char> EncodePng(const TDecodedPicture& picture) {
+    return Whole(picture.Width(), picture.Height(),
+                 [&](const TSink& sink) { EncodePng(picture, sink); });
+}
+
 std::uint64_t PngSizeBound(int width, int height) {
-    const std::uint64_t raw =
-        static_cast<std::uint64_t>(height) * (1 + kRgbaBytes * static_cast<std::uint64_t>(width));
-    // The bound keeps raw under 2^27 bytes, well inside zlib's uLong.
-    const std::uint64_t packed = compressBound(static_cast<uLong>(raw));
-    const std::uint64_t chunks = packed / kPngChunkBytes + 1;
-    return sizeof kPngSignature + kChunkOverhead + kHeaderDataBytes + chunks * kChunkOverhead +
-           packed + kChunkOverhead;
+    const auto w = static_cast<std::uint64_t>(width);
+    const auto h = static_cast<std::uint64_t>(height);
+    const std::uint64_t rgba = FileBound(h * (1 + kRgbaBytes * w), 0);
+    const std::uint64_t indexed =
+        FileBound(h * (1 + w), 2 * kChunkOverhead + kPaletteChunkBytes + kMostTransparencyBytes);
+    return std::max(rgba, indexed);
 }
 
 } // namespace zorvak

@@ -1,5 +1,8 @@
-// A small PNG writer for pictures taken out of entries: 8-bit RGBA, no
-// interlace, the compressed rows in image chunks of up to kPngChunkBytes.
+// A small PNG writer for pictures taken out of entries: 8-bit RGBA, or
+// 8-bit palette indices with the 256 colours they are drawn in and, when
+// one index is drawn see-through, a transparency chunk for that index
+// alone. No interlace; the compressed rows go in image chunks of up to
+// kPngChunkBytes.
 #pragma once
 
 #include "formats/Picture.h"
@@ -26,7 +29,16 @@ void EncodePng(const TRgbaPicture& picture,
 // The same, whole.
 std::vector<unsigned char> EncodePng(const TRgbaPicture& picture);
 
-// The most bytes the PNG file of a valid width x height picture can take.
+// The same for a decoded picture: one of palette indices is written as
+// indices (colour type 3) with its colours, so whoever edits the file keeps
+// them; a true-colour one as RGBA. Throws as above (Width * Height bytes of
+// indices).
+void EncodePng(const TDecodedPicture& picture,
+               const std::function<void(std::span<const unsigned char>)>& sink);
+std::vector<unsigned char> EncodePng(const TDecodedPicture& picture);
+
+// The most bytes the PNG file of a valid width x height picture can take,
+// in either of its forms.
 std::uint64_t PngSizeBound(int width, int height);
 
 } // namespace zorvak

@@ -8,10 +8,14 @@ namespace zorvak {
 
 namespace {
 
+std::string PixelsOutside(const TWalHeader& header) {
+    return "Pixel data of texture " + header.Name + " lies outside the entry";
+}
+
 std::span<const unsigned char> FullLevel(std::span<const unsigned char> wal, TWalHeader& header) {
     header = ReadWalHeader(wal);
-    const std::size_t count = CheckPictureSize(header.Width, header.Height);
-    return SliceOf(wal, header.Offsets[0], count, "Pixel data of texture " + header.Name);
+    (void)WalSize(wal, wal.size());
+    return wal.subspan(header.Offsets[0], static_cast<std::size_t>(header.Width) * header.Height);
 }
 
 } // namespace
@@ -37,8 +41,14 @@ TIndexedPicture ReadWal(std::span<const unsigned char> wal) {
 }
 
 TPictureSize WalSize(std::span<const unsigned char> wal) {
-    TWalHeader header;
-    (void)FullLevel(wal, header);
+    return WalSize(wal, wal.size());
+}
+
+TPictureSize WalSize(std::span<const unsigned char> head, std::uint64_t length) {
+    const TWalHeader header = ReadWalHeader(head);
+    const std::size_t count = CheckPictureSize(header.Width, header.Height);
+    if (header.Offsets[0] > length || count > length - header.Offsets[0])
+        throw TFailure(PixelsOutside(header));
     // Both fit an int: the size check bounds them.
     return {static_cast<int>(header.Width), static_cast<int>(header.Height)};
 }

@@ -37,5 +37,8 @@ TIndexedPicture ReadWal(std::span<const unsigned char> wal);
 
 // Its size, checked as ReadWal checks it, with no pixel read.
 TPictureSize WalSize(std::span<const unsigned char> wal);
+// The same of a texture length bytes long whose first bytes are head (its
+// header at least): checked as ReadWal would check the whole.
+TPictureSize WalSize(std::span<const unsigned char> head, std::uint64_t length);
 
 } // namespace zorvak

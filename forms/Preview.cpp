@@ -1,6 +1,7 @@
 #include "forms/Preview.h"
 
 #include "archive/PakExtract.h"
+#include "archive/PakNames.h"
 #include "formats/Png.h"
 #include "forms/PreviewViews.h"
 #include "framework/Failures.h"
@@ -246,6 +247,7 @@ void TPreviewForm::Reset() {
     usedPalette_ = false;
     save_ = TSaveKind::skNothing;
     savePicture_ = {};
+    saveIndexed_.reset();
     saveBytes_ = {};
     saveName_.clear();
     {
@@ -294,6 +296,7 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     entryCoding_.reset();
     if (entry.Coding != nullptr)
         entryCoding_ = *entry.Coding;
+    entries_ = archive.Entries;
     archivePath_ = archive.Path;
     archiveIdentity_ = archive.Identity;
     NameLabel->setText(DecodeName(entry.Name));
@@ -366,7 +369,7 @@ QString TPreviewForm::PaletteOrigin() const {
 }
 
 void TPreviewForm::Present() {
-    KindLabel->setText(QString::fromLatin1(EntryKindName(kind_)) + QStringLiteral(", ") +
+    KindLabel->setText(Text(EntryKindTitle(kind_, entryName_, bytes_)) + QStringLiteral(", ") +
                        CountOf(entryLength_, "byte", "bytes"));
     save_ = TSaveKind::skEntryBytes;
     saveName_ = OfferedFileName(entryName_);
@@ -470,7 +473,7 @@ void TPreviewForm::ShowDescription() {
     const std::vector<std::string> lines = DescribeEntry(entryName_, bytes_);
     if (lines.size() > 1 && lines[1].starts_with("Cannot read: ")) {
         // "Quake II" keeps its capital.
-        const QString kind = QString::fromLatin1(EntryKindName(kind_));
+        const QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
         ShowHex(bytes_,
                 QStringLiteral("Cannot show this %1: %2.")
                     .arg(kind, Text(lines[1].substr(std::string_view("Cannot read: ").size()))));
@@ -563,16 +566,31 @@ void TPreviewForm::ShowToolkitPicture() {
 }
 
 void TPreviewForm::ShowPictures() {
-    usedPalette_ = UsesPalette(kind_);
-    const TPalette colours = palette_ && usedPalette_ ? palette_->Colours : GreyPalette();
+    const TPalette colours = palette_ && UsesPalette(kind_) ? palette_->Colours : GreyPalette();
     try {
-        pictures_ = PicturesOf(kind_, entryName_, bytes_, colours);
+        struct TListing {
+            TPreviewForm* Form;
+            ~TListing() {
+                Form->listing_ = false;
+                Form->listingArchive_.reset();
+            }
+        } listing{this};
+        listing_ = true;
+        pictures_ = PicturesOf(
+            kind_, entryName_, bytes_, colours,
+            [this](std::string_view name, std::size_t most) { return FindEntry(name, most); });
     } catch (const TFailure& failure) {
-        QString kind = QString::fromLatin1(EntryKindName(kind_));
-        kind[0] = kind[0].toLower();
+        QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
+        // "Quake II" keeps its capital.
+        if (!kind.startsWith(QStringLiteral("Quake")))
+            kind[0] = kind[0].toLower();
         ShowHex(bytes_, QStringLiteral("Cannot show this %1: %2.").arg(kind, Text(failure.what())));
         return;
     }
+    // Half-Life's pictures carry their colours: the palette is spoken of
+    // only where a picture is drawn in it.
+    usedPalette_ = std::any_of(pictures_.Parts.begin(), pictures_.Parts.end(),
+                               [](const TPicturePart& part) { return part.InPalette; });
     if (usedPalette_ && palette_ && palette_->Source == TPaletteSource::psGrey)
         AddNotice(Text(palette_->Note) + QLatin1Char('.'));
     if (pictures_.List == TPartList::plNone) {
@@ -623,6 +641,7 @@ void TPreviewForm::ShowPart(int i) {
     saveName_ = OfferedFileName(entryName_);
     saveBytes_ = {};
     savePicture_ = {};
+    saveIndexed_.reset();
     if (!part.Decode) {
         const QString problem = Text(part.Problem) + QLatin1Char('.');
         if (part.Bytes.empty()) {
@@ -637,7 +656,7 @@ void TPreviewForm::ShowPart(int i) {
         ShowHex(part.Bytes, problem);
         return;
     }
-    TRgbaPicture picture;
+    TDecodedPicture picture;
     try {
         picture = part.Decode();
     } catch (const TFailure& failure) {
@@ -652,14 +671,18 @@ void TPreviewForm::ShowPart(int i) {
         }
         return;
     }
-    const QImage image = ToImage(picture);
+    const QImage image =
+        ToImage(picture.Indexed ? ToRgba(picture.Indices, picture.Colours, picture.Transparent)
+                                : picture.Rgba);
     save_ = TSaveKind::skPicture;
     savePicture_ = image;
+    if (picture.Indexed)
+        saveIndexed_ = std::move(picture);
     saveName_ = OfferedFileName(listed ? part.Name + ".png" : entryName_, QStringLiteral("png"));
     ShowPicture(image,
                 QStringLiteral("%1 x %2, %3")
-                        .arg(picture.Width)
-                        .arg(picture.Height)
+                        .arg(image.width())
+                        .arg(image.height())
                         .arg(Text(part.Format)) +
                     (part.InPalette ? QStringLiteral(", ") + PaletteOrigin() : QString()),
                 part.GridCell);
@@ -724,7 +747,9 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
         throw TFailure("Entry " + entryName_ + " would overwrite the archive it is read from");
     switch (save_) {
     case TSaveKind::skPicture: {
-        const std::vector<unsigned char> png = EncodePng(FromImage(savePicture_));
+        // A picture of palette indices keeps them; any other as it is seen.
+        const std::vector<unsigned char> png =
+            saveIndexed_ ? EncodePng(*saveIndexed_) : EncodePng(FromImage(savePicture_));
         TAtomicFile out(target);
         out.Write(png.data(), png.size());
         out.Commit();
@@ -742,6 +767,32 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
     case TSaveKind::skNothing:
         break;
     }
+}
+
+std::optional<TFoundEntry> TPreviewForm::FindEntry(std::string_view name, std::size_t most) {
+    if (entries_ == nullptr)
+        return std::nullopt;
+    const std::optional<std::size_t> found = FirstEntryNamed(*entries_, name);
+    if (!found)
+        return std::nullopt;
+    const TPakEntry entry = (*entries_)[*found];
+    const auto wanted = std::min<std::int64_t>(
+        entry.FileLength,
+        static_cast<std::int64_t>(std::min<std::uint64_t>(most, kPreviewReadLimit + 1)));
+    if (wanted > kPreviewReadLimit)
+        throw TFailure(std::string(entry.Name) + " is larger than the preview reads (" +
+                       std::to_string(kPreviewReadLimit >> 20) + " MiB)");
+    std::optional<TLockedFile> once;
+    std::optional<TLockedFile>& held = listing_ ? listingArchive_ : once;
+    if (!held) {
+        OpenArchive(ToFsPath(archivePath_), held);
+        CheckSameArchive(*held, archiveIdentity_);
+    }
+    CheckEntryBounds(entry, held->Size());
+    TPakEntry head = entry;
+    head.FileLength = static_cast<std::int32_t>(wanted);
+    return TFoundEntry{static_cast<std::uint64_t>(entry.FilePos),
+                       static_cast<std::uint64_t>(entry.FileLength), ReadEntryBytes(*held, head)};
 }
 
 void TPreviewForm::SaveEntryBytes(const QString& path) const {

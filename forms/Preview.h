@@ -19,6 +19,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QComboBox;
@@ -134,6 +135,10 @@ private:
     const TPreviewPalette& Palette(const TLockedFile& archive, const TPreviewArchive& from);
     QString PaletteOrigin() const;
     void SaveEntryBytes(const QString& path) const;
+    // Another entry of the shown entry's archive, for a map's textures: the
+    // first of the name as FirstEntryNamed finds it, at most most of its
+    // first bytes, and never more than the preview reads of an entry.
+    std::optional<TFoundEntry> FindEntry(std::string_view name, std::size_t most);
 
     TWavePlayer* player_;
     // What is shown: which entry of which index, its bytes (or their head
@@ -143,6 +148,11 @@ private:
     QString archivePath_;
     TFileIdentity archiveIdentity_;
     std::string entryName_;
+    const TPakEntries* entries_ = nullptr; // the index the entry is of
+    // While the parts are listed, the archive is opened once for all the
+    // entries they look up.
+    bool listing_ = false;
+    std::optional<TLockedFile> listingArchive_;
     std::int64_t entryPos_ = 0;
     std::int64_t entryLength_ = 0;
     // How the entry is coded (a ZIP member's method and CRC), when it is.
@@ -165,6 +175,9 @@ private:
     // What Save As writes: the picture shown, the entry's bytes, or a part's.
     TSaveKind save_ = TSaveKind::skNothing;
     QImage savePicture_;
+    // The picture's indices and colours, when it is one of palette indices:
+    // written as they are.
+    std::optional<TDecodedPicture> saveIndexed_;
     std::span<const unsigned char> saveBytes_;
     QString saveName_;
 };

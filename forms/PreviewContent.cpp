@@ -27,6 +27,10 @@ std::string Detail(TPartList list, const TEntryPart& part) {
     case TPartList::plNone:
         return {};
     case TPartList::plTextures:
+        if (part.NotFound)
+            return "not in the archive";
+        if (part.Damaged)
+            return "damaged";
         return part.Picture ? Size(part.Width, part.Height) : "missing";
     case TPartList::plLumps:
         break;
@@ -93,8 +97,8 @@ std::size_t TextShownLength(std::span<const unsigned char> bytes, std::size_t li
 }
 
 TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
-                       const TPalette& colours) {
-    const TEntryParts parts = ListEntryParts(kind, name, bytes);
+                       const TPalette& colours, const TEntryLookup& lookup) {
+    const TEntryParts parts = ListEntryParts(kind, name, bytes, {}, lookup);
     TPictureSet set;
     set.List = parts.List;
     set.TotalParts = parts.Total;
@@ -112,7 +116,9 @@ TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const u
         shown.InPalette = part.InPalette;
         shown.GridCell = part.GridCell;
         if (part.Picture) {
-            shown.Decode = [bytes, part, palette] { return DecodePart(bytes, part, *palette); };
+            shown.Decode = [bytes, part, palette, lookup] {
+                return DecodePartPicture(bytes, part, *palette, lookup);
+            };
         } else {
             shown.Problem = part.Problem;
             shown.Bytes = PartBytes(bytes, part);

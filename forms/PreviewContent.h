@@ -67,8 +67,9 @@ struct TPicturePart {
     bool InPalette = false;
     // The console font: its 8 x 8 characters are drawn apart, as a grid.
     int GridCell = 0;
-    // The picture; throws TFailure. Empty for a part that is no picture.
-    std::function<TRgbaPicture()> Decode;
+    // The picture, its indices kept; throws TFailure. Empty for a part that
+    // is no picture.
+    std::function<TDecodedPicture()> Decode;
     // A part that is no picture: why, and its bytes (shown and saved as
     // such; empty when even they cannot be had).
     std::string Problem;
@@ -83,10 +84,12 @@ struct TPictureSet {
 
 // The pictures of an entry of a picture kind (palette, light table, .lmp,
 // WAD2, map, model, sprite, PCX), palette pictures in palette, as the core
-// lists them. The parts view bytes, which must outlive them. Throws TFailure
+// lists them, pictures kept in other entries found with lookup (which the
+// parts keep, to read them when shown). The parts view bytes, which must
+// outlive them. Throws TFailure
 // when the entry's own header or directory cannot be read, or a PCX picture
 // cannot; a part that cannot be decoded throws from its Decode.
 TPictureSet PicturesOf(TEntryKind kind, std::string_view name, std::span<const unsigned char> bytes,
-                       const TPalette& palette);
+                       const TPalette& palette, const TEntryLookup& lookup = {});
 
 } // namespace zorvak

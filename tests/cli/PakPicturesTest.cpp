@@ -5,8 +5,10 @@
 #include "cli/PakTool.h"
 #include "formats/EntryParts.h"
 #include "formats/FormatImages.h"
+#include "formats/Lmp.h"
 #include "formats/Png.h"
 #include "formats/PngCheck.h"
+#include "formats/Spr.h"
 #include "framework/Files.h"
 #include "support/PakImage.h"
 #include "support/TempDir.h"
@@ -32,6 +34,11 @@ using test::ReadFile;
 using test::TBytesWriter;
 using test::TTempDir;
 using test::WriteFile;
+
+const TPalette& GreyPaletteOnce() {
+    static const TPalette grey = GreyPalette();
+    return grey;
+}
 
 // Under AddressSanitizer the address space is the sanitizer's to reserve.
 #if defined(__SANITIZE_ADDRESS__)
@@ -190,6 +197,7 @@ struct TBomb {
     std::size_t ErrLines;
     std::string LastOut = {}; // the last line on out ("": none looked at)
     bool KeepEntry = false;   // the entry's own file is there already, and kept
+    std::vector<std::pair<std::string, Bytes>> Others = {}; // more entries of the archive
 };
 
 // Each hostile entry as a row: what it once cost, it now costs no more than
@@ -235,6 +243,20 @@ TEST(PakPictures, EntriesBuiltToCostTheMostStayWithinBounds) {
          2},
         // The biggest picture there may be, from an entry of half a megabyte.
         {"a PCX of 4096 x 4096", "pics/big.pcx", LargestPcx(), png, {true}, kExitOk, 1, {}, 0},
+        // A Quake II map's texture named 100,000 times is found, decoded and
+        // written once (and once more as the .wal entry's own picture).
+        {"100,000 records naming one texture",
+         "maps/base1.bsp",
+         test::MakeQuake2Map(std::vector<std::string>(100000, "e1u1/floor")),
+         png,
+         {true},
+         kExitOk,
+         2,
+         {"no palette found (no pics/colormap.pcx"},
+         1,
+         "",
+         false,
+         {{"textures/e1u1/floor.wal", test::MakeWal("e1u1/floor", 64, 64, Noise(64 * 64))}}},
         // A disk that fills: the first picture that cannot be written ends
         // the entry's pictures, shared or not, with one line.
         {"writes that fail, one stored picture",
@@ -273,7 +295,11 @@ TEST(PakPictures, EntriesBuiltToCostTheMostStayWithinBounds) {
         TTempDir dir;
         const auto archive = dir / "a.pak";
         const auto out = dir / "out";
-        WriteFile(archive, BuildPakImage({{row.Name, test::ToString(row.Entry)}}));
+        std::vector<std::pair<std::string, std::string>> files = {
+            {row.Name, test::ToString(row.Entry)}};
+        for (const auto& [name, bytes] : row.Others)
+            files.push_back({name, test::ToString(bytes)});
+        WriteFile(archive, BuildPakImage(files));
         if (row.KeepEntry)
             WriteFile(out / row.Name, "kept");
         std::vector<std::string> args = row.Command;
@@ -331,7 +357,8 @@ TEST(PakPictures, PicturesThatMayNotFitAreRefusedBeforeAnyIsWritten) {
     EXPECT_EQ(r.Status, kExitProblems);
     EXPECT_EQ(Count(r.Err, "maps/e1m1.bsp: Disk full: the 10,000 pictures need "), 1u) << r.Err;
     EXPECT_EQ(Count(r.Err, " bytes free\n"), 1u) << r.Err;
-    EXPECT_EQ(Count(r.Err, "\n"), 2u) << r.Err; // and the palette's line
+    // No picture is drawn, so no palette is looked for nor missed.
+    EXPECT_EQ(Count(r.Err, "\n"), 1u) << r.Err;
     EXPECT_TRUE(PngsBelow(out).empty());
     EXPECT_TRUE(ReadFile(out / "maps/e1m1.bsp") == test::ToString(map));
 }
@@ -371,6 +398,153 @@ TEST(PakPictures, EachPictureGetsAFileOfItsPlace) {
         << r.Err;
 }
 
+// Pictures of palette indices are written as their indices with the 256
+// colours they are drawn in, their see-through index alone transparent;
+// true-colour ones stay RGBA. Either is seen as the preview shows it.
+TEST(PakPictures, PalettePicturesKeepTheirIndices) {
+    Bytes palette;
+    for (int i = 0; i < 256; ++i)
+        palette.insert(palette.end(),
+                       {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), 7});
+    // Half-Life's texture: its own colours after its levels, 255 see-through.
+    Bytes fence = test::MakeMipTexture("{fence", 8, 8, Bytes(64, 1));
+    fence[40] = 255;
+    fence.insert(fence.end(), {0, 1});
+    for (int i = 0; i < 256; ++i)
+        fence.insert(fence.end(), {static_cast<unsigned char>(i), 20, 30});
+    Bytes wad3 = test::MakeWad2({{"{fence", 0x43, fence}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    const Bytes pcx = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Raw(Noise(768)).Out;
+    const Bytes rgb = test::PcxHeader(1, 1, 3, 1).U8(9).U8(8).U8(7).Out;
+    const Bytes tga = test::TgaHeader(2, 2, 1, 24).Raw({1, 2, 3, 4, 5, 6}).Out;
+    const std::vector<std::pair<std::string, Bytes>> entries = {
+        {"gfx/palette.lmp", palette},
+        {"gfx/pause.lmp", test::MakeLmp(2, 1, {1, 255})},
+        {"progs/m.mdl", test::MakeModelOfSkins(1, 2, 2, 5)},
+        {"halflife.wad", wad3},
+        {"pics/dots.pcx", pcx},
+        {"pics/rgb.pcx", rgb},
+        {"gfx/sky.tga", tga},
+        {"sprites/fire.spr", test::SprHalfLifeHeader(1, kSprAlphaTest)
+                                 .I32(0)
+                                 .Raw(test::SprPicture(2, 1, {1, 255}))
+                                 .Out},
+    };
+    const struct {
+        std::string Entry;
+        std::string Png;
+        unsigned ColourType;
+        Bytes Indices;      // empty for RGBA
+        std::size_t Alphas; // tRNS entries: up to the see-through index
+        std::size_t Spot;   // an index whose colour is looked at
+        TRgb Colour;
+    } rows[] = {
+        {"gfx/palette.lmp", "gfx/palette.lmp.png", 3, {}, 0, 200, {200, 55, 7}},
+        {"gfx/pause.lmp", "gfx/pause.lmp.png", 3, {1, 255}, 256, 1, {1, 254, 7}},
+        {"progs/m.mdl", "progs/m.mdl.png.d/m_skin0.png", 3, {5, 5, 5, 5}, 0, 5, {5, 250, 7}},
+        {"halflife.wad", "halflife.wad.png.d/%7Bfence.png", 3, {}, 256, 9, {9, 20, 30}},
+        {"pics/dots.pcx", "pics/dots.pcx.png", 3, {3, 3}, 0, 0, {}},
+        {"pics/rgb.pcx", "pics/rgb.pcx.png", 6, {}, 0, 0, {}},
+        {"gfx/sky.tga", "gfx/sky.tga.png", 6, {}, 0, 0, {}},
+        {"sprites/fire.spr",
+         "sprites/fire.spr.png.d/fire_frame0.png",
+         3,
+         {1, 255},
+         256,
+         1,
+         {1, 2, 3}},
+    };
+    TTempDir dir;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& [name, bytes] : entries)
+        files.push_back({name, test::ToString(bytes)});
+    WriteFile(dir / "a.pak", BuildPakImage(files));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess({"extract", (dir / "a.pak").string(), "-C", out.string(), "--png"});
+    ASSERT_EQ(r.Status, kExitOk) << r.Err;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        SCOPED_TRACE(row.Png);
+        const Bytes& bytes = entries[i].second;
+        const std::string written = ReadFile(out / row.Png);
+        test::TPngRead png;
+        ASSERT_EQ(test::PngFault(Bytes(written.begin(), written.end()), png), "");
+        EXPECT_EQ(png.ColourType, row.ColourType);
+        // What is seen is what the preview shows.
+        const TEntryParts parts = ListEntryParts(ClassifyEntry(row.Entry, bytes), row.Entry, bytes);
+        ASSERT_FALSE(parts.Parts.empty());
+        EXPECT_EQ(png.Rgba.Pixels, DecodePart(bytes, parts.Parts[0], ReadPalette(palette)).Pixels);
+        if (row.ColourType != 3)
+            continue;
+        if (!row.Indices.empty()) {
+            EXPECT_EQ(png.Indices, row.Indices);
+        }
+        ASSERT_EQ(png.Colours.size(), 256u);
+        if (row.Spot != 0) {
+            EXPECT_EQ(png.Colours[row.Spot], row.Colour);
+        }
+        ASSERT_EQ(png.Alphas.size(), row.Alphas);
+        if (row.Alphas > 0) {
+            EXPECT_EQ(std::count(png.Alphas.begin(), png.Alphas.end(), 255), 255);
+            EXPECT_EQ(png.Alphas.back(), 0);
+        }
+    }
+}
+
+// A Quake II map's textures are the archive's .wal entries, found in the
+// whole index (letter case ignored) whichever entries are extracted, and
+// written in Quake II's palette; one the archive lacks is told.
+TEST(PakPictures, AQuake2MapsTexturesAreWrittenFromTheArchive) {
+    Bytes colours;
+    for (int i = 0; i < 256; ++i)
+        colours.insert(colours.end(),
+                       {static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), 11});
+    const Bytes colormap = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(0).U8(0x0C).Raw(colours).Out;
+    TTempDir dir;
+    WriteFile(
+        dir / "a.pak",
+        BuildPakImage(
+            {{"pics/colormap.pcx", test::ToString(colormap)},
+             {"gfx/palette.lmp", std::string(768, '\x05')},
+             {"TEXTURES/E1U1/FLOOR.WAL", test::ToString(test::MakeWal("e1u1/floor", 2, 1, {1, 2}))},
+             {"maps/base1.bsp",
+              test::ToString(test::MakeQuake2Map({"e1u1/floor", "e1u1/gone", "e1u1/Floor"}))}}));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess(
+        {"extract", (dir / "a.pak").string(), "-C", out.string(), "--png", "-i", "maps/*"});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_EQ(r.Err, "zorvak-pak: " + (dir / "a.pak").string() +
+                         ": maps/base1.bsp: no picture of e1u1/gone: Not in the archive: "
+                         "textures/e1u1/gone.wal\n");
+    const auto pngs = PngsBelow(out);
+    ASSERT_EQ(pngs.size(), 1u);
+    EXPECT_EQ(pngs[0], out / "maps/base1.bsp.png.d/e1u1%2Ffloor.png");
+    const std::string written = ReadFile(pngs[0]);
+    test::TPngRead png;
+    ASSERT_EQ(test::PngFault(Bytes(written.begin(), written.end()), png), "");
+    EXPECT_EQ(png.Indices, (Bytes{1, 2}));
+    EXPECT_EQ(png.Colours.at(2), (TRgb{2, 253, 11}));
+}
+
+// Half-Life's pictures carry their colours: an archive of them alone is
+// written without a word of a missing palette.
+TEST(PakPictures, PicturesInTheirOwnColoursNeedNoPalette) {
+    Bytes hud = test::MakeLmp(1, 1, {1});
+    hud.insert(hud.end(), {1, 0, 9, 8, 7}); // the picture's one colour
+    Bytes wad3 = test::MakeWad2({{"hud", 0x42, hud}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    const Bytes sprite =
+        test::SprHalfLifeHeader(1, kSprNormal).I32(0).Raw(test::SprPicture(1, 1, {1})).Out;
+    TTempDir dir;
+    WriteFile(dir / "a.pak", BuildPakImage({{"halflife.wad", test::ToString(wad3)},
+                                            {"sprites/s.spr", test::ToString(sprite)}}));
+    const auto out = dir / "out";
+    const TRun r = RunInProcess({"extract", (dir / "a.pak").string(), "-C", out.string(), "--png"});
+    EXPECT_EQ(r.Status, kExitOk);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(PngsBelow(out).size(), 2u);
+}
+
 // A stop request between pictures ends the entry's pictures there, those
 // written whole, whether each has its own stored pixels or all share them.
 TEST(PakPictures, AStopBetweenPicturesEndsThemThere) {
@@ -401,8 +575,9 @@ TEST(PakPictures, AStopBetweenPicturesEndsThemThere) {
                 told.push_back(std::string(name) + ": " + message);
             },
             [&](const std::filesystem::path& path) { told.push_back("kept " + path.string()); },
-            [&] { return PngsBelow(out).size() >= 3; }};
-        EXPECT_TRUE(WriteEntryPictures(output, c.Name, c.Kind, c.Entry, GreyPalette())) << c.Name;
+            [&] { return PngsBelow(out).size() >= 3; },
+            {}};
+        EXPECT_TRUE(WriteEntryPictures(output, c.Name, c.Kind, c.Entry, GreyPaletteOnce)) << c.Name;
         EXPECT_EQ(PngsBelow(out).size(), 3u) << c.Name;
         EXPECT_EQ(told, std::vector<std::string>{}) << c.Name;
         for (const auto& path : PngsBelow(out)) {

@@ -4,6 +4,8 @@
 #include "formats/EntryKind.h"
 #include "formats/EntryParts.h"
 #include "formats/Md2.h"
+#include "formats/Quake2Map.h"
+#include "formats/Spr.h"
 #include "formats/Wad2.h"
 #include "formats/Wal.h"
 #include "support/FailureOf.h"
@@ -243,7 +245,73 @@ TEST(Wal, ReadsTheFullLevelAndRefusesWhatIsNotThere) {
     for (const auto& c : cases) {
         EXPECT_EQ(FailureOf([&] { ReadWal(c.Wal); }), c.Failure) << c.What;
         EXPECT_EQ(FailureOf([&] { WalSize(c.Wal); }), c.Failure) << c.What;
+        // From the header alone and the entry's length, as a map's textures are.
+        const Bytes head(c.Wal.begin(),
+                         c.Wal.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min<std::size_t>(c.Wal.size(), kWalHeaderBytes)));
+        EXPECT_EQ(FailureOf([&] { WalSize(head, c.Wal.size()); }), c.Failure) << c.What;
     }
+}
+
+// A map names each texture once, in the order its records first use it,
+// spellings that differ in letter case being one entry of the archive.
+TEST(Quake2Map, NamesEachTextureOnceInTheOrderFirstUsed) {
+    const Bytes map = test::MakeQuake2Map(
+        {"e1u1/floor1_3", "e1u1/wall", "E1U1/FLOOR1_3", "e1u1/floor1_3", "sky", ""});
+    const struct {
+        std::size_t Most;
+        std::vector<std::string> Textures;
+    } cases[] = {
+        {10, {"e1u1/floor1_3", "e1u1/wall", "sky", ""}},
+        {2, {"e1u1/floor1_3", "e1u1/wall"}},
+        {0, {}},
+    };
+    for (const auto& c : cases) {
+        const TQuake2Map read = ReadQuake2Map(map, c.Most);
+        EXPECT_EQ(read.Records, 6u);
+        EXPECT_EQ(read.TextureCount, 4u);
+        EXPECT_EQ(read.Textures, c.Textures) << c.Most;
+    }
+    EXPECT_EQ(Quake2TextureEntry("e1u1/wall"), "textures/e1u1/wall.wal");
+    EXPECT_TRUE(ReadQuake2Map(test::MakeQuake2Map({}), 10).Textures.empty());
+}
+
+TEST(Quake2Map, HostileMapsFailWithAMessage) {
+    const Bytes good = test::MakeQuake2Map({"a", "b"});
+    const auto patched = [&](std::size_t at, std::uint32_t value) {
+        Bytes bsp = good;
+        for (int i = 0; i < 4; ++i)
+            bsp[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+        return bsp;
+    };
+    const auto lump = [](std::size_t i) { return 8 + 8 * i; };
+    const struct {
+        const char* What;
+        Bytes Map;
+        std::string Failure;
+    } cases[] = {
+        {"tag", patched(0, 0x50534249 + 1), "Not a Quake II map file"},
+        {"header cut short", Bytes(good.begin(), good.begin() + 159),
+         "Quake II map header is cut short"},
+        {"version", patched(4, 46), "Quake II map version 46 is not supported"},
+        {"a lump past the end", patched(lump(7), 1000),
+         "Quake II map lump lighting lies outside the entry"},
+        {"a lump's length wraps", patched(lump(18) + 4, 0xFFFFFFFF),
+         "Quake II map lump areaportals lies outside the entry"},
+        {"texture information past the end", patched(lump(5) + 4, 76 * 3),
+         "Quake II map lump texinfo lies outside the entry"},
+        {"a record cut short", patched(lump(5) + 4, 76 + 75),
+         "Quake II map's texture information holds 151 bytes, not whole records of 76"},
+        {"more records than a map holds",
+         test::MakeQuake2Map(std::vector<std::string>(kQuake2MaxTexinfo + 1, "a")),
+         "Quake II map's texture information holds 131073 records, more than a map holds"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FailureOf([&] { ReadQuake2Map(c.Map, 10); }), c.Failure) << c.What;
+    EXPECT_EQ(
+        ReadQuake2Map(test::MakeQuake2Map(std::vector<std::string>(kQuake2MaxTexinfo, "a")), 10)
+            .TextureCount,
+        1u);
 }
 
 TEST(QuakeII, ModelsAndSpritesNameTheirPictures) {
@@ -327,6 +395,12 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
                               "WAD3");
     Bytes bsp30 = test::MakeBsp({texture("{leaf", colours(256))});
     bsp30[0] = 30;
+    // Sprites' colours are (i, 2i, 3i); 255 is (255, 254, 253).
+    const auto sprite = [](std::int32_t format) {
+        return test::SprHalfLifeHeader(1, format).I32(0).Raw(test::SprPicture(2, 1, {255, 1})).Out;
+    };
+    const Bytes alphaTest = sprite(kSprAlphaTest), indexAlpha = sprite(kSprIndexAlpha),
+                additive = sprite(kSprAdditive);
     const struct {
         const char* What;
         TEntryKind Kind;
@@ -366,6 +440,25 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
          0,
          "",
          {246, 236, 30, 0, 10, 20, 30, 255}},
+        {"an alpha-tested sprite's frame",
+         TEntryKind::ekSprite,
+         alphaTest,
+         0,
+         "",
+         {255, 254, 253, 0, 1, 2, 3, 255}},
+        // Its indices are degrees of opacity, not one see-through colour.
+        {"an index-alpha sprite's frame",
+         TEntryKind::ekSprite,
+         indexAlpha,
+         0,
+         "",
+         {255, 254, 253, 255, 1, 2, 3, 255}},
+        {"an additive sprite's frame",
+         TEntryKind::ekSprite,
+         additive,
+         0,
+         "",
+         {255, 254, 253, 255, 1, 2, 3, 255}},
     };
     TPalette archive = GreyPalette(); // never used for these
     for (const auto& c : cases) {
@@ -380,6 +473,9 @@ TEST(HalfLife, PicturesTakeTheirOwnColours) {
         EXPECT_EQ(Bytes(rgba.Pixels.begin(), rgba.Pixels.begin() + 8), c.FirstTwo) << c.What;
     }
     EXPECT_EQ(DescribeEntry("halflife.wad", wad3)[0], "Picture container (WAD3), 5 lumps");
+    EXPECT_EQ(DescribeEntry("sprites/fire.spr", alphaTest),
+              (std::vector<std::string>{"Sprite (Half-Life), alpha test, 1 frame, up to 4 x 3",
+                                        "  frame 0: 2 x 1"}));
 }
 
 } // namespace

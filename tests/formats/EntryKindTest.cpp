@@ -43,7 +43,21 @@ TEST(EntryKind, ByNameSignatureAndExtension) {
         {"progs/renamed", Tagged("IDPO"), TEntryKind::ekModel},
         {"progs/s_light.spr", {}, TEntryKind::ekSprite},
         {"progs/looks.txt", Tagged("IDSP"), TEntryKind::ekSprite},
+        {"sprites/halflife.dat", test::SprHalfLifeHeader(0, 3).Out, TEntryKind::ekSprite},
+        {"maps/base1.bsp", test::MakeQuake2Map({}), TEntryKind::ekQuake2Map},
+        {"maps/base1.txt", test::MakeQuake2Map({}), TEntryKind::ekQuake2Map},
+        {"maps/q3dm1.bsp", Bytes{'I', 'B', 'S', 'P', 46, 0, 0, 0}, TEntryKind::ekBsp},
+        {"maps/q3dm1", Bytes{'I', 'B', 'S', 'P', 46, 0, 0, 0}, TEntryKind::ekUnknown},
         {"pics/a.wav", Tagged("WAD2"), TEntryKind::ekWad2},
+        // A signature wins over every name: the palette's, gfx.wad's, an extension.
+        {"gfx/palette.lmp", Tagged("IDSP"), TEntryKind::ekSprite},
+        {"gfx.wad", Tagged("IDPO"), TEntryKind::ekModel},
+        {"halflife.pcx", Tagged("WAD3"), TEntryKind::ekWad2},
+        {"maps/large.dat", Tagged("BSP2"), TEntryKind::ekBsp},
+        {"maps/older.wal", Tagged("2PSB"), TEntryKind::ekBsp},
+        {"sound/x.txt", wave, TEntryKind::ekWave},
+        {"x.tga", Bytes{0xFF, 0xD8, 0xFF, 0xE0}, TEntryKind::ekImage},
+        {"x.dat", Bytes{0xFF, 0xD8, 0xFE}, TEntryKind::ekUnknown}, // a marker must follow
         {"sound/misc/null", wave, TEntryKind::ekWave},
         {"sound/misc/NULL.WAV", {}, TEntryKind::ekWave},
         {"gfx/env/sky.tga", {}, TEntryKind::ekTga},
@@ -136,7 +150,23 @@ TEST(EntryKind, DescriptionsAreWhatInfoPrints) {
          Bytes(18),
          {"TGA picture", "Cannot read: TGA image type 0 is not supported"}},
         {"progs.dat", Bytes(1), {"Unknown kind, 1 byte"}},
+        {"pics/photo.dat", Bytes{0xFF, 0xD8, 0xFF, 0xDB}, {"JPEG picture, 4 bytes"}},
+        {"halflife.wad", test::MakeWad2({}), {"Picture container (WAD2), 0 lumps"}},
+        {"halflife.wad",
+         Bytes{'W', 'A', 'D', '3', 0, 0, 0, 0, 12, 0, 0, 0},
+         {"Picture container (WAD3), 0 lumps"}},
         {"maps/bad.bsp", Bytes(10), {"Map", "Cannot read: Map header is cut short"}},
+        // Quake II's names its textures, kept as entries of their own.
+        {"maps/base1.bsp",
+         test::MakeQuake2Map({"e1u1/floor", "sky", "E1U1/Floor"}),
+         {"Quake II map, 2 textures", "  0: e1u1/floor", "  1: sky"}},
+        {"maps/q3dm1.bsp",
+         [] {
+             Bytes map = test::MakeQuake2Map({});
+             map[4] = 46;
+             return map;
+         }(),
+         {"Map", "Cannot read: Not a version 29 map (IBSP version 46)"}},
         {"gfx/huge.lmp",
          test::MakeLmp(60000, 60000, {}),
          {"Picture", "Cannot read: Picture size 60000 x 60000 is too large"}},
@@ -173,6 +203,14 @@ TEST(EntryKind, LongListsInDescriptionsAreCutWithALineForTheRest) {
          "  9999: t, 1 x 1", "  and 1 more texture"},
         {"a.mdl", model.Out, 20003, 10001, "  and 2 more skin groups", "  and 1 more frame"},
         {"a.spr", sprite.Out, 3, 0, "Sprite, 2 frames, up to 4 x 3", "  and 1 more frame"},
+        {"q2.bsp",
+         [] {
+             std::vector<std::string> names;
+             for (int i = 0; i < 10003; ++i)
+                 names.push_back("t" + std::to_string(i));
+             return test::MakeQuake2Map(names);
+         }(),
+         10002, 10000, "  9999: t9999", "  and 3 more textures"},
     };
     for (const TCase& c : cases) {
         const std::vector<std::string> lines = DescribeEntry(c.Name, c.Entry);

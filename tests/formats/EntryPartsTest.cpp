@@ -3,6 +3,8 @@
 #include "formats/EntryParts.h"
 #include "FormatImages.h"
 #include "formats/EntryKind.h"
+#include "formats/Spr.h"
+#include "framework/Text.h"
 #include "support/FailureOf.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +67,9 @@ TEST(EntryParts, EachKindListsWhatItHoldsFromItsHeaders) {
     spr.I32(0).Raw(test::SprPicture(2, 1, {5, 255})).I32(1).I32(2).U32(0).U32(0);
     spr.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7)));
     const Bytes pcx = test::PcxHeader(2, 1, 1, 2).U8(0xC2).U8(3).U8(0x0C).Zeros(768).Out;
+    const auto halfLife = [](std::int32_t format) {
+        return test::SprHalfLifeHeader(1, format).I32(0).Raw(test::SprPicture(2, 1, {5, 255})).Out;
+    };
     struct TCase {
         const char* Name;
         Bytes Entry;
@@ -136,6 +141,22 @@ TEST(EntryParts, EachKindListsWhatItHoldsFromItsHeaders) {
          TPartList::plFrames,
          {"#0 (sprite frame) 2x1 clear 255", "#1.0 (sprite frame) 1x1 clear 255",
           "#1.1 (sprite frame) 4x3 clear 255"}},
+        // Half-Life's: in their own colours, 255 clear where alpha-tested.
+        {"sprites/a.spr",
+         halfLife(kSprAlphaTest),
+         TPartList::plFrames,
+         {"#0 (sprite frame, alpha test) 2x1 clear 255 own colours"}},
+        {"sprites/i.spr",
+         halfLife(kSprIndexAlpha),
+         TPartList::plFrames,
+         {"#0 (sprite frame, index alpha) 2x1 own colours"}},
+        {"sprites/o.spr", halfLife(7), TPartList::plFrames, {"#0 (sprite frame) 2x1 own colours"}},
+        // Its textures are entries of their own: with no archive, none is found.
+        {"maps/base1.bsp",
+         test::MakeQuake2Map({"e1u1/floor", "e1u1/FLOOR"}),
+         TPartList::plTextures,
+         {"e1u1/floor (Quake II texture (.wal)) damaged: Not in the archive: "
+          "textures/e1u1/floor.wal"}},
         {"autoexec.cfg", Bytes{'x'}, TPartList::plNone, {}},
     };
     for (const TCase& c : cases) {
@@ -175,6 +196,8 @@ TEST(EntryParts, AnEntryWhoseLayoutCannotBeReadThrows) {
          "Model skin count 3 runs past the end of the entry"},
         {"progs/a.spr", test::SprHeader(1).I32(0).Raw(test::SprPicture(2, 2, {1})).Out,
          "Picture pixels run past the end of the entry"},
+        {"sprites/a.spr", test::SprHalfLifeHeader(0, kSprNormal, 257).Out,
+         "Palette of sprite holds 257 colours"},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(test::FailureOf([&] { (void)List(c.Name, c.Entry); }), c.Failure) << c.Name;
@@ -217,6 +240,96 @@ TEST(EntryParts, PartsOfOneStoredPictureShareTheirSource) {
     }
 }
 
+// The entries of an archive by name, letter case ignored, as the preview
+// and --png find them; each look-up counted. An entry named "held" cannot
+// be read.
+struct TFakeArchive {
+    struct TStored {
+        std::string Name;
+        std::uint64_t Position;
+        Bytes Data;
+    };
+    std::vector<TStored> Entries;
+    int Lookups = 0;
+    TEntryLookup Lookup() {
+        return [this](std::string_view name, std::size_t most) -> std::optional<TFoundEntry> {
+            ++Lookups;
+            for (const TStored& e : Entries) {
+                if (AsciiLower(e.Name) != AsciiLower(name))
+                    continue;
+                if (e.Name.find("held") != std::string::npos)
+                    throw TFailure("The archive is in use by another program");
+                const auto kept = static_cast<std::ptrdiff_t>(std::min(most, e.Data.size()));
+                return TFoundEntry{e.Position, e.Data.size(),
+                                   Bytes(e.Data.begin(), e.Data.begin() + kept)};
+            }
+            return std::nullopt;
+        };
+    }
+};
+
+// A Quake II map's textures are the archive's .wal entries: each found by
+// name once when listed and once when decoded, told when it is not there or
+// cannot be read, and drawn in the palette given.
+TEST(EntryParts, AQuake2MapsTexturesAreTheArchivesWalEntries) {
+    const Bytes floor = test::MakeWal("e1u1/floor", 2, 2, {1, 2, 3, 4});
+    TFakeArchive archive;
+    archive.Entries = {
+        {"textures/e1u1/floor.wal", 1000, floor},
+        {"textures/e1u1/cut.wal", 2000, Bytes(floor.begin(), floor.begin() + 50)},
+        {"textures/e1u1/far.wal", 3000, Patched(floor, 40, 5000)}, // its pixels' offset
+        {"textures/e1u1/held.wal", 4000, floor},
+        {"TEXTURES/E1U1/ALIAS.WAL", 1000, floor}, // the floor's bytes under another name
+    };
+    const Bytes map = test::MakeQuake2Map({"e1u1/floor", "e1u1/gone", "e1u1/cut", "E1U1/FLOOR",
+                                           "e1u1/far", "e1u1/held", "e1u1/alias"});
+    const TEntryParts parts =
+        ListEntryParts(TEntryKind::ekQuake2Map, "maps/base1.bsp", map, {}, archive.Lookup());
+    EXPECT_EQ(archive.Lookups, 6);
+    const std::string wal = " (Quake II texture (.wal)) ";
+    const std::vector<std::string> expected = {
+        "e1u1/floor" + wal + "2x2",
+        "e1u1/gone" + wal + "damaged: Not in the archive: textures/e1u1/gone.wal",
+        "e1u1/cut" + wal + "damaged: Texture header is cut short",
+        "e1u1/far" + wal + "damaged: Pixel data of texture e1u1/floor lies outside the entry",
+        "e1u1/held" + wal + "damaged: The archive is in use by another program",
+        "e1u1/alias" + wal + "2x2",
+    };
+    std::vector<std::string> told;
+    for (const TEntryPart& part : parts.Parts)
+        told.push_back(Summary(part));
+    EXPECT_EQ(told, expected);
+    ASSERT_EQ(parts.Parts.size(), expected.size());
+    EXPECT_TRUE(parts.Parts[1].NotFound);
+    EXPECT_FALSE(parts.Parts[2].NotFound);
+    // One stored texture under two names is one picture.
+    EXPECT_EQ(parts.Parts[0].Source, parts.Parts[5].Source);
+    TPalette palette = GreyPalette();
+    palette.Colours[1] = {9, 8, 7};
+    for (const TEntryPart& part : parts.Parts) {
+        std::string failure;
+        try {
+            const TRgbaPicture picture = DecodePart(map, part, palette, archive.Lookup());
+            EXPECT_EQ(Bytes(picture.Pixels.begin(), picture.Pixels.begin() + 4),
+                      (Bytes{9, 8, 7, 255}));
+        } catch (const TFailure& f) {
+            failure = f.what();
+        }
+        EXPECT_EQ(failure, part.Problem) << part.Name;
+    }
+    EXPECT_EQ(archive.Lookups, 6 + 2); // the two pictures' entries, read whole
+
+    // However many records name a texture, it is listed, found and read once.
+    archive.Lookups = 0;
+    const Bytes many = test::MakeQuake2Map(std::vector<std::string>(100000, "e1u1/floor"));
+    const TEntryParts one =
+        ListEntryParts(TEntryKind::ekQuake2Map, "maps/many.bsp", many, {}, archive.Lookup());
+    ASSERT_EQ(one.Parts.size(), 1u);
+    EXPECT_EQ(one.Total, 1u);
+    (void)DecodePart(many, one.Parts[0], palette, archive.Lookup());
+    EXPECT_EQ(archive.Lookups, 2);
+}
+
 // However many parts an entry claims, kMaxListedParts are listed and the
 // rest counted.
 TEST(EntryParts, ListsStopAtTheCapAndCountTheRest) {
@@ -241,6 +354,15 @@ TEST(EntryParts, ListsStopAtTheCapAndCountTheRest) {
         // Two records: the group's pictures are counted, not walked.
         {"a.mdl", group.Out, 20001, "#1.9998 (skin) 1x1", false},
         {"a.spr", frames.Out, 12000, "#9999 (sprite frame) 1x1 clear 255", true},
+        {"q2.bsp",
+         [] {
+             std::vector<std::string> names;
+             for (int i = 0; i < 10003; ++i)
+                 names.push_back("t" + std::to_string(i));
+             return test::MakeQuake2Map(names);
+         }(),
+         10003, "t9999 (Quake II texture (.wal)) damaged: Not in the archive: textures/t9999.wal",
+         true},
     };
     for (const TCase& c : cases) {
         const TEntryParts parts = List(c.Name, c.Entry);

@@ -165,6 +165,20 @@ inline Bytes MakeBsp(const std::vector<Bytes>& textures) {
     return MakeBspAround(lump);
 }
 
+// A Quake II map whose only lump is its texture information: a record
+// for each name given, in that order.
+inline Bytes MakeQuake2Map(const std::vector<std::string>& textures) {
+    TBytesWriter w;
+    w.Tag("IBSP").I32(38);
+    const auto records = static_cast<std::uint32_t>(76 * textures.size());
+    for (std::uint32_t lump = 0; lump < 19; ++lump)
+        w.U32(160).U32(lump == 5 ? records : 0);
+    w.Out.reserve(w.Size() + records);
+    for (const std::string& name : textures)
+        w.Zeros(32).U32(0).U32(0).Name(name, 32).I32(-1);
+    return w.Out;
+}
+
 // A WAD2 whose count records all name one lump, data, as the pictures of a
 // hostile directory do: the name is name followed by the record's number.
 inline Bytes MakeWad2Naming(std::size_t count, const std::string& name, unsigned type,
@@ -219,6 +233,18 @@ inline TBytesWriter SprHeader(std::int32_t frames) {
     TBytesWriter w;
     w.Tag("IDSP").I32(1).I32(2).U32(0).I32(4).I32(3).I32(frames);
     return std::move(w.U32(0).I32(0));
+}
+
+// Half-Life's sprite header of textureFormat, then its colours: count
+// triples (i, 2i, 3i) for each colour i, under a count of stated.
+inline TBytesWriter SprHalfLifeHeader(std::int32_t frames, std::int32_t textureFormat,
+                                      unsigned count = 256, int stated = -1) {
+    TBytesWriter w;
+    w.Tag("IDSP").I32(2).I32(2).I32(textureFormat).U32(0).I32(4).I32(3).I32(frames);
+    w.U32(0).I32(0).U16(stated < 0 ? count : static_cast<unsigned>(stated));
+    for (unsigned i = 0; i < count; ++i)
+        w.U8(i).U8(2 * i).U8(3 * i);
+    return w;
 }
 
 // A sprite picture: origin, size, pixels.

@@ -26,8 +26,9 @@ Bytes MakeModel() {
     return w.Raw(test::MdlFrame("run1", 3)).Raw(test::MdlFrame("run2", 3)).Out;
 }
 
-Bytes MakeSprite() {
-    TBytesWriter w = test::SprHeader(2);
+// Half-Life's: the same frames after its header and colours.
+Bytes MakeSprite(bool halfLife = false) {
+    TBytesWriter w = halfLife ? test::SprHalfLifeHeader(2, kSprAlphaTest) : test::SprHeader(2);
     w.I32(0).Raw(test::SprPicture(2, 1, {5, 255}));
     w.I32(1).I32(2).U32(0).U32(0);
     return w.Raw(test::SprPicture(1, 1, {6})).Raw(test::SprPicture(4, 3, Bytes(12, 7))).Out;
@@ -66,21 +67,29 @@ TEST(Mdl, SkinsAndFramesWithTheirGroups) {
 }
 
 TEST(Spr, FramesAndGroupsAsPictures) {
-    const Bytes bytes = MakeSprite();
-    std::vector<TSprFrame> frames;
-    std::vector<TSprPicture> pictures;
-    const TSprHeader sprite = WalkSpr(bytes, Into(frames), Into(pictures));
-    EXPECT_EQ(sprite.MaxWidth, 4);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_FALSE(frames[0].Group);
-    ASSERT_EQ(pictures.size(), 3u);
-    EXPECT_EQ(At(bytes, pictures[0].Pixels, 2), (Bytes{5, 255}));
-    EXPECT_EQ(pictures[0].OriginX, -1);
-    EXPECT_EQ(frames[1].Pictures, 2u);
-    EXPECT_EQ(pictures[2].Frame, 1u);
-    EXPECT_EQ(pictures[2].Member, 1u);
-    EXPECT_EQ(pictures[2].Width, 4);
-    EXPECT_EQ(pictures[2].Height, 3);
+    for (const bool halfLife : {false, true}) {
+        SCOPED_TRACE(halfLife ? "version 2" : "version 1");
+        const Bytes bytes = MakeSprite(halfLife);
+        std::vector<TSprFrame> frames;
+        std::vector<TSprPicture> pictures;
+        const TSprHeader sprite = WalkSpr(bytes, Into(frames), Into(pictures));
+        EXPECT_EQ(sprite.HalfLife, halfLife);
+        EXPECT_EQ(sprite.MaxWidth, 4);
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_FALSE(frames[0].Group);
+        ASSERT_EQ(pictures.size(), 3u);
+        EXPECT_EQ(At(bytes, pictures[0].Pixels, 2), (Bytes{5, 255}));
+        EXPECT_EQ(pictures[0].OriginX, -1);
+        EXPECT_EQ(frames[1].Pictures, 2u);
+        EXPECT_EQ(pictures[2].Frame, 1u);
+        EXPECT_EQ(pictures[2].Member, 1u);
+        EXPECT_EQ(pictures[2].Width, 4);
+        EXPECT_EQ(pictures[2].Height, 3);
+    }
+    // Half-Life's colours: as many as it says, the rest black.
+    const TPalette colours = ReadSprPalette(test::SprHalfLifeHeader(0, kSprNormal, 2).Out);
+    EXPECT_EQ(colours.Colours[1], (TRgb{1, 2, 3}));
+    EXPECT_EQ(colours.Colours[2], (TRgb{0, 0, 0}));
 }
 
 TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
@@ -96,6 +105,8 @@ TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
     auto spr = [&](std::size_t at, std::int32_t value) {
         return [=] { WalkSpr(patched(MakeSprite(), at, value), {}, {}); };
     };
+    auto halfLife = [&](const Bytes& bytes) { return [=] { WalkSpr(bytes, {}, {}); }; };
+    const Bytes cut = test::SprHalfLifeHeader(0, kSprNormal).Out;
     const std::size_t group = 84 + 4 + 8 + 4; // the model's skin group size
     struct TCase {
         const char* Name;
@@ -121,7 +132,15 @@ TEST(ModelsAndSprites, HostileEntriesFailWithAMessage) {
          "Model vertex count 268435456 runs past the end of the entry"},
         {"frames", mdl(68, 50), "Model frame count 50 runs past the end of the entry"},
         {"sprite magic", spr(0, 0), "Not a sprite file"},
-        {"sprite version", spr(4, 2), "Sprite version 2 is not supported"},
+        {"sprite version", spr(4, 3), "Sprite version 3 is not supported"},
+        {"Half-Life's header cut short", halfLife(Bytes(cut.begin(), cut.begin() + 39)),
+         "Sprite header is cut short"},
+        {"Half-Life's colours cut short", halfLife(Bytes(cut.begin(), cut.end() - 1)),
+         "Palette of sprite lies outside the entry"},
+        {"Half-Life's colour count", halfLife(test::SprHalfLifeHeader(0, kSprNormal, 300).Out),
+         "Palette of sprite holds 300 colours"},
+        {"Half-Life's frames", halfLife(test::SprHalfLifeHeader(1, kSprNormal).Out),
+         "Sprite frame count 1 runs past the end of the entry"},
         {"frame count", spr(24, 0x7FFFFFFF),
          "Sprite frame count 2147483647 runs past the end of the entry"},
         {"frame size", spr(36 + 4 + 8, 0x7FFFFFFF), "Picture size 2147483647 x 1 is too large"},

@@ -139,6 +139,12 @@ TEST_F(Preview, EachKindGetsItsView) {
          "124 bytes", "Cannot show this map: Not a version 29 map (version 31)."},
         {"pics/bad.png", std::string("\x89PNG\r\n\x1A\n", 8) + "garbage", TPreviewPage::ppHex, "",
          "15 bytes", "Cannot read this PNG picture"},
+        // Half-Life's sprites carry their colours: no word of a palette.
+        {"sprites/fire.spr",
+         ToString(test::SprHalfLifeHeader(1, 3).I32(0).Raw(test::SprPicture(2, 1, {1, 255})).Out),
+         TPreviewPage::ppPicture, "Frames", "2 x 1, sprite frame, alpha test", ""},
+        {"maps/cut.bsp", std::string("IBSP\x26\0\0\0", 8), TPreviewPage::ppHex, "", "8 bytes",
+         "Cannot show this Quake II map: Quake II map header is cut short."},
     };
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& c : cases)
@@ -176,6 +182,38 @@ TEST_F(Preview, EachKindGetsItsView) {
     MoveTo(12);
     EXPECT_EQ(P().HexView->RowText(0).toStdString(),
               "00000000  00 01 02 70 72 6F 67 73" + std::string(27, ' ') + "|...progs|");
+}
+
+// The kind line says what the bytes are, whatever the entry is named.
+TEST_F(Preview, TheKindLineNamesWhatTheBytesSay) {
+    Bytes wad3 = test::MakeWad2({{"face", 0x42, test::MakeLmp(1, 1, {3})}});
+    std::copy_n("WAD3", 4, wad3.begin());
+    Bytes bsp2 = test::MakeBsp({});
+    std::copy_n("BSP2", 4, bsp2.begin());
+    const struct {
+        std::string Name;
+        Bytes Entry;
+        QString Kind; // as the kind line starts
+    } cases[] = {
+        {"halflife.wad", wad3, "Picture container (WAD3), "},
+        {"sprites/fire.dat", test::SprHalfLifeHeader(0, 0).Out, "Sprite (Half-Life), "},
+        {"maps/base1.dat", test::MakeQuake2Map({}), "Quake II map, "},
+        {"gfx.wad", test::MakeModelOfSkins(1, 2, 2), "Model, "},
+        {"maps/large.dat", bsp2, "Map, "},
+        {"maps/small.dat", test::MakeBsp({}), "Unknown kind, "}, // version 29 goes by name
+        {"pics/photo.dat", Bytes{0xFF, 0xD8, 0xFF, 0xDB}, "JPEG picture, 4 bytes"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.push_back({c.Name, ToString(c.Entry)});
+    Open(files);
+    OpenPreview();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].Name);
+        MoveTo(static_cast<int>(i));
+        EXPECT_TRUE(P().KindLabel->text().startsWith(cases[i].Kind))
+            << P().KindLabel->text().toStdString();
+    }
 }
 
 // A container with nothing in its list says what it lacks.
@@ -404,6 +442,34 @@ TEST_F(Preview, ContainersListTheirPartsAndShowEachWhenChosen) {
     EXPECT_EQ(Pixel(15, 15), qRgb(6, 6, 6));
 }
 
+// A Quake II map lists the textures it names, each shown from the
+// archive's .wal entry in Quake II's palette, or said to be missing.
+TEST_F(Preview, AQuake2MapShowsItsTexturesFromTheArchive) {
+    Open({{"pics/colormap.pcx", ColormapPcx(11)},
+          {"textures/E1U1/Floor.wal", ToString(test::MakeWal("e1u1/floor", 2, 1, {1, 2}))},
+          {"maps/base1.bsp",
+           ToString(test::MakeQuake2Map({"e1u1/floor", "e1u1/gone", "E1U1/FLOOR"}))}});
+    OpenPreview();
+    MoveTo(2);
+    EXPECT_TRUE(P().KindLabel->text().startsWith("Quake II map, "));
+    EXPECT_TRUE(P().KindLabel->text().endsWith(", 2 textures"));
+    QStringList items;
+    for (int i = 0; i < P().PartList->count(); ++i)
+        items << P().PartList->item(i)->text();
+    EXPECT_EQ(items, QStringList({"e1u1/floor  (2 x 1)", "e1u1/gone  (not in the archive)"}));
+    ASSERT_EQ(P().Page(), TPreviewPage::ppPicture);
+    EXPECT_EQ(P().InfoLabel->text(), "2 x 1, Quake II texture (.wal), colours of this archive");
+    EXPECT_EQ(Pixel(1, 0), qRgb(2, 253, 11));
+    P().PartList->setCurrentRow(1);
+    EXPECT_EQ(P().Page(), TPreviewPage::ppMessage);
+    EXPECT_EQ(P().MessageLabel->text(),
+              "Cannot show e1u1/gone: Not in the archive: textures/e1u1/gone.wal.");
+    // Shown again, the texture is read again from the archive.
+    P().PartList->setCurrentRow(0);
+    EXPECT_EQ(Pixel(0, 0), qRgb(1, 254, 11));
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
 TEST_F(Preview, ZoomIsWholeFactorsFromOneToEight) {
     Open({{"gfx/dot.lmp", ToString(test::MakeLmp(3, 2, {1, 2, 3, 4, 5, 6}))}});
     OpenPreview();
@@ -542,7 +608,8 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
     const auto pak = Open({{"gfx/palette.lmp", PaletteEntry()},
                            {"gfx/two.lmp", lmp},
                            {"progs.dat", std::string("\0\1\2", 3)},
-                           {"gfx.wad", ToString(test::MakeWad2({{"cmap", 0x45, Bytes(5, 9)}}))}});
+                           {"gfx.wad", ToString(test::MakeWad2({{"cmap", 0x45, Bytes(5, 9)}}))},
+                           {"gfx/sky.tga", SmallTga(false)}});
     OpenPreview();
     MoveTo(0);
     EXPECT_EQ(P().InfoLabel->text(), "16 x 16, palette, 256 colours");
@@ -556,6 +623,7 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
         {1, "two.png", "PNG pictures (*.png)", ""},
         {2, "progs.dat", "All files (*)", std::string("\0\1\2", 3)},
         {3, "cmap", "All files (*)", std::string(5, '\x09')},
+        {4, "sky.png", "PNG pictures (*.png)", ""},
     };
     for (const auto& s : saves) {
         SCOPED_TRACE(s.Row);
@@ -573,9 +641,26 @@ TEST_F(Preview, SaveAsWritesThePictureAsPngAndAnythingElseAsItsBytes) {
         }
         QImage png;
         ASSERT_TRUE(png.load(QString::fromStdString(target.string()), "PNG"));
+        if (s.Row == 4) {
+            // A true-colour picture stays so, as it is shown.
+            EXPECT_NE(png.format(), QImage::Format_Indexed8);
+            EXPECT_EQ(png.convertToFormat(QImage::Format_RGBA8888),
+                      P().ShownPicture().convertToFormat(QImage::Format_RGBA8888));
+            continue;
+        }
         EXPECT_EQ(png.size(), QSize(2, 1));
         EXPECT_EQ(png.pixel(0, 0), qRgb(1, 254, 7));
         EXPECT_EQ(qAlpha(png.pixel(1, 0)), 0); // 255 is see-through in .lmp pictures
+        // Its indices and the palette's colours are kept; 255 alone is clear.
+        ASSERT_EQ(png.format(), QImage::Format_Indexed8);
+        EXPECT_EQ(png.pixelIndex(0, 0), 1);
+        EXPECT_EQ(png.pixelIndex(1, 0), 255);
+        const QList<QRgb> table = png.colorTable();
+        ASSERT_EQ(table.size(), 256);
+        for (int i = 0; i < 256; ++i)
+            EXPECT_EQ(table[i], i == 255 ? qRgba(255, 0, 7, 0) : qRgb(i, 255 - i, 7)) << i;
+        EXPECT_EQ(png.convertToFormat(QImage::Format_RGBA8888),
+                  P().ShownPicture().convertToFormat(QImage::Format_RGBA8888));
     }
     EXPECT_TRUE(dialogs.Boxes->Messages.empty());
     // A cancel writes nothing; the archive's own name is refused.

@@ -13,6 +13,7 @@
 #include "formats/Mdl.h"
 #include "formats/Pcx.h"
 #include "formats/Png.h"
+#include "formats/Quake2Map.h"
 #include "formats/Spr.h"
 #include "formats/Tga.h"
 #include "formats/Wad2.h"
@@ -61,9 +62,9 @@ inline std::string Tolerant(const std::function<std::string()>& step) {
 // headers said it would (with the message they gave), to the size they
 // gave, and parts of one source to one picture.
 inline std::string PartsFault(TEntryKind kind, std::string_view name,
-                              std::span<const unsigned char> in) {
+                              std::span<const unsigned char> in, const TEntryLookup& lookup = {}) {
     return Tolerant([&] {
-        const TEntryParts parts = ListEntryParts(kind, name, in);
+        const TEntryParts parts = ListEntryParts(kind, name, in, {}, lookup);
         if (parts.Parts.size() > kMaxListedParts || parts.Total < parts.Parts.size())
             return std::string("part count past the cap or the total");
         if (!HoldsPictures(kind) && !parts.Parts.empty())
@@ -73,9 +74,9 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
             const std::string what =
                 "part " + std::to_string(part.Index) + "." + std::to_string(part.Member) + ": ";
             std::string problem;
-            TRgbaPicture picture;
+            TDecodedPicture decoded;
             try {
-                picture = DecodePart(in, part, GreyPalette());
+                decoded = DecodePartPicture(in, part, GreyPalette(), lookup);
             } catch (const TFailure& failure) {
                 problem = failure.what();
             }
@@ -83,6 +84,11 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
                 return what + "listed as \"" + part.Problem + "\", decoded as \"" + problem + "\"";
             if (!problem.empty())
                 continue;
+            if (decoded.Indexed) {
+                if (const std::string fault = PictureFault(decoded.Indices); !fault.empty())
+                    return what + "indices: " + fault;
+            }
+            const TRgbaPicture picture = ToRgba(decoded);
             if (const std::string fault = PictureFault(picture); !fault.empty())
                 return what + fault;
             if (picture.Width != part.Width || picture.Height != part.Height)
@@ -90,6 +96,17 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
             const auto [at, fresh] = bySource.emplace(part.Source, picture.Pixels);
             if (!fresh && at->second != picture.Pixels)
                 return what + "one source, two pictures";
+            if (!fresh)
+                continue;
+            // What --png writes of it is what is seen, within its bound.
+            const std::vector<unsigned char> png = EncodePng(decoded);
+            TPngRead back;
+            if (const std::string fault = PngFault(png, back); !fault.empty())
+                return what + "PNG " + fault;
+            if (back.Rgba.Pixels != picture.Pixels || back.Indices.empty() == decoded.Indexed)
+                return what + "PNG differs from the picture";
+            if (png.size() > PngSizeBound(picture.Width, picture.Height))
+                return what + "PNG past its bound";
         }
         return std::string();
     });
@@ -125,6 +142,27 @@ inline std::string Wad2Fault(std::span<const unsigned char> in) {
     return fault.empty() ? PartsFault(TEntryKind::ekWad2, "gfx.wad", in) : fault;
 }
 
+// The other entries of an archive a Quake II map's textures are found in:
+// a name of even length is a 2 x 2 texture at a place its length gives
+// (so names meet there), cut short when it starts "textures/c"; one that
+// starts "textures/h" cannot be read; the rest are not there.
+inline std::optional<TFoundEntry> FuzzArchiveEntry(std::string_view name, std::size_t most) {
+    if (name.starts_with("textures/h"))
+        throw TFailure("The archive is in use by another program");
+    if (name.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<unsigned char> wal(kWalHeaderBytes + 4, 7);
+    for (std::size_t i = 32; i < 56; ++i)
+        wal[i] = 0;
+    wal[32] = wal[36] = 2;            // 2 x 2
+    wal[40] = kWalHeaderBytes & 0xFF; // the full level right after the header
+    if (name.starts_with("textures/c"))
+        wal.resize(kWalHeaderBytes + 3);
+    const std::size_t length = wal.size();
+    wal.resize(std::min(most, wal.size()));
+    return TFoundEntry{name.size() * 1000, length, wal};
+}
+
 inline std::string BspFault(std::span<const unsigned char> in) {
     const std::string fault = Tolerant([&] {
         const TBspInfo info = ReadBspInfo(in);
@@ -140,7 +178,20 @@ inline std::string BspFault(std::span<const unsigned char> in) {
         }
         return std::string();
     });
-    return fault.empty() ? PartsFault(TEntryKind::ekBsp, "a.bsp", in) : fault;
+    if (!fault.empty())
+        return fault;
+    const std::string quake2 = Tolerant([&] {
+        const TQuake2Map map = ReadQuake2Map(in, kMaxListedParts);
+        if (map.Textures.size() > map.TextureCount || map.TextureCount > map.Records ||
+            map.Records * kQuake2TexinfoBytes > in.size())
+            return std::string("Quake II map's counts do not hold together");
+        return std::string();
+    });
+    if (!quake2.empty())
+        return quake2;
+    const std::string parts = PartsFault(TEntryKind::ekBsp, "a.bsp", in);
+    return parts.empty() ? PartsFault(TEntryKind::ekQuake2Map, "a.bsp", in, FuzzArchiveEntry)
+                         : parts;
 }
 
 // Whether count pictures of width x height from offset lie inside in.
@@ -265,19 +316,40 @@ inline std::string WaveFault(std::span<const unsigned char> in) {
     });
 }
 
-// The input as a picture of its own first bytes' size, round-tripped.
+// The input as a picture of its own first bytes' size, round-tripped as
+// RGBA and as indices (its colours and see-through index from the input too).
 inline std::string PngRoundTripFault(std::span<const unsigned char> in) {
     if (in.size() < 2)
         return "";
+    const auto byte = [&](std::size_t i) -> unsigned char {
+        return in.size() > 2 ? in[2 + i % (in.size() - 2)] : 0;
+    };
     TRgbaPicture picture{1 + in[0] % 64, 1 + in[1] % 64, {}};
     const std::size_t bytes = 4 * static_cast<std::size_t>(picture.Width * picture.Height);
     for (std::size_t i = 0; i < bytes; ++i)
-        picture.Pixels.push_back(in.size() > 2 ? in[2 + i % (in.size() - 2)] : 0);
+        picture.Pixels.push_back(byte(i));
     TRgbaPicture back;
-    const std::string fault = PngFault(EncodePng(picture), back);
+    std::string fault = PngFault(EncodePng(picture), back);
     if (!fault.empty())
         return "PNG " + fault;
-    return back.Pixels == picture.Pixels ? "" : "PNG pixels differ";
+    if (back.Pixels != picture.Pixels)
+        return "PNG pixels differ";
+
+    TIndexedPicture indices{picture.Width, picture.Height, {}};
+    for (std::size_t i = 0; i < bytes / 4; ++i)
+        indices.Pixels.push_back(byte(i));
+    TPalette colours;
+    for (std::size_t i = 0; i < colours.Colours.size(); ++i)
+        colours.Colours[i] = {byte(3 * i + 1), byte(3 * i + 2), byte(3 * i + 3)};
+    const int clear = in[0] % 2 == 0 ? kOpaque : in[1];
+    TPngRead read;
+    fault = PngFault(EncodePng(IndexedPicture(indices, colours, clear)), read);
+    if (!fault.empty())
+        return "indexed PNG " + fault;
+    if (read.Indices != indices.Pixels ||
+        read.Rgba.Pixels != ToRgba(indices, colours, clear).Pixels)
+        return "indexed PNG pixels differ";
+    return "";
 }
 
 // The input past its first byte, under a name that byte picks, through
@@ -297,7 +369,7 @@ inline std::string EntryFault(std::span<const unsigned char> input) {
     const TEntryKind kind = ClassifyEntry(name, in);
     if (DescribeEntry(name, in).empty())
         return "no description";
-    return PartsFault(kind, name, in);
+    return PartsFault(kind, name, in, FuzzArchiveEntry);
 }
 
 // Each target by the name its fuzzer and corpus go by, with what it demands.
