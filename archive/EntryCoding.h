@@ -32,6 +32,12 @@ struct TEntryCoding {
     std::uint32_t Crc = 0;
     std::int64_t StoredLength = 0; // the coded bytes the archive holds
     std::int64_t Size = 0;         // the entry's length decoded, as stated
+    // A lump of a WAD opened as an archive: its type, and whether the WAD
+    // is Half-Life's (its pictures carry their colours). Its bytes are as
+    // they are (emPlain), read whole.
+    bool Lump = false;
+    bool HalfLifeLump = false;
+    std::uint8_t LumpType = 0;
 };
 
 // "deflated", "LZMA", "method 77": how a ZIP method is named in messages.

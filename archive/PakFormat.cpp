@@ -59,6 +59,10 @@ const TPakLayout& PakLayoutOf(TPakKind kind) {
         return kZipLayout;
     case TPakKind::pkDaikatana:
         return kDaikatanaLayout;
+    case TPakKind::pkWad2:
+        return kWad2Layout;
+    case TPakKind::pkWad3:
+        return kWad3Layout;
     case TPakKind::pkQuake:
         break;
     }

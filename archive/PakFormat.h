@@ -40,7 +40,7 @@ inline constexpr std::size_t kPakDirectoryPieceRecords = 1024;
 // directory of fixed records (name, position, length), told apart by their
 // signature: Quake's (also Quake II's, Hexen II's and Half-Life's) and SiN's;
 // and ZIP (PK3) archives, whose members are read through their coding.
-enum class TPakKind { pkQuake, pkSin, pkZip, pkDaikatana };
+enum class TPakKind { pkQuake, pkSin, pkZip, pkDaikatana, pkWad2, pkWad3 };
 
 // The original engine loads at most this many entries from one archive.
 inline constexpr std::int32_t kEngineMaxEntries = 2048;
@@ -65,6 +65,13 @@ inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', '
 // Quake's by its records alone (PakLayoutOfDirectory).
 inline constexpr TPakLayout kDaikatanaLayout = {
     TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72, 0, "Daikatana PAK"};
+
+// WAD2 and WAD3 files opened as archives: a header of count and offset,
+// 32-byte records (position, sizes, type, compression, then a 16-byte name).
+inline constexpr TPakLayout kWad2Layout = {TPakKind::pkWad2, {'W', 'A', 'D', '2'}, 16, 32, 0,
+                                           "WAD2 file"};
+inline constexpr TPakLayout kWad3Layout = {TPakKind::pkWad3, {'W', 'A', 'D', '3'}, 16, 32, 0,
+                                           "WAD3 file"};
 
 // A ZIP has no fixed records: its layout only names it (NameSize and
 // EntrySize are 0).

@@ -4,6 +4,7 @@
 #include "archive/PakNames.h"
 #include "formats/Lmp.h"
 #include "formats/Pcx.h"
+#include "formats/Wad2.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
@@ -53,7 +54,16 @@ std::string BasePakNameIn(const TDirectory& dir) {
 // The palette entry of an archive, if it has a readable one.
 bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::string& where,
                TFoundPalette& found, TPaletteSource source, TPaletteGame game) {
-    const auto entry = FirstEntryNamed(entries, found.EntryName);
+    auto entry = FirstEntryNamed(entries, found.EntryName);
+    // A WAD opened as an archive (gfx.wad) keeps the palette as a lump.
+    if (!entry && game == TPaletteGame::pgQuake) {
+        entry = FirstEntryNamed(entries, kWadPaletteLumpName);
+        if (entry) {
+            const TEntryCoding* coding = entries[*entry].Coding;
+            if (coding == nullptr || !coding->Lump || coding->LumpType != kWadTypePalette)
+                entry.reset();
+        }
+    }
     if (!entry)
         return false;
     try {

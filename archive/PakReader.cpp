@@ -1,6 +1,7 @@
 #include "archive/PakReader.h"
 
 #include "archive/PakFormat.h"
+#include "archive/WadArchive.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipReader.h"
 
@@ -121,6 +122,8 @@ const TPakLayout* LayoutOfFile(const TLockedFile& file) {
     if (got != sizeof first)
         return nullptr;
     const std::string_view signature(first, got);
+    if (IsWadSignature(signature))
+        return signature[3] == '3' ? &kWad3Layout : &kWad2Layout;
     return IsZipSignature(signature) ? &kZipLayout : PakLayoutOfSignature(signature);
 }
 } // namespace
@@ -152,8 +155,12 @@ TPakIndex ReadPakIndex(TStream& stream) {
     unsigned char head[kPakHeaderSize];
     stream.Seek(0);
     const std::size_t headRead = stream.Read(head, sizeof head);
-    if (headRead >= 4 && IsZipSignature(std::string_view(reinterpret_cast<const char*>(head), 4)))
+    const std::string_view signature(reinterpret_cast<const char*>(head),
+                                     std::min<std::size_t>(headRead, 4));
+    if (headRead >= 4 && IsZipSignature(signature))
         return ReadZipIndex(stream);
+    if (headRead >= 4 && IsWadSignature(signature))
+        return ReadWadIndex(stream);
     if (headRead != sizeof head) {
         index.Complete = false;
         return index;

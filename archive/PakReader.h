@@ -57,7 +57,7 @@ public:
     TPakEntry operator[](std::size_t i) const {
         const TRecord& r = records_[i];
         const TEntryCoding* coding = nullptr;
-        if (!codings_.empty() && codings_[i].Method != TEntryMethod::emPlain)
+        if (!codings_.empty() && (codings_[i].Method != TEntryMethod::emPlain || codings_[i].Lump))
             coding = &codings_[i];
         return {std::string_view(names_.data() + r.NameOffset, r.NameLength), r.FilePos,
                 r.FileLength, coding};

@@ -5,8 +5,10 @@
 #include "archive/PakFormat.h"
 #include "archive/PakNames.h"
 #include "archive/PakReader.h"
+#include "archive/WadArchive.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipReader.h"
+#include "formats/Wad2.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
 
@@ -395,6 +397,34 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
     report.Unused = UncoveredBytes(used, size);
 }
 
+// A WAD: its directory in the file, lumps inside it and clear of the header,
+// the directory and each other, and no name twice (the engine takes the
+// first, letter case ignored). Lump names are upper case by custom: no
+// rule of a PAK's names applies.
+void VerifyWad(TStream& stream, TPakReport& report, TProblems& problems) {
+    const TPakIndex index = ReadWadIndex(stream);
+    report.Entries = static_cast<std::int32_t>(index.Entries.size());
+    if (!index.Complete)
+        problems.Archive("the directory runs past the end of the file; " +
+                         std::to_string(index.Entries.size()) + " lumps read whole");
+    TNameTable exact(index.Entries, false);
+    TNameTable folded(index.Entries, true);
+    for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+        const std::string_view name = index.Entries[i].Name;
+        if (const std::int64_t same = exact.Insert(i); same >= 0)
+            problems.Entry(pkDuplicate, i, name,
+                           "duplicate of lump " + std::to_string(same) +
+                               "; the engine uses the first");
+        else if (const std::int64_t alike = folded.Insert(i); alike >= 0)
+            problems.Entry(pkCaseOnly, i, name,
+                           "differs only in letter case from lump " + std::to_string(alike) +
+                               "; the engine uses the first");
+    }
+    const THeaderFacts facts{&PakLayoutOf(index.Kind), stream.Size(), index.DirOffset,
+                             static_cast<std::int64_t>(index.Entries.size() * kWadDirEntryBytes)};
+    report.Unused = CheckSpans(index.Entries, facts, problems);
+}
+
 } // namespace
 
 TPakReport VerifyPak(TStream& stream) {
@@ -403,9 +433,13 @@ TPakReport VerifyPak(TStream& stream) {
     {
         unsigned char first[4] = {};
         stream.Seek(0);
-        if (stream.Read(first, sizeof first) == sizeof first &&
-            IsZipSignature(std::string_view(reinterpret_cast<const char*>(first), 4))) {
-            VerifyZip(stream, report, problems);
+        const bool read = stream.Read(first, sizeof first) == sizeof first;
+        const std::string_view signature(reinterpret_cast<const char*>(first), sizeof first);
+        if (read && (IsZipSignature(signature) || IsWadSignature(signature))) {
+            if (IsZipSignature(signature))
+                VerifyZip(stream, report, problems);
+            else
+                VerifyWad(stream, report, problems);
             problems.Finish();
             return report;
         }

@@ -5,6 +5,7 @@
 #include "archive/PakExtractPlan.h"
 #include "archive/PakPalette.h"
 #include "archive/PakVerify.h"
+#include "archive/WadArchive.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "cli/PakPictures.h"
@@ -237,11 +238,15 @@ int TExtractRun::Run() {
 bool TExtractRun::WritePictures(TExtractTarget& target, const TLockedFile& file,
                                 const TPakIndex& index, const TPakEntry& entry,
                                 const std::unordered_set<std::string_view>& extracted) {
-    // The kind from the first bytes, so no other entry is read whole.
-    const TEntryKind kind = ClassifyEntry(entry.Name, ReadEntryHead(file, entry, kKindBytes));
+    // The kind from the first bytes, so no other entry is read whole; a
+    // WAD's lump is known by its index.
+    const bool lump = entry.Coding != nullptr && entry.Coding->Lump;
+    const TEntryKind kind = lump
+                                ? TEntryKind::ekWadLump
+                                : ClassifyEntry(entry.Name, ReadEntryHead(file, entry, kKindBytes));
     if (!HoldsPictures(kind))
         return true;
-    const std::vector<unsigned char> bytes = ReadWholeEntry(file, entry);
+    const std::vector<unsigned char> bytes = ViewEntry(entry, ReadWholeEntry(file, entry)).Bytes;
     // Looked for only when a picture is drawn in it.
     const auto palette = [&]() -> const TPalette& {
         return NeedsPalette(kind) ? Palette(file, index, PaletteGameOf(kind)) : GreyPaletteOnce();

@@ -1,4 +1,5 @@
 #include "archive/PakNames.h"
+#include "archive/WadArchive.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "formats/EntryKind.h"
@@ -28,9 +29,9 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
             continue;
         }
         const TPakEntry entry = index.Entries[*found];
-        std::vector<unsigned char> bytes;
+        TEntryView view;
         try {
-            bytes = ReadWholeEntry(*file, entry);
+            view = ViewEntry(entry, ReadWholeEntry(*file, entry));
         } catch (const TFailure& e) {
             if (tool.TellEntryFailure(archive, entry.Name, e, status))
                 return kExitProblems;
@@ -38,8 +39,8 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         }
         // Told from headers only, and a stop request ends even an entry of
         // a million lumps.
-        const std::vector<std::string> lines =
-            DescribeEntry(entry.Name, bytes, [] { return InterruptRequested() != 0; });
+        const std::vector<std::string> lines = DescribeEntry(
+            view.Kind, entry.Name, view.Bytes, [] { return InterruptRequested() != 0; });
         if (InterruptRequested() != 0)
             break;
         const bool escapeAll = tool.Options().OutIsTerminal;

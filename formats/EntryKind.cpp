@@ -21,6 +21,7 @@
 #include "framework/Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -118,10 +119,10 @@ void SayRest(std::vector<std::string>& lines, std::size_t total, std::size_t tol
                         " more " + (total - told == 1 ? one : many));
 }
 
-void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
-                     std::vector<std::string>& lines) {
+// ", 64 x 64", what a lump's headers say after its kind.
+std::string WadLumpDetails(std::span<const unsigned char> wad, const TWadLump& lump) {
     const TWadLumpKind kind = KindOfLump(lump);
-    std::string line = "  " + lump.Name + ": " + LumpKindName(kind);
+    std::string line;
     try {
         if (kind == TWadLumpKind::wlkOther) {
             line +=
@@ -135,7 +136,13 @@ void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
     } catch (const TFailure& failure) {
         line += ", cannot read: " + std::string(failure.what());
     }
-    lines.push_back(line);
+    return line;
+}
+
+void DescribeWadLump(std::span<const unsigned char> wad, const TWadLump& lump,
+                     std::vector<std::string>& lines) {
+    lines.push_back("  " + lump.Name + ": " + LumpKindName(KindOfLump(lump)) +
+                    WadLumpDetails(wad, lump));
 }
 
 void DescribeWad(std::span<const unsigned char> bytes, TStopPoll& stopped,
@@ -297,6 +304,9 @@ void DescribeContent(TEntryKind kind, std::span<const unsigned char> bytes, TSto
     case TEntryKind::ekWad2:
         DescribeWad(bytes, stopped, lines);
         break;
+    case TEntryKind::ekWadLump:
+        lines[0] += WadLumpDetails(bytes, ReadWadLump(bytes, ReadWadHeader(bytes), 0));
+        break;
     case TEntryKind::ekBsp:
         DescribeMap(bytes, stopped, lines);
         break;
@@ -437,6 +447,7 @@ constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
     {TEntryKind::ekQuake2Map, "Quake II map"},
     {TEntryKind::ekImage, "Picture"},
     {TEntryKind::ekWave, "Sound"},
+    {TEntryKind::ekWadLump, "Lump"},
 };
 
 const char* EntryKindName(TEntryKind kind) {
@@ -450,6 +461,17 @@ std::string EntryKindTitle(TEntryKind kind, std::string_view name,
     // One kind for both, told apart by what the file says it is.
     if (kind == TEntryKind::ekWad2 && HasTag(bytes, 0, kWad3Tag))
         return "Picture container (WAD3)";
+    if (kind == TEntryKind::ekWadLump) {
+        try {
+            const TWadLump lump = ReadWadLump(bytes, ReadWadHeader(bytes), 0);
+            std::string title = LumpKindName(KindOfLump(lump));
+            if (!title.empty())
+                title[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(title[0])));
+            return title + " (a lump of a " + (lump.HalfLife ? "WAD3" : "WAD2") + ")";
+        } catch (const TFailure&) {
+            return EntryKindName(kind);
+        }
+    }
     if (kind == TEntryKind::ekSprite && HasTag(bytes, 0, kSprTag) && bytes.size() >= 8) {
         TByteReader reader(bytes.subspan(kSprTag.size()));
         if (reader.ReadInt32() == kSprHalfLifeVersion)
@@ -460,7 +482,12 @@ std::string EntryKindTitle(TEntryKind kind, std::string_view name,
 
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop) {
-    const TEntryKind kind = ClassifyEntry(name, bytes);
+    return DescribeEntry(ClassifyEntry(name, bytes), name, bytes, stop);
+}
+
+std::vector<std::string> DescribeEntry(TEntryKind kind, std::string_view name,
+                                       std::span<const unsigned char> bytes,
+                                       const std::function<bool()>& stop) {
     std::vector<std::string> lines{EntryKindTitle(kind, name, bytes)};
     TStopPoll stopped(stop);
     try {

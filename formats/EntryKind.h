@@ -33,6 +33,9 @@ enum class TEntryKind {
     ekSp2, // Quake II's sprites
     ekQuake2Map,
     ekImage, // .png, .jpg: left to the windows' picture readers
+    // One lump of a WAD opened as an archive, held as a WAD of its own
+    // (LoneLumpWad): never told by ClassifyEntry, whose caller knows it.
+    ekWadLump,
     ekWave,
 };
 
@@ -58,6 +61,10 @@ std::string EntryKindTitle(TEntryKind kind, std::string_view name,
 // "Cannot read: MESSAGE". stop (may be empty) is asked now and then; true
 // ends the description with the lines it has. Never throws a TFailure.
 std::vector<std::string> DescribeEntry(std::string_view name, std::span<const unsigned char> bytes,
+                                       const std::function<bool()>& stop = {});
+// The same for an entry whose kind its caller knows (a WAD's lump).
+std::vector<std::string> DescribeEntry(TEntryKind kind, std::string_view name,
+                                       std::span<const unsigned char> bytes,
                                        const std::function<bool()>& stop = {});
 
 // Whose palette an entry's pictures index: Quake's or Quake II's (its

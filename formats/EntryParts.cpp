@@ -426,7 +426,7 @@ const TListing* ListingOf(TEntryKind kind) {
 } // namespace
 
 bool HoldsPictures(TEntryKind kind) {
-    return ListingOf(kind) != nullptr ||
+    return ListingOf(kind) != nullptr || kind == TEntryKind::ekWadLump ||
            std::find(std::begin(kSinglePictures), std::end(kSinglePictures), kind) !=
                std::end(kSinglePictures);
 }
@@ -456,6 +456,10 @@ TEntryParts ListEntryParts(TEntryKind kind, std::string_view name,
         TCollector collect(parts, stop, lookup);
         parts.List = listing->List;
         listing->Walk(bytes, collect);
+    } else if (kind == TEntryKind::ekWadLump) {
+        // One picture: the one lump of the WAD it is held as.
+        TCollector collect(parts, stop, lookup);
+        ListWad(bytes, collect);
     } else if (HoldsPictures(kind)) {
         ListSingle(kind, name, bytes, parts);
     }

@@ -80,6 +80,25 @@ TWadLump ReadWadLump(std::span<const unsigned char> wad, const TWadDirectory& di
     return lump;
 }
 
+std::vector<unsigned char> LoneLumpWad(bool halfLife, std::string_view name, std::uint8_t type,
+                                       std::span<const unsigned char> lump) {
+    std::vector<unsigned char> wad(kWadHeaderBytes + lump.size() + kWadDirEntryBytes, 0);
+    const std::string_view tag = halfLife ? kWad3Tag : kWad2Tag;
+    std::copy(tag.begin(), tag.end(), wad.begin());
+    const auto directory = static_cast<std::int32_t>(kWadHeaderBytes + lump.size());
+    PutInt32(wad.data() + 4, 1);
+    PutInt32(wad.data() + 8, directory);
+    std::copy(lump.begin(), lump.end(), wad.begin() + kWadHeaderBytes);
+    unsigned char* record = wad.data() + directory;
+    PutInt32(record, static_cast<std::int32_t>(kWadHeaderBytes));
+    PutInt32(record + 4, static_cast<std::int32_t>(lump.size()));
+    PutInt32(record + 8, static_cast<std::int32_t>(lump.size()));
+    record[12] = type;
+    const std::size_t n = std::min(name.size(), kWadNameBytes);
+    std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n), record + 16);
+    return wad;
+}
+
 std::vector<TWadLump> ReadWadDirectory(std::span<const unsigned char> wad) {
     const TWadDirectory directory = ReadWadHeader(wad);
     std::vector<TWadLump> lumps;

@@ -21,6 +21,8 @@ inline constexpr std::size_t kWadDirEntryBytes = 32; // three int32, two bytes, 
 inline constexpr std::size_t kWadPadBytes = 2;
 inline constexpr std::size_t kWadNameBytes = 16;
 inline constexpr std::uint8_t kWadTypePalette = 0x40;
+// gfx.wad's own palette lump.
+inline constexpr const char* kWadPaletteLumpName = "PALETTE";
 inline constexpr std::uint8_t kWadTypeStatusPicture = 0x42;
 inline constexpr std::uint8_t kWadTypeMipTexture = 0x44;
 inline constexpr std::uint8_t kWad3TypeMipTexture = 0x43; // in a WAD3, with its colours
@@ -91,6 +93,12 @@ TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& 
 TPalette WadLumpPalette(std::span<const unsigned char> wad, const TWadLump& lump);
 // Whether the lump's picture has colours of its own (a WAD3's).
 bool HasOwnPalette(const TWadLump& lump);
+
+// A lump held alone, as a WAD (WAD3 for Half-Life's) of that one lump with
+// its name and type, so every reader of containers reads it: what a WAD
+// opened as an archive gives for one of its entries.
+std::vector<unsigned char> LoneLumpWad(bool halfLife, std::string_view name, std::uint8_t type,
+                                       std::span<const unsigned char> lump);
 
 // Character c of the console font (its 8 x 8 cell, row c / 16, column c % 16).
 // Throws TFailure "Not a console font" unless font is 128 x 128.

@@ -1,5 +1,7 @@
 #include "forms/Preview.h"
 
+#include "archive/WadArchive.h"
+
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
 #include "formats/Png.h"
@@ -339,9 +341,10 @@ void TPreviewForm::ReadEntry(const TPreviewArchive& archive, const TPakEntry& en
     TPakEntry piece = entry;
     if (cut_)
         piece.FileLength = kPreviewHeadBytes;
-    bytes_ = ReadEntryBytes(file, piece);
+    TEntryView view = ViewEntry(entry, ReadEntryBytes(file, piece));
+    bytes_ = std::move(view.Bytes);
     read_ = true;
-    kind_ = ClassifyEntry(entry.Name, bytes_);
+    kind_ = view.Kind;
     if (!cut_ && UsesPalette(kind_))
         Palette(file, archive);
 }
@@ -470,7 +473,7 @@ void TPreviewForm::ShowText() {
 void TPreviewForm::ShowDescription() {
     // Quake II's models and sprites name their pictures, kept as files of
     // their own: what they hold is told as info tells it.
-    const std::vector<std::string> lines = DescribeEntry(entryName_, bytes_);
+    const std::vector<std::string> lines = DescribeEntry(kind_, entryName_, bytes_);
     if (lines.size() > 1 && lines[1].starts_with("Cannot read: ")) {
         // "Quake II" keeps its capital.
         const QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
