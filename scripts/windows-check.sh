@@ -63,6 +63,15 @@ diff -r expected out-linux
 win cat lin.pak maps/e1m1.bsp | cmp - tree/maps/e1m1.bsp
 echo "extracted: the same files, byte for byte"
 
+# The same tree as a PK3: the same bytes from both, each read by the other.
+"$linux_tool" build tree -o lin.pk3 --sorted
+win build tree -o win.pk3 --sorted
+cmp lin.pk3 win.pk3
+win verify lin.pk3
+win extract lin.pk3 -C pk3-windows
+diff -r expected pk3-windows
+echo "PK3: the same $(stat -c %s lin.pk3) bytes, extracted byte for byte"
+
 # Names Windows cannot make are refused with their reason, the rest written.
 printf 'x' > tree/aux.wav
 "$linux_tool" build tree -o odd.pak --sorted
