@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace zorvak {
 namespace {
@@ -82,8 +81,9 @@ TEST(EntryDecoder, DecodesDaikatanasCodes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
         const auto path = dir / "dk.pak";
-        std::ofstream(path, std::ios::binary) << DaikatanaImage(
+        const std::string image = DaikatanaImage(
             {{"plain.txt", "as is", 5, false}, {"maps/x.bsp", c.Coded, c.Size, true}});
+        std::ofstream(path, std::ios::binary) << image;
         TLockedFile file(path);
         const TPakIndex index = ReadPakIndex(file);
         EXPECT_EQ(index.Kind, TPakKind::pkDaikatana);
@@ -102,8 +102,7 @@ TEST(EntryDecoder, DecodesDaikatanasCodes) {
         else
             EXPECT_EQ(got, c.Expect);
         // Verify decodes it as extraction does.
-        TMemoryStream stream(std::vector<unsigned char>(
-            std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}));
+        TMemoryStream stream(std::vector<unsigned char>(image.begin(), image.end()));
         const TPakReport report = VerifyPak(stream);
         EXPECT_EQ(report.Total, c.Expect.starts_with("! ") ? 1 : 0);
     }
