@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
   clang-format python3 git bash-completion unzip
+  darkplaces-server
 )
 case "${1:-}" in
   --bench) packages+=(python3 strace) ;;

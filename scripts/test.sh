@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the tests: the habits first (formatting, the
-# pictures up to date), the ordinary build with warnings as errors, then the
+# pictures up to date), the ordinary build with warnings as errors, a PK3 it
+# builds loaded by a Quake engine (scripts/engine-check.sh), then the
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # Windows build with its tests under Wine (WINDOWS=0 skips it), then the
 # fuzzers for a minute (FUZZ_SECONDS to change; 0 skips them).
@@ -14,6 +15,7 @@ python3 resources/make_pictures.py --check
 python3 scripts/check-architecture.py
 
 cmake --workflow --preset ci
+scripts/engine-check.sh
 if [ "${WINDOWS:-1}" != "0" ]; then
   scripts/windows-check.sh
 fi
