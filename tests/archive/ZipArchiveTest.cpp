@@ -342,6 +342,54 @@ TEST(ZipArchive, OthersReadWhatItBuilds) {
         EXPECT_FALSE(d.starts_with("! ")) << d;
 }
 
+// Python's writer: deflated, stored, streamed (its sizes in a descriptor)
+// and UTF-8 named members, each extracted byte for byte.
+TEST(ZipArchive, ExtractsWhatPythonWrites) {
+    if (!Have("python3"))
+        GTEST_SKIP() << "python3 writes the archive";
+    test::TTempDir dir;
+    const auto pk3 = dir / "py.pk3";
+    const std::string write =
+        "import sys, zipfile\n"
+        "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+        "z.writestr('maps/e1m1.ent', b'{ light }\\n' * 5000, zipfile.ZIP_DEFLATED)\n"
+        "z.writestr('gfx/a.lmp', bytes(range(256)), zipfile.ZIP_STORED)\n"
+        "with z.open('progs/streamed.dat', 'w') as f: f.write(b'stream' * 3000)\n"
+        "z.writestr('sound/h\\u00e9llo.wav', b'RIFF', zipfile.ZIP_DEFLATED)\n"
+        "z.close()\n";
+    std::string said;
+    ASSERT_TRUE(RunCommand("python3 -c \"" + write + "\" " + pk3.string(), said)) << said;
+    const TPakIndex index = ReadPakIndex(pk3);
+    std::vector<std::string> names;
+    for (const TPakEntry e : index.Entries)
+        names.emplace_back(e.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"maps/e1m1.ent", "gfx/a.lmp", "progs/streamed.dat",
+                                               "sound/h\xC3\xA9llo.wav"}));
+    std::string light, bytes, stream;
+    for (int i = 0; i < 5000; ++i)
+        light += "{ light }\n";
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
+    for (int i = 0; i < 3000; ++i)
+        stream += "stream";
+    EXPECT_EQ(Decoded(pk3, index), (std::vector<std::string>{light, bytes, stream, "RIFF"}));
+    // And extracted into files, as zorvak-pak and the window do.
+    std::filesystem::create_directory(dir / "out");
+    TExtractTarget target(dir / "out");
+    TLockedFile file(pk3);
+    struct TNoGauge : TCopyObserver {
+        void Started(std::int32_t) override {}
+        bool BeforeChunk() override { return true; }
+    } gauge;
+    TEntryCopier copier(true);
+    for (const TPakEntry e : index.Entries)
+        ASSERT_TRUE(ExtractEntry(
+            target, e, [&]() -> const TLockedFile& { return file; }, gauge, copier));
+    target.Finish();
+    std::ifstream in(dir / "out" / "progs" / "streamed.dat", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), stream);
+}
+
 TEST(ZipArchive, EditsKeepUntouchedMembersCodedAsTheyAre) {
     if (!Have("python3"))
         GTEST_SKIP() << "python3 checks the archive";
