@@ -203,47 +203,6 @@ private:
     unsigned threads_ = 1;
 };
 
-// The directory of each row, opened below the start directory level by
-// level without following a link, the last row's levels kept open.
-class TRowDirectories {
-public:
-    const TDirectory& Of(const TPakBuildFile& row, std::string& base) {
-        const std::string_view path = row.Path;
-        const std::string_view rel =
-            path.substr(std::min<std::size_t>(row.RelativeFrom, path.size()));
-        if (!chain_ || root_ != path.substr(0, path.size() - rel.size())) {
-            root_ = std::string(path.substr(0, path.size() - rel.size()));
-            try {
-                chain_.emplace(TDirectory::Open(root_.empty() ? "." : root_));
-            } catch (const TFailure&) {
-                throw TFileOpenFailure(row.Path);
-            }
-        }
-        std::array<std::string_view, kMaxLevels> levels{};
-        std::size_t count = 0, start = 0;
-        for (std::size_t at = 0; at < rel.size(); ++at) {
-            if (!IsLevelSeparator(rel[at]))
-                continue;
-            if (count == levels.size())
-                throw TFileOpenFailure(row.Path);
-            levels[count++] = rel.substr(start, at - start);
-            start = at + 1;
-        }
-        base = std::string(rel.substr(start));
-        try {
-            return chain_->Open(levels.data(), count, false, 0);
-        } catch (const TFailure&) {
-            throw TFileOpenFailure(row.Path);
-        }
-    }
-
-private:
-    // More than a stored name can have: 55 bytes make at most 28 levels.
-    static constexpr std::size_t kMaxLevels = 64;
-    std::string root_;
-    std::optional<TDirectoryChain> chain_;
-};
-
 bool Pump(const TPakBuildHooks& hooks) {
     return !hooks.Pump || hooks.Pump();
 }
@@ -442,6 +401,35 @@ private:
 };
 
 } // namespace
+
+const TDirectory& TRowDirectories::Of(const TPakBuildFile& row, std::string& base) {
+    const std::string_view path = row.Path;
+    const std::string_view rel = path.substr(std::min<std::size_t>(row.RelativeFrom, path.size()));
+    if (!chain_ || root_ != path.substr(0, path.size() - rel.size())) {
+        root_ = std::string(path.substr(0, path.size() - rel.size()));
+        try {
+            chain_.emplace(TDirectory::Open(root_.empty() ? "." : root_));
+        } catch (const TFailure&) {
+            throw TFileOpenFailure(row.Path);
+        }
+    }
+    std::array<std::string_view, kMaxLevels> levels{};
+    std::size_t count = 0, start = 0;
+    for (std::size_t at = 0; at < rel.size(); ++at) {
+        if (!IsLevelSeparator(rel[at]))
+            continue;
+        if (count == levels.size())
+            throw TFileOpenFailure(row.Path);
+        levels[count++] = rel.substr(start, at - start);
+        start = at + 1;
+    }
+    base = std::string(rel.substr(start));
+    try {
+        return chain_->Open(levels.data(), count, false, 0);
+    } catch (const TFailure&) {
+        throw TFileOpenFailure(row.Path);
+    }
+}
 
 void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
                          const std::string& path) {

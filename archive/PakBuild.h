@@ -74,6 +74,23 @@ bool IsPakArchiveName(std::string_view storedName);
 // every byte. Only an empty input is asked, with a one-byte read.
 void CheckSizeKnown(const TLockedFile& input, const std::string& path);
 
+// The directory of each row, opened below the start directory level by
+// level without following a link, the last row's levels kept open: how
+// the build opens the files the walk listed (relative to their folder, so
+// no path is spelt again in another encoding). One for each thread.
+class TRowDirectories {
+public:
+    // The row's folder, and in base its own name there. Throws
+    // TFileOpenFailure naming the row's path.
+    const TDirectory& Of(const TPakBuildFile& row, std::string& base);
+
+private:
+    // More than a stored name can have: 55 bytes make at most 28 levels.
+    static constexpr std::size_t kMaxLevels = 64;
+    std::string root_;
+    std::optional<TDirectoryChain> chain_;
+};
+
 // Throws TFailure "File changed while building: PATH" when input is no
 // longer as it was opened (a writer changes a file's times before its
 // bytes, so a change during a copy shows).

@@ -138,12 +138,13 @@ public:
         for (unsigned t = 0; t < threads_; ++t)
             workers_.emplace_back([this] { Work(); });
         TDeflater own;
+        TRowDirectories dirs;
         std::uint32_t crc = 0;
         for (std::size_t u = 0; u < units_.size(); ++u) {
             const TUnit& unit = units_[u];
             TSlot& slot = slots_[u % slots_.size()];
             if (threads_ == 0) {
-                Deflate(unit, slot, own);
+                Deflate(unit, slot, own, dirs);
             } else {
                 std::unique_lock<std::mutex> lock(mutex_);
                 ready_.wait(lock, [&slot] { return slot.Ready; });
@@ -199,6 +200,7 @@ public:
 private:
     void Work() {
         TDeflater deflater;
+        TRowDirectories dirs;
         for (;;) {
             std::size_t u = 0;
             {
@@ -211,7 +213,7 @@ private:
                     return;
             }
             TSlot& slot = slots_[u % slots_.size()];
-            Deflate(units_[u], slot, deflater);
+            Deflate(units_[u], slot, deflater, dirs);
             {
                 const std::lock_guard<std::mutex> lock(mutex_);
                 slot.Ready = true;
@@ -222,13 +224,18 @@ private:
 
     // Reads and deflates one piece into its slot; a failure is kept there
     // for the writer, which tells it where one thread would.
-    void Deflate(const TUnit& unit, TSlot& slot, TDeflater& deflater) {
+    void Deflate(const TUnit& unit, TSlot& slot, TDeflater& deflater, TRowDirectories& dirs) {
         try {
             const TPakBuildFile& file = files_[unit.File];
             TOpenFile& opened = open_[unit.File];
             std::call_once(opened.Once, [&] {
                 try {
-                    opened.File = std::make_unique<TLockedFile>(file.Path, hooks_.Inputs);
+                    // By its folder, as the PAK build opens it: the name as
+                    // the system holds it.
+                    std::string base;
+                    const TDirectory& dir = dirs.Of(file, base);
+                    opened.File =
+                        std::make_unique<TLockedFile>(dir, base, file.Path, hooks_.Inputs);
                     // The pieces were cut by the walk's size.
                     if (opened.File->Size() != file.Size)
                         throw TFailure("File changed while building: " + DisplayPath(file.Path));
