@@ -513,8 +513,7 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
     return start / file;
 }
 
-bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
-                  const TPakBuildHooks& hooks) {
+void TellLeftoversRemoved(const std::filesystem::path& output, const TPakBuildHooks& hooks) {
     try {
         for (const std::string& line : RemoveLeftovers(TDirectory::Open(output.parent_path())))
             if (hooks.Told)
@@ -522,6 +521,11 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
     } catch (const TFailure&) {
         // A folder that cannot be opened is told by the archive's creation.
     }
+}
+
+bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
+                  const TPakBuildHooks& hooks) {
+    TellLeftoversRemoved(output, hooks);
     TAtomicFile archive(output);
     TWriteBehind buffered(archive);
     TPakWriter writer(buffered, static_cast<std::int32_t>(files.size()));

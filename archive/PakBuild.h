@@ -126,6 +126,11 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames = fals
 std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::string_view baseName,
                                     bool caseSensitiveNames);
 
+// Removes what stopped runs left beside output, one line to hooks.Told for
+// each; a folder that cannot be opened is left to the archive's creation
+// to tell.
+void TellLeftoversRemoved(const std::filesystem::path& output, const TPakBuildHooks& hooks);
+
 // Writes files as an archive at output: the data pass opens each file and
 // copies it through one 10240-byte buffer, the directory pass measures each
 // again by the same path and records exactly the bytes copied; both pump

@@ -298,13 +298,7 @@ bool IsZipArchivePath(const std::filesystem::path& output) {
 
 bool WriteZipFile(const std::filesystem::path& output, const std::vector<TPakBuildFile>& files,
                   const TPakBuildHooks& hooks, bool fixedTimes) {
-    try {
-        for (const std::string& line : RemoveLeftovers(TDirectory::Open(output.parent_path())))
-            if (hooks.Told)
-                hooks.Told(line);
-    } catch (const TFailure&) {
-        // A folder that cannot be opened is told by the archive's creation.
-    }
+    TellLeftoversRemoved(output, hooks);
     TAtomicFile archive(output);
     TZipWriter writer(archive);
     {
