@@ -66,12 +66,17 @@ void ReadZip64End(const TReadAt& stream, TZipDirectory& dir) {
 
 // A name as the index keeps it: up to a NUL, as a PAK's (a C string ends
 // there, so an output named past it would be another file), and UTF-8.
-std::string MemberName(std::string_view stored, std::uint16_t flags, std::string_view unicode) {
+// Into out, whose room is kept from one record to the next.
+void MemberName(std::string_view stored, std::uint16_t flags, std::string_view unicode,
+                std::string& out) {
     std::string_view name = unicode.empty() ? stored : unicode;
     name = name.substr(0, std::min(name.find('\0'), name.size()));
-    if ((flags & kZipFlagUtf8) != 0 || !unicode.empty())
-        return std::string(name);
-    return Cp437ToUtf8(name);
+    if ((flags & kZipFlagUtf8) != 0 || !unicode.empty() ||
+        std::all_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        out.assign(name);
+    else
+        out = Cp437ToUtf8(name);
 }
 
 // One central record, whole in bytes; false when it is not a record.
@@ -123,7 +128,7 @@ bool DecodeCentral(std::span<const unsigned char> bytes, std::string& name, TPak
         }
         at += 4 + length;
     }
-    name = MemberName(stored_name, flags, unicode);
+    MemberName(stored_name, flags, unicode, name);
     coding = {};
     coding.Method = ZipEntryMethod(method);
     coding.LocalHeader = true;
