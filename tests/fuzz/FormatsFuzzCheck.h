@@ -80,7 +80,13 @@ inline std::string PartsFault(TEntryKind kind, std::string_view name,
             } catch (const TFailure& failure) {
                 problem = failure.what();
             }
-            if (problem != part.Problem)
+            // A TGA's runs and colour indices show only in its pixels: a
+            // picture listed as whole may still fail there, and only there.
+            const bool pixelsOnly = part.Source.Coding == TPartCoding::pcTga &&
+                                    part.Problem.empty() &&
+                                    (problem.find("outside its colour map") != std::string::npos ||
+                                     problem == "TGA pixels run past the end of the entry");
+            if (problem != part.Problem && !pixelsOnly)
                 return what + "listed as \"" + part.Problem + "\", decoded as \"" + problem + "\"";
             if (!problem.empty())
                 continue;
@@ -262,7 +268,10 @@ inline std::string Md2Fault(std::span<const unsigned char> in) {
     const std::string fault =
         Tolerant([&] {
             const TMd2Model model = ReadMd2(in);
-            if ((model.Skins.size() * kMd2SkinNameBytes + model.Frames.size() * 40) > in.size())
+            // Each list lies in the entry; a damaged model's lists may
+            // overlap one another.
+            if (model.Skins.size() * kMd2SkinNameBytes > in.size() ||
+                model.Frames.size() * 40 > in.size())
                 return std::string("more names than the entry holds");
             return std::string();
         }) +

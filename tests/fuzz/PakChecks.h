@@ -79,8 +79,9 @@ inline bool CheckVerify(const std::vector<unsigned char>& bytes) {
     const TPakReport report = VerifyPak(stream);
     std::int64_t told = 0;
     for (const TPakProblem& p : report.Problems) {
+        // No record of any kind is shorter than a WAD's 32 bytes.
         if (p.Entry >= 0 &&
-            static_cast<std::int64_t>(p.Entry) * 64 > static_cast<std::int64_t>(bytes.size()))
+            static_cast<std::int64_t>(p.Entry) * 32 > static_cast<std::int64_t>(bytes.size()))
             return false;
         told += 1 + p.More;
     }
