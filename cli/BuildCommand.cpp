@@ -63,7 +63,7 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
                 return kExitProblems;
         }
     } catch (const TFailure& e) {
-        tool.Say(output + ": " + e.what());
+        tool.Say(output + ": " + Reasoned(e));
         return kExitProblems;
     }
     progress.Clear();

@@ -54,7 +54,7 @@ int CatCommand(TToolState& tool, const std::vector<std::string>& args) {
     try {
         CatEntry(tool.Out(), *file, entry);
     } catch (const TFailure& e) {
-        tool.SayEntry(archive, std::string(entry.Name), e.what());
+        tool.SayEntry(archive, std::string(entry.Name), Reasoned(e));
         return kExitProblems;
     }
     return index.Complete ? kExitOk : kExitProblems;

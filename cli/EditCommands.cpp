@@ -68,7 +68,7 @@ private:
                                  dryRun_ ? TShareMode::smShared : TShareMode::smExclusive))
                 return kExitUnusable;
         } catch (const TFileInUseFailure& e) {
-            tool_.Say(e.what());
+            tool_.Say(Reasoned(e));
             return kExitProblems;
         }
         return std::nullopt;
@@ -87,7 +87,7 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
     try {
         plan = PlanPakEdit(index_, changes, std::move(deleted));
     } catch (const TFailure& e) {
-        tool_.Say(archive_ + ": " + e.what());
+        tool_.Say(archive_ + ": " + Reasoned(e));
         return kExitProblems;
     }
     if (plan.Unchanged()) {
@@ -114,7 +114,7 @@ int TEditRun::Compact() {
     try {
         plan = PlanPakEdit(index_, {});
     } catch (const TFailure& e) {
-        tool_.Say(archive_ + ": " + e.what());
+        tool_.Say(archive_ + ": " + Reasoned(e));
         return kExitProblems;
     }
     if (!dryRun_) {
@@ -149,7 +149,7 @@ bool TEditRun::Write(const TPakEditPlan& plan) {
             if (!ApplyPakEdit(archive_, index_, plan, hooks))
                 return false;
         } catch (const TFailure& e) {
-            tool_.Say(archive_ + ": " + e.what());
+            tool_.Say(archive_ + ": " + Reasoned(e));
             return false;
         }
         tool_.Edited();
@@ -197,7 +197,7 @@ int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
                     changes))
                 return kExitProblems;
         } catch (const TFailure& e) {
-            tool.Say(path + ": " + e.what());
+            tool.Say(path + ": " + Reasoned(e));
             return kExitProblems;
         }
     }

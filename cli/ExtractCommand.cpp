@@ -147,7 +147,7 @@ int TExtractRun::Run() {
     try {
         plan.CheckRoom(target->Root());
     } catch (const TFailure& e) {
-        tool_.Say(archive_ + ": " + e.what());
+        tool_.Say(archive_ + ": " + Reasoned(e));
         return kExitProblems;
     }
     if (plan.Overlap.Shared > 0)
@@ -214,10 +214,10 @@ int TExtractRun::Run() {
             if (!WritePictures(*target, *file, index, entry, extracted))
                 status = kExitProblems;
         } catch (const TArchiveChangedFailure& e) {
-            tool_.SayEntry(archive_, entry.Name, e.what());
+            tool_.SayEntry(archive_, entry.Name, Reasoned(e));
             return kExitProblems;
         } catch (const TFailure& e) {
-            tool_.SayEntry(archive_, entry.Name, e.what());
+            tool_.SayEntry(archive_, entry.Name, Reasoned(e));
             status = kExitProblems;
         }
     }
@@ -225,7 +225,7 @@ int TExtractRun::Run() {
     try {
         target->Finish();
     } catch (const TFailure& e) {
-        tool_.Say(DisplayPath(dir_) + ": " + e.what());
+        tool_.Say(DisplayPath(dir_) + ": " + Reasoned(e));
         status = kExitProblems;
     }
     return status;

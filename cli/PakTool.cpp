@@ -49,14 +49,14 @@ int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
     } catch (const TFileInUseFailure& e) {
         // For readers as for editors: a request that cannot be done now,
         // not a wrong one.
-        tool.Say(e.what());
+        tool.Say(Reasoned(e));
         return kExitProblems;
     } catch (const std::bad_alloc&) {
         tool.Progress().Clear();
         tool.Say("Out of memory");
     } catch (const std::exception& e) {
         tool.Progress().Clear();
-        tool.Say(e.what());
+        tool.Say(Reasoned(e));
     }
     return kExitUnusable;
 }

@@ -22,6 +22,18 @@ void TProgress::Clear() {
     shown_ = false;
 }
 
+std::string Reasoned(const std::exception& e) {
+    std::string text = e.what();
+    std::string reason;
+    if (const auto* open = dynamic_cast<const TFileOpenFailure*>(&e))
+        reason = open->Reason();
+    else if (const auto* create = dynamic_cast<const TFileCreateFailure*>(&e))
+        reason = create->Reason();
+    if (!reason.empty())
+        text += ": " + reason;
+    return text;
+}
+
 void TToolState::Say(const std::string& message) {
     progress_.Clear();
     err_ << "zorvak-pak: " << EscapeForTerminal(message, options_.ErrIsTerminal) << "\n";
@@ -34,7 +46,7 @@ void TToolState::SayEntry(const std::string& archive, std::string_view entry,
 
 bool TToolState::TellEntryFailure(const std::string& archive, std::string_view name,
                                   const TFailure& e, int& status) {
-    SayEntry(archive, name, e.what());
+    SayEntry(archive, name, Reasoned(e));
     status = kExitProblems;
     return dynamic_cast<const TArchiveChangedFailure*>(&e) != nullptr;
 }

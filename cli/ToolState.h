@@ -78,6 +78,11 @@ private:
     bool edited_ = false;
 };
 
+// A failure as zorvak-pak tells it: its message, and for a file that could
+// not be opened or created the system's reason ("Cannot open file x.pak:
+// Permission denied").
+std::string Reasoned(const std::exception& e);
+
 // An entry's bytes whole, from an archive that is still the one indexed:
 // bytes rewritten in place while we read are no state it ever had.
 std::vector<unsigned char> ReadWholeEntry(const TLockedFile& file, const TPakEntry& entry);

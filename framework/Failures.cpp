@@ -1,6 +1,8 @@
 #include "framework/Failures.h"
 
 #include <cerrno>
+#include <system_error>
+#include <utility>
 
 namespace zorvak {
 
@@ -8,11 +10,15 @@ std::string DisplayPath(const std::filesystem::path& path) {
     return path.string();
 }
 
-TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path)
-    : TFailure("Cannot open file " + DisplayPath(path)) {}
+std::string SystemReason(int err) {
+    return err == 0 ? std::string() : std::generic_category().message(err);
+}
 
-TFileCreateFailure::TFileCreateFailure(const std::filesystem::path& path)
-    : TFailure("Cannot create file " + DisplayPath(path)) {}
+TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path, std::string reason)
+    : TFailure("Cannot open file " + DisplayPath(path)), reason_(std::move(reason)) {}
+
+TFileCreateFailure::TFileCreateFailure(const std::filesystem::path& path, std::string reason)
+    : TFailure("Cannot create file " + DisplayPath(path)), reason_(std::move(reason)) {}
 
 TFileInUseFailure::TFileInUseFailure(const std::filesystem::path& path)
     : TFailure(DisplayPath(path) + " is in use by another program") {}

@@ -15,16 +15,28 @@ public:
     explicit TFailure(const std::string& message) : std::runtime_error(message) {}
 };
 
-// "Cannot open file %s".
+// The system's words for errno value err ("Permission denied"); empty for 0.
+std::string SystemReason(int err);
+
+// "Cannot open file %s". Reason() keeps the system's words when they are
+// known: the window shows the message alone, zorvak-pak adds them.
 class TFileOpenFailure : public TFailure {
 public:
-    explicit TFileOpenFailure(const std::filesystem::path& path);
+    explicit TFileOpenFailure(const std::filesystem::path& path, std::string reason = {});
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
-// "Cannot create file %s".
+// "Cannot create file %s", with Reason() as TFileOpenFailure's.
 class TFileCreateFailure : public TFailure {
 public:
-    explicit TFileCreateFailure(const std::filesystem::path& path);
+    explicit TFileCreateFailure(const std::filesystem::path& path, std::string reason = {});
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // "<path> is in use by another program": a lock someone else holds.

@@ -4,6 +4,8 @@
 #include "framework/Failures.h"
 #include "framework/System.h"
 
+#include <cerrno>
+
 namespace zorvak {
 
 TLockedFile::TLockedFile(const std::filesystem::path& path, TShareMode mode)
@@ -28,13 +30,17 @@ void TLockedFile::Take(TShareMode mode, int err) {
     const auto refused = [&](int why) {
         if (mode == TShareMode::smShared && why == kHeldErrno)
             throw TFileInUseFailure(path_);
-        throw TFileOpenFailure(path_);
+        throw TFileOpenFailure(path_,
+                               why == kHeldErrno ? "held by another program" : SystemReason(why));
     };
     if (!fd_)
         refused(err);
     TFileKind kind = TFileKind::fkUnknown;
-    if (StatusOfDescriptor(fd_.Get(), kind, identity_) != 0 || kind != TFileKind::fkRegular)
-        throw TFileOpenFailure(path_);
+    if (const int status = StatusOfDescriptor(fd_.Get(), kind, identity_); status != 0)
+        throw TFileOpenFailure(path_, SystemReason(status));
+    if (kind != TFileKind::fkRegular)
+        throw TFileOpenFailure(path_, kind == TFileKind::fkDirectory ? SystemReason(EISDIR)
+                                                                     : "not a regular file");
     if (mode != TShareMode::smUnlocked)
         if (const int held = HoldFile(fd_.Get(), mode); held != 0)
             refused(held);

@@ -331,6 +331,11 @@ TEST(PakTool, CatWritesOneEntryByteForByte) {
         {{pak, "bin/"}, "", kExitProblems, "no such entry"},
         {{damaged, "big.dat"}, "", kExitProblems, "big.dat: Read beyond end of file"},
         {{(dir / "not.pak").string(), "x"}, "", kExitUnusable, "Not a valid PAK file"},
+        // The system's reason follows what could not be done.
+        {{(dir / "missing.pak").string(), "x"},
+         "",
+         kExitUnusable,
+         "missing.pak: No such file or directory"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"cat"};

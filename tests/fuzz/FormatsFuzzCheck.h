@@ -265,21 +265,20 @@ inline std::string PcxFault(std::span<const unsigned char> in) {
 // Quake II's models and sprites read without fault, every name held
 // bounded by the entry, and describe as info does.
 inline std::string Md2Fault(std::span<const unsigned char> in) {
-    const std::string fault =
-        Tolerant([&] {
-            const TMd2Model model = ReadMd2(in);
-            // Each list lies in the entry; a damaged model's lists may
-            // overlap one another.
-            if (model.Skins.size() * kMd2SkinNameBytes > in.size() ||
-                model.Frames.size() * 40 > in.size())
-                return std::string("more names than the entry holds");
-            return std::string();
-        }) +
-        Tolerant([&] {
-            return ReadSp2(in).size() * kSp2FrameBytes > in.size()
-                       ? std::string("frames past the end")
-                       : std::string();
-        });
+    const std::string fault = Tolerant([&] {
+                                  const TMd2Model model = ReadMd2(in);
+                                  // Each list lies in the entry; a damaged model's lists may
+                                  // overlap one another.
+                                  if (model.Skins.size() * kMd2SkinNameBytes > in.size() ||
+                                      model.Frames.size() * 40 > in.size())
+                                      return std::string("more names than the entry holds");
+                                  return std::string();
+                              }) +
+                              Tolerant([&] {
+                                  return ReadSp2(in).size() * kSp2FrameBytes > in.size()
+                                             ? std::string("frames past the end")
+                                             : std::string();
+                              });
     if (!fault.empty())
         return fault;
     return DescribeEntry("a.md2", in).empty() || DescribeEntry("a.sp2", in).empty()
