@@ -44,7 +44,7 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         if (InterruptRequested() != 0)
             break;
         const bool escapeAll = tool.Options().OutIsTerminal;
-        tool.Out() << EscapeForTerminal(entry.Name, escapeAll) << ": " << entry.FileLength
+        tool.Out() << EscapeName(entry.Name, escapeAll) << ": " << entry.FileLength
                    << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos
                    << "\n";
         for (const std::string& line : lines)

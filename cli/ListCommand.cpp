@@ -55,7 +55,7 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
         if (raw)
             piece += e.Name;
         else
-            AppendForTerminal(piece, e.Name, terminal);
+            AppendForTerminal(piece, e.Name, terminal, true);
         piece += end;
         total += e.FileLength;
         if (piece.size() >= kListPiece) {

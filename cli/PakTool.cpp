@@ -9,10 +9,29 @@
 #include <iterator>
 #include <new>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 namespace zorvak {
 
 namespace {
+
+// Edits (insertions, deletions, changes, swaps of two neighbours) from a to b.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
 
 int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
     if (args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1)) {
@@ -37,8 +56,23 @@ int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
         };
         const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&command](const auto& c) { return command == c.first; });
-        if (found == std::end(kCommands))
-            return tool.Usage("unknown command " + command);
+        if (found == std::end(kCommands)) {
+            // A command one or two slips away, or one begun: named back.
+            std::string best;
+            std::size_t bestDistance = 3;
+            for (const auto& c : kCommands) {
+                const std::string_view name = c.first;
+                const std::size_t distance = command.size() >= 2 && name.starts_with(command)
+                                                 ? 0
+                                                 : EditDistance(AsciiLower(command), name);
+                if (distance < bestDistance && distance < name.size()) {
+                    best = name;
+                    bestDistance = distance;
+                }
+            }
+            return tool.Usage("unknown command " + command +
+                              (best.empty() ? std::string() : "; did you mean " + best + "?"));
+        }
         const int status = found->second(tool, args);
         // An edit that took effect is told as done, whenever a signal came.
         if (const int signal = InterruptRequested(); signal != 0 && !tool.HasEdited()) {
@@ -69,11 +103,17 @@ std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8) {
     return out;
 }
 
-void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8) {
+std::string EscapeName(std::string_view bytes, bool invalidUtf8) {
+    std::string out;
+    AppendForTerminal(out, bytes, invalidUtf8, true);
+    return out;
+}
+
+void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8, bool backslash) {
     // Most names need no escape: they go out whole.
-    const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+    const bool plain = std::all_of(bytes.begin(), bytes.end(), [backslash](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x7F;
+        return u >= 0x20 && u < 0x7F && (c != '\\' || !backslash);
     });
     if (plain) {
         out += bytes;
@@ -82,6 +122,11 @@ void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf
     const bool highToo = invalidUtf8 && !IsValidUtf8(bytes);
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
+        // A backslash is escaped too, so that no two names print alike.
+        if (c == '\\' && backslash) {
+            out += "\\\\";
+            continue;
+        }
         if (u >= 0x20 && u != 0x7F && (u < 0x80 || !highToo)) {
             out += c;
             continue;

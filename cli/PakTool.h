@@ -32,7 +32,11 @@ int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ost
 // Bytes as they may safely reach a terminal: control bytes as escapes, and,
 // when invalidUtf8 is set, the bytes of a name that is not UTF-8 as \xHH.
 std::string EscapeForTerminal(std::string_view bytes, bool invalidUtf8);
-// The same, appended to out.
-void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8);
+// The same, appended to out; with backslash set "\\" is written "\\\\" too.
+void AppendForTerminal(std::string& out, std::string_view bytes, bool invalidUtf8,
+                       bool backslash = false);
+// A name as list and info print it: escaped as above, "\\" too, so that no
+// two names print alike ("a\\nb" and a name holding a newline).
+std::string EscapeName(std::string_view bytes, bool invalidUtf8);
 
 } // namespace zorvak

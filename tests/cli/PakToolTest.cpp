@@ -64,7 +64,14 @@ TEST(PakTool, UsageAndUnknownCommands) {
     } cases[] = {
         {{"--help"}, kExitOk, true},
         {{}, kExitUnusable, false},
-        {{"frobnicate"}, kExitUnusable, false},
+        {{"frobnicate"}, kExitUnusable, false, "unknown command frobnicate\n"},
+        // A typed mistake is named back: a slip, two swapped letters, a
+        // command begun, a shift key held.
+        {{"extarct"}, kExitUnusable, false, "unknown command extarct; did you mean extract?"},
+        {{"lsit", "a.pak"}, kExitUnusable, false, "did you mean list?"},
+        {{"comp"}, kExitUnusable, false, "did you mean compact?"},
+        {{"VERIFY"}, kExitUnusable, false, "did you mean verify?"},
+        {{"x"}, kExitUnusable, false, "unknown command x\n"},
         {{"list"}, kExitUnusable, false},
         {{"list", "a", "b"}, kExitUnusable, false},
         {{"extract", "a.pak", "-C"}, kExitUnusable, false},
@@ -804,7 +811,9 @@ TEST(PakTool, ListWithNulEndsGivesEveryNameWhole) {
          "        12          1 two\nlines\0        13          1 back\\nslash\0"
          "        14          1 caf\xe9\0"
          "3 entries, 3 bytes\0"s},
-        {{"list", "-0", pak}, true, "two\\nlines\0back\\nslash\0caf\\xe9\0"s},
+        // Escaped, a backslash is doubled: the two names never print alike.
+        {{"list", "-0", pak}, true, "two\\nlines\0back\\\\nslash\0caf\\xe9\0"s},
+        {{"list", pak}, false, "two\\nlines\nback\\\\nslash\ncaf\xe9\n"s},
     };
     for (const auto& c : cases) {
         TToolOptions options;
