@@ -271,7 +271,8 @@ def main():
         with open(wrapper, "w") as f:
             f.write('#!/bin/sh\nfor a; do\n  [ "$a" = --null ] && '
                     '{ echo "zorvak-pak: unknown option --null" >&2; exit 2; }\ndone\n'
-                    'exec "%s" "$@"\n' % tool)
+                    '# That tool wrote a backslash in a name as itself.\n'
+                    '"%s" "$@" | sed \'s/\\\\\\\\/\\\\/g\'\n' % tool)
         os.chmod(wrapper, 0o755)
         has_null = subprocess.run([tool, "list", "--null", os.path.join(work, "x.pak")],
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).returncode == 0
