@@ -320,7 +320,10 @@ private:
                 const auto free = [&] {
                     return stop_ || next_ >= files_.size() || next_ < taken_ + kSlots;
                 };
-                if (!free()) {
+                // Looked at again after each wait: another reader may have
+                // taken the freed slots meanwhile, and a file read past the
+                // window would overwrite one the writer has yet to take.
+                while (!free()) {
                     // Back once half the window is free again.
                     resumeAt_ = next_ + 1 - kSlots + kSlots / 2;
                     ++readersWaiting_;
