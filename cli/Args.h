@@ -20,6 +20,7 @@ enum : int {
     kOptDryRun,
     kOptSync,
     kOptCompact,
+    kOptJson,
 };
 
 // A command's arguments in command-line order: options (by their short

@@ -226,7 +226,7 @@ int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
     int status = kExitOk;
     for (std::size_t p = 0; p < patterns.size(); ++p)
         if (!matched[p]) {
-            tool.SayEntry(edit.Archive(), patterns[p], "no entry matches");
+            tool.Say(edit.Archive() + ": " + patterns[p] + ": no entry matches");
             status = kExitProblems;
         }
     if (status != kExitOk)

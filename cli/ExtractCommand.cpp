@@ -114,7 +114,7 @@ bool TExtractRun::Tell(const TExtractPlan& plan, const TPakEntries& entries) {
     for (const std::string& name : plan.Missing)
         tool_.SayEntry(archive_, name, "no such entry");
     for (const std::string& pattern : plan.Unmatched)
-        tool_.SayEntry(archive_, pattern, "no entry matches");
+        tool_.Say(archive_ + ": " + pattern + ": no entry matches");
     return plan.Complete();
 }
 

@@ -38,15 +38,19 @@ const char* const kUsage =
     "go to standard error.\n";
 
 const char* const kListHelp =
-    "usage: zorvak-pak list ARCHIVE [-l] [-0]\n"
+    "usage: zorvak-pak list ARCHIVE... [-l] [-0 | --json]\n"
     "\n"
-    "Writes the names of the entries, one a line, in the archive's order.\n"
+    "Writes the names of the entries, one a line, in the archive's order; of\n"
+    "several archives, each under a line that names it. A backslash in a name\n"
+    "is written twice, control characters as escapes (\\n, \\x1b).\n"
     "\n"
     "  -l         each line starts with the entry's position and length; a\n"
     "             last line counts the entries and their bytes\n"
     "  -0, --null end each line with a NUL byte instead of a newline and write\n"
     "             names as stored, control characters too, for scripts (a\n"
-    "             terminal still sees them escaped)\n";
+    "             terminal still sees them escaped); one archive only\n"
+    "  --json     one JSON document for all the archives (its schema: man\n"
+    "             zorvak-pak, JSON OUTPUT)\n";
 
 const char* const kExtractHelp =
     "usage: zorvak-pak extract ARCHIVE [-C DIR] [-i PATTERN]... [--no-clobber] [--png]\n"
@@ -176,7 +180,7 @@ const char* const kCompactHelp =
     "  --dry-run   say how many bytes it would free and change nothing\n";
 
 const char* const kVerifyHelp =
-    "usage: zorvak-pak verify ARCHIVE\n"
+    "usage: zorvak-pak verify ARCHIVE... [--json]\n"
     "\n"
     "Reports, one line each on standard error, what would break in a game\n"
     "engine: a directory that does not fit the file, data outside it, names\n"
@@ -184,6 +188,10 @@ const char* const kVerifyHelp =
     "entries than it loads. Then one line on standard output counts the\n"
     "entries and the problems, and the bytes no entry uses when there are\n"
     "any: what edits left behind, no damage, freed by compact. The status is\n"
-    "1 when there are problems.\n";
+    "1 when there are problems (2 when an archive is none at all). Several\n"
+    "archives are checked in turn, a summary line each.\n"
+    "\n"
+    "  --json  one JSON document for all the archives on standard output\n"
+    "          (its schema: man zorvak-pak, JSON OUTPUT)\n";
 
 } // namespace zorvak

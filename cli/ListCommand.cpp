@@ -1,5 +1,8 @@
+#include "archive/PakReader.h"
+#include "archive/ZipFormat.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
+#include "cli/Json.h"
 
 #include <charconv>
 #include <cstdint>
@@ -22,51 +25,144 @@ void AppendField(std::string& out, std::int64_t value, std::size_t width) {
     out.append(digits, n);
 }
 
+void Flush(std::ostream& out, std::string& piece, bool always = false) {
+    if (always || piece.size() >= kListPiece) {
+        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        piece.clear();
+    }
+}
+
+// How an entry's bytes are kept, as --json tells it.
+std::string MethodOf(const TPakEntry& e) {
+    if (e.Coding == nullptr || e.Coding->Method == TEntryMethod::emPlain)
+        return "none";
+    switch (e.Coding->Method) {
+    case TEntryMethod::emStored:
+        return "stored";
+    case TEntryMethod::emDeflated:
+        return "deflated";
+    case TEntryMethod::emDaikatana:
+        return "daikatana";
+    default:
+        return ZipMethodName(e.Coding->ZipMethod);
+    }
+}
+
+void JsonEntries(std::ostream& out, TJsonWriter& json, const TPakIndex& index) {
+    std::int64_t total = 0;
+    json.Key("entries").BeginArray();
+    for (const TPakEntry e : index.Entries) {
+        json.BeginObject().Key("name").String(e.Name);
+        json.Key("position").Number(e.FilePos).Key("length").Number(e.FileLength);
+        json.Key("stored").Number(e.Coding != nullptr ? e.Coding->StoredLength : e.FileLength);
+        json.Key("method").String(MethodOf(e)).EndObject();
+        total += e.FileLength;
+        Flush(out, json.Text());
+    }
+    json.EndArray().Key("count").Number(static_cast<std::int64_t>(index.Entries.size()));
+    json.Key("bytes").Number(total);
+}
+
 } // namespace
 
 int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a = Parse(args, "l0", {Flag("null", kOptNull)});
-    if (const auto refused =
-            tool.Refuse(a, kListHelp, a.Positional.size() == 1, "list takes one archive"))
+    const TArgs a = Parse(args, "l0", {Flag("null", kOptNull), Flag("json", kOptJson)});
+    const bool nulEnded = a.Has('0') || a.Has(kOptNull);
+    const bool json = a.Has(kOptJson);
+    const char* shape = a.Positional.empty()                  ? "list takes an archive"
+                        : nulEnded && a.Positional.size() > 1 ? "list -0 takes one archive"
+                        : nulEnded && json                    ? "list takes -0 or --json"
+                                                              : nullptr;
+    if (const auto refused = tool.Refuse(a, kListHelp, shape == nullptr, shape))
         return *refused;
-    std::optional<TLockedFile> file;
-    TPakIndex index;
-    if (!tool.OpenIndex(a.Positional[0], file, index))
-        return kExitUnusable;
     std::ostream& out = tool.Out();
     const bool terminal = tool.Options().OutIsTerminal;
     const bool longForm = a.Has('l');
+    const bool several = a.Positional.size() > 1;
     // A name may hold any byte but NUL, a newline too: NUL-ended lines
     // give each back whole to a script (the shell's completion reads
     // them so). A terminal is a person, and still sees escapes.
-    const bool nulEnded = a.Has('0') || a.Has(kOptNull);
     const bool raw = nulEnded && !terminal;
     const char end = nulEnded ? '\0' : '\n';
-    std::int64_t total = 0;
-    std::string piece;
+    int status = kExitOk;
+    TJsonWriter writer;
+    std::string text;
+    std::string& piece = json ? writer.Text() : text;
     piece.reserve(kListPiece + 1024);
-    for (const TPakEntry e : index.Entries) {
-        if (longForm) {
-            AppendField(piece, e.FilePos, 10);
-            piece += ' ';
-            AppendField(piece, e.FileLength, 10);
-            piece += ' ';
+    if (json)
+        writer.BeginObject().Key("archives").BeginArray();
+    for (std::size_t k = 0; k < a.Positional.size(); ++k) {
+        const std::string& archive = a.Positional[k];
+        std::optional<TLockedFile> file;
+        TPakIndex index;
+        bool opened = false;
+        std::string failure;
+        try {
+            opened = tool.OpenIndex(archive, file, index);
+            if (!opened)
+                failure = kNotAPakFile;
+        } catch (const TFileInUseFailure&) {
+            throw;
+        } catch (const TFailure& e) {
+            // The next archive is still listed.
+            failure = Reasoned(e);
+            tool.Say(failure);
         }
-        if (raw)
-            piece += e.Name;
-        else
-            AppendForTerminal(piece, e.Name, terminal, true);
-        piece += end;
-        total += e.FileLength;
-        if (piece.size() >= kListPiece) {
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            piece.clear();
+        if (!opened) {
+            status = std::max(status, kExitUnusable);
+            if (json)
+                writer.BeginObject()
+                    .Key("path")
+                    .String(archive)
+                    .Key("error")
+                    .String(failure)
+                    .EndObject();
+            continue;
+        }
+        if (!index.Complete)
+            status = std::max(status, kExitProblems);
+        if (json) {
+            writer.BeginObject().Key("path").String(archive);
+            writer.Key("kind").String(PakLayoutOf(index.Kind).Name);
+            writer.Key("complete").Bool(index.Complete);
+            JsonEntries(out, writer, index);
+            writer.EndObject();
+            continue;
+        }
+        if (several) {
+            if (k > 0)
+                piece += '\n';
+            AppendForTerminal(piece, archive, terminal, true);
+            piece += ":\n";
+        }
+        std::int64_t total = 0;
+        for (const TPakEntry e : index.Entries) {
+            if (longForm) {
+                AppendField(piece, e.FilePos, 10);
+                piece += ' ';
+                AppendField(piece, e.FileLength, 10);
+                piece += ' ';
+            }
+            if (raw)
+                piece += e.Name;
+            else
+                AppendForTerminal(piece, e.Name, terminal, true);
+            piece += end;
+            total += e.FileLength;
+            Flush(out, piece);
+        }
+        if (longForm) {
+            piece += std::to_string(index.Entries.size()) + " entries, " + std::to_string(total) +
+                     " bytes";
+            piece += end;
         }
     }
-    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    if (longForm)
-        out << index.Entries.size() << " entries, " << total << " bytes" << end;
-    return index.Complete ? kExitOk : kExitProblems;
+    if (json) {
+        writer.EndArray().EndObject();
+        piece += '\n';
+    }
+    Flush(out, piece, true);
+    return status;
 }
 
 } // namespace zorvak

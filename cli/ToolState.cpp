@@ -41,7 +41,8 @@ void TToolState::Say(const std::string& message) {
 
 void TToolState::SayEntry(const std::string& archive, std::string_view entry,
                           const std::string& message) {
-    Say(archive + ": " + std::string(entry) + ": " + message);
+    // The name as list prints it, so it is told apart from every other.
+    Say(archive + ": " + EscapeName(entry, options_.ErrIsTerminal) + ": " + message);
 }
 
 bool TToolState::TellEntryFailure(const std::string& archive, std::string_view name,

@@ -1,37 +1,94 @@
 #include "archive/PakVerify.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
+#include "cli/Json.h"
 #include "framework/Text.h"
 
 namespace zorvak {
 
-int VerifyCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a = Parse(args, "");
-    if (const auto refused =
-            tool.Refuse(a, kVerifyHelp, a.Positional.size() == 1, "verify takes one archive"))
-        return *refused;
-    const std::string archive = a.Positional[0];
-    TLockedFile file(archive, TShareMode::smShared);
-    const TPakReport report = VerifyPak(file);
+namespace {
+
+// One archive's report: its problems on err, its summary on out, or all of
+// it into json. Returns the archive's status.
+int VerifyOne(TToolState& tool, const std::string& archive, TJsonWriter* json, std::string& text) {
+    TPakReport report;
+    try {
+        TLockedFile file(archive, TShareMode::smShared);
+        report = VerifyPak(file);
+    } catch (const TFileInUseFailure&) {
+        throw;
+    } catch (const TFailure& e) {
+        tool.Say(Reasoned(e));
+        if (json != nullptr)
+            json->BeginObject()
+                .Key("path")
+                .String(archive)
+                .Key("error")
+                .String(Reasoned(e))
+                .EndObject();
+        return kExitUnusable;
+    }
     for (const TPakProblem& p : report.Problems) {
-        std::string text = p.Text;
+        std::string line = p.Text;
         if (p.More > 0)
-            text += " (and " + FormatThousands64(p.More) + " more entries like it)";
+            line += " (and " + FormatThousands64(p.More) + " more entries like it)";
         if (p.Entry < 0)
-            tool.Say(archive + ": " + text);
+            tool.Say(archive + ": " + line);
         else
-            tool.SayEntry(archive, "entry " + std::to_string(p.Entry) + " \"" + p.Name + "\"",
-                          text);
+            tool.Say(archive + ": entry " + std::to_string(p.Entry) + " \"" +
+                     EscapeName(p.Name, tool.Options().ErrIsTerminal) + "\": " + line);
+    }
+    if (json != nullptr) {
+        json->BeginObject().Key("path").String(archive).Key("usable").Bool(report.Usable);
+        json->Key("entries").Number(report.Entries).Key("problems").BeginArray();
+        for (const TPakProblem& p : report.Problems) {
+            json->BeginObject().Key("entry");
+            if (p.Entry < 0)
+                json->Null().Key("name").Null();
+            else
+                json->Number(p.Entry).Key("name").String(p.Name);
+            json->Key("text").String(p.Text).Key("more").Number(p.More).EndObject();
+        }
+        json->EndArray().Key("total").Number(report.Total).Key("unused").Number(report.Unused);
+        json->EndObject();
+    } else if (report.Usable) {
+        text += EscapeForTerminal(archive, tool.Options().OutIsTerminal) + ": " +
+                std::to_string(report.Entries) + " entries, " + std::to_string(report.Total) +
+                (report.Total == 1 ? " problem" : " problems");
+        if (report.Unused > 0)
+            text += ", " + FormatThousands64(report.Unused) +
+                    " bytes unused (left by edits; compact frees them)";
+        text += "\n";
     }
     if (!report.Usable)
         return kExitUnusable;
-    tool.Out() << EscapeForTerminal(archive, tool.Options().OutIsTerminal) << ": " << report.Entries
-               << " entries, " << report.Total << (report.Total == 1 ? " problem" : " problems");
-    if (report.Unused > 0)
-        tool.Out() << ", " << FormatThousands64(report.Unused)
-                   << " bytes unused (left by edits; compact frees them)";
-    tool.Out() << "\n";
     return report.Total == 0 ? kExitOk : kExitProblems;
+}
+
+} // namespace
+
+int VerifyCommand(TToolState& tool, const std::vector<std::string>& args) {
+    const TArgs a = Parse(args, "", {Flag("json", kOptJson)});
+    if (const auto refused =
+            tool.Refuse(a, kVerifyHelp, !a.Positional.empty(), "verify takes an archive"))
+        return *refused;
+    const bool json = a.Has(kOptJson);
+    TJsonWriter writer;
+    std::string text;
+    if (json)
+        writer.BeginObject().Key("archives").BeginArray();
+    int status = kExitOk;
+    for (const std::string& archive : a.Positional) {
+        status = std::max(status, VerifyOne(tool, archive, json ? &writer : nullptr, text));
+        // Each summary as soon as it is known: a long run shows its way.
+        tool.Out() << text << std::flush;
+        text.clear();
+    }
+    if (json) {
+        writer.EndArray().EndObject();
+        tool.Out() << writer.Text() << "\n";
+    }
+    return status;
 }
 
 } // namespace zorvak

@@ -81,7 +81,9 @@ TEST(PakTool, UsageAndUnknownCommands) {
         {{"extract", "--help"}, kExitOk, true, "usage: zorvak-pak extract ARCHIVE"},
         {{"help", "cat"}, kExitOk, true, "usage: zorvak-pak cat ARCHIVE NAME"},
         {{"list", "-lx", "a.pak"}, kExitUnusable, false, "unknown option -x"},
-        {{"list", "-l", "a", "b"}, kExitUnusable, false, "list takes one archive"},
+        {{"list", "-0", "a", "b"}, kExitUnusable, false, "list -0 takes one archive"},
+        {{"list", "--json", "-0", "a"}, kExitUnusable, false, "list takes -0 or --json"},
+        {{"verify"}, kExitUnusable, false, "verify takes an archive"},
         {{"extract", "a.pak", "-i"}, kExitUnusable, false, "-i needs a value"},
         {{"build", "d", "-o", "x.pak", "--sorted=yes"},
          kExitUnusable,
@@ -1323,6 +1325,104 @@ TEST(PakTool, BuildStopsAtWhatItCannotRead) {
     EXPECT_NE(r.Err.find("Two files would be stored as a.txt"), std::string::npos) << r.Err;
     EXPECT_EQ(ReadFile(out / "x.pak"), "the earlier archive");
 }
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// Several archives, each under its name; one JSON document for all, names
+// as stored (bytes that are not UTF-8 as \udcXX).
+TEST(PakTool, ListAndVerifyTakeSeveralArchivesAndJson) {
+    TTempDir dir;
+    const auto a = (dir / "a.pak").string();
+    const auto b = (dir / "b.pak").string();
+    const auto missing = (dir / "missing.pak").string();
+    WriteFile(a, BuildPakImage({{"two\nlines", "y"}, {"back\\nslash", "x"}, {"caf\xe9", "z"}}));
+    WriteFile(b, BuildPakImage({{"maps/e1m1.bsp", "1234"}}));
+    const auto entry = [](const std::string& json, int pos, int len) {
+        return "{\"name\":" + json + ",\"position\":" + std::to_string(pos) +
+               ",\"length\":" + std::to_string(len) + ",\"stored\":" + std::to_string(len) +
+               ",\"method\":\"none\"}";
+    };
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Out;
+        const char* Says = "";
+    } cases[] = {
+        {{"list", a, b},
+         kExitOk,
+         a + ":\ntwo\\nlines\nback\\\\nslash\ncaf\xe9\n\n" + b + ":\nmaps/e1m1.bsp\n"},
+        {{"list", "-l", b, missing},
+         kExitUnusable,
+         b + ":\n        12          4 maps/e1m1.bsp\n1 entries, 4 bytes\n",
+         "missing.pak: No such file or directory"},
+        {{"list", "--json", b},
+         kExitOk,
+         "{\"archives\":[{\"path\":" + std::string("\"") + b +
+             "\",\"kind\":\"PAK\",\"complete\":true,\"entries\":[" +
+             entry("\"maps/e1m1.bsp\"", 12, 4) + "],\"count\":1,\"bytes\":4}]}\n"},
+        {{"list", "--json", a, missing},
+         kExitUnusable,
+         "{\"archives\":[{\"path\":\"" + a + "\",\"kind\":\"PAK\",\"complete\":true,\"entries\":[" +
+             entry("\"two\\nlines\"", 12, 1) + "," + entry("\"back\\\\nslash\"", 13, 1) + "," +
+             entry("\"caf\\udce9\"", 14, 1) + "],\"count\":3,\"bytes\":3},{\"path\":\"" + missing +
+             "\",\"error\":\"Cannot open file " + missing + ": No such file or directory\"}]}\n"},
+        {{"verify", b, a},
+         kExitProblems,
+         b + ": 1 entries, 0 problems\n" + a + ": 3 entries, 2 problems\n",
+         "entry 1 \"back\\\\nslash\""},
+        {{"verify", "--json", b},
+         kExitOk,
+         "{\"archives\":[{\"path\":\"" + b +
+             "\",\"usable\":true,\"entries\":1,\"problems\":[],\"total\":0,\"unused\":0}]}\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun r = RunTool(c.Args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_EQ(r.Out, c.Out) << ::testing::PrintToString(c.Args);
+        EXPECT_THAT(r.Err, HasSubstr(c.Says));
+    }
+}
+
+#ifndef _WIN32
+// Python's json module reads back every name as the bytes it is.
+TEST(PakTool, ListJsonReadsBackIntoTheSameNames) {
+    if (std::system("python3 -c 1 >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 reads the JSON back";
+    TTempDir dir;
+    const std::vector<std::string> names = {"two\nlines",
+                                            "back\\slash",
+                                            "caf\xe9",
+                                            "quote\"d",
+                                            "ctl\x1b\x7f",
+                                            "h\xc3\xa9llo",
+                                            "\xf0\x9f\x98\x80 four bytes",
+                                            "cut \xe2\x82"};
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& n : names)
+        files.emplace_back(n, "x");
+    WriteFile(dir / "n.pak", BuildPakImage(files));
+    const TRun r = RunTool({"list", "--json", (dir / "n.pak").string()});
+    ASSERT_EQ(r.Status, kExitOk) << r.Err;
+    WriteFile(dir / "list.json", r.Out);
+    const std::string script =
+        "import json, sys\n"
+        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+        "sys.stdout.buffer.write(b'\\0'.join(e['name'].encode('utf-8', 'surrogateescape')\n"
+        "    for e in d['archives'][0]['entries']))\n";
+    WriteFile(dir / "read.py", script);
+    const std::string command = "python3 " + (dir / "read.py").string() + " " +
+                                (dir / "list.json").string() + " > " + (dir / "names.bin").string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string expected;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        expected += (i > 0 ? std::string(1, '\0') : std::string()) + names[i];
+    EXPECT_EQ(ReadFile(dir / "names.bin"), expected);
+}
+#endif
 
 } // namespace
 } // namespace zorvak
