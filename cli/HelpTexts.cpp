@@ -94,7 +94,11 @@ const char* const kCatHelp =
     "only in the case of ASCII letters.\n";
 
 const char* const kInfoHelp =
-    "usage: zorvak-pak info ARCHIVE NAME...\n"
+    "usage: zorvak-pak info ARCHIVE NAME... [--json]\n"
+    "       zorvak-pak info ARCHIVE... [--json]\n"
+    "\n"
+    "Given archives alone (every argument an archive), tells each one under\n"
+    "its name: its kind and size, its entries and their bytes.\n"
     "\n"
     "Tells what each named entry holds, as the preview does: a line with its\n"
     "name, length and position, then its kind and size (a picture's width and\n"
@@ -102,7 +106,9 @@ const char* const kInfoHelp =
     "lumps, a map's textures, a model's skins and frames or a sprite's frames,\n"
     "each list cut after 10,000 lines with one that counts the rest. Only\n"
     "headers are read: no picture is decoded to tell its size. NAME is found\n"
-    "as cat finds it.\n";
+    "as cat finds it.\n"
+    "\n"
+    "  --json  one JSON document (its schema: man zorvak-pak, JSON OUTPUT)\n";
 
 const char* const kBuildHelp =
     "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"

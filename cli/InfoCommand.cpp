@@ -2,22 +2,112 @@
 #include "archive/WadArchive.h"
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
+#include "cli/Json.h"
 #include "formats/EntryKind.h"
 #include "framework/Interrupt.h"
+#include "framework/Text.h"
 
 namespace zorvak {
 
+namespace {
+
+// Whether every argument names a file that is an archive: then info tells
+// each archive, not entries of the first.
+bool AllArchives(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        TFileKind kind = TFileKind::fkUnknown;
+        TFileIdentity identity;
+        if (!StatusAt(path, true, kind, identity) || kind != TFileKind::fkRegular)
+            return false;
+        try {
+            if (!HasArchiveSignature(TLockedFile(path, TShareMode::smUnlocked)))
+                return false;
+        } catch (const TFailure&) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One archive's summary: its kind, whether its directory is whole, its
+// entries and their bytes, and the bytes no entry uses.
+int DescribeArchive(TToolState& tool, const std::string& archive, TJsonWriter* json) {
+    std::optional<TLockedFile> file;
+    TPakIndex index;
+    if (!tool.OpenIndex(archive, file, index)) {
+        if (json != nullptr)
+            json->BeginObject()
+                .Key("path")
+                .String(archive)
+                .Key("error")
+                .String(kNotAPakFile)
+                .EndObject();
+        return kExitUnusable;
+    }
+    std::int64_t bytes = 0;
+    for (const TPakEntry e : index.Entries)
+        bytes += e.FileLength;
+    const char* kind = PakLayoutOf(index.Kind).Name;
+    if (json != nullptr) {
+        json->BeginObject().Key("path").String(archive).Key("kind").String(kind);
+        json->Key("complete").Bool(index.Complete);
+        json->Key("count").Number(static_cast<std::int64_t>(index.Entries.size()));
+        json->Key("bytes").Number(bytes).Key("size").Number(index.Identity.Size);
+        json->Key("unused").Number(UnusedBytes(index)).EndObject();
+    } else {
+        const bool escapeAll = tool.Options().OutIsTerminal;
+        tool.Out() << EscapeName(archive, escapeAll) << ":\n  " << kind << ", "
+                   << FormatThousands64(index.Identity.Size) << " bytes\n  "
+                   << FormatThousands64(static_cast<std::int64_t>(index.Entries.size()))
+                   << (index.Entries.size() == 1 ? " entry, " : " entries, ")
+                   << FormatThousands64(bytes) << " bytes in all"
+                   << (index.Complete ? "" : "; the directory is cut short") << "\n";
+    }
+    return index.Complete ? kExitOk : kExitProblems;
+}
+
+} // namespace
+
 int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
-    const TArgs a = Parse(args, "");
-    if (const auto refused = tool.Refuse(a, kInfoHelp, a.Positional.size() >= 2,
-                                         "info takes an archive and entry names"))
+    const TArgs a = Parse(args, "", {Flag("json", kOptJson)});
+    if (const auto refused = tool.Refuse(a, kInfoHelp, !a.Positional.empty(),
+                                         "info takes an archive and entry names, or archives"))
         return *refused;
+    const bool json = a.Has(kOptJson);
+    TJsonWriter writer;
+    int status = kExitOk;
+    if (a.Positional.size() == 1 || AllArchives(a.Positional)) {
+        if (json)
+            writer.BeginObject().Key("archives").BeginArray();
+        for (const std::string& archive : a.Positional) {
+            try {
+                status = std::max(status, DescribeArchive(tool, archive, json ? &writer : nullptr));
+            } catch (const TFileInUseFailure&) {
+                throw;
+            } catch (const TFailure& e) {
+                tool.Say(Reasoned(e));
+                if (json)
+                    writer.BeginObject()
+                        .Key("path")
+                        .String(archive)
+                        .Key("error")
+                        .String(Reasoned(e))
+                        .EndObject();
+                status = kExitUnusable;
+            }
+        }
+        if (json)
+            tool.Out() << writer.EndArray().EndObject().Text() << "\n";
+        return status;
+    }
     const std::string& archive = a.Positional[0];
     std::optional<TLockedFile> file;
     TPakIndex index;
     if (!tool.OpenIndex(archive, file, index))
         return kExitUnusable;
-    int status = index.Complete ? kExitOk : kExitProblems;
+    status = index.Complete ? kExitOk : kExitProblems;
+    if (json)
+        writer.BeginObject().Key("path").String(archive).Key("entries").BeginArray();
     for (std::size_t n = 1; n < a.Positional.size(); ++n) {
         if (InterruptRequested() != 0)
             break;
@@ -25,6 +115,13 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
         if (!found) {
             tool.SayEntry(archive, name, "no such entry");
+            if (json)
+                writer.BeginObject()
+                    .Key("name")
+                    .String(name)
+                    .Key("error")
+                    .String("no such entry")
+                    .EndObject();
             status = kExitProblems;
             continue;
         }
@@ -33,8 +130,15 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         try {
             view = ViewEntry(entry, ReadWholeEntry(*file, entry));
         } catch (const TFailure& e) {
+            if (json)
+                writer.BeginObject()
+                    .Key("name")
+                    .String(entry.Name)
+                    .Key("error")
+                    .String(Reasoned(e))
+                    .EndObject();
             if (tool.TellEntryFailure(archive, entry.Name, e, status))
-                return kExitProblems;
+                break;
             continue;
         }
         // Told from headers only, and a stop request ends even an entry of
@@ -43,6 +147,15 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
             view.Kind, entry.Name, view.Bytes, [] { return InterruptRequested() != 0; });
         if (InterruptRequested() != 0)
             break;
+        if (json) {
+            writer.BeginObject().Key("name").String(entry.Name);
+            writer.Key("length").Number(entry.FileLength).Key("position").Number(entry.FilePos);
+            writer.Key("kind").String(lines.empty() ? "" : lines[0]).Key("lines").BeginArray();
+            for (std::size_t l = 1; l < lines.size(); ++l)
+                writer.String(lines[l]);
+            writer.EndArray().EndObject();
+            continue;
+        }
         const bool escapeAll = tool.Options().OutIsTerminal;
         tool.Out() << EscapeName(entry.Name, escapeAll) << ": " << entry.FileLength
                    << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos
@@ -50,6 +163,8 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         for (const std::string& line : lines)
             tool.Out() << "  " << EscapeForTerminal(line, escapeAll) << "\n";
     }
+    if (json)
+        tool.Out() << writer.EndArray().EndObject().Text() << "\n";
     return status;
 }
 

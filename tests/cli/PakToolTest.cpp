@@ -434,7 +434,7 @@ TEST(PakTool, InfoTellsWhatEachNamedEntryHolds) {
          kExitProblems,
          "a.pak: missing: no such entry"},
         {{damaged, "big.dat"}, "", kExitProblems, "big.dat: Read beyond end of file"},
-        {{pak}, "", kExitUnusable, "info takes an archive and entry names"},
+        {{}, "", kExitUnusable, "info takes an archive and entry names, or archives"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"info"};
@@ -1378,6 +1378,24 @@ TEST(PakTool, ListAndVerifyTakeSeveralArchivesAndJson) {
          kExitOk,
          "{\"archives\":[{\"path\":\"" + b +
              "\",\"usable\":true,\"entries\":1,\"problems\":[],\"total\":0,\"unused\":0}]}\n"},
+        // info: archives alone are told as archives; else the first one's
+        // entries.
+        {{"info", b, a},
+         kExitOk,
+         b + ":\n  PAK, 80 bytes\n  1 entry, 4 bytes in all\n" + a +
+             ":\n  PAK, 207 bytes\n  3 entries, 3 bytes in all\n"},
+        {{"info", "--json", b},
+         kExitOk,
+         "{\"archives\":[{\"path\":\"" + b +
+             "\",\"kind\":\"PAK\",\"complete\":true,\"count\":1,\"bytes\":4,\"size\":80,"
+             "\"unused\":0}]}\n"},
+        {{"info", "--json", b, "maps/e1m1.bsp", "gone"},
+         kExitProblems,
+         "{\"path\":\"" + b +
+             "\",\"entries\":[{\"name\":\"maps/e1m1.bsp\",\"length\":4,\"position\":12,"
+             "\"kind\":\"Map\",\"lines\":[\"Cannot read: Map header is cut short\"]},"
+             "{\"name\":\"gone\",\"error\":\"no such entry\"}]}\n",
+         "gone: no such entry"},
     };
     for (const auto& c : cases) {
         const TRun r = RunTool(c.Args);
