@@ -15,6 +15,7 @@ int CatCommand(TToolState& tool, const std::vector<std::string>& args);
 int InfoCommand(TToolState& tool, const std::vector<std::string>& args);
 int BuildCommand(TToolState& tool, const std::vector<std::string>& args);
 int VerifyCommand(TToolState& tool, const std::vector<std::string>& args);
+int DiffCommand(TToolState& tool, const std::vector<std::string>& args);
 // cli/EditCommands.cpp
 int AddCommand(TToolState& tool, const std::vector<std::string>& args);
 int RemoveCommand(TToolState& tool, const std::vector<std::string>& args);

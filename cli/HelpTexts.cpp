@@ -25,6 +25,7 @@ const char* const kUsage =
     "                                     rename an entry\n"
     "  compact ARCHIVE [--dry-run]        rewrite it without the bytes that edits\n"
     "                                     left unused\n"
+    "  diff A B [--json]                  entries only in A or B, changed, renamed\n"
     "\n"
     "An ARCHIVE is a PAK (Quake's, SiN's or Daikatana's), a ZIP (.pk3, .zip) or\n"
     "a WAD2/WAD3 file, known by its first bytes; the edits take PAKs and ZIPs.\n"
@@ -199,5 +200,18 @@ const char* const kVerifyHelp =
     "\n"
     "  --json  one JSON document for all the archives on standard output\n"
     "          (its schema: man zorvak-pak, JSON OUTPUT)\n";
+
+const char* const kDiffHelp =
+    "usage: zorvak-pak diff A B [--json]\n"
+    "\n"
+    "Tells what the archives A and B hold differently, of the entries a game\n"
+    "reads (the first of each name): \"only in A: NAME\", \"only in B: NAME\",\n"
+    "\"changed: NAME\" (the same name, other bytes) and \"renamed: OLD -> NEW\"\n"
+    "(the same bytes under another name), one a line. Contents are compared\n"
+    "byte for byte, decoded, so a PAK and a ZIP holding the same files are\n"
+    "the same. The status is 0 when they hold the same, 1 when not, 2 when\n"
+    "one is no archive.\n"
+    "\n"
+    "  --json  one JSON document (its schema: man zorvak-pak, JSON OUTPUT)\n";
 
 } // namespace zorvak

@@ -13,6 +13,7 @@ extern const char* const kAddHelp;
 extern const char* const kRmHelp;
 extern const char* const kMvHelp;
 extern const char* const kCompactHelp;
+extern const char* const kDiffHelp;
 extern const char* const kVerifyHelp;
 
 } // namespace zorvak

@@ -12,6 +12,7 @@
 #include "support/PakImage.h"
 #include "support/Platform.h"
 #include "support/TempDir.h"
+#include "support/ZipImage.h"
 
 #include <algorithm>
 #include <csignal>
@@ -1441,6 +1442,62 @@ TEST(PakTool, ListJsonReadsBackIntoTheSameNames) {
     EXPECT_EQ(ReadFile(dir / "names.bin"), expected);
 }
 #endif
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+TEST(PakTool, DiffTellsWhatTwoArchivesHoldDifferently) {
+    TTempDir dir;
+    const auto pak = [&](const std::string& name,
+                         const std::vector<std::pair<std::string, std::string>>& files) {
+        const auto path = (dir / name).string();
+        WriteFile(path, BuildPakImage(files));
+        return path;
+    };
+    const auto base = pak("base.pak", {{"keep.cfg", "bind"}, {"maps/a.bsp", "map a"}});
+    // The same files as a ZIP: a PAK and a PK3 holding them are the same.
+    const auto zip = (dir / "base.pk3").string();
+    WriteFile(zip, test::ZipImage({{"maps/a.bsp", "map a", kZipMethodDeflated},
+                                   {"keep.cfg", "bind", kZipMethodStored}}));
+    const struct {
+        const char* What;
+        std::string Other;
+        int Status;
+        std::string Out; // % stands for the other archive's path
+    } cases[] = {
+        {"the same", pak("same.pak", {{"keep.cfg", "bind"}, {"maps/a.bsp", "map a"}}), kExitOk, ""},
+        {"the same files as a ZIP", zip, kExitOk, ""},
+        {"added", pak("added.pak", {{"keep.cfg", "bind"}, {"maps/a.bsp", "map a"}, {"n", "x"}}),
+         kExitProblems, "only in %: n\n"},
+        {"removed", pak("removed.pak", {{"keep.cfg", "bind"}}), kExitProblems,
+         "only in BASE: maps/a.bsp\n"},
+        {"changed", pak("changed.pak", {{"keep.cfg", "bind2"}, {"maps/a.bsp", "map a"}}),
+         kExitProblems, "changed: keep.cfg\n"},
+        {"renamed", pak("renamed.pak", {{"keep.cfg", "bind"}, {"maps/b.bsp", "map a"}}),
+         kExitProblems, "renamed: maps/a.bsp -> maps/b.bsp\n"},
+        {"a name stored twice counts once, as the game reads it",
+         pak("twice.pak", {{"keep.cfg", "bind"}, {"maps/a.bsp", "map a"}, {"keep.cfg", "other"}}),
+         kExitOk, ""},
+    };
+    for (const auto& c : cases) {
+        const TRun r = RunTool({"diff", base, c.Other});
+        std::string out = c.Out;
+        for (auto at = out.find('%'); at != std::string::npos; at = out.find('%'))
+            out.replace(at, 1, c.Other);
+        for (auto at = out.find("BASE"); at != std::string::npos; at = out.find("BASE"))
+            out.replace(at, 4, base);
+        EXPECT_EQ(r.Status, c.Status) << c.What << "\n" << r.Err;
+        EXPECT_EQ(r.Out, out) << c.What;
+    }
+    const TRun json = RunTool({"diff", "--json", base, (dir / "renamed.pak").string()});
+    EXPECT_EQ(json.Out, "{\"a\":\"" + base + "\",\"b\":\"" + (dir / "renamed.pak").string() +
+                            "\",\"only_in_a\":[],\"only_in_b\":[],\"changed\":[],\"renamed\":[{"
+                            "\"from\":\"maps/a.bsp\",\"to\":\"maps/b.bsp\"}],\"same\":false}\n");
+    EXPECT_EQ(RunTool({"diff", base}).Status, kExitUnusable);
+}
 
 } // namespace
 } // namespace zorvak
