@@ -186,11 +186,11 @@ int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {
         const auto name = [terminal](std::string_view n) { return EscapeName(n, terminal); };
         std::string text;
         for (const std::size_t i : removed)
-            text += "only in " + EscapeName(pathA, terminal) + ": " + name(indexA.Entries[i].Name) +
-                    "\n";
+            text += "only in " + EscapeForTerminal(pathA, terminal) + ": " +
+                    name(indexA.Entries[i].Name) + "\n";
         for (const std::size_t j : added)
-            text += "only in " + EscapeName(pathB, terminal) + ": " + name(indexB.Entries[j].Name) +
-                    "\n";
+            text += "only in " + EscapeForTerminal(pathB, terminal) + ": " +
+                    name(indexB.Entries[j].Name) + "\n";
         for (const std::size_t i : changed)
             text += "changed: " + name(indexA.Entries[i].Name) + "\n";
         for (const auto& [from, to] : renamed)

@@ -56,7 +56,7 @@ int DescribeArchive(TToolState& tool, const std::string& archive, TJsonWriter* j
         json->Key("unused").Number(UnusedBytes(index)).EndObject();
     } else {
         const bool escapeAll = tool.Options().OutIsTerminal;
-        tool.Out() << EscapeName(archive, escapeAll) << ":\n  " << kind << ", "
+        tool.Out() << EscapeForTerminal(archive, escapeAll) << ":\n  " << kind << ", "
                    << FormatThousands64(index.Identity.Size) << " bytes\n  "
                    << FormatThousands64(static_cast<std::int64_t>(index.Entries.size()))
                    << (index.Entries.size() == 1 ? " entry, " : " entries, ")

@@ -132,7 +132,7 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
         if (several) {
             if (k > 0)
                 piece += '\n';
-            AppendForTerminal(piece, archive, terminal, true);
+            AppendForTerminal(piece, archive, terminal);
             piece += ":\n";
         }
         std::int64_t total = 0;

@@ -1333,6 +1333,13 @@ TEST(PakTool, BuildStopsAtWhatItCannotRead) {
 namespace zorvak {
 namespace {
 
+// A path as it stands inside a JSON string: Windows' separators are escaped.
+std::string InJson(std::string path) {
+    for (auto at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 2))
+        path.insert(at, 1, '\\');
+    return path;
+}
+
 // Several archives, each under its name; one JSON document for all, names
 // as stored (bytes that are not UTF-8 as \udcXX).
 TEST(PakTool, ListAndVerifyTakeSeveralArchivesAndJson) {
@@ -1362,22 +1369,24 @@ TEST(PakTool, ListAndVerifyTakeSeveralArchivesAndJson) {
          "missing.pak: No such file or directory"},
         {{"list", "--json", b},
          kExitOk,
-         "{\"archives\":[{\"path\":" + std::string("\"") + b +
+         "{\"archives\":[{\"path\":\"" + InJson(b) +
              "\",\"kind\":\"PAK\",\"complete\":true,\"entries\":[" +
              entry("\"maps/e1m1.bsp\"", 12, 4) + "],\"count\":1,\"bytes\":4}]}\n"},
         {{"list", "--json", a, missing},
          kExitUnusable,
-         "{\"archives\":[{\"path\":\"" + a + "\",\"kind\":\"PAK\",\"complete\":true,\"entries\":[" +
+         "{\"archives\":[{\"path\":\"" + InJson(a) +
+             "\",\"kind\":\"PAK\",\"complete\":true,\"entries\":[" +
              entry("\"two\\nlines\"", 12, 1) + "," + entry("\"back\\\\nslash\"", 13, 1) + "," +
-             entry("\"caf\\udce9\"", 14, 1) + "],\"count\":3,\"bytes\":3},{\"path\":\"" + missing +
-             "\",\"error\":\"Cannot open file " + missing + ": No such file or directory\"}]}\n"},
+             entry("\"caf\\udce9\"", 14, 1) + "],\"count\":3,\"bytes\":3},{\"path\":\"" +
+             InJson(missing) + "\",\"error\":\"Cannot open file " + InJson(missing) +
+             ": No such file or directory\"}]}\n"},
         {{"verify", b, a},
          kExitProblems,
          b + ": 1 entries, 0 problems\n" + a + ": 3 entries, 2 problems\n",
          "entry 1 \"back\\\\nslash\""},
         {{"verify", "--json", b},
          kExitOk,
-         "{\"archives\":[{\"path\":\"" + b +
+         "{\"archives\":[{\"path\":\"" + InJson(b) +
              "\",\"usable\":true,\"entries\":1,\"problems\":[],\"total\":0,\"unused\":0}]}\n"},
         // info: archives alone are told as archives; else the first one's
         // entries.
@@ -1387,12 +1396,12 @@ TEST(PakTool, ListAndVerifyTakeSeveralArchivesAndJson) {
              ":\n  PAK, 207 bytes\n  3 entries, 3 bytes in all\n"},
         {{"info", "--json", b},
          kExitOk,
-         "{\"archives\":[{\"path\":\"" + b +
+         "{\"archives\":[{\"path\":\"" + InJson(b) +
              "\",\"kind\":\"PAK\",\"complete\":true,\"count\":1,\"bytes\":4,\"size\":80,"
              "\"unused\":0}]}\n"},
         {{"info", "--json", b, "maps/e1m1.bsp", "gone"},
          kExitProblems,
-         "{\"path\":\"" + b +
+         "{\"path\":\"" + InJson(b) +
              "\",\"entries\":[{\"name\":\"maps/e1m1.bsp\",\"length\":4,\"position\":12,"
              "\"kind\":\"Map\",\"lines\":[\"Cannot read: Map header is cut short\"]},"
              "{\"name\":\"gone\",\"error\":\"no such entry\"}]}\n",
@@ -1493,7 +1502,8 @@ TEST(PakTool, DiffTellsWhatTwoArchivesHoldDifferently) {
         EXPECT_EQ(r.Out, out) << c.What;
     }
     const TRun json = RunTool({"diff", "--json", base, (dir / "renamed.pak").string()});
-    EXPECT_EQ(json.Out, "{\"a\":\"" + base + "\",\"b\":\"" + (dir / "renamed.pak").string() +
+    EXPECT_EQ(json.Out, "{\"a\":\"" + InJson(base) + "\",\"b\":\"" +
+                            InJson((dir / "renamed.pak").string()) +
                             "\",\"only_in_a\":[],\"only_in_b\":[],\"changed\":[],\"renamed\":[{"
                             "\"from\":\"maps/a.bsp\",\"to\":\"maps/b.bsp\"}],\"same\":false}\n");
     EXPECT_EQ(RunTool({"diff", base}).Status, kExitUnusable);
