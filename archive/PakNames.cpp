@@ -46,6 +46,15 @@ std::optional<std::size_t> FirstEntryNamed(const TPakEntries& entries, std::stri
     return folded;
 }
 
+std::vector<std::size_t> FirstOfEachName(const TPakEntries& entries) {
+    TNameTable names(entries, false);
+    std::vector<std::size_t> firsts;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (names.Insert(i) < 0)
+            firsts.push_back(i);
+    return firsts;
+}
+
 TNameTable::TNameTable(const TPakEntries& entries, bool folded)
     : entries_(&entries), folded_(folded) {
     // At most half full, so a probe ends soon.

@@ -22,6 +22,10 @@ bool HasSpaceAtLevelEdge(std::string_view name);
 // single look-up (a table is quicker for many).
 std::optional<std::size_t> FirstEntryNamed(const TPakEntries& entries, std::string_view name);
 
+// The entries a game reads: the first of each exact name, in the archive's
+// order.
+std::vector<std::size_t> FirstOfEachName(const TPakEntries& entries);
+
 class TNameTable {
 public:
     // A table for the entries of entries (which must outlive it), empty at

@@ -16,6 +16,7 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args);
 int BuildCommand(TToolState& tool, const std::vector<std::string>& args);
 int VerifyCommand(TToolState& tool, const std::vector<std::string>& args);
 int DiffCommand(TToolState& tool, const std::vector<std::string>& args);
+int GrepCommand(TToolState& tool, const std::vector<std::string>& args);
 // cli/EditCommands.cpp
 int AddCommand(TToolState& tool, const std::vector<std::string>& args);
 int RemoveCommand(TToolState& tool, const std::vector<std::string>& args);

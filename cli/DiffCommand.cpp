@@ -78,16 +78,6 @@ bool SameBytes(const TLockedFile& fa, const TPakEntry& a, const TLockedFile& fb,
     return true;
 }
 
-// The entries a game reads: the first of each name, in the archive's order.
-std::vector<std::size_t> FirstOfEachName(const TPakEntries& entries) {
-    TNameTable names(entries, false);
-    std::vector<std::size_t> firsts;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (names.Insert(i) < 0)
-            firsts.push_back(i);
-    return firsts;
-}
-
 } // namespace
 
 int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {

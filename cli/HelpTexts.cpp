@@ -26,6 +26,8 @@ const char* const kUsage =
     "  compact ARCHIVE [--dry-run]        rewrite it without the bytes that edits\n"
     "                                     left unused\n"
     "  diff A B [--json]                  entries only in A or B, changed, renamed\n"
+    "  grep [-i] [-F|-E] PATTERN ARCHIVE [NAME-PATTERN...]\n"
+    "                                     the entries' lines that match PATTERN\n"
     "\n"
     "An ARCHIVE is a PAK (Quake's, SiN's or Daikatana's), a ZIP (.pk3, .zip) or\n"
     "a WAD2/WAD3 file, known by its first bytes; the edits take PAKs and ZIPs.\n"
@@ -110,6 +112,23 @@ const char* const kInfoHelp =
     "as cat finds it.\n"
     "\n"
     "  --json  one JSON document (its schema: man zorvak-pak, JSON OUTPUT)\n";
+
+const char* const kGrepHelp =
+    "usage: zorvak-pak grep [-i] [-F | -E] PATTERN ARCHIVE [NAME-PATTERN...]\n"
+    "\n"
+    "Searches the bytes of the entries a game reads (the first of each name),\n"
+    "decoded, line by line as grep searches files: all of them, or those whose\n"
+    "names match a NAME-PATTERN (patterns as extract -i takes them). A text\n"
+    "entry's matching lines print as NAME:LINE:TEXT; an entry with a NUL byte\n"
+    "in its first 32 KiB is binary, and prints \"Binary entry NAME matches\"\n"
+    "once. A line longer than 64 MiB is searched in pieces of that size.\n"
+    "\n"
+    "  -i  ignore the case of ASCII letters\n"
+    "  -F  PATTERN is a fixed string\n"
+    "  -E  PATTERN is an extended regular expression (default: basic)\n"
+    "\n"
+    "The status is grep's: 0 when a line matched, 1 when none did, 2 when an\n"
+    "entry could not be read or the archive is no archive.\n";
 
 const char* const kBuildHelp =
     "usage: zorvak-pak build DIR -o ARCHIVE [--sorted]\n"

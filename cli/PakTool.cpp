@@ -52,7 +52,7 @@ int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
             {"list", &ListCommand},       {"extract", &ExtractCommand}, {"cat", &CatCommand},
             {"info", &InfoCommand},       {"build", &BuildCommand},     {"verify", &VerifyCommand},
             {"add", &AddCommand},         {"rm", &RemoveCommand},       {"mv", &MoveCommand},
-            {"compact", &CompactCommand}, {"diff", &DiffCommand},
+            {"compact", &CompactCommand}, {"diff", &DiffCommand},       {"grep", &GrepCommand},
         };
         const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&command](const auto& c) { return command == c.first; });

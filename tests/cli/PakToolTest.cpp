@@ -1511,3 +1511,59 @@ TEST(PakTool, DiffTellsWhatTwoArchivesHoldDifferently) {
 
 } // namespace
 } // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+TEST(PakTool, GrepTellsMatchingLinesAndBinaryEntries) {
+    TTempDir dir;
+    const auto pak = WritePak(dir, {{"autoexec.cfg", "bind w +forward\r\nbind s +back\nalias go\n"},
+                                    {"maps/e1m1.bsp", std::string("head\0forward map", 16)},
+                                    {"progs.src", "last line forward"},
+                                    {"autoexec.cfg", "forward in the shadowed copy\n"}});
+    const auto pk3 = (dir / "a.pk3").string();
+    WriteFile(pk3,
+              test::ZipImage(
+                  {{"s/one.txt", "x\nforward\n", kZipMethodDeflated},
+                   {"s/bad.txt", "forward\n", kZipMethodDeflated, 0, false, {}, 0x12345678u}}));
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Out;
+        const char* Says = "";
+    } cases[] = {
+        {{"grep", "forward", pak},
+         kExitOk,
+         "autoexec.cfg:1:bind w +forward\r\nBinary entry maps/e1m1.bsp matches\n"
+         "progs.src:1:last line forward\n"},
+        {{"grep", "-E", "^(bind|alias) [sg]", pak},
+         kExitOk,
+         "autoexec.cfg:2:bind s +back\nautoexec.cfg:3:alias go\n"},
+        {{"grep", "-i", "-F", "BIND S", pak, "*.CFG"}, kExitOk, "autoexec.cfg:2:bind s +back\n"},
+        {{"grep", "forward", pak, "maps/*", "progs.*"},
+         kExitOk,
+         "Binary entry maps/e1m1.bsp matches\nprogs.src:1:last line forward\n"},
+        {{"grep", "-F", "^bind", pak}, kExitProblems, ""},
+        {{"grep", "shadowed", pak}, kExitProblems, ""},
+        {{"grep", "forward", pak, "none*"}, kExitProblems, ""},
+        {{"grep", "a\\(", pak}, kExitUnusable, "", "Invalid pattern a\\(: "},
+        {{"grep", "-F", "-E", "x", pak}, kExitUnusable, "", "one of -F and -E"},
+        {{"grep", "x"}, kExitUnusable, "", "a pattern and an archive"},
+        {{"grep", "x", (dir / "none.pak").string()}, kExitUnusable, "", "No such file"},
+        // A damaged member is told after what it showed, and the status is
+        // grep's for a failure even though a line matched.
+        {{"grep", "forward", pk3},
+         kExitUnusable,
+         "s/one.txt:2:forward\ns/bad.txt:1:forward\n",
+         "s/bad.txt: "},
+    };
+    for (const auto& c : cases) {
+        const TRun r = RunTool(c.Args);
+        EXPECT_EQ(r.Status, c.Status) << ::testing::PrintToString(c.Args) << r.Err;
+        EXPECT_EQ(r.Out, c.Out) << ::testing::PrintToString(c.Args);
+        EXPECT_THAT(r.Err, HasSubstr(c.Says)) << ::testing::PrintToString(c.Args);
+    }
+}
+
+} // namespace
+} // namespace zorvak

@@ -106,6 +106,8 @@ ROWS = [
     row("rm escapes a pattern", b"rm x.pak maps/gl\t", [b"rm", b"x.pak", b"maps/gl\\*\\?\\[.bsp"]),
     row("-i escapes a pattern", b"extract x.pak -i maps/gl\t",
         X + [b"-i", b"maps/gl\\*\\?\\[.bsp"]),
+    row("grep's names follow its pattern and archive", b"grep bind x.pak maps/gl\t",
+        [b"grep", b"bind", b"x.pak", b"maps/gl\\*\\?\\[.bsp"]),
     # Names that must land as one word whatever they hold.
     row("backticks", b"extract x.pak maps/bq\t", X + [name(b"maps/bq")]),
     row("a backticked command", b"extract x.pak maps/bp\t", X + [name(b"maps/bp")]),

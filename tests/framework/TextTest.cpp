@@ -1,5 +1,8 @@
 #include "framework/Text.h"
 
+#include "framework/Failures.h"
+#include "framework/TextPattern.h"
+
 #include <gtest/gtest.h>
 
 namespace zorvak {
@@ -139,6 +142,79 @@ TEST(Text, GlobMatchesShellPatternsWithoutRegardToCase) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(GlobMatches(c.Pattern, c.Name), c.Matches) << c.Pattern << " ~ " << c.Name;
+}
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+TEST(TextPattern, MatchesLinesAsGrepDoes) {
+    using enum TPatternSyntax;
+    const std::string nul("a\0b", 3);
+    const std::string longLine = std::string(1 << 20, 'x') + "needle";
+    const struct {
+        TPatternSyntax Syntax;
+        bool IgnoreCase;
+        std::string Pattern;
+        std::string Line;
+        bool Matches;
+    } cases[] = {
+        {psBasic, false, "bind", "bind w +forward", true},
+        {psBasic, false, "^bind", " bind", false},
+        {psBasic, false, "for.ard$", "+forward", true},
+        {psBasic, false, "a\\(b\\)*c", "xabbbbc", true},
+        {psBasic, false, "a|b", "a", false}, // | is a character in basic
+        {psBasic, false, "a|b", "a|b", true},
+        {psExtended, false, "a|b", "b", true},
+        {psExtended, false, "(ab)+c$", "ababc", true},
+        {psExtended, false, "x{3}", "xx", false},
+        {psFixed, false, "a.b", "axb", false},
+        {psFixed, false, "a.b", "a.b", true},
+        {psFixed, false, "", "", true},
+        {psBasic, false, "", "anything", true},
+        // ASCII letters only fold; bytes past them stay as they are.
+        {psFixed, true, "FORWARD", "+Forward", true},
+        {psBasic, true, "^BIND", "bind", true},
+        {psExtended, true, "GO|STOP", "alias go", true},
+        {psFixed, true, "\xc9", "\xe9", false},
+        // A NUL is a byte like any other inside a line.
+        {psBasic, false, "b", nul, true},
+        {psFixed, false, nul, "x" + nul, true},
+        {psBasic, false, "^a", nul, true},
+        // A long line searched whole, its end matched.
+        {psBasic, false, "needle$", longLine, true},
+        {psExtended, false, "x+needle", longLine, true},
+        {psFixed, false, "needles", longLine, false},
+    };
+    for (const auto& c : cases) {
+        const TTextPattern pattern(c.Pattern, c.Syntax, c.IgnoreCase);
+        EXPECT_EQ(pattern.Matches(c.Line), c.Matches) << c.Pattern << " in " << c.Line.substr(0, 40)
+                                                      << " (" << static_cast<int>(c.Syntax) << ")";
+    }
+}
+
+TEST(TextPattern, RefusesAnInvalidPatternByName) {
+    const struct {
+        TPatternSyntax Syntax;
+        const char* Pattern;
+    } cases[] = {
+        {TPatternSyntax::psBasic, "a\\("},
+        {TPatternSyntax::psExtended, "(a"},
+        {TPatternSyntax::psExtended, "[z-a]"},
+        {TPatternSyntax::psBasic, "[abc"},
+    };
+    for (const auto& c : cases) {
+        try {
+            TTextPattern pattern(c.Pattern, c.Syntax, false);
+            ADD_FAILURE() << c.Pattern << " was taken";
+        } catch (const TFailure& e) {
+            EXPECT_TRUE(std::string(e.what()).starts_with(std::string("Invalid pattern ") +
+                                                          c.Pattern + ": "))
+                << e.what();
+        }
+    }
 }
 
 } // namespace
