@@ -29,6 +29,9 @@ constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_s
 // The buffer of a build by the kernel's copy: a small file in one read, and
 // the last way for a big one the kernel cannot copy.
 constexpr std::size_t kBuildChunkSize = 1024 * 1024;
+// A big file goes in by the kernel in pieces of this size, between which the
+// build can be stopped.
+constexpr std::int64_t kKernelCopyPiece = 64 * 1024 * 1024;
 // The fewest small files a build reads ahead on other threads.
 constexpr std::size_t kReadAheadFiles = 1000;
 } // namespace
@@ -578,14 +581,27 @@ bool WritePakFile(const std::filesystem::path& output, const std::vector<TPakBui
         bool whole = true;
         if (hooks.KernelCopy && size > static_cast<std::int64_t>(kSmallEntry)) {
             buffered.Flush();
+            // In pieces, so that a big file can be stopped and followed.
+            bool stopped = false;
             writer.PutData(static_cast<std::size_t>(size), [&] {
-                whole = copier->Copy(input, 0, static_cast<std::size_t>(size), archive.Output());
+                for (std::int64_t at = 0; whole && !stopped && at < size;) {
+                    const std::int64_t n = std::min(size - at, kKernelCopyPiece);
+                    whole = copier->Copy(input, at, static_cast<std::size_t>(n), archive.Output());
+                    at += n;
+                    if (whole && hooks.Copied)
+                        hooks.Copied(n);
+                    stopped = at < size && !Pump(hooks);
+                }
             });
+            if (stopped)
+                return false;
         } else {
             whole = CopyChunks(input, 0, size, {buffer.get(), chunk},
                                [&writer](const unsigned char* bytes, std::size_t n) {
                                    writer.WriteData(bytes, n);
                                });
+            if (whole && hooks.KernelCopy && hooks.Copied)
+                hooks.Copied(size);
         }
         if (!whole)
             throw TInOutFailure(kIoReadBeyondEnd);

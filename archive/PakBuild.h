@@ -37,6 +37,9 @@ struct TPakBuildHooks {
     std::function<void(const TPakBuildFile&)> Found;
     // The data pass, then the directory pass, begins row index.
     std::function<void(std::size_t)> DataRow;
+    // With KernelCopy: bytes of the row at hand are in the archive, told a
+    // piece at a time for a big file, so a gauge can move by bytes.
+    std::function<void(std::int64_t)> Copied;
     std::function<void(std::size_t)> DirectoryRow;
     // The archive the build will replace (Inode 0: none): never packed,
     // whatever its name.

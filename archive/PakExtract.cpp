@@ -609,7 +609,9 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
         while (decoder->Done() < entry.FileLength) {
             if (!observer.BeforeChunk())
                 return false;
+            const std::int64_t before = decoder->Done();
             copier.Decode(*decoder, out);
+            observer.Copied(decoder->Done() - before);
         }
         decoder->Finish();
     }
@@ -624,6 +626,7 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
             throw TInOutFailure(kIoReadBeyondEnd);
         at += static_cast<std::int64_t>(chunk);
         remaining -= static_cast<std::int64_t>(chunk);
+        observer.Copied(static_cast<std::int64_t>(chunk));
     }
     // Bytes written in place while we read would be a state the archive
     // never had as a whole: the output is dropped.

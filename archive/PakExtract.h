@@ -169,6 +169,9 @@ public:
     virtual void Started(std::int32_t maxValue) = 0;
     // Before each chunk; returning false abandons the copy.
     virtual bool BeforeChunk() = 0;
+    // After each chunk, the bytes it put in the output (decoded, for a
+    // coded entry): for a gauge that moves by bytes.
+    virtual void Copied(std::int64_t /*bytes*/) {}
 };
 
 // The one chunked copy: n bytes at pos of from, read into buffer a piece of

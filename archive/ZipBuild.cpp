@@ -178,6 +178,8 @@ public:
             }
             if (!unit.Last || unit.Piece > 0)
                 writer.WriteCoded(coded);
+            if (hooks_.Copied)
+                hooks_.Copied(static_cast<std::int64_t>(slot.Length));
             if (unit.Last) {
                 if (unit.Piece > 0)
                     writer.EndMember(crc, file.Size);

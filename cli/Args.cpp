@@ -42,6 +42,9 @@ std::vector<std::string> TArgs::All(int id) const {
 TArgs Parse(const std::vector<std::string>& args, const std::string& shortOptions,
             std::vector<option> longOptions) {
     longOptions.push_back(Flag("help", kOptHelp));
+    longOptions.push_back(Flag("verbose", 'v'));
+    longOptions.push_back(Flag("quiet", 'q'));
+    longOptions.push_back(Valued("progress", kOptProgress));
     longOptions.push_back({nullptr, 0, nullptr, 0});
     // getopt wants a writable argv with the program first; it reorders only
     // the pointers.
@@ -56,7 +59,7 @@ TArgs Parse(const std::vector<std::string>& args, const std::string& shortOption
     const int argc = static_cast<int>(storage.size());
     // "-": the rest comes back in order as option 1; ":": a missing value is
     // told apart from an unknown option, and getopt prints nothing itself.
-    const std::string optstring = "-:" + shortOptions;
+    const std::string optstring = "-:" + shortOptions + "vq";
 
     TArgs parsed;
     // 0, not 1: a full restart, as every run in one process needs.

@@ -21,6 +21,7 @@ enum : int {
     kOptSync,
     kOptCompact,
     kOptJson,
+    kOptProgress,
 };
 
 // A command's arguments in command-line order: options (by their short
@@ -48,7 +49,9 @@ inline option Valued(const char* name, int id) {
 // Parses args[1...] (args[0] is the command) with getopt_long. Options and
 // the rest may come in any order, whatever POSIXLY_CORRECT says, since
 // "extract ARCHIVE -C DIR" is how the commands have always been written;
-// after "--" everything is a name. --help is every command's.
+// after "--" everything is a name. --help is every command's, and so are
+// -v/--verbose, -q/--quiet and --progress=WHEN (TToolState::Refuse takes
+// them).
 TArgs Parse(const std::vector<std::string>& args, const std::string& shortOptions,
             std::vector<option> longOptions = {});
 

@@ -36,12 +36,26 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     hooks.Readers = cores > 1 ? std::min(cores, 4u) : 0;
     TProgress& progress = tool.Progress();
     hooks.Found = [&progress, &files](const TPakBuildFile& f) {
-        progress.Show(files.size() + 1, files.size() + 1, "found " + f.Name);
+        progress.Count(files.size() + 1, f.Name);
     };
-    hooks.DataRow = [&progress, &files](std::size_t row) {
-        progress.Show(row + 1, files.size(), files[row].Name);
+    // By bytes, as the copy tells them.
+    std::uint64_t total = 0, stored = 0;
+    std::string_view atHand;
+    hooks.Copied = [&](std::int64_t bytes) {
+        stored += static_cast<std::uint64_t>(std::max<std::int64_t>(bytes, 0));
+        progress.Show(stored, total, atHand);
     };
-    hooks.Told = [&tool](const std::string& line) { tool.Say(line); };
+    // -v names each file as it goes in.
+    std::ostream& named = tool.Out();
+    hooks.DataRow = [&](std::size_t row) {
+        atHand = files[row].Name;
+        progress.Show(stored, total, atHand);
+        if (tool.Verbose()) {
+            progress.Clear();
+            named << EscapeName(files[row].Name, tool.Options().OutIsTerminal) << "\n";
+        }
+    };
+    hooks.Told = [&tool](const std::string& line) { tool.Note(line); };
     // An archive there already is never packed into its successor, whatever
     // it is called.
     IdentityAt(output, hooks.Output, true);
@@ -52,6 +66,8 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
             std::sort(
                 files.begin(), files.end(),
                 [](const TPakBuildFile& x, const TPakBuildFile& y) { return x.Name < y.Name; });
+        for (const TPakBuildFile& f : files)
+            total += static_cast<std::uint64_t>(std::max<std::int64_t>(f.Size, 0));
         // The kind follows the name: "x.pk3" or "x.zip" is a ZIP.
         if (IsZipArchivePath(output)) {
             CheckPakBuild(files, true, TPakKind::pkZip);

@@ -91,11 +91,15 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
         return kExitProblems;
     }
     if (plan.Unchanged()) {
-        tool_.Say(archive_ + ": nothing to change");
+        tool_.Note(archive_ + ": nothing to change");
         return kExitOk;
     }
     if (!dryRun_ && !Write(plan))
         return kExitProblems;
+    // What a dry run would do is what was asked for; what a run did is
+    // no error.
+    if (!dryRun_ && tool_.Quiet())
+        return kExitOk;
     plan.ForEachChange(index_, [&](const std::string& change) {
         tool_.Out() << EscapeForTerminal(dryRun_ ? WouldChange(change) : change,
                                          tool_.Options().OutIsTerminal)
@@ -107,7 +111,7 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
 int TEditRun::Compact() {
     const std::int64_t unused = UnusedBytes(index_);
     if (unused == 0) {
-        tool_.Say(archive_ + ": nothing to compact");
+        tool_.Note(archive_ + ": nothing to compact");
         return kExitOk;
     }
     TPakEditPlan plan;
@@ -122,6 +126,8 @@ int TEditRun::Compact() {
         if (!Write(plan))
             return kExitProblems;
     }
+    if (!dryRun_ && tool_.Quiet())
+        return kExitOk;
     tool_.Out() << EscapeForTerminal(archive_, tool_.Options().OutIsTerminal)
                 << (dryRun_ ? ": would free " : ": compacted, ") << FormatThousands64(unused)
                 << (dryRun_ ? " bytes\n" : " bytes freed\n");
@@ -140,10 +146,11 @@ bool TEditRun::Write(const TPakEditPlan& plan) {
         hooks.Held = &*file_;
         hooks.Inputs = TShareMode::smUnlocked;
         hooks.Pump = [] { return InterruptRequested() == 0; };
-        hooks.Told = [this](const std::string& line) { tool_.Say(line); };
+        hooks.Told = [this](const std::string& line) { tool_.Note(line); };
         hooks.Progress = [this](std::int64_t done, std::int64_t total) {
-            tool_.Progress().Show(static_cast<std::size_t>(done >> 20),
-                                  static_cast<std::size_t>(total >> 20), "MiB written");
+            tool_.Progress().Show(static_cast<std::uint64_t>(std::max<std::int64_t>(done, 0)),
+                                  static_cast<std::uint64_t>(std::max<std::int64_t>(total, 0)),
+                                  archive_);
         };
         try {
             if (!ApplyPakEdit(archive_, index_, plan, hooks))

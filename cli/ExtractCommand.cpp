@@ -26,10 +26,28 @@ namespace {
 // ClassifyEntry needs no more of an entry than a map's header.
 constexpr std::size_t kKindBytes = kBspHeaderBytes;
 
-// Stops a copy at a signal; the copy's clean-up removes what it wrote.
-struct TInterruptible : TCopyObserver {
+// Stops a copy at a signal (the copy's clean-up removes what it wrote), and
+// moves the progress line by the bytes written.
+class TInterruptible : public TCopyObserver {
+public:
+    TInterruptible(TProgress& progress, std::uint64_t total) : progress_(progress), total_(total) {}
     void Started(std::int32_t) override {}
     bool BeforeChunk() override { return InterruptRequested() == 0; }
+    void Copied(std::int64_t bytes) override {
+        done_ += static_cast<std::uint64_t>(std::max<std::int64_t>(bytes, 0));
+        progress_.Show(done_, total_, what_);
+    }
+    // The entry at hand.
+    void Next(std::string_view what) {
+        what_ = what;
+        progress_.Show(done_, total_, what_);
+    }
+
+private:
+    TProgress& progress_;
+    const std::uint64_t total_;
+    std::uint64_t done_ = 0;
+    std::string_view what_;
 };
 
 const TPalette& GreyPaletteOnce() {
@@ -58,13 +76,21 @@ private:
     // What stopped runs left in the destination, put right and told.
     void Recover(TExtractTarget& target) {
         for (const std::string& line : target.Recover())
-            tool_.Say(line);
+            tool_.Note(line);
     }
     // Shown as the user would write it: below -C's directory, or as the
     // entry's own path when extracting here.
     void SayKept(const std::filesystem::path& path) {
-        tool_.Say("kept " + (dirGiven_ ? path : path.lexically_relative(dir_)).string() +
-                  ": it exists");
+        tool_.Note("kept " + (dirGiven_ ? path : path.lexically_relative(dir_)).string() +
+                   ": it exists");
+    }
+    // -v: a file written, named the same way.
+    void SayWritten(std::string_view name) {
+        if (!tool_.Verbose())
+            return;
+        tool_.Progress().Clear();
+        const std::string shown = EscapeName(name, tool_.Options().OutIsTerminal);
+        tool_.Out() << (dirGiven_ ? (dir_ / "").string() : std::string()) << shown << "\n";
     }
 
     TToolState& tool_;
@@ -96,21 +122,21 @@ bool TExtractRun::Tell(const TExtractPlan& plan, const TPakEntries& entries) {
             SayKept(note.Path);
             break;
         case TExtractNoteKind::enRepeated:
-            tool_.SayEntry(archive_, name, "stored again; the first one is kept");
+            tool_.NoteEntry(archive_, name, "stored again; the first one is kept");
             break;
         case TExtractNoteKind::enSameFile:
-            tool_.SayEntry(archive_, name,
-                           "names the same file as " + std::string(entries[note.First].Name) +
-                               " on this system; that one is kept");
+            tool_.NoteEntry(archive_, name,
+                            "names the same file as " + std::string(entries[note.First].Name) +
+                                " on this system; that one is kept");
             break;
         }
     }
     if (plan.Repeated > kProblemRepeatsShown)
-        tool_.Say(archive_ + ": and " + FormatThousands64(plan.Repeated - kProblemRepeatsShown) +
-                  " more entries stored again");
+        tool_.Note(archive_ + ": and " + FormatThousands64(plan.Repeated - kProblemRepeatsShown) +
+                   " more entries stored again");
     if (plan.SameFile > kProblemRepeatsShown)
-        tool_.Say(archive_ + ": and " + FormatThousands64(plan.SameFile - kProblemRepeatsShown) +
-                  " more entries naming a file another entry names");
+        tool_.Note(archive_ + ": and " + FormatThousands64(plan.SameFile - kProblemRepeatsShown) +
+                   " more entries naming a file another entry names");
     for (const std::string& name : plan.Missing)
         tool_.SayEntry(archive_, name, "no such entry");
     for (const std::string& pattern : plan.Unmatched)
@@ -151,10 +177,10 @@ int TExtractRun::Run() {
         return kExitProblems;
     }
     if (plan.Overlap.Shared > 0)
-        tool_.Say(archive_ + ": " + std::to_string(plan.Overlap.Shared) +
-                  " entries share bytes with others: " + FormatThousands64(plan.Overlap.Distinct) +
-                  " bytes of the archive extract to " + FormatThousands64(plan.Overlap.Written) +
-                  " bytes");
+        tool_.Note(archive_ + ": " + std::to_string(plan.Overlap.Shared) +
+                   " entries share bytes with others: " + FormatThousands64(plan.Overlap.Distinct) +
+                   " bytes of the archive extract to " + FormatThousands64(plan.Overlap.Written) +
+                   " bytes");
 
     // The names the run writes files of: a picture of the same name would
     // take one's place.
@@ -162,10 +188,14 @@ int TExtractRun::Run() {
     if (png)
         for (const TPlannedEntry& p : plan.Entries)
             extracted.insert(index.Entries[p.Entry].Name);
-    TInterruptible observer;
+    std::uint64_t total = 0;
+    for (const TPlannedEntry& p : plan.Entries)
+        if (!p.Kept)
+            total += static_cast<std::uint64_t>(
+                std::max<std::int64_t>(index.Entries[p.Entry].FileLength, 0));
+    TInterruptible observer(tool_.Progress(), total);
     TEntryCopier copier(true);
     const auto held = [&file]() -> const TLockedFile& { return *file; };
-    std::size_t done = 0;
     // Pictures are written beside each entry as it goes, on one thread.
     const unsigned lanes = png ? 1 : LanesFor(plan.Entries.size());
     if (lanes > 1) {
@@ -174,9 +204,13 @@ int TExtractRun::Run() {
         bool ended = false;
         hooks.Told = [&](const TPlannedEntry& p, const TLaneOutcome& outcome) {
             const TPakEntry entry = index.Entries[p.Entry];
-            tool_.Progress().Show(++done, plan.Entries.size(), std::string(entry.Name));
-            if (outcome.Kind != TLaneOutcome::okFailed)
+            observer.Next(entry.Name);
+            observer.Copied(p.Kept ? 0 : entry.FileLength);
+            if (outcome.Kind != TLaneOutcome::okFailed) {
+                if (!p.Kept)
+                    SayWritten(entry.Name);
                 return true;
+            }
             try {
                 std::rethrow_exception(outcome.Failure);
             } catch (const TFileExistsFailure& e) {
@@ -197,10 +231,13 @@ int TExtractRun::Run() {
             break;
         const TPakEntry entry = index.Entries[p.Entry];
         copier.ReadAheadTo(p.ReadAheadTo);
-        tool_.Progress().Show(++done, plan.Entries.size(), std::string(entry.Name));
+        observer.Next(entry.Name);
         try {
-            if (!p.Kept && !ExtractEntry(*target, entry, held, observer, copier))
-                break;
+            if (!p.Kept) {
+                if (!ExtractEntry(*target, entry, held, observer, copier))
+                    break;
+                SayWritten(entry.Name);
+            }
         } catch (const TFileExistsFailure& e) {
             SayKept(e.Path());
         } catch (const TFailure& e) {
@@ -275,10 +312,10 @@ const TPalette& TExtractRun::Palette(const TLockedFile& file, const TPakIndex& i
     const TFoundPalette found =
         FindArchivePalette(file, index.Entries, archive_, TShareMode::smShared, game);
     for (const std::string& problem : found.Problems)
-        tool_.Say(archive_ + ": " + problem);
+        tool_.Note(archive_ + ": " + problem);
     if (found.Source == TPaletteSource::psGrey)
-        tool_.Say(archive_ + ": no palette found (no " + found.EntryName + " in it or in a " +
-                  kBasePakName + " beside it); palette pictures are written in grey");
+        tool_.Note(archive_ + ": no palette found (no " + found.EntryName + " in it or in a " +
+                   kBasePakName + " beside it); palette pictures are written in grey");
     return palette.emplace(found.Colours);
 }
 

@@ -33,7 +33,31 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
     return d[a.size()][b.size()];
 }
 
-int RunCommand(TToolState& tool, const std::vector<std::string>& args) {
+// Whether arg is one of the options every command takes, as they may come
+// before the command too ("zorvak-pak -q extract ...").
+bool IsCommonOption(std::string_view arg) {
+    if (arg == "--verbose" || arg == "--quiet" || arg.starts_with("--progress="))
+        return true;
+    return arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' &&
+           arg.find_first_not_of("vq", 1) == std::string_view::npos;
+}
+
+int RunCommand(TToolState& tool, std::vector<std::string> args) {
+    // Common options before the command go after it, where it parses them.
+    std::size_t common = 0;
+    for (;;) {
+        if (common < args.size() && IsCommonOption(args[common]))
+            ++common;
+        else if (common + 1 < args.size() && args[common] == "--progress")
+            common += 2;
+        else
+            break;
+    }
+    if (common == args.size() && common > 0)
+        return tool.Usage("no command given");
+    if (common > 0)
+        std::rotate(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(common),
+                    args.begin() + static_cast<std::ptrdiff_t>(common) + 1);
     if (args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1)) {
         tool.Out() << kUsage;
         return kExitOk;

@@ -16,9 +16,11 @@ inline constexpr int kExitUnusable = 2; // bad usage, unusable input, out of mem
 inline constexpr int kExitSignalBase = 128;
 
 struct TToolOptions {
-    bool Progress = false;      // a progress line on err (a terminal)
+    bool Progress = false;      // a progress line on err unless --progress says
+                                // otherwise (err is a terminal, not a dumb one)
     bool OutIsTerminal = false; // names on out escape invalid UTF-8 too
     bool ErrIsTerminal = false; // the same for messages
+    bool DumbTerminal = false;  // TERM=dumb: no escape codes in the progress line
 };
 
 // Runs one command line (without the program name). Asked-for output goes

@@ -1,25 +1,113 @@
 #include "cli/ToolState.h"
 
 #include "archive/PakExtract.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 namespace zorvak {
 
-void TProgress::Show(std::size_t done, std::size_t total, const std::string& what) {
+namespace {
+
+// "812 B", "1.5 KiB", "230.0 MiB", "1.4 GiB".
+std::string ByteSize(double bytes) {
+    static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+    std::size_t unit = 0;
+    while (bytes >= 1024 && unit + 1 < std::size(kUnits)) {
+        bytes /= 1024;
+        ++unit;
+    }
+    char text[32];
+    if (unit == 0)
+        std::snprintf(text, sizeof text, "%.0f B", bytes);
+    else
+        std::snprintf(text, sizeof text, "%.1f %s", bytes, kUnits[unit]);
+    return text;
+}
+
+// "0:07", "12:30", "2:05:00".
+std::string Duration(double seconds) {
+    const auto s = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);
+    return text;
+}
+
+// The name at hand, its end kept when it is long (the file's own name is
+// there).
+std::string Shortened(std::string_view what) {
+    constexpr std::size_t kMost = 40;
+    if (what.size() <= kMost)
+        return EscapeForTerminal(what, true);
+    return "..." + EscapeForTerminal(what.substr(what.size() - kMost + 3), true);
+}
+
+} // namespace
+
+void TProgress::Show(std::uint64_t done, std::uint64_t total, std::string_view what) {
     if (!enabled_)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < std::chrono::milliseconds(100) && done != total)
+    if (!started_) {
+        started_ = true;
+        start_ = now;
+    }
+    const bool end = done >= total;
+    if (width_ > 0 && now - last_ < std::chrono::milliseconds(100) && !end)
         return;
+    const auto percent =
+        total == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(done, total) * 100 / total);
+    std::string line = (percent < 10    ? "  "
+                        : percent < 100 ? " "
+                                        : "") +
+                       std::to_string(percent) + "%  " + ByteSize(static_cast<double>(done)) +
+                       " of " + ByteSize(static_cast<double>(total));
+    // A rate and a time left once there is a second to judge by.
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    if (seconds >= 1 && done > 0) {
+        const double rate = static_cast<double>(done) / seconds;
+        line += "  " + ByteSize(rate) + "/s";
+        if (!end)
+            line += "  " + Duration(static_cast<double>(total - done) / rate) + " left";
+    }
+    Draw(line + "  " + Shortened(what));
     last_ = now;
-    shown_ = true;
-    err_ << "\r\033[K[" << done << "/" << total << "] "
-         << EscapeForTerminal(what.substr(0, 60), true) << std::flush;
+}
+
+void TProgress::Count(std::size_t found, std::string_view what) {
+    if (!enabled_)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (width_ > 0 && now - last_ < std::chrono::milliseconds(100))
+        return;
+    Draw(FormatThousands64(static_cast<std::int64_t>(found)) + " found  " + Shortened(what));
+    last_ = now;
+}
+
+void TProgress::Draw(const std::string& line) {
+    if (dumb_) {
+        // Spaces cover what the last line had beyond this one.
+        err_ << '\r' << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ')
+             << std::flush;
+    } else {
+        err_ << "\r\033[K" << line << std::flush;
+    }
+    width_ = std::max<std::size_t>(line.size(), 1);
 }
 
 void TProgress::Clear() {
-    if (shown_)
+    if (width_ == 0)
+        return;
+    if (dumb_)
+        err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+    else
         err_ << "\r\033[K" << std::flush;
-    shown_ = false;
+    width_ = 0;
 }
 
 std::string Reasoned(const std::exception& e) {
@@ -45,6 +133,17 @@ void TToolState::SayEntry(const std::string& archive, std::string_view entry,
     Say(archive + ": " + EscapeName(entry, options_.ErrIsTerminal) + ": " + message);
 }
 
+void TToolState::Note(const std::string& message) {
+    if (!quiet_)
+        Say(message);
+}
+
+void TToolState::NoteEntry(const std::string& archive, std::string_view entry,
+                           const std::string& message) {
+    if (!quiet_)
+        SayEntry(archive, entry, message);
+}
+
 bool TToolState::TellEntryFailure(const std::string& archive, std::string_view name,
                                   const TFailure& e, int& status) {
     SayEntry(archive, name, Reasoned(e));
@@ -66,6 +165,19 @@ std::optional<int> TToolState::Refuse(const TArgs& a, const char* help, bool sha
     }
     if (!a.Error.empty())
         return Usage(a.Error);
+    verbose_ = a.Has('v');
+    quiet_ = a.Has('q');
+    if (verbose_ && quiet_)
+        return Usage("-v and -q cannot go together");
+    if (a.Has(kOptProgress)) {
+        const std::string when = a.Last(kOptProgress);
+        if (when != "auto" && when != "always" && when != "never")
+            return Usage("--progress takes auto, always or never, not " + when);
+        progress_.Enable(when == "always" || (when == "auto" && options_.Progress));
+    }
+    // Only errors: no line that moves.
+    if (quiet_)
+        progress_.Enable(false);
     if (!shapeOk)
         return Usage(shapeMessage);
     return std::nullopt;

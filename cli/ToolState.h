@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,27 +19,40 @@
 
 namespace zorvak {
 
-// A progress line on a terminal, redrawn at most ten times a second.
+// A progress line on a terminal, by bytes, with the rate and the time
+// left, redrawn at most ten times a second. On a dumb terminal it is
+// redrawn with a carriage return and spaces alone.
 class TProgress {
 public:
-    TProgress(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
+    TProgress(std::ostream& err, bool enabled, bool dumb)
+        : err_(err), enabled_(enabled), dumb_(dumb) {}
     ~TProgress() { Clear(); }
     TProgress(const TProgress&) = delete;
     TProgress& operator=(const TProgress&) = delete;
-    void Show(std::size_t done, std::size_t total, const std::string& what);
+    void Enable(bool enabled) { enabled_ = enabled; }
+    // done of total bytes; what is the file or entry at hand. The clock of
+    // the rate starts at the first call.
+    void Show(std::uint64_t done, std::uint64_t total, std::string_view what);
+    // A walk's count of files found so far.
+    void Count(std::size_t found, std::string_view what);
     void Clear();
 
 private:
+    void Draw(const std::string& line);
+
     std::ostream& err_;
     bool enabled_;
-    bool shown_ = false;
-    std::chrono::steady_clock::time_point last_;
+    bool dumb_;
+    bool started_ = false;
+    std::size_t width_ = 0; // of the line on screen; 0 when none is
+    std::chrono::steady_clock::time_point start_, last_;
 };
 
 class TToolState {
 public:
     TToolState(std::ostream& out, std::ostream& err, const TToolOptions& options)
-        : out_(out), err_(err), options_(options), progress_(err, options.Progress) {}
+        : out_(out), err_(err), options_(options),
+          progress_(err, options.Progress, options.DumbTerminal) {}
 
     std::ostream& Out() { return out_; }
     std::ostream& Err() { return err_; }
@@ -52,6 +66,13 @@ public:
     // One line on err; whatever bytes it carries, none drives the terminal.
     void Say(const std::string& message);
     void SayEntry(const std::string& archive, std::string_view entry, const std::string& message);
+    // The same for what is no failure (a file kept, a leftover removed, a
+    // warning): --quiet leaves it out.
+    void Note(const std::string& message);
+    void NoteEntry(const std::string& archive, std::string_view entry, const std::string& message);
+    // -v/--verbose: each file written is named.
+    bool Verbose() const { return verbose_; }
+    bool Quiet() const { return quiet_; }
     // One entry's failure told, the run's status made a failure. True when
     // the run must end there: every later entry would come from an archive
     // that changed under it.
@@ -59,7 +80,7 @@ public:
                           int& status);
     int Usage(const std::string& message);
     // A command's --help, or its usage failure; nullopt when the arguments
-    // are fine.
+    // are fine. Takes the options every command has (-v, -q, --progress).
     std::optional<int> Refuse(const TArgs& a, const char* help, bool shapeOk,
                               const char* shapeMessage);
 
@@ -76,6 +97,8 @@ private:
     TToolOptions options_;
     TProgress progress_;
     bool edited_ = false;
+    bool verbose_ = false;
+    bool quiet_ = false;
 };
 
 // A failure as zorvak-pak tells it: its message, and for a file that could

@@ -3,7 +3,9 @@
 #include "framework/Console.h"
 #include "framework/Interrupt.h"
 
+#include <cstdlib>
 #include <iostream>
+#include <string_view>
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
@@ -12,8 +14,11 @@ int main(int argc, char** argv) {
     zorvak::TBufferedStandardError errBuffer;
     std::ostream err(&errBuffer);
     zorvak::TToolOptions options;
-    options.Progress = zorvak::IsTerminal(zorvak::TConsoleStream::csError);
-    options.ErrIsTerminal = options.Progress;
+    options.ErrIsTerminal = zorvak::IsTerminal(zorvak::TConsoleStream::csError);
+    // A dumb terminal cannot clear a line: no progress unless asked for.
+    const char* term = std::getenv("TERM");
+    options.DumbTerminal = term != nullptr && std::string_view(term) == "dumb";
+    options.Progress = options.ErrIsTerminal && !options.DumbTerminal;
     options.OutIsTerminal = zorvak::IsTerminal(zorvak::TConsoleStream::csOutput);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = zorvak::RunPakTool(args, std::cout, err, options);

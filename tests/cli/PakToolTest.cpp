@@ -1567,3 +1567,115 @@ TEST(PakTool, GrepTellsMatchingLinesAndBinaryEntries) {
 
 } // namespace
 } // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// -v, -q and --progress, after the command or before it, against what each
+// stream gets. % in an argument or in Out stands for the row's own folder.
+TEST(PakTool, CommonOptionsSetWhatIsToldAndTheProgressLine) {
+    TTempDir dir;
+    const auto pak = WritePak(dir, {{"a.txt", "alpha"}, {"sub/b.txt", std::string(3000, 'b')}});
+    WriteFile(dir / "kept" / "a.txt", "older");
+    const auto edited = (dir / "e.pak").string();
+    const struct {
+        std::vector<std::string> Args;
+        bool Terminal; // stderr a terminal: progress unless told otherwise
+        bool Dumb;
+        int Status;
+        std::string Out;
+        std::vector<std::string> ErrHas; // "" alone: err is empty
+        std::vector<std::string> ErrLacks = {};
+    } cases[] = {
+        {{"extract", pak, "-C", "%", "-v"}, false, false, kExitOk, "%/a.txt\n%/sub/b.txt\n", {""}},
+        {{"-v", "extract", pak, "-C", "%"}, false, false, kExitOk, "%/a.txt\n%/sub/b.txt\n", {""}},
+        {{"extract", pak, "-C", (dir / "kept").string(), "--no-clobber"},
+         false,
+         false,
+         kExitOk,
+         "",
+         {"kept "}},
+        {{"extract", pak, "-C", (dir / "kept").string(), "--no-clobber", "--quiet"},
+         false,
+         false,
+         kExitOk,
+         "",
+         {""}},
+        {{"rm", edited, "a.txt"}, false, false, kExitOk, "deleted a.txt\n", {""}},
+        {{"-q", "rm", edited, "a.txt"}, false, false, kExitOk, "", {""}},
+        {{"-q", "rm", edited, "a.txt", "--dry-run"},
+         false,
+         false,
+         kExitOk,
+         "would delete a.txt\n",
+         {""}},
+        {{"-vq", "list", pak}, false, false, kExitUnusable, "", {"-v and -q cannot go together"}},
+        {{"list", pak, "--progress=sometimes"},
+         false,
+         false,
+         kExitUnusable,
+         "",
+         {"--progress takes auto, always or never, not sometimes"}},
+        {{"-q"}, false, false, kExitUnusable, "", {"no command given"}},
+        // The progress line: by bytes, on a terminal unless told otherwise.
+        {{"extract", pak, "-C", "%"},
+         true,
+         false,
+         kExitOk,
+         "",
+         {"100%  2.9 KiB of 2.9 KiB", "\033[K"}},
+        {{"extract", pak, "-C", "%"}, false, false, kExitOk, "", {""}},
+        {{"extract", pak, "-C", "%", "--progress=always"}, false, false, kExitOk, "", {"100%"}},
+        {{"extract", pak, "-C", "%", "--progress=never"}, true, false, kExitOk, "", {""}},
+        {{"--progress", "never", "extract", pak, "-C", "%"}, true, false, kExitOk, "", {""}},
+        {{"extract", pak, "-C", "%", "-q"}, true, false, kExitOk, "", {""}},
+        // A dumb terminal gets none, or on request one without escapes.
+        {{"extract", pak, "-C", "%"}, false, true, kExitOk, "", {""}},
+        {{"extract", pak, "-C", "%", "--progress=always"},
+         false,
+         true,
+         kExitOk,
+         "",
+         {"\r100%"},
+         {"\033"}},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        WriteFile(edited, BuildPakImage({{"a.txt", "alpha"}, {"b.txt", "beta"}}));
+        const std::string own = (dir / ("row" + std::to_string(++row))).string();
+        const auto mine = [&own](std::string text) {
+            for (auto at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1))
+                text.replace(at, 1, own);
+            return text;
+        };
+        std::vector<std::string> args;
+        for (const std::string& a : c.Args)
+            args.push_back(mine(a));
+        TToolOptions options;
+        options.Progress = c.Terminal;
+        options.ErrIsTerminal = c.Terminal;
+        options.DumbTerminal = c.Dumb;
+        std::ostringstream out, err;
+        const int status = RunPakTool(args, out, err, options);
+        const std::string shown = ::testing::PrintToString(args);
+        EXPECT_EQ(status, c.Status) << shown << err.str();
+        std::string expected = mine(c.Out);
+        std::replace(expected.begin(), expected.end(), '/',
+                     static_cast<char>(std::filesystem::path::preferred_separator));
+        std::string got = out.str();
+        std::replace(got.begin(), got.end(), '/',
+                     static_cast<char>(std::filesystem::path::preferred_separator));
+        EXPECT_EQ(got, expected) << shown;
+        for (const std::string& has : c.ErrHas) {
+            if (has.empty())
+                EXPECT_EQ(err.str(), "") << shown;
+            else
+                EXPECT_THAT(err.str(), HasSubstr(has)) << shown;
+        }
+        for (const std::string& lacks : c.ErrLacks)
+            EXPECT_THAT(err.str(), ::testing::Not(HasSubstr(lacks))) << shown;
+    }
+}
+
+} // namespace
+} // namespace zorvak
