@@ -152,6 +152,7 @@ private:
             const std::string name = prefix + AsciiLower(entry.Name);
             TFileKind kind = entry.Kind;
             TFileIdentity identity;
+            bool linked = false;
             if (kind != TFileKind::fkDirectory) {
                 // Gone since the listing: nothing to store. Anything else
                 // would leave a file out.
@@ -178,6 +179,7 @@ private:
             // A link stores what it points at when that is a regular file;
             // a link to a directory is not followed, so no loop can form.
             if (kind == TFileKind::fkLink) {
+                linked = true;
                 // A dangling link stores nothing; an unreadable target would
                 // be a file left out.
                 if (const int err = dir.StatusOf(entry.Name, true, kind, identity); err != 0) {
@@ -192,7 +194,7 @@ private:
                 continue;
             if (hooks_.Output.Inode != 0 && hooks_.Output.SameFileAs(identity))
                 continue;
-            files_.push_back({name, full, identity.Size, relativeFrom_});
+            files_.push_back({name, full, identity.Size, relativeFrom_, linked});
             if (hooks_.Found)
                 hooks_.Found(files_.back());
         }

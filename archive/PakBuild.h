@@ -26,6 +26,8 @@ struct TPakBuildFile {
     // Where the part of Path below the start directory begins, so both
     // passes open each file relative to its directory's descriptor.
     std::uint32_t RelativeFrom = 0;
+    // Found as a link: what is stored is its target's bytes.
+    bool Linked = false;
 };
 
 // What the build calls back. Pump handles pending events and answers false

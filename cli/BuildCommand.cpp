@@ -10,12 +10,63 @@
 
 namespace zorvak {
 
+namespace {
+
+// The archive made, to standard output as it is. Its name goes first: held
+// open, it needs none, and a killed run leaves none where the system allows.
+void WriteOut(TToolState& tool, TRunTemporary& made) {
+    const TLockedFile archive(made.Path(), TShareMode::smUnlocked);
+    made.Remove();
+    std::vector<char> buffer(1 << 20);
+    for (std::int64_t at = 0; at < archive.Size() && InterruptRequested() == 0;) {
+        const std::size_t n = archive.ReadAt(at, buffer.data(), buffer.size());
+        if (n == 0)
+            throw TInOutFailure(kIoReadBeyondEnd);
+        // A failed write is told once, at the run's end.
+        if (!tool.Out().write(buffer.data(), static_cast<std::streamsize>(n)))
+            return;
+        at += static_cast<std::int64_t>(n);
+    }
+}
+
+// A link whose target lies outside the tree stores bytes from elsewhere:
+// the user may not have meant to ship them.
+void WarnOfLinksOut(TToolState& tool, const std::filesystem::path& start,
+                    const std::vector<TPakBuildFile>& files) {
+    std::error_code ec;
+    const std::filesystem::path tree = std::filesystem::canonical(start, ec);
+    if (ec)
+        return;
+    for (const TPakBuildFile& f : files) {
+        if (!f.Linked)
+            continue;
+        const std::filesystem::path target = std::filesystem::canonical(f.Path, ec);
+        if (ec)
+            continue;
+        const auto [treeEnd, targetAt] =
+            std::mismatch(tree.begin(), tree.end(), target.begin(), target.end());
+        if (treeEnd != tree.end())
+            tool.Note(f.Path + ": a link to " + target.string() +
+                      ", outside the tree; the bytes stored as " + f.Name + " are that file's");
+    }
+}
+
+} // namespace
+
 int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "o:", {Flag("sorted", kOptSorted)});
     const std::string output = a.Last('o');
     if (const auto refused = tool.Refuse(a, kBuildHelp, a.Positional.size() == 1 && !output.empty(),
                                          "build takes a directory and -o ARCHIVE"))
         return *refused;
+    // "-o -": the archive is made in a temporary file, then written out.
+    const bool toOutput = output == "-";
+    if (toOutput && tool.Options().OutIsTerminal)
+        return tool.Usage("an archive is not written to a terminal; redirect standard output");
+    std::optional<TRunTemporary> made;
+    if (toOutput)
+        made.emplace("build", ".pak");
+    const std::string written = toOutput ? made->Path().string() : output;
     const std::filesystem::path start = a.Positional[0];
     std::error_code ec;
     if (!std::filesystem::is_directory(start, ec)) {
@@ -45,8 +96,9 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
         stored += static_cast<std::uint64_t>(std::max<std::int64_t>(bytes, 0));
         progress.Show(stored, total, atHand);
     };
-    // -v names each file as it goes in.
-    std::ostream& named = tool.Out();
+    // -v names each file as it goes in; on standard error when the archive
+    // goes to standard output.
+    std::ostream& named = toOutput ? tool.Err() : tool.Out();
     hooks.DataRow = [&](std::size_t row) {
         atHand = files[row].Name;
         progress.Show(stored, total, atHand);
@@ -58,10 +110,11 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     hooks.Told = [&tool](const std::string& line) { tool.Note(line); };
     // An archive there already is never packed into its successor, whatever
     // it is called.
-    IdentityAt(output, hooks.Output, true);
+    IdentityAt(written, hooks.Output, true);
     try {
         if (!WalkPakTree(start, files, hooks))
             return kExitProblems;
+        WarnOfLinksOut(tool, start, files);
         if (a.Has(kOptSorted))
             std::sort(
                 files.begin(), files.end(),
@@ -71,12 +124,16 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
         // The kind follows the name: "x.pk3" or "x.zip" is a ZIP.
         if (IsZipArchivePath(output)) {
             CheckPakBuild(files, true, TPakKind::pkZip);
-            if (!WriteZipFile(output, files, hooks, a.Has(kOptSorted)))
+            if (!WriteZipFile(written, files, hooks, a.Has(kOptSorted)))
                 return kExitProblems;
         } else {
             CheckPakBuild(files, true);
-            if (!WritePakFile(output, files, hooks))
+            if (!WritePakFile(written, files, hooks))
                 return kExitProblems;
+        }
+        if (toOutput) {
+            progress.Clear();
+            WriteOut(tool, *made);
         }
     } catch (const TFailure& e) {
         tool.Say(output + ": " + Reasoned(e));

@@ -62,6 +62,14 @@ public:
           dir_(dirGiven_ ? std::filesystem::path(a.Last('C')) : std::filesystem::path(".")) {}
 
     int Run();
+    // After a failed run: the folders it made for -C go again when they are
+    // empty, so a failure leaves nothing behind.
+    void RemoveMadeFolders() const {
+        std::error_code ec;
+        for (const std::filesystem::path& level : made_)
+            if (!std::filesystem::remove(level, ec))
+                break;
+    }
 
 private:
     TExtractRequest Request() const;
@@ -98,7 +106,8 @@ private:
     const std::string archive_;
     const bool dirGiven_;
     const std::filesystem::path dir_;
-    std::optional<TPalette> palettes_[2]; // Quake's and Quake II's, found once each
+    std::optional<TPalette> palettes_[2];     // Quake's and Quake II's, found once each
+    std::vector<std::filesystem::path> made_; // -C's levels this run made, deepest first
 };
 
 // All, or the named entries and those a pattern matches. With --png an
@@ -164,6 +173,17 @@ int TExtractRun::Run() {
         status = kExitProblems;
 
     if (!target) {
+        std::error_code missing;
+        std::filesystem::path deepest = std::filesystem::absolute(dir_, missing).lexically_normal();
+        if (deepest.filename().empty())
+            deepest = deepest.parent_path(); // "out/" is out
+        for (std::filesystem::path level = deepest;
+             !level.empty() && !std::filesystem::exists(level, missing) && !missing;
+             level = level.parent_path()) {
+            made_.push_back(level);
+            if (level == level.parent_path())
+                break;
+        }
         ForceDirPath(dir_);
         Recover(target.emplace(dir_));
     }
@@ -328,7 +348,11 @@ int ExtractCommand(TToolState& tool, const std::vector<std::string>& args) {
     if (const auto refused =
             tool.Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
         return *refused;
-    return TExtractRun(tool, a).Run();
+    TExtractRun run(tool, a);
+    const int status = run.Run();
+    if (status != kExitOk)
+        run.RemoveMadeFolders();
+    return status;
 }
 
 } // namespace zorvak

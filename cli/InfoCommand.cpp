@@ -15,6 +15,9 @@ namespace {
 // each archive, not entries of the first.
 bool AllArchives(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
+        // Standard input can be looked at only by reading it.
+        if (path == "-")
+            continue;
         TFileKind kind = TFileKind::fkUnknown;
         TFileIdentity identity;
         if (!StatusAt(path, true, kind, identity) || kind != TFileKind::fkRegular)

@@ -21,6 +21,10 @@ struct TToolOptions {
     bool OutIsTerminal = false; // names on out escape invalid UTF-8 too
     bool ErrIsTerminal = false; // the same for messages
     bool DumbTerminal = false;  // TERM=dumb: no escape codes in the progress line
+    // What "-" as an archive reads: its own file when it is a regular one,
+    // else the stream, spooled to a temporary file.
+    std::istream* Input = nullptr;
+    std::string InputFile;
 };
 
 // Runs one command line (without the program name). Asked-for output goes

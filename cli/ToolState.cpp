@@ -1,6 +1,9 @@
 #include "cli/ToolState.h"
 
 #include "archive/PakExtract.h"
+#include "framework/Interrupt.h"
+#include "framework/OutputFile.h"
+#include "framework/System.h"
 #include "framework/Text.h"
 
 #include <algorithm>
@@ -183,8 +186,61 @@ std::optional<int> TToolState::Refuse(const TArgs& a, const char* help, bool sha
     return std::nullopt;
 }
 
+TRunTemporary::TRunTemporary(std::string_view what, std::string_view extension) {
+    static unsigned made = 0;
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        folder = ".";
+    // The process and a count make the name the run's own; the clock keeps
+    // a name a killed run left from being taken for this run's.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = folder / ("zorvak-pak-" + std::string(what) + "-" + std::to_string(ProcessNumber()) +
+                      "-" + std::to_string(++made) + "-" +
+                      std::to_string(static_cast<unsigned long long>(now) % 1000000007ull) +
+                      std::string(extension));
+}
+
+void TRunTemporary::Remove() {
+    std::error_code ec;
+    if (!path_.empty() && (std::filesystem::remove(path_, ec) || !ec))
+        path_.clear();
+}
+
+std::string TToolState::ArchiveFile(const std::string& archive) {
+    if (archive != "-")
+        return archive;
+    if (inputTaken_)
+        throw TFailure("standard input can be read only once");
+    inputTaken_ = true;
+    if (!options_.InputFile.empty())
+        return options_.InputFile;
+    if (options_.Input == nullptr)
+        throw TFailure("there is no standard input to read");
+    // A pipe cannot seek: its bytes go to a file first, written beside its
+    // name and renamed once whole.
+    spool_.emplace("stdin", ".spool");
+    const TDirectory folder = TDirectory::Open(spool_->Path().parent_path());
+    TOutputFile out(folder, spool_->Path().filename().string(), TOutputMode::omAlwaysBeside);
+    std::vector<char> buffer(1 << 20);
+    while (*options_.Input) {
+        if (InterruptRequested() != 0)
+            throw TFailure("interrupted");
+        options_.Input->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        out.Write(buffer.data(), static_cast<std::size_t>(options_.Input->gcount()));
+    }
+    if (options_.Input->bad())
+        throw TFailure("Cannot read standard input");
+    out.Commit();
+    return spool_->Path().string();
+}
+
 bool TToolState::OpenIndex(const std::string& archive, std::optional<TLockedFile>& file,
                            TPakIndex& index, TShareMode mode) {
+    if (archive == "-" && mode == TShareMode::smExclusive) {
+        Say("standard input cannot be edited; give the archive's name");
+        return false;
+    }
     if (mode == TShareMode::smExclusive) {
         try {
             file.emplace(archive, mode);
@@ -194,7 +250,8 @@ bool TToolState::OpenIndex(const std::string& archive, std::optional<TLockedFile
             throw;
         }
     } else {
-        file.emplace(archive, mode);
+        file.emplace(ArchiveFile(archive), mode);
+        ArchiveHeld();
     }
     if (!HasArchiveSignature(*file)) {
         Say(archive + ": " + kNotAPakFile);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -46,6 +47,24 @@ private:
     bool started_ = false;
     std::size_t width_ = 0; // of the line on screen; 0 when none is
     std::chrono::steady_clock::time_point start_, last_;
+};
+
+// A file of the run's own in the system's temporary folder, removed when
+// dropped: what a pipe gave, or an archive on its way to one.
+class TRunTemporary {
+public:
+    // what and extension go into its name, for whoever finds it.
+    TRunTemporary(std::string_view what, std::string_view extension);
+    ~TRunTemporary() { Remove(); }
+    TRunTemporary(const TRunTemporary&) = delete;
+    TRunTemporary& operator=(const TRunTemporary&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    // Removes the name now; a system that keeps the name of an open file
+    // keeps it till the drop.
+    void Remove();
+
+private:
+    std::filesystem::path path_;
 };
 
 class TToolState {
@@ -90,6 +109,17 @@ public:
     // is TFileInUseFailure, as a shared one is.
     bool OpenIndex(const std::string& archive, std::optional<TLockedFile>& file, TPakIndex& index,
                    TShareMode mode = TShareMode::smShared);
+    // The file an archive argument opens: "-" is standard input, its own
+    // file when it is a regular one, else its bytes spooled to a temporary
+    // file once. Throws TFailure when it is asked for a second time.
+    std::string ArchiveFile(const std::string& archive);
+    // The file ArchiveFile gave is open: a spooled one needs its name no
+    // longer (where the system allows, none is left even if the run is
+    // killed).
+    void ArchiveHeld() {
+        if (spool_)
+            spool_->Remove();
+    }
 
 private:
     std::ostream& out_;
@@ -99,6 +129,8 @@ private:
     bool edited_ = false;
     bool verbose_ = false;
     bool quiet_ = false;
+    bool inputTaken_ = false;
+    std::optional<TRunTemporary> spool_;
 };
 
 // A failure as zorvak-pak tells it: its message, and for a file that could

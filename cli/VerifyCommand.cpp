@@ -13,7 +13,8 @@ namespace {
 int VerifyOne(TToolState& tool, const std::string& archive, TJsonWriter* json, std::string& text) {
     TPakReport report;
     try {
-        TLockedFile file(archive, TShareMode::smShared);
+        TLockedFile file(tool.ArchiveFile(archive), TShareMode::smShared);
+        tool.ArchiveHeld();
         report = VerifyPak(file);
     } catch (const TFileInUseFailure&) {
         throw;

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     const char* term = std::getenv("TERM");
     options.DumbTerminal = term != nullptr && std::string_view(term) == "dumb";
     options.Progress = options.ErrIsTerminal && !options.DumbTerminal;
+    options.Input = &std::cin;
+    options.InputFile = zorvak::StandardInputFile();
     options.OutIsTerminal = zorvak::IsTerminal(zorvak::TConsoleStream::csOutput);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = zorvak::RunPakTool(args, std::cout, err, options);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <streambuf>
+#include <string>
 
 namespace zorvak {
 
@@ -10,8 +11,14 @@ enum class TConsoleStream { csOutput, csError };
 
 bool IsTerminal(TConsoleStream stream);
 
-// Standard output and error pass bytes as they are: an entry written out by
-// cat must arrive whole, and lines end in "\n" on every system.
+// A path that opens standard input's own file when it is a regular file
+// (read from its start, with every seek a file allows); empty otherwise, for
+// a pipe or a terminal, whose bytes can only be read once in order.
+std::string StandardInputFile();
+
+// Standard input, output and error pass bytes as they are: an entry written
+// out by cat must arrive whole, an archive read from a pipe too, and lines
+// end in "\n" on every system.
 void UseBinaryStandardStreams();
 
 // Standard error through a buffer: a run that reports on millions of

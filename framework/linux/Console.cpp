@@ -1,11 +1,20 @@
 #include "framework/Console.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorvak {
 
 bool IsTerminal(TConsoleStream stream) {
     return ::isatty(stream == TConsoleStream::csOutput ? STDOUT_FILENO : STDERR_FILENO) != 0;
+}
+
+std::string StandardInputFile() {
+    struct stat status {};
+    if (::fstat(STDIN_FILENO, &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+    // Opened anew, from the start, whatever was read of it.
+    return "/dev/stdin";
 }
 
 void UseBinaryStandardStreams() {

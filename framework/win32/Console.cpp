@@ -16,8 +16,15 @@ bool IsTerminal(TConsoleStream stream) {
            ::GetConsoleMode(handle, &mode) != 0;
 }
 
+std::string StandardInputFile() {
+    // A file behind standard input has no name to open it by again here:
+    // its bytes are spooled as a pipe's are.
+    return {};
+}
+
 void UseBinaryStandardStreams() {
     // Text mode would turn each "\n" into "\r\n", in entries too.
+    ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }

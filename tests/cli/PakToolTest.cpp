@@ -1679,3 +1679,124 @@ TEST(PakTool, CommonOptionsSetWhatIsToldAndTheProgressLine) {
 
 } // namespace
 } // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// "-" as the archive reads standard input, spooled when it is a stream;
+// "-o -" writes the archive to standard output.
+TEST(PakTool, StandardInputAndOutputStandForArchives) {
+    TTempDir dir;
+    const std::vector<std::pair<std::string, std::string>> files = {{"a.cfg", "bind x\n"},
+                                                                    {"maps/m.bsp", "map"}};
+    const std::vector<unsigned char> image = BuildPakImage(files);
+    const std::string pak(image.begin(), image.end());
+    const auto onDisk = WritePak(dir, files);
+    const auto pk3 = test::ZipImage({{"s.txt", "zip text\n", kZipMethodDeflated}});
+    WriteFile(dir / "tree" / "a.cfg", "bind x\n");
+    WriteFile(dir / "tree" / "maps" / "m.bsp", "map");
+    const auto tree = (dir / "tree").string();
+    ASSERT_EQ(RunTool({"build", tree, "-o", (dir / "built.pak").string(), "--sorted"}).Status,
+              kExitOk);
+    const struct {
+        std::vector<std::string> Args;
+        std::string In;
+        int Status;
+        std::string Out;
+        const char* Says = "";
+    } cases[] = {
+        {{"list", "-"}, pak, kExitOk, "a.cfg\nmaps/m.bsp\n"},
+        {{"list", "-"}, pk3, kExitOk, "s.txt\n"},
+        {{"cat", "-", "maps/m.bsp"}, pak, kExitOk, "map"},
+        {{"info", "-"}, pak, kExitOk, "-:\n  PAK, 150 bytes\n  2 entries, 10 bytes in all\n"},
+        {{"verify", "-"}, pak, kExitOk, "-: 2 entries, 0 problems\n"},
+        {{"grep", "text", "-"}, pk3, kExitOk, "s.txt:1:zip text\n"},
+        {{"diff", "-", onDisk}, pak, kExitOk, ""},
+        {{"list", "-", onDisk},
+         pak,
+         kExitOk,
+         "-:\na.cfg\nmaps/m.bsp\n\n" + onDisk + ":\na.cfg\nmaps/m.bsp\n"},
+        {{"extract", "-", "-C", (dir / "out").string(), "-v"},
+         pak,
+         kExitOk,
+         (dir / "out" / "a.cfg").string() + "\n" + (dir / "out" / "maps" / "m.bsp").string() +
+             "\n"},
+        {{"build", tree, "-o", "-", "--sorted"}, "", kExitOk, ReadFile(dir / "built.pak")},
+        // What cannot be done with a stream.
+        {{"rm", "-", "a.cfg"}, pak, kExitUnusable, "", "standard input cannot be edited"},
+        {{"diff", "-", "-"}, pak, kExitUnusable, "", "standard input can be read only once"},
+        {{"list", "-"}, "not an archive at all", kExitUnusable, "", "-: "},
+        {{"list", "-"}, "", kExitUnusable, "", "-: "},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.In);
+        TToolOptions options;
+        options.Input = &in;
+        std::ostringstream out, err;
+        const int status = RunPakTool(c.Args, out, err, options);
+        const std::string shown = ::testing::PrintToString(c.Args);
+        EXPECT_EQ(status, c.Status) << shown << err.str();
+        EXPECT_EQ(out.str(), c.Out) << shown;
+        EXPECT_THAT(err.str(), HasSubstr(c.Says)) << shown;
+    }
+    // Standard input that is a file is read where it lies.
+    TToolOptions options;
+    options.InputFile = onDisk;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunPakTool({"list", "-"}, out, err, options), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "a.cfg\nmaps/m.bsp\n");
+    // No spool is left behind.
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        EXPECT_EQ(e.path().filename().string().find("zorvak-pak-stdin-"), std::string::npos)
+            << e.path();
+}
+
+// The -C folder is made for what is written; a run that wrote nothing and
+// failed leaves none of the levels it made.
+TEST(PakTool, AFailedExtractionMakesNoFolder) {
+    TTempDir dir;
+    const auto pak = WritePak(dir, {{"a.cfg", "x"}});
+    const struct {
+        std::vector<std::string> Names;
+        int Status;
+        bool FolderStays;
+    } cases[] = {
+        {{"gone"}, kExitProblems, false},
+        {{"gone", "a.cfg"}, kExitProblems, true},
+        {{"a.cfg"}, kExitOk, true},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        const auto top = dir / ("new" + std::to_string(++row));
+        std::vector<std::string> args = {"extract", pak, "-C",
+                                         (top / "deep" / "er").string() + "/"};
+        args.insert(args.end(), c.Names.begin(), c.Names.end());
+        EXPECT_EQ(RunTool(args).Status, c.Status) << row;
+        EXPECT_EQ(std::filesystem::exists(top), c.FolderStays) << row;
+    }
+}
+
+#ifndef _WIN32
+// A link is stored as its target's bytes; one that leads out of the tree is
+// told, since what it stores may not be meant to ship.
+TEST(PakTool, BuildTellsOfLinksLeadingOutOfTheTree) {
+    TTempDir dir;
+    WriteFile(dir / "outside.txt", "private");
+    WriteFile(dir / "tree" / "a.cfg", "bind");
+    std::filesystem::create_symlink(dir / "outside.txt", dir / "tree" / "out.txt");
+    std::filesystem::create_symlink("a.cfg", dir / "tree" / "in.cfg");
+    const TRun r = RunTool({"build", (dir / "tree").string(), "-o", (dir / "x.pak").string()});
+    EXPECT_EQ(r.Status, kExitOk) << r.Err;
+    EXPECT_THAT(r.Err,
+                HasSubstr("out.txt: a link to " +
+                          std::filesystem::canonical(dir / "outside.txt").string() +
+                          ", outside the tree; the bytes stored as out.txt are that file's"));
+    EXPECT_THAT(r.Err, ::testing::Not(HasSubstr("in.cfg")));
+    EXPECT_EQ(RunTool({"-q", "build", (dir / "tree").string(), "-o", (dir / "x.pak").string()}).Err,
+              "");
+}
+#endif
+
+} // namespace
+} // namespace zorvak
