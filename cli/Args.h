@@ -22,6 +22,7 @@ enum : int {
     kOptCompact,
     kOptJson,
     kOptProgress,
+    kOptForeground,
 };
 
 // A command's arguments in command-line order: options (by their short

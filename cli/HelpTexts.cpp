@@ -29,6 +29,7 @@ const char* const kUsage =
     "  diff A B [--json]                  entries only in A or B, changed, renamed\n"
     "  grep [-i] [-F|-E] PATTERN ARCHIVE [NAME-PATTERN...]\n"
     "                                     the entries' lines that match PATTERN\n"
+    "  mount ARCHIVE DIR [--foreground]   the archive as a read-only folder at DIR\n"
     "\n"
     "An ARCHIVE is a PAK (Quake's, SiN's or Daikatana's), a ZIP (.pk3, .zip) or\n"
     "a WAD2/WAD3 file, known by its first bytes; the edits take PAKs and ZIPs.\n"
@@ -121,6 +122,21 @@ const char* const kInfoHelp =
     "as cat finds it.\n"
     "\n"
     "  --json  one JSON document (its schema: man zorvak-pak, JSON OUTPUT)\n";
+
+const char* const kMountHelp =
+    "usage: zorvak-pak mount ARCHIVE DIR [--foreground]\n"
+    "\n"
+    "Shows the archive as a read-only folder at DIR, through FUSE, for any\n"
+    "program to read: each entry a game reads (the first of each name) is a\n"
+    "file at its path, decoded. An entry whose name cannot be a path (an empty,\n"
+    "\".\" or \"..\" level, a file where a folder must be) is left out, and said.\n"
+    "The archive is checked on every read as extract checks it: once it is\n"
+    "changed or replaced, reads give I/O errors, never other bytes. Leave with\n"
+    "'fusermount3 -u DIR'. Linux only.\n"
+    "\n"
+    "  --foreground   stay attached to the terminal until it is unmounted (or\n"
+    "                 stopped with Ctrl+C); by default the command returns once\n"
+    "                 the folder is there\n";
 
 const char* const kGrepHelp =
     "usage: zorvak-pak grep [-i] [-F | -E] PATTERN ARCHIVE [NAME-PATTERN...]\n"

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   clang-format python3 git bash-completion unzip
   darkplaces-server
+  libfuse3-dev fuse3
 )
 case "${1:-}" in
   --bench) packages+=(python3 strace) ;;
