@@ -1,7 +1,7 @@
 # Installing like a Debian program: both programs on the path, the help file
-# in the shared data directory, manual pages, the bash completion, the
-# desktop entry with its icons and AppStream metadata, and the package's own
-# documentation; and a Debian package of all of it.
+# in the shared data directory, manual pages, the bash, zsh and fish
+# completions, the desktop entry with its icons and AppStream metadata, and
+# the package's own documentation; and a Debian package of all of it.
 include(GNUInstallDirs)
 
 set(_packaging ${PROJECT_SOURCE_DIR}/packaging)
@@ -57,6 +57,10 @@ add_custom_target(zorvak_packaging ALL DEPENDS ${_manual_files} ${_generated}/ch
 install(FILES ${_generated}/man/zorvak-pak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_packaging}/completion/zorvak-pak
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${_packaging}/completion/_zorvak-pak
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${_packaging}/completion/zorvak-pak.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 install(FILES ${_packaging}/debian/copyright ${_generated}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zorvak)
 install(FILES ${_packaging}/debian/lintian-overrides

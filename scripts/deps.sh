@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libsdl2-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
-  clang-format python3 git bash-completion unzip
+  clang-format python3 git bash-completion zsh fish unzip
   darkplaces-server
   libfuse3-dev fuse3
 )

@@ -64,6 +64,8 @@ NAMES = [
     b"maps/bp`pwn`.bsp",
     b"~td.bsp",
     b"-Cout.bsp",
+    b"gfx/Conback.lmp",
+    b"gfx/colormap.lmp",
 ]
 
 
@@ -95,6 +97,8 @@ ROWS = [
     row("an archive", b"list x.p\t", [b"list", b"x.pak"]),
     row("an archive with a space", b"list my\t", [b"list", b"my pak.pak"]),
     row("a directory for -C", b"extract x.pak -C ou\t", X + [b"-C", b"out dir/"]),
+    row("mount's directory after its archive", b"mount x.pak ou\t",
+        [b"mount", b"x.pak", b"out dir/"]),
     row("a plain entry", b"extract x.pak sound/a\t", X + [b"sound/a.wav"]),
     row("the second word of cat", b"cat x.pak pro\t", [b"cat", b"x.pak", b"progs.dat"]),
     row("a common prefix", b"extract x.pak maps/e1\t", X + [b"maps/e1m"]),
@@ -150,6 +154,39 @@ ROWS = [
         shown=[b" b'", b"$(pwn)a'"]),
     row("a leading ~ typed escaped", b"extract x.pak \\~t\t", X + [name(b"~td")]),
     row("a leading ~ left to the shell", b"extract x.pak ~t\t", X + [b"~t"]),
+    # Letter case: the tool finds a name whatever its case, the line gets
+    # the name as stored (extract NAME wants it exactly).
+    row("case-blind, a common prefix then the list", b"extract x.pak MAPS/E1\t\t\t",
+        X + [b"maps/e1m"], shown=[b"maps/e1m1.bsp", b"maps/e1m2.bsp"]),
+    row("case-blind, one name", b"cat x.pak PROGS.D\t", [b"cat", b"x.pak", b"progs.dat"]),
+    row("case-blind, backticks", b"extract x.pak Maps/BQ\t", X + [name(b"maps/bq")]),
+    row("case-blind, $()", b"extract x.pak MAPS/CS\t", X + [name(b"maps/cs")]),
+    row("case-blind after an open '", b"extract x.pak 'MAPS/QT\t", X + [name(b"maps/qt")]),
+    row("case-blind after an open $'", b"extract x.pak $'MAPS/QT\t", X + [name(b"maps/qt")]),
+    row("case-blind after an open \"", b'extract x.pak "MAPS/HB\t', X + [name(b"maps/hb")]),
+    row("case-blind, a space", b"extract x.pak MAPS/SP\\ A1\t", X + [name(b"maps/sp a1")]),
+    row("case-blind, a newline", b"extract x.pak MAPS/NL\t", X + [name(b"maps/nl")], TYPED),
+    row("case-blind rm pattern", b"rm x.pak MAPS/GL\t", [b"rm", b"x.pak", b"maps/gl\\*\\?\\[.bsp"]),
+    row("case-blind -i pattern", b"extract x.pak -i Maps/Gl\t",
+        X + [b"-i", b"maps/gl\\*\\?\\[.bsp"]),
+    row("case-blind, like an option after --", b"extract x.pak -- -c\t",
+        X + [b"--", b"-Cout.bsp"]),
+    row("the typed case picks a name (lower)", b"extract x.pak gfx/c\t", X + [b"gfx/colormap.lmp"]),
+    row("the typed case picks a name (upper)", b"extract x.pak gfx/C\t", X + [b"gfx/Conback.lmp"]),
+    row("names differing in case, neither as typed", b"extract x.pak GFX/CO\t\t\t", X + [b"gfx/"],
+        shown=[b"gfx/Conback.lmp", b"gfx/colormap.lmp"]),
+    row("the part before a word break keeps its case", b"extract x.pak MAPS/CO:l\t",
+        X + [b"MAPS/CO:l"]),
+    # Options every command takes, before or after it.
+    row("an option before the command", b"-q ext\t", [b"-q", b"extract"]),
+    row("names after an option before the command", b"-v extract x.pak sound/\t",
+        [b"-v"] + X + [b"sound/a.wav"]),
+    row("names after --progress WHEN before the command",
+        b"--progress never cat x.pak sound/\t", [b"--progress", b"never", b"cat", b"x.pak",
+                                                  b"sound/a.wav"]),
+    row("a value of --progress=", b"extract x.pak --progress=al\t", X + [b"--progress=always"]),
+    row("grep's -i takes no value", b"grep -i bind x.pak maps/gl\t",
+        [b"grep", b"-i", b"bind", b"x.pak", b"maps/gl\\*\\?\\[.bsp"]),
 ]
 
 
