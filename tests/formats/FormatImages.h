@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct TBytesWriter {
     TBytesWriter& U16(unsigned value) { return U8(value).U8(value >> 8); }
     TBytesWriter& U32(std::uint32_t value) { return U16(value & 0xFFFF).U16(value >> 16); }
     TBytesWriter& I32(std::int32_t value) { return U32(static_cast<std::uint32_t>(value)); }
+    TBytesWriter& F32(float value) { return U32(std::bit_cast<std::uint32_t>(value)); }
     TBytesWriter& Tag(const std::string& text) {
         Out.insert(Out.end(), text.begin(), text.end());
         return *this;
