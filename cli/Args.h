@@ -23,6 +23,10 @@ enum : int {
     kOptJson,
     kOptProgress,
     kOptForeground,
+    kOptSize,
+    kOptFrame,
+    kOptSkin,
+    kOptView,
 };
 
 // A command's arguments in command-line order: options (by their short

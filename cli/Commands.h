@@ -18,6 +18,7 @@ int VerifyCommand(TToolState& tool, const std::vector<std::string>& args);
 int DiffCommand(TToolState& tool, const std::vector<std::string>& args);
 int GrepCommand(TToolState& tool, const std::vector<std::string>& args);
 int MountCommand(TToolState& tool, const std::vector<std::string>& args);
+int RenderCommand(TToolState& tool, const std::vector<std::string>& args);
 // cli/EditCommands.cpp
 int AddCommand(TToolState& tool, const std::vector<std::string>& args);
 int RemoveCommand(TToolState& tool, const std::vector<std::string>& args);

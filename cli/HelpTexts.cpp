@@ -30,6 +30,8 @@ const char* const kUsage =
     "  grep [-i] [-F|-E] PATTERN ARCHIVE [NAME-PATTERN...]\n"
     "                                     the entries' lines that match PATTERN\n"
     "  mount ARCHIVE DIR [--foreground]   the archive as a read-only folder at DIR\n"
+    "  render ARCHIVE NAME -o FILE.png [--size WxH] [--frame N] [--skin N]\n"
+    "         [--view front|side|top|iso] a picture of a model or a map\n"
     "\n"
     "An ARCHIVE is a PAK (Quake's, SiN's or Daikatana's), a ZIP (.pk3, .zip) or\n"
     "a WAD2/WAD3 file, known by its first bytes; the edits take PAKs and ZIPs.\n"
@@ -137,6 +139,28 @@ const char* const kMountHelp =
     "  --foreground   stay attached to the terminal until it is unmounted (or\n"
     "                 stopped with Ctrl+C); by default the command returns once\n"
     "                 the folder is there\n";
+
+const char* const kRenderHelp =
+    "usage: zorvak-pak render ARCHIVE NAME -o FILE.png [--size WxH] [--frame N]\n"
+    "                         [--skin N] [--view front|side|top|iso]\n"
+    "\n"
+    "Draws one picture of a model (.mdl, .md2) or a map (.bsp) as a PNG file, on\n"
+    "a transparent background, the same on every system. A model is drawn in\n"
+    "its skin, the view fitted to the frame's bounds with an even margin: front\n"
+    "looks from the model's +X axis (where it faces), side from +Y, top from +Z,\n"
+    "all three without perspective, and iso (the default) in perspective from\n"
+    "the (1, 1, 1) direction. A map is drawn with its light, by default from\n"
+    "its info_player_start at the player's eye with a 90 degree view; top shows\n"
+    "the whole map from above. Colours come from the archive's palette as with\n"
+    "extract --png; a Quake II model's skin and a Quake II map's textures are\n"
+    "found in the archive. FILE is written whole or not at all, never over the\n"
+    "archive; - writes the PNG to standard output.\n"
+    "\n"
+    "  -o FILE        the picture to write\n"
+    "  --size WxH     its size (default 512x512, each side at most 8192)\n"
+    "  --frame N      the model's frame, from 0 (the first of a frame group)\n"
+    "  --skin N       the model's skin, from 0\n"
+    "  --view VIEW    front, side, top or iso\n";
 
 const char* const kGrepHelp =
     "usage: zorvak-pak grep [-i] [-F | -E] PATTERN ARCHIVE [NAME-PATTERN...]\n"

@@ -16,6 +16,7 @@ extern const char* const kCompactHelp;
 extern const char* const kDiffHelp;
 extern const char* const kGrepHelp;
 extern const char* const kMountHelp;
+extern const char* const kRenderHelp;
 extern const char* const kVerifyHelp;
 
 } // namespace zorvak

@@ -77,7 +77,7 @@ int RunCommand(TToolState& tool, std::vector<std::string> args) {
             {"info", &InfoCommand},       {"build", &BuildCommand},     {"verify", &VerifyCommand},
             {"add", &AddCommand},         {"rm", &RemoveCommand},       {"mv", &MoveCommand},
             {"compact", &CompactCommand}, {"diff", &DiffCommand},       {"grep", &GrepCommand},
-            {"mount", &MountCommand},
+            {"mount", &MountCommand},     {"render", &RenderCommand},
         };
         const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
                                         [&command](const auto& c) { return command == c.first; });
