@@ -97,7 +97,10 @@ private:
         if (!tool_.Verbose())
             return;
         tool_.Progress().Clear();
-        const std::string shown = EscapeName(name, tool_.Options().OutIsTerminal);
+        // Levels joined as this system joins them, as the path written.
+        std::string shown = EscapeName(name, tool_.Options().OutIsTerminal);
+        std::replace(shown.begin(), shown.end(), '/',
+                     static_cast<char>(std::filesystem::path::preferred_separator));
         tool_.Out() << (dirGiven_ ? (dir_ / "").string() : std::string()) << shown << "\n";
     }
 

@@ -4,7 +4,9 @@
 
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
+#include "formats/EntryScene.h"
 #include "formats/Png.h"
+#include "forms/PreviewScene.h"
 #include "forms/PreviewViews.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
@@ -31,6 +33,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -188,6 +192,8 @@ void TPreviewForm::CreateControls() {
     Pages->addWidget(soundPage);
     HexView = new THexView(Pages);
     Pages->addWidget(HexView);
+    ScenePage = new TScenePage(this);
+    Pages->addWidget(ScenePage);
     splitter->addWidget(PartPanel);
     splitter->addWidget(Pages);
     splitter->setStretchFactor(0, 0);
@@ -205,10 +211,13 @@ void TPreviewForm::CreateControls() {
     ZoomLabel->setBuddy(ZoomBox);
     ButtonPlay = new QPushButton(QStringLiteral("&Play"), this);
     ButtonSaveAs = new QPushButton(QStringLiteral("Save &As..."), this);
+    Button3D = new QPushButton(QStringLiteral("&3D View"), this);
+    Button3D->setToolTip(QStringLiteral("Show the model or the map in 3D"));
     ButtonClose = new QPushButton(QStringLiteral("Close"), this);
     bottom->addWidget(InfoLabel, 1);
     bottom->addWidget(ZoomLabel);
     bottom->addWidget(ZoomBox);
+    bottom->addWidget(Button3D);
     bottom->addWidget(ButtonPlay);
     bottom->addWidget(ButtonSaveAs);
     bottom->addWidget(ButtonClose);
@@ -220,6 +229,8 @@ void TPreviewForm::CreateControls() {
             [this] { RunGuarded([&] { ZoomBoxChange(ZoomBox); }); });
     connect(ButtonPlay, &QPushButton::clicked, this,
             [this] { RunGuarded([&] { ButtonPlayClick(ButtonPlay); }); });
+    connect(Button3D, &QPushButton::clicked, this,
+            [this] { RunGuarded([&] { Button3DClick(Button3D); }); });
     connect(ButtonSaveAs, &QPushButton::clicked, this,
             [this] { RunGuarded([&] { ButtonSaveAsClick(ButtonSaveAs); }); });
     connect(ButtonClose, &QPushButton::clicked, this, &QWidget::close);
@@ -237,6 +248,7 @@ void TPreviewForm::Reset() {
     // The views let go of the bytes before they do.
     HexView->SetBytes({});
     Waveform->Clear();
+    ScenePage->Clear();
     PictureView->Clear();
     pictures_ = {};
     bytes_ = {};
@@ -264,6 +276,7 @@ void TPreviewForm::Reset() {
     ZoomLabel->hide();
     ZoomBox->hide();
     ButtonPlay->hide();
+    Button3D->hide();
     ButtonSaveAs->setEnabled(false);
     ShowNotices();
 }
@@ -388,6 +401,7 @@ void TPreviewForm::Present() {
         ShowHex(bytes_, QStringLiteral("The entry is empty."));
         return;
     }
+    Button3D->setVisible(HoldsScene(kind_));
     switch (kind_) {
     case TEntryKind::ekText:
         ShowText();
@@ -770,6 +784,43 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
     case TSaveKind::skNothing:
         break;
     }
+}
+
+void TPreviewForm::Button3DClick(QObject*) {
+    if (!read_ || cut_ || !HoldsScene(kind_))
+        return;
+    const TPalette colours = palette_ ? palette_->Colours : GreyPalette();
+    // Entries a Quake II model or map names are read once, while shown.
+    auto found = std::make_shared<std::map<std::string, std::optional<TFoundEntry>>>();
+    const TEntryLookup lookup = [this, found](std::string_view name, std::size_t most) {
+        const auto [at, made] = found->try_emplace(std::string(name));
+        if (made)
+            at->second = FindEntry(name, most);
+        return at->second;
+    };
+    const TEntryKind kind = kind_;
+    try {
+        TEntryScene first = EntrySceneOf(kind, bytes_, {}, colours, lookup);
+        for (const std::string& note : first.Notes)
+            AddNotice(Text(note) + QLatin1Char('.'));
+        if (first.Map) {
+            ScenePage->ShowMap(std::move(first));
+        } else {
+            const TModelInfo model = first.Model;
+            ScenePage->ShowModel(model, [this, kind, colours, lookup](const TSceneChoice& choice) {
+                return EntrySceneOf(kind, bytes_, choice, colours, lookup);
+            });
+        }
+    } catch (const TFailure& failure) {
+        ShowMessagePage(QStringLiteral("Cannot show this in 3D: %1.").arg(Text(failure.what())));
+        return;
+    }
+    InfoLabel->setText(
+        QStringLiteral("%1 triangles").arg(ScenePage->View->Shown().Scene.Triangles.size()));
+    ZoomLabel->hide();
+    ZoomBox->hide();
+    Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppScene));
+    ScenePage->View->setFocus();
 }
 
 std::optional<TFoundEntry> TPreviewForm::FindEntry(std::string_view name, std::size_t most) {

@@ -33,6 +33,7 @@ namespace zorvak {
 
 class THexView;
 class TPictureView;
+class TScenePage;
 class TTextView;
 class TWaveformView;
 class TWavePlayer;
@@ -46,7 +47,7 @@ struct TPreviewArchive {
 };
 
 // The page of the preview that shows the entry (or the chosen part of it).
-enum class TPreviewPage { ppMessage, ppText, ppPicture, ppSound, ppHex };
+enum class TPreviewPage { ppMessage, ppText, ppPicture, ppSound, ppHex, ppScene };
 
 class TPreviewForm : public QWidget {
     Q_OBJECT
@@ -74,6 +75,8 @@ public:
     void ButtonPlayClick(QObject* sender);
     void ButtonSaveAsClick(QObject* sender);
     void ZoomBoxChange(QObject* sender);
+    // Shows a model or a map in 3D (the pictures stay in the list).
+    void Button3DClick(QObject* sender);
 
     TPreviewPage Page() const;
     // The picture shown, at its own size (null when none is).
@@ -96,12 +99,14 @@ public:
     QLabel* SoundInfo = nullptr;
     TWaveformView* Waveform = nullptr;
     THexView* HexView = nullptr;
+    TScenePage* ScenePage = nullptr;
     // The picture's size and format, the text's lines, the bytes' count.
     QLabel* InfoLabel = nullptr;
     QLabel* ZoomLabel = nullptr;
     QComboBox* ZoomBox = nullptr;
     QPushButton* ButtonPlay = nullptr;
     QPushButton* ButtonSaveAs = nullptr;
+    QPushButton* Button3D = nullptr;
     QPushButton* ButtonClose = nullptr;
 
 Q_SIGNALS:

@@ -40,6 +40,8 @@ function __zorvak_pak_parse
             set valued $valued -o
         case add
             set valued $valued --as --prefix
+        case render
+            set valued $valued -o --size --frame --skin --view
     end
     set -l dashes 0
     set -l positional
@@ -93,6 +95,12 @@ function __zorvak_pak_archives
         | string match -ri -- '^[^\t]*(?:\.(?:pak|pk3|zip|wad)|/)(?:\t.*)?$'
 end
 
+# The pictures render writes (.png in any case) and directories, as above.
+function __zorvak_pak_pictures
+    complete -C "__zorvak_pak_no_such_command "(commandline -ct) \
+        | string match -ri -- '^[^\t]*(?:\.png|/)(?:\t.*)?$'
+end
+
 # The entries of the archive the command line names: their names ($argv[1]
 # "name") or patterns matching each exactly ("pattern", for rm, grep and
 # extract -i: *, ?, [ and \ escaped). Names starting with "-" only after
@@ -141,10 +149,11 @@ complete -c zorvak-pak -n __zorvak_pak_needs_command -a compact -d 'drop the byt
 complete -c zorvak-pak -n __zorvak_pak_needs_command -a diff -d 'entries only in A or B, changed, renamed'
 complete -c zorvak-pak -n __zorvak_pak_needs_command -a grep -d "the entries' lines that match a pattern"
 complete -c zorvak-pak -n __zorvak_pak_needs_command -a mount -d 'the archive as a read-only folder'
+complete -c zorvak-pak -n __zorvak_pak_needs_command -a render -d 'a picture of a model or a map'
 complete -c zorvak-pak -n __zorvak_pak_needs_command -a help -d 'tell more of one command'
 complete -c zorvak-pak -n __zorvak_pak_needs_command -l version -d 'print the version'
 complete -c zorvak-pak -n '__zorvak_pak_at help 1' \
-    -a 'list extract cat info build verify add rm mv compact diff grep mount'
+    -a 'list extract cat info build verify add rm mv compact diff grep mount render'
 
 # The options every command takes, before or after it.
 complete -c zorvak-pak -s v -l verbose -d 'name each file written'
@@ -178,12 +187,19 @@ complete -c zorvak-pak -n '__zorvak_pak_using grep' -s F -d 'PATTERN is a fixed 
 complete -c zorvak-pak -n '__zorvak_pak_using grep' -s E -d 'PATTERN is an extended expression'
 complete -c zorvak-pak -n '__zorvak_pak_using mount' -l foreground \
     -d 'stay attached until it is unmounted'
+complete -c zorvak-pak -n '__zorvak_pak_using render' -s o -x -a '(__zorvak_pak_pictures)' \
+    -d 'the picture to write'
+complete -c zorvak-pak -n '__zorvak_pak_using render' -l size -x -d 'its size, WxH'
+complete -c zorvak-pak -n '__zorvak_pak_using render' -l frame -x -d "the model's frame, from 0"
+complete -c zorvak-pak -n '__zorvak_pak_using render' -l skin -x -d "the model's skin, from 0"
+complete -c zorvak-pak -n '__zorvak_pak_using render' -l view -x -a 'front side top iso' \
+    -d 'front, side, top or iso'
 
 # Positional words: archives, directories, files and entries.
 for command in list verify
     complete -c zorvak-pak -n "__zorvak_pak_at $command 1+" -a '(__zorvak_pak_archives)'
 end
-for command in extract cat info add rm mv compact diff mount
+for command in extract cat info add rm mv compact diff mount render
     complete -c zorvak-pak -n "__zorvak_pak_at $command 1" -a '(__zorvak_pak_archives)'
 end
 complete -c zorvak-pak -n '__zorvak_pak_at diff 2' -a '(__zorvak_pak_archives)'
@@ -195,5 +211,6 @@ complete -c zorvak-pak -n '__zorvak_pak_at extract 2+' -a '(__zorvak_pak_entries
 complete -c zorvak-pak -n '__zorvak_pak_at info 2+' -a '(__zorvak_pak_entries name)'
 complete -c zorvak-pak -n '__zorvak_pak_at cat 2' -a '(__zorvak_pak_entries name)'
 complete -c zorvak-pak -n '__zorvak_pak_at mv 2' -a '(__zorvak_pak_entries name)'
+complete -c zorvak-pak -n '__zorvak_pak_at render 2' -a '(__zorvak_pak_entries name)'
 complete -c zorvak-pak -n '__zorvak_pak_at rm 2+' -a '(__zorvak_pak_entries pattern)'
 complete -c zorvak-pak -n '__zorvak_pak_at grep 3+' -a '(__zorvak_pak_entries pattern)'

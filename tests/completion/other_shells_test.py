@@ -51,6 +51,7 @@ def row(label, keys, words, zsh=SAME, fish=SAME, shown=(), hidden=(), keys_zsh=N
 ROWS = [
     # Commands, options, archives, directories.
     row("a command", b"ext\t", [b"extract"]),
+    row("render's name", b"ren\t", [b"render"]),
     row("the commands", b"\t", [], shown=[b"compact", b"grep", b"verify"]),
     row("a command after an option before it", b"-q ext\t", [b"-q", b"extract"]),
     row("a command's option", b"extract x.pak --no-c\t", X + [b"--no-clobber"]),
@@ -58,6 +59,8 @@ ROWS = [
         [b"rm", b"x.pak", b"--verbose"]),
     row("a value of --progress=", b"list x.pak --progress=al\t",
         [b"list", b"x.pak", b"--progress=always"]),
+    row("--view's values", b"render x.pak --view \t", [b"render", b"x.pak", b"--view"],
+        shown=[b"front", b"side", b"top", b"iso"], hidden=[b"sound/a.wav"]),
     row("an archive", b"list x.p\t", [b"list", b"x.pak"]),
     row("an archive with a space", b"list my\t", [b"list", b"my pak.pak"]),
     row("an archive in capitals", b"verify U\t", [b"verify", b"UP.PAK"]),
@@ -81,6 +84,8 @@ ROWS = [
     row("mv's old name", b"mv x.pak sound/\t", [b"mv", b"x.pak", b"sound/a.wav"]),
     row("mv's new name is not looked up", b"mv x.pak progs.dat sound/\t",
         [b"mv", b"x.pak", b"progs.dat", b"sound/"]),
+    row("render's entry after -o's file and the archive", b"render -o p.png x.pak sound/a\t",
+        [b"render", b"-o", b"p.png", b"x.pak", b"sound/a.wav"]),
     row("a common prefix and the names below it", b"extract x.pak maps/e1\t",
         X + [b"maps/e1m"], shown=[b"maps/e1m1.bsp", b"maps/e1m2.bsp"]),
     row("names like options are left out", b"extract x.pak \t", X,

@@ -429,4 +429,95 @@ inline TBspImage QuadMap(TBspImageKind kind = TBspImageKind::Quake) {
     return map;
 }
 
+// ---- A box seen from outside (a model) and from inside (a map) ----
+
+// The six sides of a box: centre direction (which way the viewer looks at
+// the side, from its front), and the side's up.
+struct TSide {
+    TMeshPoint Look;
+    TMeshPoint Up;
+};
+constexpr TSide kSides[] = {
+    {{1, 0, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}}, {{0, 1, 0}, {0, 0, 1}},
+    {{0, -1, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}},  {{0, 0, -1}, {1, 0, 0}},
+};
+
+inline TMeshPoint Cross(TMeshPoint a, TMeshPoint b) {
+    return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
+}
+
+// The corners of a side of the box of half size h around centre, facing a
+// viewer who looks along look, clockwise as that viewer sees them (the
+// game's winding for a front face).
+inline std::vector<TMeshPoint> SideCorners(const TSide& side, float h, TMeshPoint centre = {}) {
+    const TMeshPoint r = Cross(side.Look, side.Up);
+    std::vector<TMeshPoint> corners;
+    for (const auto& [a, b] : {std::pair{-1, 1}, {1, 1}, {1, -1}, {-1, -1}})
+        corners.push_back({centre.X + h * (side.Look.X + a * r.X + b * side.Up.X),
+                           centre.Y + h * (side.Look.Y + a * r.Y + b * side.Up.Y),
+                           centre.Z + h * (side.Look.Z + a * r.Z + b * side.Up.Z)});
+    return corners;
+}
+
+// Palette index of side i of the model; the map's walls use others.
+inline unsigned char ModelIndex(std::size_t side) {
+    return static_cast<unsigned char>(10 + 10 * side);
+}
+inline unsigned char MapIndex(std::size_t side) {
+    return static_cast<unsigned char>(100 + 10 * side);
+}
+// A cube of side 32 around the origin; frame 1 is flattened to half its
+// height. Seen from outside, each side shows its own palette index.
+inline Bytes CubeModel() {
+    TMdlImage model;
+    model.Scale = {0.25f, 0.25f, 0.25f};
+    model.Origin = {-16, -16, -16};
+    model.SkinWidth = 8;
+    model.SkinHeight = 1;
+    Bytes skin(8, 0);
+    for (std::size_t s = 0; s < 6; ++s)
+        skin[s] = ModelIndex(s);
+    model.Skins.push_back({false, {skin}});
+    TMdlImagePose tall{"tall", {}}, flat{"flat", {}};
+    for (std::size_t s = 0; s < 6; ++s) {
+        // The viewer of an outer side looks at it from outside: inwards.
+        const TSide inward{{-kSides[s].Look.X, -kSides[s].Look.Y, -kSides[s].Look.Z}, kSides[s].Up};
+        const auto corners = SideCorners(inward, 16, {});
+        const auto first = static_cast<std::int32_t>(model.Coords.size());
+        for (const TMeshPoint& c : corners) {
+            // Outer corners: the side is at the far end of the look, so
+            // flip it back out.
+            const TMeshPoint p{c.X - 32 * inward.Look.X, c.Y - 32 * inward.Look.Y,
+                               c.Z - 32 * inward.Look.Z};
+            model.Coords.push_back({false, static_cast<std::int32_t>(s), 0});
+            const auto pack = [](float v) { return static_cast<unsigned char>((v + 16) * 4); };
+            tall.Vertices.push_back({pack(p.X), pack(p.Y), pack(p.Z)});
+            flat.Vertices.push_back({pack(p.X), pack(p.Y), pack(p.Z / 2)});
+        }
+        model.Triangles.push_back({true, {first, first + 1, first + 2}});
+        model.Triangles.push_back({true, {first, first + 2, first + 3}});
+    }
+    model.Frames.push_back({false, {tall}, {}});
+    model.Frames.push_back({false, {flat}, {}});
+    return MdlImage(model);
+}
+
+// A room 256 units wide around the origin, seen from inside, each wall of
+// its own texture; the player starts at (0, 0, -40) facing yaw.
+inline Bytes RoomMap(int yaw) {
+    TBspImage map;
+    for (std::size_t s = 0; s < 6; ++s) {
+        map.Textures.push_back(
+            {"wall" + std::to_string(s), 16, 16, Bytes(256, MapIndex(s)), false, {}});
+        TBspImageFace face;
+        face.Corners = SideCorners(kSides[s], 128);
+        face.Texture = static_cast<std::int32_t>(s);
+        map.Faces.push_back(face);
+    }
+    map.Entities = "{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"info_player_start\"\n"
+                   "\"origin\" \"0 0 -40\"\n\"angle\" \"" +
+                   std::to_string(yaw) + "\"\n}\n";
+    return BspImage(map);
+}
+
 } // namespace zorvak::test

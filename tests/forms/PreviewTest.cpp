@@ -4,7 +4,9 @@
 #include "forms/Preview.h"
 
 #include "formats/FormatImages.h"
+#include "formats/MeshImages.h"
 #include "formats/Png.h"
+#include "forms/PreviewScene.h"
 #include "forms/PreviewViews.h"
 #include "framework/Text.h"
 #include "sound/Waveplay.h"
@@ -23,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSlider>
 #include <QStackedWidget>
 #include <gtest/gtest.h>
 
@@ -720,6 +723,92 @@ TEST(TextView, TheMouseSelectsWhatItSpansAndCopyTakesIt) {
     view.selectAll();
     view.copy();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "ab\tcd\nxyz\n");
+}
+
+} // namespace
+} // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// The 3D page: a cube model seen at its sides, turning under the mouse and
+// playing its frames; a room map from its start, looked round and flown
+// through with the keys.
+TEST_F(Preview, ModelsAndMapsShowIn3D) {
+    Open({{"gfx/palette.lmp", PaletteEntry()},
+          {"progs/cube.mdl", ToString(test::CubeModel())},
+          {"maps/east.bsp", ToString(test::RoomMap(0))},
+          {"a.cfg", "text"}});
+    TPreviewForm& preview = OpenPreview();
+    // Only models and maps offer it.
+    MoveTo(3);
+    EXPECT_TRUE(preview.Button3D->isHidden());
+    MoveTo(1);
+    ASSERT_FALSE(preview.Button3D->isHidden());
+    preview.Button3D->click();
+    ASSERT_EQ(preview.Page(), TPreviewPage::ppScene);
+    TSceneView& view = *preview.ScenePage->View;
+    const auto drag = [&view](QPoint from, QPoint to) {
+        test::Press(&view, from);
+        test::DragTo(&view, to);
+        test::Release(&view, to);
+    };
+    const auto key = [&view](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &press);
+    };
+    const auto centre = [&view](QPoint at = {100, 100}) {
+        return view.Render({200, 200}).pixelColor(at);
+    };
+    // Seen from the (1, 1, 1) side at first, a corner in the middle: left
+    // below it, a side in one of the three facing colours.
+    const QPoint side(80, 115);
+    const QColor first = centre(side);
+    std::vector<QColor> facing;
+    for (const std::size_t side : {0u, 2u, 4u}) {
+        const unsigned char i = test::ModelIndex(side);
+        facing.emplace_back(i, 255 - i, 7);
+    }
+    EXPECT_NE(std::find(facing.begin(), facing.end(), first), facing.end())
+        << first.name().toStdString();
+    // Turned half round by a drag, another side faces the viewer.
+    view.resize(200, 200);
+    drag({100, 100}, {100 + static_cast<int>(180 / 0.4), 100});
+    EXPECT_NE(centre(side), first);
+    // R starts again.
+    key(Qt::Key_R);
+    EXPECT_EQ(centre(side), first);
+    // Its two frames play at a tenth of a second each; pausing stops them.
+    EXPECT_TRUE(view.Playing());
+    EXPECT_EQ(view.Frame(), 0);
+    view.Advance(0.11);
+    EXPECT_EQ(view.Frame(), 1);
+    EXPECT_EQ(preview.ScenePage->FrameSlider->value(), 1);
+    EXPECT_EQ(preview.ScenePage->FrameLabel->text(), QStringLiteral("Frame 1: flat"));
+    preview.ScenePage->ButtonPlayPause->click();
+    view.Advance(1);
+    EXPECT_EQ(view.Frame(), 1);
+    preview.ScenePage->FrameSlider->setValue(0);
+    EXPECT_EQ(view.Frame(), 0);
+
+    // A map opens at its start facing its +X wall; turned left a quarter by
+    // a drag, the +Y wall.
+    MoveTo(2);
+    EXPECT_NE(preview.Page(), TPreviewPage::ppScene);
+    preview.Button3D->click();
+    ASSERT_EQ(preview.Page(), TPreviewPage::ppScene);
+    EXPECT_TRUE(view.IsMap());
+    const auto wall = [](std::size_t side) {
+        const unsigned char i = test::MapIndex(side);
+        return QColor(i, 255 - i, 7);
+    };
+    EXPECT_EQ(centre(), wall(0));
+    drag({100, 100}, {100 - static_cast<int>(90 / 0.4), 100});
+    EXPECT_EQ(centre(), wall(2));
+    // X shows the wireframe: the walls' colour is gone from the middle.
+    key(Qt::Key_X);
+    EXPECT_TRUE(view.Wireframe());
+    EXPECT_NE(centre(), wall(2));
 }
 
 } // namespace
