@@ -5,7 +5,6 @@
 #include "formats/Wal.h"
 #include "framework/Failures.h"
 
-
 namespace zorvak {
 
 namespace {

@@ -66,6 +66,7 @@ void TSceneView::Clear() {
     timer_.stop();
     playing_ = false;
     held_.clear();
+    moved_ = false;
     shown_ = {};
     model_ = {};
     build_ = {};
@@ -196,6 +197,9 @@ void TSceneView::paintEvent(QPaintEvent*) {
 
 void TSceneView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Fitted to the view's new shape, until the user moved it.
+    if (!moved_)
+        ResetView();
     update();
 }
 
@@ -210,6 +214,7 @@ void TSceneView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const QPoint by = at - dragFrom_;
     dragFrom_ = at;
+    moved_ = true;
     if (map_)
         fly_.Turn(-by.x() * kTurnPerPixel, by.y() * kTurnPerPixel);
     else
@@ -219,6 +224,7 @@ void TSceneView::mouseMoveEvent(QMouseEvent* event) {
 
 void TSceneView::wheelEvent(QWheelEvent* event) {
     const double notches = event->angleDelta().y() / 120.0;
+    moved_ = true;
     if (map_) {
         fly_.Move(notches * 32, 0, 0);
     } else {
@@ -234,6 +240,7 @@ void TSceneView::wheelEvent(QWheelEvent* event) {
 void TSceneView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Home || key == Qt::Key_R) {
+        moved_ = false;
         ResetView();
         return;
     }
@@ -290,6 +297,7 @@ void TSceneView::Tick() {
             (held(Qt::Key_D, Qt::Key_Right) ? 1 : 0) - (held(Qt::Key_A, Qt::Key_Left) ? 1 : 0);
         const double rise = (held_.count(Qt::Key_E) ? 1 : 0) - (held_.count(Qt::Key_Q) ? 1 : 0);
         fly_.Move(forward * step, strafe * step, rise * step);
+        moved_ = true;
         UpdateCamera();
     }
     Advance(seconds);
@@ -318,8 +326,8 @@ TScenePage::TScenePage(QWidget* parent) : QWidget(parent) {
     controls->addWidget(ButtonPlayPause);
     controls->addWidget(FrameSlider, 1);
     controls->addWidget(FrameLabel);
-    controls->addWidget(KeysLabel, 1);
     layout->addLayout(controls);
+    layout->addWidget(KeysLabel);
 
     connect(SkinBox, &QComboBox::currentIndexChanged, this, [this](int i) { View->SetSkin(i); });
     connect(ButtonPlayPause, &QPushButton::clicked, this, [this] {

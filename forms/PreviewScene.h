@@ -97,6 +97,7 @@ private:
     TRasterizer rasterizer_;
     QImage frameImage_;
     QPoint dragFrom_;
+    bool moved_ = false; // turned, zoomed or flown since shown
     std::set<int> held_; // keys held down
     QBasicTimer timer_;
     QElapsedTimer clock_;
