@@ -446,19 +446,6 @@ private:
     std::uint64_t samples_ = 0;
 };
 
-void Bound(TScene& scene) {
-    if (scene.Vertices.empty())
-        return;
-    scene.Min = scene.Max = scene.Vertices.front().At;
-    for (const TSceneVertex& vertex : scene.Vertices) {
-        const TScenePoint& p = vertex.At;
-        scene.Min = {std::min(scene.Min.X, p.X), std::min(scene.Min.Y, p.Y),
-                     std::min(scene.Min.Z, p.Z)};
-        scene.Max = {std::max(scene.Max.X, p.X), std::max(scene.Max.Y, p.Y),
-                     std::max(scene.Max.Z, p.Z)};
-    }
-}
-
 // The numbers of a value such as "64 -128 24"; missing ones stay 0.
 std::array<float, 3> Numbers(std::string_view text) {
     std::array<float, 3> values{};
@@ -595,7 +582,7 @@ TMapScene ReadMapScene(std::span<const unsigned char> bsp, const TPalette& palet
         if (builder.Add(index, ReadFace(layout, index)))
             ++map.Faces;
     }
-    Bound(map.Scene);
+    FitBounds(map.Scene);
 
     const std::string_view text(reinterpret_cast<const char*>(layout.Entities.data()),
                                 layout.Entities.size());

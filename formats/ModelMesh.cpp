@@ -24,19 +24,6 @@ std::string Text(std::size_t n) {
     return std::to_string(n);
 }
 
-void Bound(TScene& scene) {
-    if (scene.Vertices.empty())
-        return;
-    scene.Min = scene.Max = scene.Vertices.front().At;
-    for (const TSceneVertex& vertex : scene.Vertices) {
-        const TScenePoint& p = vertex.At;
-        scene.Min = {std::min(scene.Min.X, p.X), std::min(scene.Min.Y, p.Y),
-                     std::min(scene.Min.Z, p.Z)};
-        scene.Max = {std::max(scene.Max.X, p.X), std::max(scene.Max.Y, p.Y),
-                     std::max(scene.Max.Z, p.Z)};
-    }
-}
-
 TScenePoint ReadPoint(TByteReader& reader) {
     TScenePoint point;
     point.X = ReadFloat(reader);
@@ -246,7 +233,7 @@ TScene MdlScene(std::span<const unsigned char> mdl, std::size_t frameIndex, std:
         }
         scene.Triangles.push_back(triangle);
     }
-    Bound(scene);
+    FitBounds(scene);
     return scene;
 }
 
@@ -403,7 +390,7 @@ TScene Md2Scene(std::span<const unsigned char> md2, std::size_t frameIndex,
         }
         scene.Triangles.push_back(triangle);
     }
-    Bound(scene);
+    FitBounds(scene);
     return scene;
 }
 

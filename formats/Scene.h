@@ -4,6 +4,7 @@
 // and the renderer draws them (render/); neither knows the other's kinds.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -56,5 +57,19 @@ struct TScene {
     TScenePoint Min; // the bounds of Vertices (all 0 when there are none)
     TScenePoint Max;
 };
+
+// Sets Min and Max to the bounds of the scene's vertices.
+inline void FitBounds(TScene& scene) {
+    if (scene.Vertices.empty())
+        return;
+    scene.Min = scene.Max = scene.Vertices.front().At;
+    for (const TSceneVertex& vertex : scene.Vertices) {
+        const TScenePoint& p = vertex.At;
+        scene.Min = {std::min(scene.Min.X, p.X), std::min(scene.Min.Y, p.Y),
+                     std::min(scene.Min.Z, p.Z)};
+        scene.Max = {std::max(scene.Max.X, p.X), std::max(scene.Max.Y, p.Y),
+                     std::max(scene.Max.Z, p.Z)};
+    }
+}
 
 } // namespace zorvak
