@@ -654,7 +654,7 @@ TScene BusyScene() {
                       {0, 0, 1}, stone);
         }
     AddBox(scene, {80, -40, -50}, {140, 30, 20});
-    test::Bound(scene);
+    FitBounds(scene);
     return scene;
 }
 

@@ -45,18 +45,6 @@ inline void AddFacing(TScene& scene, std::vector<TCorner> corners, const TSceneP
         scene.Triangles.push_back({{first, first + k, first + k + 1}, texture, lightmap});
 }
 
-inline void Bound(TScene& scene) {
-    if (scene.Vertices.empty())
-        return;
-    scene.Min = scene.Max = scene.Vertices.front().At;
-    for (const TSceneVertex& v : scene.Vertices) {
-        scene.Min = {std::min(scene.Min.X, v.At.X), std::min(scene.Min.Y, v.At.Y),
-                     std::min(scene.Min.Z, v.At.Z)};
-        scene.Max = {std::max(scene.Max.X, v.At.X), std::max(scene.Max.Y, v.At.Y),
-                     std::max(scene.Max.Z, v.At.Z)};
-    }
-}
-
 // A texture of one colour, or of the given texels (rows top-down).
 inline std::int32_t AddTexture(TScene& scene, int width, int height,
                                std::initializer_list<std::array<std::uint8_t, 4>> texels) {
@@ -115,7 +103,7 @@ inline void AddBox(TScene& scene, const TScenePoint& lo, const TScenePoint& hi) 
         AddFacing(scene, {at(0, 0), at(1, 0), at(1, 1), at(0, 1)}, {out[0], out[1], out[2]},
                   texture);
     }
-    Bound(scene);
+    FitBounds(scene);
 }
 
 } // namespace zorvak::test
