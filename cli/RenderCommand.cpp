@@ -53,7 +53,9 @@ void WritePicture(TToolState& tool, const std::string& output, const TLockedFile
     }
     const std::filesystem::path path(output);
     const TDirectory dir = TDirectory::Open(path.has_parent_path() ? path.parent_path() : ".");
-    TOutputFile out(dir, path.filename().string());
+    // Beside its name until whole: a run killed while writing leaves no
+    // cut picture under it.
+    TOutputFile out(dir, path.filename().string(), TOutputMode::omAlwaysBeside);
     if (out.Replaced().SameFileAs(archive.Identity()))
         throw TFailure(output + " is the archive the picture is drawn from");
     out.Write(png.data(), png.size());
