@@ -10,6 +10,7 @@ packages=(
   clang-format python3 git bash-completion zsh fish unzip
   darkplaces-server
   libfuse3-dev fuse3
+  qt6-l10n-tools qt6-translations-l10n gettext locales
 )
 case "${1:-}" in
   --bench) packages+=(python3 strace) ;;
@@ -27,4 +28,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The program speaks German and French; the tests run it in both, so their
+# locales must exist (a fresh system has only C).
+wanted=()
+for l in de_DE fr_FR; do
+  locale -a 2>/dev/null | grep -qx "$l.utf8" || wanted+=("$l")
+done
+if [ ${#wanted[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  for l in "${wanted[@]}"; do
+    "${sudo_cmd[@]}" sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  done
+  "${sudo_cmd[@]}" locale-gen
 fi
