@@ -9,6 +9,7 @@
 #include "framework/ui/Platform.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -107,11 +108,11 @@ QString BuildToolLabel() {
 }
 
 QString DefaultCopyrightText() {
-    return QStringLiteral("Copyright \u00A9 the Zorvak makers");
+    return QCoreApplication::translate("zorvak::TAboutBox", "Copyright \u00A9 the Zorvak makers");
 }
 
 QString DefaultCommentsText() {
-    return QStringLiteral("A tool for Quake PAK archives");
+    return QCoreApplication::translate("zorvak::TAboutBox", "A tool for Quake PAK archives");
 }
 
 QPixmap ApplicationIcon32() {
@@ -122,7 +123,7 @@ QPixmap ApplicationIcon32() {
 }
 
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     resize(205, 153);
     setFont(FormFont(11, true));
     SetTextColor(this, QColor(255, 255, 0));
@@ -152,7 +153,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
 
     ButtonOk = new TGradButton(Panel2);
     ButtonOk->setGeometry(74, 120, 57, 25);
-    ButtonOk->SetCaption(QStringLiteral("Ok"));
+    ButtonOk->SetCaption(tr("Ok"));
     // The design's "System" face is the system font here too.
     ButtonOk->setFont(FormFont(13));
     ButtonOk->SetFaceColor(clTeal);
