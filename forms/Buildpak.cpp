@@ -141,6 +141,10 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
 
     PAKName = new QLineEdit(QStringLiteral("ZORVAK"), this);
     PAKName->setGeometry(72, 204, 129, 21);
+    // A caption longer than "PAK Name:" (another language's) pushes the box
+    // along rather than run under it; it still ends where it did.
+    if (const int right = Label2->geometry().right(); right >= PAKName->x())
+        PAKName->setGeometry(right + 4, 204, PAKName->geometry().right() - 3 - right, 21);
     PAKName->setMaxLength(8);
     // Every typed character goes through the key filter; composed input
     // would pass it by.

@@ -7,6 +7,7 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -90,6 +91,14 @@ QString FormatProgramDate(const QDateTime& time, const QLocale& locale) {
 }
 
 QString ProgramDateText() {
+    // A translation writes the date as its language does (German and French
+    // count the hours to 24).
+    if (const QString language = UiLanguage(); !language.isEmpty())
+        return QLocale(language).toString(
+            ProgramFileDate(),
+            QCoreApplication::translate("zorvak::TAboutBox", "dddd d MMMM yyyy, h:mm AP",
+                                        "the program file's date, as QLocale "
+                                        "writes it; English has its own way"));
     return FormatProgramDate(ProgramFileDate(), QLocale::system());
 }
 

@@ -50,7 +50,7 @@ constexpr int kZoomFit = 0; // the zoom box's first item
 constexpr std::size_t kSaveChunk = std::size_t{1} << 20;
 
 QString Thousands(std::int64_t value) {
-    return QString::fromStdString(FormatThousands64(value));
+    return FormatCount(value);
 }
 
 // "1 byte", "2,048 bytes": a pattern for one thing, another for more.
@@ -160,7 +160,7 @@ TRgbaPicture FromImage(const QImage& shown) {
 }
 
 QString Seconds(double seconds) {
-    return QString::number(seconds, 'f', 2) + QStringLiteral(" s");
+    return FormatDecimal(seconds, 2) + QStringLiteral(" s");
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "framework/ui/Colors.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
 
@@ -479,9 +480,7 @@ void TZorvakForm::PakListClick(QObject*) {
     const int k = CurrentIndex();
     if (k >= 0 && k < static_cast<int>(PakNames.size())) {
         ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)].Name));
-        SetLabelText(
-            ExSize,
-            tr("%1 bytes").arg(QString::fromStdString(FormatThousands64(PakLengths->Value(k)))));
+        SetLabelText(ExSize, tr("%1 bytes").arg(FormatCount(PakLengths->Value(k))));
         ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
         extraction_->ShowDone(false);

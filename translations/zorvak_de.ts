@@ -30,6 +30,11 @@
         <source>Ok</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>dddd d MMMM yyyy, h:mm AP</source>
+        <comment>the program file&apos;s date, as QLocale writes it; English has its own way</comment>
+        <translation>dddd, d. MMMM yyyy, HH:mm</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TBuildPakDialog</name>
@@ -47,7 +52,7 @@
     </message>
     <message>
         <source>Build PAK</source>
-        <translation>PAK erstellen</translation>
+        <translation>Erstellen</translation>
     </message>
     <message>
         <source>&amp;Close</source>
@@ -583,7 +588,8 @@ Groß- und Kleinschreibung wird nicht beachtet.</translation>
     </message>
     <message>
         <source>Extract All</source>
-        <translation>Alle extrahieren</translation>
+        <translation>Alle
+extrahieren</translation>
     </message>
     <message>
         <source>Extracting</source>
@@ -615,7 +621,7 @@ Groß- und Kleinschreibung wird nicht beachtet.</translation>
     </message>
     <message>
         <source>Comments, suggestions welcome.</source>
-        <translation>Kommentare und Vorschläge willkommen.</translation>
+        <translation>Anregungen sind willkommen.</translation>
     </message>
     <message>
         <source>&amp;File</source>

@@ -30,6 +30,11 @@
         <source>Ok</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>dddd d MMMM yyyy, h:mm AP</source>
+        <comment>the program file&apos;s date, as QLocale writes it; English has its own way</comment>
+        <translation>dddd d MMMM yyyy, HH:mm</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TBuildPakDialog</name>
@@ -47,7 +52,7 @@
     </message>
     <message>
         <source>Build PAK</source>
-        <translation>Créer le PAK</translation>
+        <translation>Créer</translation>
     </message>
     <message>
         <source>&amp;Close</source>
@@ -583,7 +588,8 @@ La casse est ignorée.</translation>
     </message>
     <message>
         <source>Extract All</source>
-        <translation>Tout extraire</translation>
+        <translation>Tout
+extraire</translation>
     </message>
     <message>
         <source>Extracting</source>
@@ -615,7 +621,7 @@ La casse est ignorée.</translation>
     </message>
     <message>
         <source>Comments, suggestions welcome.</source>
-        <translation>Commentaires et suggestions bienvenus.</translation>
+        <translation>Remarques et idées bienvenues.</translation>
     </message>
     <message>
         <source>&amp;File</source>

@@ -1,5 +1,7 @@
 #include "framework/ui/Translations.h"
 
+#include "framework/Text.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -76,6 +78,22 @@ QString InstallTranslations(const QLocale& locale) {
 
 QString UiLanguage() {
     return Installed().Language;
+}
+
+QString FormatCount(std::int64_t value) {
+    const QString language = UiLanguage();
+    if (language.isEmpty())
+        return QString::fromStdString(FormatThousands64(value));
+    return QLocale(language).toString(static_cast<qlonglong>(value));
+}
+
+QString FormatDecimal(double value, int decimals) {
+    const QString language = UiLanguage();
+    if (language.isEmpty())
+        return QString::number(value, 'f', decimals);
+    QLocale locale(language);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
 }
 
 QString TranslatedFor(const QLocale& locale, const char* context, const char* source) {

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -22,6 +23,12 @@ QString InstallTranslations(const QLocale& locale);
 
 // The language InstallTranslations put in place last; empty for English.
 QString UiLanguage();
+
+// Numbers as the windows' language writes them: in English as they always
+// were ("8,044", "0.73"), in German "8.044" and "0,73", in French
+// "8 044" and "0,73".
+QString FormatCount(std::int64_t value);
+QString FormatDecimal(double value, int decimals);
 
 // A text of the program in the language that locale prefers, without
 // installing anything (for what is said before the toolkit starts).

@@ -232,6 +232,26 @@ TEST(MainWindowLanguages, MenusAndButtonsSpeakTheLanguageOfTheLocale) {
     }
 }
 
+TEST(MainWindowLanguages, NoTextRunsPastItsControl) {
+    // The window keeps the size and places it was laid out with in English;
+    // a longer text must still fit its button, and a label its panel.
+    test::TRecordedDialogs dialogs;
+    test::TRecordedSound sound;
+    for (const char* locale : {"C", "de_DE", "fr_FR"}) {
+        SCOPED_TRACE(locale);
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(locale))};
+        TZorvakForm form;
+        form.LDone->show();
+        for (const QPushButton* button : form.findChildren<QPushButton*>())
+            EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
+        for (const QLabel* label : form.findChildren<QLabel*>())
+            if (!label->text().isEmpty()) {
+                EXPECT_LE(label->geometry().right(), label->parentWidget()->contentsRect().right())
+                    << label->text().toStdString();
+            }
+    }
+}
+
 TEST_F(MainWindow, OpeningListsTheEntriesAndSetsTheCaption) {
     const auto path = MakePak(
         "Pak0.PAK",

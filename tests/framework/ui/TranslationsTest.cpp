@@ -49,6 +49,27 @@ TEST(Translations, EachLocaleSpeaksItsLanguageOrEnglishAndReplacesTheLast) {
     }
 }
 
+TEST(Translations, NumbersAreWrittenAsTheLanguageWritesThem) {
+    const struct {
+        const char* Locale;
+        const char* Count;    // 1234567
+        const char* Negative; // -8044
+        const char* Seconds;  // 0.726 to two places
+    } cases[] = {
+        {"C", "1,234,567", "-8,044", "0.73"},
+        {"en_US", "1,234,567", "-8,044", "0.73"},
+        {"de_DE", "1.234.567", "-8.044", "0,73"},
+        {"fr_FR", "1\u202F234\u202F567", "-8\u202F044", "0,73"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Locale);
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(c.Locale))};
+        EXPECT_EQ(FormatCount(1234567), QString::fromUtf8(c.Count));
+        EXPECT_EQ(FormatCount(-8044), QString::fromUtf8(c.Negative));
+        EXPECT_EQ(FormatDecimal(0.726, 2), QString::fromUtf8(c.Seconds));
+    }
+}
+
 TEST(Translations, TextsBeforeTheToolkitStartsComeFromTheSameCatalogues) {
     const struct {
         const char* Locale;
