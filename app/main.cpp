@@ -4,6 +4,7 @@
 #include "forms/Buildpak.h"
 #include "forms/Zorvmain.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Translations.h"
 #include "resources/Pictures.h"
 
 #include <QApplication>
@@ -13,15 +14,15 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zorvak [FILE]\n"
-    "\n"
-    "Opens the Zorvak window, and the PAK archive FILE in it when one is named.\n"
-    "\n"
-    "  --help      this text\n"
-    "  --version   the program's version\n"
-    "\n"
-    "zorvak-pak does the same work from scripts; see 'zorvak-pak --help'.\n";
+constexpr const char* kUsage = QT_TRANSLATE_NOOP(
+    "zorvak::main", "usage: zorvak [FILE]\n"
+                    "\n"
+                    "Opens the Zorvak window, and the PAK archive FILE in it when one is named.\n"
+                    "\n"
+                    "  --help      this text\n"
+                    "  --version   the program's version\n"
+                    "\n"
+                    "zorvak-pak does the same work from scripts; see 'zorvak-pak --help'.\n");
 
 } // namespace
 
@@ -32,7 +33,11 @@ int main(int argc, char** argv) {
         if (arg == "--")
             break;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
+            // In the user's language, though no translator is installed yet.
+            std::fputs(zorvak::TranslatedFor(QLocale::system(), "zorvak::main", kUsage)
+                           .toLocal8Bit()
+                           .constData(),
+                       stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -41,6 +46,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    zorvak::InstallTranslations(QLocale::system());
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
     QApplication::setApplicationVersion(QStringLiteral(ZORVAK_VERSION));
     // The desktop entry's name: window managers (the Wayland app id) match
@@ -57,7 +63,9 @@ int main(int argc, char** argv) {
         if (!names && arg == "--") {
             names = true;
         } else if (!names && arg.size() > 1 && arg.front() == '-') {
-            std::fprintf(stderr, "zorvak: unknown option %s\nTry 'zorvak --help'.\n", argv[i]);
+            const QString text = QCoreApplication::translate(
+                "zorvak::main", "zorvak: unknown option %1\nTry 'zorvak --help'.\n");
+            std::fputs(zorvak::ArgBytes(text, {argv[i]}).c_str(), stderr);
             return 2;
         } else if (file.isEmpty()) {
             file = QString::fromLocal8Bit(argv[i]);

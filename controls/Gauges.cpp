@@ -2,6 +2,7 @@
 
 #include "controls/ColorMath.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -29,7 +30,11 @@ static_assert(std::numeric_limits<long double>::digits == 64,
 namespace {
 
 std::string RangeMessage(std::int64_t low, std::int64_t high) {
-    return "Value must be between " + std::to_string(low) + " and " + std::to_string(high);
+    return QCoreApplication::translate("zorvak::TGauge", "Value must be between %1 and %2")
+        .arg(low)
+        .arg(high)
+        .toLocal8Bit()
+        .toStdString();
 }
 
 // Everything black: the start of every bitmap of a repaint.
@@ -499,7 +504,7 @@ void XorPercentText(QImage& picture, const TGaugeLook& look, const TEdges& r) {
     // Only pure white text pixels invert cleanly under XOR; smoothed edges
     // would turn into stray colours.
     face.setStyleStrategy(QFont::NoAntialias);
-    const QString s = QStringLiteral("%1%").arg(look.percentage);
+    const QString s = QCoreApplication::translate("zorvak::TGauge", "%1%").arg(look.percentage);
     const QFontMetrics metrics(face, &text);
     const int advance = metrics.horizontalAdvance(s);
     const int lineHeight = metrics.height();

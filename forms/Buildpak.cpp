@@ -112,7 +112,7 @@ QVariant TFileRows::data(const QModelIndex& index, int role) const {
 
 TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     : QDialog(parent), built_(std::make_shared<std::vector<TPakBuildFile>>()) {
-    setWindowTitle(QStringLiteral("Build PAK File"));
+    setWindowTitle(tr("Build PAK File"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(429, 268);
@@ -128,7 +128,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(2, 8, 205, 221);
 
-    Label1 = PlaceLabel(this, 8, 16, QStringLiteral("Start build from :-"));
+    Label1 = PlaceLabel(this, 8, 16, tr("Start build from :-"));
 
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setGeometry(8, 32, 193, 19);
@@ -137,22 +137,26 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     DirList = new TDirectoryListBox(this);
     DirList->setGeometry(8, 56, 193, 145);
 
-    Label2 = PlaceLabel(this, 8, 208, QStringLiteral("PAK Name:"));
+    Label2 = PlaceLabel(this, 8, 208, tr("PAK Name:"));
 
     PAKName = new QLineEdit(QStringLiteral("ZORVAK"), this);
     PAKName->setGeometry(72, 204, 129, 21);
+    // A caption longer than "PAK Name:" (another language's) pushes the box
+    // along rather than run under it; it still ends where it did.
+    if (const int right = Label2->geometry().right(); right >= PAKName->x())
+        PAKName->setGeometry(right + 4, 204, PAKName->geometry().right() - 3 - right, 21);
     PAKName->setMaxLength(8);
     // Every typed character goes through the key filter; composed input
     // would pass it by.
     PAKName->setAttribute(Qt::WA_InputMethodEnabled, false);
     PAKName->installEventFilter(this);
 
-    ButtonOk = new QPushButton(Glyph("dialog-build"), QStringLiteral("Build PAK"), this);
+    ButtonOk = new QPushButton(Glyph("dialog-build"), tr("Build PAK"), this);
     ButtonOk->setGeometry(8, 232, 93, 33);
     ButtonOk->setIconSize(QSize(16, 16));
     ButtonOk->setAutoDefault(false);
 
-    ButtonClose = new QPushButton(Glyph("dialog-close"), QStringLiteral("&Close"), this);
+    ButtonClose = new QPushButton(Glyph("dialog-close"), tr("&Close"), this);
     ButtonClose->setGeometry(108, 232, 93, 33);
     ButtonClose->setIconSize(QSize(16, 16));
     ButtonClose->setAutoDefault(false);

@@ -6,6 +6,7 @@
 #include "framework/Failures.h"
 #include "framework/Files.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -26,16 +27,17 @@ void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
     if ((changes.empty() && !compact) || path.isEmpty())
         return;
     if (extraction_.Running())
-        throw TFailure("An extraction is running: edit the archive when it has ended");
+        throw TFailure(
+            FailureBytes(tr("An extraction is running: edit the archive when it has ended")));
     // The keys of the Edit menu work while its menu is greyed.
     if (editing_)
-        throw TFailure("An edit is running: make the next one when it has ended");
+        throw TFailure(FailureBytes(tr("An edit is running: make the next one when it has ended")));
     const std::filesystem::path archive = ToFsPath(path);
     // Said plainly, before anything is planned: a compacted archive is
     // written beside the old one.
     if (!CanWrite(archive.parent_path()))
-        throw TFailure("Cannot change " + DisplayPath(archive) + ": there is no write access to " +
-                       DisplayPath(archive.parent_path()));
+        throw TFailure(ArgBytes(tr("Cannot change %1: there is no write access to %2"),
+                                {DisplayPath(archive), DisplayPath(archive.parent_path())}));
     const TPakIndex index = window_.IndexToEdit();
     const TPakEditPlan plan = PlanPakEdit(index, changes);
     if (plan.Unchanged() && !compact)
@@ -61,7 +63,7 @@ void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
         }
     } end{this, window};
     extraction_.ShowDone(false);
-    controls_.Name->setText(QStringLiteral("Writing ") + FromFsPath(archive.filename()));
+    controls_.Name->setText(tr("Writing %1").arg(FromFsPath(archive.filename())));
     controls_.Gauge->SetProgress(0);
     controls_.Gauge->SetMaxValue(100);
     TFramePump& pump = extraction_.FramePump();

@@ -7,6 +7,8 @@
 #include "archive/PakEdit.h"
 #include "forms/RunWindow.h"
 
+#include <QCoreApplication>
+
 #include <vector>
 
 namespace zorvak {
@@ -14,6 +16,8 @@ namespace zorvak {
 class TExtractionRun;
 
 class TEditRun {
+    Q_DECLARE_TR_FUNCTIONS(zorvak::TEditRun)
+
 public:
     // The box and the pace of events are the extraction's: one of the two
     // runs at a time.

@@ -11,6 +11,7 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -88,7 +89,8 @@ QString NameLine(std::string_view name) {
     for (QChar& c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = QChar(u'?');
-    return text.isEmpty() ? QStringLiteral("(an empty name)") : text;
+    return text.isEmpty() ? QCoreApplication::translate("zorvak::TExtractionRun", "(an empty name)")
+                          : text;
 }
 
 // Names in one warning box under a heading: one for a single name, one
@@ -101,28 +103,35 @@ void TellNames(const QString& one, const QString& many, const std::vector<std::s
     for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
         text += QLatin1Char('\n') + NameLine(names[i]);
     if (total > std::min(names.size(), kNamesShown))
-        text += QStringLiteral("\nand %1 more").arg(total - std::min(names.size(), kNamesShown));
+        text +=
+            QLatin1Char('\n') + QCoreApplication::translate("zorvak::TExtractionRun", "and %1 more")
+                                    .arg(total - std::min(names.size(), kNamesShown));
     ShowMessageBox(text, ApplicationTitle(), TMsgIcon::mbiWarning);
 }
 
 // The selection's entries whose names cannot be made into files inside the
 // drag's folder, in one box.
 void TellLeftOut(const std::vector<std::string>& names) {
-    TellNames(QStringLiteral("1 entry was left out, as its name would not make a file "
-                             "inside the folder:"),
-              QStringLiteral("%1 entries were left out, as their names would not make "
-                             "files inside the folder:"),
+    TellNames(QCoreApplication::translate("zorvak::TExtractionRun",
+                                          "1 entry was left out, as its name would not make a file "
+                                          "inside the folder:"),
+              QCoreApplication::translate("zorvak::TExtractionRun",
+                                          "%1 entries were left out, as their names would not make "
+                                          "files inside the folder:"),
               names, names.size());
 }
 
 // Entries a run into a folder passed over, as each names the file an
 // earlier one wrote there: writing it would replace the one the game reads.
 void TellSameFile(const std::vector<std::string>& lines, std::size_t total) {
-    TellNames(QStringLiteral("1 entry was passed over, as it names the same file as an earlier "
-                             "entry on this system:"),
-              QStringLiteral("%1 entries were passed over, as each names the same file as an "
-                             "earlier entry on this system:"),
-              lines, total);
+    TellNames(
+        QCoreApplication::translate("zorvak::TExtractionRun",
+                                    "1 entry was passed over, as it names the same file as an "
+                                    "earlier entry on this system:"),
+        QCoreApplication::translate("zorvak::TExtractionRun",
+                                    "%1 entries were passed over, as each names the same file as "
+                                    "an earlier entry on this system:"),
+        lines, total);
 }
 
 } // namespace
@@ -254,8 +263,8 @@ TExtractionRun::TTake TExtractionRun::SettleEntries(const TTake& take) {
     sameFile_.Total = static_cast<std::size_t>(plan.SameFile);
     for (const TExtractNote& note : plan.Notes)
         if (note.Kind == TExtractNoteKind::enSameFile)
-            sameFile_.Lines.push_back(std::string(entries[note.Entry].Name) + " (as " +
-                                      std::string(entries[note.First].Name) + ")");
+            sameFile_.Lines.push_back(
+                ArgBytes(tr("%1 (as %2)"), {entries[note.Entry].Name, entries[note.First].Name}));
     return [rows](int i) {
         return i >= 0 && static_cast<std::size_t>(i) < rows->size() &&
                (*rows)[static_cast<std::size_t>(i)];
@@ -463,7 +472,7 @@ void TExtractionRun::ExtractInto(const std::filesystem::path& folder,
     } catch (const TInOutFailure& failure) {
         // The buttons keep the bare classic texts; here the path is named.
         const std::filesystem::path concerned = failure.Path().empty() ? folder : failure.Path();
-        throw TFailure(std::string(failure.what()) + ": " + DisplayPath(concerned));
+        throw TFailure(ArgBytes(tr("%1: %2"), {failure.what(), DisplayPath(concerned)}));
     }
 }
 

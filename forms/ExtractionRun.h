@@ -8,6 +8,7 @@
 #include "forms/RunWindow.h"
 #include "framework/ui/FormKit.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <array>
@@ -27,6 +28,8 @@ class TExtractTarget;
 struct TPlannedEntry;
 
 class TExtractionRun {
+    Q_DECLARE_TR_FUNCTIONS(zorvak::TExtractionRun)
+
 public:
     // Whether a run takes row i; asked again as the run reaches the row.
     using TTake = std::function<bool(int)>;

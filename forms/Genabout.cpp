@@ -7,8 +7,10 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -89,6 +91,14 @@ QString FormatProgramDate(const QDateTime& time, const QLocale& locale) {
 }
 
 QString ProgramDateText() {
+    // A translation writes the date as its language does (German and French
+    // count the hours to 24).
+    if (const QString language = UiLanguage(); !language.isEmpty())
+        return QLocale(language).toString(
+            ProgramFileDate(),
+            QCoreApplication::translate("zorvak::TAboutBox", "dddd d MMMM yyyy, h:mm AP",
+                                        "the program file's date, as QLocale "
+                                        "writes it; English has its own way"));
     return FormatProgramDate(ProgramFileDate(), QLocale::system());
 }
 
@@ -107,11 +117,11 @@ QString BuildToolLabel() {
 }
 
 QString DefaultCopyrightText() {
-    return QStringLiteral("Copyright \u00A9 the Zorvak makers");
+    return QCoreApplication::translate("zorvak::TAboutBox", "Copyright \u00A9 the Zorvak makers");
 }
 
 QString DefaultCommentsText() {
-    return QStringLiteral("A tool for Quake PAK archives");
+    return QCoreApplication::translate("zorvak::TAboutBox", "A tool for Quake PAK archives");
 }
 
 QPixmap ApplicationIcon32() {
@@ -122,7 +132,7 @@ QPixmap ApplicationIcon32() {
 }
 
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     resize(205, 153);
     setFont(FormFont(11, true));
     SetTextColor(this, QColor(255, 255, 0));
@@ -152,7 +162,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
 
     ButtonOk = new TGradButton(Panel2);
     ButtonOk->setGeometry(74, 120, 57, 25);
-    ButtonOk->SetCaption(QStringLiteral("Ok"));
+    ButtonOk->SetCaption(tr("Ok"));
     // The design's "System" face is the system font here too.
     ButtonOk->setFont(FormFont(13));
     ButtonOk->SetFaceColor(clTeal);

@@ -13,11 +13,13 @@
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 #include "sound/Waveplay.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -48,11 +50,55 @@ constexpr int kZoomFit = 0; // the zoom box's first item
 constexpr std::size_t kSaveChunk = std::size_t{1} << 20;
 
 QString Thousands(std::int64_t value) {
-    return QString::fromStdString(FormatThousands64(value));
+    return FormatCount(value);
 }
 
+// "1 byte", "2,048 bytes": a pattern for one thing, another for more.
 QString CountOf(std::int64_t count, const char* one, const char* many) {
-    return Thousands(count) + QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
+    return QCoreApplication::translate("zorvak::TPreviewForm", count == 1 ? one : many)
+        .arg(Thousands(count));
+}
+
+QString Bytes(std::int64_t count) {
+    return CountOf(count, QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 byte"),
+                   QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 bytes"));
+}
+
+// How the window speaks of a list of parts: its heading, its count, and
+// the page shown when it is empty.
+struct TPartListTexts {
+    const char* Title;
+    const char* One;
+    const char* Many;
+    const char* Empty;
+};
+
+TPartListTexts PartListTexts(TPartList list) {
+    switch (list) {
+    case TPartList::plLumps:
+        return {QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "Lumps"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 lump"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 lumps"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "The picture container holds no lumps.")};
+    case TPartList::plTextures:
+        return {QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "Textures"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 texture"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 textures"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "The map holds no textures.")};
+    case TPartList::plSkins:
+        return {QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "Skins"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 skin"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 skins"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "The model holds no skins.")};
+    case TPartList::plFrames:
+        return {QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "Frames"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 frame"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 frames"),
+                QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "The sprite holds no frames.")};
+    case TPartList::plNone:
+        break;
+    }
+    return {"", "%1", "%1", ""};
 }
 
 QString Text(const std::string& text) {
@@ -114,7 +160,7 @@ TRgbaPicture FromImage(const QImage& shown) {
 }
 
 QString Seconds(double seconds) {
-    return QString::number(seconds, 'f', 2) + QStringLiteral(" s");
+    return FormatDecimal(seconds, 2) + QStringLiteral(" s");
 }
 
 } // namespace
@@ -122,7 +168,7 @@ QString Seconds(double seconds) {
 TPreviewForm::TPreviewForm(QWidget* owner, TWavePlayer* player)
     : QWidget(owner, Qt::Window), player_(player) {
     setObjectName(QStringLiteral("PreviewForm"));
-    setWindowTitle(QStringLiteral("Preview"));
+    setWindowTitle(tr("Preview"));
     // Shown beside the main window without taking the keys from its list:
     // the arrow keys go on walking the archive.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -203,17 +249,17 @@ void TPreviewForm::CreateControls() {
 
     auto* bottom = new QHBoxLayout;
     InfoLabel = new QLabel(this);
-    ZoomLabel = new QLabel(QStringLiteral("&Zoom:"), this);
+    ZoomLabel = new QLabel(tr("&Zoom:"), this);
     ZoomBox = new QComboBox(this);
-    ZoomBox->addItem(QStringLiteral("Fit"), kZoomFit);
+    ZoomBox->addItem(tr("Fit"), kZoomFit);
     for (int zoom = 1; zoom <= kMaxZoom; ++zoom)
         ZoomBox->addItem(QStringLiteral("%1x").arg(zoom), zoom);
     ZoomLabel->setBuddy(ZoomBox);
-    ButtonPlay = new QPushButton(QStringLiteral("&Play"), this);
-    ButtonSaveAs = new QPushButton(QStringLiteral("Save &As..."), this);
-    Button3D = new QPushButton(QStringLiteral("&3D View"), this);
-    Button3D->setToolTip(QStringLiteral("Show the model or the map in 3D"));
-    ButtonClose = new QPushButton(QStringLiteral("Close"), this);
+    ButtonPlay = new QPushButton(tr("&Play"), this);
+    ButtonSaveAs = new QPushButton(tr("Save &As..."), this);
+    Button3D = new QPushButton(tr("&3D View"), this);
+    Button3D->setToolTip(tr("Show the model or the map in 3D"));
+    ButtonClose = new QPushButton(tr("Close"), this);
     bottom->addWidget(InfoLabel, 1);
     bottom->addWidget(ZoomLabel);
     bottom->addWidget(ZoomBox);
@@ -298,10 +344,10 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     shownRow_ = row;
     Reset();
     if (row < 0) {
-        setWindowTitle(QStringLiteral("Preview"));
+        setWindowTitle(tr("Preview"));
         ShowMessagePage(archive.Entries != nullptr && !archive.Entries->empty()
-                            ? QStringLiteral("No entry is chosen: click one in the list.")
-                            : QStringLiteral("No entry to show."));
+                            ? tr("No entry is chosen: click one in the list.")
+                            : tr("No entry to show."));
         return;
     }
     const TPakEntry entry = (*archive.Entries)[static_cast<std::size_t>(row)];
@@ -315,17 +361,17 @@ void TPreviewForm::ShowEntry(const TPreviewArchive& archive, int row) {
     archivePath_ = archive.Path;
     archiveIdentity_ = archive.Identity;
     NameLabel->setText(DecodeName(entry.Name));
-    setWindowTitle(QStringLiteral("Preview - ") + NameLabel->text());
+    setWindowTitle(tr("Preview - %1").arg(NameLabel->text()));
     // Walking the list meets locked and changed archives: said here, not
     // in a box for every step.
     try {
         ReadEntry(archive, entry);
     } catch (const TFailure& failure) {
-        ShowMessagePage(QStringLiteral("Cannot read the entry: ") + Text(failure.what()) + '.');
+        ShowMessagePage(tr("Cannot read the entry: %1.").arg(Text(failure.what())));
         return;
     } catch (const std::bad_alloc&) {
         Reset();
-        ShowMessagePage(QStringLiteral("Cannot read the entry: Out of memory."));
+        ShowMessagePage(tr("Cannot read the entry: Out of memory."));
         return;
     }
     Present();
@@ -378,27 +424,27 @@ const TPreviewPalette& TPreviewForm::Palette(const TLockedFile& archive,
 
 QString TPreviewForm::PaletteOrigin() const {
     if (!palette_ || palette_->Source == TPaletteSource::psGrey)
-        return QStringLiteral("in greys");
+        return tr("in greys");
     if (palette_->Source == TPaletteSource::psBeside)
-        return QStringLiteral("colours of ") + QString::fromLatin1(kBasePakName);
-    return QStringLiteral("colours of this archive");
+        return tr("colours of %1").arg(QString::fromLatin1(kBasePakName));
+    return tr("colours of this archive");
 }
 
 void TPreviewForm::Present() {
     KindLabel->setText(Text(EntryKindTitle(kind_, entryName_, bytes_)) + QStringLiteral(", ") +
-                       CountOf(entryLength_, "byte", "bytes"));
+                       Bytes(entryLength_));
     save_ = TSaveKind::skEntryBytes;
     saveName_ = OfferedFileName(entryName_);
     ButtonSaveAs->setEnabled(true);
     if (cut_) {
-        ShowHex(bytes_, QStringLiteral("The entry is larger than the preview reads (%1 MiB): its "
-                                       "first %2 MiB are shown as bytes.")
+        ShowHex(bytes_, tr("The entry is larger than the preview reads (%1 MiB): its "
+                           "first %2 MiB are shown as bytes.")
                             .arg(kPreviewReadLimit >> 20)
                             .arg(kPreviewHeadBytes >> 20));
         return;
     }
     if (bytes_.empty()) {
-        ShowHex(bytes_, QStringLiteral("The entry is empty."));
+        ShowHex(bytes_, tr("The entry is empty."));
         return;
     }
     Button3D->setVisible(HoldsScene(kind_));
@@ -418,10 +464,10 @@ void TPreviewForm::Present() {
         return;
     case TEntryKind::ekUnknown:
         if (LooksLikeText(bytes_)) {
-            KindLabel->setText(QStringLiteral("Text, ") + CountOf(entryLength_, "byte", "bytes"));
+            KindLabel->setText(tr("Text, %1").arg(Bytes(entryLength_)));
             ShowText();
         } else {
-            ShowHex(bytes_, QStringLiteral("Not a text, picture or sound entry: shown as bytes."));
+            ShowHex(bytes_, tr("Not a text, picture or sound entry: shown as bytes."));
         }
         return;
     default:
@@ -455,7 +501,7 @@ void TPreviewForm::ShowHex(std::span<const unsigned char> bytes, const QString& 
     HexView->SetBytes(bytes);
     reason_ = reason;
     ShowNotices();
-    InfoLabel->setText(CountOf(static_cast<std::int64_t>(bytes.size()), "byte", "bytes"));
+    InfoLabel->setText(Bytes(static_cast<std::int64_t>(bytes.size())));
     ZoomLabel->hide();
     ZoomBox->hide();
     Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppHex));
@@ -475,11 +521,11 @@ void TPreviewForm::ShowText() {
             c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
     TextView->setPlainText(text);
     if (shown < bytes_.size())
-        AddNotice(QStringLiteral("Only the first %1 MiB of the text are shown.")
-                      .arg(kPreviewTextLimit >> 20));
+        AddNotice(tr("Only the first %1 MiB of the text are shown.").arg(kPreviewTextLimit >> 20));
     // Lines as the text has them: a last line end starts no line of its own.
     const auto lines = text.count(QLatin1Char('\n')) + (text.endsWith(QLatin1Char('\n')) ? 0 : 1);
-    InfoLabel->setText(CountOf(lines, "line", "lines") +
+    InfoLabel->setText(CountOf(lines, QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 line"),
+                               QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "%1 lines")) +
                        (utf8 ? QStringLiteral(", UTF-8") : QStringLiteral(", Latin-1")));
     Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppText));
 }
@@ -492,7 +538,7 @@ void TPreviewForm::ShowDescription() {
         // "Quake II" keeps its capital.
         const QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
         ShowHex(bytes_,
-                QStringLiteral("Cannot show this %1: %2.")
+                tr("Cannot show this %1: %2.")
                     .arg(kind, Text(lines[1].substr(std::string_view("Cannot read: ").size()))));
         return;
     }
@@ -508,23 +554,25 @@ void TPreviewForm::ShowSound() {
     try {
         wave_ = ReadWaveInfo(bytes_);
     } catch (const TFailure& failure) {
-        ShowHex(bytes_, QStringLiteral("Cannot read this sound: ") + Text(failure.what()) + '.');
+        ShowHex(bytes_, tr("Cannot read this sound: %1.").arg(Text(failure.what())));
         return;
     }
-    QString loop = QStringLiteral("none (plays once)");
+    QString loop = tr("none (plays once)");
     if (wave_.LoopStart)
-        loop = QStringLiteral("frame ") + Thousands(*wave_.LoopStart) + QStringLiteral(" (") +
-               Seconds(static_cast<double>(*wave_.LoopStart) / wave_.SampleRate) + QLatin1Char(')');
-    SoundInfo->setText(
-        QStringLiteral("Rate: %1 Hz    Bits: %2    Channels: %3    Format: %4\n"
-                       "Length: %5 (%6)    Loop start: %7")
-            .arg(Thousands(wave_.SampleRate))
-            .arg(wave_.BitsPerSample)
-            .arg(wave_.Channels)
-            .arg(Text(WaveFormatName(wave_.FormatTag)))
-            .arg(Seconds(wave_.Seconds))
-            .arg(CountOf(static_cast<std::int64_t>(wave_.SampleFrames), "frame", "frames"))
-            .arg(loop));
+        loop = tr("frame %1 (%2)")
+                   .arg(Thousands(*wave_.LoopStart),
+                        Seconds(static_cast<double>(*wave_.LoopStart) / wave_.SampleRate));
+    SoundInfo->setText(tr("Rate: %1 Hz    Bits: %2    Channels: %3    Format: %4\n"
+                          "Length: %5 (%6)    Loop start: %7")
+                           .arg(Thousands(wave_.SampleRate))
+                           .arg(wave_.BitsPerSample)
+                           .arg(wave_.Channels)
+                           .arg(Text(WaveFormatName(wave_.FormatTag)))
+                           .arg(Seconds(wave_.Seconds))
+                           .arg((wave_.SampleFrames == 1 ? tr("%1 frame", "of a sound")
+                                                         : tr("%1 frames", "of a sound"))
+                                    .arg(Thousands(static_cast<std::int64_t>(wave_.SampleFrames))))
+                           .arg(loop));
     Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppSound));
     Waveform->SetSound(bytes_, wave_);
     InfoLabel->setText(Waveform->Problem());
@@ -546,7 +594,7 @@ void TPreviewForm::ShowToolkitPicture() {
         if (size.isValid())
             (void)CheckPictureSize(size.width(), size.height());
     } catch (const TFailure& failure) {
-        ShowHex(bytes_, QStringLiteral("Cannot show this picture: ") + Text(failure.what()) + '.');
+        ShowHex(bytes_, tr("Cannot show this picture: %1.").arg(Text(failure.what())));
         return;
     }
     const QImage image = reader.read();
@@ -554,8 +602,7 @@ void TPreviewForm::ShowToolkitPicture() {
         const QString upper = QString::fromStdString(AsciiUpper(extension));
         if (!QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(extension))) {
             ShowHex(bytes_,
-                    QStringLiteral("No reader for %1 pictures is installed: shown as bytes.")
-                        .arg(upper));
+                    tr("No reader for %1 pictures is installed: shown as bytes.").arg(upper));
             return;
         }
         QString why = reader.errorString();
@@ -565,12 +612,13 @@ void TPreviewForm::ShowToolkitPicture() {
         const std::string_view all = AsChars(bytes_);
         if (extension == "tga" &&
             (all.size() < 18 || all.substr(all.size() - 18, kTgaFooter.size()) != kTgaFooter))
-            why = QStringLiteral("the toolkit reads only TGA 2.0 files, which end in their footer");
-        ShowHex(bytes_, QStringLiteral("Cannot read this %1 picture: %2.").arg(upper, why));
+            why = tr("the toolkit reads only TGA 2.0 files, which end in their footer");
+        ShowHex(bytes_, tr("Cannot read this %1 picture: %2.").arg(upper, why));
         return;
     }
-    KindLabel->setText(QString::fromLatin1(reader.format()).toUpper() +
-                       QStringLiteral(" picture, ") + CountOf(entryLength_, "byte", "bytes"));
+    KindLabel->setText(
+        tr("%1 picture, %2")
+            .arg(QString::fromLatin1(reader.format()).toUpper(), Bytes(entryLength_)));
     save_ = TSaveKind::skPicture;
     savePicture_ = image;
     saveName_ = OfferedFileName(entryName_, QStringLiteral("png"));
@@ -598,10 +646,14 @@ void TPreviewForm::ShowPictures() {
             [this](std::string_view name, std::size_t most) { return FindEntry(name, most); });
     } catch (const TFailure& failure) {
         QString kind = Text(EntryKindTitle(kind_, entryName_, bytes_));
-        // "Quake II" keeps its capital.
-        if (!kind.startsWith(QStringLiteral("Quake")))
+        const QString sentence = tr("Cannot show this %1: %2.");
+        // English runs the kind into the sentence, "Quake II" keeping its
+        // capital; a translation names it as its title (German capitalises
+        // every noun).
+        if (sentence == QLatin1String("Cannot show this %1: %2.") &&
+            !kind.startsWith(QStringLiteral("Quake")))
             kind[0] = kind[0].toLower();
-        ShowHex(bytes_, QStringLiteral("Cannot show this %1: %2.").arg(kind, Text(failure.what())));
+        ShowHex(bytes_, sentence.arg(kind, Text(failure.what())));
         return;
     }
     // Half-Life's pictures carry their colours: the palette is spoken of
@@ -614,13 +666,11 @@ void TPreviewForm::ShowPictures() {
         ShowPart(0);
         return;
     }
-    const TPartListWords words = PartListWords(pictures_.List);
-    const QString title = QString::fromLatin1(words.Title);
-    KindLabel->setText(KindLabel->text() + QStringLiteral(", ") +
-                       CountOf(static_cast<std::int64_t>(pictures_.TotalParts),
-                               title.toLower().chopped(1).toLatin1().constData(),
-                               title.toLower().toLatin1().constData()));
-    PartTitle->setText(title);
+    const TPartListTexts words = PartListTexts(pictures_.List);
+    KindLabel->setText(
+        KindLabel->text() + QStringLiteral(", ") +
+        CountOf(static_cast<std::int64_t>(pictures_.TotalParts), words.One, words.Many));
+    PartTitle->setText(tr(words.Title));
     {
         const QSignalBlocker blocker(PartList);
         for (const TPicturePart& part : pictures_.Parts)
@@ -631,12 +681,11 @@ void TPreviewForm::ShowPictures() {
     }
     PartPanel->show();
     if (pictures_.TotalParts > pictures_.Parts.size())
-        AddNotice(QStringLiteral("Only the first %1 of %2 are listed.")
+        AddNotice(tr("Only the first %1 of %2 are listed.")
                       .arg(Thousands(static_cast<std::int64_t>(pictures_.Parts.size())))
                       .arg(Thousands(static_cast<std::int64_t>(pictures_.TotalParts))));
     if (pictures_.Parts.empty()) {
-        ShowMessagePage(QStringLiteral("The %1 holds no %2.")
-                            .arg(QString::fromLatin1(words.Holder), title.toLower()));
+        ShowMessagePage(tr(words.Empty));
         return;
     }
     {
@@ -678,11 +727,9 @@ void TPreviewForm::ShowPart(int i) {
         picture = part.Decode();
     } catch (const TFailure& failure) {
         if (!listed) {
-            ShowHex(bytes_, QStringLiteral("Cannot show this picture: ") + Text(failure.what()) +
-                                QLatin1Char('.'));
+            ShowHex(bytes_, tr("Cannot show this picture: %1.").arg(Text(failure.what())));
         } else {
-            reason_ = QStringLiteral("Cannot show %1: %2.")
-                          .arg(DecodeName(part.Name), Text(failure.what()));
+            reason_ = tr("Cannot show %1: %2.").arg(DecodeName(part.Name), Text(failure.what()));
             ShowNotices();
             ShowMessagePage(reason_);
         }
@@ -719,7 +766,7 @@ void TPreviewForm::ApplyZoom() {
     const int zoom =
         chosen == kZoomFit ? PictureView->FitZoom(PictureArea->viewport()->size()) : chosen;
     PictureView->SetZoom(zoom);
-    ZoomBox->setItemText(0, QStringLiteral("Fit (%1x)").arg(PictureView->Zoom()));
+    ZoomBox->setItemText(0, tr("Fit (%1x)").arg(PictureView->Zoom()));
 }
 
 void TPreviewForm::ZoomBoxChange(QObject*) {
@@ -747,9 +794,8 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
         return;
     const bool picture = save_ == TSaveKind::skPicture;
     TSaveFileRequest request;
-    request.Title = QStringLiteral("Save As");
-    request.Filters = {picture ? QStringLiteral("PNG pictures (*.png)")
-                               : QStringLiteral("All files (*)")};
+    request.Title = tr("Save As");
+    request.Filters = {picture ? tr("PNG pictures (*.png)") : tr("All files (*)")};
     request.DefaultSuffix = picture ? QStringLiteral("png") : QString();
     request.InitialFile =
         QDir(FromFsPath(ToFsPath(archivePath_).parent_path())).filePath(saveName_);
@@ -761,7 +807,8 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
     // no more, and its bytes gone.
     TFileIdentity there;
     if (IdentityAt(target, there, true) && there.SameFileAs(archiveIdentity_))
-        throw TFailure("Entry " + entryName_ + " would overwrite the archive it is read from");
+        throw TFailure(
+            ArgBytes(tr("Entry %1 would overwrite the archive it is read from"), {entryName_}));
     switch (save_) {
     case TSaveKind::skPicture: {
         // A picture of palette indices keeps them; any other as it is seen.
@@ -812,11 +859,10 @@ void TPreviewForm::Button3DClick(QObject*) {
             });
         }
     } catch (const TFailure& failure) {
-        ShowMessagePage(QStringLiteral("Cannot show this in 3D: %1.").arg(Text(failure.what())));
+        ShowMessagePage(tr("Cannot show this in 3D: %1.").arg(Text(failure.what())));
         return;
     }
-    InfoLabel->setText(
-        QStringLiteral("%1 triangles").arg(ScenePage->View->Shown().Scene.Triangles.size()));
+    InfoLabel->setText(tr("%1 triangles").arg(ScenePage->View->Shown().Scene.Triangles.size()));
     ZoomLabel->hide();
     ZoomBox->hide();
     Pages->setCurrentIndex(static_cast<int>(TPreviewPage::ppScene));
@@ -834,8 +880,8 @@ std::optional<TFoundEntry> TPreviewForm::FindEntry(std::string_view name, std::s
         entry.FileLength,
         static_cast<std::int64_t>(std::min<std::uint64_t>(most, kPreviewReadLimit + 1)));
     if (wanted > kPreviewReadLimit)
-        throw TFailure(std::string(entry.Name) + " is larger than the preview reads (" +
-                       std::to_string(kPreviewReadLimit >> 20) + " MiB)");
+        throw TFailure(ArgBytes(tr("%1 is larger than the preview reads (%2 MiB)"),
+                                {entry.Name, std::to_string(kPreviewReadLimit >> 20)}));
     std::optional<TLockedFile> once;
     std::optional<TLockedFile>& held = listing_ ? listingArchive_ : once;
     if (!held) {

@@ -2,6 +2,8 @@
 
 #include "framework/Failures.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -10,15 +12,24 @@ namespace zorvak {
 
 namespace {
 
+// The preview's texts, in the preview's context.
+std::string Say(const char* text) {
+    return QCoreApplication::translate("zorvak::TPreviewForm", text).toStdString();
+}
+
 constexpr std::size_t kTextSniffBytes = 64 * 1024;
 
 std::string Size(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
+// what holds %1, the part's number.
 std::string PartName(const char* what, const TEntryPart& part) {
-    return std::string(what) + " " + std::to_string(part.Index) +
-           (part.InGroup ? "." + std::to_string(part.Member) : "");
+    const std::string number =
+        std::to_string(part.Index) + (part.InGroup ? "." + std::to_string(part.Member) : "");
+    return QCoreApplication::translate("zorvak::TPreviewForm", what)
+        .arg(QString::fromStdString(number))
+        .toStdString();
 }
 
 // What the list shows beside a part's name.
@@ -28,35 +39,41 @@ std::string Detail(TPartList list, const TEntryPart& part) {
         return {};
     case TPartList::plTextures:
         if (part.NotFound)
-            return "not in the archive";
+            return Say(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "not in the archive"));
         if (part.Damaged)
-            return "damaged";
-        return part.Picture ? Size(part.Width, part.Height) : "missing";
+            return Say(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "damaged"));
+        return part.Picture ? Size(part.Width, part.Height)
+                            : Say(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "missing"));
     case TPartList::plLumps:
         break;
     default:
         return Size(part.Width, part.Height);
     }
     if (part.Damaged)
-        return "damaged";
+        return Say(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "damaged"));
     if (!part.Picture) {
         char type[8];
         std::snprintf(type, sizeof type, "0x%02X", part.LumpType);
-        return "type " + std::string(type);
+        return QCoreApplication::translate("zorvak::TPreviewForm", "type %1")
+            .arg(QLatin1String(type))
+            .toStdString();
     }
     if (part.Source.Coding == TPartCoding::pcPalette)
-        return "256 colours";
+        return Say(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "256 colours"));
     return Size(part.Width, part.Height);
 }
 
 std::string Named(TPartList list, const TEntryPart& part) {
     switch (list) {
     case TPartList::plSkins:
-        return PartName("skin", part);
+        return PartName(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "skin %1"), part);
     case TPartList::plFrames:
-        return PartName("frame", part);
+        return PartName(QT_TRANSLATE_NOOP("zorvak::TPreviewForm", "frame %1"), part);
     case TPartList::plTextures:
-        return part.Picture ? part.Name : "texture " + std::to_string(part.Index);
+        return part.Picture ? part.Name
+                            : QCoreApplication::translate("zorvak::TPreviewForm", "texture %1")
+                                  .arg(part.Index)
+                                  .toStdString();
     default:
         return part.Name;
     }

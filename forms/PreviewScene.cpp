@@ -40,7 +40,7 @@ TSceneView::TSceneView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     options_.Threads = 0;
     options_.WireColour = {255, 255, 255, 255};
-    setAccessibleName(QStringLiteral("3D view"));
+    setAccessibleName(tr("3D view"));
 }
 
 void TSceneView::ShowModel(const TModelInfo& model, TBuild build) {
@@ -312,13 +312,13 @@ TScenePage::TScenePage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(View, 1);
     auto* controls = new QHBoxLayout;
     SkinBox = new QComboBox(this);
-    SkinBox->setToolTip(QStringLiteral("The skin the model is drawn in"));
-    SkinBox->setAccessibleName(QStringLiteral("Skin"));
-    ButtonPlayPause = new QPushButton(QStringLiteral("Pause"), this);
-    ButtonPlayPause->setToolTip(QStringLiteral("Play or pause the model's frames"));
+    SkinBox->setToolTip(tr("The skin the model is drawn in"));
+    SkinBox->setAccessibleName(tr("Skin"));
+    ButtonPlayPause = new QPushButton(tr("Pause"), this);
+    ButtonPlayPause->setToolTip(tr("Play or pause the model's frames"));
     FrameSlider = new QSlider(Qt::Horizontal, this);
-    FrameSlider->setToolTip(QStringLiteral("The frame shown"));
-    FrameSlider->setAccessibleName(QStringLiteral("Frame"));
+    FrameSlider->setToolTip(tr("The frame shown"));
+    FrameSlider->setAccessibleName(tr("Frame"));
     FrameLabel = new QLabel(this);
     FrameLabel->setMinimumWidth(120);
     KeysLabel = new QLabel(this);
@@ -332,8 +332,7 @@ TScenePage::TScenePage(QWidget* parent) : QWidget(parent) {
     connect(SkinBox, &QComboBox::currentIndexChanged, this, [this](int i) { View->SetSkin(i); });
     connect(ButtonPlayPause, &QPushButton::clicked, this, [this] {
         View->SetPlaying(!View->Playing());
-        ButtonPlayPause->setText(View->Playing() ? QStringLiteral("Pause")
-                                                 : QStringLiteral("Play"));
+        ButtonPlayPause->setText(View->Playing() ? tr("Pause") : tr("Play"));
     });
     connect(FrameSlider, &QSlider::valueChanged, this, [this](int frame) {
         if (frame != View->Frame())
@@ -342,7 +341,7 @@ TScenePage::TScenePage(QWidget* parent) : QWidget(parent) {
     connect(View, &TSceneView::FrameShown, this, [this](int frame) { ShowFrame(frame); });
     connect(View, &TSceneView::Problem, this, [this](const QString& text) {
         FrameLabel->setText(text);
-        ButtonPlayPause->setText(QStringLiteral("Play"));
+        ButtonPlayPause->setText(tr("Play"));
     });
 }
 
@@ -351,7 +350,7 @@ void TScenePage::ShowModel(const TModelInfo& model, TSceneView::TBuild build) {
         const QSignalBlocker blocker(SkinBox);
         SkinBox->clear();
         for (std::size_t i = 0; i < model.Skins.size(); ++i)
-            SkinBox->addItem(model.Skins[i].Name.empty() ? QStringLiteral("Skin %1").arg(i)
+            SkinBox->addItem(model.Skins[i].Name.empty() ? tr("Skin %1").arg(i)
                                                          : Text(model.Skins[i].Name));
     }
     {
@@ -363,12 +362,11 @@ void TScenePage::ShowModel(const TModelInfo& model, TSceneView::TBuild build) {
                        static_cast<QWidget*>(FrameSlider), static_cast<QWidget*>(FrameLabel)})
         w->show();
     SkinBox->setEnabled(model.Skins.size() > 1);
-    KeysLabel->setText(
-        QStringLiteral("Drag to turn, wheel to zoom, R to start again, X for wireframe"));
+    KeysLabel->setText(tr("Drag to turn, wheel to zoom, R to start again, X for wireframe"));
     View->ShowModel(model, std::move(build));
     ShowFrame(0);
     View->SetPlaying(model.Frames.size() > 1);
-    ButtonPlayPause->setText(View->Playing() ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    ButtonPlayPause->setText(View->Playing() ? tr("Pause") : tr("Play"));
     ButtonPlayPause->setEnabled(model.Frames.size() > 1);
 }
 
@@ -376,8 +374,8 @@ void TScenePage::ShowMap(TEntryScene map) {
     for (QWidget* w : {static_cast<QWidget*>(SkinBox), static_cast<QWidget*>(ButtonPlayPause),
                        static_cast<QWidget*>(FrameSlider), static_cast<QWidget*>(FrameLabel)})
         w->hide();
-    KeysLabel->setText(QStringLiteral("W A S D to move, E and Q up and down, Shift to hurry, "
-                                      "drag to look, X for wireframe, R to start again"));
+    KeysLabel->setText(tr("W A S D to move, E and Q up and down, Shift to hurry, "
+                          "drag to look, X for wireframe, R to start again"));
     View->ShowMap(std::move(map));
 }
 
@@ -395,7 +393,7 @@ void TScenePage::ShowFrame(int frame) {
                                  !frames[static_cast<std::size_t>(frame)].Poses.empty()
                              ? Text(frames[static_cast<std::size_t>(frame)].Poses[0].Name)
                              : QString();
-    FrameLabel->setText(QStringLiteral("Frame %1: %2").arg(frame).arg(name));
+    FrameLabel->setText(tr("Frame %1: %2").arg(frame).arg(name));
 }
 
 } // namespace zorvak

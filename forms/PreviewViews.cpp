@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -141,11 +142,11 @@ TTextView::TTextView(QWidget* parent)
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
-    auto* copy = new QAction(QStringLiteral("&Copy"), this);
+    auto* copy = new QAction(QCoreApplication::translate("zorvak::TTextView", "&Copy"), this);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, [this] { this->copy(); });
-    auto* all = new QAction(QStringLiteral("Select &All"), this);
+    auto* all = new QAction(QCoreApplication::translate("zorvak::TTextView", "Select &All"), this);
     all->setShortcut(QKeySequence::SelectAll);
     all->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(all, &QAction::triggered, this, [this] { selectAll(); });
@@ -528,7 +529,8 @@ QImage TWaveformView::Render(const QSize& size) {
                                         static_cast<double>(info_.SampleFrames));
         painter.setPen(QPen(QColor(0xC0, 0x20, 0x20), 1, Qt::DashLine));
         painter.drawLine(x, 0, x, h - 1);
-        painter.drawText(x + 3, painter.fontMetrics().ascent() + 2, QStringLiteral("loop"));
+        painter.drawText(x + 3, painter.fontMetrics().ascent() + 2,
+                         QCoreApplication::translate("zorvak::TWaveformView", "loop"));
     }
     return image;
 }

@@ -4,6 +4,7 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QItemSelection>
@@ -18,8 +19,9 @@ namespace zorvak {
 namespace {
 
 QString Entries(qsizetype count) {
-    return QString::number(count) +
-           (count == 1 ? QStringLiteral(" entry") : QStringLiteral(" entries"));
+    return (count == 1 ? QCoreApplication::translate("zorvak::TSelectMatchingDialog", "%1 entry")
+                       : QCoreApplication::translate("zorvak::TSelectMatchingDialog", "%1 entries"))
+        .arg(count);
 }
 
 unsigned char Fold(char c) {
@@ -109,22 +111,21 @@ TSelectMatchingDialog::TSelectMatchingDialog(QWidget* owner, const TPakEntries& 
                                              TPakListBox* list)
     : QDialog(owner), entries_(entries), list_(list) {
     setObjectName(QStringLiteral("SelectMatchingDialog"));
-    setWindowTitle(QStringLiteral("Select Matching"));
+    setWindowTitle(tr("Select Matching"));
     auto* layout = new QGridLayout(this);
-    auto* caption = new QLabel(QStringLiteral("&Pattern:"), this);
+    auto* caption = new QLabel(tr("&Pattern:"), this);
     PatternEdit = new QLineEdit(this);
     PatternEdit->setObjectName(QStringLiteral("PatternEdit"));
     PatternEdit->setMinimumWidth(260);
     caption->setBuddy(PatternEdit);
-    auto* hint =
-        new QLabel(QStringLiteral("Part of a name, or a pattern with * (any characters) and ? (one "
-                                  "character).\nLetter case is ignored."),
-                   this);
+    auto* hint = new QLabel(tr("Part of a name, or a pattern with * (any characters) and ? (one "
+                               "character).\nLetter case is ignored."),
+                            this);
     CountLabel = new QLabel(this);
     CountLabel->setObjectName(QStringLiteral("CountLabel"));
     auto* buttons = new QDialogButtonBox(this);
-    ButtonSelect = buttons->addButton(QStringLiteral("&Select"), QDialogButtonBox::AcceptRole);
-    ButtonClose = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    ButtonSelect = buttons->addButton(tr("&Select"), QDialogButtonBox::AcceptRole);
+    ButtonClose = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     ButtonSelect->setDefault(true);
     layout->addWidget(caption, 0, 0);
     layout->addWidget(PatternEdit, 0, 1);
@@ -160,12 +161,10 @@ void TSelectMatchingDialog::Refresh() {
     const auto matches = static_cast<qsizetype>(MatchingRows(entries_, PatternOf(typed)).size());
     const auto total = static_cast<qsizetype>(entries_.size());
     if (matches == 0)
-        CountLabel->setText(QStringLiteral("No entry matches"));
+        CountLabel->setText(tr("No entry matches"));
     else
-        CountLabel->setText(
-            QString::number(matches) +
-            (matches == 1 ? QStringLiteral(" match of ") : QStringLiteral(" matches of ")) +
-            Entries(total));
+        CountLabel->setText((matches == 1 ? tr("%1 match of %2") : tr("%1 matches of %2"))
+                                .arg(QString::number(matches), Entries(total)));
     ButtonSelect->setEnabled(matches > 0);
 }
 
@@ -189,8 +188,9 @@ int TSelectMatchingDialog::SelectClick() {
     list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     list_->setCurrentRow(rows.front(), QItemSelectionModel::NoUpdate);
     list_->scrollToItem(list_->item(rows.front()));
-    CountLabel->setText(QStringLiteral("Selected %1 of ").arg(rows.size()) +
-                        Entries(static_cast<qsizetype>(entries_.size())));
+    CountLabel->setText(
+        tr("Selected %1 of %2")
+            .arg(QString::number(rows.size()), Entries(static_cast<qsizetype>(entries_.size()))));
     return static_cast<int>(rows.size());
 }
 

@@ -15,6 +15,12 @@
 
 namespace zorvak {
 
+namespace {
+// The label the stored description gives; any other a caller sets is shown
+// as it is.
+constexpr const char* kVersionLabel = QT_TRANSLATE_NOOP("zorvak::TVelAboutBox", "Version: ");
+} // namespace
+
 TVelAboutBox::TVelAboutBox(QObject* owner) : QObject(owner) {}
 
 bool TVelAboutBox::Execute() {
@@ -30,7 +36,9 @@ bool TVelAboutBox::Execute() {
     try {
         TAboutBox::SetCaption(box->Comments, Comments);
         TAboutBox::SetCaption(box->Copyright, Copyright);
-        TAboutBox::SetCaption(box->Version, VersionLabel);
+        TAboutBox::SetCaption(box->Version, VersionLabel == QLatin1String(kVersionLabel)
+                                                ? tr(kVersionLabel)
+                                                : VersionLabel);
         TAboutBox::SetCaption(box->VDate, Date);
         TAboutBox::SetCaption(box->ProductName, ProgramName);
         box->Tag = Version;
@@ -42,7 +50,7 @@ bool TVelAboutBox::Execute() {
         (void)held.release();
     held.reset();
     if (failed) {
-        ShowMessage(QStringLiteral("Some sort of Error Occurred!"));
+        ShowMessage(tr("Some sort of Error Occurred!"));
         return false;
     }
     return accepted;

@@ -8,7 +8,9 @@
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
@@ -62,8 +64,29 @@ std::string ReadHelpFile(const std::filesystem::path& path) {
         }
         return bytes;
     } catch (const std::exception&) {
-        throw TFailure("Failed to Load Stream");
+        throw TFailure(FailureBytes(
+            QCoreApplication::translate("zorvak::THelpForm", "Failed to Load Stream")));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Where the help file called name is for program: beside it, or else where
+// an install puts it; beside when neither has it.
+std::filesystem::path HelpFileFor(const std::filesystem::path& program, const std::string& name) {
+    const std::filesystem::path beside = program.parent_path() / name;
+#ifdef ZORVAK_DATA_DIR_FROM_BIN
+    // Installed, the program lies in bin/ and its data in share/zorvak/;
+    // beside it still comes first, as in a build tree.
+    std::error_code ec;
+    const std::filesystem::path installed =
+        (program.parent_path() / ZORVAK_DATA_DIR_FROM_BIN / name).lexically_normal();
+    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec))
+        return installed;
+#endif
+    return beside;
 }
 
 } // namespace
@@ -72,17 +95,15 @@ std::filesystem::path HelpFilePath() {
     const std::filesystem::path program = ProgramFileSource()();
     if (!program.has_parent_path())
         return {}; // never the current directory
-    const std::filesystem::path beside = program.parent_path() / "ZorvHelp.rtf";
-#ifdef ZORVAK_DATA_DIR_FROM_BIN
-    // Installed, the program lies in bin/ and its data in share/zorvak/;
-    // beside it still comes first, as in a build tree.
-    std::error_code ec;
-    const std::filesystem::path installed =
-        (program.parent_path() / ZORVAK_DATA_DIR_FROM_BIN / "ZorvHelp.rtf").lexically_normal();
-    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec))
-        return installed;
-#endif
-    return beside;
+    // The help in the windows' language (ZorvHelp.de.rtf), found as the
+    // English one is; the English one where there is none.
+    if (const QString language = UiLanguage(); !language.isEmpty()) {
+        const std::filesystem::path translated =
+            HelpFileFor(program, "ZorvHelp." + language.toStdString() + ".rtf");
+        if (HelpFileExists(translated))
+            return translated;
+    }
+    return HelpFileFor(program, "ZorvHelp.rtf");
 }
 
 TProgramFileSource SetProgramFileSource(TProgramFileSource source) {
@@ -144,12 +165,11 @@ void THelpForm::FormCreate() {
                 LoadHelpText(*document, bytes, viewer->font());
                 viewer->setDocument(document);
             } catch (const std::bad_alloc&) {
-                throw TFailure("Failed to Load Stream");
+                throw TFailure(FailureBytes(tr("Failed to Load Stream")));
             }
         });
     } else {
-        ShowMessageBox(QStringLiteral("Cannot find ZorvHelp.rtf"), QStringLiteral("Error"),
-                       TMsgIcon::mbiError);
+        ShowMessageBox(tr("Cannot find ZorvHelp.rtf"), tr("Error"), TMsgIcon::mbiError);
     }
     // Whatever happened above, the help cannot be edited. Without a caret
     // the keys scroll it, even with no scroll bars to drag.

@@ -20,6 +20,7 @@
 #include "framework/ui/Colors.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
 
@@ -147,7 +148,7 @@ void TZorvakForm::CreateControls() {
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
-    Label1 = PlaceLabel(client, 8, 8, QStringLiteral("Files:"));
+    Label1 = PlaceLabel(client, 8, 8, tr("Files:"));
     // The count stands right after "Files:"; a font wider than the one the
     // window was laid out for pushes it along rather than into the label.
     Offset = PlaceLabel(client, std::max(36, Label1->geometry().right() + 4), 8, QString());
@@ -159,14 +160,13 @@ void TZorvakForm::CreateControls() {
     // Rows 13 pixels high, as the window was laid out for.
     PakList->setItemDelegate(new TFixedRowDelegate(kListItemHeight, PakList));
 
-    ButtonExtract =
-        MakeGlyphButton(client, {296, 24, 97, 33}, QStringLiteral("Extract"), TGlyph::glExtract);
-    ButtonExtractAll = MakeGlyphButton(client, {408, 24, 97, 33}, QStringLiteral("Extract All"),
-                                       TGlyph::glExtractAll);
+    ButtonExtract = MakeGlyphButton(client, {296, 24, 97, 33}, tr("Extract"), TGlyph::glExtract);
+    ButtonExtractAll =
+        MakeGlyphButton(client, {408, 24, 97, 33}, tr("Extract All"), TGlyph::glExtractAll);
     ButtonExtract->setEnabled(false);
     ButtonExtractAll->setEnabled(false);
 
-    ExtractBox = new QGroupBox(QStringLiteral("Extracting"), client);
+    ExtractBox = new QGroupBox(tr("Extracting"), client);
     ExtractBox->setGeometry(296, 60, 209, 97);
     // As wide as the box leaves room for: a long name is cut at its edge, and
     // a new name needs no new size (a run sets thousands of them).
@@ -176,7 +176,7 @@ void TZorvakForm::CreateControls() {
     ExGauge->setGeometry(8, 36, 193, 40);
     ExGauge->SetForeColor(clRed);
     ExGauge->SetProgress(0);
-    LDone = PlaceLabel(ExtractBox, 88, 48, QStringLiteral("Done !"));
+    LDone = PlaceLabel(ExtractBox, 88, 48, tr("Done !"));
     QFont bold = LDone->font();
     bold.setBold(true);
     LDone->setFont(bold);
@@ -185,12 +185,10 @@ void TZorvakForm::CreateControls() {
     LDone->hide();
     ExSize = PlaceLabel(ExtractBox, 8, 80, QString());
 
-    ButtonPlay =
-        MakeGlyphButton(client, {296, 160, 97, 33}, QStringLiteral("Play"), TGlyph::glPlay);
+    ButtonPlay = MakeGlyphButton(client, {296, 160, 97, 33}, tr("Play"), TGlyph::glPlay);
     ButtonPlay->setEnabled(false);
 
-    ButtonBuild =
-        new TGlyphTopButton(GlyphIcon(TGlyph::glBuild), QStringLiteral("Build PAK"), client);
+    ButtonBuild = new TGlyphTopButton(GlyphIcon(TGlyph::glBuild), tr("Build PAK"), client);
     ButtonBuild->setGeometry(400, 160, 105, 101);
     ButtonBuild->setIconSize(QSize(kGlyphSize, kGlyphSize));
 
@@ -200,15 +198,15 @@ void TZorvakForm::CreateControls() {
     Image1->setPixmap(ProgramPicture());
 
     Panel2 = MakePanel(client, {296, 264, 209, 85});
-    Label2 = PlaceLabel(Panel2, 8, 4, QStringLiteral("Zorvak version 1.3"));
+    Label2 = PlaceLabel(Panel2, 8, 4, tr("Zorvak version 1.3"));
     QFont navy = Label2->font();
     navy.setBold(true);
     Label2->setFont(navy);
     SetTextColor(Label2, ToQColor(clNavy));
     Label2->adjustSize();
-    Label3 = PlaceLabel(Panel2, 8, 28, QStringLiteral("Made by the Zorvak developers."));
-    Label4 = PlaceLabel(Panel2, 8, 40, QStringLiteral("Press F1 for help."));
-    Label5 = PlaceLabel(Panel2, 8, 64, QStringLiteral("Comments, suggestions welcome."));
+    Label3 = PlaceLabel(Panel2, 8, 28, tr("Made by the Zorvak developers."));
+    Label4 = PlaceLabel(Panel2, 8, 40, tr("Press F1 for help."));
+    Label5 = PlaceLabel(Panel2, 8, 64, tr("Comments, suggestions welcome."));
 
     const std::pair<QPushButton*, THandler> buttons[] = {
         {ButtonExtract, &TZorvakForm::ButtonExtractAllClick},
@@ -237,25 +235,25 @@ void TZorvakForm::ShowSelectionCommands() {
 }
 
 void TZorvakForm::CreateMenu() {
-    File1 = menuBar()->addMenu(QStringLiteral("&File"));
-    OpenPakFile1 = File1->addAction(QStringLiteral("&Open Pak File"));
+    File1 = menuBar()->addMenu(tr("&File"));
+    OpenPakFile1 = File1->addAction(tr("&Open Pak File"));
     OpenPakFile1->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    ExtractTo1 = File1->addAction(QStringLiteral("Extract &To..."));
-    ExtractAllTo1 = File1->addAction(QStringLiteral("Extract A&ll To..."));
+    ExtractTo1 = File1->addAction(tr("Extract &To..."));
+    ExtractAllTo1 = File1->addAction(tr("Extract A&ll To..."));
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Exit1 = File1->addAction(QStringLiteral("E&xit"));
+    Exit1 = File1->addAction(tr("E&xit"));
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
-    AddFiles1 = Edit1->addAction(QStringLiteral("Add &Files..."));
-    AddFolder1 = Edit1->addAction(QStringLiteral("Add F&older..."));
+    Edit1 = menuBar()->addMenu(tr("&Edit"));
+    AddFiles1 = Edit1->addAction(tr("Add &Files..."));
+    AddFolder1 = Edit1->addAction(tr("Add F&older..."));
     Edit1->addSeparator();
-    Delete1 = Edit1->addAction(QStringLiteral("&Delete"));
-    Rename1 = Edit1->addAction(QStringLiteral("&Rename..."));
+    Delete1 = Edit1->addAction(tr("&Delete"));
+    Rename1 = Edit1->addAction(tr("&Rename..."));
     Rename1->setShortcut(QKeySequence(Qt::Key_F2));
     Edit1->addSeparator();
-    Compact1 = Edit1->addAction(QStringLiteral("&Compact"));
-    Compact1->setToolTip(QStringLiteral(
-        "Write the archive anew without the bytes that deleted and replaced entries left"));
+    Compact1 = Edit1->addAction(tr("&Compact"));
+    Compact1->setToolTip(
+        tr("Write the archive anew without the bytes that deleted and replaced entries left"));
     // Nothing to delete until entries are selected.
     Delete1->setEnabled(false);
     connect(PakList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -264,20 +262,20 @@ void TZorvakForm::CreateMenu() {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
-    View1 = menuBar()->addMenu(QStringLiteral("&View"));
-    PreviewEntry1 = View1->addAction(QStringLiteral("&Preview Entry"));
+    View1 = menuBar()->addMenu(tr("&View"));
+    PreviewEntry1 = View1->addAction(tr("&Preview Entry"));
     PreviewEntry1->setCheckable(true);
     PreviewEntry1->setShortcut(QKeySequence(Qt::Key_F3));
     PreviewEntry1->setShortcutContext(Qt::WindowShortcut);
     addAction(PreviewEntry1);
-    SelectMatching1 = View1->addAction(QStringLiteral("&Select Matching..."));
+    SelectMatching1 = View1->addAction(tr("&Select Matching..."));
     SelectMatching1->setShortcut(QKeySequence::Find);
     SelectMatching1->setShortcutContext(Qt::WindowShortcut);
     addAction(SelectMatching1);
-    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
-    HelpFile1 = Help1->addAction(QStringLiteral("&Help File"));
+    Help1 = menuBar()->addMenu(tr("&Help"));
+    HelpFile1 = Help1->addAction(tr("&Help File"));
     Help1->addSeparator()->setObjectName(QStringLiteral("N2"));
-    About1 = Help1->addAction(QStringLiteral("&About"));
+    About1 = Help1->addAction(tr("&About"));
     // F1 opens the help file from anywhere in the window.
     HelpFile1->setShortcut(QKeySequence::HelpContents);
     HelpFile1->setShortcutContext(Qt::WindowShortcut);
@@ -302,7 +300,8 @@ void TZorvakForm::CreateMenu() {
         Bind(action, &QAction::triggered, handler);
     PakList->installEventFilter(this);
 
-    ODlg.Filter = QStringLiteral("Quake Pak Files (*.pak)|*.pak|All files (*.*) |*.*");
+    ODlg.Filter = tr("Quake Pak Files (*.pak)") + QStringLiteral("|*.pak|") +
+                  tr("All files (*.*) ") + QStringLiteral("|*.*");
     ODlg.FilterIndex = 1;
     ODlg.DefaultExt = QStringLiteral("PAK");
 }
@@ -481,8 +480,7 @@ void TZorvakForm::PakListClick(QObject*) {
     const int k = CurrentIndex();
     if (k >= 0 && k < static_cast<int>(PakNames.size())) {
         ButtonPlay->setEnabled(IsWaveName(PakNames[static_cast<std::size_t>(k)].Name));
-        SetLabelText(ExSize, QString::fromStdString(FormatThousands64(PakLengths->Value(k))) +
-                                 QStringLiteral(" bytes"));
+        SetLabelText(ExSize, tr("%1 bytes").arg(FormatCount(PakLengths->Value(k))));
         ExName->setText(PakList->item(k)->text());
         ExGauge->SetProgress(0);
         extraction_->ShowDone(false);

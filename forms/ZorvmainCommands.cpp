@@ -11,6 +11,7 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Translations.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -78,7 +79,7 @@ void TZorvakForm::ExtractTo1Click(QObject* sender) {
     const bool all = sender == ExtractAllTo1;
     const QString initial = FromFsPath(ToFsPath(PakPath).parent_path());
     const auto chosen = FileDialogs().GetExistingDirectory(
-        this, all ? QStringLiteral("Extract All To") : QStringLiteral("Extract To"), initial);
+        this, all ? tr("Extract All To") : tr("Extract To"), initial);
     if (!chosen)
         return;
     extraction_->ExtractInto(
@@ -124,8 +125,7 @@ void TZorvakForm::DropFiles(const QStringList& paths) {
         OpenArchive(paths.front());
         return;
     }
-    AddUnderFolder(QStringLiteral("Add to Archive"), QStringLiteral("Store under the folder:"),
-                   paths);
+    AddUnderFolder(tr("Add to Archive"), tr("Store under the folder:"), paths);
 }
 
 void TZorvakForm::AddUnderFolder(const QString& title, const QString& prompt,
@@ -158,25 +158,24 @@ QString TZorvakForm::CurrentFolder() const {
 
 void TZorvakForm::AddFiles1Click(QObject*) {
     if (PakPath.isEmpty())
-        throw TFailure("Open an archive to add files to it");
+        throw TFailure(FailureBytes(tr("Open an archive to add files to it")));
     TOpenFileRequest request;
-    request.Title = QStringLiteral("Add Files");
-    request.Filters = QStringList{QStringLiteral("All files (*)")};
+    request.Title = tr("Add Files");
+    request.Filters = QStringList{tr("All files (*)")};
     const auto files = FileDialogs().GetOpenFileNames(this, request);
     if (!files)
         return;
-    AddUnderFolder(QStringLiteral("Add Files"), QStringLiteral("Store under the folder:"), *files);
+    AddUnderFolder(tr("Add Files"), tr("Store under the folder:"), *files);
 }
 
 void TZorvakForm::AddFolder1Click(QObject*) {
     if (PakPath.isEmpty())
-        throw TFailure("Open an archive to add files to it");
+        throw TFailure(FailureBytes(tr("Open an archive to add files to it")));
     const auto chosen = FileDialogs().GetExistingDirectory(
-        this, QStringLiteral("Add Folder"), FromFsPath(ToFsPath(PakPath).parent_path()));
+        this, tr("Add Folder"), FromFsPath(ToFsPath(PakPath).parent_path()));
     if (!chosen)
         return;
-    AddUnderFolder(QStringLiteral("Add Folder"),
-                   QStringLiteral("Store its files under the folder:"), {*chosen});
+    AddUnderFolder(tr("Add Folder"), tr("Store its files under the folder:"), {*chosen});
 }
 
 void TZorvakForm::Delete1Click(QObject*) {
@@ -186,10 +185,9 @@ void TZorvakForm::Delete1Click(QObject*) {
             changes.push_back(TPakChange::Delete(static_cast<std::size_t>(i)));
     if (changes.empty())
         return;
-    const QString what =
-        changes.size() == 1
-            ? QStringLiteral("Delete 1 entry from %1?").arg(PakPath)
-            : QStringLiteral("Delete %1 entries from %2?").arg(changes.size()).arg(PakPath);
+    const QString what = changes.size() == 1
+                             ? tr("Delete 1 entry from %1?").arg(PakPath)
+                             : tr("Delete %1 entries from %2?").arg(changes.size()).arg(PakPath);
     if (!Confirm(what))
         return;
     edit_->Run(changes);
@@ -200,7 +198,7 @@ void TZorvakForm::Rename1Click(QObject*) {
     if (k < 0 || k >= static_cast<int>(PakNames.size()))
         return;
     const QString old = DecodeName(PakNames[static_cast<std::size_t>(k)].Name);
-    const auto typed = AskText(QStringLiteral("Rename"), QStringLiteral("New name:"), old);
+    const auto typed = AskText(tr("Rename"), tr("New name:"), old);
     if (!typed || *typed == old)
         return;
     // A name the user typed is stored as typed.
@@ -209,7 +207,7 @@ void TZorvakForm::Rename1Click(QObject*) {
 
 void TZorvakForm::Compact1Click(QObject*) {
     if (PakPath.isEmpty())
-        throw TFailure("Open an archive to compact it");
+        throw TFailure(FailureBytes(tr("Open an archive to compact it")));
     edit_->Run({}, true);
 }
 

@@ -1,4 +1,4 @@
-# Installing like a Debian program: both programs on the path, the help file
+# Installing like a Debian program: both programs on the path, the help files
 # in the shared data directory, manual pages, the bash, zsh and fish
 # completions, the desktop entry with its icons and AppStream metadata, and
 # the package's own documentation; and a Debian package of all of it.
@@ -68,7 +68,11 @@ install(FILES ${_packaging}/debian/lintian-overrides
 
 if(ZORVAK_BUILD_UI)
   install(TARGETS zorvak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/ZorvHelp.rtf DESTINATION ${ZORVAK_DATA_DIR})
+  # The English help, and the help in each language the windows speak.
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/ZorvHelp.rtf
+                ${PROJECT_SOURCE_DIR}/resources/ZorvHelp.de.rtf
+                ${PROJECT_SOURCE_DIR}/resources/ZorvHelp.fr.rtf
+          DESTINATION ${ZORVAK_DATA_DIR})
   target_compile_definitions(zorvak_ui PRIVATE
     ZORVAK_DATA_DIR_FROM_BIN="${ZORVAK_DATA_DIR_FROM_BIN}")
   install(FILES ${_generated}/man/zorvak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

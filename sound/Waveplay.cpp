@@ -46,15 +46,24 @@ void TWave::DefineProperties(TPropertyList& properties) {
         [this](TStream& target) { WriteData(target); }, [] { return true; });
 }
 
+namespace {
+std::string OutOfMemoryText() {
+    return QCoreApplication::translate("zorvak::TWave",
+                                       "Out of memory while expanding memory stream")
+        .toLocal8Bit()
+        .toStdString();
+}
+} // namespace
+
 void TWave::LoadFromStream(TStream& source) {
     const std::int64_t size = source.Size() < 0 ? 0 : source.Size();
     std::vector<unsigned char> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        throw TFailure("Out of memory while expanding memory stream");
+        throw TFailure(OutOfMemoryText());
     } catch (const std::length_error&) {
-        throw TFailure("Out of memory while expanding memory stream");
+        throw TFailure(OutOfMemoryText());
     }
     // Read into new memory and swap only once all is there: a short source
     // must not leave a wave of undefined bytes that a later play would use.

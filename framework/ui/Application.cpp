@@ -34,12 +34,12 @@ QString CurrentFailureMessage() {
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return QCoreApplication::translate("zorvak::RunGuarded", "Out of memory");
     } catch (const std::exception& e) {
         // Messages hold path bytes; show them as the file system spells them.
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown failure");
+        return QCoreApplication::translate("zorvak::RunGuarded", "Unknown failure");
     }
 }
 

@@ -192,7 +192,8 @@ QStringList TOpenDialog::ToolkitFilters() const {
 
 bool TOpenDialog::Execute(QWidget* parent) {
     TOpenFileRequest request;
-    request.Title = Title.isEmpty() ? QStringLiteral("Open") : Title;
+    request.Title =
+        Title.isEmpty() ? QCoreApplication::translate("zorvak::TOpenDialog", "Open") : Title;
     request.Filters = ToolkitFilters();
     request.FilterIndex = FilterIndex - 1;
     request.InitialFile = FileName;

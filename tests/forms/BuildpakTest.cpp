@@ -3,6 +3,7 @@
 #include "framework/Failures.h"
 #include "framework/ui/Application.h"
 #include "support/Recorders.h"
+#include "support/Speaking.h"
 #include "support/TempDir.h"
 
 #include <QComboBox>
@@ -144,6 +145,22 @@ TEST_F(BuildPakDialogTest, StartsAsItsTableSays) {
     EXPECT_EQ(order, controls);
     // The start directory is the program's current directory.
     EXPECT_EQ(Dialog.DirList->Directory(), fs::current_path());
+}
+
+TEST(BuildPakLanguages, EveryCaptionFitsWhereTheDialogPutsIt) {
+    test::TRecordedDialogs boxes;
+    for (const char* locale : {"C", "de_DE", "fr_FR"}) {
+        SCOPED_TRACE(locale);
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(locale))};
+        TBuildPakDialog dialog;
+        EXPECT_EQ(dialog.size(), QSize(429, 268));
+        for (const QPushButton* button : {dialog.ButtonOk, dialog.ButtonClose})
+            EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
+        EXPECT_LE(dialog.Label1->geometry().right(), dialog.Bevel1->geometry().right());
+        // The name box follows its caption and still ends where it always did.
+        EXPECT_LT(dialog.Label2->geometry().right(), dialog.PAKName->x());
+        EXPECT_EQ(dialog.PAKName->geometry().right(), 200);
+    }
 }
 
 TEST_F(BuildPakDialogTest, KeyFilterKeepsLettersAndDigitsOnly) {

@@ -9,6 +9,7 @@
 #include "framework/Files.h"
 #include "framework/ui/Platform.h"
 #include "support/Recorders.h"
+#include "support/Speaking.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -126,6 +127,61 @@ TEST(HelpPath, IsTheRunningProgramsDirectoryNotTheCurrentOne) {
     WriteFile(prefix / "bin/ZorvHelp.rtf", "{\\rtf1 beside}");
     EXPECT_EQ(HelpFilePath(), prefix / "bin/ZorvHelp.rtf");
     SetProgramFileSource(previous);
+}
+
+TEST(HelpPath, IsTheHelpInTheWindowsLanguageWhereThereIsOne) {
+    // Installed as bin/zorvak; each file holds its own name. A name ending
+    // in "/" is a directory.
+    const struct {
+        const char* Locale;
+        std::vector<std::string> Files;
+        const char* Expected;
+    } cases[] = {
+        {"de_DE",
+         {"bin/ZorvHelp.rtf", "bin/ZorvHelp.de.rtf", "bin/ZorvHelp.fr.rtf"},
+         "bin/ZorvHelp.de.rtf"},
+        {"fr_FR",
+         {"bin/ZorvHelp.rtf", "bin/ZorvHelp.de.rtf", "bin/ZorvHelp.fr.rtf"},
+         "bin/ZorvHelp.fr.rtf"},
+        {"C", {"bin/ZorvHelp.rtf", "bin/ZorvHelp.de.rtf"}, "bin/ZorvHelp.rtf"},
+        {"es_ES", {"bin/ZorvHelp.rtf", "bin/ZorvHelp.es.rtf"}, "bin/ZorvHelp.rtf"},
+        {"fr_CA", {"bin/ZorvHelp.rtf", "bin/ZorvHelp.de.rtf"}, "bin/ZorvHelp.rtf"},
+        {"de_AT",
+         {"share/zorvak/ZorvHelp.rtf", "share/zorvak/ZorvHelp.de.rtf"},
+         "share/zorvak/ZorvHelp.de.rtf"},
+        {"de_DE",
+         {"bin/ZorvHelp.rtf", "share/zorvak/ZorvHelp.de.rtf"},
+         "share/zorvak/ZorvHelp.de.rtf"},
+        {"de_DE", {"bin/ZorvHelp.de.rtf/", "bin/ZorvHelp.rtf"}, "bin/ZorvHelp.rtf"},
+        {"fr_FR", {}, "bin/ZorvHelp.rtf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Locale) + " -> " + c.Expected);
+        TTempDir prefix;
+        for (const std::string& file : c.Files) {
+            if (file.ends_with('/'))
+                std::filesystem::create_directories(prefix / file);
+            else
+                WriteFile(prefix / file, file);
+        }
+        const auto previous = SetProgramFileSource([&] { return prefix / "bin/zorvak"; });
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(c.Locale))};
+        EXPECT_EQ(HelpFilePath(), prefix / c.Expected);
+        // What the window shows, under the caption it always had.
+        TRecordedDialogs dialogs;
+        {
+            THelpForm form;
+            EXPECT_EQ(form.windowTitle(), QStringLiteral("HelpForm"));
+            if (c.Files.empty()) {
+                ASSERT_EQ(dialogs.Boxes->Messages.size(), 1u);
+                EXPECT_TRUE(
+                    dialogs.Boxes->Messages[0].Text.contains(QStringLiteral("ZorvHelp.rtf")));
+            } else {
+                EXPECT_EQ(HelpViewer->toPlainText(), QString::fromLatin1(c.Expected));
+            }
+        }
+        SetProgramFileSource(previous);
+    }
 }
 
 TEST_F(HelpWindow, RichTextShowsFormatted) {

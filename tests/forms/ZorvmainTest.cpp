@@ -11,6 +11,7 @@
 #include "support/MainWindowTest.h"
 #include "support/PakImage.h"
 #include "support/Recorders.h"
+#include "support/Speaking.h"
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -153,6 +155,101 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
     EXPECT_EQ(form.OpenPakFile1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(form.Exit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(form.Rename1->shortcut(), QKeySequence(Qt::Key_F2));
+}
+
+// What the window says: each menu's title and commands, then its buttons.
+struct TSaid {
+    std::vector<QStringList> Menus;
+    QStringList Buttons;
+};
+
+TSaid SaidBy(const TZorvakForm& form) {
+    TSaid said;
+    for (const QAction* menu : form.menuBar()->actions()) {
+        QStringList texts{menu->text()};
+        for (const QAction* item : menu->menu()->actions())
+            if (!item->isSeparator())
+                texts << item->text();
+        said.Menus.push_back(texts);
+    }
+    for (const QPushButton* button : form.findChildren<QPushButton*>())
+        said.Buttons << button->text();
+    return said;
+}
+
+// The key a text's "&" marks, in lower case; null when it marks none.
+QChar Accelerator(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == QLatin1Char('&')) {
+            if (text[i + 1] != QLatin1Char('&'))
+                return text[i + 1].toLower();
+            ++i;
+        }
+    return {};
+}
+
+TEST(MainWindowLanguages, MenusAndButtonsSpeakTheLanguageOfTheLocale) {
+    test::TRecordedDialogs dialogs;
+    test::TRecordedSound sound;
+    const TSaid english = SaidBy(TZorvakForm());
+    const struct {
+        const char* Locale;
+        bool Translated;
+    } cases[] = {{"de_DE", true}, {"C", false}, {"fr_FR", true}, {"en_US", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Locale);
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(c.Locale))};
+        const TSaid said = SaidBy(TZorvakForm());
+        if (!c.Translated) {
+            EXPECT_EQ(said.Menus, english.Menus);
+            EXPECT_EQ(said.Buttons, english.Buttons);
+            continue;
+        }
+        ASSERT_EQ(said.Menus.size(), english.Menus.size());
+        std::set<QChar> bar;
+        for (std::size_t m = 0; m < said.Menus.size(); ++m) {
+            ASSERT_EQ(said.Menus[m].size(), english.Menus[m].size());
+            std::set<QChar> inMenu;
+            for (qsizetype i = 0; i < said.Menus[m].size(); ++i) {
+                const QString& text = said.Menus[m][i];
+                const QString& source = english.Menus[m][i];
+                SCOPED_TRACE(source.toStdString() + " -> " + text.toStdString());
+                EXPECT_FALSE(text.trimmed().isEmpty());
+                EXPECT_NE(text, source);
+                const QChar key = Accelerator(text);
+                ASSERT_EQ(key.isNull(), Accelerator(source).isNull());
+                // Titles apart from each other on the bar, commands within their menu.
+                if (!key.isNull()) {
+                    EXPECT_TRUE((i == 0 ? bar : inMenu).insert(key).second) << "taken twice";
+                }
+            }
+        }
+        ASSERT_EQ(said.Buttons.size(), english.Buttons.size());
+        for (qsizetype i = 0; i < said.Buttons.size(); ++i) {
+            EXPECT_FALSE(said.Buttons[i].trimmed().isEmpty());
+            EXPECT_NE(said.Buttons[i], english.Buttons[i]);
+        }
+    }
+}
+
+TEST(MainWindowLanguages, NoTextRunsPastItsControl) {
+    // The window keeps the size and places it was laid out with in English;
+    // a longer text must still fit its button, and a label its panel.
+    test::TRecordedDialogs dialogs;
+    test::TRecordedSound sound;
+    for (const char* locale : {"C", "de_DE", "fr_FR"}) {
+        SCOPED_TRACE(locale);
+        const test::TSpeaking speaking{QLocale(QString::fromLatin1(locale))};
+        TZorvakForm form;
+        form.LDone->show();
+        for (const QPushButton* button : form.findChildren<QPushButton*>())
+            EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
+        for (const QLabel* label : form.findChildren<QLabel*>())
+            if (!label->text().isEmpty()) {
+                EXPECT_LE(label->geometry().right(), label->parentWidget()->contentsRect().right())
+                    << label->text().toStdString();
+            }
+    }
 }
 
 TEST_F(MainWindow, OpeningListsTheEntriesAndSetsTheCaption) {

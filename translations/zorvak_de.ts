@@ -1,0 +1,798 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>zorvak::RunGuarded</name>
+    <message>
+        <source>Out of memory</source>
+        <translation>Zu wenig Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>Unknown failure</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TAboutBox</name>
+    <message>
+        <source>Copyright © the Zorvak makers</source>
+        <translation>Copyright © die Macher von Zorvak</translation>
+    </message>
+    <message>
+        <source>A tool for Quake PAK archives</source>
+        <translation>Ein Werkzeug für die PAK-Archive von Quake</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Info über Zorvak</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>dddd d MMMM yyyy, h:mm AP</source>
+        <comment>the program file&apos;s date, as QLocale writes it; English has its own way</comment>
+        <translation>dddd, d. MMMM yyyy, HH:mm</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TBuildPakDialog</name>
+    <message>
+        <source>Build PAK File</source>
+        <translation>PAK-Datei erstellen</translation>
+    </message>
+    <message>
+        <source>Start build from :-</source>
+        <translation>Erstellen aus Ordner:</translation>
+    </message>
+    <message>
+        <source>PAK Name:</source>
+        <translation>PAK-Name:</translation>
+    </message>
+    <message>
+        <source>Build PAK</source>
+        <translation>Erstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TEditRun</name>
+    <message>
+        <source>An extraction is running: edit the archive when it has ended</source>
+        <translation>Eine Extraktion läuft: Bearbeiten Sie das Archiv, wenn sie beendet ist</translation>
+    </message>
+    <message>
+        <source>An edit is running: make the next one when it has ended</source>
+        <translation>Eine Bearbeitung läuft: Nehmen Sie die nächste vor, wenn sie beendet ist</translation>
+    </message>
+    <message>
+        <source>Cannot change %1: there is no write access to %2</source>
+        <translation>%1 kann nicht geändert werden: Kein Schreibzugriff auf %2</translation>
+    </message>
+    <message>
+        <source>Writing %1</source>
+        <translation>%1 wird geschrieben</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TExtractionRun</name>
+    <message>
+        <source>(an empty name)</source>
+        <translation>(ein leerer Name)</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>1 entry was left out, as its name would not make a file inside the folder:</source>
+        <translation>1 Eintrag wurde ausgelassen, da sein Name keine Datei innerhalb des Ordners ergeben würde:</translation>
+    </message>
+    <message>
+        <source>%1 entries were left out, as their names would not make files inside the folder:</source>
+        <translation>%1 Einträge wurden ausgelassen, da ihre Namen keine Dateien innerhalb des Ordners ergeben würden:</translation>
+    </message>
+    <message>
+        <source>1 entry was passed over, as it names the same file as an earlier entry on this system:</source>
+        <translation>1 Eintrag wurde übergangen, da er auf diesem System dieselbe Datei bezeichnet wie ein früherer Eintrag:</translation>
+    </message>
+    <message>
+        <source>%1 entries were passed over, as each names the same file as an earlier entry on this system:</source>
+        <translation>%1 Einträge wurden übergangen, da jeder auf diesem System dieselbe Datei bezeichnet wie ein früherer Eintrag:</translation>
+    </message>
+    <message>
+        <source>%1 (as %2)</source>
+        <translation>%1 (als %2)</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TGauge</name>
+    <message>
+        <source>Value must be between %1 and %2</source>
+        <translation>Der Wert muss zwischen %1 und %2 liegen</translation>
+    </message>
+    <message>
+        <source>%1%</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::THelpForm</name>
+    <message>
+        <source>Failed to Load Stream</source>
+        <translation>Die Datei konnte nicht geladen werden</translation>
+    </message>
+    <message>
+        <source>Cannot find ZorvHelp.rtf</source>
+        <translation>ZorvHelp.rtf wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TOpenDialog</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TPreviewForm</name>
+    <message>
+        <source>%1 byte</source>
+        <translation>%1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Byte</translation>
+    </message>
+    <message>
+        <source>Lumps</source>
+        <translation>Lumps</translation>
+    </message>
+    <message>
+        <source>%1 lump</source>
+        <translation>%1 Lump</translation>
+    </message>
+    <message>
+        <source>%1 lumps</source>
+        <translation>%1 Lumps</translation>
+    </message>
+    <message>
+        <source>The picture container holds no lumps.</source>
+        <translation>Der Bildcontainer enthält keine Lumps.</translation>
+    </message>
+    <message>
+        <source>Textures</source>
+        <translation>Texturen</translation>
+    </message>
+    <message>
+        <source>%1 texture</source>
+        <translation>%1 Textur</translation>
+    </message>
+    <message>
+        <source>%1 textures</source>
+        <translation>%1 Texturen</translation>
+    </message>
+    <message>
+        <source>The map holds no textures.</source>
+        <translation>Die Karte enthält keine Texturen.</translation>
+    </message>
+    <message>
+        <source>Skins</source>
+        <translation>Skins</translation>
+    </message>
+    <message>
+        <source>%1 skin</source>
+        <translation>%1 Skin</translation>
+    </message>
+    <message>
+        <source>%1 skins</source>
+        <translation>%1 Skins</translation>
+    </message>
+    <message>
+        <source>The model holds no skins.</source>
+        <translation>Das Modell enthält keine Skins.</translation>
+    </message>
+    <message>
+        <source>Frames</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>%1 frame</source>
+        <translation>%1 Frame</translation>
+    </message>
+    <message>
+        <source>%1 frames</source>
+        <translation>%1 Frames</translation>
+    </message>
+    <message>
+        <source>The sprite holds no frames.</source>
+        <translation>Das Sprite enthält keine Frames.</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom:</source>
+        <translation>&amp;Zoom:</translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation>Einpassen</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Abspielen</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>&amp;3D View</source>
+        <translation>&amp;3D-Ansicht</translation>
+    </message>
+    <message>
+        <source>Show the model or the map in 3D</source>
+        <translation>Das Modell oder die Karte in 3D zeigen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No entry is chosen: click one in the list.</source>
+        <translation>Kein Eintrag gewählt: Klicken Sie einen in der Liste an.</translation>
+    </message>
+    <message>
+        <source>No entry to show.</source>
+        <translation>Kein Eintrag zum Anzeigen.</translation>
+    </message>
+    <message>
+        <source>Preview - %1</source>
+        <translation>Vorschau - %1</translation>
+    </message>
+    <message>
+        <source>Cannot read the entry: %1.</source>
+        <translation>Der Eintrag kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot read the entry: Out of memory.</source>
+        <translation>Der Eintrag kann nicht gelesen werden: Zu wenig Arbeitsspeicher.</translation>
+    </message>
+    <message>
+        <source>in greys</source>
+        <translation>in Graustufen</translation>
+    </message>
+    <message>
+        <source>colours of %1</source>
+        <translation>Farben aus %1</translation>
+    </message>
+    <message>
+        <source>colours of this archive</source>
+        <translation>Farben dieses Archivs</translation>
+    </message>
+    <message>
+        <source>The entry is larger than the preview reads (%1 MiB): its first %2 MiB are shown as bytes.</source>
+        <translation>Der Eintrag ist größer, als die Vorschau liest (%1 MiB): Seine ersten %2 MiB werden als Bytes gezeigt.</translation>
+    </message>
+    <message>
+        <source>The entry is empty.</source>
+        <translation>Der Eintrag ist leer.</translation>
+    </message>
+    <message>
+        <source>Text, %1</source>
+        <translation>Text, %1</translation>
+    </message>
+    <message>
+        <source>Not a text, picture or sound entry: shown as bytes.</source>
+        <translation>Kein Text-, Bild- oder Sound-Eintrag: als Bytes gezeigt.</translation>
+    </message>
+    <message>
+        <source>Only the first %1 MiB of the text are shown.</source>
+        <translation>Nur die ersten %1 MiB des Textes werden gezeigt.</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 Zeile</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 Zeilen</translation>
+    </message>
+    <message>
+        <source>Cannot show this %1: %2.</source>
+        <translation>Dieser Eintrag (%1) kann nicht gezeigt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Cannot read this sound: %1.</source>
+        <translation>Dieser Sound kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>none (plays once)</source>
+        <translation>keiner (spielt einmal)</translation>
+    </message>
+    <message>
+        <source>frame %1 (%2)</source>
+        <translation>Frame %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Rate: %1 Hz    Bits: %2    Channels: %3    Format: %4
+Length: %5 (%6)    Loop start: %7</source>
+        <translation>Rate: %1 Hz    Bits: %2    Kanäle: %3    Format: %4
+Länge: %5 (%6)    Schleifenbeginn: %7</translation>
+    </message>
+    <message>
+        <source>Cannot show this picture: %1.</source>
+        <translation>Dieses Bild kann nicht gezeigt werden: %1.</translation>
+    </message>
+    <message>
+        <source>No reader for %1 pictures is installed: shown as bytes.</source>
+        <translation>Für %1-Bilder ist kein Lesemodul installiert: als Bytes gezeigt.</translation>
+    </message>
+    <message>
+        <source>the toolkit reads only TGA 2.0 files, which end in their footer</source>
+        <translation>das Toolkit liest nur TGA-2.0-Dateien, die mit ihrer Fußzeile enden</translation>
+    </message>
+    <message>
+        <source>Cannot read this %1 picture: %2.</source>
+        <translation>Dieses %1-Bild kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 picture, %2</source>
+        <translation>%1-Bild, %2</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of %2 are listed.</source>
+        <translation>Nur die ersten %1 von %2 werden aufgeführt.</translation>
+    </message>
+    <message>
+        <source>Cannot show %1: %2.</source>
+        <translation>%1 kann nicht gezeigt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Fit (%1x)</source>
+        <translation>Einpassen (%1x)</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Speichern unter</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Entry %1 would overwrite the archive it is read from</source>
+        <translation>Eintrag %1 würde das Archiv überschreiben, aus dem er gelesen wird</translation>
+    </message>
+    <message>
+        <source>Cannot show this in 3D: %1.</source>
+        <translation>Dies kann nicht in 3D gezeigt werden: %1.</translation>
+    </message>
+    <message>
+        <source>%1 triangles</source>
+        <translation>%1 Dreiecke</translation>
+    </message>
+    <message>
+        <source>%1 is larger than the preview reads (%2 MiB)</source>
+        <translation>%1 ist größer, als die Vorschau liest (%2 MiB)</translation>
+    </message>
+    <message>
+        <source>not in the archive</source>
+        <translation>nicht im Archiv</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>beschädigt</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>fehlt</translation>
+    </message>
+    <message>
+        <source>type %1</source>
+        <translation>Typ %1</translation>
+    </message>
+    <message>
+        <source>256 colours</source>
+        <translation>256 Farben</translation>
+    </message>
+    <message>
+        <source>skin %1</source>
+        <translation>Skin %1</translation>
+    </message>
+    <message>
+        <source>frame %1</source>
+        <translation>Frame %1</translation>
+    </message>
+    <message>
+        <source>texture %1</source>
+        <translation>Textur %1</translation>
+    </message>
+    <message>
+        <source>%1 frame</source>
+        <comment>of a sound</comment>
+        <translation>%1 Frame</translation>
+    </message>
+    <message>
+        <source>%1 frames</source>
+        <comment>of a sound</comment>
+        <translation>%1 Frames</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TScenePage</name>
+    <message>
+        <source>The skin the model is drawn in</source>
+        <translation>Die Skin, mit der das Modell gezeichnet wird</translation>
+    </message>
+    <message>
+        <source>Skin</source>
+        <translation>Skin</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Play or pause the model&apos;s frames</source>
+        <translation>Die Frames des Modells abspielen oder anhalten</translation>
+    </message>
+    <message>
+        <source>The frame shown</source>
+        <translation>Der gezeigte Frame</translation>
+    </message>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Skin %1</source>
+        <translation>Skin %1</translation>
+    </message>
+    <message>
+        <source>Drag to turn, wheel to zoom, R to start again, X for wireframe</source>
+        <translation>Ziehen zum Drehen, Mausrad zum Zoomen, R zum Zurücksetzen, X für Drahtgitter</translation>
+    </message>
+    <message>
+        <source>W A S D to move, E and Q up and down, Shift to hurry, drag to look, X for wireframe, R to start again</source>
+        <translation>W A S D zum Bewegen, E und Q auf und ab, Umschalt für schneller, Ziehen zum Umsehen, X für Drahtgitter, R zum Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Frame %1: %2</source>
+        <translation>Frame %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TSceneView</name>
+    <message>
+        <source>3D view</source>
+        <translation>3D-Ansicht</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TSelectMatchingDialog</name>
+    <message>
+        <source>%1 entry</source>
+        <translation>%1 Eintrag</translation>
+    </message>
+    <message>
+        <source>%1 entries</source>
+        <translation>%1 Einträgen</translation>
+    </message>
+    <message>
+        <source>Select Matching</source>
+        <translation>Passende auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Pattern:</source>
+        <translation>&amp;Muster:</translation>
+    </message>
+    <message>
+        <source>Part of a name, or a pattern with * (any characters) and ? (one character).
+Letter case is ignored.</source>
+        <translation>Ein Teil eines Namens oder ein Muster mit * (beliebige Zeichen) und ? (ein Zeichen).
+Groß- und Kleinschreibung wird nicht beachtet.</translation>
+    </message>
+    <message>
+        <source>&amp;Select</source>
+        <translation>&amp;Auswählen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No entry matches</source>
+        <translation>Kein Eintrag passt</translation>
+    </message>
+    <message>
+        <source>%1 match of %2</source>
+        <translation>%1 Treffer von %2</translation>
+    </message>
+    <message>
+        <source>%1 matches of %2</source>
+        <translation>%1 Treffer von %2</translation>
+    </message>
+    <message>
+        <source>Selected %1 of %2</source>
+        <translation>%1 von %2 ausgewählt</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TTextView</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TVelAboutBox</name>
+    <message>
+        <source>Version: </source>
+        <translation>Version: </translation>
+    </message>
+    <message>
+        <source>Some sort of Error Occurred!</source>
+        <translation>Ein Fehler ist aufgetreten!</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TWave</name>
+    <message>
+        <source>Out of memory while expanding memory stream</source>
+        <translation>Zu wenig Arbeitsspeicher beim Vergrößern des Speicherstroms</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TWaveformView</name>
+    <message>
+        <source>loop</source>
+        <translation>Schleife</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::TZorvakForm</name>
+    <message>
+        <source>Files:</source>
+        <translation>Dateien:</translation>
+    </message>
+    <message>
+        <source>Extract</source>
+        <translation>Extrahieren</translation>
+    </message>
+    <message>
+        <source>Extract All</source>
+        <translation>Alle
+extrahieren</translation>
+    </message>
+    <message>
+        <source>Extracting</source>
+        <translation>Extraktion</translation>
+    </message>
+    <message>
+        <source>Done !</source>
+        <translation>Fertig!</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Build PAK</source>
+        <translation>PAK erstellen</translation>
+    </message>
+    <message>
+        <source>Zorvak version 1.3</source>
+        <translation>Zorvak Version 1.3</translation>
+    </message>
+    <message>
+        <source>Made by the Zorvak developers.</source>
+        <translation>Von den Zorvak-Entwicklern.</translation>
+    </message>
+    <message>
+        <source>Press F1 for help.</source>
+        <translation>Drücken Sie F1 für die Hilfe.</translation>
+    </message>
+    <message>
+        <source>Comments, suggestions welcome.</source>
+        <translation>Anregungen sind willkommen.</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Open Pak File</source>
+        <translation>PAK-Datei ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Extract &amp;To...</source>
+        <translation>Extrahieren &amp;nach...</translation>
+    </message>
+    <message>
+        <source>Extract A&amp;ll To...</source>
+        <translation>&amp;Alle extrahieren nach...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Add &amp;Files...</source>
+        <translation>&amp;Dateien hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Add F&amp;older...</source>
+        <translation>&amp;Ordner hinzufügen...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Rename...</source>
+        <translation>&amp;Umbenennen...</translation>
+    </message>
+    <message>
+        <source>&amp;Compact</source>
+        <translation>&amp;Verdichten</translation>
+    </message>
+    <message>
+        <source>Write the archive anew without the bytes that deleted and replaced entries left</source>
+        <translation>Das Archiv neu schreiben, ohne die Bytes, die gelöschte und ersetzte Einträge hinterlassen haben</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Preview Entry</source>
+        <translation>&amp;Vorschau des Eintrags</translation>
+    </message>
+    <message>
+        <source>&amp;Select Matching...</source>
+        <translation>&amp;Passende auswählen...</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Help File</source>
+        <translation>&amp;Hilfedatei</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Info über Zorvak</translation>
+    </message>
+    <message>
+        <source>Quake Pak Files (*.pak)</source>
+        <translation>Quake-PAK-Dateien (*.pak)</translation>
+    </message>
+    <message>
+        <source>All files (*.*) </source>
+        <translation>Alle Dateien (*.*) </translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Byte</translation>
+    </message>
+    <message>
+        <source>Extract All To</source>
+        <translation>Alle extrahieren nach</translation>
+    </message>
+    <message>
+        <source>Extract To</source>
+        <translation>Extrahieren nach</translation>
+    </message>
+    <message>
+        <source>Add to Archive</source>
+        <translation>Zum Archiv hinzufügen</translation>
+    </message>
+    <message>
+        <source>Store under the folder:</source>
+        <translation>Im Ordner ablegen:</translation>
+    </message>
+    <message>
+        <source>Open an archive to add files to it</source>
+        <translation>Öffnen Sie ein Archiv, um ihm Dateien hinzuzufügen</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Store its files under the folder:</source>
+        <translation>Seine Dateien im Ordner ablegen:</translation>
+    </message>
+    <message>
+        <source>Delete 1 entry from %1?</source>
+        <translation>1 Eintrag aus %1 löschen?</translation>
+    </message>
+    <message>
+        <source>Delete %1 entries from %2?</source>
+        <translation>%1 Einträge aus %2 löschen?</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>New name:</source>
+        <translation>Neuer Name:</translation>
+    </message>
+    <message>
+        <source>Open an archive to compact it</source>
+        <translation>Öffnen Sie ein Archiv, um es zu verdichten</translation>
+    </message>
+</context>
+<context>
+    <name>zorvak::main</name>
+    <message>
+        <source>usage: zorvak [FILE]
+
+Opens the Zorvak window, and the PAK archive FILE in it when one is named.
+
+  --help      this text
+  --version   the program&apos;s version
+
+zorvak-pak does the same work from scripts; see &apos;zorvak-pak --help&apos;.
+</source>
+        <translation>Aufruf: zorvak [DATEI]
+
+Öffnet das Zorvak-Fenster und darin das PAK-Archiv DATEI, wenn eines angegeben ist.
+
+  --help      dieser Text
+  --version   die Version des Programms
+
+zorvak-pak erledigt dieselbe Arbeit aus Skripten; siehe „zorvak-pak --help“.
+</translation>
+    </message>
+    <message>
+        <source>zorvak: unknown option %1
+Try &apos;zorvak --help&apos;.
+</source>
+        <translation>zorvak: unbekannte Option %1
+Versuchen Sie „zorvak --help“.
+</translation>
+    </message>
+</context>
+</TS>
