@@ -211,6 +211,9 @@ private:
     QString CurrentFolder() const;
     // The preview, while it is open, shows the current entry.
     void FollowWithPreview();
+    // Makes the window active again with the keys where they were (the list
+    // when nothing of the window had them).
+    void KeepKeysInList();
     // A control's handler, given the control.
     using THandler = void (TZorvakForm::*)(QObject*);
     // Connects a control's signal to a handler through the guard.
