@@ -107,6 +107,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
+    DescribeControls();
     const TRunControls controls{
         this, PakList, ButtonExtract, ButtonExtractAll, ExtractBox, ExName, ExGauge, LDone, Edit1};
     TRunWindow& window = *this;

@@ -195,6 +195,8 @@ protected:
 
 private:
     void CreateControls();
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
