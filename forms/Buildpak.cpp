@@ -197,6 +197,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     } catch (const TFailure&) {
         DirList->SetDirectory("/");
     }
+    DescribeControls();
 }
 
 TBuildPakDialog::~TBuildPakDialog() {

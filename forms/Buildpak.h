@@ -101,6 +101,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     void DirListChange();
     void PAKNameChange();
     void SelectRow(std::size_t row);

@@ -171,6 +171,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
             [this] { RunGuarded([this] { ButtonOkClick(); }); });
 
     FormCreate();
+    DescribeControls();
 }
 
 void TAboutBox::SetCaption(QLabel* label, const QString& text) {

@@ -85,6 +85,8 @@ protected:
     virtual QString DefaultDateText() const;
 
 private:
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     void SetBoxWidth(int width);
     void CentreOnBackdrop(QWidget* control);
 };

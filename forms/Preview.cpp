@@ -175,6 +175,7 @@ TPreviewForm::TPreviewForm(QWidget* owner, TWavePlayer* player)
     CreateControls();
     resize(kFormWidth, kFormHeight);
     Reset();
+    DescribeControls();
 }
 
 TPreviewForm::~TPreviewForm() {

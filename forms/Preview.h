@@ -121,6 +121,8 @@ private:
     enum class TSaveKind { skNothing, skPicture, skEntryBytes, skPartBytes };
 
     void CreateControls();
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     void Reset();
     void ReadEntry(const TPreviewArchive& archive, const TPakEntry& entry);
     // Opens the archive without sharing; held by another program, it says so.

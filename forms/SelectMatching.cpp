@@ -141,6 +141,7 @@ TSelectMatchingDialog::TSelectMatchingDialog(QWidget* owner, const TPakEntries& 
             [this] { RunGuarded([this] { SelectClick(); }); });
     connect(ButtonClose, &QPushButton::clicked, this, &QDialog::close);
     Refresh();
+    DescribeControls();
 }
 
 void TSelectMatchingDialog::Open() {

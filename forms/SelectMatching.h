@@ -62,6 +62,8 @@ public:
     QPushButton* ButtonClose = nullptr;
 
 private:
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     const TPakEntries& entries_;
     TPakListBox* list_;
 };

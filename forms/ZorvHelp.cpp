@@ -134,6 +134,7 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     FormCreate();
+    DescribeControls();
 }
 
 THelpForm::~THelpForm() {

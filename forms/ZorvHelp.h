@@ -42,6 +42,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     // Builds the viewer and loads the help file into it; a missing file is
     // reported in a box, one that cannot be read in the error box, and the
     // window opens all the same.

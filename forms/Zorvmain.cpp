@@ -108,6 +108,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
+    DescribeControls();
     const TRunControls controls{
         this, PakList, ButtonExtract, ButtonExtractAll, ExtractBox, ExName, ExGauge, LDone, Edit1};
     TRunWindow& window = *this;
@@ -532,7 +533,12 @@ void TZorvakForm::PreviewEntry1Click(QObject*) {
         Preview->HeldByOwner = [this] { return HoldsArchive(); };
         // F3 closes it again from its own window.
         Preview->addAction(PreviewEntry1);
-        connect(Preview, &TPreviewForm::Closed, this, [this] { PreviewEntry1->setChecked(false); });
+        connect(Preview, &TPreviewForm::Closed, this, [this] {
+            PreviewEntry1->setChecked(false);
+            // Closed from its own window, the keys go back to the list.
+            if (Preview->isActiveWindow() && isVisible() && !closing_)
+                KeepKeysInList();
+        });
         // Beside the main window where the screen has room, else where the
         // window system puts it.
         const QRect outer = frameGeometry();
@@ -545,6 +551,16 @@ void TZorvakForm::PreviewEntry1Click(QObject*) {
     Preview->show();
     Preview->raise();
     Preview->ShowEntry(PreviewSource(), CurrentIndex());
+    // The preview follows the list: the arrow keys stay with it, whatever
+    // the window system does with a window shown beside.
+    if (isVisible())
+        KeepKeysInList();
+}
+
+void TZorvakForm::KeepKeysInList() {
+    activateWindow();
+    if (focusWidget() == nullptr || !focusWidget()->isVisible())
+        PakList->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TZorvakForm::SelectMatching1Click(QObject*) {

@@ -195,6 +195,8 @@ protected:
 
 private:
     void CreateControls();
+    // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
+    void DescribeControls();
     void CreateMenu();
     // After the index was refilled (or emptied by a failure).
     void IndexChanged();
@@ -211,6 +213,9 @@ private:
     QString CurrentFolder() const;
     // The preview, while it is open, shows the current entry.
     void FollowWithPreview();
+    // Makes the window active again with the keys where they were (the list
+    // when nothing of the window had them).
+    void KeepKeysInList();
     // A control's handler, given the control.
     using THandler = void (TZorvakForm::*)(QObject*);
     // Connects a control's signal to a handler through the guard.

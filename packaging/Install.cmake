@@ -125,6 +125,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries' packages are found from the binaries themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# No image-format plugins: the preview hands only PNG and JPEG to the
+# toolkit's readers, which libqt6gui6 (found above) carries; every other
+# picture kind (TGA, PCX, WAL, LMP, ...) is read by the core.
 set(CPACK_STRIP_FILES ON)
 # After the strip of a packaged install, the sections a stripped binary
 # still carries for nothing go too, as Debian's own packages do it.

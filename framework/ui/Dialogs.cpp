@@ -1,13 +1,18 @@
 #include "framework/ui/Dialogs.h"
 
 #include "framework/ui/Application.h"
+#include "framework/ui/Describe.h"
 #include "framework/ui/Platform.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace zorvak {
 
@@ -36,19 +41,14 @@ public:
         box.exec();
     }
     bool Confirm(const TMessage& question) override {
-        QMessageBox box(QMessageBox::Question, question.Title, question.Text,
-                        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        return MakeQuestionBox(QApplication::activeWindow(), question)->exec() == QMessageBox::Yes;
     }
     std::optional<QString> AskText(const TTextRequest& request) override {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(QApplication::activeWindow(), request.Title, request.Label,
-                                  QLineEdit::Normal, request.Initial, &ok);
-        if (!ok)
+        const std::unique_ptr<QInputDialog> dialog =
+            MakeTextDialog(QApplication::activeWindow(), request);
+        if (dialog->exec() != QDialog::Accepted)
             return std::nullopt;
-        return text;
+        return dialog->textValue();
     }
 };
 
@@ -140,6 +140,59 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent, const TOpenFile
         dialog->selectNameFilter(request.Filters[request.FilterIndex]);
     if (!request.InitialFile.isEmpty())
         dialog->selectFile(request.InitialFile);
+    return dialog;
+}
+
+namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("zorvak::TMessageBoxes", text);
+}
+
+// Tooltips and accessible names of the toolkit's own controls in the boxes.
+void DescribeQuestionBox(QMessageBox& box) {
+    Describe(box.button(QMessageBox::Yes), VisibleName(box.button(QMessageBox::Yes)->text()),
+             Tr("Go ahead"));
+    Describe(box.button(QMessageBox::No), VisibleName(box.button(QMessageBox::No)->text()),
+             Tr("Leave everything as it is"));
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+        if (label->objectName() == QLatin1String("qt_msgboxex_icon_label"))
+            Describe(label, Tr("Question"), Tr("Zorvak asks before it goes on"));
+        else
+            DescribeShown(label, Tr("The question"));
+    }
+}
+
+void DescribeTextDialog(QInputDialog& dialog) {
+    // The line's caption is its name.
+    for (QLineEdit* line : dialog.findChildren<QLineEdit*>())
+        Describe(line, VisibleName(dialog.labelText()),
+                 Tr("Type the text here; OK takes it, Cancel leaves everything as it is"));
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        const bool ok = dialog.findChild<QDialogButtonBox*>()->buttonRole(button) ==
+                        QDialogButtonBox::AcceptRole;
+        Describe(button, VisibleName(button->text()),
+                 ok ? Tr("Take the text typed") : Tr("Leave everything as it is"));
+    }
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const TMessage& question) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, question.Title, question.Text,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::No);
+    DescribeQuestionBox(*box);
+    return box;
+}
+
+std::unique_ptr<QInputDialog> MakeTextDialog(QWidget* parent, const TTextRequest& request) {
+    auto dialog = std::make_unique<QInputDialog>(parent);
+    dialog->setWindowTitle(request.Title);
+    dialog->setLabelText(request.Label);
+    dialog->setTextValue(request.Initial);
+    dialog->setTextEchoMode(QLineEdit::Normal);
+    DescribeTextDialog(*dialog);
     return dialog;
 }
 

@@ -9,6 +9,8 @@
 #include <optional>
 
 class QFileDialog;
+class QInputDialog;
+class QMessageBox;
 class QWidget;
 
 namespace zorvak {
@@ -74,6 +76,11 @@ public:
 // implementation shows. A typed name without an extension takes the default
 // extension in the letter case of the file that is there (DefaultExtensionFor).
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent, const TOpenFileRequest& request);
+
+// The toolkit's boxes behind Confirm and AskText, not yet shown: a question
+// answered Yes or No (No the default), and a line of text to type.
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const TMessage& question);
+std::unique_ptr<QInputDialog> MakeTextDialog(QWidget* parent, const TTextRequest& request);
 
 // The seams; setting one returns the previous, to put back afterwards.
 TMessageBoxes& MessageBoxes();

@@ -15,6 +15,7 @@
 #include "support/PakImage.h"
 #include "support/WaveImage.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace zorvak {
 namespace {
@@ -84,6 +86,11 @@ protected:
     TPreviewForm& P() { return *form.Preview; }
     QString Notice() { return P().NoticeLabel->text(); }
     QRgb Pixel(int x, int y) { return P().ShownPicture().pixel(x, y); }
+    // Lets the window system's activations and focus changes arrive.
+    static void Settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
 };
 
 TEST_F(Preview, EachKindGetsItsView) {
@@ -540,6 +547,64 @@ TEST_F(Preview, FollowsTheCaretWhileOpenAndSpaceOrF3OpensAndClosesIt) {
     EXPECT_FALSE(form.Preview->isVisible());
     EXPECT_FALSE(form.PreviewEntry1->isChecked());
     EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+}
+
+// The preview opens beside the list without taking its keys: whichever way
+// it opens, the main window stays active, the list keeps the focus and the
+// arrow keys go on walking the archive; closed from its own window, the keys
+// go back to the list.
+TEST_F(Preview, TheListKeepsTheKeysWhileThePreviewFollowsIt) {
+    const char* const texts[] = {"first", "second", "third", "fourth"};
+    Open({{"a.cfg", texts[0]}, {"b.cfg", texts[1]}, {"c.cfg", texts[2]}, {"d.cfg", texts[3]}});
+    form.show();
+    form.activateWindow();
+    form.PakList->setFocus();
+    Settle();
+    ASSERT_EQ(QApplication::focusWidget(), form.PakList);
+    const auto press = [](QWidget* target, Qt::Key key, const QString& text = {}) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &up);
+        Settle();
+    };
+    const struct {
+        const char* Way;
+        std::function<void()> OpenIt;
+        std::function<void()> CloseIt; // from the preview's own window
+    } ways[] = {
+        {"Space in the list", [&] { press(form.PakList, Qt::Key_Space, " "); },
+         [&] { press(form.Preview, Qt::Key_Escape); }},
+        {"View, Preview Entry", [&] { form.PreviewEntry1->trigger(); },
+         [&] { form.PreviewEntry1->trigger(); }},
+        {"Close in the preview", [&] { form.PreviewEntry1->trigger(); },
+         [&] { P().ButtonClose->click(); }},
+    };
+    int row = 0;
+    MoveTo(row);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.Way);
+        way.OpenIt();
+        Settle();
+        ASSERT_NE(form.Preview, nullptr);
+        ASSERT_TRUE(form.Preview->isVisible());
+        EXPECT_EQ(QApplication::activeWindow(), &form);
+        EXPECT_EQ(QApplication::focusWidget(), form.PakList);
+        // A key goes where the focus is: the list, whose caret the preview follows.
+        press(QApplication::focusWidget(), Qt::Key_Down);
+        ++row;
+        EXPECT_EQ(form.PakList->currentRow(), row);
+        EXPECT_EQ(P().TextView->toPlainText(), QLatin1String(texts[row]));
+        // Clicked into, the preview has the keys until it is closed.
+        form.Preview->activateWindow();
+        Settle();
+        EXPECT_EQ(QApplication::activeWindow(), form.Preview.data());
+        way.CloseIt();
+        Settle();
+        EXPECT_FALSE(form.Preview->isVisible());
+        EXPECT_EQ(QApplication::activeWindow(), &form);
+        EXPECT_EQ(QApplication::focusWidget(), form.PakList);
+    }
 }
 
 TEST_F(Preview, ARefusedReadIsSaidInTheWindowNotInABox) {

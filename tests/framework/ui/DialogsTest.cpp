@@ -7,9 +7,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace zorvak {
 namespace {
@@ -107,6 +112,55 @@ TEST(OpenDialog, TypedNameTakesTheDefaultExtensionOfTheFileThatExists) {
                       (dir / c.Opened.toStdString()).string());
             EXPECT_TRUE(refusal.isEmpty());
         }
+    }
+}
+
+// Confirm and AskText as the user meets them: the toolkit's boxes, answered
+// by what a user would press.
+TEST(EditBoxes, AnswerWhatTheUserPressed) {
+    enum class TPress { Accept, Reject, ReturnAtOnce };
+    // Yes or No; OK or Cancel after typing a name.
+    const auto press = [](QWidget* box, TPress how) {
+        if (how == TPress::ReturnAtOnce) {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &enter);
+        } else if (auto* question = qobject_cast<QMessageBox*>(box)) {
+            question->button(how == TPress::Accept ? QMessageBox::Yes : QMessageBox::No)->click();
+        } else if (auto* line = qobject_cast<QInputDialog*>(box)) {
+            line->setTextValue(QStringLiteral("maps/new.bsp"));
+            line->done(how == TPress::Accept ? QDialog::Accepted : QDialog::Rejected);
+        }
+    };
+    const struct {
+        const char* Pressed;
+        TPress How;
+        bool Confirmed;
+        std::optional<QString> Typed;
+    } cases[] = {
+        {"Yes, or OK after typing", TPress::Accept, true, QStringLiteral("maps/new.bsp")},
+        {"No, or Cancel after typing", TPress::Reject, false, std::nullopt},
+        {"Return at once: the question's default is No, the line keeps its text",
+         TPress::ReturnAtOnce, false, QStringLiteral("maps/old.bsp")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Pressed);
+        QStringList seen;
+        QTimer answer;
+        answer.setInterval(0);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                answer.stop();
+                seen << box->windowTitle();
+                press(box, c.How);
+            }
+        });
+        answer.start();
+        EXPECT_EQ(Confirm(QStringLiteral("Delete 1 entry from x.pak?")), c.Confirmed);
+        answer.start();
+        EXPECT_EQ(AskText(QStringLiteral("Rename"), QStringLiteral("New name:"),
+                          QStringLiteral("maps/old.bsp")),
+                  c.Typed);
+        EXPECT_EQ(seen, QStringList({ApplicationTitle(), QStringLiteral("Rename")}));
     }
 }
 
