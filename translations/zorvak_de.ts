@@ -35,6 +35,46 @@
         <comment>the program file&apos;s date, as QLocale writes it; English has its own way</comment>
         <translation>dddd, d. MMMM yyyy, HH:mm</translation>
     </message>
+    <message>
+        <source>About Zorvak</source>
+        <translation>Info über Zorvak</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name, version and date</source>
+        <translation>Name, Version und Datum des Programms</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name</source>
+        <translation>Name des Programms</translation>
+    </message>
+    <message>
+        <source>The program&apos;s version</source>
+        <translation>Version des Programms</translation>
+    </message>
+    <message>
+        <source>When the program file was made</source>
+        <translation>Wann die Programmdatei erstellt wurde</translation>
+    </message>
+    <message>
+        <source>Who holds the copyright</source>
+        <translation>Wer das Copyright innehat</translation>
+    </message>
+    <message>
+        <source>What the program is for</source>
+        <translation>Wofür das Programm gedacht ist</translation>
+    </message>
+    <message>
+        <source>Double-click to see the tools the program was built with</source>
+        <translation>Doppelklicken Sie, um die Werkzeuge zu sehen, mit denen das Programm erstellt wurde</translation>
+    </message>
+    <message>
+        <source>Program icon</source>
+        <translation>Programmsymbol</translation>
+    </message>
+    <message>
+        <source>Close this box</source>
+        <translation>Diesen Dialog schließen</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TBuildPakDialog</name>
@@ -57,6 +97,46 @@
     <message>
         <source>&amp;Close</source>
         <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>Choose the folder whose tree goes into the archive</source>
+        <translation>Wählen Sie den Ordner, dessen Verzeichnisbaum ins Archiv kommt</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Laufwerk</translation>
+    </message>
+    <message>
+        <source>The drive to build from</source>
+        <translation>Das Laufwerk, aus dem erstellt wird</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>The folder to build from: double-click a folder to go into it</source>
+        <translation>Der Ordner, aus dem erstellt wird: Doppelklicken Sie auf einen Ordner, um ihn zu öffnen</translation>
+    </message>
+    <message>
+        <source>The archive&apos;s name, up to eight letters and digits; it is written as a .PAK file in the folder built from</source>
+        <translation>Der Name des Archivs, bis zu acht Buchstaben und Ziffern; es wird als .PAK-Datei in den Ordner geschrieben, aus dem erstellt wird</translation>
+    </message>
+    <message>
+        <source>Pack the folder&apos;s tree into the archive</source>
+        <translation>Den Verzeichnisbaum des Ordners ins Archiv packen</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>Dieses Fenster schließen</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>The files that go into the archive, as they are stored</source>
+        <translation>Die Dateien, die ins Archiv kommen, so wie sie abgelegt werden</translation>
     </message>
 </context>
 <context>
@@ -137,6 +217,14 @@
     <message>
         <source>Error</source>
         <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>The help file: the arrow keys and Page Up and Page Down scroll it</source>
+        <translation>Die Hilfedatei: Mit den Pfeiltasten sowie Bild auf und Bild ab blättern Sie darin</translation>
     </message>
 </context>
 <context>
@@ -436,6 +524,114 @@ Länge: %5 (%6)    Schleifenbeginn: %7</translation>
         <comment>of a sound</comment>
         <translation>%1 Frames</translation>
     </message>
+    <message>
+        <source>The entry&apos;s name</source>
+        <translation>Der Name des Eintrags</translation>
+    </message>
+    <message>
+        <source>What the entry is, and its size</source>
+        <translation>Art und Größe des Eintrags</translation>
+    </message>
+    <message>
+        <source>What is left out, or why the entry is shown as it is</source>
+        <translation>Was ausgelassen wird oder warum der Eintrag so gezeigt wird</translation>
+    </message>
+    <message>
+        <source>What the list below holds</source>
+        <translation>Was die Liste darunter enthält</translation>
+    </message>
+    <message>
+        <source>Parts</source>
+        <translation>Teile</translation>
+    </message>
+    <message>
+        <source>The lumps, textures, skins or frames the entry holds: choose one to show it</source>
+        <translation>Die Lumps, Texturen, Skins oder Frames des Eintrags: Wählen Sie einen Teil aus, um ihn zu zeigen</translation>
+    </message>
+    <message>
+        <source>Why nothing else is shown</source>
+        <translation>Warum nichts anderes gezeigt wird</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>The entry as text: the mouse selects, Ctrl+C copies, Ctrl+A selects all</source>
+        <translation>Der Eintrag als Text: Die Maus wählt aus, Strg+C kopiert, Strg+A wählt alles aus</translation>
+    </message>
+    <message>
+        <source>Copy the selected text</source>
+        <translation>Den ausgewählten Text kopieren</translation>
+    </message>
+    <message>
+        <source>Select all the text</source>
+        <translation>Den ganzen Text auswählen</translation>
+    </message>
+    <message>
+        <source>The picture, at the zoom chosen below</source>
+        <translation>Das Bild, im darunter gewählten Zoom</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>The sound&apos;s format and length</source>
+        <translation>Format und Länge des Sounds</translation>
+    </message>
+    <message>
+        <source>Waveform</source>
+        <translation>Wellenform</translation>
+    </message>
+    <message>
+        <source>The sound&apos;s samples; a mark shows where its loop starts</source>
+        <translation>Die Samples des Sounds; eine Markierung zeigt, wo seine Schleife beginnt</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>The entry&apos;s bytes, in hex and as ASCII</source>
+        <translation>Die Bytes des Eintrags, hexadezimal und als ASCII</translation>
+    </message>
+    <message>
+        <source>The model or the map in 3D; the line below says which keys and mouse moves it takes</source>
+        <translation>Das Modell oder die Karte in 3D; die Zeile darunter nennt die Tasten und Mausbewegungen dafür</translation>
+    </message>
+    <message>
+        <source>Play or pause</source>
+        <translation>Abspielen oder anhalten</translation>
+    </message>
+    <message>
+        <source>The frame shown and its name</source>
+        <translation>Der gezeigte Frame und sein Name</translation>
+    </message>
+    <message>
+        <source>The keys and mouse moves the 3D view takes</source>
+        <translation>Die Tasten und Mausbewegungen der 3D-Ansicht</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s size and format, the text&apos;s lines, or the count of bytes</source>
+        <translation>Größe und Format des Bildes, die Zeilen des Textes oder die Anzahl der Bytes</translation>
+    </message>
+    <message>
+        <source>How large the picture is drawn; Fit takes the room there is</source>
+        <translation>Wie groß das Bild gezeichnet wird; Einpassen nutzt den vorhandenen Platz</translation>
+    </message>
+    <message>
+        <source>Play the sound</source>
+        <translation>Den Sound abspielen</translation>
+    </message>
+    <message>
+        <source>Save what is shown: a picture as PNG, anything else as its bytes</source>
+        <translation>Speichern, was gezeigt wird: ein Bild als PNG, alles andere als seine Bytes</translation>
+    </message>
+    <message>
+        <source>Close the preview</source>
+        <translation>Die Vorschau schließen</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TScenePage</name>
@@ -538,6 +734,26 @@ Groß- und Kleinschreibung wird nicht beachtet.</translation>
     <message>
         <source>Selected %1 of %2</source>
         <translation>%1 von %2 ausgewählt</translation>
+    </message>
+    <message>
+        <source>The names to select: part of a name, or a pattern with * and ?</source>
+        <translation>Die auszuwählenden Namen: ein Teil eines Namens oder ein Muster mit * und ?</translation>
+    </message>
+    <message>
+        <source>How a pattern is written</source>
+        <translation>Wie ein Muster geschrieben wird</translation>
+    </message>
+    <message>
+        <source>How many entries the pattern matches</source>
+        <translation>Wie viele Einträge zum Muster passen</translation>
+    </message>
+    <message>
+        <source>Select the matching entries in the list</source>
+        <translation>Die passenden Einträge in der Liste auswählen</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>Dieses Fenster schließen</translation>
     </message>
 </context>
 <context>
@@ -762,6 +978,138 @@ extrahieren</translation>
     <message>
         <source>Open an archive to compact it</source>
         <translation>Öffnen Sie ein Archiv, um es zu verdichten</translation>
+    </message>
+    <message>
+        <source>How many entries the open archive holds</source>
+        <translation>Wie viele Einträge das geöffnete Archiv enthält</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Einträge</translation>
+    </message>
+    <message>
+        <source>The entries of the open archive: click to choose, Space to preview, drag out to extract</source>
+        <translation>Die Einträge des geöffneten Archivs: Klicken zum Wählen, Leertaste für die Vorschau, Herausziehen zum Extrahieren</translation>
+    </message>
+    <message>
+        <source>Extract the selected entries into the archive&apos;s folder</source>
+        <translation>Die ausgewählten Einträge in den Ordner des Archivs extrahieren</translation>
+    </message>
+    <message>
+        <source>Extract every entry into the archive&apos;s folder</source>
+        <translation>Alle Einträge in den Ordner des Archivs extrahieren</translation>
+    </message>
+    <message>
+        <source>The entry chosen or being extracted, and how far the extraction has got</source>
+        <translation>Der gewählte oder gerade extrahierte Eintrag und wie weit die Extraktion ist</translation>
+    </message>
+    <message>
+        <source>The entry chosen or being extracted</source>
+        <translation>Der gewählte oder gerade extrahierte Eintrag</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>How much of the entry has been extracted</source>
+        <translation>Wie viel vom Eintrag schon extrahiert ist</translation>
+    </message>
+    <message>
+        <source>The extraction has finished</source>
+        <translation>Die Extraktion ist beendet</translation>
+    </message>
+    <message>
+        <source>The size of the entry</source>
+        <translation>Die Größe des Eintrags</translation>
+    </message>
+    <message>
+        <source>Play the chosen entry, a sound</source>
+        <translation>Den gewählten Eintrag abspielen, einen Sound</translation>
+    </message>
+    <message>
+        <source>Pack a folder&apos;s tree into a new archive</source>
+        <translation>Den Verzeichnisbaum eines Ordners in ein neues Archiv packen</translation>
+    </message>
+    <message>
+        <source>Zorvak, the tool for PAK archives</source>
+        <translation>Zorvak, das Werkzeug für PAK-Archive</translation>
+    </message>
+    <message>
+        <source>Program picture</source>
+        <translation>Programmbild</translation>
+    </message>
+    <message>
+        <source>About Zorvak</source>
+        <translation>Info über Zorvak</translation>
+    </message>
+    <message>
+        <source>The program&apos;s version, and where to find help</source>
+        <translation>Die Version des Programms und wo Sie Hilfe finden</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name and version</source>
+        <translation>Name und Version des Programms</translation>
+    </message>
+    <message>
+        <source>Who made the program</source>
+        <translation>Wer das Programm entwickelt hat</translation>
+    </message>
+    <message>
+        <source>F1 opens the help file</source>
+        <translation>F1 öffnet die Hilfedatei</translation>
+    </message>
+    <message>
+        <source>The makers welcome comments and suggestions</source>
+        <translation>Die Entwickler freuen sich über Kommentare und Vorschläge</translation>
+    </message>
+    <message>
+        <source>Open an archive and list its entries</source>
+        <translation>Ein Archiv öffnen und seine Einträge auflisten</translation>
+    </message>
+    <message>
+        <source>Extract the selected entries into a folder you choose</source>
+        <translation>Die ausgewählten Einträge in einen Ordner Ihrer Wahl extrahieren</translation>
+    </message>
+    <message>
+        <source>Extract every entry into a folder you choose</source>
+        <translation>Alle Einträge in einen Ordner Ihrer Wahl extrahieren</translation>
+    </message>
+    <message>
+        <source>Close Zorvak</source>
+        <translation>Zorvak beenden</translation>
+    </message>
+    <message>
+        <source>Add files to the open archive</source>
+        <translation>Dem geöffneten Archiv Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add a folder, with everything in it, to the open archive</source>
+        <translation>Dem geöffneten Archiv einen Ordner mit seinem ganzen Inhalt hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete the selected entries from the archive</source>
+        <translation>Die ausgewählten Einträge aus dem Archiv löschen</translation>
+    </message>
+    <message>
+        <source>Give the chosen entry a new name</source>
+        <translation>Dem gewählten Eintrag einen neuen Namen geben</translation>
+    </message>
+    <message>
+        <source>Show the chosen entry in the preview window, or close it</source>
+        <translation>Den gewählten Eintrag im Vorschaufenster zeigen oder das Fenster schließen</translation>
+    </message>
+    <message>
+        <source>Select the entries whose names match a pattern</source>
+        <translation>Die Einträge auswählen, deren Namen zu einem Muster passen</translation>
+    </message>
+    <message>
+        <source>Open the help file</source>
+        <translation>Die Hilfedatei öffnen</translation>
+    </message>
+    <message>
+        <source>Show the program&apos;s version and date</source>
+        <translation>Version und Datum des Programms zeigen</translation>
     </message>
 </context>
 <context>

@@ -35,6 +35,46 @@
         <comment>the program file&apos;s date, as QLocale writes it; English has its own way</comment>
         <translation>dddd d MMMM yyyy, HH:mm</translation>
     </message>
+    <message>
+        <source>About Zorvak</source>
+        <translation>À propos de Zorvak</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name, version and date</source>
+        <translation>Nom, version et date du programme</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name</source>
+        <translation>Nom du programme</translation>
+    </message>
+    <message>
+        <source>The program&apos;s version</source>
+        <translation>Version du programme</translation>
+    </message>
+    <message>
+        <source>When the program file was made</source>
+        <translation>Date de création du fichier du programme</translation>
+    </message>
+    <message>
+        <source>Who holds the copyright</source>
+        <translation>Qui détient le copyright</translation>
+    </message>
+    <message>
+        <source>What the program is for</source>
+        <translation>À quoi sert le programme</translation>
+    </message>
+    <message>
+        <source>Double-click to see the tools the program was built with</source>
+        <translation>Double-cliquez pour voir les outils qui ont servi à compiler le programme</translation>
+    </message>
+    <message>
+        <source>Program icon</source>
+        <translation>Icône du programme</translation>
+    </message>
+    <message>
+        <source>Close this box</source>
+        <translation>Fermer cette boîte de dialogue</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TBuildPakDialog</name>
@@ -57,6 +97,46 @@
     <message>
         <source>&amp;Close</source>
         <translation>&amp;Fermer</translation>
+    </message>
+    <message>
+        <source>Choose the folder whose tree goes into the archive</source>
+        <translation>Choisissez le dossier dont l&apos;arborescence va dans l&apos;archive</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Lecteur</translation>
+    </message>
+    <message>
+        <source>The drive to build from</source>
+        <translation>Le lecteur à partir duquel créer</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Dossiers</translation>
+    </message>
+    <message>
+        <source>The folder to build from: double-click a folder to go into it</source>
+        <translation>Le dossier à partir duquel créer&#xa0;: double-cliquez sur un dossier pour y entrer</translation>
+    </message>
+    <message>
+        <source>The archive&apos;s name, up to eight letters and digits; it is written as a .PAK file in the folder built from</source>
+        <translation>Le nom de l&apos;archive, jusqu&apos;à huit lettres et chiffres&#xa0;; elle est écrite en fichier .PAK dans le dossier à partir duquel elle est créée</translation>
+    </message>
+    <message>
+        <source>Pack the folder&apos;s tree into the archive</source>
+        <translation>Empaqueter l&apos;arborescence du dossier dans l&apos;archive</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>Fermer cette fenêtre</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Fichiers</translation>
+    </message>
+    <message>
+        <source>The files that go into the archive, as they are stored</source>
+        <translation>Les fichiers qui vont dans l&apos;archive, tels qu&apos;ils y sont rangés</translation>
     </message>
 </context>
 <context>
@@ -137,6 +217,14 @@
     <message>
         <source>Error</source>
         <translation>Erreur</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Aide</translation>
+    </message>
+    <message>
+        <source>The help file: the arrow keys and Page Up and Page Down scroll it</source>
+        <translation>Le fichier d&apos;aide&#xa0;: les touches fléchées, Pg préc et Pg suiv le font défiler</translation>
     </message>
 </context>
 <context>
@@ -436,6 +524,114 @@ Durée&#xa0;: %5 (%6)    Début de boucle&#xa0;: %7</translation>
         <comment>of a sound</comment>
         <translation>%1 trames</translation>
     </message>
+    <message>
+        <source>The entry&apos;s name</source>
+        <translation>Le nom de l&apos;entrée</translation>
+    </message>
+    <message>
+        <source>What the entry is, and its size</source>
+        <translation>Nature et taille de l&apos;entrée</translation>
+    </message>
+    <message>
+        <source>What is left out, or why the entry is shown as it is</source>
+        <translation>Ce qui est omis, ou pourquoi l&apos;entrée est affichée ainsi</translation>
+    </message>
+    <message>
+        <source>What the list below holds</source>
+        <translation>Ce que contient la liste ci-dessous</translation>
+    </message>
+    <message>
+        <source>Parts</source>
+        <translation>Parties</translation>
+    </message>
+    <message>
+        <source>The lumps, textures, skins or frames the entry holds: choose one to show it</source>
+        <translation>Les lumps, textures, skins ou images de l&apos;entrée&#xa0;: choisissez un élément pour l&apos;afficher</translation>
+    </message>
+    <message>
+        <source>Why nothing else is shown</source>
+        <translation>Pourquoi rien d&apos;autre n&apos;est affiché</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Texte</translation>
+    </message>
+    <message>
+        <source>The entry as text: the mouse selects, Ctrl+C copies, Ctrl+A selects all</source>
+        <translation>L&apos;entrée en texte&#xa0;: la souris sélectionne, Ctrl+C copie, Ctrl+A sélectionne tout</translation>
+    </message>
+    <message>
+        <source>Copy the selected text</source>
+        <translation>Copier le texte sélectionné</translation>
+    </message>
+    <message>
+        <source>Select all the text</source>
+        <translation>Sélectionner tout le texte</translation>
+    </message>
+    <message>
+        <source>The picture, at the zoom chosen below</source>
+        <translation>L&apos;image, au zoom choisi ci-dessous</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>The sound&apos;s format and length</source>
+        <translation>Format et durée du son</translation>
+    </message>
+    <message>
+        <source>Waveform</source>
+        <translation>Forme d&apos;onde</translation>
+    </message>
+    <message>
+        <source>The sound&apos;s samples; a mark shows where its loop starts</source>
+        <translation>Les échantillons du son&#xa0;; une marque indique où commence sa boucle</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Octets</translation>
+    </message>
+    <message>
+        <source>The entry&apos;s bytes, in hex and as ASCII</source>
+        <translation>Les octets de l&apos;entrée, en hexadécimal et en ASCII</translation>
+    </message>
+    <message>
+        <source>The model or the map in 3D; the line below says which keys and mouse moves it takes</source>
+        <translation>Le modèle ou la carte en 3D&#xa0;; la ligne ci-dessous indique les touches et mouvements de souris acceptés</translation>
+    </message>
+    <message>
+        <source>Play or pause</source>
+        <translation>Lire ou mettre en pause</translation>
+    </message>
+    <message>
+        <source>The frame shown and its name</source>
+        <translation>L&apos;image affichée et son nom</translation>
+    </message>
+    <message>
+        <source>The keys and mouse moves the 3D view takes</source>
+        <translation>Les touches et mouvements de souris de la vue 3D</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s size and format, the text&apos;s lines, or the count of bytes</source>
+        <translation>Taille et format de l&apos;image, lignes du texte ou nombre d&apos;octets</translation>
+    </message>
+    <message>
+        <source>How large the picture is drawn; Fit takes the room there is</source>
+        <translation>Taille à laquelle l&apos;image est dessinée&#xa0;; Ajuster prend la place disponible</translation>
+    </message>
+    <message>
+        <source>Play the sound</source>
+        <translation>Lire le son</translation>
+    </message>
+    <message>
+        <source>Save what is shown: a picture as PNG, anything else as its bytes</source>
+        <translation>Enregistrer ce qui est affiché&#xa0;: une image en PNG, tout le reste en octets</translation>
+    </message>
+    <message>
+        <source>Close the preview</source>
+        <translation>Fermer l&apos;aperçu</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TScenePage</name>
@@ -538,6 +734,26 @@ La casse est ignorée.</translation>
     <message>
         <source>Selected %1 of %2</source>
         <translation>Sélection&#xa0;: %1 sur %2</translation>
+    </message>
+    <message>
+        <source>The names to select: part of a name, or a pattern with * and ?</source>
+        <translation>Les noms à sélectionner&#xa0;: une partie d&apos;un nom, ou un motif avec * et ?</translation>
+    </message>
+    <message>
+        <source>How a pattern is written</source>
+        <translation>Comment écrire un motif</translation>
+    </message>
+    <message>
+        <source>How many entries the pattern matches</source>
+        <translation>Nombre d&apos;entrées correspondant au motif</translation>
+    </message>
+    <message>
+        <source>Select the matching entries in the list</source>
+        <translation>Sélectionner les entrées correspondantes dans la liste</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>Fermer cette fenêtre</translation>
     </message>
 </context>
 <context>
@@ -762,6 +978,138 @@ extraire</translation>
     <message>
         <source>Open an archive to compact it</source>
         <translation>Ouvrez une archive pour la compacter</translation>
+    </message>
+    <message>
+        <source>How many entries the open archive holds</source>
+        <translation>Nombre d&apos;entrées de l&apos;archive ouverte</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Entrées</translation>
+    </message>
+    <message>
+        <source>The entries of the open archive: click to choose, Space to preview, drag out to extract</source>
+        <translation>Les entrées de l&apos;archive ouverte&#xa0;: cliquez pour choisir, Espace pour l&apos;aperçu, glissez hors de la fenêtre pour extraire</translation>
+    </message>
+    <message>
+        <source>Extract the selected entries into the archive&apos;s folder</source>
+        <translation>Extraire les entrées sélectionnées dans le dossier de l&apos;archive</translation>
+    </message>
+    <message>
+        <source>Extract every entry into the archive&apos;s folder</source>
+        <translation>Extraire toutes les entrées dans le dossier de l&apos;archive</translation>
+    </message>
+    <message>
+        <source>The entry chosen or being extracted, and how far the extraction has got</source>
+        <translation>L&apos;entrée choisie ou en cours d&apos;extraction, et l&apos;avancement de l&apos;extraction</translation>
+    </message>
+    <message>
+        <source>The entry chosen or being extracted</source>
+        <translation>L&apos;entrée choisie ou en cours d&apos;extraction</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Progression</translation>
+    </message>
+    <message>
+        <source>How much of the entry has been extracted</source>
+        <translation>Part de l&apos;entrée déjà extraite</translation>
+    </message>
+    <message>
+        <source>The extraction has finished</source>
+        <translation>L&apos;extraction est terminée</translation>
+    </message>
+    <message>
+        <source>The size of the entry</source>
+        <translation>La taille de l&apos;entrée</translation>
+    </message>
+    <message>
+        <source>Play the chosen entry, a sound</source>
+        <translation>Lire l&apos;entrée choisie, un son</translation>
+    </message>
+    <message>
+        <source>Pack a folder&apos;s tree into a new archive</source>
+        <translation>Empaqueter l&apos;arborescence d&apos;un dossier dans une nouvelle archive</translation>
+    </message>
+    <message>
+        <source>Zorvak, the tool for PAK archives</source>
+        <translation>Zorvak, l&apos;outil pour les archives PAK</translation>
+    </message>
+    <message>
+        <source>Program picture</source>
+        <translation>Image du programme</translation>
+    </message>
+    <message>
+        <source>About Zorvak</source>
+        <translation>À propos de Zorvak</translation>
+    </message>
+    <message>
+        <source>The program&apos;s version, and where to find help</source>
+        <translation>La version du programme, et où trouver de l&apos;aide</translation>
+    </message>
+    <message>
+        <source>The program&apos;s name and version</source>
+        <translation>Nom et version du programme</translation>
+    </message>
+    <message>
+        <source>Who made the program</source>
+        <translation>Qui a réalisé le programme</translation>
+    </message>
+    <message>
+        <source>F1 opens the help file</source>
+        <translation>F1 ouvre le fichier d&apos;aide</translation>
+    </message>
+    <message>
+        <source>The makers welcome comments and suggestions</source>
+        <translation>Les créateurs accueillent volontiers commentaires et suggestions</translation>
+    </message>
+    <message>
+        <source>Open an archive and list its entries</source>
+        <translation>Ouvrir une archive et lister ses entrées</translation>
+    </message>
+    <message>
+        <source>Extract the selected entries into a folder you choose</source>
+        <translation>Extraire les entrées sélectionnées dans un dossier de votre choix</translation>
+    </message>
+    <message>
+        <source>Extract every entry into a folder you choose</source>
+        <translation>Extraire toutes les entrées dans un dossier de votre choix</translation>
+    </message>
+    <message>
+        <source>Close Zorvak</source>
+        <translation>Quitter Zorvak</translation>
+    </message>
+    <message>
+        <source>Add files to the open archive</source>
+        <translation>Ajouter des fichiers à l&apos;archive ouverte</translation>
+    </message>
+    <message>
+        <source>Add a folder, with everything in it, to the open archive</source>
+        <translation>Ajouter un dossier, avec tout son contenu, à l&apos;archive ouverte</translation>
+    </message>
+    <message>
+        <source>Delete the selected entries from the archive</source>
+        <translation>Supprimer de l&apos;archive les entrées sélectionnées</translation>
+    </message>
+    <message>
+        <source>Give the chosen entry a new name</source>
+        <translation>Donner un nouveau nom à l&apos;entrée choisie</translation>
+    </message>
+    <message>
+        <source>Show the chosen entry in the preview window, or close it</source>
+        <translation>Afficher l&apos;entrée choisie dans la fenêtre d&apos;aperçu, ou fermer celle-ci</translation>
+    </message>
+    <message>
+        <source>Select the entries whose names match a pattern</source>
+        <translation>Sélectionner les entrées dont le nom correspond à un motif</translation>
+    </message>
+    <message>
+        <source>Open the help file</source>
+        <translation>Ouvrir le fichier d&apos;aide</translation>
+    </message>
+    <message>
+        <source>Show the program&apos;s version and date</source>
+        <translation>Afficher la version et la date du programme</translation>
     </message>
 </context>
 <context>
