@@ -11,7 +11,9 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Settings.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -62,6 +64,12 @@ bool FolderChanges(const std::filesystem::path& dir, const std::string& folder,
         dir, prefix, archive, [] { return true; }, changes);
 }
 
+// The folder the dialog named dialog was last in, else fallback.
+QString LastFolderOr(const QString& dialog, const QString& fallback) {
+    const QString last = LastFolder(dialog);
+    return last.isEmpty() ? fallback : last;
+}
+
 } // namespace
 
 void TZorvakForm::TellingArchiveInUse(const std::function<void()>& work) {
@@ -76,11 +84,13 @@ void TZorvakForm::ExtractTo1Click(QObject* sender) {
     if (PakList->count() == 0)
         return;
     const bool all = sender == ExtractAllTo1;
-    const QString initial = FromFsPath(ToFsPath(PakPath).parent_path());
+    const QString dialog = all ? QStringLiteral("ExtractAllTo") : QStringLiteral("ExtractTo");
+    const QString initial = LastFolderOr(dialog, FromFsPath(ToFsPath(PakPath).parent_path()));
     const auto chosen = FileDialogs().GetExistingDirectory(
         this, all ? QStringLiteral("Extract All To") : QStringLiteral("Extract To"), initial);
     if (!chosen)
         return;
+    RememberFolder(dialog, *chosen);
     extraction_->ExtractInto(
         ToFsPath(*chosen), [&] { ButtonExtractAllClick(all ? ButtonExtractAll : ButtonExtract); });
 }
@@ -162,9 +172,11 @@ void TZorvakForm::AddFiles1Click(QObject*) {
     TOpenFileRequest request;
     request.Title = QStringLiteral("Add Files");
     request.Filters = QStringList{QStringLiteral("All files (*)")};
+    request.Folder = LastFolder(QStringLiteral("AddFiles"));
     const auto files = FileDialogs().GetOpenFileNames(this, request);
     if (!files)
         return;
+    RememberFolder(QStringLiteral("AddFiles"), QFileInfo(files->front()).absolutePath());
     AddUnderFolder(QStringLiteral("Add Files"), QStringLiteral("Store under the folder:"), *files);
 }
 
@@ -172,9 +184,12 @@ void TZorvakForm::AddFolder1Click(QObject*) {
     if (PakPath.isEmpty())
         throw TFailure("Open an archive to add files to it");
     const auto chosen = FileDialogs().GetExistingDirectory(
-        this, QStringLiteral("Add Folder"), FromFsPath(ToFsPath(PakPath).parent_path()));
+        this, QStringLiteral("Add Folder"),
+        LastFolderOr(QStringLiteral("AddFolder"), FromFsPath(ToFsPath(PakPath).parent_path())));
     if (!chosen)
         return;
+    // Where the folder was chosen from: its siblings are the likely next ones.
+    RememberFolder(QStringLiteral("AddFolder"), QFileInfo(QDir::cleanPath(*chosen)).absolutePath());
     AddUnderFolder(QStringLiteral("Add Folder"),
                    QStringLiteral("Store its files under the folder:"), {*chosen});
 }
