@@ -21,9 +21,23 @@ QSettings Store() {
                      QStringLiteral("zorvak"));
 }
 
-// One spelling per file: "/q/./a.pak" and "/q/a.pak" are one entry.
+// One spelling per file: "/q/./a.pak" and "/q//a.pak" are "/q/a.pak". A ".."
+// stays: through a link, "/q/sub/.." need not be "/q".
 QString Clean(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // Not QFileInfo's absolute path, which takes ".." away.
+    const QString absolute =
+        QDir::isRelativePath(path) ? QDir::currentPath() + QLatin1Char('/') + path : path;
+    QStringList kept;
+    for (const QString& level : absolute.split(QLatin1Char('/'))) {
+        if (level != QLatin1String("."))
+            kept.append(level);
+    }
+    QString clean = kept.join(QLatin1Char('/'));
+    while (clean.contains(QStringLiteral("//")))
+        clean.replace(QStringLiteral("//"), QStringLiteral("/"));
+    if (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
+        clean.chop(1);
+    return clean;
 }
 
 void WriteRecent(QStringList list) {

@@ -38,10 +38,17 @@ TEST(Settings, TheRecentListKeepsTheLastEightOpenedMostRecentFirst) {
         {"another spelling of one path is that path",
          [] {
              RememberRecentArchive(QStringLiteral("/q/a.pak"));
-             RememberRecentArchive(QStringLiteral("/q/sub/../a.pak"));
-             RememberRecentArchive(QStringLiteral("/q//./b.pak"));
+             RememberRecentArchive(QStringLiteral("/q/./a.pak"));
+             RememberRecentArchive(QStringLiteral("/q//b.pak"));
          },
          {Pak('b'), Pak('a')}},
+        // Through a link, sub/.. may be another folder.
+        {"a level up is kept",
+         [] {
+             RememberRecentArchive(QStringLiteral("/q/a.pak"));
+             RememberRecentArchive(QStringLiteral("/q/sub/../a.pak"));
+         },
+         {"/q/sub/../a.pak", Pak('a')}},
         {"the ninth pushes the oldest out",
          [] {
              for (const char c : {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'})
