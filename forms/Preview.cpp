@@ -12,7 +12,9 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Dialogs.h"
+#include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Settings.h"
 #include "framework/ui/Translations.h"
 #include "sound/Waveplay.h"
 
@@ -21,6 +23,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -48,6 +51,9 @@ constexpr int kFormWidth = 680;
 constexpr int kFormHeight = 500;
 constexpr int kZoomFit = 0; // the zoom box's first item
 constexpr std::size_t kSaveChunk = std::size_t{1} << 20;
+// Its name in the settings, for its place and Save As's folder.
+const QString kPlaceName = QStringLiteral("Preview");
+const QString kSaveAsFolder = QStringLiteral("PreviewSaveAs");
 
 QString Thousands(std::int64_t value) {
     return FormatCount(value);
@@ -174,8 +180,19 @@ TPreviewForm::TPreviewForm(QWidget* owner, TWavePlayer* player)
     setAttribute(Qt::WA_ShowWithoutActivating);
     CreateControls();
     resize(kFormWidth, kFormHeight);
+    // The size it was left at; the owner fits it to the screen.
+    if (const std::optional<TWindowPlace> place = SavedWindowPlace(kPlaceName))
+        resize(place->Size);
     Reset();
     DescribeControls();
+}
+
+bool TPreviewForm::RestorePlace() {
+    const std::optional<TWindowPlace> place = SavedWindowPlace(kPlaceName);
+    if (!place || !TitleBarReachable(QRect(place->Position, frameSize()), ScreenAreas()))
+        return false;
+    move(place->Position);
+    return true;
 }
 
 TPreviewForm::~TPreviewForm() {
@@ -798,11 +815,14 @@ void TPreviewForm::ButtonSaveAsClick(QObject*) {
     request.Title = tr("Save As");
     request.Filters = {picture ? tr("PNG pictures (*.png)") : tr("All files (*)")};
     request.DefaultSuffix = picture ? QStringLiteral("png") : QString();
-    request.InitialFile =
-        QDir(FromFsPath(ToFsPath(archivePath_).parent_path())).filePath(saveName_);
+    QString folder = LastFolder(kSaveAsFolder);
+    if (folder.isEmpty())
+        folder = FromFsPath(ToFsPath(archivePath_).parent_path());
+    request.InitialFile = QDir(folder).filePath(saveName_);
     const std::optional<QString> chosen = FileDialogs().GetSaveFileName(this, request);
     if (!chosen)
         return;
+    RememberFolder(kSaveAsFolder, QFileInfo(*chosen).absolutePath());
     const std::filesystem::path target = ToFsPath(*chosen);
     // Written beside and renamed over: the name would then be the archive's
     // no more, and its bytes gone.
@@ -916,6 +936,9 @@ void TPreviewForm::SaveEntryBytes(const QString& path) const {
 }
 
 void TPreviewForm::closeEvent(QCloseEvent* event) {
+    // A maximised or minimised window is no place to come back to.
+    if (isVisible() && windowState() == Qt::WindowNoState)
+        SaveWindowPlace(kPlaceName, {pos(), size()});
     // Nothing is kept while it is closed; opened again, it reads afresh.
     Forget();
     QWidget::closeEvent(event);

@@ -70,6 +70,9 @@ public:
     void ShowPart(int i);
     // Drops what was shown and read: the next ShowEntry reads again.
     void Forget();
+    // Moves the window where it was when last closed, in this run or an
+    // earlier one, when a screen shows its title bar there; true if so.
+    bool RestorePlace();
 
     // Handlers of the window's controls.
     void ButtonPlayClick(QObject* sender);

@@ -130,6 +130,8 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    // A screen smaller than the window takes it whole, Close button and all.
+    FitOnScreen(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

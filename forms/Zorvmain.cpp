@@ -20,12 +20,14 @@
 #include "framework/ui/Colors.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Settings.h"
 #include "framework/ui/Translations.h"
 #include "resources/Pictures.h"
 #include "sound/Waveplay.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
@@ -34,6 +36,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -305,6 +308,61 @@ void TZorvakForm::CreateMenu() {
                   tr("All files (*.*) ") + QStringLiteral("|*.*");
     ODlg.FilterIndex = 1;
     ODlg.DefaultExt = QStringLiteral("PAK");
+    // The archive chosen last, in this run or an earlier one.
+    ODlg.FileName = LastChosenArchive();
+    ShowRecentArchives();
+    // Another window of the program may have opened archives meanwhile.
+    connect(File1, &QMenu::aboutToShow, this, [this] { ShowRecentArchives(); });
+}
+
+void TZorvakForm::ShowRecentArchives() {
+    // Later: the one chosen may be what is running now.
+    for (QAction* action : std::as_const(RecentArchive1)) {
+        File1->removeAction(action);
+        action->deleteLater();
+    }
+    RecentArchive1.clear();
+    if (RecentSeparator != nullptr) {
+        File1->removeAction(RecentSeparator);
+        RecentSeparator->deleteLater();
+        RecentSeparator = nullptr;
+    }
+    const QStringList recent = RecentArchives();
+    if (recent.isEmpty())
+        return;
+    RecentSeparator = new QAction(File1);
+    RecentSeparator->setSeparator(true);
+    File1->insertAction(Exit1, RecentSeparator);
+    // A long path keeps its start and its name; "&" in it is no accelerator.
+    const QFontMetrics metrics(File1->font());
+    const int widest = metrics.averageCharWidth() * 80;
+    for (qsizetype i = 0; i < recent.size(); ++i) {
+        const QString& path = recent[i];
+        const QString shown =
+            metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, widest);
+        auto* action = new QAction(tr("&%1 %2").arg(i + 1).arg(QString(shown).replace(
+                                       QLatin1Char('&'), QStringLiteral("&&"))),
+                                   File1);
+        action->setData(path);
+        File1->insertAction(RecentSeparator, action);
+        connect(action, &QAction::triggered, this,
+                [this, path] { RunGuarded([&] { OpenRecentArchive(path); }); });
+        RecentArchive1.append(action);
+    }
+}
+
+void TZorvakForm::OpenRecentArchive(const QString& path) {
+    std::error_code ec;
+    if (std::filesystem::status(ToFsPath(path), ec).type() ==
+        std::filesystem::file_type::not_found) {
+        ForgetRecentArchive(path);
+        ShowRecentArchives();
+        ShowMessageBox(
+            tr("%1 is not there any more. It is taken off the list of recent archives.").arg(path),
+            ApplicationTitle(), TMsgIcon::mbiWarning);
+        return;
+    }
+    OpenArchive(path);
 }
 
 void TZorvakForm::FormCreate() {
@@ -378,6 +436,7 @@ int TZorvakForm::FindEntry(const std::string& name) {
 void TZorvakForm::OpenPakFile1Click(QObject*) {
     if (!ODlg.Execute(this))
         return;
+    RememberChosenArchive(ODlg.FileName);
     OpenArchive(ODlg.FileName);
 }
 
@@ -411,6 +470,8 @@ void TZorvakForm::OpenArchive(const QString& path) {
     // could not be read.
     ShowSelectionCommands();
     BuildIndex();
+    RememberRecentArchive(PakPath);
+    ShowRecentArchives();
     // A new list starts at its top, whatever the last one showed.
     PakList->scrollToTop();
     ButtonExtractAll->setEnabled(PakList->count() > 0);
@@ -546,6 +607,10 @@ void TZorvakForm::PreviewEntry1Click(QObject*) {
         const QRect beside(outer.right() + 8, outer.top(), Preview->width(), Preview->height());
         if (room.contains(beside))
             Preview->move(beside.topLeft());
+        // Where it was left last time, unless no screen shows its title bar
+        // now; and never larger than the screen it is on.
+        Preview->RestorePlace();
+        FitOnScreen(Preview);
     }
     PreviewEntry1->setChecked(true);
     Preview->show();

@@ -112,6 +112,11 @@ public:
     void Help1Click(QObject* sender);
     void About1Click(QObject* sender);
     void Exit1Click(QObject* sender);
+    // File, &1 ... &8: opens that recent archive. One that is not there any
+    // more is said so and taken off the list.
+    void OpenRecentArchive(const QString& path);
+    // Fills the File menu's recent archives from the settings again.
+    void ShowRecentArchives();
 
     // The index of the open archive. Names are kept as the archive's bytes in
     // PakNames (compact: one block of names); the list shows them decoded.
@@ -151,6 +156,10 @@ public:
     QAction* ExtractTo1 = nullptr;
     QAction* ExtractAllTo1 = nullptr;
     QAction* Exit1 = nullptr;
+    // The recent archives, most recent first, between Extract All To and
+    // Exit under a separator of their own; neither while there are none.
+    QList<QAction*> RecentArchive1;
+    QAction* RecentSeparator = nullptr;
     QMenu* Edit1 = nullptr;
     QAction* AddFiles1 = nullptr;
     QAction* AddFolder1 = nullptr;

@@ -11,8 +11,10 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Platform.h"
+#include "framework/ui/Settings.h"
 #include "framework/ui/Translations.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -63,6 +65,12 @@ bool FolderChanges(const std::filesystem::path& dir, const std::string& folder,
         dir, prefix, archive, [] { return true; }, changes);
 }
 
+// The folder the dialog named dialog was last in, else fallback.
+QString LastFolderOr(const QString& dialog, const QString& fallback) {
+    const QString last = LastFolder(dialog);
+    return last.isEmpty() ? fallback : last;
+}
+
 } // namespace
 
 void TZorvakForm::TellingArchiveInUse(const std::function<void()>& work) {
@@ -77,11 +85,13 @@ void TZorvakForm::ExtractTo1Click(QObject* sender) {
     if (PakList->count() == 0)
         return;
     const bool all = sender == ExtractAllTo1;
-    const QString initial = FromFsPath(ToFsPath(PakPath).parent_path());
+    const QString dialog = all ? QStringLiteral("ExtractAllTo") : QStringLiteral("ExtractTo");
+    const QString initial = LastFolderOr(dialog, FromFsPath(ToFsPath(PakPath).parent_path()));
     const auto chosen = FileDialogs().GetExistingDirectory(
         this, all ? tr("Extract All To") : tr("Extract To"), initial);
     if (!chosen)
         return;
+    RememberFolder(dialog, *chosen);
     extraction_->ExtractInto(
         ToFsPath(*chosen), [&] { ButtonExtractAllClick(all ? ButtonExtractAll : ButtonExtract); });
 }
@@ -162,9 +172,11 @@ void TZorvakForm::AddFiles1Click(QObject*) {
     TOpenFileRequest request;
     request.Title = tr("Add Files");
     request.Filters = QStringList{tr("All files (*)")};
+    request.Folder = LastFolder(QStringLiteral("AddFiles"));
     const auto files = FileDialogs().GetOpenFileNames(this, request);
     if (!files)
         return;
+    RememberFolder(QStringLiteral("AddFiles"), QFileInfo(files->front()).absolutePath());
     AddUnderFolder(tr("Add Files"), tr("Store under the folder:"), *files);
 }
 
@@ -172,9 +184,12 @@ void TZorvakForm::AddFolder1Click(QObject*) {
     if (PakPath.isEmpty())
         throw TFailure(FailureBytes(tr("Open an archive to add files to it")));
     const auto chosen = FileDialogs().GetExistingDirectory(
-        this, tr("Add Folder"), FromFsPath(ToFsPath(PakPath).parent_path()));
+        this, tr("Add Folder"),
+        LastFolderOr(QStringLiteral("AddFolder"), FromFsPath(ToFsPath(PakPath).parent_path())));
     if (!chosen)
         return;
+    // Where the folder was chosen from: its siblings are the likely next ones.
+    RememberFolder(QStringLiteral("AddFolder"), QFileInfo(QDir::cleanPath(*chosen)).absolutePath());
     AddUnderFolder(tr("Add Folder"), tr("Store its files under the folder:"), {*chosen});
 }
 

@@ -104,6 +104,8 @@ public:
         dialog.setFileMode(QFileDialog::ExistingFiles);
         if (!request.Filters.isEmpty())
             dialog.setNameFilters(request.Filters);
+        if (!request.Folder.isEmpty())
+            dialog.setDirectory(request.Folder);
         if (!request.InitialFile.isEmpty())
             dialog.selectFile(request.InitialFile);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -138,6 +140,8 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent, const TOpenFile
     dialog->setNameFilters(request.Filters);
     if (request.FilterIndex >= 0 && request.FilterIndex < request.Filters.size())
         dialog->selectNameFilter(request.Filters[request.FilterIndex]);
+    if (!request.Folder.isEmpty())
+        dialog->setDirectory(request.Folder);
     if (!request.InitialFile.isEmpty())
         dialog->selectFile(request.InitialFile);
     return dialog;

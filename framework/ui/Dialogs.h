@@ -45,6 +45,7 @@ struct TOpenFileRequest {
     int FilterIndex = 0;
     QString InitialFile;
     QString DefaultSuffix;
+    QString Folder; // where the dialog opens; empty for the toolkit's choice
 };
 
 struct TSaveFileRequest {

@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QFont>
+#include <QList>
+#include <QRect>
 #include <QStyledItemDelegate>
 
 #include <functional>
@@ -30,6 +32,25 @@ void SetLabelText(QLabel* label, const QString& text);
 // Puts a window centred on the screen it is on, by its outer size once it
 // has a frame.
 void CentreOnScreen(QWidget* window);
+
+// Whether a window whose outer rectangle is frame can be taken by its title
+// bar on one of areas (the screens' available geometries): the band of
+// kTitleBandHeight pixels at its top overlaps one area by at least
+// kGripWidth by kGripHeight pixels.
+inline constexpr int kTitleBandHeight = 24;
+inline constexpr int kGripWidth = 48;
+inline constexpr int kGripHeight = 12;
+bool TitleBarReachable(const QRect& frame, const QList<QRect>& areas);
+// The available geometries of the screens there are.
+QList<QRect> ScreenAreas();
+
+// frame fitted to area: a side longer than the area's is cut to it, and a
+// frame so cut is moved onto the area. A frame that fits is left alone,
+// wherever it is.
+QRect FitIntoArea(const QRect& frame, const QRect& area);
+// The window fitted so to the available geometry of the screen it is on,
+// frame included, so that its edges and buttons can be reached.
+void FitOnScreen(QWidget* window);
 
 // List rows of a fixed height; given an indent role, each row is moved right
 // by its level (the role's value) times indent pixels.

@@ -9,6 +9,7 @@
 #include "forms/PreviewScene.h"
 #include "forms/PreviewViews.h"
 #include "framework/Text.h"
+#include "framework/ui/Settings.h"
 #include "sound/Waveplay.h"
 #include "support/MainWindowTest.h"
 #include "support/Mouse.h"
@@ -604,6 +605,55 @@ TEST_F(Preview, TheListKeepsTheKeysWhileThePreviewFollowsIt) {
         EXPECT_FALSE(form.Preview->isVisible());
         EXPECT_EQ(QApplication::activeWindow(), &form);
         EXPECT_EQ(QApplication::focusWidget(), form.PakList);
+    }
+}
+
+// The preview comes back at its size and where it was left, in a window of
+// a later run too, unless no screen shows its title bar there; larger than
+// the screen, it is cut to the screen and put on it.
+TEST_F(Preview, ComesBackWhereItWasLeftWhileAScreenShowsItsTitleBar) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto shown = [](const std::function<void(TPreviewForm&)>& leave = {}) {
+        TZorvakForm window;
+        window.PreviewEntry1->trigger();
+        const QRect place(window.Preview->pos(), window.Preview->size());
+        if (leave)
+            leave(*window.Preview);
+        window.Preview->close();
+        return place;
+    };
+    const QPoint fresh = shown().topLeft(); // where it goes when none is remembered
+    const QPoint inside = screen.topLeft() + QPoint(60, 50);
+    const auto saved = [](QPoint at, QSize size) {
+        return [=] { SaveWindowPlace("Preview", {at, size}); };
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Leave;
+        QRect Back;
+    } cases[] = {
+        {"moved and sized by the user",
+         [&] {
+             shown([&](TPreviewForm& p) {
+                 p.move(inside);
+                 p.resize(520, 380);
+             });
+         },
+         {inside, QSize(520, 380)}},
+        {"on the screen", saved(inside, {500, 350}), {inside, QSize(500, 350)}},
+        {"right of every screen",
+         saved({screen.right() + 100, 40}, {500, 350}),
+         {fresh, QSize(500, 350)}},
+        {"its title bar above the screen",
+         saved({60, screen.top() - 200}, {500, 350}),
+         {fresh, QSize(500, 350)}},
+        {"larger than the screen", saved(inside, screen.size() + QSize(300, 200)), screen},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        ForgetAllSettings();
+        c.Leave();
+        EXPECT_EQ(shown(), c.Back);
     }
 }
 

@@ -634,3 +634,81 @@ TEST_F(WindowCommands, AnArchiveHeldByAnotherProgramIsSaidSoBeyondTheClassicComm
 
 } // namespace
 } // namespace zorvak
+
+namespace zorvak {
+namespace {
+
+// Each file dialog opens where it was left last time, in this window or an
+// earlier one: its own folder, not another dialog's; the archive's folder
+// (or the toolkit's choice) until it has one.
+TEST_F(WindowCommands, EachFileDialogReopensInItsOwnLastFolder) {
+    const auto pak = dir / "pak0.pak";
+    WriteFile(pak, BuildPakImage({{"maps/a.txt", "a"}}));
+    TTempDir elsewhere;
+    for (const char* sub : {"extract", "extractall", "files", "folders/sub", "saved"})
+        std::filesystem::create_directories(elsewhere / sub);
+    WriteFile(elsewhere / "files/new.txt", "n");
+    auto& files = *dialogs.Files;
+    const auto lastFolderRequest = [&] { return files.FolderRequests.back().second; };
+    const struct {
+        const char* What;
+        std::function<void(TZorvakForm&, const QString&)> Show; // answered, or cancelled by null
+        std::function<QString()> OpenedIn;
+        QString Answer;
+        QString First;  // where it opens the first time
+        QString Second; // where it opens the next time
+    } dialogsTable[] = {
+        {"Extract To",
+         [&](TZorvakForm& w, const QString& answer) {
+             files.FolderAnswers.push_back(answer);
+             w.ExtractTo1->trigger();
+         },
+         lastFolderRequest, Q(elsewhere / "extract"), Q(dir.Path()), Q(elsewhere / "extract")},
+        {"Extract All To",
+         [&](TZorvakForm& w, const QString& answer) {
+             files.FolderAnswers.push_back(answer);
+             w.ExtractAllTo1->trigger();
+         },
+         lastFolderRequest, Q(elsewhere / "extractall"), Q(dir.Path()),
+         Q(elsewhere / "extractall")},
+        {"Add Files: the folder of the files",
+         [&](TZorvakForm& w, const QString& answer) {
+             files.ManyAnswers.push_back(answer.isNull() ? QStringList() : QStringList{answer});
+             w.AddFiles1->trigger();
+         },
+         [&] { return files.Requests.back().Folder; }, Q(elsewhere / "files/new.txt"), "",
+         Q(elsewhere / "files")},
+        {"Add Folder: the folder that holds it",
+         [&](TZorvakForm& w, const QString& answer) {
+             files.FolderAnswers.push_back(answer);
+             w.AddFolder1->trigger();
+         },
+         lastFolderRequest, Q(elsewhere / "folders/sub") + "/", Q(dir.Path()),
+         Q(elsewhere / "folders")},
+        {"the preview's Save As: the folder of the file",
+         [&](TZorvakForm& w, const QString& answer) {
+             files.SaveAnswers.push_back(answer);
+             w.PreviewEntry1->trigger();
+             w.Preview->ButtonSaveAs->click();
+             w.Preview->close();
+         },
+         [&] { return files.SaveRequests.back().InitialFile; }, Q(elsewhere / "saved/a.txt"),
+         Q(dir / "a.txt"), Q(elsewhere / "saved/a.txt")},
+    };
+    for (const auto& d : dialogsTable) {
+        SCOPED_TRACE(d.What);
+        form.OpenArchive(Q(pak));
+        form.PakList->setCurrentRow(0);
+        d.Show(form, d.Answer);
+        EXPECT_EQ(d.OpenedIn(), d.First);
+        TZorvakForm next;
+        next.OpenArchive(Q(pak));
+        next.PakList->setCurrentRow(0);
+        d.Show(next, QString());
+        EXPECT_EQ(d.OpenedIn(), d.Second);
+    }
+    EXPECT_TRUE(dialogs.Boxes->Messages.empty()) << Texts().front().toStdString();
+}
+
+} // namespace
+} // namespace zorvak

@@ -438,6 +438,95 @@ TEST_F(MainWindow, ExitClosesTheWindow) {
     EXPECT_FALSE(form.isVisible());
 }
 
+// The File menu's items as shown, separators as "-".
+QStringList FileMenu(const TZorvakForm& window) {
+    QStringList texts;
+    for (const QAction* a : window.File1->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+// Archives opened in one window are listed in the File menu of the next, the
+// most recent first; one that is gone when chosen is said so and dropped.
+TEST_F(MainWindow, TheFileMenuListsTheRecentArchivesFromRunToRun) {
+    const auto a = MakePak("a.pak", {{"a", "1"}});
+    const auto b = MakePak("b.pak", {{"b", "2"}});
+    const auto amp = MakePak("x&y.pak", {{"c", "3"}});
+    WriteFile(dir / "text.pak", "Hello, world");
+    TZorvakForm next;
+    const auto numbered = [](std::initializer_list<QString> paths) {
+        QStringList items{"&Open Pak File", "Extract &To...", "Extract A&ll To...", "-"};
+        int n = 0;
+        for (const QString& path : paths)
+            items << QStringLiteral("&%1 %2").arg(++n).arg(QString(path).replace("&", "&&"));
+        return items << "-"
+                     << "E&xit";
+    };
+    const QStringList none{"&Open Pak File", "Extract &To...", "Extract A&ll To...", "-", "E&xit"};
+    const struct {
+        const char* What;
+        std::function<void()> Do;
+        QStringList Menu;     // the File menu of both windows afterwards
+        QString Open;         // the archive open in the window that did it
+        QString Message = {}; // what was said, if anything
+    } steps[] = {
+        {"nothing opened yet", [] {}, none, ""},
+        {"a refused file is not listed", [&] { Open(dir / "text.pak"); }, none, ""},
+        {"a missing file is not listed", [&] { Open(dir / "none.pak"); }, none, ""},
+        {"opened from the dialog", [&] { Open(a); }, numbered({Q(a)}), Q(a)},
+        {"opened as from the command line, its & shown as such", [&] { form.OpenArchive(Q(amp)); },
+         numbered({Q(amp), Q(a)}), Q(amp)},
+        {"opened again, it goes to the top",
+         [&] {
+             Open(b);
+             Open(a);
+         },
+         numbered({Q(a), Q(b), Q(amp)}), Q(a)},
+        {"chosen from the list", [&] { form.RecentArchive1[1]->trigger(); },
+         numbered({Q(b), Q(a), Q(amp)}), Q(b)},
+        {"chosen when gone",
+         [&] {
+             std::filesystem::remove(a);
+             form.RecentArchive1[1]->trigger();
+         },
+         numbered({Q(b), Q(amp)}), Q(b),
+         Q(a) + " is not there any more. It is taken off the list of recent archives."},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.What);
+        dialogs.Boxes->Messages.clear();
+        step.Do();
+        EXPECT_EQ(FileMenu(form), step.Menu);
+        EXPECT_EQ(form.PakPath, step.Open);
+        if (step.Message.isEmpty()) {
+            if (!step.Open.isEmpty()) {
+                EXPECT_TRUE(dialogs.Boxes->Messages.empty());
+            }
+        } else {
+            ASSERT_EQ(dialogs.Boxes->Messages.size(), 1u);
+            EXPECT_EQ(dialogs.Boxes->Messages[0].Text, step.Message);
+            EXPECT_EQ(dialogs.Boxes->Messages[0].Icon, TMsgIcon::mbiWarning);
+        }
+        // Another window sees the list when its File menu opens; a window
+        // made now, as by a new run, from the start.
+        Q_EMIT next.File1->aboutToShow();
+        EXPECT_EQ(FileMenu(next), step.Menu);
+        EXPECT_EQ(FileMenu(TZorvakForm()), step.Menu);
+    }
+}
+
+// The open dialog offers the archive chosen last, also to the next run.
+TEST_F(MainWindow, TheOpenDialogOffersTheArchiveChosenLastInAnEarlierRun) {
+    const auto a = MakePak("a.pak", {{"a", "1"}});
+    Open(a);
+    Open(dir / "gone.pak"); // chosen, though it cannot be opened
+    TZorvakForm next;
+    dialogs.Files->Answers.push_back(QString());
+    next.OpenPakFile1->trigger();
+    ASSERT_FALSE(dialogs.Files->Requests.empty());
+    EXPECT_EQ(dialogs.Files->Requests.back().InitialFile, Q(dir / "gone.pak"));
+}
+
 } // namespace
 } // namespace zorvak
 
