@@ -18,6 +18,7 @@
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Colors.h"
+#include "framework/ui/Describe.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "framework/ui/Settings.h"
@@ -344,6 +345,8 @@ void TZorvakForm::ShowRecentArchives() {
                                        QLatin1Char('&'), QStringLiteral("&&"))),
                                    File1);
         action->setData(path);
+        // The whole path, where the menu may show it shortened.
+        DescribeCommand(action, tr("Open %1 again").arg(QDir::toNativeSeparators(path)));
         File1->insertAction(RecentSeparator, action);
         connect(action, &QAction::triggered, this,
                 [this, path] { RunGuarded([&] { OpenRecentArchive(path); }); });
