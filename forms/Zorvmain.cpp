@@ -112,6 +112,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
     TRunWindow& window = *this;
     extraction_ = std::make_unique<TExtractionRun>(controls, window);
     edit_ = std::make_unique<TEditRun>(controls, window, *extraction_);
+    CreateHistoryCommands();
     // Archives and files to add may be dropped on the window; entries may be
     // dragged out of the list.
     setAcceptDrops(true);
@@ -326,6 +327,8 @@ void TZorvakForm::FormDestroy() {
 void TZorvakForm::closeEvent(QCloseEvent* event) {
     // Long work in progress sees this after its next pump and ends.
     closing_ = true;
+    // The bytes kept for undoing its edits go with the archive.
+    edit_->ForgetHistory();
     if (Preview != nullptr)
         Preview->close();
     if (SelectMatchingDialog != nullptr)
@@ -388,6 +391,7 @@ void TZorvakForm::OpenArchive(const QString& path) {
         return;
     }
     PakPath = candidate;
+    edit_->ArchiveOpened();
     setWindowTitle(QStringLiteral("Zorvak [") + PakPath + QLatin1Char(']'));
     {
         // Refilling is not a click: the buttons keep their states.
