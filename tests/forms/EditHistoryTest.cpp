@@ -292,29 +292,55 @@ TEST_F(EditHistory, AChangedArchiveRefusesUndoAndRedo) {
     }
 }
 
-// Where the bytes an undo needs cannot be kept, the user decides: the edit
-// is made without a way back (the history forgotten), or not at all.
+// Where the bytes an undo needs cannot be kept (no temporary folder; an
+// entry of another maker's archive whose bytes lie outside it), the user
+// decides: the edit is made without a way back, the history forgotten, or
+// not at all.
 TEST_F(EditHistory, AnEditThatCannotBeKeptIsMadeOnlyWhenTheUserSays) {
-    for (const bool yes : {true, false}) {
-        SCOPED_TRACE(yes ? "yes" : "no");
+    const std::string outside = test::PakHeaderBytes(18, 128) + "abcdef" +
+                                test::PakEntryBytes("bad", 12, 900) +
+                                test::PakEntryBytes("ok", 12, 6);
+    const struct {
+        const char* What;
+        bool Yes;
+        std::string Reason;
+    } cases[] = {
+        {"no temporary folder, made", true,
+         "There is no temporary folder to keep the bytes an undo puts back in"},
+        {"no temporary folder, not made", false,
+         "There is no temporary folder to keep the bytes an undo puts back in"},
+        {"bytes outside the archive, made", true, "Damaged entry bad: Read beyond end of file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
         const TTemporaryFolder temporary;
-        const auto pak = Open({{"a", "1"}, {"b", "2"}, {"c", "3"}});
-        Rename(2, "d");
-        std::filesystem::remove_all(temporary.Path());
-        dialogs.Boxes->Confirms.push_back(true); // the delete
-        dialogs.Boxes->Confirms.push_back(yes);  // made without a way back
+        const auto pak = Open({{"a", "1"}, {"b", "2"}});
+        Rename(1, "c");
+        const bool damaged = c.Reason.starts_with("Damaged");
+        if (damaged) {
+            // Another maker's archive: no edit keeps that entry, so there is
+            // no step before.
+            WriteFile(pak, outside);
+            OpenPath(pak);
+        } else {
+            std::filesystem::remove_all(temporary.Path());
+        }
+        dialogs.Boxes->Confirms.push_back(true);  // the delete
+        dialogs.Boxes->Confirms.push_back(c.Yes); // made without a way back
         Select({0});
         form.Delete1->trigger();
         ASSERT_EQ(dialogs.Boxes->Questions.size(), 2u);
         EXPECT_EQ(dialogs.Boxes->Questions[1].Text.toStdString(),
-                  "This edit could not be undone: There is no temporary folder to keep the "
-                  "bytes an undo puts back in.\n\nMake it all the same? The edits before it could "
-                  "then no longer be "
-                  "undone either.");
+                  "This edit could not be undone: " + c.Reason +
+                      ".\n\nMake it all the same? The edits before it could then no longer be "
+                      "undone either.");
         dialogs.Boxes->Questions.clear();
         ExpectNoMessage("delete");
-        EXPECT_EQ(Contents(pak).size(), yes ? 2u : 3u);
-        EXPECT_EQ(Commands(), TCommands(yes ? "" : "&Undo Rename", ""));
+        const TFiles left = damaged ? TFiles{{"ok", "abcdef"}}
+                            : c.Yes ? TFiles{{"c", "2"}}
+                                    : TFiles{{"a", "1"}, {"c", "2"}};
+        EXPECT_EQ(Contents(pak), left);
+        EXPECT_EQ(Commands(), TCommands(c.Yes || damaged ? "" : "&Undo Rename", ""));
         std::filesystem::create_directories(temporary.Path());
     }
 }
