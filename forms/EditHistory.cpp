@@ -39,7 +39,7 @@ TEditKind KindOf(const TPakEditPlan& plan) {
 
 } // namespace
 
-TEditHistory::TEditHistory(std::filesystem::path folder) : folder_(std::move(folder)) {}
+TEditHistory::TEditHistory() = default;
 
 TEditHistory::~TEditHistory() = default;
 
@@ -58,22 +58,13 @@ void TEditHistory::Clear() {
     ++generation_;
 }
 
-std::optional<std::filesystem::path> TEditHistory::RecoveryPath() const {
-    if (!recovery_)
-        return std::nullopt;
-    return recovery_->Path();
-}
-
 TScratchFile& TEditHistory::Recovery() {
     if (recovery_)
         return *recovery_;
-    std::filesystem::path folder = folder_;
-    if (folder.empty()) {
-        std::error_code ec;
-        folder = std::filesystem::temp_directory_path(ec);
-        if (ec)
-            throw TFailure("There is no temporary folder to keep the bytes an undo puts back in");
-    }
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        throw TFailure("There is no temporary folder to keep the bytes an undo puts back in");
     // What runs that were killed left there takes room; removed as an edit
     // removes what it finds beside its archive.
     try {

@@ -28,9 +28,9 @@ enum class TEditKind { ekAdd, ekReplace, ekDelete, ekRename };
 
 class TEditHistory {
 public:
-    // The recovery file is made in folder; empty: the system's temporary
-    // folder, as it is when the file is made.
-    explicit TEditHistory(std::filesystem::path folder = {});
+    // The recovery file is made in the system's temporary folder, as it is
+    // when the file is first needed.
+    TEditHistory();
     ~TEditHistory();
     TEditHistory(const TEditHistory&) = delete;
     TEditHistory& operator=(const TEditHistory&) = delete;
@@ -105,9 +105,6 @@ public:
     void Undone(std::uint64_t generation);
     void Redone(std::uint64_t generation);
 
-    // The recovery file, when there is one (for tests).
-    std::optional<std::filesystem::path> RecoveryPath() const;
-
 private:
     TScratchFile& Recovery();
     // Keeps the stored bytes of index's entries at positions in bytes; false
@@ -121,7 +118,6 @@ private:
     // Throws (clearing the history) unless index has count entries.
     void CheckFits(const TPakIndex& index, std::size_t count);
 
-    std::filesystem::path folder_;
     std::unique_ptr<TScratchFile> recovery_;
     std::vector<TStep> undo_;
     std::vector<TStep> redo_;
