@@ -16,6 +16,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 
@@ -498,7 +499,7 @@ private:
             const std::int64_t n = std::min(data.Size - at, piece);
             if (at > 0 && !ticker_.Before(n))
                 return false;
-            if (!copier_.Copy(input, at, static_cast<std::size_t>(n), out_))
+            if (!copier_.Copy(input, data.Offset + at, static_cast<std::size_t>(n), out_))
                 ChangedWhileEditing(data.Path);
             at += n;
         }
@@ -567,6 +568,29 @@ private:
     std::int64_t runEnd_ = 0;
 };
 
+// Where the entry's bytes as the archive stores them begin: a ZIP member's
+// after its local header. Throws "Damaged entry" when they do not lie
+// within the archive.
+std::int64_t StoredStart(const TLockedFile& archive, const TPakEntry& entry) {
+    if (entry.Coding == nullptr || !entry.Coding->LocalHeader) {
+        try {
+            CheckEntryBounds(entry, archive.Size());
+        } catch (const TInOutFailure& e) {
+            throw TFailure(DamagedEntryMessage(entry.Name, e.what()));
+        }
+        return entry.FilePos;
+    }
+    unsigned char local[kZipLocalSize];
+    if (archive.ReadAt(entry.FilePos, local, sizeof local) != sizeof local ||
+        ZipGet32(local) != kZipLocalSignature)
+        throw TFailure(
+            DamagedEntryMessage(entry.Name, "no local header where the directory puts it"));
+    const std::int64_t at = entry.FilePos + ZipLocalHeaderLength(local);
+    if (at > archive.Size() - entry.Coding->StoredLength)
+        throw TFailure(DamagedEntryMessage(entry.Name, "its data run past the end of the file"));
+    return at;
+}
+
 // Rewrites a ZIP as the plan says: kept members as they are stored, their
 // coded bytes copied and a header written anew (under a new name for a
 // renamed one), added ones deflated, then the central directory.
@@ -597,15 +621,15 @@ private:
     static constexpr std::size_t kPiece = 1024 * 1024;
 
     bool Keep(const TPakEntry& kept, const std::string& name) {
-        const TEntryCoding& coding = *kept.Coding;
-        unsigned char local[kZipLocalSize];
-        if (old_.ReadAt(kept.FilePos, local, sizeof local) != sizeof local ||
-            ZipGet32(local) != kZipLocalSignature)
-            throw TFailure(
-                DamagedEntryMessage(kept.Name, "no local header where the directory puts it"));
-        std::int64_t at = kept.FilePos + ZipLocalHeaderLength(local);
-        if (at > old_.Size() - coding.StoredLength)
-            throw TFailure(DamagedEntryMessage(kept.Name, "its data run past the end of the file"));
+        return CopyCoded(old_, StoredStart(old_, kept), *kept.Coding, name,
+                         // Shorter than its index says: the archive changed under us.
+                         [this] { throw TArchiveChangedFailure(archive_); });
+    }
+
+    // A member's coded bytes at at of from, copied as they are under a new
+    // local header; short is called when from ends first.
+    bool CopyCoded(const TLockedFile& from, std::int64_t at, const TEntryCoding& coding,
+                   const std::string& name, const std::function<void()>& shortRead) {
         TZipMemberInfo info;
         info.Name = name;
         info.Method = coding.ZipMethod;
@@ -619,9 +643,8 @@ private:
                 std::min<std::int64_t>(left, static_cast<std::int64_t>(kPiece)));
             if (!ticker_.Before(static_cast<std::int64_t>(n)))
                 return false;
-            // Shorter than its index says: the archive changed under us.
-            if (old_.ReadAt(at, buffer_.get(), n) != n)
-                throw TArchiveChangedFailure(archive_);
+            if (from.ReadAt(at, buffer_.get(), n) != n)
+                shortRead();
             writer_.WriteCoded({buffer_.get(), n});
             at += static_cast<std::int64_t>(n);
             left -= static_cast<std::int64_t>(n);
@@ -642,6 +665,10 @@ private:
                 throw TFailure("File changed since the edit was planned: " +
                                DisplayPath(data.Path));
             CheckSizeKnown(*input, data.Path);
+            // A member put back as it was stored.
+            if (data.Coding)
+                return CopyCoded(*input, data.Offset, *data.Coding, name,
+                                 [&data] { ChangedWhileEditing(data.Path); });
         }
         TZipMemberInfo info;
         info.Name = name;
@@ -662,7 +689,7 @@ private:
                 return false;
             const unsigned char* bytes = buffer_.get();
             if (input) {
-                if (input->ReadAt(at, buffer_.get(), n) != n)
+                if (input->ReadAt(data.Offset + at, buffer_.get(), n) != n)
                     ChangedWhileEditing(data.Path);
             } else {
                 bytes = reinterpret_cast<const unsigned char*>(data.Bytes.data()) + at;
@@ -749,16 +776,21 @@ void CheckEditableKind(const TPakIndex& index) {
         throw TFailure(std::string("Only PAK and ZIP archives can be edited; this is a ") +
                        PakLayoutOf(index.Kind).Name);
 }
-} // namespace
 
-TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
-                         std::vector<bool> deleteFirst) {
+// The index whole, of a kind an edit writes.
+void CheckEditableIndex(const TPakIndex& index) {
     CheckEditableKind(index);
     // Entries past a cut, or a count the directory does not hold, would be
     // dropped without being asked for.
     if (!index.Complete || index.Count < 0 ||
         static_cast<std::size_t>(index.Count) != index.Entries.size())
         throw TFailure("The archive's directory is damaged or cut short; it cannot be edited");
+}
+} // namespace
+
+TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
+                         std::vector<bool> deleteFirst) {
+    CheckEditableIndex(index);
     if (!deleteFirst.empty() && deleteFirst.size() != index.Entries.size())
         throw TFailure("The entries to delete do not match the archive's " +
                        std::to_string(index.Entries.size()));
@@ -771,6 +803,148 @@ TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& 
         planner.Change(change);
     planner.Finish();
     return plan;
+}
+
+TPakEditPlan PlanPakRestore(const TPakIndex& index, const TPakRestore& restore) {
+    CheckEditableIndex(index);
+    const std::size_t n = index.Entries.size();
+    const bool zip = index.Kind == TPakKind::pkZip;
+    TPakEditPlan plan;
+    plan.Archive = index.Identity;
+    plan.IndexEntries = n;
+    plan.Names = restore.Names;
+    const std::size_t longest = zip ? 0xFFFF : kPakNameSize;
+    for (const std::string& name : plan.Names)
+        if (name.empty() || name.find('\0') != std::string::npos || name.size() > longest)
+            throw TFailure("The name \"" + name.substr(0, name.find('\0')) +
+                           "\" cannot be stored: a name is 1 to " + std::to_string(longest) +
+                           " bytes without a NUL");
+    TFileIdentity file;
+    if (!restore.Pieces.empty()) {
+        TFileKind kind = TFileKind::fkUnknown;
+        if (restore.Path.empty() || !StatusAt(restore.Path, true, kind, file))
+            throw TFileOpenFailure(restore.Path);
+        if (kind != TFileKind::fkRegular)
+            throw TFailure("Cannot restore from " + DisplayPath(restore.Path) +
+                           ": it is not a regular file");
+        if (!CanRead(restore.Path))
+            throw TFileOpenFailure(restore.Path);
+        if (index.Identity.Inode != 0 && file.SameFileAs(index.Identity))
+            throw TFailure("Cannot restore from " + DisplayPath(restore.Path) +
+                           ": it is the archive being edited");
+    }
+    std::vector<bool> kept(n, false);
+    std::int64_t last = -1;
+    std::int64_t end = zip ? kZipEndBound
+                           : static_cast<std::int64_t>(kPakHeaderSize) +
+                                 static_cast<std::int64_t>(restore.Items.size() * kPakDirEntrySize);
+    if (end > kPakMaxSize && !zip)
+        throw TFailure(ArchiveTooLargeMessage());
+    plan.Entries.reserve(restore.Items.size());
+    for (const TPakRestore::TItem& item : restore.Items) {
+        if (item.Name >= 0 && static_cast<std::size_t>(item.Name) >= plan.Names.size())
+            throw TFailure("There is no name " + std::to_string(item.Name) + " to give an entry");
+        const auto given = static_cast<std::size_t>(item.Name);
+        TPakEditEntry entry;
+        entry.Name = item.Name;
+        std::int64_t size = 0;
+        std::string_view name;
+        if (item.Entry >= 0) {
+            const auto s = static_cast<std::size_t>(item.Entry);
+            if (item.Piece >= 0)
+                throw TFailure("Entry " + std::to_string(s) + " is kept and put back at once");
+            if (s >= n)
+                throw TFailure("There is no entry " + std::to_string(s) + ": the archive has " +
+                               std::to_string(n) + " entries");
+            if (item.Entry <= last)
+                throw TFailure("Entry " + std::to_string(s) +
+                               " is kept out of the archive's order, or twice");
+            last = item.Entry;
+            kept[s] = true;
+            const TPakEntry e = index.Entries[s];
+            try {
+                CheckEntryBounds(e, index.Identity.Size);
+            } catch (const TInOutFailure& x) {
+                throw TFailure(DamagedEntryMessage(e.Name, x.what()));
+            }
+            entry.From = static_cast<std::uint32_t>(s);
+            size = zip ? e.Coding->StoredLength : e.FileLength;
+            name = e.Name;
+            if (item.Name >= 0 && plan.Names[given] == e.Name)
+                entry.Name = -1;
+            else if (item.Name >= 0)
+                plan.Notes.push_back({TPakNoteKind::nkRenamed, entry.From, -1, item.Name});
+        } else {
+            if (item.Piece < 0 || static_cast<std::size_t>(item.Piece) >= restore.Pieces.size())
+                throw TFailure("There is no piece " + std::to_string(item.Piece) + " to put back");
+            if (item.Name < 0)
+                throw TFailure("Piece " + std::to_string(item.Piece) +
+                               " is put back without a name");
+            const TPakRestore::TPiece& piece = restore.Pieces[static_cast<std::size_t>(item.Piece)];
+            name = plan.Names[given];
+            if (piece.Coding && !zip)
+                throw TFailure("Cannot put " + std::string(name) +
+                               " back as a ZIP member: the archive is a PAK");
+            if (piece.Offset < 0 || piece.Length < 0 || piece.Offset > file.Size ||
+                piece.Length > file.Size - piece.Offset ||
+                (piece.Coding && piece.Coding->StoredLength != piece.Length))
+                throw TFailure("The bytes of " + std::string(name) + " do not lie within " +
+                               DisplayPath(restore.Path));
+            TPakEditData data;
+            data.Path = restore.Path;
+            data.File = file;
+            data.Offset = piece.Offset;
+            data.Coding = piece.Coding;
+            data.Size = piece.Coding ? piece.Coding->Size : piece.Length;
+            if (data.Size > kPakMaxSize && !zip)
+                throw TFailure(FileTooLargeMessage(data.Size, name));
+            entry.Source = TPakEditSource::esFile;
+            entry.From = static_cast<std::uint32_t>(plan.Added.size());
+            plan.Added.push_back(std::move(data));
+            plan.Notes.push_back(
+                {TPakNoteKind::nkAdded, static_cast<std::uint32_t>(n + entry.From), -1, item.Name});
+            size = piece.Length;
+        }
+        if (zip)
+            size = ZipMemberBound(name.size(), size);
+        end += size;
+        if (end > kPakMaxSize && !zip)
+            throw TFailure(ArchiveTooLargeMessage(name));
+        plan.Entries.push_back(entry);
+    }
+    plan.DeletedFirst.assign(n, false);
+    for (std::size_t s = 0; s < n; ++s)
+        if (!kept[s]) {
+            plan.DeletedFirst[s] = true;
+            ++plan.DeletedFirstCount;
+        }
+    plan.ArchiveSize = end;
+    return plan;
+}
+
+std::int64_t StoredLengthOf(const TPakEntry& entry) {
+    return entry.Coding != nullptr && entry.Coding->Method != TEntryMethod::emPlain
+               ? entry.Coding->StoredLength
+               : entry.FileLength;
+}
+
+bool ReadStoredEntry(const TLockedFile& archive, const TPakEntry& entry,
+                     std::span<unsigned char> buffer,
+                     const std::function<bool(std::span<const unsigned char>)>& sink) {
+    if (buffer.empty())
+        throw std::invalid_argument("ReadStoredEntry needs a buffer");
+    std::int64_t at = StoredStart(archive, entry);
+    for (std::int64_t left = StoredLengthOf(entry); left > 0;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+        if (archive.ReadAt(at, buffer.data(), n) != n)
+            throw TArchiveChangedFailure(archive.Path());
+        if (!sink(buffer.first(n)))
+            return false;
+        at += static_cast<std::int64_t>(n);
+        left -= static_cast<std::int64_t>(n);
+    }
+    return true;
 }
 
 bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,

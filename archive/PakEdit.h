@@ -34,8 +34,13 @@
 // - The rewritten archive gets the old one's permission bits (rwx), and its
 //   owner where we may; it is flushed to disk before it takes the old one's
 //   name, which it takes from the file a link points to, not from the link.
+// - An undo or a redo is an edit too: PlanPakRestore lays out the entries as
+//   they were, kept ones where they are and the others put back from the
+//   bytes kept of them (ReadStoredEntry), so it appends or rewrites as any
+//   edit does.
 #pragma once
 
+#include "archive/EntryCoding.h"
 #include "archive/PakReader.h"
 #include "framework/Files.h"
 
@@ -43,6 +48,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +87,11 @@ struct TPakEditData {
     std::string Bytes; // esBytes
     std::int64_t Size = 0;
     TFileIdentity File; // esFile: as planned; it must still be so when copied
+    // esFile: where its bytes begin in the file (a restore's piece), and for
+    // a ZIP member put back as it was stored, its coding: its coded bytes,
+    // Coding->StoredLength of them, are copied as they are.
+    std::int64_t Offset = 0;
+    std::optional<TEntryCoding> Coding;
 };
 
 // One entry of the new archive, small: an archive may hold millions.
@@ -141,6 +153,53 @@ struct TPakEditPlan {
 // each entry besides the index.
 TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& changes,
                          std::vector<bool> deleteFirst = {});
+
+// An archive's entries laid out anew, as they were before an edit or after
+// it (an undo, a redo): each an entry of the index kept, or a piece of
+// another file put back.
+struct TPakRestore {
+    struct TItem {
+        std::int64_t Entry = -1; // the index entry kept, or -1
+        std::int32_t Piece = -1; // else an item of Pieces
+        std::int32_t Name = -1;  // an item of Names; -1 for a kept entry's own
+    };
+    struct TPiece {
+        std::int64_t Offset = 0; // in the file at Path
+        std::int64_t Length = 0; // the bytes there: coded ones, with a coding
+        // Set: the bytes are a ZIP member's as it stored them (ReadStoredEntry),
+        // put back with its method, CRC, time and attributes. Unset: the
+        // entry's own bytes.
+        std::optional<TEntryCoding> Coding;
+    };
+    std::vector<TItem> Items; // the new archive's entries, in order
+    std::vector<std::string> Names;
+    std::vector<TPiece> Pieces;
+    std::string Path; // the file the pieces are in
+};
+
+// Plans the edit that leaves the archive holding restore's entries, in its
+// order, for an undo or a redo. Names are stored as given: they are names
+// the archive held, which need not meet the rules for new ones (56 bytes, a
+// name stored twice); only the format's own limits are checked. Kept
+// entries stay in the index's order, each once: an edit never reorders
+// them, so neither does its undo. Throws TFailure for what PlanPakEdit
+// refuses of the archive (its kind, a damaged directory, a kept entry
+// outside it, 2 GiB), an item naming no entry, piece or name, kept entries
+// out of order or twice, a piece without a name or outside its file, a coded
+// piece for a PAK, and the file as PlanPakEdit refuses an added one.
+TPakEditPlan PlanPakRestore(const TPakIndex& index, const TPakRestore& restore);
+
+// The entry's bytes as the archive stores them, handed to sink a piece at a
+// time (each at most buffer's size): a PAK entry's own, a ZIP member's coded
+// bytes behind its local header, not decoded, so a member is put back as it
+// was, even one that does not decode. sink answers false to stop, and then
+// so does this. Throws "Damaged entry" for bytes outside the archive or a
+// missing local header, and TArchiveChangedFailure for a short read.
+bool ReadStoredEntry(const TLockedFile& archive, const TPakEntry& entry,
+                     std::span<unsigned char> buffer,
+                     const std::function<bool(std::span<const unsigned char>)>& sink);
+// How many bytes ReadStoredEntry hands over for entry.
+std::int64_t StoredLengthOf(const TPakEntry& entry);
 
 // The steps between the last byte of a new archive and its taking the old
 // one's name.

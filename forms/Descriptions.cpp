@@ -75,6 +75,8 @@ void TZorvakForm::DescribeControls() {
     DescribeCommand(Delete1, tr("Delete the selected entries from the archive"));
     DescribeCommand(Rename1, tr("Give the chosen entry a new name"));
     DescribeCommand(Compact1, Compact1->toolTip());
+    DescribeCommand(Undo1, tr("Give back the archive as it was before the last edit"));
+    DescribeCommand(Redo1, tr("Make the edit that was undone again"));
     DescribeCommand(PreviewEntry1, tr("Show the chosen entry in the preview window, or close it"));
     DescribeCommand(SelectMatching1, tr("Select the entries whose names match a pattern"));
     DescribeCommand(HelpFile1, tr("Open the help file"));

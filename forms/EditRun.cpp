@@ -5,6 +5,7 @@
 #include "forms/ExtractionRun.h"
 #include "framework/Failures.h"
 #include "framework/Files.h"
+#include "framework/ui/Dialogs.h"
 #include "framework/ui/Platform.h"
 #include "framework/ui/Translations.h"
 
@@ -16,6 +17,8 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace zorvak {
 
@@ -23,8 +26,38 @@ TEditRun::TEditRun(const TRunControls& controls, TRunWindow& window, TExtraction
     : controls_(controls), window_(window), extraction_(extraction) {}
 
 void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
+    Edit(changes, compact, TWay::wEdit);
+}
+
+void TEditRun::Undo() {
+    Edit({}, false, TWay::wUndo);
+}
+
+void TEditRun::Redo() {
+    Edit({}, false, TWay::wRedo);
+}
+
+void TEditRun::ArchiveOpened() {
+    if (rereading_)
+        return;
+    ForgetHistory();
+}
+
+void TEditRun::ForgetHistory() {
+    history_.Clear();
+    TellHistory();
+}
+
+void TEditRun::TellHistory() {
+    if (HistoryChanged)
+        HistoryChanged();
+}
+
+void TEditRun::Edit(const std::vector<TPakChange>& changes, bool compact, TWay way) {
     const QString path = window_.ArchivePath();
-    if ((changes.empty() && !compact) || path.isEmpty())
+    if ((changes.empty() && !compact && way == TWay::wEdit) || path.isEmpty())
+        return;
+    if ((way == TWay::wUndo && !history_.CanUndo()) || (way == TWay::wRedo && !history_.CanRedo()))
         return;
     if (extraction_.Running())
         throw TFailure(
@@ -40,7 +73,7 @@ void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
                                 {DisplayPath(archive), DisplayPath(archive.parent_path())}));
     const TPakIndex index = window_.IndexToEdit();
     const TPakEditPlan plan = PlanPakEdit(index, changes);
-    if (plan.Unchanged() && !compact)
+    if (plan.Unchanged() && !compact && way == TWay::wEdit)
         return;
 
     const QPointer<QWidget> window(controls_.Window);
@@ -83,18 +116,74 @@ void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
         pump.Pump();
         return window && !window_.Closing() && generation == window_.IndexGeneration();
     };
+    // An undo's bytes come from the recovery file, which the window holds.
+    if (way != TWay::wEdit)
+        hooks.Inputs = TShareMode::smUnlocked;
     // Told before it is held: from here on the window's own hold would look
     // like another program's.
     bool applied = false;
-    window_.TellingArchiveInUse([&] {
-        editing_ = true;
-        applied = ApplyPakEdit(archive, index, plan, hooks);
-    });
-    if (!applied || !window)
+    const std::uint64_t history = history_.Generation();
+    std::optional<TEditHistory::TStep> step;
+    std::optional<TPakEditPlan> restore;
+    try {
+        window_.TellingArchiveInUse([&] {
+            editing_ = true;
+            // Held once for the whole edit: what is kept for an undo is read
+            // from the very archive the edit then writes.
+            TLockedFile held(archive);
+            CheckSameArchive(held, index.Identity);
+            const TPakEditPlan* toApply =
+                Planned(held, index, plan, way, hooks.Pump, step, restore);
+            if (toApply == nullptr || !window)
+                return;
+            hooks.Held = &held;
+            applied = ApplyPakEdit(archive, index, *toApply, hooks);
+        });
+    } catch (const TArchiveChangedFailure& failure) {
+        if (!window)
+            throw;
+        if (step)
+            history_.Forget(*step);
+        if (way == TWay::wEdit)
+            throw;
+        // The steps are the archive's as the window left it, which it no
+        // longer is.
+        ForgetHistory();
+        if (dynamic_cast<const TArchiveReplacedFailure*>(&failure) != nullptr)
+            throw;
+        const QString what = way == TWay::wUndo
+                                 ? tr("Cannot undo: %1 has changed outside Zorvak since it was "
+                                      "edited, so its edits can no longer be undone or redone")
+                                 : tr("Cannot redo: %1 has changed outside Zorvak since it was "
+                                      "edited, so its edits can no longer be undone or redone");
+        throw TFailure(what.arg(path).toStdString());
+    } catch (...) {
+        if (window && step)
+            history_.Forget(*step);
+        throw;
+    }
+    if (!window)
+        return;
+    if (step && applied)
+        history_.Push(std::move(*step));
+    else if (step)
+        history_.Forget(*step);
+    else if (applied && way == TWay::wUndo)
+        history_.Undone(history);
+    else if (applied && way == TWay::wRedo)
+        history_.Redone(history);
+    TellHistory();
+    if (!applied)
         return;
 
     // The archive has a new directory: read again, the list where it was.
     const QString reread = window_.ArchivePath();
+    // Read again as the edit left it: the history stays.
+    rereading_ = true;
+    struct TRereading {
+        bool& Flag;
+        ~TRereading() { Flag = false; }
+    } rereading{rereading_};
     window_.OpenArchive(reread);
     if (list->count() > 0) {
         const QSignalBlocker blocker(list);
@@ -104,6 +193,39 @@ void TEditRun::Run(const std::vector<TPakChange>& changes, bool compact) {
         list->verticalScrollBar()->setValue(scrolled);
     }
     window_.ShowCurrentEntry();
+}
+
+const TPakEditPlan* TEditRun::Planned(const TLockedFile& held, const TPakIndex& index,
+                                      const TPakEditPlan& plan, TWay way,
+                                      const std::function<bool()>& pump,
+                                      std::optional<TEditHistory::TStep>& step,
+                                      std::optional<TPakEditPlan>& restore) {
+    if (way == TWay::wUndo) {
+        restore = history_.PlanUndo(held, index, pump);
+        return restore ? &*restore : nullptr;
+    }
+    if (way == TWay::wRedo) {
+        restore = history_.PlanRedo(index);
+        return &*restore;
+    }
+    // A compaction changes no entry: it is no step, and the steps stay.
+    if (plan.Unchanged())
+        return &plan;
+    try {
+        step = history_.Record(held, index, plan, pump);
+        if (!step)
+            return nullptr;
+    } catch (const TArchiveChangedFailure&) {
+        throw;
+    } catch (const TFailure& failure) {
+        // Only the undo needs those bytes: the user decides.
+        if (!Confirm(tr("This edit could not be undone: %1.\n\nMake it all the same? The edits "
+                        "before it could then no longer be undone either.")
+                         .arg(QString::fromStdString(failure.what()))))
+            return nullptr;
+        ForgetHistory();
+    }
+    return &plan;
 }
 
 } // namespace zorvak

@@ -112,12 +112,13 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateControls();
     CreateMenu();
-    DescribeControls();
     const TRunControls controls{
         this, PakList, ButtonExtract, ButtonExtractAll, ExtractBox, ExName, ExGauge, LDone, Edit1};
     TRunWindow& window = *this;
     extraction_ = std::make_unique<TExtractionRun>(controls, window);
     edit_ = std::make_unique<TEditRun>(controls, window, *extraction_);
+    CreateHistoryCommands();
+    DescribeControls();
     // Archives and files to add may be dropped on the window; entries may be
     // dragged out of the list.
     setAcceptDrops(true);
@@ -387,6 +388,8 @@ void TZorvakForm::FormDestroy() {
 void TZorvakForm::closeEvent(QCloseEvent* event) {
     // Long work in progress sees this after its next pump and ends.
     closing_ = true;
+    // The bytes kept for undoing its edits go with the archive.
+    edit_->ForgetHistory();
     if (Preview != nullptr)
         Preview->close();
     if (SelectMatchingDialog != nullptr)
@@ -450,6 +453,7 @@ void TZorvakForm::OpenArchive(const QString& path) {
         return;
     }
     PakPath = candidate;
+    edit_->ArchiveOpened();
     setWindowTitle(QStringLiteral("Zorvak [") + PakPath + QLatin1Char(']'));
     {
         // Refilling is not a click: the buttons keep their states.

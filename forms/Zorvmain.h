@@ -100,6 +100,10 @@ public:
     void Delete1Click(QObject* sender);
     void Rename1Click(QObject* sender);
     void Compact1Click(QObject* sender);
+    // Edit, Undo and Redo: the window's edits of the open archive since it
+    // was opened, one at a time (TEditRun).
+    void Undo1Click(QObject* sender);
+    void Redo1Click(QObject* sender);
     // What a drop of local files does: a single archive opens, anything else
     // is added to the open archive.
     void DropFiles(const QStringList& paths);
@@ -166,6 +170,8 @@ public:
     QAction* Delete1 = nullptr;
     QAction* Rename1 = nullptr;
     QAction* Compact1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* PreviewEntry1 = nullptr;
     QAction* SelectMatching1 = nullptr;
@@ -211,6 +217,10 @@ private:
     void IndexChanged();
     // Edit, Delete acts on the selection: enabled while there is one.
     void ShowSelectionCommands();
+    // Undo and Redo at the Edit menu's end, enabled and named by what they
+    // would give back.
+    void CreateHistoryCommands();
+    void ShowHistoryCommands();
     // Runs a command beyond the classic ones, which tells an archive held
     // by another program as such; while a run or an edit of this window
     // holds the archive, a refusal stays "Cannot open file".

@@ -4,6 +4,7 @@
 #include "forms/Zorvmain.h"
 
 #include "archive/PakEdit.h"
+#include "forms/EditHistory.h"
 #include "forms/EditRun.h"
 #include "forms/ExtractionRun.h"
 #include "framework/Failures.h"
@@ -14,10 +15,12 @@
 #include "framework/ui/Settings.h"
 #include "framework/ui/Translations.h"
 
+#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -224,6 +227,55 @@ void TZorvakForm::Compact1Click(QObject*) {
     if (PakPath.isEmpty())
         throw TFailure(FailureBytes(tr("Open an archive to compact it")));
     edit_->Run({}, true);
+}
+
+void TZorvakForm::Undo1Click(QObject*) {
+    edit_->Undo();
+}
+
+void TZorvakForm::Redo1Click(QObject*) {
+    edit_->Redo();
+}
+
+void TZorvakForm::CreateHistoryCommands() {
+    Edit1->addSeparator();
+    Undo1 = Edit1->addAction(tr("&Undo"));
+    Undo1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    Redo1 = Edit1->addAction(tr("&Redo"));
+    Redo1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    const std::pair<QAction*, void (TZorvakForm::*)(QObject*)> commands[] = {
+        {Undo1, &TZorvakForm::Undo1Click},
+        {Redo1, &TZorvakForm::Redo1Click},
+    };
+    for (const auto& [action, handler] : commands) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, action, handler] { RunGuarded([&] { (this->*handler)(action); }); });
+    }
+    edit_->HistoryChanged = [this] { ShowHistoryCommands(); };
+    ShowHistoryCommands();
+}
+
+void TZorvakForm::ShowHistoryCommands() {
+    const auto named = [](TEditKind kind) {
+        switch (kind) {
+        case TEditKind::ekAdd:
+            return tr("Add");
+        case TEditKind::ekReplace:
+            return tr("Replace");
+        case TEditKind::ekDelete:
+            return tr("Delete");
+        case TEditKind::ekRename:
+            break;
+        }
+        return tr("Rename");
+    };
+    const TEditHistory& history = edit_->History();
+    Undo1->setEnabled(history.CanUndo());
+    Undo1->setText(history.CanUndo() ? tr("&Undo %1").arg(named(history.UndoKind())) : tr("&Undo"));
+    Redo1->setEnabled(history.CanRedo());
+    Redo1->setText(history.CanRedo() ? tr("&Redo %1").arg(named(history.RedoKind())) : tr("&Redo"));
 }
 
 } // namespace zorvak

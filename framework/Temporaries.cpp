@@ -135,4 +135,41 @@ TMappedTemporary::~TMappedTemporary() {
     RemoveName(dir_.Get(), name_);
 }
 
+TScratchFile::TScratchFile(const std::filesystem::path& folder) {
+    try {
+        dir_ = TDirectory::Open(folder);
+    } catch (const TFailure&) {
+        throw TFileCreateFailure(folder);
+    }
+    // Made as a mapped temporary is: read and written, kept to the process.
+    fd_.Reset(CreateTemporaryIn(dir_.Get(), TNewFile::nfMapped, name_));
+    if (!fd_)
+        throw TFileCreateFailure(folder);
+}
+
+TScratchFile::~TScratchFile() {
+    fd_.Reset();
+    RemoveName(dir_.Get(), name_);
+}
+
+std::int64_t TScratchFile::Append(const void* bytes, std::size_t n) {
+    const std::int64_t at = size_;
+    try {
+        WriteFully(fd_.Get(), at, bytes, n);
+    } catch (...) {
+        // A part written counts for nothing: the next append goes there.
+        CutFile(fd_.Get(), at);
+        throw;
+    }
+    size_ += static_cast<std::int64_t>(n);
+    return at;
+}
+
+void TScratchFile::CutTo(std::int64_t size) {
+    if (size < 0 || size >= size_)
+        return;
+    CutFile(fd_.Get(), size);
+    size_ = size;
+}
+
 } // namespace zorvak

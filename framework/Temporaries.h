@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,34 @@ private:
     std::intptr_t mapping_ = 0; // the system's own handle where it has one
     unsigned char* bytes_ = nullptr;
     std::size_t size_ = 0;
+};
+
+// A file of the process's own in a folder (the system's temporary folder),
+// named as a temporary and readable by the process alone, that bytes are
+// appended to and that is read again by its path: what must outlive one
+// step of a run, as the bytes an undo puts back. Held locked, so no other
+// run takes it for a leftover, and removed when dropped.
+class TScratchFile {
+public:
+    // Throws TFileCreateFailure (naming the folder) when it cannot be made.
+    explicit TScratchFile(const std::filesystem::path& folder);
+    ~TScratchFile();
+    TScratchFile(const TScratchFile&) = delete;
+    TScratchFile& operator=(const TScratchFile&) = delete;
+
+    // Writes n bytes at the end; where they begin. Throws TInOutFailure,
+    // having written nothing that counts.
+    std::int64_t Append(const void* bytes, std::size_t n);
+    // Drops what was appended after the first size bytes.
+    void CutTo(std::int64_t size);
+    std::int64_t Size() const { return size_; }
+    std::filesystem::path Path() const { return dir_.Path() / name_; }
+
+private:
+    TDirectory dir_;
+    std::string name_;
+    TFileDescriptor fd_;
+    std::int64_t size_ = 0;
 };
 
 } // namespace zorvak

@@ -8,6 +8,7 @@
 #include "support/PakImage.h"
 #include "support/Platform.h"
 #include "support/TempDir.h"
+#include "support/ZipImage.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -704,6 +705,198 @@ TEST(PakEdit, ACrashAtEveryStepOfAnAppendLeavesTheOldArchiveOrTheNew) {
                 EXPECT_TRUE(ReadFile(a.pak) == before) << what;
             }
         }
+}
+
+// Layouts given whole, as an undo or a redo gives them: kept entries where
+// they are or renamed, pieces of another file put back anywhere, names the
+// builder would refuse stored as they were; appended and rewritten alike.
+TEST(PakEdit, RestoresALayoutGivenWhole) {
+    using I = TPakRestore::TItem;
+    const TTempDir keep;
+    const fs::path pieces = keep / "pieces.bin";
+    WriteFile(pieces, "BSP!again");
+    const std::vector<TPakRestore::TPiece> cut = {{0, 4, {}}, {4, 5, {}}, {9, 0, {}}};
+    const auto kept = [](std::int64_t e, std::int32_t name = -1) { return I{e, -1, name}; };
+    const auto piece = [](std::int32_t p, std::int32_t name) { return I{-1, p, name}; };
+    const std::vector<I> all = {kept(0), kept(1), kept(2), kept(3), kept(4)};
+    const std::string name56(56, 'q');
+    const struct {
+        const char* What;
+        std::vector<I> Items;
+        std::vector<std::string> Names;
+        TFiles Expected;
+        std::vector<std::string> Told;
+    } cases[] = {
+        {"every entry kept as it is", all, {}, kBase, {}},
+        {"a name given that is the entry's own",
+         {kept(0, 0), kept(1), kept(2), kept(3), kept(4)},
+         {"a.txt"},
+         kBase,
+         {}},
+        {"an entry put back where another is dropped",
+         {kept(0), piece(0, 0), kept(2), kept(3), kept(4)},
+         {"x/new"},
+         With(kBase, 1, {"x/new", "BSP!"}),
+         {"deleted maps/e1m1.bsp", "added x/new"}},
+        {"names the builder refuses, as the archive held them",
+         {kept(0, 0), kept(1, 1), kept(2), kept(3), kept(4)},
+         {"A.TXT", name56},
+         With(With(kBase, 0, {"A.TXT", "AAA"}), 1, {name56, "BSP!"}),
+         {"renamed a.txt -> A.TXT", "renamed maps/e1m1.bsp -> " + name56}},
+        {"a name stored twice, put back in front",
+         {piece(1, 0), kept(0), kept(1), kept(2), kept(3), kept(4)},
+         {"a.txt"},
+         Plus({{"a.txt", "again"}}, kBase),
+         {"added a.txt"}},
+        {"pieces alone, one of them empty",
+         {piece(0, 0), piece(2, 1)},
+         {"one", "nothing"},
+         {{"one", "BSP!"}, {"nothing", ""}},
+         {"deleted a.txt", "deleted maps/e1m1.bsp", "deleted empty", "deleted big.bin",
+          "deleted sound/x.wav", "added one", "added nothing"}},
+    };
+    for (const auto& c : cases)
+        for (const bool compact : {true, false}) {
+            SCOPED_TRACE(std::string(c.What) + (compact ? " compact" : ""));
+            const TArchive a;
+            const TPakIndex index = ReadPakIndex(a.pak);
+            const TPakEditPlan plan =
+                PlanPakRestore(index, {c.Items, c.Names, cut, pieces.string()});
+            EXPECT_THAT(plan.Changes(index), ElementsAreArray(c.Told));
+            TPakEditHooks hooks;
+            hooks.Compact = compact;
+            EXPECT_TRUE(ApplyPakEdit(a.pak, index, plan, hooks));
+            EXPECT_EQ(Contents(a.pak), c.Expected);
+            EXPECT_FALSE(HasTemporary(a.dir.Path()));
+            EXPECT_EQ(ReadFile(pieces), "BSP!again");
+        }
+}
+
+TEST(PakEdit, RefusesALayoutThatDoesNotFit) {
+    using I = TPakRestore::TItem;
+    using TCoding = std::optional<TEntryCoding>;
+    const TArchive a;
+    const TTempDir keep;
+    const std::string pieces = (keep / "pieces.bin").string();
+    WriteFile(pieces, "0123456789");
+    const TPakIndex index = ReadPakIndex(a.pak);
+    const struct {
+        std::vector<I> Items;
+        std::vector<std::string> Names;
+        std::vector<TPakRestore::TPiece> Pieces;
+        std::string Path;
+        std::string Message;
+    } cases[] = {
+        {{{1, -1, -1}, {0, -1, -1}}, {}, {}, "", "Entry 0 is kept out of the archive's order"},
+        {{{0, -1, -1}, {0, -1, -1}},
+         {},
+         {},
+         "",
+         "Entry 0 is kept out of the archive's order, or twice"},
+        {{{5, -1, -1}}, {}, {}, "", "There is no entry 5: the archive has 5 entries"},
+        {{{0, 0, -1}}, {}, {{0, 1, {}}}, pieces, "Entry 0 is kept and put back at once"},
+        {{{-1, 1, 0}}, {"n"}, {{0, 1, {}}}, pieces, "There is no piece 1 to put back"},
+        {{{-1, -1, 0}}, {"n"}, {}, "", "There is no piece -1 to put back"},
+        {{{-1, 0, -1}}, {}, {{0, 1, {}}}, pieces, "Piece 0 is put back without a name"},
+        {{{0, -1, 2}}, {"n"}, {}, "", "There is no name 2 to give an entry"},
+        {{{-1, 0, 0}}, {"n"}, {{5, 6, {}}}, pieces, "The bytes of n do not lie within " + pieces},
+        {{{-1, 0, 0}}, {"n"}, {{-1, 1, {}}}, pieces, "do not lie within"},
+        {{{-1, 0, 0}}, {"n"}, {{0, -1, {}}}, pieces, "do not lie within"},
+        {{{-1, 0, 0}},
+         {"n"},
+         {{0, 1, TCoding(TEntryCoding{})}},
+         pieces,
+         "Cannot put n back as a ZIP member: the archive is a PAK"},
+        {{}, {std::string(57, 'n')}, {}, "", "a name is 1 to 56 bytes without a NUL"},
+        {{}, {""}, {}, "", "The name \"\" cannot be stored"},
+        {{}, {std::string("a\0b", 3)}, {}, "", "The name \"a\" cannot be stored"},
+        {{{-1, 0, 0}},
+         {"n"},
+         {{0, 1, {}}},
+         (keep / "missing").string(),
+         "Cannot open file " + (keep / "missing").string()},
+        {{{-1, 0, 0}}, {"n"}, {{0, 1, {}}}, keep.Path().string(), "it is not a regular file"},
+        {{{-1, 0, 0}}, {"n"}, {{0, 1, {}}}, a.pak.string(), "it is the archive being edited"},
+    };
+    for (const auto& c : cases)
+        EXPECT_THAT(FailureOf([&] {
+                        PlanPakRestore(index, {c.Items, c.Names, c.Pieces, c.Path});
+                    }),
+                    HasSubstr(c.Message));
+}
+
+// What an undo keeps of ZIP members, their stored bytes, puts them back as
+// they were: their method, CRC and time, a member that does not decode
+// included; a PAK entry outside its archive has nothing to keep.
+TEST(PakEdit, PutsZipMembersBackAsTheyWereStored) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    const TTempDir dir;
+    const fs::path pk3 = dir / "mod.pk3";
+    WriteFile(pk3, test::ZipImage({{"maps/a.ent", text},
+                                   {"gfx/b.lmp", "stored", kZipMethodStored},
+                                   {"bad.txt", "damaged", kZipMethodDeflated, 0, false, "", 1u}}));
+    const TPakIndex index = ReadPakIndex(pk3);
+    const fs::path pieces = dir / "pieces.bin";
+    TPakRestore restore;
+    restore.Path = pieces.string();
+    {
+        TLockedFile file(pk3);
+        std::string kept;
+        unsigned char buffer[100]; // many pieces for the long member
+        for (std::size_t i = 0; i < index.Entries.size(); ++i) {
+            const TPakEntry e = index.Entries[i];
+            const auto at = static_cast<std::int64_t>(kept.size());
+            ASSERT_TRUE(ReadStoredEntry(file, e, buffer, [&](std::span<const unsigned char> p) {
+                kept.append(p.begin(), p.end());
+                return true;
+            }));
+            EXPECT_EQ(static_cast<std::int64_t>(kept.size()) - at, StoredLengthOf(e));
+            restore.Pieces.push_back({at, StoredLengthOf(e), *e.Coding});
+            restore.Names.emplace_back(i == 1 ? "gfx/renamed.lmp" : std::string(e.Name));
+            restore.Items.push_back(
+                {-1, static_cast<std::int32_t>(i), static_cast<std::int32_t>(i)});
+        }
+        WriteFile(pieces, kept);
+        // A sink that stops ends the read.
+        int calls = 0;
+        EXPECT_FALSE(
+            ReadStoredEntry(file, index.Entries[0], buffer, [&](auto) { return ++calls < 2; }));
+        EXPECT_EQ(calls, 2);
+    }
+    // Every member dropped and put back from the kept bytes, the second
+    // under another name.
+    ASSERT_TRUE(ApplyPakEdit(pk3, index, PlanPakRestore(index, restore), {}));
+    const TPakIndex after = ReadPakIndex(pk3);
+    ASSERT_EQ(after.Entries.size(), 3u);
+    TLockedFile file(pk3);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const TEntryCoding& was = *index.Entries[i].Coding;
+        const TEntryCoding& now = *after.Entries[i].Coding;
+        EXPECT_EQ(after.Entries[i].Name, restore.Names[i]);
+        EXPECT_EQ(now.ZipMethod, was.ZipMethod) << i;
+        EXPECT_EQ(now.Crc, was.Crc) << i;
+        EXPECT_EQ(now.DosTime, was.DosTime) << i;
+        EXPECT_EQ(now.StoredLength, was.StoredLength) << i;
+    }
+    const auto bytes = [&](std::size_t i) {
+        const std::vector<unsigned char> b = ReadEntryBytes(file, after.Entries[i]);
+        return std::string(b.begin(), b.end());
+    };
+    EXPECT_EQ(bytes(0), text);
+    EXPECT_EQ(bytes(1), "stored");
+    EXPECT_THAT(FailureOf([&] { bytes(2); }), HasSubstr("Damaged entry bad.txt"));
+
+    const fs::path pak = dir / "x.pak";
+    WriteFile(pak, test::PakHeaderBytes(15, 64) + "abc" + test::PakEntryBytes("bad", 12, 900));
+    TLockedFile other(pak);
+    unsigned char buffer[16];
+    EXPECT_THAT(FailureOf([&] {
+                    ReadStoredEntry(other, ReadPakIndex(other).Entries[0], buffer,
+                                    [](auto) { return true; });
+                }),
+                HasSubstr("Damaged entry bad: Read beyond end of file"));
 }
 
 TEST(PakEdit, AddsAFolderWithTheBuildersSkipRulesThroughALinkKeepingTheMode) {

@@ -139,7 +139,8 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
          {"&Open Pak File", "Extract &To...", "Extract A&ll To...", "-", "E&xit"}},
         {"&Edit",
          form.Edit1,
-         {"Add &Files...", "Add F&older...", "-", "&Delete", "&Rename...", "-", "&Compact"}},
+         {"Add &Files...", "Add F&older...", "-", "&Delete", "&Rename...", "-", "&Compact", "-",
+          "&Undo", "&Redo"}},
         {"&View", form.View1, {"&Preview Entry", "&Select Matching..."}},
         {"&Help", form.Help1, {"&Help File", "-", "&About"}},
     };
@@ -155,6 +156,8 @@ TEST_F(MainWindow, MenusCarryTheirItemsAndAccelerators) {
     EXPECT_EQ(form.OpenPakFile1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(form.Exit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(form.Rename1->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(form.Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(form.Redo1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 }
 
 // What the window says: each menu's title and commands, then its buttons.

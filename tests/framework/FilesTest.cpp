@@ -180,6 +180,41 @@ TEST(AtomicFile, ReportsWhatCannotBeCreatedOrWritten) {
 // What each way of writing does with what is at the name: nothing, an older
 // file, a directory, a file we may not write, or a link (replaced, never
 // followed).
+// The scratch file grows by appends, reads back by its path, is the
+// process's own, and goes when dropped; a folder it cannot be made in says so.
+TEST(ScratchFile, GrowsAndGoesWhenDropped) {
+    TTempDir dir;
+    std::filesystem::path path;
+    {
+        TScratchFile scratch(dir.Path());
+        path = scratch.Path();
+        EXPECT_EQ(path.parent_path(), dir.Path());
+        EXPECT_TRUE(IsTemporaryName(path.filename().string()));
+        const struct {
+            std::string Bytes;
+            std::int64_t At;
+            std::string Whole;
+        } steps[] = {{"abc", 0, "abc"}, {"", 3, "abc"}, {"defg", 3, "abcdefg"}};
+        for (const auto& s : steps) {
+            EXPECT_EQ(scratch.Append(s.Bytes.data(), s.Bytes.size()), s.At) << s.Whole;
+            EXPECT_EQ(ReadFile(path), s.Whole);
+        }
+        scratch.CutTo(2);
+        scratch.CutTo(5); // past the end: nothing to drop
+        EXPECT_EQ(scratch.Size(), 2);
+        EXPECT_EQ(scratch.Append("Z", 1), 2);
+        EXPECT_EQ(ReadFile(path), "abZ");
+#ifndef _WIN32
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    EXPECT_THROW(TScratchFile(dir / "missing"), TFileCreateFailure);
+}
+
 TEST(OutputFile, ModesDecideWhatHappensToATakenName) {
     enum class TThere { Free, File, Directory, ReadOnly, Link };
 #ifdef _WIN32
