@@ -157,6 +157,22 @@
         <source>Writing %1</source>
         <translation>%1 wird geschrieben</translation>
     </message>
+    <message>
+        <source>Cannot undo: %1 has changed outside Zorvak since it was edited, so its edits can no longer be undone or redone</source>
+        <translation>Rückgängig machen nicht möglich: %1 wurde seit der Bearbeitung außerhalb von Zorvak geändert, daher lassen sich die Bearbeitungen daran weder rückgängig machen noch wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Cannot redo: %1 has changed outside Zorvak since it was edited, so its edits can no longer be undone or redone</source>
+        <translation>Wiederherstellen nicht möglich: %1 wurde seit der Bearbeitung außerhalb von Zorvak geändert, daher lassen sich die Bearbeitungen daran weder rückgängig machen noch wiederherstellen</translation>
+    </message>
+    <message>
+        <source>This edit could not be undone: %1.
+
+Make it all the same? The edits before it could then no longer be undone either.</source>
+        <translation>Diese Bearbeitung ließe sich nicht rückgängig machen: %1.
+
+Möchten Sie sie trotzdem vornehmen? Auch die Bearbeitungen davor ließen sich dann nicht mehr rückgängig machen.</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TExtractionRun</name>
@@ -1111,34 +1127,95 @@ extrahieren</translation>
         <source>Show the program&apos;s version and date</source>
         <translation>Version und Datum des Programms zeigen</translation>
     </message>
+    <message>
+        <source>Give back the archive as it was before the last edit</source>
+        <translation>Das Archiv in den Zustand vor der letzten Bearbeitung zurückversetzen</translation>
+    </message>
+    <message>
+        <source>Make the edit that was undone again</source>
+        <translation>Die rückgängig gemachte Bearbeitung erneut vornehmen</translation>
+    </message>
+    <message>
+        <source>&amp;%1 %2</source>
+        <translation>&amp;%1 %2</translation>
+    </message>
+    <message>
+        <source>Open %1 again</source>
+        <translation>%1 erneut öffnen</translation>
+    </message>
+    <message>
+        <source>%1 is not there any more. It is taken off the list of recent archives.</source>
+        <translation>%1 ist nicht mehr vorhanden und wird aus der Liste der zuletzt geöffneten Archive entfernt.</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Wiederherstellen: %1</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::main</name>
-    <message>
-        <source>usage: zorvak [FILE]
-
-Opens the Zorvak window, and the PAK archive FILE in it when one is named.
-
-  --help      this text
-  --version   the program&apos;s version
-
-zorvak-pak does the same work from scripts; see &apos;zorvak-pak --help&apos;.
-</source>
-        <translation>Aufruf: zorvak [DATEI]
-
-Öffnet das Zorvak-Fenster und darin das PAK-Archiv DATEI, wenn eines angegeben ist.
-
-  --help      dieser Text
-  --version   die Version des Programms
-
-zorvak-pak erledigt dieselbe Arbeit aus Skripten; siehe „zorvak-pak --help“.
-</translation>
-    </message>
     <message>
         <source>zorvak: unknown option %1
 Try &apos;zorvak --help&apos;.
 </source>
         <translation>zorvak: unbekannte Option %1
+Versuchen Sie „zorvak --help“.
+</translation>
+    </message>
+    <message>
+        <source>usage: zorvak [FILE]
+
+Opens the Zorvak window, and the PAK archive FILE in it when one is named.
+
+  --help            this text
+  --version         the program&apos;s version
+  --reset-settings  forget the recent archives, the folders and the window
+                    places this program remembers, then start as usual
+
+zorvak-pak does the same work from scripts; see &apos;zorvak-pak --help&apos;.
+</source>
+        <translation>Aufruf: zorvak [DATEI]
+
+Öffnet das Zorvak-Fenster und darin das PAK-Archiv DATEI, falls angegeben.
+
+  --help            dieser Text
+  --version         die Version des Programms
+  --reset-settings  die zuletzt geöffneten Archive, die Ordner und die
+                    Fensterpositionen vergessen, die sich dieses Programm
+                    merkt, dann wie gewohnt starten
+
+zorvak-pak leistet dasselbe für Skripte; siehe „zorvak-pak --help“.
+</translation>
+    </message>
+    <message>
+        <source>zorvak: option %1 needs a value
+Try &apos;zorvak --help&apos;.
+</source>
+        <translation>zorvak: Option %1 erfordert einen Wert
 Versuchen Sie „zorvak --help“.
 </translation>
     </message>

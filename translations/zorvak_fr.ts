@@ -157,6 +157,22 @@
         <source>Writing %1</source>
         <translation>Écriture de %1</translation>
     </message>
+    <message>
+        <source>Cannot undo: %1 has changed outside Zorvak since it was edited, so its edits can no longer be undone or redone</source>
+        <translation>Impossible d&apos;annuler&#xa0;: %1 a changé hors de Zorvak depuis sa modification&#xa0;; ses modifications ne peuvent donc plus être annulées ni rétablies</translation>
+    </message>
+    <message>
+        <source>Cannot redo: %1 has changed outside Zorvak since it was edited, so its edits can no longer be undone or redone</source>
+        <translation>Impossible de rétablir&#xa0;: %1 a changé hors de Zorvak depuis sa modification&#xa0;; ses modifications ne peuvent donc plus être annulées ni rétablies</translation>
+    </message>
+    <message>
+        <source>This edit could not be undone: %1.
+
+Make it all the same? The edits before it could then no longer be undone either.</source>
+        <translation>Cette modification ne pourrait pas être annulée&#xa0;: %1.
+
+La faire quand même&#xa0;? Les modifications précédentes ne pourraient alors plus être annulées non plus.</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::TExtractionRun</name>
@@ -1111,34 +1127,95 @@ extraire</translation>
         <source>Show the program&apos;s version and date</source>
         <translation>Afficher la version et la date du programme</translation>
     </message>
+    <message>
+        <source>Give back the archive as it was before the last edit</source>
+        <translation>Rendre l&apos;archive telle qu&apos;elle était avant la dernière modification</translation>
+    </message>
+    <message>
+        <source>Make the edit that was undone again</source>
+        <translation>Refaire la modification annulée</translation>
+    </message>
+    <message>
+        <source>&amp;%1 %2</source>
+        <translation>&amp;%1 %2</translation>
+    </message>
+    <message>
+        <source>Open %1 again</source>
+        <translation>Rouvrir %1</translation>
+    </message>
+    <message>
+        <source>%1 is not there any more. It is taken off the list of recent archives.</source>
+        <translation>%1 n&apos;existe plus. Ce fichier est retiré de la liste des archives récentes.</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>Ré&amp;tablir</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Ajouter</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Remplacer</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Annuler&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>Ré&amp;tablir&#xa0;: %1</translation>
+    </message>
 </context>
 <context>
     <name>zorvak::main</name>
-    <message>
-        <source>usage: zorvak [FILE]
-
-Opens the Zorvak window, and the PAK archive FILE in it when one is named.
-
-  --help      this text
-  --version   the program&apos;s version
-
-zorvak-pak does the same work from scripts; see &apos;zorvak-pak --help&apos;.
-</source>
-        <translation>usage&#xa0;: zorvak [FICHIER]
-
-Ouvre la fenêtre de Zorvak, et dedans l&apos;archive PAK FICHIER quand elle est nommée.
-
-  --help      ce texte
-  --version   la version du programme
-
-zorvak-pak fait le même travail depuis des scripts&#xa0;; voir «&#xa0;zorvak-pak --help&#xa0;».
-</translation>
-    </message>
     <message>
         <source>zorvak: unknown option %1
 Try &apos;zorvak --help&apos;.
 </source>
         <translation>zorvak&#xa0;: option inconnue %1
+Essayez «&#xa0;zorvak --help&#xa0;».
+</translation>
+    </message>
+    <message>
+        <source>usage: zorvak [FILE]
+
+Opens the Zorvak window, and the PAK archive FILE in it when one is named.
+
+  --help            this text
+  --version         the program&apos;s version
+  --reset-settings  forget the recent archives, the folders and the window
+                    places this program remembers, then start as usual
+
+zorvak-pak does the same work from scripts; see &apos;zorvak-pak --help&apos;.
+</source>
+        <translation>utilisation&#xa0;: zorvak [FICHIER]
+
+Ouvre la fenêtre de Zorvak et, si FICHIER est donné, l&apos;archive PAK FICHIER.
+
+  --help            ce texte
+  --version         la version du programme
+  --reset-settings  oublier les archives récentes, les dossiers et les
+                    positions des fenêtres que ce programme mémorise,
+                    puis démarrer normalement
+
+zorvak-pak fait de même pour les scripts&#xa0;; voir «&#xa0;zorvak-pak --help&#xa0;».
+</translation>
+    </message>
+    <message>
+        <source>zorvak: option %1 needs a value
+Try &apos;zorvak --help&apos;.
+</source>
+        <translation>zorvak&#xa0;: l&apos;option %1 attend une valeur
 Essayez «&#xa0;zorvak --help&#xa0;».
 </translation>
     </message>
