@@ -116,11 +116,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class TSaveKind { skNothing, skPicture, skEntryBytes, skPartBytes };
 
     void CreateControls();
+    // The notices' brownish red, kept readable on the palette's window colour.
+    void ColourNotice();
     void Reset();
     void ReadEntry(const TPreviewArchive& archive, const TPakEntry& entry);
     // Opens the archive without sharing; held by another program, it says so.
