@@ -188,16 +188,17 @@ void DrawPie(QPainter& painter, int left, int top, int right, int bottom, int x1
 }
 
 // A line from (x0, y0) towards (x1, y1) that stops before its end point, so
-// that lines drawn end to end do not paint their joints twice.
+// that lines drawn end to end do not paint their joints twice. Its pixels are
+// filled as squares, which a painter scaled for the screen's density grows.
 void DrawLine(QPainter& painter, int x0, int y0, int x1, int y1) {
-    QPolygon points;
+    const QColor colour = painter.pen().color();
     const int dx = std::abs(x1 - x0);
     const int dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1;
     const int sy = y0 < y1 ? 1 : -1;
     int error = dx + dy;
     while (x0 != x1 || y0 != y1) {
-        points.append(QPoint(x0, y0));
+        painter.fillRect(QRect(x0, y0, 1, 1), colour);
         const int twice = 2 * error;
         if (twice >= dy) {
             error += dy;
@@ -208,7 +209,6 @@ void DrawLine(QPainter& painter, int x0, int y0, int x1, int y1) {
             y0 += sy;
         }
     }
-    painter.drawPoints(points);
 }
 
 // Round to the nearest integer, halves to even.

@@ -189,10 +189,9 @@ void TTextView::PlaceMargin() {
 
 void TTextView::PaintLineNumbers(QPaintEvent* event) {
     QPainter painter(lineNumbers_);
-    const QColor ground = palette().color(QPalette::Window);
-    painter.fillRect(event->rect(), ground);
-    // Fainter than the text, as faint as still reads.
-    painter.setPen(ReadableOn(palette().color(QPalette::PlaceholderText), ground, 4.5));
+    painter.fillRect(event->rect(), palette().color(QPalette::Window));
+    // The placeholder's faint grey reads too poorly on the window's colour.
+    painter.setPen(palette().color(QPalette::WindowText));
     const int lineHeight = std::max(1, fontMetrics().height());
     for (int line = TopLine(), y = 0; line < LineCount() && y < lineNumbers_->height();
          ++line, y += lineHeight)
@@ -539,11 +538,10 @@ QImage TWaveformView::Render(const QSize& size, qreal ratio) {
     if (info_.LoopStart && info_.SampleFrames > 0 && *info_.LoopStart < info_.SampleFrames) {
         const auto x = static_cast<int>(static_cast<double>(*info_.LoopStart) * w /
                                         static_cast<double>(info_.SampleFrames));
-        const QColor loop = ReadableOn(QColor(0xC0, 0x20, 0x20), ground, 4.5);
-        painter.setPen(QPen(loop, 1, Qt::DashLine));
+        painter.setPen(QPen(ReadableOn(QColor(0xC0, 0x20, 0x20), ground, 3), 1, Qt::DashLine));
         painter.drawLine(x, 0, x, h - 1);
         painter.resetTransform();
-        painter.setPen(loop);
+        painter.setPen(text);
         painter.drawText(QPointF(x / ratio + 3, painter.fontMetrics().ascent() + 2),
                          QStringLiteral("loop"));
     }

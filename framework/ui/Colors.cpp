@@ -24,37 +24,6 @@ QPalette::ColorRole RoleForSystemIndex(unsigned index) {
     return QPalette::Window;
 }
 
-// Role by role, in the active, disabled and inactive groups.
-struct TDesignedRole {
-    QPalette::ColorRole Role;
-    QRgb Active;
-    QRgb Disabled;
-    QRgb Inactive;
-};
-constexpr TDesignedRole kDesignedRoles[] = {
-    {QPalette::WindowText, 0xFF000000, 0xFFBEBEBE, 0xFF000000},
-    {QPalette::Button, 0xFFEFEFEF, 0xFFEFEFEF, 0xFFEFEFEF},
-    {QPalette::Light, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
-    {QPalette::Midlight, 0xFFCACACA, 0xFFCACACA, 0xFFCACACA},
-    {QPalette::Dark, 0xFF9F9F9F, 0xFFBEBEBE, 0xFF9F9F9F},
-    {QPalette::Mid, 0xFFB8B8B8, 0xFFB8B8B8, 0xFFB8B8B8},
-    {QPalette::Text, 0xFF000000, 0xFFBEBEBE, 0xFF000000},
-    {QPalette::BrightText, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
-    {QPalette::ButtonText, 0xFF000000, 0xFFBEBEBE, 0xFF000000},
-    {QPalette::Base, 0xFFFFFFFF, 0xFFEFEFEF, 0xFFFFFFFF},
-    {QPalette::Window, 0xFFEFEFEF, 0xFFEFEFEF, 0xFFEFEFEF},
-    {QPalette::Shadow, 0xFF767676, 0xFFB1B1B1, 0xFF767676},
-    {QPalette::Highlight, 0xFF308CC6, 0xFF919191, 0xFF308CC6},
-    {QPalette::HighlightedText, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
-    {QPalette::Link, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF},
-    {QPalette::LinkVisited, 0xFFFF00FF, 0xFFFF00FF, 0xFFFF00FF},
-    {QPalette::AlternateBase, 0xFFF7F7F7, 0xFFF7F7F7, 0xFFF7F7F7},
-    {QPalette::NoRole, 0xFF000000, 0xFF000000, 0xFF000000},
-    {QPalette::ToolTipBase, 0xFFFFFFDC, 0xFFFFFFDC, 0xFFFFFFDC},
-    {QPalette::ToolTipText, 0xFF000000, 0xFF000000, 0xFF000000},
-    {QPalette::PlaceholderText, 0x80000000, 0x80000000, 0x80000000},
-};
-
 // The guidelines' relative luminance of an opaque colour.
 double Luminance(const QColor& c) {
     const auto linear = [](int channel) {
@@ -75,12 +44,38 @@ QColor Mixed(const QColor& from, const QColor& to, double share) {
 } // namespace
 
 QPalette DesignedPalette() {
-    QPalette palette;
-    for (const TDesignedRole& r : kDesignedRoles) {
-        palette.setColor(QPalette::Active, r.Role, QColor::fromRgba(r.Active));
-        palette.setColor(QPalette::Disabled, r.Role, QColor::fromRgba(r.Disabled));
-        palette.setColor(QPalette::Inactive, r.Role, QColor::fromRgba(r.Inactive));
-    }
+    // Made as the toolkit makes it, shades worked out from the face colour
+    // at the toolkit's own precision, so that every shade the style derives
+    // from them comes out the same too.
+    const QColor face(239, 239, 239);
+    const QColor light = face.lighter(150);
+    const QColor mid = face.darker(130);
+    const QColor dark = face.darker(150);
+    const QColor shadow = dark.darker(135);
+    const QColor disabledText(190, 190, 190);
+    QColor placeholder(Qt::black);
+    placeholder.setAlpha(128);
+    QPalette palette(Qt::black, face, light, dark, mid, Qt::black, Qt::white);
+    palette.setBrush(QPalette::Midlight, mid.lighter(110));
+    palette.setBrush(QPalette::Button, face);
+    palette.setBrush(QPalette::Shadow, shadow);
+    palette.setBrush(QPalette::HighlightedText, Qt::white);
+    palette.setBrush(QPalette::Disabled, QPalette::Text, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::WindowText, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    palette.setBrush(QPalette::Disabled, QPalette::Base, face);
+    palette.setBrush(QPalette::Disabled, QPalette::Dark, QColor(209, 209, 209).darker(110));
+    palette.setBrush(QPalette::Disabled, QPalette::Shadow, shadow.lighter(150));
+    palette.setBrush(QPalette::Active, QPalette::Highlight, QColor(48, 140, 198));
+    palette.setBrush(QPalette::Inactive, QPalette::Highlight, QColor(48, 140, 198));
+    palette.setBrush(QPalette::Disabled, QPalette::Highlight, QColor(145, 145, 145));
+    palette.setBrush(QPalette::PlaceholderText, placeholder);
+    // Every role its own, none left to an application palette.
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            palette.setBrush(group, r, palette.brush(group, r));
+        }
     return palette;
 }
 
