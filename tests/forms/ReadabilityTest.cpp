@@ -194,6 +194,19 @@ const TKnownLow kDesignedLow[] = {
 // The main window with an archive open, and the other windows beside it.
 class TWindowsTest : public test::TMainWindowTest {
 protected:
+    // Every text of window reads, but for the design's own known ones.
+    void ExpectReadable(QWidget* window, const std::string& title) {
+        const std::vector<TMeasured> texts = MeasureTexts(window);
+        EXPECT_FALSE(texts.empty()) << title;
+        for (const TMeasured& t : texts) {
+            double least = kLeastContrast;
+            for (const TKnownLow& known : kDesignedLow)
+                if (t.Where.ends_with(known.WhereEnds))
+                    least = known.AtLeast;
+            EXPECT_GE(t.Ratio, least) << title << ": " << t.Where;
+        }
+    }
+
     // An archive of every kind the main window and the preview show: a
     // sound with a loop, a picture the preview has no palette for, text,
     // bytes, a container of pictures.
@@ -218,19 +231,6 @@ protected:
     Readability() {
         if (GetParam() == TScheme::Dark)
             desktop_.emplace(test::DarkDesktopPalette());
-    }
-
-    // Every text of window reads, but for the design's own known ones.
-    void ExpectReadable(QWidget* window, const std::string& title) {
-        const std::vector<TMeasured> texts = MeasureTexts(window);
-        EXPECT_FALSE(texts.empty()) << title;
-        for (const TMeasured& t : texts) {
-            double least = kLeastContrast;
-            for (const TKnownLow& known : kDesignedLow)
-                if (t.Where.ends_with(known.WhereEnds))
-                    least = known.AtLeast;
-            EXPECT_GE(t.Ratio, least) << title << ": " << t.Where;
-        }
     }
 
     std::optional<test::TDesktopPalette> desktop_;
@@ -297,12 +297,12 @@ TEST_P(Readability, SelectMatchingDialog) {
     ExpectReadable(form.SelectMatchingDialog, "select matching");
 }
 
-using OriginalWindows = TWindowsTest;
+using DesktopTurningDark = TWindowsTest;
 
 // The original windows keep the colours they were drawn in when the desktop
 // turns dark, while they are open: pixel for pixel what the light palette
 // shows.
-TEST_F(OriginalWindows, LookTheSameWhenTheDesktopTurnsDark) {
+TEST_F(DesktopTurningDark, TheOriginalWindowsLookTheSame) {
     OpenArchive();
     form.show();
     form.PakList->setCurrentRow(4);
@@ -326,6 +326,19 @@ TEST_F(OriginalWindows, LookTheSameWhenTheDesktopTurnsDark) {
     QApplication::processEvents();
     for (std::size_t i = 0; i < std::size(windows); ++i)
         EXPECT_EQ(windows[i].first->grab().toImage(), light[i]) << windows[i].second;
+}
+
+// The preview, open when the desktop turns dark, follows it: its notice is
+// coloured anew for the dark ground.
+TEST_F(DesktopTurningDark, ThePreviewFollowsAndStaysReadable) {
+    OpenArchive();
+    form.PreviewEntry1->trigger();
+    ASSERT_NE(form.Preview, nullptr);
+    form.PakList->setCurrentRow(1);
+    ASSERT_FALSE(form.Preview->NoticeLabel->isHidden());
+    const test::TDesktopPalette dark(test::DarkDesktopPalette());
+    QApplication::processEvents();
+    ExpectReadable(form.Preview, "preview of a picture with a notice");
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, Readability, ::testing::Values(TScheme::Light, TScheme::Dark),
