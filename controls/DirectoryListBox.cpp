@@ -2,10 +2,14 @@
 
 #include "framework/Files.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
 
+#include <QApplication>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
 
 #include <algorithm>
@@ -21,8 +25,17 @@ constexpr int kPathRole = Qt::UserRole;
 // Pixels each directory level is moved right in the tree list.
 constexpr int kLevelIndent = 8;
 
+// The glyph with its look on the selected row made now, in the designed
+// palette: the toolkit would tint it with the desktop's highlight.
 QIcon Glyph(const char* name) {
-    return NamedGlyph(QString::fromLatin1(name));
+    QIcon icon = NamedGlyph(QString::fromLatin1(name));
+    QStyleOption option;
+    option.palette = DesignedPalette();
+    for (const QSize& size : icon.availableSizes())
+        icon.addPixmap(QApplication::style()->generatedIconPixmap(QIcon::Selected,
+                                                                  icon.pixmap(size, 1.0), &option),
+                       QIcon::Selected);
+    return icon;
 }
 
 QByteArray PathBytes(const std::filesystem::path& path) {

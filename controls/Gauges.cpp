@@ -193,16 +193,17 @@ void DrawPie(QPainter& painter, int left, int top, int right, int bottom, int x1
 }
 
 // A line from (x0, y0) towards (x1, y1) that stops before its end point, so
-// that lines drawn end to end do not paint their joints twice.
+// that lines drawn end to end do not paint their joints twice. Its pixels are
+// filled as squares, which a painter scaled for the screen's density grows.
 void DrawLine(QPainter& painter, int x0, int y0, int x1, int y1) {
-    QPolygon points;
+    const QColor colour = painter.pen().color();
     const int dx = std::abs(x1 - x0);
     const int dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1;
     const int sy = y0 < y1 ? 1 : -1;
     int error = dx + dy;
     while (x0 != x1 || y0 != y1) {
-        points.append(QPoint(x0, y0));
+        painter.fillRect(QRect(x0, y0, 1, 1), colour);
         const int twice = 2 * error;
         if (twice >= dy) {
             error += dy;
@@ -213,7 +214,6 @@ void DrawLine(QPainter& painter, int x0, int y0, int x1, int y1) {
             y0 += sy;
         }
     }
-    painter.drawPoints(points);
 }
 
 // Round to the nearest integer, halves to even.
@@ -388,7 +388,8 @@ TGaugeLook TGauge::Look() const {
                       ToQColor(backColor_).rgb(),
                       ToQColor(Color()).rgb(),
                       font(),
-                      Percentage()};
+                      Percentage(),
+                      std::max(1, qRound(devicePixelRatioF()))};
 }
 
 QImage TGauge::Render() const {
@@ -496,7 +497,9 @@ void PaintNeedle(QPainter& p, const TGaugePaint& g) {
 // The percentage, white on black, combined with the picture by XOR so it
 // reads over the fill and the empty part alike.
 void XorPercentText(QImage& picture, const TGaugeLook& look, const TEdges& r) {
-    const QRect area(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    // In device pixels: the text is drawn at the picture's density.
+    const int k = look.scale;
+    const QRect area(k * r.Left, k * r.Top, k * (r.Right - r.Left), k * (r.Bottom - r.Top));
     TBltBitmap text;
     text.MakeLike(picture);
     PaintBlack(text);
@@ -504,13 +507,19 @@ void XorPercentText(QImage& picture, const TGaugeLook& look, const TEdges& r) {
     // Only pure white text pixels invert cleanly under XOR; smoothed edges
     // would turn into stray colours.
     face.setStyleStrategy(QFont::NoAntialias);
+    if (k > 1) {
+        if (face.pixelSize() > 0)
+            face.setPixelSize(face.pixelSize() * k);
+        else
+            face.setPointSizeF(face.pointSizeF() * k);
+    }
     const QString s = QCoreApplication::translate("zorvak::TGauge", "%1%").arg(look.percentage);
     const QFontMetrics metrics(face, &text);
     const int advance = metrics.horizontalAdvance(s);
     const int lineHeight = metrics.height();
     // Centred on the area's size, not offset by the rim.
-    const int x = (r.Right - r.Left + 1 - advance) / 2;
-    const int y = (r.Bottom - r.Top + 1 - lineHeight) / 2;
+    const int x = (k * (r.Right - r.Left + 1) - advance) / 2;
+    const int y = (k * (r.Bottom - r.Top + 1) - lineHeight) / 2;
     {
         QPainter p(&text);
         p.setRenderHint(QPainter::TextAntialiasing, false);
@@ -537,7 +546,7 @@ void XorPercentText(QImage& picture, const TGaugeLook& look, const TEdges& r) {
 QImage RenderGauge(const TGaugeLook& look) {
     const int width = look.size.width();
     const int height = look.size.height();
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || look.scale < 1)
         return {};
 
     TEdges r{0, 0, width, height};
@@ -549,11 +558,14 @@ QImage RenderGauge(const TGaugeLook& look) {
     // XOR onto an all-black picture leaves exactly what is drawn: draw the
     // kind straight into it and spare a pass over every pixel.
     TBltBitmap picture;
-    picture.MakeLike(QImage(width, height, QImage::Format_RGB32));
+    picture.MakeLike(QImage(width * look.scale, height * look.scale, QImage::Format_RGB32));
     PaintBlack(picture);
     {
         QPainter p(&picture);
         p.setRenderHint(QPainter::Antialiasing, false);
+        // The shapes are whole pixels of the gauge's own size, each a
+        // square of device pixels.
+        p.scale(look.scale, look.scale);
         switch (look.kind) {
         case gkText:
             PaintText(p, paint);
@@ -573,6 +585,7 @@ QImage RenderGauge(const TGaugeLook& look) {
     QImage result = std::move(picture);
     if (look.showText && r.Right > r.Left && r.Bottom > r.Top)
         XorPercentText(result, look, r);
+    result.setDevicePixelRatio(look.scale);
     return result;
 }
 

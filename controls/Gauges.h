@@ -56,11 +56,15 @@ struct TGaugeLook {
     QRgb color = 0; // around the dial of a pie or needle
     QFont font;
     int percentage = 0; // 0..100
+    // Device pixels per unit of size: 2 on a screen of twice the density,
+    // where the shapes keep their places and the text is drawn finer.
+    int scale = 1;
     bool operator==(const TGaugeLook&) const = default;
 };
 
 // The picture of a gauge with that look: built off-screen, the percentage
-// text XORed on in white. A null image for an empty size.
+// text XORed on in white. size times scale pixels, its device pixel ratio
+// the scale; a null image for an empty size.
 QImage RenderGauge(const TGaugeLook& look);
 
 // An off-screen bitmap that takes the size of another.
@@ -143,7 +147,8 @@ public:
     // What the picture depends on now.
     TGaugeLook Look() const;
     // The gauge's whole picture at its current size and properties, as it
-    // is copied onto the screen; a null image when the gauge has no area.
+    // is copied onto the screen (at the screen's density); a null image when
+    // the gauge has no area.
     QImage Render() const;
 
 protected:

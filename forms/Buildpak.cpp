@@ -3,6 +3,7 @@
 #include "framework/Failures.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "resources/Pictures.h"
@@ -118,7 +119,7 @@ TBuildPakDialog::TBuildPakDialog(QWidget* parent)
     setFixedSize(429, 268);
     // "MS Sans Serif", height -11 (8 points).
     setFont(FormFont(11));
-    QPalette colours = palette();
+    QPalette colours = DesignedPalette();
     colours.setColor(QPalette::WindowText, Qt::black);
     colours.setColor(QPalette::Text, Qt::black);
     setPalette(colours);

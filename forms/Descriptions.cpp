@@ -5,6 +5,7 @@
 #include "controls/Gauges.h"
 #include "controls/Gradbtn.h"
 #include "controls/PakListBox.h"
+#include "controls/PictureLabel.h"
 #include "forms/Buildpak.h"
 #include "forms/Genabout.h"
 #include "forms/Preview.h"

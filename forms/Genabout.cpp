@@ -2,12 +2,15 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
+#include "controls/PictureLabel.h"
 #include "framework/Failures.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
 #include "framework/ui/Translations.h"
+#include "resources/Pictures.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -35,17 +38,18 @@ QLabel* MakeLabel(QWidget* parent, const QString& stored, int left, int top, boo
     return label;
 }
 
-QLabel* MakeIcon(QWidget* parent, int left, int top) {
-    auto* icon = new QLabel(parent);
+TPictureLabel* MakeIcon(QWidget* parent, int left, int top) {
+    auto* icon = new TPictureLabel(parent);
     icon->setAlignment(Qt::AlignCenter);
     icon->setGeometry(left, top, 32, 32);
     return icon;
 }
 
-void ShowIcon(QLabel* label, const QPixmap& icon) {
-    label->setPixmap(icon);
+void ShowIcon(TPictureLabel* label, const QIcon& icon) {
+    const QSize size(kProgramPictureSize, kProgramPictureSize);
+    label->SetIcon(icon, size);
     if (!icon.isNull())
-        label->resize(icon.deviceIndependentSize().toSize());
+        label->resize(size);
 }
 
 } // namespace
@@ -124,17 +128,11 @@ QString DefaultCommentsText() {
     return QCoreApplication::translate("zorvak::TAboutBox", "A tool for Quake PAK archives");
 }
 
-QPixmap ApplicationIcon32() {
-    QPixmap icon(QStringLiteral(":/zorvak/icon32.png"));
-    if (icon.isNull() && !QApplication::windowIcon().isNull())
-        icon = QApplication::windowIcon().pixmap(32, 32);
-    return icon;
-}
-
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     setWindowTitle(tr("About"));
     resize(205, 153);
     setFont(FormFont(11, true));
+    setPalette(DesignedPalette());
     SetTextColor(this, QColor(255, 255, 0));
 
     Panel2 = new QFrame(this);
@@ -205,7 +203,7 @@ void TAboutBox::FormShow() {
         SetCaption(Copyright, DefaultCopyrightText());
     if (Comments->text().isEmpty())
         SetCaption(Comments, DefaultCommentsText());
-    const QPixmap icon = ApplicationIcon32();
+    const QIcon icon = ProgramIcon();
     ShowIcon(ProgIcon1, icon);
     ShowIcon(ProgIcon2, icon);
 

@@ -18,6 +18,7 @@ namespace zorvak {
 
 class TBackDrop;
 class TGradButton;
+class TPictureLabel;
 
 // "a" to "z" for release codes 1 to 26; empty for any other code.
 QString ReleaseLetter(int code);
@@ -46,9 +47,6 @@ QString BuildToolLabel();
 QString DefaultCopyrightText();
 QString DefaultCommentsText();
 
-// The program's 32 x 32 icon; a null pixmap when there is none.
-QPixmap ApplicationIcon32();
-
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
@@ -61,8 +59,8 @@ public:
     QLabel* VDate;
     QLabel* Version;
     QLabel* ProductName;
-    QLabel* ProgIcon2;
-    QLabel* ProgIcon1;
+    TPictureLabel* ProgIcon2;
+    TPictureLabel* ProgIcon1;
     TBackDrop* Panel1;
     TGradButton* ButtonOk;
 

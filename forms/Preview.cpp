@@ -11,6 +11,7 @@
 #include "framework/Failures.h"
 #include "framework/Text.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/Colors.h"
 #include "framework/ui/Dialogs.h"
 #include "framework/ui/FormKit.h"
 #include "framework/ui/Platform.h"
@@ -212,9 +213,7 @@ void TPreviewForm::CreateControls() {
     KindLabel = new QLabel(this);
     NoticeLabel = new QLabel(this);
     NoticeLabel->setWordWrap(true);
-    QPalette notice = NoticeLabel->palette();
-    notice.setColor(QPalette::WindowText, QColor(0x80, 0x20, 0x00));
-    NoticeLabel->setPalette(notice);
+    ColourNotice();
     layout->addWidget(NameLabel);
     layout->addWidget(KindLabel);
     layout->addWidget(NoticeLabel);
@@ -797,6 +796,21 @@ bool TPreviewForm::eventFilter(QObject* watched, QEvent* event) {
         ZoomBox->currentData().toInt() == kZoomFit && !PictureView->Picture().isNull())
         ApplyZoom();
     return QWidget::eventFilter(watched, event);
+}
+
+void TPreviewForm::changeEvent(QEvent* event) {
+    // The desktop's palette changed: so does the ground the notices are on.
+    if (event->type() == QEvent::PaletteChange)
+        ColourNotice();
+    QWidget::changeEvent(event);
+}
+
+void TPreviewForm::ColourNotice() {
+    // Only the text's colour of its own: the rest follows the window.
+    QPalette notice;
+    notice.setColor(QPalette::WindowText,
+                    ReadableOn(QColor(0x80, 0x20, 0x00), palette().color(QPalette::Window), 4.5));
+    NoticeLabel->setPalette(notice);
 }
 
 void TPreviewForm::ButtonPlayClick(QObject*) {

@@ -119,6 +119,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class TSaveKind { skNothing, skPicture, skEntryBytes, skPartBytes };
@@ -126,6 +127,8 @@ private:
     void CreateControls();
     // Tooltips and accessible names of its controls (forms/Descriptions.cpp).
     void DescribeControls();
+    // The notices' brownish red, kept readable on the palette's window colour.
+    void ColourNotice();
     void Reset();
     void ReadEntry(const TPreviewArchive& archive, const TPakEntry& entry);
     // Opens the archive without sharing; held by another program, it says so.

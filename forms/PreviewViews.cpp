@@ -1,6 +1,7 @@
 #include "forms/PreviewViews.h"
 
 #include "framework/Failures.h"
+#include "framework/ui/Colors.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -190,7 +191,8 @@ void TTextView::PlaceMargin() {
 void TTextView::PaintLineNumbers(QPaintEvent* event) {
     QPainter painter(lineNumbers_);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    // The placeholder's faint grey reads too poorly on the window's colour.
+    painter.setPen(palette().color(QPalette::WindowText));
     const int lineHeight = std::max(1, fontMetrics().height());
     for (int line = TopLine(), y = 0; line < LineCount() && y < lineNumbers_->height();
          ++line, y += lineHeight)
@@ -492,22 +494,32 @@ const std::vector<TWaveColumn>& TWaveformView::Columns(int width) {
     return columns_;
 }
 
-QImage TWaveformView::Render(const QSize& size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(palette().color(QPalette::Base));
+QImage TWaveformView::Render(const QSize& size, qreal ratio) {
+    // A column per pixel of the screen; texts in the window's units.
+    const int w = qRound(size.width() * ratio);
+    const int h = qRound(size.height() * ratio);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    const QColor ground = palette().color(QPalette::Base);
+    image.fill(ground);
     QPainter painter(&image);
-    const int w = size.width();
-    const int h = size.height();
-    const int mid = h / 2;
+    const QColor text = palette().color(QPalette::Text);
     const std::vector<TWaveColumn>& columns = Columns(w);
     if (!problem_.isEmpty() || wave_.empty()) {
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(QRect(0, 0, w, h), Qt::AlignCenter | Qt::TextWordWrap, problem_);
+        painter.setPen(text);
+        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter | Qt::TextWordWrap, problem_);
         return image;
     }
-    painter.setPen(QColor(0xC8, 0xC8, 0xC8));
+    painter.scale(1 / ratio, 1 / ratio);
+    const int mid = h / 2;
+    // The middle line a quarter of the way from the ground to the text: faint
+    // on light grounds and dark alike.
+    const auto quarter = [](float from, float to) { return from + (to - from) / 4; };
+    painter.setPen(QColor::fromRgbF(quarter(ground.redF(), text.redF()),
+                                    quarter(ground.greenF(), text.greenF()),
+                                    quarter(ground.blueF(), text.blueF())));
     painter.drawLine(0, mid, w - 1, mid);
-    painter.setPen(QColor(0x20, 0x40, 0x90));
+    painter.setPen(ReadableOn(QColor(0x20, 0x40, 0x90), ground, 3));
     const double half = std::max(1, h / 2 - 2);
     for (int x = 0; x < w && x < static_cast<int>(columns.size()); ++x) {
         const TWaveColumn& c = columns[static_cast<std::size_t>(x)];
@@ -527,9 +539,11 @@ QImage TWaveformView::Render(const QSize& size) {
     if (info_.LoopStart && info_.SampleFrames > 0 && *info_.LoopStart < info_.SampleFrames) {
         const auto x = static_cast<int>(static_cast<double>(*info_.LoopStart) * w /
                                         static_cast<double>(info_.SampleFrames));
-        painter.setPen(QPen(QColor(0xC0, 0x20, 0x20), 1, Qt::DashLine));
+        painter.setPen(QPen(ReadableOn(QColor(0xC0, 0x20, 0x20), ground, 3), 1, Qt::DashLine));
         painter.drawLine(x, 0, x, h - 1);
-        painter.drawText(x + 3, painter.fontMetrics().ascent() + 2,
+        painter.resetTransform();
+        painter.setPen(text);
+        painter.drawText(QPointF(x / ratio + 3, painter.fontMetrics().ascent() + 2),
                          QCoreApplication::translate("zorvak::TWaveformView", "loop"));
     }
     return image;
@@ -537,7 +551,7 @@ QImage TWaveformView::Render(const QSize& size) {
 
 void TWaveformView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, Render(size()));
+    painter.drawImage(0, 0, Render(size(), devicePixelRatioF()));
 }
 
 } // namespace zorvak

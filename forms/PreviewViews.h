@@ -136,8 +136,9 @@ public:
     void Clear();
     // Why no waveform is drawn; empty when one is.
     const QString& Problem() const { return problem_; }
-    // The waveform as drawn at size (what paintEvent shows).
-    QImage Render(const QSize& size);
+    // The waveform as drawn at size (what paintEvent shows), on a screen of
+    // that pixel ratio.
+    QImage Render(const QSize& size, qreal ratio = 1);
 
     QSize sizeHint() const override { return {400, 160}; }
 

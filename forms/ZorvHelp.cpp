@@ -118,7 +118,7 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(FormFont(13));
-    QPalette palette = this->palette();
+    QPalette palette = DesignedPalette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     // The outer size, frame included; until there is a frame it is all inside.

@@ -5,6 +5,7 @@
 #include "controls/Gauges.h"
 #include "controls/GlyphTopButton.h"
 #include "controls/PakListBox.h"
+#include "controls/PictureLabel.h"
 #include "forms/Buildpak.h"
 #include "forms/EditRun.h"
 #include "forms/ExtractionRun.h"
@@ -106,7 +107,7 @@ TZorvakForm::TZorvakForm(QWidget* parent) : QMainWindow(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // "MS Sans Serif" 8 points: 11 pixels high.
     setFont(FormFont(11));
-    QPalette palette = this->palette();
+    QPalette palette = DesignedPalette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
 
@@ -199,9 +200,10 @@ void TZorvakForm::CreateControls() {
     ButtonBuild->setIconSize(QSize(kGlyphSize, kGlyphSize));
 
     Panel1 = MakePanel(client, {296, 196, 97, 65});
-    Image1 = new QLabel(Panel1);
-    Image1->setGeometry(32, 16, 32, 32);
-    Image1->setPixmap(ProgramPicture());
+    auto* picture = new TPictureLabel(Panel1);
+    picture->setGeometry(32, 16, 32, 32);
+    picture->SetIcon(ProgramIcon(), QSize(kProgramPictureSize, kProgramPictureSize));
+    Image1 = picture;
 
     Panel2 = MakePanel(client, {296, 264, 209, 85});
     Label2 = PlaceLabel(Panel2, 8, 4, tr("Zorvak version 1.3"));

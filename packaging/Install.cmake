@@ -90,9 +90,13 @@ if(ZORVAK_BUILD_UI)
                  ${_generated}/${ZORVAK_APPSTREAM_ID}.metainfo.xml @ONLY)
   install(FILES ${_generated}/${ZORVAK_APPSTREAM_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # Each size also at twice the density, in the theme's "@2" folders.
   foreach(size 16 32 48)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/icon${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME zorvak.png)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/icon${size}@2x.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}@2/apps
             RENAME zorvak.png)
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/resources/zorvak-256.png

@@ -34,14 +34,34 @@ QString GlyphPath(TGlyph glyph, bool disabled) {
         .arg(QLatin1String(name), disabled ? QStringLiteral("-disabled") : QString());
 }
 
+QString DoubleDensityPath(const QString& path) {
+    // The extension of the file's name, not a dot in a folder's.
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < path.lastIndexOf(QLatin1Char('/')))
+        return path + QStringLiteral("@2x");
+    return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+}
+
 namespace {
+// The picture and its twin at twice the density, for mode; nothing when the
+// picture is not there.
+void AddPicture(QIcon& icon, const QString& path, QIcon::Mode mode) {
+    const QPixmap picture(path);
+    if (picture.isNull())
+        return;
+    icon.addPixmap(picture, mode);
+    QPixmap twice(DoubleDensityPath(path));
+    if (!twice.isNull()) {
+        twice.setDevicePixelRatio(2);
+        icon.addPixmap(twice, mode);
+    }
+}
+
 QIcon IconOf(const QString& normal, const QString& disabled) {
     InitPictures();
     QIcon icon;
-    icon.addPixmap(QPixmap(normal), QIcon::Normal);
-    const QPixmap greyed(disabled);
-    if (!greyed.isNull())
-        icon.addPixmap(greyed, QIcon::Disabled);
+    AddPicture(icon, normal, QIcon::Normal);
+    AddPicture(icon, disabled, QIcon::Disabled);
     return icon;
 }
 } // namespace
@@ -55,16 +75,14 @@ QIcon NamedGlyph(const QString& name) {
                   QStringLiteral(":/zorvak/%1-disabled.png").arg(name));
 }
 
-QPixmap ProgramPicture() {
-    InitPictures();
-    return QPixmap(QStringLiteral(":/zorvak/icon32.png"));
-}
-
 QIcon ProgramIcon() {
     InitPictures();
     QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/zorvak/icon%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48}) {
+        const QString path = QStringLiteral(":/zorvak/icon%1.png").arg(size);
+        icon.addFile(path, QSize(size, size));
+        icon.addFile(DoubleDensityPath(path), QSize(2 * size, 2 * size));
+    }
     return icon;
 }
 

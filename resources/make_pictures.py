@@ -2,11 +2,14 @@
 """Writes the program's pictures from the text below.
 
 The glyphs of the main window's and the build dialog's buttons, lists and
-drives are 16 x 16 pixel art in the sixteen classic colours; the greyed
-twins of the buttons' glyphs are derived by one rule, never drawn by hand.
-The program's icon is drawn twice: as hand-placed pixels at 16 and 32 (small
+drives are 16 x 16 pixel art in the sixteen classic colours, each drawn
+again at 32 x 32 for screens of twice the density (NAME@2x.png, which the
+program picks by the screen's pixel ratio); the greyed twins of the
+buttons' glyphs are derived by one rule, never drawn by hand. The
+program's icon is drawn twice: as hand-placed pixels at 16 and 32 (small
 sizes need every pixel placed) and as polygons, from which the scalable
-zorvak.svg and the 48 and 256 pixel pictures are made.
+zorvak.svg and the 48, 64, 96 and 256 pixel pictures are made; the 32
+pixel drawing is also the 16 pixel icon's twin at twice the density.
 
 Only the standard library is used, so anyone can run it:
     python3 resources/make_pictures.py            # rewrite the pictures
@@ -387,6 +390,484 @@ GLYPHS["drive-ram"] = [
 PLAIN = {"folder-closed", "folder-open", "drive-fixed", "drive-removable", "drive-cdrom", "drive-network", "drive-ram"}
 
 # ---------------------------------------------------------------------------
+# The same glyphs at 32 x 32, for screens of twice the pixel density: drawn
+# again with the finer pixels (one-pixel outlines, rounder curves, more lines
+# on the pages), in the same colours and covering the same shape. The greyed
+# twins follow by the same rule, the white copy one of these pixels down and
+# right.
+
+GLYPHS2 = {}
+
+# Extract: the page, the arrow and the open folder, with ruled lines and a
+# turned-down corner.
+GLYPHS2["extract"] = [
+    "....................LLGGGG......",
+    "....................LLGGGG......",
+    "....KKKKKKKKK.......LLGGGG......",
+    "....KWWWWWWWKK......LLGGGG......",
+    "....KWWWWWWWKWK.....LLGGGG......",
+    "....KWWWWWWWKWWK....LLGGGG......",
+    "....KWWWWWWWKWWWK...LLGGGG......",
+    "....KWWWWWWWKKKKKK..LLGGGG......",
+    ".OOOKWWWWWWWWWWWWK..LLGGGG......",
+    ".OYYKWWDDDDDWWWWWK..LLGGGG......",
+    "OYYYKWWWWWWWWWWWLLLLLLGGGGGGGG..",
+    "OYYYKWWWWWWWWWWWWLLLLLGGGGGGG...",
+    "OYYYKWWDDDDDDDDDWKLLLLGGGGGG....",
+    "OYYYKWWWWWWWWWWWWK.LLLGGGGG.....",
+    "OYYYKWWWWWWWWWWWWK..LLGGGG......",
+    "OYYYKWWDDDDDDDDDWK...LGGG.......",
+    "OYYYKWWWWWWWWWWWWKOOOOGGOOOOOO..",
+    "OYYYKWWWWWWWWWWWWKOOOOGGOOOOOO..",
+    "OYYYKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
+    "OYYYKYYYYYYYYYYYYYYYYYYYYYYYYYK.",
+    "OYYYKYWWWWWWWWWWWWWWWWWWWWWWWYK.",
+    "OYYKYYYYYYYYYYYYYYYYYYYYYYYYYYK.",
+    "OYYKYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OYKYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OYKYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OKYYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OKYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KYYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KYYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KKKKKKKKKKKKKKKKKKKKKKKKKKKKK...",
+    "................................",
+    "................................",
+]
+
+# Extract All: the stack of pages over the same arrow and folder.
+GLYPHS2["extractall"] = [
+    "KKKKKKKKKKKKKK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWKKKKKKKKK.......LLGGGG......",
+    "KWWWKWWWWWWWKK......LLGGGG......",
+    "KWWWKWWWWWWWKWK.....LLGGGG......",
+    "KWWWKWWWWWWWKWWK....LLGGGG......",
+    "KWWWKWWWWWWWKWWWK...LLGGGG......",
+    "KWWWKWWWWWWWKKKKKK..LLGGGG......",
+    "KWWWKWWWWWWWWWWWLLLLLLGGGGGGGG..",
+    "KWWWKWWDDDDDWWWWWLLLLLGGGGGGG...",
+    "KWWWKWWWWWWWWWWWWKLLLLGGGGGG....",
+    "KWWWKWWWWWWWWWWWWK.LLLGGGGG.....",
+    "KWWWKWWDDDDDDDDDWK..LLGGGG......",
+    "KWWWKWWWWWWWWWWWWK...LGGG.......",
+    "KWWWKWWWWWWWWWWWWKOOOOGGOOOOOO..",
+    "KWWWKWWWWWWWWWWWWKOOOOGGOOOOOO..",
+    "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
+    "OYYYKYYYYYYYYYYYYYYYYYYYYYYYYYK.",
+    "OYYYKYWWWWWWWWWWWWWWWWWWWWWWWYK.",
+    "OYYKYYYYYYYYYYYYYYYYYYYYYYYYYYK.",
+    "OYYKYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OYKYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OYKYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OKYYYYYYYYYYYYYYYYYYYYYYYYYYYK..",
+    "OKYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KYYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KYYYYYYYYYYYYYYYYYYYYYYYYYYYK...",
+    "KKKKKKKKKKKKKKKKKKKKKKKKKKKKK...",
+    "................................",
+    "................................",
+]
+
+# Play: the loudspeaker with rounded sound waves.
+GLYPHS2["play"] = [
+    "................................",
+    "................................",
+    "...........K...........B........",
+    "...........K...........BB.......",
+    "..........KK............BB......",
+    ".........KWK.............BB.....",
+    ".........KWK......B......BB.....",
+    "........KWWK......BB......BB....",
+    ".......KWWSK.......BB.....BB....",
+    "......KWWSSK........B......B....",
+    "KKKKKKKSSSSK.BB.....BB.....BB...",
+    "KWWWWWWWWWWK.BBB.....B.....BB...",
+    "KWWWWWWWWWWK..BB.....BB.....B...",
+    "KWWSSSSSSSSK...BB....BB.....B...",
+    "KWWSSSSSSSSK...BB....BB.....B...",
+    "KWWSSSSSSSSK...BB....BB.....B...",
+    "KWWSSSSSSSSK...BB....BB.....B...",
+    "KDDDDDDSSSSK..BB.....BB.....B...",
+    "KDDDDDDSSSSK.BBB.....B.....BB...",
+    "KKKKKKKSSSSK.BB.....BB.....BB...",
+    "......KDDSSK........B......B....",
+    "......KDDSSK.......BB.....BB....",
+    ".......KDDSK......BB......BB....",
+    "........KDDK......B......BB.....",
+    "........KDDK.............BB.....",
+    ".........KDK............BB......",
+    "..........KK...........BB.......",
+    "...........K...........B........",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# Build PAK: the stack of pages down the arrow into the crate of planks.
+GLYPHS2["build"] = [
+    "KKKKKKKKKKKKKK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWWWWWWWWWWK......LLGGGG......",
+    "KWWWKKKKKKKKK.......LLGGGG......",
+    "KWWWKWWWWWWWKK......LLGGGG......",
+    "KWWWKWWWWWWWKWK.....LLGGGG......",
+    "KWWWKWWWWWWWKWWK....LLGGGG......",
+    "KWWWKWWWWWWWKWWWK...LLGGGG......",
+    "KWWWKWWWWWWWKKKKKK..LLGGGG......",
+    "KWWWKWWWWWWWWWWWLLLLLLGGGGGGGG..",
+    "KWWWKWWDDDDDWWWWWLLLLLGGGGGGG...",
+    "KWWWKWWWWWWWWWWWWKLLLLGGGGGG....",
+    "KWWWKWWWWWWWWWWWWKMLLLGGGGGMMK..",
+    "KWWWKWWDDDDDDDDDWKMMLLGGGGMMKK..",
+    "KWWWKWWWWWWWWWWWWKMMMLGGGMMKOK..",
+    "KWWWKWWWWWWWWWWWWKMMMMGGMMKOOK..",
+    "KWWWKWWWWWWWWWWWWKMMMMGGMKOOOK..",
+    "KKKKKKKKKKKKKKKKKKKKKKKKKOOOOK..",
+    "KWWWWWWWWWWWWWWWWWWWWWWKOOOOOK..",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOOOOK..",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOOOOK..",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOOOOK..",
+    "KOOOOOOOOOOOOOOOOOOOOOOKOOOOOK..",
+    "KMMMMMMMMMMMMMMMMMMMMMMKOOOOOK..",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOOOK...",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOOK....",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOOK.....",
+    "KYYYYYYYYYYYYYYYYYYYYYYKOK......",
+    "KKKKKKKKKKKKKKKKKKKKKKKKK.......",
+    "................................",
+    "................................",
+]
+
+# Build PAK in the build dialog: the three folders and their tree lines.
+GLYPHS2["dialog-build"] = [
+    "................................",
+    "................................",
+    "....KKKKK.......................",
+    "...KYYYYYK......................",
+    "..KWWWWYYKKKKKKKK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KWYYYYYYYYYYYYK...............",
+    "..KKKKKKKKKKKKKKK...............",
+    "......K..........KKKKK..........",
+    "......K.........KYYYYYK.........",
+    "......K........KWWWWYYKKKKKKKK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......KKKKKKKKKKWYYYYYYYYYYYYK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......K........KKKKKKKKKKKKKKK..",
+    "......K.........................",
+    "......K..........KKKKK..........",
+    "......K.........KYYYYYK.........",
+    "......K........KWWWWYYKKKKKKKK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......K........KWYYYYYYYYYYYYK..",
+    "......KKKKKKKKKKWYYYYYYYYYYYYK..",
+    "...............KWYYYYYYYYYYYYK..",
+    "...............KWYYYYYYYYYYYYK..",
+    "...............KKKKKKKKKKKKKKK..",
+]
+
+# Close: the open door with its knob, the frame and the dark way out.
+GLYPHS2["dialog-close"] = [
+    "................................",
+    "................................",
+    ".............KKKKKKKKKKKKKKK....",
+    "............KKSSSSSSSSSSSSSK....",
+    "...........KKKSSSSSSSSSSSSSK....",
+    "..........KMKKSDDDDDDDDDDSSK....",
+    "........KKMMKKSDNNNNNNNNNSSK....",
+    ".......KMMMMKKSDNNNNNNNNNSSK....",
+    "......KMMMMMKKSDNNNNNNNNNSSK....",
+    ".....KMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMYWMMMMKKSDNNNNNNNNNSSK....",
+    "....KMYMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSDNNNNNNNNNSSK....",
+    "....KMMMMMMMKKSSSSSSSSSSSSSK....",
+    "....KMMMMMMMKKSSSSSSSSSSSSSK....",
+    "....KMMMMMMMKKKKKKKKKKKKKKKK....",
+    "....KKKKKMMMKK..................",
+    ".........KKKKK..................",
+    ".............K..................",
+]
+
+# A closed folder.
+GLYPHS2["folder-closed"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "....KKKKKKKKK...................",
+    "...KWWWWWWWWYK..................",
+    "..KWYYYYYYYYYYK.................",
+    "..KWYYYYYYYYYYYK................",
+    "..KWYYYYYYYYYYYYKKKKKKKKKKKKKKK.",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYYK",
+    "..KWWWWWWWWWWWWWWWWWWWWWWWWWWWOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYYYYOK",
+    "..KYOOOOOOOOOOOOOOOOOOOOOOOOOOOK",
+    "..KKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# An open folder, its front lying forward.
+GLYPHS2["folder-open"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "....KKKKKKKKK...................",
+    "...KWWWWWWWWYK..................",
+    "..KWYYYYYYYYYYK.................",
+    "..KWYYYYYYYYYYYK................",
+    "..KWYYYYYYYYYYYYKKKKKKKKKKK.....",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYK....",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYK....",
+    "..KWYYYYYYYYYYYYYYYYYYYYYYYK....",
+    "..KWYYYYYKKKKKKKKKKKKKKKKKKKKKKK",
+    "..KWYYYYYKWWWWWWWWWWWWWWWWWWWWWK",
+    "..KWYYYYKYWYYYYYYYYYYYYYYYYYYYYK",
+    "..KWYYYYKWYYYYYYYYYYYYYYYYYYYYK.",
+    "..KWYYYKYWYYYYYYYYYYYYYYYYYYYYK.",
+    "..KWYYYKWYYYYYYYYYYYYYYYYYYYYYK.",
+    "..KWYYKYWYYYYYYYYYYYYYYYYYYYYK..",
+    "..KWYYKWYYYYYYYYYYYYYYYYYYYYYK..",
+    "..KWYKYWYYYYYYYYYYYYYYYYYYYYK...",
+    "..KWYKWYYYYYYYYYYYYYYYYYYYYYK...",
+    "..KWKYWYYYYYYYYYYYYYYYYYYYYYK...",
+    "..KWKWYYYYYYYYYYYYYYYYYYYYYK....",
+    "..KKYYYYYYYYYYYYYYYYYYYYYYYK....",
+    "..KKKKKKKKKKKKKKKKKKKKKKKKKK....",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# A fixed disk.
+GLYPHS2["drive-fixed"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "......KKKKKKKKKKKKKKKKKKKKKK....",
+    "......WWWWWWWWWWWWWWWWWWWWWKK...",
+    ".....KWSSSSSSSSSSSSSSSSSSSSKDK..",
+    "....KWSSSSSSSSSSSSSSSSSSSSSKDDK.",
+    "...KWSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    "..KWSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWWWWWWWWWWWWWWWWWWWWWWWWWKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSLLGGSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSDDDDSSSKDDK.",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDK..",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKK...",
+    ".KKKKKKKKKKKKKKKKKKKKKKKKKKK....",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# A removable disk, its slot and lip.
+GLYPHS2["drive-removable"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "......KKKKKKKKKKKKKKKKKKKKKK....",
+    "......WWWWWWWWWWWWWWWWWWWWWKK...",
+    ".....KWSSSSSSSSSSSSSSSSSSSSKDK..",
+    "....KWSSSSSSSSSSSSSSSSSSSSSKDDK.",
+    "...KWSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    "..KWSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWWWWWWWWWWWWWWWWWWWWWWWWWKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSKKKKKKKKKKSSSSSSSKDDDK",
+    ".KWSSSSSSSKKKKKKKKKKSSSSSSSKDDDK",
+    ".KWSSSSSSSKDDDDDDDDKSSSSSSSKDDDK",
+    ".KWSSSSSSSKDDDDDDDDKSSSSSSSKDDDK",
+    ".KWSSSSSSSKKKKKKKKKKSSSSSSSKDDDK",
+    ".KWSSSSSSSSSKKKKKKKKSSGGSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSDDSSSKDDK.",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDK..",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKK...",
+    ".KKKKKKKKKKKKKKKKKKKKKKKKKKK....",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# An optical disc: its hub, the light on it and its shadow.
+GLYPHS2["drive-cdrom"] = [
+    "................................",
+    "..............KKKK..............",
+    "..........KKKKKKKKKKKK..........",
+    "........KKKWWWWWSSSAAKKK........",
+    ".......KKWWWWWWWSSAAAAAKK.......",
+    "......KKWWWWWWWWSSAAAAAAKK......",
+    ".....KKWWWWWWWWWSSAAAAAAAKK.....",
+    "....KKWWWWWWWWWWSSAAAAAAAAKK....",
+    "...KKWWWWWWWWWWWSSAAAAAAAAAKK...",
+    "...KWWWWWWWWWWWWSAAAAAAAAAAAK...",
+    "..KKWWWWWWWWWWSSSSAAAAAAAAAAKK..",
+    "..KWWWWWWWWWSSSSSSSSAAAAAAASSK..",
+    "..KWWWWWWWWSSKKKKKKSSAAAASSSSK..",
+    "..KWWWWWWWWSKK....KKSASSSSSSSK..",
+    ".KKWWWWWWWSSK......KSSSSSSSSSKK.",
+    ".KKWWWWWWWSSK......KSSDDDDDDDKK.",
+    ".KKWWWWWWWSSK......KSSDDDDDDDKK.",
+    ".KKWWWWWWWSSK......KSSDDDDDDDKK.",
+    "..KWWWWWWWWSKK....KKSDDDDDDDDK..",
+    "..KWWWWWWWWSSKKKKKKSSDDDDDDDDK..",
+    "..KWWWWWWWWWSSSSSSSSDDDDDDDDDK..",
+    "..KKWWWWWWWWWWSSSSDDDDDDDDDDKK..",
+    "...KWWWWWWWWWWSDDDDDDDDDDDDDK...",
+    "...KKWWWWWWWWWSDDDDDDDDDDDDKK...",
+    "....KKWWWWWWWWSDDDDDDDDDDDKK....",
+    ".....KKWWWWWWSSDDDDDDDDDDKK.....",
+    "......KKWWWWWSSDDDDDDDDDKK......",
+    ".......KKWWWWSSDDDDDDDDKK.......",
+    "........KKKWWSSDDDDDDKKK........",
+    "..........KKKKKKKKKKKK..........",
+    "..............KKKK..............",
+    "................................",
+]
+
+# A disk on the network, its cable running to two machines.
+GLYPHS2["drive-network"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "......KKKKKKKKKKKKKKKKKKKKKK....",
+    "......WWWWWWWWWWWWWWWWWWWWWKK...",
+    ".....KWSSSSSSSSSSSSSSSSSSSSKDK..",
+    "....KWSSSSSSSSSSSSSSSSSSSSSKDDK.",
+    "...KWSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    "..KWSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWWWWWWWWWWWWWWWWWWWWWWWWWKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDDDK",
+    ".KWSSSSSSSSSSSSSSSSSSSLLSSSKDDK.",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKDK..",
+    ".KWSSSSSSSSSSSSSSSSSSSSSSSSKK...",
+    ".KKKKKKKKKKKKKKKKKKKKKKKKKKK....",
+    "............KK..................",
+    "............KK..................",
+    "............KK..................",
+    "............KK..................",
+    "............KK..................",
+    "....KKKKKKKKKKKKKKKKKKKKKKKK....",
+    "....KKKKKKKKKKKKKKKKKKKKKKKK....",
+    "....KK....................KK....",
+    "....KK....................KK....",
+    ".KKKKKKKK..............KKKKKKKK.",
+    ".KSSSSSSK..............KSSSSSSK.",
+    ".KSLGGGSK..............KSLGGGSK.",
+    ".KSGGGGSK..............KSGGGGSK.",
+    ".KSSSSSSK..............KSSSSSSK.",
+    ".KKKKKKKK..............KKKKKKKK.",
+]
+
+# A disk in memory: a module with its chips and a row of pins.
+GLYPHS2["drive-ram"] = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "....KKKKKKKKKKKKKKKKKKKKKKKK....",
+    "....KLLLLLLLLLLLLLLLLLLLLLLK....",
+    "....KGGGGGGGGGGGGGGGGGGGGGLK....",
+    "....KGGKKKKKKKGGKKKKKKKGGGLK....",
+    "....KGGKDDDDDKGGKDDDDDKGGGLK....",
+    "....KGGKKKKKKKGGKKKKKKKGGGLK....",
+    "....KGGKKKKKKKGGKKKKKKKGGGLK....",
+    "....KGGKKKKKKKGGKKKKKKKGGGLK....",
+    "....KGGKKKKKKKGGKKKKKKKGGGLK....",
+    "....KGGGGGGGGGGGGGGGGGGGGGLK....",
+    "....KGGGGGGGGGGGGGGGGGGGGGLK....",
+    "....KKKKKKKKKKKKKKKKKKKKKKKK....",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "......K.K.K.K.K.K.K.K.K.K.......",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+]
+
+# ---------------------------------------------------------------------------
 # The program's icon: a wooden crate with a lightning rune burnt into it.
 
 def _hex(s):
@@ -612,16 +1093,24 @@ def check_grid(name, grid, size, colours):
 def all_pictures():
     """Output path (relative to this folder) -> PNG or SVG bytes."""
     out = {}
+    if set(GLYPHS2) != set(GLYPHS):
+        raise SystemExit("glyphs without their twin at twice the density: %s"
+                         % sorted(set(GLYPHS) ^ set(GLYPHS2)))
     for name, grid in GLYPHS.items():
         check_grid(name, grid, 16, VGA)
-        out["pictures/%s.png" % name] = grid_to_png(grid, VGA)
-        if name not in PLAIN:
-            out["pictures/%s-disabled.png" % name] = grid_to_png(greyed(grid), VGA)
+        check_grid(name + "@2x", GLYPHS2[name], 32, VGA)
+        for suffix, drawn in (("", grid), ("@2x", GLYPHS2[name])):
+            out["pictures/%s%s.png" % (name, suffix)] = grid_to_png(drawn, VGA)
+            if name not in PLAIN:
+                out["pictures/%s-disabled%s.png" % (name, suffix)] = grid_to_png(greyed(drawn), VGA)
     check_grid("icon16", ICON16, 16, WOOD)
     check_grid("icon32", ICON32, 32, WOOD)
     out["pictures/icon16.png"] = grid_to_png(ICON16, WOOD)
+    out["pictures/icon16@2x.png"] = grid_to_png(ICON32, WOOD)
     out["pictures/icon32.png"] = grid_to_png(ICON32, WOOD)
+    out["pictures/icon32@2x.png"] = png_rgba(64, 64, crate_rgba(64))
     out["pictures/icon48.png"] = png_rgba(48, 48, crate_rgba(48))
+    out["pictures/icon48@2x.png"] = png_rgba(96, 96, crate_rgba(96))
     out["zorvak-256.png"] = png_rgba(256, 256, crate_rgba(256))
     out["zorvak.svg"] = crate_svg()
     return out
@@ -684,14 +1173,16 @@ def _write_sheet(path, sheet):
 
 def write_preview(directory):
     os.makedirs(directory, exist_ok=True)
-    items = []
-    for grid in GLYPHS.values():
-        items += [grid_to_rgba(grid, VGA)]
-        if name not in PLAIN:
-            items.append(grid_to_rgba(greyed(grid), VGA))
-    _write_sheet(os.path.join(directory, "glyphs.png"), preview_sheet(items, 10))
-    icons = [grid_to_rgba(ICON16, WOOD), grid_to_rgba(ICON32, WOOD), crate_rgba(48)]
-    _write_sheet(os.path.join(directory, "icons.png"), preview_sheet(icons, 8))
+    for sheet, glyphs, scale in (("glyphs.png", GLYPHS, 10), ("glyphs@2x.png", GLYPHS2, 5)):
+        items = []
+        for name, grid in glyphs.items():
+            items += [grid_to_rgba(grid, VGA)]
+            if name not in PLAIN:
+                items.append(grid_to_rgba(greyed(grid), VGA))
+        _write_sheet(os.path.join(directory, sheet), preview_sheet(items, scale))
+    icons = [grid_to_rgba(ICON16, WOOD), grid_to_rgba(ICON32, WOOD), crate_rgba(48),
+             crate_rgba(64), crate_rgba(96)]
+    _write_sheet(os.path.join(directory, "icons.png"), preview_sheet(icons, 4))
 
 
 def main(argv):

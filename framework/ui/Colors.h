@@ -1,8 +1,10 @@
 // Colours as the windows describe them: 0x00BBGGRR for a red-green-blue
-// colour, 0x80000000 + index for one of the user's system colours.
+// colour, 0x80000000 + index for one of the system colours; the palette the
+// original windows were drawn in; and how well a text reads on its ground.
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 #include <cstdint>
 
@@ -57,9 +59,28 @@ inline constexpr int BlueOf(TColor c) {
     return static_cast<int>(c >> 16 & 0xFF);
 }
 
-// The red-green-blue value a colour draws with now: system colours are looked
-// up in the application's palette (the user's colours).
+// The colours the original windows (the main window, the build dialog, the
+// about box, the help window and their controls) were laid out in: the
+// light palette the toolkit gives when the desktop asks for none. Those
+// windows take it whatever the desktop's palette, because their texts
+// have colours of their own that read only on these faces. The newer
+// windows follow the desktop's palette.
+QPalette DesignedPalette();
+
+// The red-green-blue value a colour draws with: system colours are looked
+// up in the designed palette, as the windows that name them were drawn.
 TColor ColorToRGB(TColor color);
 QColor ToQColor(TColor color);
+
+// The contrast of two colours as the accessibility guidelines reckon it,
+// from 1 (the same) to 21 (black on white): by their relative luminance,
+// the first laid over the second when it is see-through.
+double ContrastRatio(const QColor& text, const QColor& ground);
+
+// wanted, or the nearest colour of its hue lighter or darker that stands at
+// least ratio:1 against ground (4.5 for text): a colour meant for one
+// palette kept readable on another's ground. When neither end reaches the
+// ratio, the end that comes nearer.
+QColor ReadableOn(const QColor& wanted, const QColor& ground, double ratio);
 
 } // namespace zorvak

@@ -629,5 +629,53 @@ TEST(GaugePictureTest, EveryChangeShowsInTheNextPicture) {
     }
 }
 
+// On a screen of twice the density every shape keeps its place, each of its
+// pixels a square of four, and the percentage is drawn with the finer
+// pixels: not the small picture enlarged.
+TEST(GaugePictureTest, AtTwiceTheDensityTheShapesDoubleAndTheTextIsDrawnFiner) {
+    struct TCase {
+        TGaugeKind Kind;
+        TBorderStyle Border;
+        int Percentage;
+    };
+    const TCase cases[] = {
+        {gkText, bsSingle, 37},         {gkHorizontalBar, bsSingle, 42},
+        {gkHorizontalBar, bsNone, 100}, {gkVerticalBar, bsSingle, 63},
+        {gkPie, bsSingle, 30},          {gkPie, bsNone, 75},
+        {gkNeedle, bsSingle, 50},       {gkNeedle, bsNone, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << int{c.Kind} << ", " << c.Percentage << " %");
+        TGaugeLook look;
+        look.size = QSize(93, 40);
+        look.kind = c.Kind;
+        look.borderStyle = c.Border;
+        look.foreColor = qRgb(255, 0, 0);
+        look.backColor = qRgb(255, 255, 255);
+        look.color = qRgb(0xEF, 0xEF, 0xEF);
+        look.font = FormFont();
+        look.percentage = c.Percentage;
+        const auto render = [&](bool text, int scale) {
+            TGaugeLook at = look;
+            at.showText = text;
+            at.scale = scale;
+            QImage image = RenderGauge(at);
+            EXPECT_EQ(image.devicePixelRatio(), scale);
+            image.setDevicePixelRatio(1);
+            return image;
+        };
+        const QImage once = render(false, 1);
+        const QImage twice = render(false, 2);
+        ASSERT_EQ(twice.size(), once.size() * 2);
+        EXPECT_EQ(twice,
+                  once.scaled(once.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QImage textTwice = render(true, 2);
+        EXPECT_NE(textTwice, twice) << "no percentage drawn";
+        const QImage textOnce = render(true, 1);
+        EXPECT_NE(textTwice,
+                  textOnce.scaled(once.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+}
+
 } // namespace
 } // namespace zorvak

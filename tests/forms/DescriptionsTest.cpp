@@ -3,6 +3,7 @@
 // command added later without them fails here.
 #include "controls/Backdrop.h"
 #include "controls/Gauges.h"
+#include "controls/PictureLabel.h"
 #include "forms/Buildpak.h"
 #include "forms/Genabout.h"
 #include "forms/Preview.h"

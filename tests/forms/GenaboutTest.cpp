@@ -2,6 +2,7 @@
 
 #include "controls/Backdrop.h"
 #include "controls/Gradbtn.h"
+#include "controls/PictureLabel.h"
 #include "framework/Failures.h"
 #include "framework/ui/Application.h"
 #include "support/Mouse.h"

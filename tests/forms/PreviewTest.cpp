@@ -703,16 +703,21 @@ TEST_F(Preview, PlayPlaysTheShownSoundThroughTheMainWindowsPlayer) {
     const auto held = form.WAVPlayer->Wave().Bytes();
     EXPECT_EQ(Bytes(held.begin(), held.end()), wave);
     // The waveform: the saw reaches from near the bottom to near the top.
-    const QImage drawn = P().Waveform->Render({100, 50});
-    const auto inked = [&](int y) {
-        for (int x = 0; x < 100; ++x)
-            if (drawn.pixel(x, y) != drawn.pixel(0, 49))
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(inked(8));
-    EXPECT_TRUE(inked(42));
-    EXPECT_FALSE(inked(2));
+    // On a screen of twice the density, a column for each of its pixels.
+    for (const int ratio : {1, 2}) {
+        const QImage drawn = P().Waveform->Render({100, 50}, ratio);
+        ASSERT_EQ(drawn.size(), QSize(100, 50) * ratio);
+        EXPECT_EQ(drawn.devicePixelRatio(), ratio);
+        const auto inked = [&](int y) {
+            for (int x = 0; x < drawn.width(); ++x)
+                if (drawn.pixel(x, y * ratio) != drawn.pixel(0, drawn.height() - 1))
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(inked(8));
+        EXPECT_TRUE(inked(42));
+        EXPECT_FALSE(inked(2));
+    }
     // A sound the waveform cannot draw still plays, and says why.
     Open({{"sound/f.wav", ToString(test::MakeWave(3, 1, 8000, 32, Bytes(16, 0)))}}, "f.pak");
     MoveTo(0);
