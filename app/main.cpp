@@ -3,6 +3,7 @@
 // window closes.
 #include "forms/Buildpak.h"
 #include "forms/Zorvmain.h"
+#include "framework/Translate.h"
 #include "framework/ui/Application.h"
 #include "resources/Pictures.h"
 
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    // The core's failures the window shows speak the user's language too.
+    zorvak::StartTranslation();
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
     QApplication::setApplicationVersion(QStringLiteral(ZORVAK_VERSION));
     // The desktop entry's name: window managers (the Wayland app id) match
