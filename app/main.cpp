@@ -3,6 +3,7 @@
 // the main window closes.
 #include "forms/Buildpak.h"
 #include "forms/Zorvmain.h"
+#include "framework/Translate.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Settings.h"
 #include "framework/ui/Translations.h"
@@ -187,6 +188,8 @@ int main(int argc, char** argv) {
     QApplication app(toolkitArgc, start.ToolkitArgs.data());
     qInstallMessageHandler(toolkitMessages);
     zorvak::InstallTranslations(QLocale::system());
+    // The core's failures the window shows speak the user's language too.
+    zorvak::StartTranslation();
     zorvak::SetApplicationTitle(QStringLiteral("Zorvak"));
     QApplication::setApplicationVersion(QStringLiteral(ZORVAK_VERSION));
     // The desktop entry's name: window managers (the Wayland app id) match

@@ -1,8 +1,11 @@
 #include "archive/EntryDecoder.h"
 
+#include "archive/PakFormat.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipReader.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <zlib.h>
 
@@ -96,14 +99,14 @@ public:
                 break;
             }
             if (result == Z_DATA_ERROR)
-                owner_.Damaged(std::string("its deflated data are not valid (") +
-                               (z_.msg != nullptr ? z_.msg : "no reason given") + ")");
+                owner_.Damaged(FormatText(Tr("its deflated data are not valid ({1})"),
+                                          z_.msg != nullptr ? z_.msg : Tr("no reason given")));
             if (result == Z_MEM_ERROR)
                 throw std::bad_alloc();
             if (result == Z_BUF_ERROR && z_.avail_in == 0 && lastInput)
-                owner_.Damaged("its deflated data end before their end mark");
+                owner_.Damaged(Tr("its deflated data end before their end mark"));
             if (result != Z_OK && result != Z_BUF_ERROR)
-                owner_.Damaged("its deflated data cannot be decoded");
+                owner_.Damaged(Tr("its deflated data cannot be decoded"));
         }
         return asked - z_.avail_out;
     }
@@ -133,7 +136,7 @@ public:
             switch (op_) {
             case opLiteral:
                 if (!Byte(b))
-                    owner_.Damaged("its coded data end inside a run of bytes");
+                    owner_.Damaged(Tr("its coded data end inside a run of bytes"));
                 break;
             case opZeros:
                 break;
@@ -188,16 +191,16 @@ private:
             op_ = opRepeat;
             count_ = code - 126u;
             if (!Byte(value_))
-                owner_.Damaged("its coded data end inside a run of bytes");
+                owner_.Damaged(Tr("its coded data end inside a run of bytes"));
         } else if (code < 254) {
             op_ = opBack;
             count_ = code - 190u;
             unsigned char offset = 0;
             if (!Byte(offset))
-                owner_.Damaged("its coded data end inside a back reference");
+                owner_.Damaged(Tr("its coded data end inside a back reference"));
             distance_ = offset + 2u;
             if (distance_ > written_)
-                owner_.Damaged("a back reference reaches before the entry's first byte");
+                owner_.Damaged(Tr("a back reference reaches before the entry's first byte"));
         }
         return true;
     }
@@ -232,22 +235,22 @@ TEntryDecoder::TEntryDecoder(TReadAt read, std::int64_t size, const TPakEntry& e
     if (const std::string why = UndecodableReason(coding_); !why.empty())
         Damaged(why);
     if (entry.FilePos < 0 || coding_.StoredLength < 0 || coding_.Size < 0 || want_ < 0)
-        Damaged("its position or length is negative");
+        Damaged(Tr("its position or length is negative"));
     if (want_ > coding_.Size)
         want_ = coding_.Size;
     const std::int64_t most = MostDecodedBytes(coding_);
     if (coding_.Size > most)
-        Damaged("it states " + std::to_string(coding_.Size) + " bytes, more than its " +
-                std::to_string(coding_.StoredLength) + " coded bytes can hold");
+        Damaged(FormatText(Tr("it states {1} bytes, more than its {2} coded bytes can hold"),
+                           coding_.Size, coding_.StoredLength));
     if (coding_.Method == TEntryMethod::emStored && coding_.StoredLength != coding_.Size)
-        Damaged("it is stored, yet states " + std::to_string(coding_.Size) + " bytes in " +
-                std::to_string(coding_.StoredLength));
+        Damaged(FormatText(Tr("it is stored, yet states {1} bytes in {2}"), coding_.Size,
+                           coding_.StoredLength));
     std::int64_t data = entry.FilePos;
     if (coding_.LocalHeader) {
         unsigned char local[kZipLocalSize];
         if (read_(entry.FilePos, local, sizeof local) != sizeof local ||
             ZipGet32(local) != kZipLocalSignature)
-            Damaged("no local header where the directory puts it");
+            Damaged(Tr("no local header where the directory puts it"));
         data += ZipLocalHeaderLength(local);
     }
     if (data > size - coding_.StoredLength)
@@ -271,7 +274,7 @@ TEntryDecoder::TEntryDecoder(TReadAt read, std::int64_t size, const TPakEntry& e
 TEntryDecoder::~TEntryDecoder() = default;
 
 void TEntryDecoder::Damaged(const std::string& why) const {
-    throw TFailure(DamagedEntryMessage(name_, why));
+    throw TDamagedEntryFailure(name_, why);
 }
 
 std::size_t TEntryDecoder::Read(unsigned char* out, std::size_t n) {
@@ -281,9 +284,8 @@ std::size_t TEntryDecoder::Read(unsigned char* out, std::size_t n) {
     while (made < n) {
         const std::size_t got = codec_->Decode(out + made, n - made);
         if (got == 0)
-            Damaged("its data end after " +
-                    std::to_string(done_ + static_cast<std::int64_t>(made)) + " of its " +
-                    std::to_string(coding_.Size) + " bytes");
+            Damaged(FormatText(Tr("its data end after {1} of its {2} bytes"),
+                               done_ + static_cast<std::int64_t>(made), coding_.Size));
         made += got;
     }
     if (coding_.HasCrc)
@@ -297,12 +299,12 @@ void TEntryDecoder::Finish() {
         return; // a head only: nothing to check it against
     unsigned char more = 0;
     if (codec_->Decode(&more, 1) != 0)
-        Damaged("it decodes to more than its stated " + std::to_string(coding_.Size) + " bytes");
+        Damaged(FormatText(Tr("it decodes to more than its stated {1} bytes"), coding_.Size));
     if (coding_.HasCrc && crc_ != coding_.Crc) {
-        char text[80];
-        std::snprintf(text, sizeof text, "its CRC is %08x where the archive says %08x",
-                      static_cast<unsigned>(crc_), static_cast<unsigned>(coding_.Crc));
-        Damaged(text);
+        char made[16], stated[16];
+        std::snprintf(made, sizeof made, "%08x", static_cast<unsigned>(crc_));
+        std::snprintf(stated, sizeof stated, "%08x", static_cast<unsigned>(coding_.Crc));
+        Damaged(FormatText(Tr("its CRC is {1} where the archive says {2}"), made, stated));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "framework/Files.h"
 #include "framework/System.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <array>
@@ -39,11 +40,12 @@ constexpr std::size_t kReadAheadFiles = 1000;
 namespace {
 
 [[noreturn]] void CannotRead(const std::string& path, int err) {
-    throw TFailure("Cannot read " + path + ": " + TInOutFailure::FromErrno(err).what());
+    throw TFailure(
+        FormatText(Tr("Cannot read {1}: {2}"), path, TInOutFailure::FromErrno(err).what()));
 }
 
 [[noreturn]] void CannotList(const std::string& dir, const TFailure& failure) {
-    throw TFailure("Cannot list directory " + dir + ": " + failure.what());
+    throw TFailure(FormatText(Tr("Cannot list directory {1}: {2}"), dir, failure.what()));
 }
 
 [[noreturn]] void CannotList(const std::string& dir, int err) {
@@ -51,7 +53,7 @@ namespace {
 }
 
 [[noreturn]] void ChangedWhileBuilding(const std::string& path) {
-    throw TFailure("File changed while building: " + DisplayPath(path));
+    throw TFailure(FormatText(Tr("File changed while building: {1}"), DisplayPath(path)));
 }
 
 class TTreeWalk {
@@ -450,8 +452,9 @@ void CheckUnchangedSince(const TLockedFile& input, const TFileIdentity& opened,
 void CheckSizeKnown(const TLockedFile& input, const std::string& path) {
     unsigned char probe = 0;
     if (input.Size() == 0 && input.ReadAt(0, &probe, 1) != 0)
-        throw TFailure("Cannot store " + DisplayPath(path) +
-                       ": the system gives it no size (it is made as it is read)");
+        throw TFailure(FormatText(
+            Tr("Cannot store {1}: the system gives it no size (it is made as it is read)"),
+            DisplayPath(path)));
 }
 
 bool IsPakArchiveName(std::string_view storedName) {
@@ -491,7 +494,8 @@ void CheckPakBuild(const std::vector<TPakBuildFile>& files, bool newNames, TPakK
                 CheckNewPakName(file.Name, kind);
             } catch (const TFailure& failure) {
                 // The stored name is lowered: the path tells which file.
-                throw TFailure(std::string(failure.what()) + " (" + DisplayPath(file.Path) + ")");
+                // TRANSLATORS: a name's problem, and the file it came from.
+                throw TFailure(FormatText(Tr("{1} ({2})"), failure.what(), DisplayPath(file.Path)));
             }
         }
         // Names are lowered when stored: the second of two files that
@@ -515,7 +519,7 @@ std::filesystem::path PakOutputPath(const std::filesystem::path& start, std::str
     // The edit filters typed keys but not pasted text.
     if (baseName.find('/') != std::string_view::npos ||
         baseName.find('\0') != std::string_view::npos)
-        throw TFailure("Invalid PAK name " + std::string(baseName));
+        throw TFailure(FormatText(Tr("Invalid PAK name {1}"), baseName));
     const std::string file =
         caseSensitiveNames ? AsciiLower(baseName) + ".pak" : std::string(baseName) + ".PAK";
     return start / file;

@@ -8,6 +8,7 @@
 #include "archive/ZipWriter.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <zlib.h>
 
@@ -103,9 +104,8 @@ public:
             if (name == old)
                 break;
             if (const std::int64_t other = Holder(name, static_cast<std::int64_t>(s)); other >= 0)
-                throw TFailure("Cannot rename " + old + " to " + name + ": " +
-                               std::string(NameOf(static_cast<std::size_t>(other))) +
-                               " is stored already");
+                throw TFailure(FormatText(Tr("Cannot rename {1} to {2}: {3} is stored already"),
+                                          old, name, NameOf(static_cast<std::size_t>(other))));
             const std::int32_t before = Given(s).Name;
             SetName(s, name);
             Note(TPakNoteKind::nkRenamed, s, before, Given(s).Name);
@@ -147,7 +147,7 @@ public:
                 try {
                     CheckEntryBounds(kept, archiveSize);
                 } catch (const TInOutFailure& e) {
-                    throw TFailure(DamagedEntryMessage(kept.Name, e.what()));
+                    throw TDamagedEntryFailure(kept.Name, e.what());
                 }
                 entry.From = static_cast<std::uint32_t>(s);
                 size = kept.FileLength;
@@ -188,11 +188,13 @@ private:
 
     std::size_t Present(std::size_t entry) const {
         if (entry >= n_)
-            throw TFailure("There is no entry " + std::to_string(entry) + ": the archive has " +
-                           std::to_string(n_) + " entries");
+            throw TFailure(
+                FormatText(TrPlural("There is no entry {1}: the archive has {2} entries",
+                                    "There is no entry {1}: the archive has {2} entries", n_),
+                           entry, n_));
         if (deleted_[entry])
-            throw TFailure("Entry " + std::to_string(entry) + " (" +
-                           std::string(index_.Entries[entry].Name) + ") is deleted already");
+            throw TFailure(FormatText(Tr("Entry {1} ({2}) is deleted already"), entry,
+                                      index_.Entries[entry].Name));
         return entry;
     }
 
@@ -212,11 +214,13 @@ private:
             if (data.Path.empty() || !StatusAt(data.Path, true, kind, data.File))
                 throw TFileOpenFailure(data.Path);
             if (kind != TFileKind::fkRegular)
-                throw TFailure("Cannot add " + data.Path + ": it is not a regular file");
+                throw TFailure(
+                    FormatText(Tr("Cannot add {1}: it is not a regular file"), data.Path));
             if (!CanRead(data.Path))
                 throw TFileOpenFailure(data.Path);
             if (index_.Identity.Inode != 0 && data.File.SameFileAs(index_.Identity))
-                throw TFailure("Cannot add " + data.Path + ": it is the archive being edited");
+                throw TFailure(
+                    FormatText(Tr("Cannot add {1}: it is the archive being edited"), data.Path));
             data.Size = data.File.Size;
         } else {
             data.Bytes = change.Bytes;
@@ -247,7 +251,7 @@ private:
     }
 
     static std::string Source(const TPakEditData& data) {
-        return data.Path.empty() ? "bytes given" : DisplayPath(data.Path);
+        return data.Path.empty() ? std::string(Tr("bytes given")) : DisplayPath(data.Path);
     }
 
     void SetName(std::size_t s, const std::string& name) {
@@ -469,7 +473,7 @@ private:
     }
 
     [[noreturn]] static void ChangedWhileEditing(const std::string& path) {
-        throw TFailure("File changed while editing: " + DisplayPath(path));
+        throw TFailure(FormatText(Tr("File changed while editing: {1}"), DisplayPath(path)));
     }
 
     bool FlushRun() {
@@ -493,7 +497,8 @@ private:
             return false;
         const TLockedFile input(data.Path, hooks_.Inputs);
         if (!input.Identity().SameArchiveAs(data.File))
-            throw TFailure("File changed since the edit was planned: " + DisplayPath(data.Path));
+            throw TFailure(FormatText(Tr("File changed since the edit was planned: {1}"),
+                                      DisplayPath(data.Path)));
         CheckSizeKnown(input, data.Path);
         for (std::int64_t at = 0; at < data.Size;) {
             const std::int64_t n = std::min(data.Size - at, piece);
@@ -545,8 +550,8 @@ private:
         }
         if (pos != dirOffset ||
             out_.Position() != (append_ != nullptr ? append_->Size : plan_.ArchiveSize))
-            throw TFailure("The new archive of " + DisplayPath(archive_) +
-                           " does not have the planned size");
+            throw TFailure(FormatText(Tr("The new archive of {1} does not have the planned size"),
+                                      DisplayPath(archive_)));
         // An append's header is written last, by the commit.
         if (append_ == nullptr) {
             WritePakHeader(out_, dirOffset, EntryCount());
@@ -584,10 +589,11 @@ std::int64_t StoredStart(const TLockedFile& archive, const TPakEntry& entry) {
     if (archive.ReadAt(entry.FilePos, local, sizeof local) != sizeof local ||
         ZipGet32(local) != kZipLocalSignature)
         throw TFailure(
-            DamagedEntryMessage(entry.Name, "no local header where the directory puts it"));
+            DamagedEntryMessage(entry.Name, Tr("no local header where the directory puts it")));
     const std::int64_t at = entry.FilePos + ZipLocalHeaderLength(local);
     if (at > archive.Size() - entry.Coding->StoredLength)
-        throw TFailure(DamagedEntryMessage(entry.Name, "its data run past the end of the file"));
+        throw TFailure(
+            DamagedEntryMessage(entry.Name, Tr("its data run past the end of the file")));
     return at;
 }
 
@@ -654,7 +660,7 @@ private:
     }
 
     [[noreturn]] static void ChangedWhileEditing(const std::string& path) {
-        throw TFailure("File changed while editing: " + DisplayPath(path));
+        throw TFailure(FormatText(Tr("File changed while editing: {1}"), DisplayPath(path)));
     }
 
     bool Add(const TPakEditData& data, const std::string& name) {
@@ -662,8 +668,8 @@ private:
         if (!data.Path.empty()) {
             input.emplace(data.Path, hooks_.Inputs);
             if (!input->Identity().SameArchiveAs(data.File))
-                throw TFailure("File changed since the edit was planned: " +
-                               DisplayPath(data.Path));
+                throw TFailure(FormatText(Tr("File changed since the edit was planned: {1}"),
+                                          DisplayPath(data.Path)));
             CheckSizeKnown(*input, data.Path);
             // A member put back as it was stored.
             if (data.Coding)
@@ -730,13 +736,16 @@ private:
 } // namespace
 
 void TPakEditPlan::ForEachChange(const TPakIndex& index,
-                                 const std::function<void(const std::string&)>& told) const {
+                                 const std::function<void(const std::string&)>& told,
+                                 bool planned) const {
     const auto name = [&](std::int32_t item, std::uint32_t entry) {
         return item >= 0 ? Names[static_cast<std::size_t>(item)]
                          : std::string(index.Entries[entry].Name);
     };
+    // Each change done, or as a dry run says it would be.
+    const char* const deletedText = planned ? Tr("would delete {1}") : Tr("deleted {1}");
     const auto deleted = [&](std::int32_t item, std::uint32_t entry) {
-        told("deleted " + name(item, entry));
+        told(FormatText(deletedText, name(item, entry)));
     };
     for (std::size_t i = 0; i < DeletedFirst.size(); ++i)
         if (DeletedFirst[i])
@@ -744,18 +753,25 @@ void TPakEditPlan::ForEachChange(const TPakIndex& index,
     for (const TPakChangeNote& note : Notes) {
         switch (note.Kind) {
         case TPakNoteKind::nkAdded:
-            told("added " + name(note.New, note.Entry));
+            told(FormatText(planned ? Tr("would add {1}") : Tr("added {1}"),
+                            name(note.New, note.Entry)));
             break;
         case TPakNoteKind::nkDeleted:
             deleted(note.Old, note.Entry);
             break;
         case TPakNoteKind::nkRenamed:
-            told("renamed " + name(note.Old, note.Entry) + " -> " + name(note.New, note.Entry));
+            told(FormatText(planned ? Tr("would rename {1} -> {2}") : Tr("renamed {1} -> {2}"),
+                            name(note.Old, note.Entry), name(note.New, note.Entry)));
             break;
         case TPakNoteKind::nkReplaced: {
             const std::string old = name(note.Old, note.Entry);
             const std::string fresh = name(note.New, note.Entry);
-            told("replaced " + (old == fresh ? fresh : old + " (now named " + fresh + ")"));
+            if (old == fresh)
+                told(FormatText(planned ? Tr("would replace {1}") : Tr("replaced {1}"), fresh));
+            else
+                told(FormatText(planned ? Tr("would replace {1} (now named {2})")
+                                        : Tr("replaced {1} (now named {2})"),
+                                old, fresh));
             break;
         }
         }
@@ -773,8 +789,8 @@ namespace {
 // another kind it would leave a file that kind's readers cannot read.
 void CheckEditableKind(const TPakIndex& index) {
     if (index.Kind != TPakKind::pkQuake && index.Kind != TPakKind::pkZip)
-        throw TFailure(std::string("Only PAK and ZIP archives can be edited; this is a ") +
-                       PakLayoutOf(index.Kind).Name);
+        throw TFailure(FormatText(Tr("Only PAK and ZIP archives can be edited; this is a {1}"),
+                                  Tr(PakLayoutOf(index.Kind).Name)));
 }
 
 // The index whole, of a kind an edit writes.
@@ -784,7 +800,7 @@ void CheckEditableIndex(const TPakIndex& index) {
     // dropped without being asked for.
     if (!index.Complete || index.Count < 0 ||
         static_cast<std::size_t>(index.Count) != index.Entries.size())
-        throw TFailure("The archive's directory is damaged or cut short; it cannot be edited");
+        throw TFailure(Tr("The archive's directory is damaged or cut short; it cannot be edited"));
 }
 } // namespace
 
@@ -792,8 +808,8 @@ TPakEditPlan PlanPakEdit(const TPakIndex& index, const std::vector<TPakChange>& 
                          std::vector<bool> deleteFirst) {
     CheckEditableIndex(index);
     if (!deleteFirst.empty() && deleteFirst.size() != index.Entries.size())
-        throw TFailure("The entries to delete do not match the archive's " +
-                       std::to_string(index.Entries.size()));
+        throw TFailure(FormatText(Tr("The entries to delete do not match the archive's {1}"),
+                                  index.Entries.size()));
     TPakEditPlan plan;
     plan.Archive = index.Identity;
     plan.IndexEntries = index.Entries.size();
@@ -951,7 +967,8 @@ bool ApplyPakEdit(const std::filesystem::path& archive, const TPakIndex& index,
                   const TPakEditPlan& plan, const TPakEditHooks& hooks) {
     CheckEditableKind(index);
     if (!plan.Archive.Unchanged(index.Identity) || plan.IndexEntries != index.Entries.size())
-        throw TFailure("The edit of " + DisplayPath(archive) + " was planned on another index");
+        throw TFailure(
+            FormatText(Tr("The edit of {1} was planned on another index"), DisplayPath(archive)));
     const std::filesystem::path real = ResolveArchive(archive);
     const std::string name = real.filename().string();
     TDirectory dir;

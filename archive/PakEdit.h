@@ -132,10 +132,11 @@ struct TPakEditPlan {
     // Whether the edit changes nothing.
     bool Unchanged() const { return DeletedFirstCount == 0 && Notes.empty(); }
     // What changes, for the user, in the order of the request: "added x",
-    // "replaced y", "deleted z", "renamed a -> b"; each text made as it is
+    // "replaced y", "deleted z", "renamed a -> b", or as a dry run tells
+    // them when planned is set, "would add x"; each text made as it is
     // handed to told, so that millions of them never sit in memory.
-    void ForEachChange(const TPakIndex& index,
-                       const std::function<void(const std::string&)>& told) const;
+    void ForEachChange(const TPakIndex& index, const std::function<void(const std::string&)>& told,
+                       bool planned = false) const;
     std::vector<std::string> Changes(const TPakIndex& index) const;
 };
 

@@ -6,6 +6,7 @@
 #include "framework/Failures.h"
 #include "framework/System.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <atomic>
 #include <cerrno>
@@ -17,15 +18,15 @@ namespace zorvak {
 namespace {
 
 [[noreturn]] void RefuseName(std::string_view name) {
-    throw TFailure("Unsafe entry name \"" + std::string(name) +
-                   "\": it would not land inside the archive's directory");
+    throw TFailure(FormatText(
+        Tr("Unsafe entry name \"{1}\": it would not land inside the archive's directory"), name));
 }
 
 // A name that lands inside but that this system cannot make (a device
 // name of Windows, say).
 [[noreturn]] void RefuseNameHere(std::string_view name, const std::string& why) {
-    throw TFailure("Entry name \"" + std::string(name) +
-                   "\" cannot be a file name on this system: " + why);
+    throw TFailure(
+        FormatText(Tr("Entry name \"{1}\" cannot be a file name on this system: {2}"), name, why));
 }
 
 bool IsSeparator(char c) {
@@ -210,8 +211,9 @@ private:
 namespace {
 
 std::string Removed(const std::filesystem::path& path, std::int64_t size, std::string_view why) {
-    return "removed " + DisplayPath(path) + " (" + FormatThousands64(size) +
-           (size == 1 ? " byte), " : " bytes), ") + std::string(why);
+    // TRANSLATORS: a file removed, its size, and why (a text below).
+    return FormatText(TrPlural("removed {1} ({2} byte), {3}", "removed {1} ({2} bytes), {3}", size),
+                      DisplayPath(path), FormatThousands64(size), why);
 }
 
 // The leftovers of processes that have ended in dir, removed; of owner only
@@ -224,7 +226,7 @@ void RemoveLeftoversOf(const TDirectory& dir, unsigned owner, std::vector<std::s
             continue; // a journal: its own recovery removes it
         if (RemoveLeftover(dir, leftover))
             told.push_back(Removed(dir.Path() / leftover.Name, leftover.Identity.Size,
-                                   "left by a run that was stopped"));
+                                   Tr("left by a run that was stopped")));
     }
 }
 
@@ -261,10 +263,14 @@ void RecoverFile(TDirectoryChain& chain, const TExtractJournal::TLast& last, uns
     TLeftover leftover{file, there};
     if (RemoveLeftover(*dir, leftover))
         told.push_back(Removed(dir->Path() / file, there.Size,
-                               unknown ? std::string("left unfinished by a run that was stopped")
-                                       : "an incomplete copy of " + last.Name + " (" +
-                                             FormatThousands64(last.Length) +
-                                             " bytes) left by a run that was stopped"));
+                               unknown
+                                   ? std::string(Tr("left unfinished by a run that was stopped"))
+                                   : FormatText(TrPlural("an incomplete copy of {1} ({2} bytes) "
+                                                         "left by a run that was stopped",
+                                                         "an incomplete copy of {1} ({2} bytes) "
+                                                         "left by a run that was stopped",
+                                                         last.Length),
+                                                last.Name, FormatThousands64(last.Length))));
 }
 
 } // namespace
@@ -400,8 +406,9 @@ void CheckRoomFor(const TDirectory& dir, std::int64_t bytes) {
         return;
     const std::int64_t free = dir.FreeBytes();
     if (bytes > free)
-        throw TFailure("Disk full: the entries need " + FormatThousands64(bytes) + " bytes and " +
-                       DisplayPath(dir.Path()) + " has " + FormatThousands64(free) + " bytes free");
+        throw TFailure(
+            FormatText(Tr("Disk full: the entries need {1} bytes and {2} has {3} bytes free"),
+                       FormatThousands64(bytes), DisplayPath(dir.Path()), FormatThousands64(free)));
 }
 
 TEntryCopier::TEntryCopier(bool fast, TKernelCopy first)
@@ -513,8 +520,7 @@ void TEntryCopier::ConfirmSource(const TLockedFile& from) {
 void CheckEntryBounds(const TPakEntry& entry, std::int64_t archiveSize) {
     if (entry.FilePos < 0 || entry.FileLength < 0 ||
         (entry.Coding != nullptr && (entry.Coding->StoredLength < 0 || entry.Coding->Size < 0)))
-        throw TFailure("Damaged entry " + std::string(entry.Name) +
-                       ": its position or length is negative");
+        throw TDamagedEntryFailure(entry.Name, Tr("its position or length is negative"));
     if (entry.Coding != nullptr) {
         // The coded bytes, and a member's fixed header before them, lie in
         // the file; what the header's names add is checked when it is read.
@@ -597,8 +603,8 @@ bool ExtractEntry(TExtractTarget& target, const TPakEntry& entry,
     TOutputFile out(dir, std::string(levels.File), target.Mode());
     target.Opened(out);
     if (out.Replaced().SameFileAs(source.Identity()))
-        throw TFailure("Entry " + std::string(entry.Name) +
-                       " would overwrite the archive it is read from");
+        throw TFailure(
+            FormatText(Tr("Entry {1} would overwrite the archive it is read from"), entry.Name));
 
     std::int64_t remaining = entry.FileLength;
     observer.Started(

@@ -1,5 +1,7 @@
 #include "archive/PakFormat.h"
 
+#include "framework/Text.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -77,20 +79,19 @@ const TPakLayout* PakLayoutOfSignature(std::string_view firstBytes) {
 }
 
 std::string ArchiveTooLargeMessage() {
-    return "Archive would reach 2 GiB";
+    return Tr("Archive would reach 2 GiB");
 }
 
 std::string ArchiveTooLargeMessage(std::string_view at) {
-    return ArchiveTooLargeMessage() + " at " + std::string(at);
+    return FormatText(Tr("Archive would reach 2 GiB at {1}"), at);
 }
 
 std::string FileTooLargeMessage(std::int64_t size, std::string_view file) {
-    return "File too large for a PAK archive (" + std::to_string(size) +
-           " bytes): " + std::string(file);
+    return FormatText(Tr("File too large for a PAK archive ({1} bytes): {2}"), size, file);
 }
 
 std::string DamagedEntryMessage(std::string_view name, std::string_view why) {
-    return "Damaged entry " + std::string(name) + ": " + std::string(why);
+    return FormatText(Tr("Damaged entry {1}: {2}"), name, why);
 }
 
 std::int64_t UncoveredBytes(std::vector<TPakSpan>& spans, std::int64_t size) {

@@ -3,12 +3,15 @@
 #pragma once
 
 #include "framework/ByteReader.h"
+#include "framework/Failures.h"
+#include "framework/Translate.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvak {
@@ -52,31 +55,31 @@ struct TPakLayout {
     std::size_t EntrySize; // one directory record: the name, then two int32
     // The most entries its engine loads from one archive, 0 when none is known.
     std::int32_t EngineMaxEntries;
-    const char* Name; // as messages name the kind
+    const char* Name; // as messages (translated) and --json (as it is) name the kind
 };
 
 inline constexpr TPakLayout kQuakeLayout = {TPakKind::pkQuake, kPakMagic,         kPakNameSize,
-                                            kPakDirEntrySize,  kEngineMaxEntries, "PAK"};
-inline constexpr TPakLayout kSinLayout = {TPakKind::pkSin,     {'S', 'P', 'A', 'K'}, 120, 128, 0,
-                                          "SiN archive (SPAK)"};
+                                            kPakDirEntrySize,  kEngineMaxEntries, TrMark("PAK")};
+inline constexpr TPakLayout kSinLayout = {
+    TPakKind::pkSin, {'S', 'P', 'A', 'K'}, 120, 128, 0, TrMark("SiN archive (SPAK)")};
 
 // Daikatana's PAK: Quake's header and signature, records of 72 bytes that
 // add the compressed length and whether the entry is compressed. Told from
 // Quake's by its records alone (PakLayoutOfDirectory).
 inline constexpr TPakLayout kDaikatanaLayout = {
-    TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72, 0, "Daikatana PAK"};
+    TPakKind::pkDaikatana, kPakMagic, kPakNameSize, 72, 0, TrMark("Daikatana PAK")};
 
 // WAD2 and WAD3 files opened as archives: a header of count and offset,
 // 32-byte records (position, sizes, type, compression, then a 16-byte name).
-inline constexpr TPakLayout kWad2Layout = {TPakKind::pkWad2, {'W', 'A', 'D', '2'}, 16, 32, 0,
-                                           "WAD2 file"};
-inline constexpr TPakLayout kWad3Layout = {TPakKind::pkWad3, {'W', 'A', 'D', '3'}, 16, 32, 0,
-                                           "WAD3 file"};
+inline constexpr TPakLayout kWad2Layout = {TPakKind::pkWad2,   {'W', 'A', 'D', '2'}, 16, 32, 0,
+                                           TrMark("WAD2 file")};
+inline constexpr TPakLayout kWad3Layout = {TPakKind::pkWad3,   {'W', 'A', 'D', '3'}, 16, 32, 0,
+                                           TrMark("WAD3 file")};
 
 // A ZIP has no fixed records: its layout only names it (NameSize and
 // EntrySize are 0).
-inline constexpr TPakLayout kZipLayout = {TPakKind::pkZip, {'P', 'K', 3, 4}, 0, 0, 0,
-                                          "ZIP archive"};
+inline constexpr TPakLayout kZipLayout = {TPakKind::pkZip,      {'P', 'K', 3, 4}, 0, 0, 0,
+                                          TrMark("ZIP archive")};
 
 const TPakLayout& PakLayoutOf(TPakKind kind);
 // The layout whose signature the first bytes of a file hold: "PACK" as the
@@ -140,5 +143,17 @@ std::string FileTooLargeMessage(std::int64_t size, std::string_view file);
 // The refusal of an entry whose data do not lie where the archive holds
 // them: "Damaged entry NAME: WHY".
 std::string DamagedEntryMessage(std::string_view name, std::string_view why);
+
+// The same as a failure, keeping WHY alone for a report that names the
+// entry beside it (verify).
+class TDamagedEntryFailure : public TFailure {
+public:
+    TDamagedEntryFailure(std::string_view name, std::string why)
+        : TFailure(DamagedEntryMessage(name, why)), why_(std::move(why)) {}
+    const std::string& Why() const { return why_; }
+
+private:
+    std::string why_;
+};
 
 } // namespace zorvak

@@ -7,6 +7,7 @@
 #include "formats/Wad2.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 
@@ -25,10 +26,10 @@ TPalette ReadPaletteEntry(const TLockedFile& archive, const TPakEntry& entry, TP
     TPakEntry head = entry;
     if (game == TPaletteGame::pgQuake2) {
         if (entry.FileLength > kMaxColormapPictureBytes)
-            throw TFailure("too large for a colour map's picture");
+            throw TFailure(Tr("too large for a colour map's picture"));
         const TPcxPicture picture = ReadPcx(ReadEntryBytes(archive, entry));
         if (!picture.Indexed)
-            throw TFailure("a 24-bit picture holds no palette");
+            throw TFailure(Tr("a 24-bit picture holds no palette"));
         return picture.Palette;
     }
     head.FileLength = std::min(entry.FileLength, static_cast<std::int64_t>(kPaletteBytes));
@@ -51,7 +52,8 @@ std::string BasePakNameIn(const TDirectory& dir) {
     return {};
 }
 
-// The palette entry of an archive, if it has a readable one.
+// The palette entry of an archive, if it has a readable one; where is the
+// archive's path in a problem, empty for the archive at hand.
 bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::string& where,
                TFoundPalette& found, TPaletteSource source, TPaletteGame game) {
     auto entry = FirstEntryNamed(entries, found.EntryName);
@@ -71,8 +73,10 @@ bool PaletteIn(const TLockedFile& file, const TPakEntries& entries, const std::s
         found.Source = source;
         return true;
     } catch (const TFailure& failure) {
-        found.Problems.push_back(where + " " + std::string(entries[*entry].Name) + ": " +
-                                 failure.what());
+        const std::string_view name = entries[*entry].Name;
+        found.Problems.push_back(
+            where.empty() ? FormatText(Tr("this archive's {1}: {2}"), name, failure.what())
+                          : where + ": " + std::string(name) + ": " + failure.what());
         return false;
     }
 }
@@ -84,7 +88,7 @@ TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& 
                                  TPaletteGame game) {
     TFoundPalette found;
     found.EntryName = PaletteEntryNameOf(game);
-    if (PaletteIn(archive, entries, "this archive's", found, TPaletteSource::psArchive, game))
+    if (PaletteIn(archive, entries, "", found, TPaletteSource::psArchive, game))
         return found;
     const std::filesystem::path dirPath = archivePath.parent_path();
     std::string name;
@@ -99,9 +103,9 @@ TFoundPalette FindArchivePalette(const TLockedFile& archive, const TPakEntries& 
             const std::string where = (dirPath / name).string();
             TLockedFile base(dir, name, where, baseMode);
             if (!HasPakSignature(base))
-                throw TFailure(kNotAPakFile);
+                throw TFailure(Tr(kNotAPakFile));
             const TPakIndex index = ReadPakIndex(base);
-            if (PaletteIn(base, index.Entries, where + ":", found, TPaletteSource::psBeside, game))
+            if (PaletteIn(base, index.Entries, where, found, TPaletteSource::psBeside, game))
                 return found;
         }
     } catch (const TFailure& failure) {
@@ -120,9 +124,9 @@ std::string NoPaletteNote(const TFoundPalette& palette) {
     for (const std::string& problem : palette.Problems)
         why += (why.empty() ? "" : "; ") + problem;
     if (why.empty())
-        why = std::string(palette.EntryName) + " is in neither this archive nor a " + kBasePakName +
-              " beside it";
-    return "No palette found (" + why + "): shown in greys";
+        why = FormatText(Tr("{1} is in neither this archive nor a {2} beside it"),
+                         palette.EntryName, kBasePakName);
+    return FormatText(Tr("No palette found ({1}): shown in greys"), why);
 }
 
 } // namespace zorvak

@@ -11,6 +11,7 @@
 #include "formats/Wad2.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <memory>
@@ -94,7 +95,7 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
                                          reinterpret_cast<const char*>(head), kPakMagic.size()));
     if (layout == nullptr) {
         report.Usable = false;
-        problems.Archive("not a PAK archive (no \"PACK\" signature or a header cut short)");
+        problems.Archive(Tr("not a PAK archive (no \"PACK\" signature or a header cut short)"));
         return false;
     }
     // "PACK" leads to Daikatana's records too: the reader tells them.
@@ -105,23 +106,22 @@ bool CheckHeader(TStream& stream, TPakReport& report, TProblems& problems, THead
     facts = {layout, stream.Size(), header.DirOffset, header.DirLength};
     const auto recordSize = static_cast<std::int64_t>(layout->EntrySize);
     if (facts.DirLength < 0 || facts.DirOffset < 0) {
-        problems.Archive("the directory's offset or length is negative");
+        problems.Archive(Tr("the directory's offset or length is negative"));
         return false;
     }
     if (facts.DirLength % recordSize != 0)
-        problems.Archive("the directory length " + std::to_string(facts.DirLength) +
-                         " is not a multiple of " + std::to_string(recordSize));
+        problems.Archive(FormatText(Tr("the directory length {1} is not a multiple of {2}"),
+                                    facts.DirLength, recordSize));
     if (facts.DirOffset < static_cast<std::int64_t>(kPakHeaderSize) && facts.DirLength > 0)
-        problems.Archive("the directory overlaps the header");
+        problems.Archive(Tr("the directory overlaps the header"));
     if (facts.DirOffset + facts.DirLength > facts.Size)
-        problems.Archive("the directory runs past the end of the file (" +
-                         std::to_string(facts.DirOffset + facts.DirLength) + " > " +
-                         std::to_string(facts.Size) + " bytes)");
+        problems.Archive(FormatText(Tr("the directory runs past the end of the file ({1} > {2} "
+                                       "bytes)"),
+                                    facts.DirOffset + facts.DirLength, facts.Size));
     report.Entries = static_cast<std::int32_t>(facts.DirLength / recordSize);
     if (layout->EngineMaxEntries > 0 && report.Entries > layout->EngineMaxEntries)
-        problems.Archive(std::to_string(report.Entries) +
-                         " entries: the original engine loads at most " +
-                         std::to_string(layout->EngineMaxEntries));
+        problems.Archive(FormatText(Tr("{1} entries: the original engine loads at most {2}"),
+                                    report.Entries, layout->EngineMaxEntries));
     return true;
 }
 
@@ -138,45 +138,46 @@ void CheckNames(const TPakEntries& entries, const TPakLayout& layout, TProblems&
         const bool field = layout.NameSize > 0;
         if (field && name.size() == layout.NameSize)
             problems.Entry(pkFullName, i, name,
-                           "the name fills all " + std::to_string(layout.NameSize) +
-                               " bytes with no NUL after it");
+                           FormatText(Tr("the name fills all {1} bytes with no NUL after it"),
+                                      layout.NameSize));
         else if (field && name.size() > longest)
             problems.Entry(pkLongName, i, name,
-                           "the name is longer than " + std::to_string(longest) + " bytes");
+                           FormatText(Tr("the name is longer than {1} bytes"), longest));
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
             problems.Entry(pkUpperCase, i, name,
-                           "the name has upper-case letters; the engine asks for names in lower "
-                           "case");
+                           Tr("the name has upper-case letters; the engine asks for names in "
+                              "lower case"));
         if (name.find('\\') != std::string_view::npos)
             problems.Entry(pkBackslash, i, name,
-                           "the name has \"\\\"; levels are separated by \"/\"");
+                           Tr("the name has \"\\\"; levels are separated by \"/\""));
         if (HasControlByte(name))
             problems.Entry(pkControl, i, name,
-                           "the name has control characters, which a terminal may act on");
+                           Tr("the name has control characters, which a terminal may act on"));
         if (HasSpaceAtLevelEdge(name))
             problems.Entry(pkSpaceEdge, i, name,
-                           "a level of the name begins or ends with a space, which file "
-                           "systems trim or refuse");
+                           Tr("a level of the name begins or ends with a space, which file "
+                              "systems trim or refuse"));
         switch (JudgeEntryName(name)) {
         case TNameVerdict::nvUnsafe:
             problems.Entry(pkUnsafe, i, name,
-                           "unsafe name: it would not extract inside a directory");
+                           Tr("unsafe name: it would not extract inside a directory"));
             break;
         case TNameVerdict::nvNoFile:
             problems.Entry(pkNoFile, i, name,
-                           "the name is empty or ends in a separator: it names no file");
+                           Tr("the name is empty or ends in a separator: it names no file"));
             break;
         case TNameVerdict::nvSafe:
             break;
         }
         if (const std::int64_t same = exact.Insert(i); same >= 0) {
-            problems.Entry(pkDuplicate, i, name,
-                           "duplicate of entry " + std::to_string(same) +
-                               "; the engine uses the first");
+            problems.Entry(
+                pkDuplicate, i, name,
+                FormatText(Tr("duplicate of entry {1}; the engine uses the first"), same));
         } else if (const std::int64_t alike = folded.Insert(i); alike >= 0) {
             problems.Entry(pkCaseOnly, i, name,
-                           "differs only in letter case from entry " + std::to_string(alike) +
-                               "; the engine uses the first");
+                           FormatText(Tr("differs only in letter case from entry {1}; the "
+                                         "engine uses the first"),
+                                      alike));
         }
     }
 }
@@ -191,7 +192,7 @@ void CheckOverlaps(std::vector<TSpan>& spans, const TPakEntries& entries, TProbl
     for (const TSpan& span : spans) {
         if (reach != nullptr && span.Begin < reach->End)
             problems.Entry(pkOverlap, span.Entry, entries[span.Entry].Name,
-                           "its data overlap those of entry " + std::to_string(reach->Entry));
+                           FormatText(Tr("its data overlap those of entry {1}"), reach->Entry));
         if (reach == nullptr || span.End > reach->End)
             reach = &span;
     }
@@ -213,18 +214,19 @@ std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
         const std::int64_t end = StoredEnd(entry);
         const std::int64_t stored = end - begin;
         if (entry.FilePos < 0 || entry.FileLength < 0 || stored < 0 || end > facts.Size) {
-            problems.Entry(pkOutside, i, entry.Name,
-                           "its data lie outside the file (position " + std::to_string(begin) +
-                               ", length " + std::to_string(stored) + ")");
+            problems.Entry(
+                pkOutside, i, entry.Name,
+                FormatText(Tr("its data lie outside the file (position {1}, length {2})"), begin,
+                           stored));
             continue;
         }
         if (stored == 0)
             continue;
         if (begin < static_cast<std::int64_t>(kPakHeaderSize))
-            problems.Entry(pkOverHeader, i, entry.Name, "its data overlap the header");
+            problems.Entry(pkOverHeader, i, entry.Name, Tr("its data overlap the header"));
         if (begin < facts.DirOffset + facts.DirLength && facts.DirOffset < end &&
             facts.DirLength > 0)
-            problems.Entry(pkOverDirectory, i, entry.Name, "its data overlap the directory");
+            problems.Entry(pkOverDirectory, i, entry.Name, Tr("its data overlap the directory"));
         spans.push_back({begin, end, static_cast<std::uint32_t>(i)});
     }
     // Sorted by start, each span is compared with the furthest reaching one
@@ -239,13 +241,6 @@ std::int64_t CheckSpans(const TPakEntries& entries, const THeaderFacts& facts,
     return UncoveredBytes(used, facts.Size);
 }
 
-// The text of a decoder's refusal without the entry's name, which the
-// report gives beside it.
-std::string WhyOnly(const std::string& message, std::string_view name) {
-    const std::string prefix = DamagedEntryMessage(name, "");
-    return message.compare(0, prefix.size(), prefix) == 0 ? message.substr(prefix.size()) : message;
-}
-
 // A member's local header against its central record, and the span from
 // the header to the end of its data and descriptor. False when there is
 // no header.
@@ -256,8 +251,8 @@ bool CheckLocalHeader(TStream& stream, std::size_t i, const TPakEntry& entry, TP
     stream.Seek(entry.FilePos);
     if (stream.Read(local, sizeof local) != sizeof local || ZipGet32(local) != kZipLocalSignature) {
         problems.Entry(pkLocalHeader, i, entry.Name,
-                       "no local header where the directory puts it (offset " +
-                           std::to_string(entry.FilePos) + ")");
+                       FormatText(Tr("no local header where the directory puts it (offset {1})"),
+                                  entry.FilePos));
         return false;
     }
     const std::uint16_t flags = ZipGet16(local + 6);
@@ -269,24 +264,27 @@ bool CheckLocalHeader(TStream& stream, std::size_t i, const TPakEntry& entry, TP
         name = Cp437ToUtf8(name);
     std::vector<std::string> differ;
     if (name != entry.Name)
-        differ.push_back("its name \"" + name + "\"");
+        differ.push_back(FormatText(Tr("its name \"{1}\""), name));
     if (ZipGet16(local + 8) != coding.ZipMethod)
-        differ.push_back("its method " + std::to_string(ZipGet16(local + 8)));
+        differ.push_back(FormatText(Tr("its method {1}"), ZipGet16(local + 8)));
     if ((flags & kZipFlagDescriptor) == 0) {
         const std::uint32_t stored = ZipGet32(local + 18);
         const std::uint32_t size = ZipGet32(local + 22);
         if (ZipGet32(local + 14) != coding.Crc)
-            differ.push_back("its CRC");
+            differ.push_back(Tr("its CRC"));
         // A ZIP64 header says its sizes in its extra field.
         if (stored != kZip32Escape && size != kZip32Escape &&
             (stored != coding.StoredLength || size != coding.Size))
-            differ.push_back("its sizes");
+            differ.push_back(Tr("its sizes"));
     }
     if (!differ.empty()) {
-        std::string text = "its local header differs from the directory in";
-        for (std::size_t k = 0; k < differ.size(); ++k)
-            text += (k == 0 ? " " : k + 1 == differ.size() ? " and " : ", ") + differ[k];
-        problems.Entry(pkLocalHeader, i, entry.Name, text);
+        std::string list = differ[0];
+        for (std::size_t k = 1; k < differ.size(); ++k)
+            // TRANSLATORS: the parts of a list, the last two joined by "and".
+            list = FormatText(k + 1 == differ.size() ? Tr("{1} and {2}") : Tr("{1}, {2}"), list,
+                              differ[k]);
+        problems.Entry(pkLocalHeader, i, entry.Name,
+                       FormatText(Tr("its local header differs from the directory in {1}"), list));
     }
     end = entry.FilePos + ZipLocalHeaderLength(local) + coding.StoredLength;
     if ((flags & kZipFlagDescriptor) != 0) {
@@ -318,10 +316,13 @@ void CheckCoded(TStream& stream, const TPakEntries& entries, TProblems& problems
                 decoder.Read(scratch.data(), scratch.size());
             decoder.Finish();
         } catch (const TFailure& e) {
+            // The report names the entry beside the reason.
+            const auto* damaged = dynamic_cast<const TDamagedEntryFailure*>(&e);
             const std::string why = UndecodableReason(*entry.Coding);
             problems.Entry(pkUndecodable, i, entry.Name,
-                           why.empty() ? WhyOnly(e.what(), entry.Name)
-                                       : "cannot be checked: " + why);
+                           !why.empty()         ? FormatText(Tr("cannot be checked: {1}"), why)
+                           : damaged != nullptr ? damaged->Why()
+                                                : std::string(e.what()));
         }
     }
 }
@@ -330,15 +331,19 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
     const TZipDirectory dir = FindZipDirectory(stream);
     if (!dir.Found) {
         report.Usable = false;
-        problems.Archive("not a ZIP archive: its end record is not there");
+        problems.Archive(Tr("not a ZIP archive: its end record is not there"));
         return;
     }
     if (dir.Spanned)
-        problems.Archive("the archive spans several disks, which is not read");
+        problems.Archive(Tr("the archive spans several disks, which is not read"));
     const TPakIndex index = ReadZipIndex(stream);
     if (!index.Complete && !dir.Spanned)
-        problems.Archive("the central directory is cut short or damaged; " +
-                         std::to_string(index.Entries.size()) + " members read whole");
+        problems.Archive(FormatText(TrPlural("the central directory is cut short or damaged; {1} "
+                                             "members read whole",
+                                             "the central directory is cut short or damaged; {1} "
+                                             "members read whole",
+                                             index.Entries.size()),
+                                    index.Entries.size()));
     report.Entries = static_cast<std::int32_t>(index.Entries.size());
     CheckNames(index.Entries, kZipLayout, problems);
 
@@ -355,10 +360,10 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
         const TPakEntry entry = index.Entries[i];
         const TEntryCoding& coding = *entry.Coding;
         if (entry.FilePos < 0 || coding.StoredLength < 0 || entry.FilePos >= size) {
-            problems.Entry(pkOutside, i, entry.Name,
-                           "its data lie outside the file (position " +
-                               std::to_string(entry.FilePos) + ", length " +
-                               std::to_string(coding.StoredLength) + ")");
+            problems.Entry(
+                pkOutside, i, entry.Name,
+                FormatText(Tr("its data lie outside the file (position {1}, length {2})"),
+                           entry.FilePos, coding.StoredLength));
             continue;
         }
         std::int64_t end = 0;
@@ -366,12 +371,12 @@ void VerifyZip(TStream& stream, TPakReport& report, TProblems& problems) {
             continue;
         if (end > size) {
             problems.Entry(pkOutside, i, entry.Name,
-                           "its data run past the end of the file (" + std::to_string(end) + " > " +
-                               std::to_string(size) + " bytes)");
+                           FormatText(Tr("its data run past the end of the file ({1} > {2} bytes)"),
+                                      end, size));
             continue;
         }
         if (entry.FilePos < dirEnd && dirBegin < end)
-            problems.Entry(pkOverDirectory, i, entry.Name, "its data overlap the directory");
+            problems.Entry(pkOverDirectory, i, entry.Name, Tr("its data overlap the directory"));
         spans.push_back({entry.FilePos, end, static_cast<std::uint32_t>(i)});
         found[i] = true;
     }
@@ -405,20 +410,25 @@ void VerifyWad(TStream& stream, TPakReport& report, TProblems& problems) {
     const TPakIndex index = ReadWadIndex(stream);
     report.Entries = static_cast<std::int32_t>(index.Entries.size());
     if (!index.Complete)
-        problems.Archive("the directory runs past the end of the file; " +
-                         std::to_string(index.Entries.size()) + " lumps read whole");
+        problems.Archive(FormatText(TrPlural("the directory runs past the end of the file; {1} "
+                                             "lumps read whole",
+                                             "the directory runs past the end of the file; {1} "
+                                             "lumps read whole",
+                                             index.Entries.size()),
+                                    index.Entries.size()));
     TNameTable exact(index.Entries, false);
     TNameTable folded(index.Entries, true);
     for (std::size_t i = 0; i < index.Entries.size(); ++i) {
         const std::string_view name = index.Entries[i].Name;
         if (const std::int64_t same = exact.Insert(i); same >= 0)
-            problems.Entry(pkDuplicate, i, name,
-                           "duplicate of lump " + std::to_string(same) +
-                               "; the engine uses the first");
+            problems.Entry(
+                pkDuplicate, i, name,
+                FormatText(Tr("duplicate of lump {1}; the engine uses the first"), same));
         else if (const std::int64_t alike = folded.Insert(i); alike >= 0)
             problems.Entry(pkCaseOnly, i, name,
-                           "differs only in letter case from lump " + std::to_string(alike) +
-                               "; the engine uses the first");
+                           FormatText(Tr("differs only in letter case from lump {1}; the engine "
+                                         "uses the first"),
+                                      alike));
     }
     const THeaderFacts facts{&PakLayoutOf(index.Kind), stream.Size(), index.DirOffset,
                              static_cast<std::int64_t>(index.Entries.size() * kWadDirEntryBytes)};

@@ -3,49 +3,53 @@
 #include "archive/PakExtract.h"
 #include "archive/PakNames.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
 void CheckNewPakName(const std::string& name, TPakKind kind) {
     if (name.find('\0') != std::string::npos)
-        throw TFailure("An entry name holds a NUL byte: " + name.substr(0, name.find('\0')) +
-                       "\\0...");
+        throw TFailure(FormatText(Tr("An entry name holds a NUL byte: {1}"),
+                                  name.substr(0, name.find('\0')) + "\\0..."));
     switch (JudgeEntryName(name)) {
     case TNameVerdict::nvUnsafe:
-        throw TFailure("Unsafe entry name \"" + name +
-                       "\": it would not extract inside a directory");
+        throw TFailure(FormatText(
+            Tr("Unsafe entry name \"{1}\": it would not extract inside a directory"), name));
     case TNameVerdict::nvNoFile:
-        throw TFailure("The entry name \"" + name + "\" names no file");
+        throw TFailure(FormatText(Tr("The entry name \"{1}\" names no file"), name));
     case TNameVerdict::nvSafe:
         break;
     }
     if (HasControlByte(name))
-        throw TFailure("The entry name \"" + name + "\" has control characters");
+        throw TFailure(FormatText(Tr("The entry name \"{1}\" has control characters"), name));
     if (name.find('\\') != std::string::npos)
-        throw TFailure("The entry name \"" + name + "\" has \"\\\"; levels are separated by \"/\"");
+        throw TFailure(FormatText(
+            Tr("The entry name \"{1}\" has \"\\\"; levels are separated by \"/\""), name));
     // Extraction drops an empty level, so "a//b" would land on "a/b".
     if (name.find("//") != std::string::npos)
-        throw TFailure("The entry name \"" + name + "\" has an empty level");
+        throw TFailure(FormatText(Tr("The entry name \"{1}\" has an empty level"), name));
     if (HasSpaceAtLevelEdge(name))
-        throw TFailure("The entry name \"" + name +
-                       "\" has a level that begins or ends with a space");
+        throw TFailure(FormatText(
+            Tr("The entry name \"{1}\" has a level that begins or ends with a space"), name));
     if (kind != TPakKind::pkZip)
         CheckPakName(name);
     else if (name.size() > 0xFFFF)
-        throw TFailure("Name too long for a ZIP archive (" + std::to_string(name.size()) +
-                       " bytes, at most 65535): " + name.substr(0, 64) + "...");
+        throw TFailure(
+            FormatText(Tr("Name too long for a ZIP archive ({1} bytes, at most 65535): {2}"),
+                       name.size(), name.substr(0, 64) + "..."));
 }
 
 void CheckPakName(const std::string& name) {
     if (name.size() > kPakMaxNameLength)
-        throw TFailure("Name too long for a PAK archive (" + std::to_string(name.size()) +
-                       " bytes, at most " + std::to_string(kPakMaxNameLength) + "): " + name);
+        throw TFailure(
+            FormatText(Tr("Name too long for a PAK archive ({1} bytes, at most {2}): {3}"),
+                       name.size(), kPakMaxNameLength, name));
 }
 
 std::string TwoFilesOneNameMessage(std::string_view name, std::string_view first,
                                    std::string_view second) {
-    return "Two files would be stored as " + std::string(name) + ": " + std::string(first) +
-           " and " + std::string(second);
+    return FormatText(Tr("Two files would be stored as {1}: {2} and {3}"), name, first, second);
 }
 
 void WritePakHeader(TStream& out, std::int64_t dirOffset, std::int64_t entries) {
@@ -74,7 +78,7 @@ void TPakWriter::WriteData(const void* buffer, std::size_t n) {
 
 void TPakWriter::PutData(std::size_t n, const std::function<void()>& put) {
     if (entries_.empty())
-        throw TFailure("No entry begun");
+        throw TFailure(Tr("No entry begun"));
     const std::int64_t end = position_ + static_cast<std::int64_t>(n);
     const std::int64_t dirEnd = end + static_cast<std::int64_t>(entries_.size() * kPakDirEntrySize);
     if (dirEnd > kPakMaxSize)

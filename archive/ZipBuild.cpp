@@ -4,6 +4,7 @@
 #include "archive/ZipWriter.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <zlib.h>
 
@@ -91,7 +92,7 @@ public:
         z_.avail_out = static_cast<uInt>(out.size());
         const int result = deflate(&z_, last ? Z_FINISH : Z_SYNC_FLUSH);
         if (result != (last ? Z_STREAM_END : Z_OK) || z_.avail_in != 0)
-            throw TFailure("Cannot deflate: the compressor stopped early");
+            throw TFailure(Tr("Cannot deflate: the compressor stopped early"));
         out.resize(out.size() - z_.avail_out);
     }
 
@@ -240,7 +241,8 @@ private:
                         std::make_unique<TLockedFile>(dir, base, file.Path, hooks_.Inputs);
                     // The pieces were cut by the walk's size.
                     if (opened.File->Size() != file.Size)
-                        throw TFailure("File changed while building: " + DisplayPath(file.Path));
+                        throw TFailure(FormatText(Tr("File changed while building: {1}"),
+                                                  DisplayPath(file.Path)));
                 } catch (...) {
                     opened.Failure = std::current_exception();
                 }

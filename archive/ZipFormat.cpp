@@ -1,5 +1,8 @@
 #include "archive/ZipFormat.h"
 
+#include "framework/Text.h"
+#include "framework/Translate.h"
+
 #include <algorithm>
 
 namespace zorvak {
@@ -114,10 +117,11 @@ std::string ZipMethodName(std::uint16_t method) {
 
 std::string UndecodableReason(const TEntryCoding& coding) {
     if (coding.Encrypted)
-        return "it is encrypted, which this program does not read";
+        return Tr("it is encrypted, which this program does not read");
     if (coding.Method == TEntryMethod::emUnsupported)
-        return "it is compressed with " + ZipMethodName(coding.ZipMethod) + " (method " +
-               std::to_string(coding.ZipMethod) + "), which this program does not decode";
+        return FormatText(
+            Tr("it is compressed with {1} (method {2}), which this program does not decode"),
+            ZipMethodName(coding.ZipMethod), coding.ZipMethod);
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <ctime>
@@ -79,8 +80,9 @@ void TZipWriter::Drain() {
 void TZipWriter::Header(const TZipMemberInfo& info, bool wide) {
     // A name read from code page 437 may have grown past the field as UTF-8.
     if (info.Name.size() > 0xFFFF)
-        throw TFailure("Name too long for a ZIP archive (" + std::to_string(info.Name.size()) +
-                       " bytes, at most 65535): " + info.Name.substr(0, 64) + "...");
+        throw TFailure(
+            FormatText(Tr("Name too long for a ZIP archive ({1} bytes, at most 65535): {2}"),
+                       info.Name.size(), info.Name.substr(0, 64) + "..."));
     TRecord r{info.Name,  info.Method, FlagsFor(info.Name), info.DosTime, info.ExternalAttributes,
               info.MadeBy};
     r.Offset = position_;

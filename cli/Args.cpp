@@ -1,5 +1,8 @@
 #include "cli/Args.h"
 
+#include "framework/Text.h"
+#include "framework/Translate.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -83,14 +86,15 @@ TArgs Parse(const std::vector<std::string>& args, const std::string& shortOption
                 optopt >= 256 && optind > 0 &&
                 std::string_view(argv[static_cast<std::size_t>(optind - 1)]).find('=') !=
                     std::string_view::npos;
-            parsed.Error = written + (valueGiven ? " takes no value" : " needs a value");
+            parsed.Error = FormatText(
+                valueGiven ? Tr("{1} takes no value") : Tr("{1} needs a value"), written);
             return parsed;
         } else if (c == '?') {
             // A known long option comes back as its id only when it was
             // given a value it does not take ("--sorted=x").
-            parsed.Error = optopt >= 256
-                               ? OptionAsWritten(argv.data(), optind, optopt) + " takes no value"
-                               : "unknown option " + OptionAsWritten(argv.data(), optind, optopt);
+            parsed.Error =
+                FormatText(optopt >= 256 ? Tr("{1} takes no value") : Tr("unknown option {1}"),
+                           OptionAsWritten(argv.data(), optind, optopt));
             return parsed;
         } else {
             parsed.Options.emplace_back(c, optarg != nullptr ? optarg : "");

@@ -3,6 +3,8 @@
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "framework/Interrupt.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -46,8 +48,10 @@ void WarnOfLinksOut(TToolState& tool, const std::filesystem::path& start,
         const auto [treeEnd, targetAt] =
             std::mismatch(tree.begin(), tree.end(), target.begin(), target.end());
         if (treeEnd != tree.end())
-            tool.Note(f.Path + ": a link to " + target.string() +
-                      ", outside the tree; the bytes stored as " + f.Name + " are that file's");
+            tool.Note(f.Path + ": " +
+                      FormatText(Tr("a link to {1}, outside the tree; the bytes stored as {2} "
+                                    "are that file's"),
+                                 target.string(), f.Name));
     }
 }
 
@@ -57,12 +61,12 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "o:", {Flag("sorted", kOptSorted)});
     const std::string output = a.Last('o');
     if (const auto refused = tool.Refuse(a, kBuildHelp, a.Positional.size() == 1 && !output.empty(),
-                                         "build takes a directory and -o ARCHIVE"))
+                                         TrMark("build takes a directory and -o ARCHIVE")))
         return *refused;
     // "-o -": the archive is made in a temporary file, then written out.
     const bool toOutput = output == "-";
     if (toOutput && tool.Options().OutIsTerminal)
-        return tool.Usage("an archive is not written to a terminal; redirect standard output");
+        return tool.Usage(Tr("an archive is not written to a terminal; redirect standard output"));
     std::optional<TRunTemporary> made;
     if (toOutput)
         made.emplace("build", ".pak");
@@ -70,7 +74,7 @@ int BuildCommand(TToolState& tool, const std::vector<std::string>& args) {
     const std::filesystem::path start = a.Positional[0];
     std::error_code ec;
     if (!std::filesystem::is_directory(start, ec)) {
-        tool.Say(start.string() + ": not a directory");
+        tool.Say(start.string() + ": " + Tr("not a directory"));
         return kExitUnusable;
     }
     std::vector<TPakBuildFile> files;

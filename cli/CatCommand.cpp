@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "framework/Interrupt.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,7 +38,7 @@ void CatEntry(std::ostream& out, const TLockedFile& file, const TPakEntry& entry
 int CatCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "");
     if (const auto refused = tool.Refuse(a, kCatHelp, a.Positional.size() == 2,
-                                         "cat takes an archive and one entry name"))
+                                         TrMark("cat takes an archive and one entry name")))
         return *refused;
     const std::string& archive = a.Positional[0];
     const std::string& name = a.Positional[1];
@@ -47,7 +48,7 @@ int CatCommand(TToolState& tool, const std::vector<std::string>& args) {
         return kExitUnusable;
     const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
     if (!found) {
-        tool.SayEntry(archive, name, "no such entry");
+        tool.SayEntry(archive, name, Tr("no such entry"));
         return kExitProblems;
     }
     const TPakEntry entry = index.Entries[*found];

@@ -6,6 +6,7 @@
 #include "cli/HelpTexts.h"
 #include "framework/Interrupt.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <filesystem>
 #include <string_view>
@@ -15,20 +16,6 @@ namespace zorvak {
 
 namespace {
 
-// A change as it would be: "added x" -> "would add x".
-std::string WouldChange(const std::string& change) {
-    static constexpr std::pair<std::string_view, std::string_view> kVerbs[] = {
-        {"added ", "add "},
-        {"replaced ", "replace "},
-        {"deleted ", "delete "},
-        {"renamed ", "rename "},
-    };
-    for (const auto& [done, todo] : kVerbs)
-        if (change.starts_with(done))
-            return "would " + std::string(todo) + change.substr(done.size());
-    return "would have " + change;
-}
-
 // One edit: its archive held for the whole run, the request planned
 // against its index and, unless it is a dry run, applied.
 class TEditRun {
@@ -37,6 +24,7 @@ public:
 
     // The command's --help or its usage failure, else the archive opened;
     // nullopt when the edit may go on.
+    // wrongShape is a text marked for translation, or nullptr.
     std::optional<int> Start(const TArgs& a, const char* help, const char* wrongShape) {
         if (const auto refused = tool_.Refuse(a, help, wrongShape == nullptr, wrongShape))
             return refused;
@@ -91,7 +79,7 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
         return kExitProblems;
     }
     if (plan.Unchanged()) {
-        tool_.Note(archive_ + ": nothing to change");
+        tool_.Note(archive_ + ": " + Tr("nothing to change"));
         return kExitOk;
     }
     if (!dryRun_ && !Write(plan))
@@ -100,18 +88,19 @@ int TEditRun::Apply(const std::vector<TPakChange>& changes, std::vector<bool> de
     // no error.
     if (!dryRun_ && tool_.Quiet())
         return kExitOk;
-    plan.ForEachChange(index_, [&](const std::string& change) {
-        tool_.Out() << EscapeForTerminal(dryRun_ ? WouldChange(change) : change,
-                                         tool_.Options().OutIsTerminal)
-                    << "\n";
-    });
+    plan.ForEachChange(
+        index_,
+        [&](const std::string& change) {
+            tool_.Out() << EscapeForTerminal(change, tool_.Options().OutIsTerminal) << "\n";
+        },
+        dryRun_);
     return kExitOk;
 }
 
 int TEditRun::Compact() {
     const std::int64_t unused = UnusedBytes(index_);
     if (unused == 0) {
-        tool_.Note(archive_ + ": nothing to compact");
+        tool_.Note(archive_ + ": " + Tr("nothing to compact"));
         return kExitOk;
     }
     TPakEditPlan plan;
@@ -128,9 +117,13 @@ int TEditRun::Compact() {
     }
     if (!dryRun_ && tool_.Quiet())
         return kExitOk;
-    tool_.Out() << EscapeForTerminal(archive_, tool_.Options().OutIsTerminal)
-                << (dryRun_ ? ": would free " : ": compacted, ") << FormatThousands64(unused)
-                << (dryRun_ ? " bytes\n" : " bytes freed\n");
+    tool_.Out() << EscapeForTerminal(archive_, tool_.Options().OutIsTerminal) << ": "
+                << FormatText(dryRun_
+                                  ? TrPlural("would free {1} bytes", "would free {1} bytes", unused)
+                                  : TrPlural("compacted, {1} bytes freed",
+                                             "compacted, {1} bytes freed", unused),
+                              FormatThousands64(unused))
+                << "\n";
     return kExitOk;
 }
 
@@ -172,10 +165,10 @@ int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
                           {Valued("as", kOptAs), Valued("prefix", kOptPrefix),
                            Flag("dry-run", kOptDryRun), Flag("compact", kOptCompact)});
     const bool named = a.Has(kOptAs);
-    const char* wrongShape = a.Positional.size() < 2             ? "add takes an archive and files"
-                             : named && a.Positional.size() != 2 ? "--as names one file"
+    const char* wrongShape = a.Positional.size() < 2 ? TrMark("add takes an archive and files")
+                             : named && a.Positional.size() != 2 ? TrMark("--as names one file")
                              : named && a.Has(kOptPrefix)
-                                 ? "--as gives the whole name; --prefix goes without it"
+                                 ? TrMark("--as gives the whole name; --prefix goes without it")
                                  : nullptr;
     TEditRun edit(tool);
     if (const auto stop = edit.Start(a, kAddHelp, wrongShape))
@@ -195,7 +188,7 @@ int AddCommand(TToolState& tool, const std::vector<std::string>& args) {
             continue;
         }
         if (named) {
-            tool.Say(path + ": a folder adds its tree; --as names one file");
+            tool.Say(path + ": " + Tr("a folder adds its tree; --as names one file"));
             return kExitProblems;
         }
         try {
@@ -215,7 +208,8 @@ int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun), Flag("compact", kOptCompact)});
     TEditRun edit(tool);
     if (const auto stop = edit.Start(
-            a, kRmHelp, a.Positional.size() < 2 ? "rm takes an archive and entry names" : nullptr))
+            a, kRmHelp,
+            a.Positional.size() < 2 ? TrMark("rm takes an archive and entry names") : nullptr))
         return *stop;
     const TPakEntries& entries = edit.Index().Entries;
     const std::vector<std::string> patterns(a.Positional.begin() + 1, a.Positional.end());
@@ -233,7 +227,7 @@ int RemoveCommand(TToolState& tool, const std::vector<std::string>& args) {
     int status = kExitOk;
     for (std::size_t p = 0; p < patterns.size(); ++p)
         if (!matched[p]) {
-            tool.Say(edit.Archive() + ": " + patterns[p] + ": no entry matches");
+            tool.Say(edit.Archive() + ": " + patterns[p] + ": " + Tr("no entry matches"));
             status = kExitProblems;
         }
     if (status != kExitOk)
@@ -246,12 +240,13 @@ int MoveCommand(TToolState& tool, const std::vector<std::string>& args) {
     TEditRun edit(tool);
     if (const auto stop = edit.Start(a, kMvHelp,
                                      a.Positional.size() != 3
-                                         ? "mv takes an archive, an entry name and its new name"
+                                         ? TrMark("mv takes an archive, an entry name and its "
+                                                  "new name")
                                          : nullptr))
         return *stop;
     const std::optional<std::size_t> found = FirstEntryNamed(edit.Index().Entries, a.Positional[1]);
     if (!found) {
-        tool.SayEntry(edit.Archive(), a.Positional[1], "no such entry");
+        tool.SayEntry(edit.Archive(), a.Positional[1], Tr("no such entry"));
         return kExitProblems;
     }
     return edit.Apply({TPakChange::Rename(*found, a.Positional[2], true)});
@@ -260,8 +255,9 @@ int MoveCommand(TToolState& tool, const std::vector<std::string>& args) {
 int CompactCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("dry-run", kOptDryRun)});
     TEditRun edit(tool);
-    if (const auto stop = edit.Start(
-            a, kCompactHelp, a.Positional.size() != 1 ? "compact takes one archive" : nullptr))
+    if (const auto stop =
+            edit.Start(a, kCompactHelp,
+                       a.Positional.size() != 1 ? TrMark("compact takes one archive") : nullptr))
         return *stop;
     return edit.Compact();
 }

@@ -14,6 +14,7 @@
 #include "formats/EntryParts.h"
 #include "framework/Interrupt.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -89,8 +90,8 @@ private:
     // Shown as the user would write it: below -C's directory, or as the
     // entry's own path when extracting here.
     void SayKept(const std::filesystem::path& path) {
-        tool_.Note("kept " + (dirGiven_ ? path : path.lexically_relative(dir_)).string() +
-                   ": it exists");
+        tool_.Note(FormatText(Tr("kept {1}: it exists"),
+                              (dirGiven_ ? path : path.lexically_relative(dir_)).string()));
     }
     // -v: a file written, named the same way.
     void SayWritten(std::string_view name) {
@@ -134,25 +135,32 @@ bool TExtractRun::Tell(const TExtractPlan& plan, const TPakEntries& entries) {
             SayKept(note.Path);
             break;
         case TExtractNoteKind::enRepeated:
-            tool_.NoteEntry(archive_, name, "stored again; the first one is kept");
+            tool_.NoteEntry(archive_, name, Tr("stored again; the first one is kept"));
             break;
         case TExtractNoteKind::enSameFile:
-            tool_.NoteEntry(archive_, name,
-                            "names the same file as " + std::string(entries[note.First].Name) +
-                                " on this system; that one is kept");
+            tool_.NoteEntry(
+                archive_, name,
+                FormatText(Tr("names the same file as {1} on this system; that one is kept"),
+                           entries[note.First].Name));
             break;
         }
     }
     if (plan.Repeated > kProblemRepeatsShown)
-        tool_.Note(archive_ + ": and " + FormatThousands64(plan.Repeated - kProblemRepeatsShown) +
-                   " more entries stored again");
+        tool_.Note(archive_ + ": " +
+                   FormatText(TrPlural("and {1} more entries stored again",
+                                       "and {1} more entries stored again",
+                                       plan.Repeated - kProblemRepeatsShown),
+                              FormatThousands64(plan.Repeated - kProblemRepeatsShown)));
     if (plan.SameFile > kProblemRepeatsShown)
-        tool_.Note(archive_ + ": and " + FormatThousands64(plan.SameFile - kProblemRepeatsShown) +
-                   " more entries naming a file another entry names");
+        tool_.Note(archive_ + ": " +
+                   FormatText(TrPlural("and {1} more entries naming a file another entry names",
+                                       "and {1} more entries naming a file another entry names",
+                                       plan.SameFile - kProblemRepeatsShown),
+                              FormatThousands64(plan.SameFile - kProblemRepeatsShown)));
     for (const std::string& name : plan.Missing)
-        tool_.SayEntry(archive_, name, "no such entry");
+        tool_.SayEntry(archive_, name, Tr("no such entry"));
     for (const std::string& pattern : plan.Unmatched)
-        tool_.Say(archive_ + ": " + pattern + ": no entry matches");
+        tool_.Say(archive_ + ": " + pattern + ": " + Tr("no entry matches"));
     return plan.Complete();
 }
 
@@ -200,10 +208,14 @@ int TExtractRun::Run() {
         return kExitProblems;
     }
     if (plan.Overlap.Shared > 0)
-        tool_.Note(archive_ + ": " + std::to_string(plan.Overlap.Shared) +
-                   " entries share bytes with others: " + FormatThousands64(plan.Overlap.Distinct) +
-                   " bytes of the archive extract to " + FormatThousands64(plan.Overlap.Written) +
-                   " bytes");
+        tool_.Note(archive_ + ": " +
+                   FormatText(TrPlural("{1} entries share bytes with others: {2} bytes of the "
+                                       "archive extract to {3} bytes",
+                                       "{1} entries share bytes with others: {2} bytes of the "
+                                       "archive extract to {3} bytes",
+                                       plan.Overlap.Shared),
+                              plan.Overlap.Shared, FormatThousands64(plan.Overlap.Distinct),
+                              FormatThousands64(plan.Overlap.Written)));
 
     // The names the run writes files of: a picture of the same name would
     // take one's place.
@@ -337,8 +349,10 @@ const TPalette& TExtractRun::Palette(const TLockedFile& file, const TPakIndex& i
     for (const std::string& problem : found.Problems)
         tool_.Note(archive_ + ": " + problem);
     if (found.Source == TPaletteSource::psGrey)
-        tool_.Note(archive_ + ": no palette found (no " + found.EntryName + " in it or in a " +
-                   kBasePakName + " beside it); palette pictures are written in grey");
+        tool_.Note(archive_ + ": " +
+                   FormatText(Tr("no palette found (no {1} in it or in a {2} beside it); "
+                                 "palette pictures are written in grey"),
+                              found.EntryName, kBasePakName));
     return palette.emplace(found.Colours);
 }
 
@@ -349,7 +363,7 @@ int ExtractCommand(TToolState& tool, const std::vector<std::string>& args) {
         args,
         "C:i:", {Flag("no-clobber", kOptNoClobber), Flag("png", kOptPng), Flag("sync", kOptSync)});
     if (const auto refused =
-            tool.Refuse(a, kExtractHelp, !a.Positional.empty(), "extract takes an archive"))
+            tool.Refuse(a, kExtractHelp, !a.Positional.empty(), TrMark("extract takes an archive")))
         return *refused;
     TExtractRun run(tool, a);
     const int status = run.Run();

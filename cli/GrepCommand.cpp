@@ -7,6 +7,7 @@
 #include "framework/Interrupt.h"
 #include "framework/Text.h"
 #include "framework/TextPattern.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -79,8 +80,9 @@ private:
         if (hit) {
             matched_ = true;
             if (binary_) {
-                tool_.Out() << "Binary entry " << EscapeName(name_, tool_.Options().OutIsTerminal)
-                            << " matches\n";
+                tool_.Out() << FormatText(Tr("Binary entry {1} matches"),
+                                          EscapeName(name_, tool_.Options().OutIsTerminal))
+                            << "\n";
                 line_.clear();
                 return false;
             }
@@ -122,10 +124,10 @@ private:
 int GrepCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "iFE");
     if (const auto refused = tool.Refuse(a, kGrepHelp, a.Positional.size() >= 2,
-                                         "grep takes a pattern and an archive"))
+                                         TrMark("grep takes a pattern and an archive")))
         return *refused;
     if (a.Has('F') && a.Has('E'))
-        return tool.Usage("grep takes one of -F and -E");
+        return tool.Usage(Tr("grep takes one of -F and -E"));
     const TPatternSyntax syntax = a.Has('F')   ? TPatternSyntax::psFixed
                                   : a.Has('E') ? TPatternSyntax::psExtended
                                                : TPatternSyntax::psBasic;

@@ -6,6 +6,7 @@
 #include "formats/EntryKind.h"
 #include "framework/Interrupt.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
@@ -43,7 +44,7 @@ int DescribeArchive(TToolState& tool, const std::string& archive, TJsonWriter* j
                 .Key("path")
                 .String(archive)
                 .Key("error")
-                .String(kNotAPakFile)
+                .String(Tr(kNotAPakFile))
                 .EndObject();
         return kExitUnusable;
     }
@@ -51,20 +52,30 @@ int DescribeArchive(TToolState& tool, const std::string& archive, TJsonWriter* j
     for (const TPakEntry e : index.Entries)
         bytes += e.FileLength;
     const char* kind = PakLayoutOf(index.Kind).Name;
+    const std::int64_t count = static_cast<std::int64_t>(index.Entries.size());
     if (json != nullptr) {
         json->BeginObject().Key("path").String(archive).Key("kind").String(kind);
         json->Key("complete").Bool(index.Complete);
-        json->Key("count").Number(static_cast<std::int64_t>(index.Entries.size()));
+        json->Key("count").Number(count);
         json->Key("bytes").Number(bytes).Key("size").Number(index.Identity.Size);
         json->Key("unused").Number(UnusedBytes(index)).EndObject();
     } else {
         const bool escapeAll = tool.Options().OutIsTerminal;
-        tool.Out() << EscapeForTerminal(archive, escapeAll) << ":\n  " << kind << ", "
-                   << FormatThousands64(index.Identity.Size) << " bytes\n  "
-                   << FormatThousands64(static_cast<std::int64_t>(index.Entries.size()))
-                   << (index.Entries.size() == 1 ? " entry, " : " entries, ")
-                   << FormatThousands64(bytes) << " bytes in all"
-                   << (index.Complete ? "" : "; the directory is cut short") << "\n";
+        // TRANSLATORS: info of an archive: its kind and size.
+        tool.Out() << EscapeForTerminal(archive, escapeAll) << ":\n  "
+                   << FormatText(TrPlural("{1}, {2} bytes", "{1}, {2} bytes", index.Identity.Size),
+                                 Tr(kind), FormatThousands64(index.Identity.Size))
+                   << "\n  "
+                   << FormatText(index.Complete
+                                     ? TrPlural("{1} entry, {2} bytes in all",
+                                                "{1} entries, {2} bytes in all", count)
+                                     : TrPlural("{1} entry, {2} bytes in all; the directory is "
+                                                "cut short",
+                                                "{1} entries, {2} bytes in all; the directory is "
+                                                "cut short",
+                                                count),
+                                 FormatThousands64(count), FormatThousands64(bytes))
+                   << "\n";
     }
     return index.Complete ? kExitOk : kExitProblems;
 }
@@ -74,9 +85,14 @@ int DescribeArchive(TToolState& tool, const std::string& archive, TJsonWriter* j
 int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("json", kOptJson)});
     if (const auto refused = tool.Refuse(a, kInfoHelp, !a.Positional.empty(),
-                                         "info takes an archive and entry names, or archives"))
+                                         TrMark("info takes an archive and entry names, or "
+                                                "archives")))
         return *refused;
     const bool json = a.Has(kOptJson);
+    // What scripts read does not change with the language.
+    std::optional<TEnglishTexts> english;
+    if (json)
+        english.emplace();
     TJsonWriter writer;
     int status = kExitOk;
     if (a.Positional.size() == 1 || AllArchives(a.Positional)) {
@@ -117,13 +133,13 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
         const std::string& name = a.Positional[n];
         const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
         if (!found) {
-            tool.SayEntry(archive, name, "no such entry");
+            tool.SayEntry(archive, name, Tr("no such entry"));
             if (json)
                 writer.BeginObject()
                     .Key("name")
                     .String(name)
                     .Key("error")
-                    .String("no such entry")
+                    .String(Tr("no such entry"))
                     .EndObject();
             status = kExitProblems;
             continue;
@@ -160,8 +176,10 @@ int InfoCommand(TToolState& tool, const std::vector<std::string>& args) {
             continue;
         }
         const bool escapeAll = tool.Options().OutIsTerminal;
-        tool.Out() << EscapeName(entry.Name, escapeAll) << ": " << entry.FileLength
-                   << (entry.FileLength == 1 ? " byte" : " bytes") << " at " << entry.FilePos
+        // TRANSLATORS: info of an entry: its name, length and position.
+        tool.Out() << FormatText(TrPlural("{1}: {2} byte at {3}", "{1}: {2} bytes at {3}",
+                                          entry.FileLength),
+                                 EscapeName(entry.Name, escapeAll), entry.FileLength, entry.FilePos)
                    << "\n";
         for (const std::string& line : lines)
             tool.Out() << "  " << EscapeForTerminal(line, escapeAll) << "\n";

@@ -3,6 +3,8 @@
 #include "cli/Commands.h"
 #include "cli/HelpTexts.h"
 #include "cli/Json.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <charconv>
 #include <cstdint>
@@ -69,12 +71,16 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "l0", {Flag("null", kOptNull), Flag("json", kOptJson)});
     const bool nulEnded = a.Has('0') || a.Has(kOptNull);
     const bool json = a.Has(kOptJson);
-    const char* shape = a.Positional.empty()                  ? "list takes an archive"
-                        : nulEnded && a.Positional.size() > 1 ? "list -0 takes one archive"
-                        : nulEnded && json                    ? "list takes -0 or --json"
+    const char* shape = a.Positional.empty()                  ? TrMark("list takes an archive")
+                        : nulEnded && a.Positional.size() > 1 ? TrMark("list -0 takes one archive")
+                        : nulEnded && json                    ? TrMark("list takes -0 or --json")
                                                               : nullptr;
     if (const auto refused = tool.Refuse(a, kListHelp, shape == nullptr, shape))
         return *refused;
+    // What scripts read does not change with the language.
+    std::optional<TEnglishTexts> english;
+    if (json)
+        english.emplace();
     std::ostream& out = tool.Out();
     const bool terminal = tool.Options().OutIsTerminal;
     const bool longForm = a.Has('l');
@@ -100,7 +106,7 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
         try {
             opened = tool.OpenIndex(archive, file, index);
             if (!opened)
-                failure = kNotAPakFile;
+                failure = Tr(kNotAPakFile);
         } catch (const TFileInUseFailure&) {
             throw;
         } catch (const TFailure& e) {
@@ -152,8 +158,9 @@ int ListCommand(TToolState& tool, const std::vector<std::string>& args) {
             Flush(out, piece);
         }
         if (longForm) {
-            piece += std::to_string(index.Entries.size()) + " entries, " + std::to_string(total) +
-                     " bytes";
+            piece += FormatText(
+                TrPlural("{1} entries, {2} bytes", "{1} entries, {2} bytes", index.Entries.size()),
+                index.Entries.size(), total);
             piece += end;
         }
     }

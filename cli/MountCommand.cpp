@@ -9,6 +9,7 @@
 #include "framework/Mount.h"
 #include "framework/PathQueries.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -152,7 +153,7 @@ private:
         for (std::size_t got = 0; got < n;) {
             const std::size_t now = decoder.Read(out + got, n - got);
             if (now == 0)
-                throw TFailure("the entry ends early");
+                throw TFailure(Tr("the entry ends early"));
             got += now;
         }
         // The whole entry out: its CRC says whether every byte was right.
@@ -181,7 +182,7 @@ private:
 int MountCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("foreground", kOptForeground)});
     if (const auto refused = tool.Refuse(a, kMountHelp, a.Positional.size() == 2,
-                                         "mount takes an archive and a folder"))
+                                         TrMark("mount takes an archive and a folder")))
         return *refused;
     const std::string& archive = a.Positional[0];
     const std::string& folder = a.Positional[1];
@@ -194,8 +195,13 @@ int MountCommand(TToolState& tool, const std::vector<std::string>& args) {
         archive == "-" ? std::string() : std::filesystem::absolute(archive, ec).string();
     TArchiveFolder source(*file, index, path);
     if (source.Left() > 0)
-        tool.Note(archive + ": " + FormatThousands64(static_cast<std::int64_t>(source.Left())) +
-                  " entries are not shown: their names cannot be paths of a folder");
+        tool.Note(archive + ": " +
+                  FormatText(TrPlural("{1} entries are not shown: their names cannot be paths of "
+                                      "a folder",
+                                      "{1} entries are not shown: their names cannot be paths of "
+                                      "a folder",
+                                      source.Left()),
+                             FormatThousands64(static_cast<std::int64_t>(source.Left()))));
     try {
         // The parent tells what it has to tell before it leaves.
         ServeFolder(source, std::filesystem::absolute(folder, ec).string(), a.Has(kOptForeground),

@@ -5,6 +5,7 @@
 #include "formats/Png.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <map>
@@ -72,7 +73,7 @@ void WritePng(const TPictureOutput& output, const std::string& name,
     TOutputFile out(dir, std::string(levels.File), output.Target.Mode());
     output.Target.Opened(out);
     if (out.Replaced().SameFileAs(output.Archive.Identity()))
-        throw TFailure("The picture would overwrite the archive it is read from");
+        throw TFailure(Tr("The picture would overwrite the archive it is read from"));
     // The encoder hands out pieces of a few bytes too: gathered, so a small
     // picture costs one write.
     std::vector<unsigned char> buffer;
@@ -106,15 +107,16 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
     try {
         parts = ListEntryParts(kind, entryName, bytes, output.Stop, output.Lookup);
     } catch (const TFailure& failure) {
-        output.Tell(entryName, "no picture of " + stem + ": " + failure.what());
+        output.Tell(entryName, FormatText(Tr("no picture of {1}: {2}"), stem, failure.what()));
         return true;
     }
     if (parts.Stopped)
         return true;
     if (parts.Total > parts.Parts.size())
-        output.Tell(entryName, "only the first " + Thousands(parts.Parts.size()) + " of " +
-                                   Thousands(parts.Total) + " " +
-                                   PartListWords(parts.List).Counted + " are written");
+        // TRANSLATORS: {3} is what the entry holds: lumps, textures, skins...
+        output.Tell(entryName, FormatText(Tr("only the first {1} of {2} {3} are written"),
+                                          Thousands(parts.Parts.size()), Thousands(parts.Total),
+                                          Tr(PartListWords(parts.List).Counted)));
 
     // Names first, in the list's order, so each picture's file is the same
     // whatever order they are written in.
@@ -129,7 +131,7 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             continue;
         std::string label = Label(stem, parts.List, part);
         if (!part.Problem.empty()) {
-            output.Tell(entryName, "no picture of " + label + ": " + part.Problem);
+            output.Tell(entryName, FormatText(Tr("no picture of {1}: {2}"), label, part.Problem));
             continue;
         }
         std::string file = std::string(entryName) + ".png";
@@ -158,10 +160,14 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
         const TDirectory& root = output.Target.Root();
         const auto free = static_cast<std::uint64_t>(std::max<std::int64_t>(root.FreeBytes(), 0));
         if (need > free) {
-            output.Tell(entryName, "Disk full: the " + Thousands(files) +
-                                       (files == 1 ? " picture needs " : " pictures need ") +
-                                       Thousands(need) + " bytes and " + DisplayPath(root.Path()) +
-                                       " has " + Thousands(free) + " bytes free");
+            output.Tell(entryName,
+                        FormatText(TrPlural("Disk full: the {1} picture needs {2} bytes and {3} "
+                                            "has {4} bytes free",
+                                            "Disk full: the {1} pictures need {2} bytes and {3} "
+                                            "has {4} bytes free",
+                                            files),
+                                   Thousands(files), Thousands(need), DisplayPath(root.Path()),
+                                   Thousands(free)));
             return false;
         }
     }
@@ -182,7 +188,8 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             done[i] = true;
             if (output.Extracted.count(planned[i].File) != 0) {
                 output.Tell(planned[i].File,
-                            "an entry of that name is extracted too; its picture is not written");
+                            Tr("an entry of that name is extracted too; its picture is not "
+                               "written"));
                 ok = false;
             } else {
                 names.push_back(&planned[i]);
@@ -201,7 +208,8 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
             picture =
                 DecodePartPicture(bytes, part, part.InPalette ? palette() : unused, output.Lookup);
         } catch (const TFailure& failure) {
-            output.Tell(entryName, "no picture of " + planned[first].Label + ": " + failure.what());
+            output.Tell(entryName, FormatText(Tr("no picture of {1}: {2}"), planned[first].Label,
+                                              failure.what()));
             continue;
         }
         // One name: straight into its file. More: encoded once, kept while
@@ -228,12 +236,14 @@ bool WriteEntryPictures(const TPictureOutput& output, std::string_view entryName
                 // What failed one (a full disk, a link in the way) fails the
                 // rest alike: one line for them all.
                 const std::uint64_t left = files - attempted;
-                output.Tell(p->File, std::string(e.what()) +
-                                         (left == 0 ? ""
-                                                    : " (the " + Thousands(left) +
-                                                          (left == 1 ? " picture after it is"
-                                                                     : " pictures after it are") +
-                                                          " not written)"));
+                output.Tell(p->File,
+                            left == 0 ? std::string(e.what())
+                                      : FormatText(TrPlural("{1} (the {2} picture after it is not "
+                                                            "written)",
+                                                            "{1} (the {2} pictures after it are "
+                                                            "not written)",
+                                                            left),
+                                                   e.what(), Thousands(left)));
                 return false;
             }
         }

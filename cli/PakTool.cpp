@@ -4,6 +4,7 @@
 #include "cli/HelpTexts.h"
 #include "framework/Interrupt.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <iterator>
@@ -54,12 +55,12 @@ int RunCommand(TToolState& tool, std::vector<std::string> args) {
             break;
     }
     if (common == args.size() && common > 0)
-        return tool.Usage("no command given");
+        return tool.Usage(Tr("no command given"));
     if (common > 0)
         std::rotate(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(common),
                     args.begin() + static_cast<std::ptrdiff_t>(common) + 1);
     if (args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1)) {
-        tool.Out() << kUsage;
+        tool.Out() << Tr(kUsage);
         return kExitOk;
     }
     if (args[0] == "--version") {
@@ -95,13 +96,15 @@ int RunCommand(TToolState& tool, std::vector<std::string> args) {
                     bestDistance = distance;
                 }
             }
-            return tool.Usage("unknown command " + command +
-                              (best.empty() ? std::string() : "; did you mean " + best + "?"));
+            return tool.Usage(
+                best.empty()
+                    ? FormatText(Tr("unknown command {1}"), command)
+                    : FormatText(Tr("unknown command {1}; did you mean {2}?"), command, best));
         }
         const int status = found->second(tool, args);
         // An edit that took effect is told as done, whenever a signal came.
         if (const int signal = InterruptRequested(); signal != 0 && !tool.HasEdited()) {
-            tool.Say("interrupted");
+            tool.Say(Tr("interrupted"));
             return kExitSignalBase + signal;
         }
         return status;
@@ -112,7 +115,7 @@ int RunCommand(TToolState& tool, std::vector<std::string> args) {
         return kExitProblems;
     } catch (const std::bad_alloc&) {
         tool.Progress().Clear();
-        tool.Say("Out of memory");
+        tool.Say(Tr("Out of memory"));
     } catch (const std::exception& e) {
         tool.Progress().Clear();
         tool.Say(Reasoned(e));
@@ -180,14 +183,14 @@ int RunPakTool(const std::vector<std::string>& args, std::ostream& out, std::ost
                const TToolOptions& options) {
     TToolState tool(out, err, options);
     if (args.empty()) {
-        err << kUsage;
+        err << Tr(kUsage);
         return kExitUnusable;
     }
     const int status = RunCommand(tool, args);
     // Output that never arrived is no success, whatever the command
     // thought (a full disk behind a redirection).
     if (!out.flush()) {
-        tool.Say("cannot write to standard output");
+        tool.Say(Tr("cannot write to standard output"));
         if (status == kExitOk)
             return kExitProblems;
     }

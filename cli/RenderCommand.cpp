@@ -8,6 +8,8 @@
 #include "cli/PakPictures.h"
 #include "formats/EntryScene.h"
 #include "formats/Png.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 #include "render/Camera.h"
 #include "render/Rasterizer.h"
 
@@ -57,7 +59,7 @@ void WritePicture(TToolState& tool, const std::string& output, const TLockedFile
     // cut picture under it.
     TOutputFile out(dir, path.filename().string(), TOutputMode::omAlwaysBeside);
     if (out.Replaced().SameFileAs(archive.Identity()))
-        throw TFailure(output + " is the archive the picture is drawn from");
+        throw TFailure(FormatText(Tr("{1} is the archive the picture is drawn from"), output));
     out.Write(png.data(), png.size());
     out.Commit();
 }
@@ -71,20 +73,22 @@ int RenderCommand(TToolState& tool, const std::vector<std::string>& args) {
     const std::string output = a.Last('o');
     if (const auto refused =
             tool.Refuse(a, kRenderHelp, a.Positional.size() == 2 && !output.empty(),
-                        "render takes an archive, an entry name and -o FILE"))
+                        TrMark("render takes an archive, an entry name and -o FILE")))
         return *refused;
     int width = 512, height = 512;
     if (a.Has(kOptSize) && !ParseSize(a.Last(kOptSize), width, height))
-        return tool.Usage("--size takes WxH, each from 1 to " + std::to_string(kMostSide) +
-                          ", not " + a.Last(kOptSize));
+        return tool.Usage(FormatText(Tr("--size takes WxH, each from 1 to {1}, not {2}"), kMostSide,
+                                     a.Last(kOptSize)));
     TSceneChoice choice;
     if (a.Has(kOptFrame) && !ParseCount(a.Last(kOptFrame), choice.Frame))
-        return tool.Usage("--frame takes a frame's number, not " + a.Last(kOptFrame));
+        return tool.Usage(
+            FormatText(Tr("--frame takes a frame's number, not {1}"), a.Last(kOptFrame)));
     if (a.Has(kOptSkin) && !ParseCount(a.Last(kOptSkin), choice.Skin))
-        return tool.Usage("--skin takes a skin's number, not " + a.Last(kOptSkin));
+        return tool.Usage(
+            FormatText(Tr("--skin takes a skin's number, not {1}"), a.Last(kOptSkin)));
     const std::string view = a.Has(kOptView) ? a.Last(kOptView) : "";
     if (!view.empty() && view != "front" && view != "side" && view != "top" && view != "iso")
-        return tool.Usage("--view takes front, side, top or iso, not " + view);
+        return tool.Usage(FormatText(Tr("--view takes front, side, top or iso, not {1}"), view));
 
     const std::string& archive = a.Positional[0];
     const std::string& name = a.Positional[1];
@@ -94,19 +98,20 @@ int RenderCommand(TToolState& tool, const std::vector<std::string>& args) {
         return kExitUnusable;
     const std::optional<std::size_t> found = FirstEntryNamed(index.Entries, name);
     if (!found) {
-        tool.SayEntry(archive, name, "no such entry");
+        tool.SayEntry(archive, name, Tr("no such entry"));
         return kExitProblems;
     }
     const TPakEntry entry = index.Entries[*found];
     try {
         if (entry.FileLength > kMostSceneEntry)
-            throw TFailure("at " + std::to_string(entry.FileLength) +
-                           " bytes it is no model or map this program draws");
+            throw TFailure(FormatText(Tr("at {1} bytes it is no model or map this program draws"),
+                                      entry.FileLength));
         const bool lump = entry.Coding != nullptr && entry.Coding->Lump;
         const std::vector<unsigned char> bytes = ReadWholeEntry(*file, entry);
         const TEntryKind kind = lump ? TEntryKind::ekWadLump : ClassifyEntry(entry.Name, bytes);
         if (!HoldsScene(kind))
-            throw TFailure(std::string("it is ") + EntryKindName(kind) + ", not a model or a map");
+            throw TFailure(
+                FormatText(Tr("it is {1}, not a model or a map"), Tr(EntryKindName(kind))));
         const TFoundPalette palette = FindArchivePalette(*file, index.Entries, archive,
                                                          TShareMode::smShared, PaletteGameOf(kind));
         for (const std::string& problem : palette.Problems)
@@ -118,7 +123,7 @@ int RenderCommand(TToolState& tool, const std::vector<std::string>& args) {
         for (const std::string& note : shown.Notes)
             tool.NoteEntry(archive, entry.Name, note);
         if (shown.Scene.Triangles.empty())
-            throw TFailure("it holds nothing to draw");
+            throw TFailure(Tr("it holds nothing to draw"));
         TCamera camera;
         if (view == "front")
             camera = FrontView(shown.Scene, width, height);

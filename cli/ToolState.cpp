@@ -5,6 +5,7 @@
 #include "framework/OutputFile.h"
 #include "framework/System.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,9 +15,12 @@ namespace zorvak {
 
 namespace {
 
-// "812 B", "1.5 KiB", "230.0 MiB", "1.4 GiB".
+// "812 B", "1.5 KiB", "230.0 MiB", "1.4 GiB"; the units in the user's
+// language, the number always with a point.
 std::string ByteSize(double bytes) {
-    static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+    // TRANSLATORS: units of bytes in the progress line.
+    static const char* const kUnits[] = {TrMark("B"), TrMark("KiB"), TrMark("MiB"), TrMark("GiB"),
+                                         TrMark("TiB")};
     std::size_t unit = 0;
     while (bytes >= 1024 && unit + 1 < std::size(kUnits)) {
         bytes /= 1024;
@@ -24,10 +28,10 @@ std::string ByteSize(double bytes) {
     }
     char text[32];
     if (unit == 0)
-        std::snprintf(text, sizeof text, "%.0f B", bytes);
+        std::snprintf(text, sizeof text, "%.0f", bytes);
     else
-        std::snprintf(text, sizeof text, "%.1f %s", bytes, kUnits[unit]);
-    return text;
+        std::snprintf(text, sizeof text, "%.1f", bytes);
+    return std::string(text) + " " + Tr(kUnits[unit]);
 }
 
 // "0:07", "12:30", "2:05:00".
@@ -68,15 +72,19 @@ void TProgress::Show(std::uint64_t done, std::uint64_t total, std::string_view w
     std::string line = (percent < 10    ? "  "
                         : percent < 100 ? " "
                                         : "") +
-                       std::to_string(percent) + "%  " + ByteSize(static_cast<double>(done)) +
-                       " of " + ByteSize(static_cast<double>(total));
+                       std::to_string(percent) + "%  " +
+                       // TRANSLATORS: the progress line: bytes done of all.
+                       FormatText(Tr("{1} of {2}"), ByteSize(static_cast<double>(done)),
+                                  ByteSize(static_cast<double>(total)));
     // A rate and a time left once there is a second to judge by.
     const double seconds = std::chrono::duration<double>(now - start_).count();
     if (seconds >= 1 && done > 0) {
         const double rate = static_cast<double>(done) / seconds;
         line += "  " + ByteSize(rate) + "/s";
         if (!end)
-            line += "  " + Duration(static_cast<double>(total - done) / rate) + " left";
+            // TRANSLATORS: the progress line: the time left, as 1:05.
+            line += "  " +
+                    FormatText(Tr("{1} left"), Duration(static_cast<double>(total - done) / rate));
     }
     Draw(line + "  " + Shortened(what));
     last_ = now;
@@ -88,7 +96,9 @@ void TProgress::Count(std::size_t found, std::string_view what) {
     const auto now = std::chrono::steady_clock::now();
     if (width_ > 0 && now - last_ < std::chrono::milliseconds(100))
         return;
-    Draw(FormatThousands64(static_cast<std::int64_t>(found)) + " found  " + Shortened(what));
+    // TRANSLATORS: the progress line while a folder is walked: files found.
+    Draw(FormatText(Tr("{1} found"), FormatThousands64(static_cast<std::int64_t>(found))) + "  " +
+         Shortened(what));
     last_ = now;
 }
 
@@ -121,7 +131,9 @@ std::string Reasoned(const std::exception& e) {
     else if (const auto* create = dynamic_cast<const TFileCreateFailure*>(&e))
         reason = create->Reason();
     if (!reason.empty())
-        text += ": " + reason;
+        // TRANSLATORS: a failure and the system's reason for it
+        // ("Cannot open file x.pak: Permission denied").
+        return FormatText(Tr("{1}: {2}"), text, reason);
     return text;
 }
 
@@ -156,14 +168,14 @@ bool TToolState::TellEntryFailure(const std::string& archive, std::string_view n
 
 int TToolState::Usage(const std::string& message) {
     Say(message);
-    err_ << "Try 'zorvak-pak --help'.\n";
+    err_ << Tr("Try 'zorvak-pak --help'.\n");
     return kExitUnusable;
 }
 
 std::optional<int> TToolState::Refuse(const TArgs& a, const char* help, bool shapeOk,
                                       const char* shapeMessage) {
     if (a.Help) {
-        out_ << help;
+        out_ << Tr(help);
         return kExitOk;
     }
     if (!a.Error.empty())
@@ -171,18 +183,18 @@ std::optional<int> TToolState::Refuse(const TArgs& a, const char* help, bool sha
     verbose_ = a.Has('v');
     quiet_ = a.Has('q');
     if (verbose_ && quiet_)
-        return Usage("-v and -q cannot go together");
+        return Usage(Tr("-v and -q cannot go together"));
     if (a.Has(kOptProgress)) {
         const std::string when = a.Last(kOptProgress);
         if (when != "auto" && when != "always" && when != "never")
-            return Usage("--progress takes auto, always or never, not " + when);
+            return Usage(FormatText(Tr("--progress takes auto, always or never, not {1}"), when));
         progress_.Enable(when == "always" || (when == "auto" && options_.Progress));
     }
     // Only errors: no line that moves.
     if (quiet_)
         progress_.Enable(false);
     if (!shapeOk)
-        return Usage(shapeMessage);
+        return Usage(Tr(shapeMessage));
     return std::nullopt;
 }
 
@@ -211,12 +223,12 @@ std::string TToolState::ArchiveFile(const std::string& archive) {
     if (archive != "-")
         return archive;
     if (inputTaken_)
-        throw TFailure("standard input can be read only once");
+        throw TFailure(Tr("standard input can be read only once"));
     inputTaken_ = true;
     if (!options_.InputFile.empty())
         return options_.InputFile;
     if (options_.Input == nullptr)
-        throw TFailure("there is no standard input to read");
+        throw TFailure(Tr("there is no standard input to read"));
     // A pipe cannot seek: its bytes go to a file first, written beside its
     // name and renamed once whole.
     spool_.emplace("stdin", ".spool");
@@ -225,12 +237,12 @@ std::string TToolState::ArchiveFile(const std::string& archive) {
     std::vector<char> buffer(1 << 20);
     while (*options_.Input) {
         if (InterruptRequested() != 0)
-            throw TFailure("interrupted");
+            throw TFailure(Tr("interrupted"));
         options_.Input->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         out.Write(buffer.data(), static_cast<std::size_t>(options_.Input->gcount()));
     }
     if (options_.Input->bad())
-        throw TFailure("Cannot read standard input");
+        throw TFailure(Tr("Cannot read standard input"));
     out.Commit();
     return spool_->Path().string();
 }
@@ -238,7 +250,7 @@ std::string TToolState::ArchiveFile(const std::string& archive) {
 bool TToolState::OpenIndex(const std::string& archive, std::optional<TLockedFile>& file,
                            TPakIndex& index, TShareMode mode) {
     if (archive == "-" && mode == TShareMode::smExclusive) {
-        Say("standard input cannot be edited; give the archive's name");
+        Say(Tr("standard input cannot be edited; give the archive's name"));
         return false;
     }
     if (mode == TShareMode::smExclusive) {
@@ -254,13 +266,16 @@ bool TToolState::OpenIndex(const std::string& archive, std::optional<TLockedFile
         ArchiveHeld();
     }
     if (!HasArchiveSignature(*file)) {
-        Say(archive + ": " + kNotAPakFile);
+        Say(archive + ": " + Tr(kNotAPakFile));
         return false;
     }
     index = ReadPakIndex(*file);
     if (!index.Complete)
-        Say(archive + ": the directory is cut short; " + std::to_string(index.Entries.size()) +
-            " whole entries read");
+        Say(archive + ": " +
+            FormatText(TrPlural("the directory is cut short; {1} whole entries read",
+                                "the directory is cut short; {1} whole entries read",
+                                index.Entries.size()),
+                       index.Entries.size()));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "cli/HelpTexts.h"
 #include "cli/Json.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
@@ -32,12 +33,16 @@ int VerifyOne(TToolState& tool, const std::string& archive, TJsonWriter* json, s
     for (const TPakProblem& p : report.Problems) {
         std::string line = p.Text;
         if (p.More > 0)
-            line += " (and " + FormatThousands64(p.More) + " more entries like it)";
+            line += " " + FormatText(TrPlural("(and {1} more entries like it)",
+                                              "(and {1} more entries like it)", p.More),
+                                     FormatThousands64(p.More));
         if (p.Entry < 0)
             tool.Say(archive + ": " + line);
         else
-            tool.Say(archive + ": entry " + std::to_string(p.Entry) + " \"" +
-                     EscapeName(p.Name, tool.Options().ErrIsTerminal) + "\": " + line);
+            tool.Say(archive + ": " +
+                     // TRANSLATORS: verify: the entry's number, its name, the problem.
+                     FormatText(Tr("entry {1} \"{2}\": {3}"), p.Entry,
+                                EscapeName(p.Name, tool.Options().ErrIsTerminal), line));
     }
     if (json != nullptr) {
         json->BeginObject().Key("path").String(archive).Key("usable").Bool(report.Usable);
@@ -54,11 +59,14 @@ int VerifyOne(TToolState& tool, const std::string& archive, TJsonWriter* json, s
         json->EndObject();
     } else if (report.Usable) {
         text += EscapeForTerminal(archive, tool.Options().OutIsTerminal) + ": " +
-                std::to_string(report.Entries) + " entries, " + std::to_string(report.Total) +
-                (report.Total == 1 ? " problem" : " problems");
+                FormatText(
+                    TrPlural("{1} entries, {2} problem", "{1} entries, {2} problems", report.Total),
+                    report.Entries, report.Total);
         if (report.Unused > 0)
-            text += ", " + FormatThousands64(report.Unused) +
-                    " bytes unused (left by edits; compact frees them)";
+            text += FormatText(TrPlural(", {1} bytes unused (left by edits; compact frees them)",
+                                        ", {1} bytes unused (left by edits; compact frees them)",
+                                        report.Unused),
+                               FormatThousands64(report.Unused));
         text += "\n";
     }
     if (!report.Usable)
@@ -71,9 +79,13 @@ int VerifyOne(TToolState& tool, const std::string& archive, TJsonWriter* json, s
 int VerifyCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("json", kOptJson)});
     if (const auto refused =
-            tool.Refuse(a, kVerifyHelp, !a.Positional.empty(), "verify takes an archive"))
+            tool.Refuse(a, kVerifyHelp, !a.Positional.empty(), TrMark("verify takes an archive")))
         return *refused;
     const bool json = a.Has(kOptJson);
+    // What scripts read does not change with the language.
+    std::optional<TEnglishTexts> english;
+    if (json)
+        english.emplace();
     TJsonWriter writer;
     std::string text;
     if (json)

@@ -2,6 +2,7 @@
 #include "cli/PakTool.h"
 #include "framework/Console.h"
 #include "framework/Interrupt.h"
+#include "framework/Translate.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    zorvak::StartTranslation();
     zorvak::UseBinaryStandardStreams();
     zorvak::InstallInterruptHandlers();
     zorvak::TBufferedStandardError errBuffer;

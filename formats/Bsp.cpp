@@ -4,6 +4,8 @@
 #include "formats/MipTexture.h"
 #include "formats/Quake2Map.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 
@@ -19,13 +21,13 @@ constexpr const char* kLumpNames[kBspLumpCount] = {
 std::span<const unsigned char> TexturesLump(std::span<const unsigned char> bsp,
                                             const TBspInfo& info) {
     const TBspLump& lump = info.Lumps[kBspTexturesLump];
-    return SliceOf(bsp, lump.Offset, lump.Length, "Map lump textures");
+    return SliceOf(bsp, lump.Offset, lump.Length, TrMark("Map lump textures"));
 }
 
 } // namespace
 
 std::string MissingTextureMessage(std::size_t index) {
-    return "Texture " + std::to_string(index) + " is missing from the map";
+    return FormatText(Tr("Texture {1} is missing from the map"), index);
 }
 
 const char* BspLumpName(std::size_t index) {
@@ -54,7 +56,7 @@ bool IsBspSignature(std::span<const unsigned char> bytes) {
 
 TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     if (bsp.size() < kBspHeaderBytes)
-        throw TFailure("Map header is cut short");
+        throw TFailure(Tr("Map header is cut short"));
     TByteReader reader(bsp);
     const std::int32_t version = reader.ReadInt32();
     TBspInfo info;
@@ -62,18 +64,18 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     info.HalfLife = version == kBspHalfLifeVersion;
     if (info.Variant.empty()) {
         // Later games' maps name themselves so, with their version after.
-        std::string found = "version " + std::to_string(version);
+        std::string found = FormatText(Tr("version {1}"), version);
         if (HasTag(bsp, 0, kQuake2MapTag)) {
             TByteReader tagged(bsp.subspan(kQuake2MapTag.size()));
-            found = std::string(kQuake2MapTag) + " version " + std::to_string(tagged.ReadInt32());
+            found = FormatText(Tr("{1} version {2}"), kQuake2MapTag, tagged.ReadInt32());
         }
-        throw TFailure("Not a version " + std::to_string(kBspVersion) + " map (" + found + ")");
+        throw TFailure(FormatText(Tr("Not a version {1} map ({2})"), kBspVersion, found));
     }
     for (std::size_t i = 0; i < kBspLumpCount; ++i) {
         TBspLump& lump = info.Lumps[i];
         lump.Offset = reader.ReadUInt32();
         lump.Length = reader.ReadUInt32();
-        (void)SliceOf(bsp, lump.Offset, lump.Length, std::string("Map lump ") + kLumpNames[i]);
+        (void)SliceOf(bsp, lump.Offset, lump.Length, FormatText(Tr("Map lump {1}"), kLumpNames[i]));
     }
 
     // An empty textures lump is a map without textures, not a damaged one.
@@ -83,10 +85,10 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
     TByteReader lump(textures);
     const std::int32_t count = lump.ReadInt32();
     if (count < 0 || static_cast<std::uint64_t>(count) * kFieldBytes > lump.Remaining())
-        throw TFailure("Texture count " + std::to_string(count) +
-                       " runs past the end of the textures lump");
+        throw TFailure(
+            FormatText(Tr("Texture count {1} runs past the end of the textures lump"), count));
     if (count > kBspMaxTextures)
-        throw TFailure("Texture count " + std::to_string(count) + " is more than a map holds");
+        throw TFailure(FormatText(Tr("Texture count {1} is more than a map holds"), count));
     std::vector<std::int32_t> offsets(static_cast<std::size_t>(count));
     for (auto& offset : offsets)
         offset = lump.ReadInt32();
@@ -101,7 +103,7 @@ TBspInfo ReadBspInfo(std::span<const unsigned char> bsp) {
         texture.Offset = static_cast<std::uint32_t>(offsets[i]);
         if (texture.Offset > textures.size() ||
             textures.size() - texture.Offset < kMipTextureHeaderBytes)
-            throw TFailure("Texture " + std::to_string(i) + " lies outside the textures lump");
+            throw TFailure(FormatText(Tr("Texture {1} lies outside the textures lump"), i));
         const TMipTextureHeader header = ReadMipTextureHeader(textures.subspan(texture.Offset));
         texture.Name = header.Name;
         texture.Width = header.Width;
@@ -120,7 +122,7 @@ TIndexedPicture ReadBspTexture(std::span<const unsigned char> bsp, const TBspInf
     const auto lump = TexturesLump(bsp, info);
     return ReadMipTexture(SliceOf(lump, texture.Offset,
                                   lump.size() - std::min<std::size_t>(texture.Offset, lump.size()),
-                                  "Texture " + std::to_string(index)));
+                                  FormatText(Tr("Texture {1}"), index)));
 }
 
 } // namespace zorvak

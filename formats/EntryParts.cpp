@@ -12,6 +12,8 @@
 #include "formats/Wad2.h"
 #include "formats/Wal.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <iterator>
@@ -25,7 +27,7 @@ namespace {
 // left out.
 constexpr int kLmpTransparentIndex = 255;
 
-constexpr const char* kNotAPicture = "Not a picture";
+constexpr const char* kNotAPicture = TrMark("Not a picture");
 
 // The failure a step throws, as the decoder would tell it; empty for none.
 template <class Step> std::string ProblemOf(Step step) {
@@ -299,7 +301,7 @@ std::optional<TFoundEntry> FindTexture(const TEntryLookup& lookup, const std::st
 }
 
 std::string NotInTheArchive(const std::string& entry) {
-    return "Not in the archive: " + entry;
+    return FormatText(Tr("Not in the archive: {1}"), entry);
 }
 
 // Each texture the map names, once, from its .wal entry's header.
@@ -345,7 +347,8 @@ TDecodedPicture DecodeTextureEntry(const TEntryPart& part, const TPalette& palet
     if (!found)
         throw TFailure(NotInTheArchive(entry));
     if (found->Position != part.Source.Offset || found->Length != part.Source.Length)
-        throw TFailure(entry + " is not the entry it was when the map was listed");
+        throw TFailure(
+            FormatText(Tr("{1} is not the entry it was when the map was listed"), entry));
     return IndexedPicture(ReadWal(found->Bytes), palette, part.Source.Transparent);
 }
 
@@ -470,12 +473,12 @@ TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TE
                                   const TPalette& palette, const TEntryLookup& lookup) {
     const TPartSource& source = part.Source;
     if (source.Coding == TPartCoding::pcNone)
-        throw TFailure(part.Problem.empty() ? kNotAPicture : part.Problem);
+        throw TFailure(part.Problem.empty() ? Tr(kNotAPicture) : part.Problem);
     // Kept in another entry: its place is the archive's, not these bytes'.
     if (source.Coding == TPartCoding::pcWalEntry)
         return DecodeTextureEntry(part, palette, lookup);
     // A part of other bytes than its own entry's must not lead past them.
-    const auto stored = SliceOf(bytes, source.Offset, source.Length, "Picture");
+    const auto stored = SliceOf(bytes, source.Offset, source.Length, TrMark("Picture"));
     const int clear = source.Transparent;
     switch (source.Coding) {
     case TPartCoding::pcPalette:
@@ -514,7 +517,7 @@ TDecodedPicture DecodePartPicture(std::span<const unsigned char> bytes, const TE
     case TPartCoding::pcWalEntry:
         break;
     }
-    throw TFailure(kNotAPicture);
+    throw TFailure(Tr(kNotAPicture));
 }
 
 TRgbaPicture DecodePart(std::span<const unsigned char> bytes, const TEntryPart& part,

@@ -4,6 +4,8 @@
 #include "formats/Quake2Map.h"
 #include "formats/Wal.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
@@ -19,20 +21,21 @@ std::optional<TRgbaPicture> FindSkin(const TModelInfo& info, std::size_t skin,
     if (info.Skins.empty())
         return std::nullopt;
     if (skin >= info.Skins.size())
-        throw TFailure("Quake II model has no skin " + std::to_string(skin));
+        throw TFailure(FormatText(Tr("Quake II model has no skin {1}"), skin));
     const std::string& name = info.Skins[skin].Name;
     std::optional<TFoundEntry> found;
     if (lookup)
         found = lookup(name, kLookupMost);
     if (!found) {
-        notes.push_back("The skin " + name + " is not in the archive; the model is drawn grey");
+        notes.push_back(
+            FormatText(Tr("The skin {1} is not in the archive; the model is drawn grey"), name));
         return std::nullopt;
     }
     try {
         return ReadPcxRgba(found->Bytes);
     } catch (const TFailure& e) {
-        notes.push_back("The skin " + name + " cannot be read (" + e.what() +
-                        "); the model is drawn grey");
+        notes.push_back(FormatText(Tr("The skin {1} cannot be read ({2}); the model is drawn grey"),
+                                   name, e.what()));
         return std::nullopt;
     }
 }
@@ -95,7 +98,7 @@ TEntryScene EntrySceneOf(TEntryKind kind, std::span<const unsigned char> bytes,
         break;
     }
     default:
-        throw TFailure(std::string(EntryKindName(kind)) + " is not a model or a map");
+        throw TFailure(FormatText(Tr("{1} is not a model or a map"), Tr(EntryKindName(kind))));
     }
     return shown;
 }

@@ -27,6 +27,9 @@ std::string FixedName(std::span<const unsigned char> field);
 // Whether bytes holds tag at offset (false when too short).
 bool HasTag(std::span<const unsigned char> bytes, std::size_t offset, std::string_view tag);
 
+// The WHAT of the failures below is English, marked TrMark where it is
+// written (framework/Translate.h), and translated when a failure is made.
+
 // A little-endian IEEE single; throws as the reader does.
 float ReadFloat(TByteReader& reader);
 

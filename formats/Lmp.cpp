@@ -1,6 +1,8 @@
 #include "formats/Lmp.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <numeric>
 #include <string>
@@ -12,7 +14,7 @@ namespace {
 // A reader past the header, and the size the header gives.
 TByteReader LmpHeader(std::span<const unsigned char> bytes, TPictureSize& size) {
     if (bytes.size() < kLmpHeaderBytes)
-        throw TFailure("Picture header is cut short");
+        throw TFailure(Tr("Picture header is cut short"));
     TByteReader reader(bytes);
     size.Width = reader.ReadInt32();
     size.Height = reader.ReadInt32();
@@ -23,8 +25,7 @@ constexpr std::size_t kColormapBytes = std::size_t{kPaletteColours} * kColormapL
 
 // The refusal of a table cut short.
 [[noreturn]] void HoldsTooFew(const char* what, std::size_t held, std::size_t needed) {
-    throw TFailure(std::string(what) + " holds " + std::to_string(held) + " bytes, not " +
-                   std::to_string(needed));
+    throw TFailure(FormatText(Tr("{1} holds {2} bytes, not {3}"), Tr(what), held, needed));
 }
 
 } // namespace
@@ -44,7 +45,7 @@ TPictureSize LmpPictureSize(std::span<const unsigned char> bytes) {
 
 TPalette ReadPalette(std::span<const unsigned char> bytes) {
     if (bytes.size() < kPaletteBytes)
-        HoldsTooFew("Palette", bytes.size(), kPaletteBytes);
+        HoldsTooFew(TrMark("Palette"), bytes.size(), kPaletteBytes);
     TPalette palette;
     for (std::size_t i = 0; i < palette.Colours.size(); ++i)
         palette.Colours[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
@@ -54,7 +55,7 @@ TPalette ReadPalette(std::span<const unsigned char> bytes) {
 void CheckColormap(std::span<const unsigned char> bytes) {
     // The file carries one byte more than the table; it is not part of it.
     if (bytes.size() < kColormapBytes)
-        HoldsTooFew("Light table", bytes.size(), kColormapBytes);
+        HoldsTooFew(TrMark("Light table"), bytes.size(), kColormapBytes);
 }
 
 TIndexedPicture ReadColormap(std::span<const unsigned char> bytes) {

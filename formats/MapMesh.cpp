@@ -6,6 +6,7 @@
 #include "formats/Quake2Map.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -76,8 +77,8 @@ struct TMapLayout {
 std::span<const unsigned char> Records(std::span<const unsigned char> lump, std::size_t size,
                                        const char* name) {
     if (lump.size() % size != 0)
-        throw TFailure(std::string("Map lump ") + name + " holds " + Text(lump.size()) +
-                       " bytes, not whole records of " + Text(size));
+        throw TFailure(FormatText(Tr("Map lump {1} holds {2} bytes, not whole records of {3}"),
+                                  name, Text(lump.size()), Text(size)));
     return lump;
 }
 
@@ -89,12 +90,12 @@ TMapLayout ReadLayout(std::span<const unsigned char> bsp) {
     std::vector<const char*> quakeNames;
     if (IsQuake2Map(bsp)) {
         TByteReader reader = OpenTagged(bsp, kQuake2MapTag, kQuake2MapVersion,
-                                        kQuake2MapHeaderBytes, "Quake II map", true);
+                                        kQuake2MapHeaderBytes, TrMark("Quake II map"), true);
         for (std::size_t i = 0; i < kQuake2MapLumpCount; ++i) {
             const std::uint32_t offset = reader.ReadUInt32();
             const std::uint32_t length = reader.ReadUInt32();
             lumps.push_back(SliceOf(bsp, offset, length,
-                                    std::string("Quake II map lump ") + kQuake2LumpNames[i]));
+                                    FormatText(Tr("Quake II map lump {1}"), kQuake2LumpNames[i])));
         }
         layout.Game = TGame::gQuake2;
         layout.Variant = std::string(kQuake2MapTag) + " version " + Text(kQuake2MapVersion);
@@ -175,7 +176,8 @@ TTexInfo ReadTexInfo(const TMapLayout& layout, std::size_t index) {
     for (const auto& axis : info.Axes)
         for (const float value : axis)
             if (!std::isfinite(value))
-                throw TFailure("Map texture information " + Text(index) + "'s axes are not finite");
+                throw TFailure(FormatText(Tr("Map texture information {1}'s axes are not finite"),
+                                          Text(index)));
     if (layout.Game == TGame::gQuake2) {
         info.Flags = reader.ReadInt32();
         reader.Skip(kFieldBytes); // value
@@ -251,7 +253,7 @@ private:
             // they may hold no more pixels than it has bytes.
             pixels_ += CheckPictureSize(texture.Width, texture.Height);
             if (pixels_ > lump.Length)
-                throw TFailure("Map textures claim more pixels than the textures lump holds");
+                throw TFailure(Tr("Map textures claim more pixels than the textures lump holds"));
             const TIndexedPicture picture = ReadBspTexture(bsp_, layout_.Quake, index);
             const TPalette colours =
                 layout_.Game == TGame::gHalfLife ? ReadMipTexturePalette(bytes) : palette_;
@@ -301,8 +303,8 @@ public:
     bool Add(std::size_t index, const TFace& face) {
         const std::size_t texInfoCount = layout_.TexInfo.size() / layout_.TexInfoBytes;
         if (face.TexInfo < 0 || static_cast<std::uint64_t>(face.TexInfo) >= texInfoCount)
-            throw TFailure("Map face " + Text(index) + " names texture information " +
-                           std::to_string(face.TexInfo) + " of " + Text(texInfoCount));
+            throw TFailure(FormatText(Tr("Map face {1} names texture information {2} of {3}"),
+                                      Text(index), face.TexInfo, Text(texInfoCount)));
         const auto texInfoIndex = static_cast<std::size_t>(face.TexInfo);
         const TTexInfo info = ReadTexInfo(layout_, texInfoIndex);
         if (layout_.Game == TGame::gQuake2 && (info.Flags & kQuake2SurfaceNoDraw) != 0)
@@ -317,8 +319,9 @@ public:
         } else {
             const std::size_t count = layout_.Quake.Textures.size();
             if (info.Texture < 0 || static_cast<std::size_t>(info.Texture) >= count)
-                throw TFailure("Map texture information " + Text(texInfoIndex) + " names texture " +
-                               std::to_string(info.Texture) + " of " + Text(count));
+                throw TFailure(
+                    FormatText(Tr("Map texture information {1} names texture {2} of {3}"),
+                               Text(texInfoIndex), info.Texture, Text(count)));
             const auto t = static_cast<std::size_t>(info.Texture);
             name = layout_.Quake.Textures[t].Name;
             texture = textures_.OfIndex(t);
@@ -357,8 +360,8 @@ private:
         const std::uint64_t edge = static_cast<std::uint64_t>(named < 0 ? -named : named);
         const std::size_t edgeCount = layout_.Edges.size() / layout_.EdgeBytes;
         if (edge >= edgeCount)
-            throw TFailure("Map surfedge " + Text(surfEdge) + " names edge " +
-                           std::to_string(named) + " of " + Text(edgeCount));
+            throw TFailure(FormatText(Tr("Map surfedge {1} names edge {2} of {3}"), Text(surfEdge),
+                                      named, Text(edgeCount)));
         TByteReader ends(layout_.Edges.subspan(static_cast<std::size_t>(edge) * layout_.EdgeBytes,
                                                layout_.EdgeBytes));
         std::uint64_t vertex = 0;
@@ -373,8 +376,8 @@ private:
         }
         const std::size_t vertexCount = layout_.Vertices.size() / kVertexBytes;
         if (vertex >= vertexCount)
-            throw TFailure("Map edge " + Text(edge) + " names vertex " + Text(vertex) + " of " +
-                           Text(vertexCount));
+            throw TFailure(FormatText(Tr("Map edge {1} names vertex {2} of {3}"), Text(edge),
+                                      Text(vertex), Text(vertexCount)));
         TByteReader at(layout_.Vertices.subspan(static_cast<std::size_t>(vertex) * kVertexBytes,
                                                 kVertexBytes));
         TScenePoint point;
@@ -382,7 +385,7 @@ private:
         point.Y = ReadFloat(at);
         point.Z = ReadFloat(at);
         if (!std::isfinite(point.X) || !std::isfinite(point.Y) || !std::isfinite(point.Z))
-            throw TFailure("Map vertex " + Text(vertex) + " is not a finite point");
+            throw TFailure(FormatText(Tr("Map vertex {1} is not a finite point"), Text(vertex)));
         return point;
     }
 
@@ -411,7 +414,8 @@ private:
         const double sideS = std::ceil(high.S / unit) - lowS + 1;
         const double sideT = std::ceil(high.T / unit) - lowT + 1;
         if (!(sideS >= 1 && sideS <= kMaxLightSide && sideT >= 1 && sideT <= kMaxLightSide))
-            throw TFailure("Map face " + Text(index) + "'s light extents are not valid");
+            throw TFailure(
+                FormatText(Tr("Map face {1}'s light extents are not valid"), Text(index)));
         const auto width = static_cast<std::uint64_t>(sideS);
         const auto height = static_cast<std::uint64_t>(sideT);
         const std::uint64_t bytes = width * height * layout_.LightBytes;
@@ -419,10 +423,10 @@ private:
         // (give or take a rounding), however many faces name the same ones.
         samples_ += width * height;
         if (samples_ > layout_.Lighting.size() / layout_.LightBytes + kLightSlack)
-            throw TFailure("Map lightmaps need more samples than the lighting lump holds");
+            throw TFailure(Tr("Map lightmaps need more samples than the lighting lump holds"));
         const auto data =
             SliceOf(layout_.Lighting, static_cast<std::uint64_t>(face.LightOffset) + slot * bytes,
-                    bytes, "Map face " + Text(index) + "'s light data");
+                    bytes, FormatText(Tr("Map face {1}'s light data"), Text(index)));
 
         TSceneLightmap map;
         map.Width = static_cast<int>(width);
@@ -544,15 +548,15 @@ TMapScene ReadMapScene(std::span<const unsigned char> bsp, const TPalette& palet
     map.Variant = layout.Variant;
 
     if (layout.Models.empty())
-        throw TFailure("Map holds no models");
+        throw TFailure(Tr("Map holds no models"));
     TByteReader model(layout.Models.subspan(0, layout.ModelBytes));
     model.Seek(layout.Game == TGame::gQuake2 ? kQuake2ModelFacesAt : kQuakeModelFacesAt);
     const std::int64_t firstFace = model.ReadInt32();
     const std::int64_t faceCount = model.ReadInt32();
     const std::size_t faces = layout.Faces.size() / layout.FaceBytes;
     if (firstFace < 0 || faceCount < 0 || static_cast<std::uint64_t>(firstFace + faceCount) > faces)
-        throw TFailure("Map world model names faces " + std::to_string(firstFace) + " to " +
-                       std::to_string(firstFace + faceCount) + " of " + Text(faces));
+        throw TFailure(FormatText(Tr("Map world model names faces {1} to {2} of {3}"), firstFace,
+                                  firstFace + faceCount, Text(faces)));
 
     // Each face walks its own surfedges, so all of them together name no
     // more than there are: checked before any vertex is made.
@@ -562,18 +566,18 @@ TMapScene ReadMapScene(std::span<const unsigned char> bsp, const TPalette& palet
         const auto index = static_cast<std::size_t>(f);
         const TFace face = ReadFace(layout, index);
         if (face.Edges < 0)
-            throw TFailure("Map face " + Text(index) + "'s edge count " +
-                           std::to_string(face.Edges) + " is not valid");
+            throw TFailure(FormatText(Tr("Map face {1}'s edge count {2} is not valid"), Text(index),
+                                      face.Edges));
         if (face.FirstEdge < 0 ||
             static_cast<std::uint64_t>(face.FirstEdge + face.Edges) > surfEdges)
-            throw TFailure("Map face " + Text(index) + " names surfedges " +
-                           std::to_string(face.FirstEdge) + " to " +
-                           std::to_string(face.FirstEdge + face.Edges) + " of " + Text(surfEdges));
+            throw TFailure(FormatText(Tr("Map face {1} names surfedges {2} to {3} of {4}"),
+                                      Text(index), face.FirstEdge, face.FirstEdge + face.Edges,
+                                      Text(surfEdges)));
         named += static_cast<std::uint64_t>(face.Edges);
     }
     if (named > surfEdges)
-        throw TFailure("Map faces name " + Text(named) + " edges, more than the " +
-                       Text(surfEdges) + " the map holds");
+        throw TFailure(FormatText(Tr("Map faces name {1} edges, more than the {2} the map holds"),
+                                  Text(named), Text(surfEdges)));
 
     TSceneBuilder builder(bsp, layout, palette, textures, map.Scene);
     map.Scene.Vertices.reserve(static_cast<std::size_t>(named));

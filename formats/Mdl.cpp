@@ -1,6 +1,8 @@
 #include "formats/Mdl.h"
 
 #include "formats/Layout.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 
@@ -37,15 +39,15 @@ std::string ReadSimpleFrame(TByteReader& reader, std::uint64_t vertexBytes) {
 TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
                    const std::function<bool(const TMdlSkin&)>& skin,
                    const std::function<bool(const TMdlFrame&)>& frame) {
-    TByteReader reader = OpenTagged(mdl, kMdlTag, kMdlVersion, kMdlHeaderBytes, "Model");
+    TByteReader reader = OpenTagged(mdl, kMdlTag, kMdlVersion, kMdlHeaderBytes, TrMark("Model"));
     reader.Skip(kVectorBytes);
     TMdlHeader header;
-    const std::int32_t skins = ReadCount(reader, "Model skin count");
+    const std::int32_t skins = ReadCount(reader, TrMark("Model skin count"));
     header.SkinWidth = reader.ReadInt32();
     header.SkinHeight = reader.ReadInt32();
-    header.Vertices = ReadCount(reader, "Model vertex count");
-    header.Triangles = ReadCount(reader, "Model triangle count");
-    const std::int32_t frames = ReadCount(reader, "Model frame count");
+    header.Vertices = ReadCount(reader, TrMark("Model vertex count"));
+    header.Triangles = ReadCount(reader, TrMark("Model triangle count"));
+    const std::int32_t frames = ReadCount(reader, TrMark("Model frame count"));
     reader.Skip(kFieldBytes); // sync type
     header.Flags = reader.ReadInt32();
     reader.Skip(kFieldBytes); // average size
@@ -57,7 +59,7 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
         const std::uint64_t pixels = CheckPictureSize(header.SkinWidth, header.SkinHeight);
         // A skin is at least its type and one pixel, or an empty group.
         CheckCount(reader, skins, kFieldBytes + std::min<std::uint64_t>(pixels, kFieldBytes),
-                   "Model skin count");
+                   TrMark("Model skin count"));
         for (std::size_t s = 0; s < header.Skins; ++s) {
             TMdlSkin at;
             at.Index = s;
@@ -65,8 +67,8 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
             at.Height = header.SkinHeight;
             at.Group = reader.ReadInt32() != 0;
             if (at.Group) {
-                const std::int32_t pictures = ReadCount(reader, "Model skin group size");
-                CheckCount(reader, pictures, kFieldBytes + pixels, "Model skin group size");
+                const std::int32_t pictures = ReadCount(reader, TrMark("Model skin group size"));
+                CheckCount(reader, pictures, kFieldBytes + pixels, TrMark("Model skin group size"));
                 at.Pictures = static_cast<std::size_t>(pictures);
                 reader.Skip(kFieldBytes * at.Pictures); // intervals
                 // The group's count was checked against its pictures too.
@@ -80,9 +82,9 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
                 return header;
         }
     }
-    CheckCount(reader, header.Vertices, kTexCoordBytes, "Model vertex count");
+    CheckCount(reader, header.Vertices, kTexCoordBytes, TrMark("Model vertex count"));
     reader.Skip(kTexCoordBytes * static_cast<std::size_t>(header.Vertices));
-    CheckCount(reader, header.Triangles, kTriangleBytes, "Model triangle count");
+    CheckCount(reader, header.Triangles, kTriangleBytes, TrMark("Model triangle count"));
     reader.Skip(kTriangleBytes * static_cast<std::size_t>(header.Triangles));
 
     const std::uint64_t vertexBytes =
@@ -92,7 +94,7 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
     CheckCount(
         reader, frames,
         std::min<std::uint64_t>(kFieldBytes + simpleBytes, 2 * kFieldBytes + kFrameBoundsBytes),
-        "Model frame count");
+        TrMark("Model frame count"));
     for (std::size_t f = 0; f < header.Frames; ++f) {
         TMdlFrame at;
         at.Index = f;
@@ -100,9 +102,10 @@ TMdlHeader WalkMdl(std::span<const unsigned char> mdl,
         if (!at.Group) {
             at.FirstName = ReadSimpleFrame(reader, vertexBytes);
         } else {
-            const std::int32_t members = ReadCount(reader, "Model frame group size");
+            const std::int32_t members = ReadCount(reader, TrMark("Model frame group size"));
             reader.Skip(kFrameBoundsBytes);
-            CheckCount(reader, members, kFieldBytes + simpleBytes, "Model frame group size");
+            CheckCount(reader, members, kFieldBytes + simpleBytes,
+                       TrMark("Model frame group size"));
             at.Members = static_cast<std::size_t>(members);
             reader.Skip(kFieldBytes * at.Members); // intervals
             // Only the first name is told; the rest are passed over.

@@ -2,12 +2,14 @@
 
 #include "formats/Layout.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
 TMipTextureHeader ReadMipTextureHeader(std::span<const unsigned char> bytes) {
     if (bytes.size() < kMipTextureHeaderBytes)
-        throw TFailure("Texture header is cut short");
+        throw TFailure(Tr("Texture header is cut short"));
     TByteReader reader(bytes);
     TMipTextureHeader header;
     header.Name = FixedName(reader.Take(kMipNameBytes));
@@ -25,9 +27,10 @@ std::span<const unsigned char> FullLevel(std::span<const unsigned char> bytes,
                                          TMipTextureHeader& header) {
     header = ReadMipTextureHeader(bytes);
     if (header.Offsets[0] == 0)
-        throw TFailure("Texture " + header.Name + " keeps its pixels elsewhere");
+        throw TFailure(FormatText(Tr("Texture {1} keeps its pixels elsewhere"), header.Name));
     const std::size_t count = CheckPictureSize(header.Width, header.Height);
-    return SliceOf(bytes, header.Offsets[0], count, "Pixel data of texture " + header.Name);
+    return SliceOf(bytes, header.Offsets[0], count,
+                   FormatText(Tr("Pixel data of texture {1}"), header.Name));
 }
 
 } // namespace
@@ -40,15 +43,16 @@ TIndexedPicture ReadMipTexture(std::span<const unsigned char> bytes) {
 
 TPalette ReadPaletteAfter(std::span<const unsigned char> bytes, std::size_t end,
                           const std::string& what) {
-    const auto counted = SliceOf(bytes, end, 2, "Palette of " + what);
+    const std::string palette = FormatText(Tr("Palette of {1}"), Tr(what.c_str()));
+    const auto counted = SliceOf(bytes, end, 2, palette);
     const std::size_t count = static_cast<std::size_t>(counted[0] | counted[1] << 8);
     if (count > kPaletteColours)
-        throw TFailure("Palette of " + what + " holds " + std::to_string(count) + " colours");
-    const auto rgb = SliceOf(bytes, end + 2, count * 3, "Palette of " + what);
-    TPalette palette;
+        throw TFailure(FormatText(Tr("{1} holds {2} colours"), palette, count));
+    const auto rgb = SliceOf(bytes, end + 2, count * 3, palette);
+    TPalette colours;
     for (std::size_t i = 0; i < count; ++i)
-        palette.Colours[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
-    return palette;
+        colours.Colours[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+    return colours;
 }
 
 TPalette ReadMipTexturePalette(std::span<const unsigned char> bytes) {
@@ -58,8 +62,10 @@ TPalette ReadMipTexturePalette(std::span<const unsigned char> bytes) {
     const std::uint64_t end =
         std::uint64_t{header.Offsets[kMipLevels - 1]} + (header.Width / 8) * (header.Height / 8);
     if (end > bytes.size())
-        throw TFailure("Palette of texture " + header.Name + " lies outside the entry");
-    return ReadPaletteAfter(bytes, static_cast<std::size_t>(end), "texture " + header.Name);
+        throw TFailure(
+            FormatText(Tr("Palette of texture {1} lies outside the entry"), header.Name));
+    return ReadPaletteAfter(bytes, static_cast<std::size_t>(end),
+                            FormatText(Tr("texture {1}"), header.Name));
 }
 
 int HalfLifeTransparentIndex(const std::string& textureName) {

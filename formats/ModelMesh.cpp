@@ -4,6 +4,8 @@
 #include "formats/Md2.h"
 #include "formats/Mdl.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,18 +61,18 @@ std::int32_t ReadCount(TByteReader& reader, std::string_view what) {
 }
 
 TMdlLayout WalkMdlLayout(std::span<const unsigned char> mdl) {
-    TByteReader reader = OpenTagged(mdl, kMdlTag, kMdlVersion, kMdlHeaderBytes, "Model");
+    TByteReader reader = OpenTagged(mdl, kMdlTag, kMdlVersion, kMdlHeaderBytes, TrMark("Model"));
     TMdlLayout layout;
     TModelInfo& info = layout.Info;
     info.Scale = ReadPoint(reader);
     info.Origin = ReadPoint(reader);
     reader.Skip(4 * kFieldBytes); // radius, eye position
-    const std::int32_t skins = ReadCount(reader, "Model skin count");
+    const std::int32_t skins = ReadCount(reader, TrMark("Model skin count"));
     info.SkinWidth = reader.ReadInt32();
     info.SkinHeight = reader.ReadInt32();
-    const std::int32_t vertices = ReadCount(reader, "Model vertex count");
-    const std::int32_t triangles = ReadCount(reader, "Model triangle count");
-    const std::int32_t frames = ReadCount(reader, "Model frame count");
+    const std::int32_t vertices = ReadCount(reader, TrMark("Model vertex count"));
+    const std::int32_t triangles = ReadCount(reader, TrMark("Model triangle count"));
+    const std::int32_t frames = ReadCount(reader, TrMark("Model frame count"));
     reader.Skip(kFieldBytes); // sync type
     info.Flags = reader.ReadInt32();
     reader.Skip(kFieldBytes); // average size
@@ -81,15 +83,15 @@ TMdlLayout WalkMdlLayout(std::span<const unsigned char> mdl) {
         const std::size_t pixels = CheckPictureSize(info.SkinWidth, info.SkinHeight);
         // A skin is at least its type and one pixel, or an empty group.
         CheckCount(reader, skins, kFieldBytes + std::min<std::size_t>(pixels, kFieldBytes),
-                   "Model skin count");
+                   TrMark("Model skin count"));
         info.Skins.reserve(static_cast<std::size_t>(skins));
         layout.SkinPixels.reserve(static_cast<std::size_t>(skins));
         for (std::int32_t s = 0; s < skins; ++s) {
             TModelSkin skin;
             skin.Group = reader.ReadInt32() != 0;
             if (skin.Group) {
-                const std::int32_t pictures = ReadCount(reader, "Model skin group size");
-                CheckCount(reader, pictures, kFieldBytes + pixels, "Model skin group size");
+                const std::int32_t pictures = ReadCount(reader, TrMark("Model skin group size"));
+                CheckCount(reader, pictures, kFieldBytes + pixels, TrMark("Model skin group size"));
                 skin.Pictures = static_cast<std::size_t>(pictures);
                 reader.Skip(kFieldBytes * skin.Pictures); // intervals
             }
@@ -100,10 +102,10 @@ TMdlLayout WalkMdlLayout(std::span<const unsigned char> mdl) {
             info.Skins.push_back(skin);
         }
     }
-    CheckCount(reader, vertices, kMdlTexCoordBytes, "Model vertex count");
+    CheckCount(reader, vertices, kMdlTexCoordBytes, TrMark("Model vertex count"));
     layout.TexCoords = reader.Position();
     reader.Skip(kMdlTexCoordBytes * info.Vertices);
-    CheckCount(reader, triangles, kMdlTriangleBytes, "Model triangle count");
+    CheckCount(reader, triangles, kMdlTriangleBytes, TrMark("Model triangle count"));
     layout.Triangles = reader.Position();
     reader.Skip(kMdlTriangleBytes * info.Triangles);
 
@@ -112,7 +114,7 @@ TMdlLayout WalkMdlLayout(std::span<const unsigned char> mdl) {
     const std::size_t poseBytes = kMdlPoseHeadBytes + vertexBytes;
     // A frame is at least a single one or an empty group.
     CheckCount(reader, frames, std::min(kFieldBytes + poseBytes, 2 * kFieldBytes + kMdlBoundsBytes),
-               "Model frame count");
+               TrMark("Model frame count"));
     info.Frames.reserve(static_cast<std::size_t>(frames));
     layout.PoseVertices.reserve(static_cast<std::size_t>(frames));
     for (std::int32_t f = 0; f < frames; ++f) {
@@ -121,17 +123,17 @@ TMdlLayout WalkMdlLayout(std::span<const unsigned char> mdl) {
         frame.Group = reader.ReadInt32() != 0;
         std::vector<float> ends;
         if (frame.Group) {
-            const std::int32_t poses = ReadCount(reader, "Model frame group size");
+            const std::int32_t poses = ReadCount(reader, TrMark("Model frame group size"));
             reader.Skip(kMdlBoundsBytes);
-            CheckCount(reader, poses, kFieldBytes + poseBytes, "Model frame group size");
+            CheckCount(reader, poses, kFieldBytes + poseBytes, TrMark("Model frame group size"));
             ends.resize(static_cast<std::size_t>(poses));
             float last = 0;
             for (std::size_t i = 0; i < ends.size(); ++i) {
                 ends[i] = ReadFloat(reader);
                 // The game refuses an interval that is not a positive time.
                 if (!std::isfinite(ends[i]) || ends[i] <= 0)
-                    throw TFailure("Model frame " + std::to_string(f) + "'s interval " + Text(i) +
-                                   " is not valid");
+                    throw TFailure(
+                        FormatText(Tr("Model frame {1}'s interval {2} is not valid"), f, Text(i)));
                 // Each interval ends its pose; one not past the last is never shown.
                 ends[i] = std::max(ends[i], last);
                 last = ends[i];
@@ -167,17 +169,18 @@ TScene MdlScene(std::span<const unsigned char> mdl, std::size_t frameIndex, std:
     const TMdlLayout layout = WalkMdlLayout(mdl);
     const TModelInfo& info = layout.Info;
     if (frameIndex >= info.Frames.size())
-        throw TFailure("Model has no frame " + Text(frameIndex));
+        throw TFailure(FormatText(Tr("Model has no frame {1}"), Text(frameIndex)));
     if (poseIndex >= info.Frames[frameIndex].Poses.size())
-        throw TFailure("Model frame " + Text(frameIndex) + " has no pose " + Text(poseIndex));
+        throw TFailure(
+            FormatText(Tr("Model frame {1} has no pose {2}"), Text(frameIndex), Text(poseIndex)));
 
     TScene scene;
     if (!info.Skins.empty()) {
         if (skinIndex >= info.Skins.size())
-            throw TFailure("Model has no skin " + Text(skinIndex));
+            throw TFailure(FormatText(Tr("Model has no skin {1}"), Text(skinIndex)));
         if (skinPicture >= info.Skins[skinIndex].Pictures)
-            throw TFailure("Model skin " + Text(skinIndex) + " has no picture " +
-                           Text(skinPicture));
+            throw TFailure(FormatText(Tr("Model skin {1} has no picture {2}"), Text(skinIndex),
+                                      Text(skinPicture)));
         const std::size_t pixels = CheckPictureSize(info.SkinWidth, info.SkinHeight);
         TByteReader reader(mdl);
         reader.Seek(layout.SkinPixels[skinIndex] + skinPicture * pixels);
@@ -205,8 +208,8 @@ TScene MdlScene(std::span<const unsigned char> mdl, std::size_t frameIndex, std:
         points[v] = Unpack(reader.Take(kMdlPackedBytes), info.Scale, info.Origin);
         // A scale or origin past a float's range would give the renderer no bounds.
         if (!Finite(points[v]))
-            throw TFailure("Model vertex " + Text(v) + " of frame " + Text(frameIndex) +
-                           " is not a finite point");
+            throw TFailure(FormatText(Tr("Model vertex {1} of frame {2} is not a finite point"),
+                                      Text(v), Text(frameIndex)));
     }
 
     // The back half of the skin is the right half of the picture.
@@ -221,8 +224,8 @@ TScene MdlScene(std::span<const unsigned char> mdl, std::size_t frameIndex, std:
         for (std::size_t c = 0; c < 3; ++c) {
             const std::int32_t index = reader.ReadInt32();
             if (index < 0 || static_cast<std::size_t>(index) >= info.Vertices)
-                throw TFailure("Model triangle " + Text(t) + " names vertex " +
-                               std::to_string(index) + " of " + Text(info.Vertices));
+                throw TFailure(FormatText(Tr("Model triangle {1} names vertex {2} of {3}"), Text(t),
+                                          index, Text(info.Vertices)));
             const auto i = static_cast<std::size_t>(index);
             TSceneVertex vertex;
             vertex.At = points[i];
@@ -239,21 +242,21 @@ TScene MdlScene(std::span<const unsigned char> mdl, std::size_t frameIndex, std:
 
 namespace {
 
-constexpr const char* kMd2 = "Quake II model";
+constexpr const char* kMd2 = TrMark("Quake II model");
 
+// what is marked TrMark where it is written.
 std::size_t Md2Count(std::int32_t count, const char* what) {
     if (count < 0)
-        throw TFailure(std::string(kMd2) + " " + what + " " + std::to_string(count) +
-                       " is not valid");
+        throw TFailure(FormatText(Tr("Quake II model {1} {2} is not valid"), Tr(what), count));
     return static_cast<std::size_t>(count);
 }
 
 // count records of size bytes at offset, all inside the entry.
 std::span<const unsigned char> Md2List(std::span<const unsigned char> md2, std::int32_t offset,
                                        std::size_t count, std::size_t size, const char* what) {
-    const std::string name = std::string(kMd2) + "'s " + what;
+    const std::string name = FormatText(Tr("Quake II model's {1}"), Tr(what));
     if (offset < 0)
-        throw TFailure(name + " lies outside the entry");
+        throw TFailure(FormatText(Tr("{1} lies outside the entry"), name));
     // Both below 2^31, so the product fits.
     return SliceOf(md2, static_cast<std::uint64_t>(offset), std::uint64_t{count} * size, name);
 }
@@ -273,12 +276,12 @@ TMd2Layout ReadMd2Layout(std::span<const unsigned char> md2) {
     info.SkinWidth = reader.ReadInt32();
     info.SkinHeight = reader.ReadInt32();
     const std::int32_t frameSize = reader.ReadInt32();
-    const std::size_t skins = Md2Count(reader.ReadInt32(), "skin count");
-    info.Vertices = Md2Count(reader.ReadInt32(), "vertex count");
-    const std::size_t coords = Md2Count(reader.ReadInt32(), "texture coordinate count");
-    info.Triangles = Md2Count(reader.ReadInt32(), "triangle count");
-    (void)Md2Count(reader.ReadInt32(), "command count");
-    const std::size_t frames = Md2Count(reader.ReadInt32(), "frame count");
+    const std::size_t skins = Md2Count(reader.ReadInt32(), TrMark("skin count"));
+    info.Vertices = Md2Count(reader.ReadInt32(), TrMark("vertex count"));
+    const std::size_t coords = Md2Count(reader.ReadInt32(), TrMark("texture coordinate count"));
+    info.Triangles = Md2Count(reader.ReadInt32(), TrMark("triangle count"));
+    (void)Md2Count(reader.ReadInt32(), TrMark("command count"));
+    const std::size_t frames = Md2Count(reader.ReadInt32(), TrMark("frame count"));
     const std::int32_t skinsAt = reader.ReadInt32();
     const std::int32_t coordsAt = reader.ReadInt32();
     const std::int32_t trianglesAt = reader.ReadInt32();
@@ -288,14 +291,14 @@ TMd2Layout ReadMd2Layout(std::span<const unsigned char> md2) {
     const std::uint64_t least =
         kMd2FrameNameAt + kMd2FrameNameBytes + std::uint64_t{info.Vertices} * kMd2VertexBytes;
     if (frames > 0 && (frameSize < 0 || static_cast<std::uint64_t>(frameSize) < least))
-        throw TFailure(std::string(kMd2) + " frame size " + std::to_string(frameSize) +
-                       " is not valid");
+        throw TFailure(FormatText(Tr("Quake II model frame size {1} is not valid"), frameSize));
     layout.FrameSize = frames > 0 ? static_cast<std::size_t>(frameSize) : 0;
-    const auto names = Md2List(md2, skinsAt, skins, kMd2SkinNameBytes, "skin list");
-    layout.TexCoords = Md2List(md2, coordsAt, coords, kMd2TexCoordBytes, "texture coordinates");
+    const auto names = Md2List(md2, skinsAt, skins, kMd2SkinNameBytes, TrMark("skin list"));
+    layout.TexCoords =
+        Md2List(md2, coordsAt, coords, kMd2TexCoordBytes, TrMark("texture coordinates"));
     layout.Triangles =
-        Md2List(md2, trianglesAt, info.Triangles, kMd2TriangleBytes, "triangle list");
-    layout.Frames = Md2List(md2, framesAt, frames, layout.FrameSize, "frame list");
+        Md2List(md2, trianglesAt, info.Triangles, kMd2TriangleBytes, TrMark("triangle list"));
+    layout.Frames = Md2List(md2, framesAt, frames, layout.FrameSize, TrMark("frame list"));
     info.Skins.reserve(skins);
     for (std::size_t i = 0; i < skins; ++i) {
         TModelSkin skin;
@@ -330,7 +333,7 @@ TScene Md2Scene(std::span<const unsigned char> md2, std::size_t frameIndex,
     const TMd2Layout layout = ReadMd2Layout(md2);
     const TModelInfo& info = layout.Info;
     if (frameIndex >= info.Frames.size())
-        throw TFailure(std::string(kMd2) + " has no frame " + Text(frameIndex));
+        throw TFailure(FormatText(Tr("Quake II model has no frame {1}"), Text(frameIndex)));
 
     TScene scene;
     float scaleS = 1;
@@ -352,8 +355,9 @@ TScene Md2Scene(std::span<const unsigned char> md2, std::size_t frameIndex,
     for (std::size_t v = 0; v < points.size(); ++v) {
         points[v] = Unpack(frame.Take(kMd2VertexBytes), scale, origin);
         if (!Finite(points[v]))
-            throw TFailure(std::string(kMd2) + " vertex " + Text(v) + " of frame " +
-                           Text(frameIndex) + " is not a finite point");
+            throw TFailure(
+                FormatText(Tr("Quake II model vertex {1} of frame {2} is not a finite point"),
+                           Text(v), Text(frameIndex)));
     }
 
     const std::size_t coords = layout.TexCoords.size() / kMd2TexCoordBytes;
@@ -372,12 +376,12 @@ TScene Md2Scene(std::span<const unsigned char> md2, std::size_t frameIndex,
         triangle.Texture = scene.Textures.empty() ? -1 : 0;
         for (std::size_t c = 0; c < 3; ++c) {
             if (vertex[c] >= info.Vertices)
-                throw TFailure(std::string(kMd2) + " triangle " + Text(t) + " names vertex " +
-                               Text(vertex[c]) + " of " + Text(info.Vertices));
+                throw TFailure(FormatText(Tr("Quake II model triangle {1} names vertex {2} of {3}"),
+                                          Text(t), Text(vertex[c]), Text(info.Vertices)));
             if (coord[c] >= coords)
-                throw TFailure(std::string(kMd2) + " triangle " + Text(t) +
-                               " names texture coordinate " + Text(coord[c]) + " of " +
-                               Text(coords));
+                throw TFailure(FormatText(
+                    Tr("Quake II model triangle {1} names texture coordinate {2} of {3}"), Text(t),
+                    Text(coord[c]), Text(coords)));
             coordReader.Seek(coord[c] * kMd2TexCoordBytes);
             const auto s = static_cast<std::int16_t>(coordReader.ReadUInt16());
             const auto tt = static_cast<std::int16_t>(coordReader.ReadUInt16());

@@ -2,6 +2,8 @@
 
 #include "formats/Lmp.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <optional>
@@ -15,7 +17,7 @@ constexpr unsigned char kRunFlag = 0xC0;
 constexpr unsigned char kRunLengthMask = 0x3F;
 
 [[noreturn]] void PixelsRunPast() {
-    throw TFailure("PCX pixels run past the end of the entry");
+    throw TFailure(Tr("PCX pixels run past the end of the entry"));
 }
 
 // Decodes the plane bytes of every line in one go: real files let runs cross
@@ -70,9 +72,9 @@ struct TPcxLayout {
 
 TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     if (pcx.empty() || pcx[0] != kPcxManufacturer)
-        throw TFailure("Not a PCX file");
+        throw TFailure(Tr("Not a PCX file"));
     if (pcx.size() < kPcxHeaderBytes)
-        throw TFailure("PCX header is cut short");
+        throw TFailure(Tr("PCX header is cut short"));
     TByteReader reader(pcx);
     reader.Seek(kPcxEncodingAt);
     const std::uint8_t encoding = reader.ReadUInt8();
@@ -85,9 +87,10 @@ TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     const std::uint8_t planes = reader.ReadUInt8();
     const std::size_t lineBytes = reader.ReadUInt16();
     if (bits != 8 || (planes != 1 && planes != 3))
-        throw TFailure("PCX of " + std::to_string(bits) + " bits per pixel in " +
-                       std::to_string(planes) + (planes == 1 ? " plane" : " planes") +
-                       " is not supported");
+        throw TFailure(
+            FormatText(TrPlural("PCX of {1} bits per pixel in {2} plane is not supported",
+                                "PCX of {1} bits per pixel in {2} planes is not supported", planes),
+                       bits, planes));
     const std::int64_t width = xMax - xMin + 1;
     const std::int64_t height = yMax - yMin + 1;
     (void)CheckPictureSize(width, height);
@@ -98,14 +101,14 @@ TPcxLayout ReadLayout(std::span<const unsigned char> pcx) {
     layout.Width = static_cast<std::size_t>(width);
     layout.Height = static_cast<std::size_t>(height);
     if (lineBytes < layout.Width)
-        throw TFailure("PCX line length " + std::to_string(lineBytes) + " is too short for width " +
-                       std::to_string(width));
+        throw TFailure(
+            FormatText(Tr("PCX line length {1} is too short for width {2}"), lineBytes, width));
 
     layout.Packed = pcx.subspan(kPcxHeaderBytes);
     if (planes == 1) {
         if (pcx.size() < kPcxHeaderBytes + 1 + kPaletteBytes ||
             pcx[pcx.size() - kPaletteBytes - 1] != kPcxPaletteMarker)
-            throw TFailure("PCX palette is missing");
+            throw TFailure(Tr("PCX palette is missing"));
         layout.Palette = pcx.last(kPaletteBytes);
         layout.Packed = layout.Packed.first(layout.Packed.size() - kPaletteBytes - 1);
     }

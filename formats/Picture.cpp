@@ -1,6 +1,8 @@
 #include "formats/Picture.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <string>
 #include <utility>
@@ -23,7 +25,8 @@ std::string PictureSizeText(std::int64_t width, std::int64_t height) {
 std::size_t CheckPictureSize(std::int64_t width, std::int64_t height) {
     // The message is made only when it is needed: a walk checks millions.
     if (width <= 0 || height <= 0)
-        throw TFailure("Picture size " + PictureSizeText(width, height) + " is not valid");
+        throw TFailure(
+            FormatText(Tr("Picture size {1} is not valid"), PictureSizeText(width, height)));
     // Each side is checked first so the product stays well inside 64 bits.
     constexpr std::int64_t maxPixels = static_cast<std::int64_t>(kMaxPictureRgbaBytes / kRgbaBytes);
     if (width > maxPixels || height > maxPixels || width * height > maxPixels)
@@ -32,13 +35,13 @@ std::size_t CheckPictureSize(std::int64_t width, std::int64_t height) {
 }
 
 std::string PictureTooLargeMessage(std::int64_t width, std::int64_t height) {
-    return "Picture size " + PictureSizeText(width, height) + " is too large";
+    return FormatText(Tr("Picture size {1} is too large"), PictureSizeText(width, height));
 }
 
 std::size_t CheckIndexedPixels(const TByteReader& reader, std::int64_t width, std::int64_t height) {
     const std::size_t count = CheckPictureSize(width, height);
     if (count > reader.Remaining())
-        throw TFailure("Picture pixels run past the end of the entry");
+        throw TFailure(Tr("Picture pixels run past the end of the entry"));
     return count;
 }
 

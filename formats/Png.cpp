@@ -1,6 +1,8 @@
 #include "formats/Png.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -42,7 +44,7 @@ void PutChunk(const std::function<void(std::span<const unsigned char>)>& sink, c
 }
 
 [[noreturn]] void CannotCompress() {
-    throw TFailure("Cannot compress the picture");
+    throw TFailure(Tr("Cannot compress the picture"));
 }
 
 // A deflate stream that ends itself, whatever is thrown meanwhile.
@@ -74,7 +76,7 @@ void WritePng(int width, int height, unsigned char colourType, std::size_t pixel
               const TSink& sink) {
     const std::size_t count = CheckPictureSize(width, height);
     if (pixels.size() != pixelBytes * count)
-        throw TFailure("Picture pixels do not match its size");
+        throw TFailure(Tr("Picture pixels do not match its size"));
     const auto w = static_cast<std::size_t>(width);
     const auto h = static_cast<std::size_t>(height);
 

@@ -4,6 +4,7 @@
 #include "framework/ByteReader.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <unordered_set>
 
@@ -27,25 +28,26 @@ bool IsQuake2Map(std::span<const unsigned char> bytes) {
 
 TQuake2Map ReadQuake2Map(std::span<const unsigned char> bsp, std::size_t most) {
     TByteReader reader = OpenTagged(bsp, kQuake2MapTag, kQuake2MapVersion, kQuake2MapHeaderBytes,
-                                    "Quake II map", true);
+                                    TrMark("Quake II map"), true);
     std::span<const unsigned char> texinfo;
     for (std::size_t i = 0; i < kQuake2MapLumpCount; ++i) {
         const std::uint32_t offset = reader.ReadUInt32();
         const std::uint32_t length = reader.ReadUInt32();
         const auto lump =
-            SliceOf(bsp, offset, length, std::string("Quake II map lump ") + kLumpNames[i]);
+            SliceOf(bsp, offset, length, FormatText(Tr("Quake II map lump {1}"), kLumpNames[i]));
         if (i == kQuake2TexinfoLump)
             texinfo = lump;
     }
     if (texinfo.size() % kQuake2TexinfoBytes != 0)
-        throw TFailure("Quake II map's texture information holds " +
-                       std::to_string(texinfo.size()) + " bytes, not whole records of " +
-                       std::to_string(kQuake2TexinfoBytes));
+        throw TFailure(FormatText(
+            Tr("Quake II map's texture information holds {1} bytes, not whole records of {2}"),
+            texinfo.size(), kQuake2TexinfoBytes));
     TQuake2Map map;
     map.Records = texinfo.size() / kQuake2TexinfoBytes;
     if (map.Records > kQuake2MaxTexinfo)
-        throw TFailure("Quake II map's texture information holds " + std::to_string(map.Records) +
-                       " records, more than a map holds");
+        throw TFailure(FormatText(
+            Tr("Quake II map's texture information holds {1} records, more than a map holds"),
+            map.Records));
     // Told apart as the archive tells names apart: a name in two spellings
     // is one entry, so one texture.
     std::unordered_set<std::string> seen;

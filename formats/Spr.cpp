@@ -3,6 +3,8 @@
 #include "formats/Layout.h"
 #include "formats/MipTexture.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 
@@ -15,24 +17,24 @@ constexpr std::uint64_t kPictureHeaderBytes = 16; // origin x, y, width, height
 // the texture format.
 static_assert(kSprHeaderBytes == 9 * kFieldBytes);
 static_assert(kSprHalfLifeHeaderBytes == kSprHeaderBytes + kFieldBytes);
-constexpr const char* kPaletteOf = "sprite";
+constexpr const char* kPaletteOf = TrMark("sprite");
 
 } // namespace
 
 TSprHeader ReadSprHeader(std::span<const unsigned char> spr) {
     if (!HasTag(spr, 0, kSprTag))
-        throw TFailure("Not a sprite file");
+        throw TFailure(Tr("Not a sprite file"));
     if (spr.size() < kSprHeaderBytes)
-        throw TFailure("Sprite header is cut short");
+        throw TFailure(Tr("Sprite header is cut short"));
     TByteReader reader(spr);
     reader.Skip(kSprTag.size());
     const std::int32_t version = reader.ReadInt32();
     if (version != kSprVersion && version != kSprHalfLifeVersion)
-        throw TFailure("Sprite version " + std::to_string(version) + " is not supported");
+        throw TFailure(FormatText(Tr("Sprite version {1} is not supported"), version));
     TSprHeader header;
     header.HalfLife = version == kSprHalfLifeVersion;
     if (header.HalfLife && spr.size() < kSprHalfLifeHeaderBytes)
-        throw TFailure("Sprite header is cut short");
+        throw TFailure(Tr("Sprite header is cut short"));
     header.Type = reader.ReadInt32();
     if (header.HalfLife)
         header.TextureFormat = reader.ReadInt32();
@@ -52,7 +54,7 @@ TSprHeader ReadSprHeader(std::span<const unsigned char> spr) {
     // A frame is at least its type and a picture header, or an empty group.
     CheckCount(reader, frames,
                std::min<std::uint64_t>(kFieldBytes + kPictureHeaderBytes, 2 * kFieldBytes),
-               "Sprite frame count");
+               TrMark("Sprite frame count"));
     header.Frames = static_cast<std::size_t>(frames);
     return header;
 }
@@ -60,7 +62,7 @@ TSprHeader ReadSprHeader(std::span<const unsigned char> spr) {
 TPalette ReadSprPalette(std::span<const unsigned char> spr) {
     const TSprHeader header = ReadSprHeader(spr);
     if (!header.HalfLife)
-        throw TFailure("Sprite version 1 carries no colours");
+        throw TFailure(Tr("Sprite version 1 carries no colours"));
     return ReadPaletteAfter(spr, kSprHalfLifeHeaderBytes, kPaletteOf);
 }
 
@@ -89,7 +91,7 @@ TSprHeader WalkSpr(std::span<const unsigned char> spr,
         if (at.Group) {
             const std::int32_t pictures = reader.ReadInt32();
             CheckCount(reader, pictures, kFieldBytes + kPictureHeaderBytes,
-                       "Sprite frame group size");
+                       TrMark("Sprite frame group size"));
             at.Pictures = static_cast<std::size_t>(pictures);
             reader.Skip(kFieldBytes * at.Pictures); // intervals
         }

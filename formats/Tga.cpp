@@ -2,6 +2,8 @@
 
 #include "framework/ByteReader.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <array>
@@ -16,17 +18,17 @@ constexpr unsigned kPacketCountMask = 0x7F;
 constexpr std::size_t kLongestRun = kPacketCountMask + 1;
 
 [[noreturn]] void PixelsRunPast() {
-    throw TFailure("TGA pixels run past the end of the entry");
+    throw TFailure(Tr("TGA pixels run past the end of the entry"));
 }
 
 const char* TypeName(unsigned char type) {
     switch (type) {
     case kTgaColourMapped:
-        return "colour-mapped";
+        return TrMark("colour-mapped");
     case kTgaTrueColour:
-        return "true-colour";
+        return TrMark("true-colour");
     default:
-        return "greyscale";
+        return TrMark("greyscale");
     }
 }
 
@@ -63,7 +65,7 @@ struct THeader {
 
 THeader ReadHeader(std::span<const unsigned char> tga, bool withMap) {
     if (tga.size() < kTgaHeaderBytes)
-        throw TFailure("TGA header is cut short");
+        throw TFailure(Tr("TGA header is cut short"));
     TByteReader at(tga);
     const auto u16 = [&](std::size_t offset) {
         at.Seek(offset);
@@ -75,15 +77,15 @@ THeader ReadHeader(std::span<const unsigned char> tga, bool withMap) {
     h.Info.Type = static_cast<unsigned char>(type & ~unsigned{kTgaRunLength});
     if (type > (kTgaGreyscale | kTgaRunLength) || h.Info.Type < kTgaColourMapped ||
         h.Info.Type > kTgaGreyscale)
-        throw TFailure("TGA image type " + std::to_string(type) + " is not supported");
+        throw TFailure(FormatText(Tr("TGA image type {1} is not supported"), type));
     h.Info.PixelBits = tga[kTgaPixelBitsAt];
     const int bits = h.Info.PixelBits;
     const bool depthFits = h.Info.Type == kTgaTrueColour
                                ? (bits == 15 || bits == 16 || bits == 24 || bits == 32)
                                : bits == 8;
     if (!depthFits)
-        throw TFailure("TGA of " + std::to_string(bits) + " bits per pixel is not supported for " +
-                       TypeName(h.Info.Type));
+        throw TFailure(FormatText(Tr("TGA of {1} bits per pixel is not supported for {2}"), bits,
+                                  Tr(TypeName(h.Info.Type))));
     h.PixelBytes = static_cast<std::size_t>((bits + 7) / 8);
     h.Descriptor = tga[kTgaDescriptorAt];
     h.Info.Size = {u16(kTgaWidthAt), u16(kTgaHeightAt)};
@@ -96,10 +98,10 @@ THeader ReadHeader(std::span<const unsigned char> tga, bool withMap) {
     const std::size_t entryBytes = mapLength > 0 ? static_cast<std::size_t>((mapBits + 7) / 8) : 0;
     h.DataAt = mapAt + mapLength * entryBytes;
     if (h.DataAt > tga.size())
-        throw TFailure("TGA colour map is missing or cut short");
+        throw TFailure(Tr("TGA colour map is missing or cut short"));
     if (h.Info.Type == kTgaColourMapped) {
         if (mapLength == 0 || (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32))
-            throw TFailure("TGA colour map is missing or cut short");
+            throw TFailure(Tr("TGA colour map is missing or cut short"));
         h.MapFirst = u16(kTgaMapFirstAt);
         if (withMap) {
             h.Map.resize(mapLength);
@@ -150,8 +152,8 @@ TRgbaPicture ReadTga(std::span<const unsigned char> tga) {
         case kTgaColourMapped: {
             const std::size_t index = p[0];
             if (index < h.MapFirst || index - h.MapFirst >= h.Map.size())
-                throw TFailure("TGA pixel index " + std::to_string(index) +
-                               " is outside its colour map");
+                throw TFailure(
+                    FormatText(Tr("TGA pixel index {1} is outside its colour map"), index));
             return h.Map[index - h.MapFirst];
         }
         case kTgaGreyscale:

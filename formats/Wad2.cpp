@@ -6,6 +6,7 @@
 #include "formats/MipTexture.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <cstdio>
 #include <utility>
@@ -32,7 +33,7 @@ TPictureLump PictureLump(std::span<const unsigned char> wad, const TWadLump& lum
     TPictureLump picture;
     picture.Kind = KindOfLump(lump);
     if (picture.Kind == TWadLumpKind::wlkOther)
-        throw TFailure("Lump " + lump.Name + " is not a picture");
+        throw TFailure(FormatText(Tr("Lump {1} is not a picture"), lump.Name));
     picture.Bytes = WadLumpBytes(wad, lump);
     if (picture.Kind == TWadLumpKind::wlkPalette) {
         (void)ReadPalette(picture.Bytes); // only to fail on a short one
@@ -49,16 +50,16 @@ TPictureLump PictureLump(std::span<const unsigned char> wad, const TWadLump& lum
 TWadDirectory ReadWadHeader(std::span<const unsigned char> wad) {
     const bool halfLife = HasTag(wad, 0, kWad3Tag);
     if ((!halfLife && !HasTag(wad, 0, kWad2Tag)) || wad.size() < kWadHeaderBytes)
-        throw TFailure("Not a WAD2 file");
+        throw TFailure(Tr("Not a WAD2 file"));
     const std::string tag(halfLife ? kWad3Tag : kWad2Tag);
     TByteReader reader(wad);
     reader.Skip(kWad2Tag.size());
     const std::int32_t count = reader.ReadInt32();
     const std::int32_t offset = reader.ReadInt32();
     if (offset < 0 || static_cast<std::uint64_t>(offset) > wad.size())
-        throw TFailure(tag + " directory lies outside the entry");
+        throw TFailure(FormatText(Tr("{1} directory lies outside the entry"), tag));
     reader.Seek(static_cast<std::size_t>(offset));
-    CheckCount(reader, count, kWadDirEntryBytes, tag + " lump count");
+    CheckCount(reader, count, kWadDirEntryBytes, FormatText(Tr("{1} lump count"), tag));
     return {static_cast<std::size_t>(count), static_cast<std::size_t>(offset), halfLife};
 }
 
@@ -182,9 +183,10 @@ int TransparentIndexOf(TWadLumpKind kind) {
 
 std::span<const unsigned char> WadLumpBytes(std::span<const unsigned char> wad,
                                             const TWadLump& lump) {
-    const auto bytes = SliceOf(wad, lump.Offset, lump.DiskSize, "Lump " + lump.Name);
+    const auto bytes =
+        SliceOf(wad, lump.Offset, lump.DiskSize, FormatText(Tr("Lump {1}"), lump.Name));
     if (lump.Compression != 0)
-        throw TFailure("Lump " + lump.Name + " is compressed");
+        throw TFailure(FormatText(Tr("Lump {1} is compressed"), lump.Name));
     return bytes;
 }
 
@@ -215,7 +217,7 @@ TPictureSize WadPictureSize(std::span<const unsigned char> wad, const TWadLump& 
 
 TIndexedPicture ConsoleCharacter(const TIndexedPicture& font, unsigned char c) {
     if (font.Width != kConsoleFontSide || font.Height != kConsoleFontSide)
-        throw TFailure("Not a console font");
+        throw TFailure(Tr("Not a console font"));
     constexpr int perRow = kConsoleFontSide / kConsoleCharSide;
     return CropPicture(font, c % perRow * kConsoleCharSide, c / perRow * kConsoleCharSide,
                        kConsoleCharSide, kConsoleCharSide);

@@ -3,13 +3,15 @@
 #include "formats/Layout.h"
 #include "framework/ByteReader.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 namespace zorvak {
 
 namespace {
 
 std::string PixelsOutside(const TWalHeader& header) {
-    return "Pixel data of texture " + header.Name + " lies outside the entry";
+    return FormatText(Tr("Pixel data of texture {1} lies outside the entry"), header.Name);
 }
 
 std::span<const unsigned char> FullLevel(std::span<const unsigned char> wal, TWalHeader& header) {
@@ -22,7 +24,7 @@ std::span<const unsigned char> FullLevel(std::span<const unsigned char> wal, TWa
 
 TWalHeader ReadWalHeader(std::span<const unsigned char> wal) {
     if (wal.size() < kWalHeaderBytes)
-        throw TFailure("Texture header is cut short");
+        throw TFailure(Tr("Texture header is cut short"));
     TByteReader reader(wal);
     TWalHeader header;
     header.Name = FixedName(reader.Take(kWalNameBytes));

@@ -2,6 +2,8 @@
 
 #include "formats/Layout.h"
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 
@@ -37,7 +39,7 @@ bool IsRiffWave(std::span<const unsigned char> bytes) {
 
 TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
     if (!IsRiffWave(wave))
-        throw TFailure("Not a WAVE file");
+        throw TFailure(Tr("Not a WAVE file"));
     TWaveInfo info;
     bool haveFormat = false;
     bool haveData = false;
@@ -53,7 +55,7 @@ TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
             wave.subspan(body, static_cast<std::size_t>(std::min<std::uint64_t>(size, available)));
         if (HasTag(wave, at, "fmt ") && !haveFormat) {
             if (chunk.size() < kWaveFormatMinBytes)
-                throw TFailure("Sound format chunk is cut short");
+                throw TFailure(Tr("Sound format chunk is cut short"));
             TByteReader reader(chunk);
             info.FormatTag = reader.ReadUInt16();
             info.Channels = reader.ReadUInt16();
@@ -80,12 +82,12 @@ TWaveInfo ReadWaveInfo(std::span<const unsigned char> wave) {
         position = body + size + (size & 1);
     }
     if (!haveFormat)
-        throw TFailure("Sound has no format chunk");
+        throw TFailure(Tr("Sound has no format chunk"));
     if (!haveData)
-        throw TFailure("Sound has no data chunk");
+        throw TFailure(Tr("Sound has no data chunk"));
     if (info.Channels == 0 || info.SampleRate == 0)
-        throw TFailure("Sound format is not valid (" + std::to_string(info.Channels) +
-                       " channels, " + std::to_string(info.SampleRate) + " Hz)");
+        throw TFailure(FormatText(Tr("Sound format is not valid ({1} channels, {2} Hz)"),
+                                  info.Channels, info.SampleRate));
     // Some writers leave the block size out; PCM's follows from the rest.
     std::uint64_t frameBytes = info.BlockAlign;
     if (frameBytes == 0)
@@ -122,12 +124,12 @@ std::string WaveFormatName(std::uint16_t tag) {
 std::vector<TWaveColumn> WaveformColumns(std::span<const unsigned char> wave, const TWaveInfo& info,
                                          int columns) {
     if (columns < 1 || columns > kMaxWaveformColumns)
-        throw TFailure("Waveform width " + std::to_string(columns) + " is not valid");
+        throw TFailure(FormatText(Tr("Waveform width {1} is not valid"), columns));
     const unsigned sampleBytes = info.BitsPerSample == 8 ? 1 : info.BitsPerSample == 16 ? 2 : 0;
     if (info.FormatTag != kWaveTagPcm || sampleBytes == 0)
-        throw TFailure("Cannot draw the waveform of this sound (" + WaveFormatName(info.FormatTag) +
-                       ", " + std::to_string(info.BitsPerSample) + "-bit)");
-    const auto data = SliceOf(wave, info.DataOffset, info.DataLength, "Sound data");
+        throw TFailure(FormatText(Tr("Cannot draw the waveform of this sound ({1}, {2}-bit)"),
+                                  WaveFormatName(info.FormatTag), info.BitsPerSample));
+    const auto data = SliceOf(wave, info.DataOffset, info.DataLength, TrMark("Sound data"));
     const std::size_t frameBytes = std::size_t{sampleBytes} * info.Channels;
     const std::size_t frames = frameBytes == 0 ? 0 : data.size() / frameBytes;
     const auto count = static_cast<std::size_t>(columns);

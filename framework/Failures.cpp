@@ -1,5 +1,8 @@
 #include "framework/Failures.h"
 
+#include "framework/Text.h"
+#include "framework/Translate.h"
+
 #include <cerrno>
 #include <system_error>
 #include <utility>
@@ -10,53 +13,55 @@ std::string DisplayPath(const std::filesystem::path& path) {
     return path.string();
 }
 
-std::string SystemReason(int err) {
-    return err == 0 ? std::string() : std::generic_category().message(err);
-}
-
 TFileOpenFailure::TFileOpenFailure(const std::filesystem::path& path, std::string reason)
-    : TFailure("Cannot open file " + DisplayPath(path)), reason_(std::move(reason)) {}
+    : TFailure(FormatText(Tr("Cannot open file {1}"), DisplayPath(path))),
+      reason_(std::move(reason)) {}
 
 TFileCreateFailure::TFileCreateFailure(const std::filesystem::path& path, std::string reason)
-    : TFailure("Cannot create file " + DisplayPath(path)), reason_(std::move(reason)) {}
+    : TFailure(FormatText(Tr("Cannot create file {1}"), DisplayPath(path))),
+      reason_(std::move(reason)) {}
 
 TFileInUseFailure::TFileInUseFailure(const std::filesystem::path& path)
-    : TFailure(DisplayPath(path) + " is in use by another program") {}
+    : TFailure(FormatText(Tr("{1} is in use by another program"), DisplayPath(path))) {}
 
 TArchiveChangedFailure::TArchiveChangedFailure(const std::filesystem::path& path)
-    : TFailure("The archive " + DisplayPath(path) +
-               " has changed since it was opened; open it again") {}
+    : TFailure(FormatText(Tr("The archive {1} has changed since it was opened; open it again"),
+                          DisplayPath(path))) {}
 
 TArchiveReplacedFailure::TArchiveReplacedFailure(const std::filesystem::path& path)
-    : TArchiveChangedFailure("Another file took the place of " + DisplayPath(path) +
-                             " during the edit: it is left as it is, and nothing was changed") {}
+    : TArchiveChangedFailure(FormatText(Tr("Another file took the place of {1} during the edit: "
+                                           "it is left as it is, and nothing was changed"),
+                                        DisplayPath(path))) {}
 
 TFileExistsFailure::TFileExistsFailure(const std::filesystem::path& path)
-    : TFailure(DisplayPath(path) + " exists"), path_(path) {}
+    : TFailure(FormatText(Tr("{1} exists"), DisplayPath(path))), path_(path) {}
 
 TLinkFailure::TLinkFailure(const std::filesystem::path& level)
-    : TFailure(DisplayPath(level) + " is a symbolic link: nothing is written through it") {}
+    : TFailure(FormatText(Tr("{1} is a symbolic link: nothing is written through it"),
+                          DisplayPath(level))) {}
+
+TListIndexFailure::TListIndexFailure() : TFailure(Tr("List index out of bounds")) {}
 
 TInOutFailure::TInOutFailure(int code) : TFailure(InOutMessage(code)), code_(code) {}
 
 std::string InOutMessage(int code) {
     switch (code) {
     case kIoFileNotFound:
-        return "File not found";
+        return Tr("File not found");
     case kIoInvalidFilename:
-        return "Invalid filename";
+        return Tr("Invalid filename");
     case kIoTooManyOpenFiles:
-        return "Too many open files";
+        return Tr("Too many open files");
     case kIoAccessDenied:
-        return "File access denied";
+        return Tr("File access denied");
     case kIoReadBeyondEnd:
-        return "Read beyond end of file";
+        return Tr("Read beyond end of file");
     case kIoDiskFull:
-        return "Disk full";
+        return Tr("Disk full");
     case kIoInvalidNumeric:
-        return "Invalid numeric input";
+        return Tr("Invalid numeric input");
     default:
-        return "I/O error " + std::to_string(code);
+        return FormatText(Tr("I/O error {1}"), code);
     }
 }
 
@@ -99,9 +104,10 @@ TInOutFailure TInOutFailure::FromErrno(int err) {
         return TInOutFailure(code);
 #ifdef EFBIG
     if (err == EFBIG)
-        return TInOutFailure(err, "File too large: the system's limit on a file's size is reached");
+        return TInOutFailure(err,
+                             Tr("File too large: the system's limit on a file's size is reached"));
 #endif
-    return TInOutFailure(err, "I/O error " + std::to_string(err));
+    return TInOutFailure(err, FormatText(Tr("I/O error {1}"), err));
 }
 
 void ThrowForErrno(int err) {

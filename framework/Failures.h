@@ -101,7 +101,7 @@ private:
 // "List index out of bounds": a list was asked for an item it does not hold.
 class TListIndexFailure : public TFailure {
 public:
-    TListIndexFailure() : TFailure("List index out of bounds") {}
+    TListIndexFailure();
 };
 
 // Codes of TInOutFailure that callers raise by name.

@@ -3,6 +3,7 @@
 #include "framework/Directory.h"
 #include "framework/Failures.h"
 #include "framework/System.h"
+#include "framework/Translate.h"
 
 #include <cerrno>
 
@@ -30,8 +31,8 @@ void TLockedFile::Take(TShareMode mode, int err) {
     const auto refused = [&](int why) {
         if (mode == TShareMode::smShared && why == kHeldErrno)
             throw TFileInUseFailure(path_);
-        throw TFileOpenFailure(path_,
-                               why == kHeldErrno ? "held by another program" : SystemReason(why));
+        throw TFileOpenFailure(path_, why == kHeldErrno ? Tr("held by another program")
+                                                        : SystemReason(why));
     };
     if (!fd_)
         refused(err);
@@ -40,7 +41,7 @@ void TLockedFile::Take(TShareMode mode, int err) {
         throw TFileOpenFailure(path_, SystemReason(status));
     if (kind != TFileKind::fkRegular)
         throw TFileOpenFailure(path_, kind == TFileKind::fkDirectory ? SystemReason(EISDIR)
-                                                                     : "not a regular file");
+                                                                     : Tr("not a regular file"));
     if (mode != TShareMode::smUnlocked)
         if (const int held = HoldFile(fd_.Get(), mode); held != 0)
             refused(held);

@@ -1,6 +1,8 @@
 #include "framework/PropertyStream.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <limits>
@@ -20,7 +22,7 @@ void TPersistent::AssignTo(TPersistent& target) const {
 
 void TPersistent::AssignError(const TPersistent* source) const {
     const std::string from = source != nullptr ? source->ClassName() : std::string("nil");
-    throw TFailure("Cannot assign a " + from + " to a " + ClassName());
+    throw TFailure(FormatText(Tr("Cannot assign a {1} to a {2}"), from, ClassName()));
 }
 
 // ---- declaring ----
@@ -124,7 +126,7 @@ const TPropertyInfo* TPropertyList::Find(std::string_view name) const {
 namespace {
 
 [[noreturn]] void InvalidValue() {
-    throw TFailure("Invalid property value");
+    throw TFailure(Tr("Invalid property value"));
 }
 
 void WriteByte(TStream& target, std::uint8_t value) {
@@ -168,7 +170,7 @@ void WriteText(TStream& target, const std::string& text) {
         return;
     }
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
-        throw TFailure("Stream write error");
+        throw TFailure(Tr("Stream write error"));
     WriteByte(target, vaLString);
     WriteUInt32(target, static_cast<std::uint32_t>(text.size()));
     target.Write(text.data(), text.size());
@@ -192,7 +194,7 @@ std::uint32_t ReadUInt32(TStream& source) {
 std::string ReadBytes(TStream& source, std::uint64_t count) {
     const std::int64_t left = source.Size() - source.Position();
     if (left < 0 || count > static_cast<std::uint64_t>(left))
-        throw TFailure("Stream read error");
+        throw TFailure(Tr("Stream read error"));
     std::string bytes(static_cast<std::size_t>(count), '\0');
     source.ReadBuffer(bytes.data(), bytes.size());
     return bytes;
@@ -231,7 +233,7 @@ void WriteValue(TStream& target, const TPropertyInfo& info) {
         TMemoryStream data;
         info.WriteData(data);
         if (data.Bytes().size() > std::numeric_limits<std::uint32_t>::max())
-            throw TFailure("Stream write error");
+            throw TFailure(Tr("Stream write error"));
         WriteByte(target, vaBinary);
         WriteUInt32(target, static_cast<std::uint32_t>(data.Bytes().size()));
         target.Write(data.Bytes().data(), data.Bytes().size());
@@ -340,7 +342,7 @@ void ReadProperties(TStream& source, TPersistent& object) {
          name = ReadShortString(source)) {
         const TPropertyInfo* info = list.Find(name);
         if (info == nullptr)
-            throw TFailure("Property " + name + " does not exist");
+            throw TFailure(FormatText(Tr("Property {1} does not exist"), name));
         ReadValue(source, *info);
     }
 }
@@ -353,7 +355,7 @@ void WriteComponent(TStream& target, TPersistent& object, std::string_view name)
 
 std::string ReadComponent(TStream& source, TPersistent& object) {
     if (ReadShortString(source) != object.ClassName())
-        throw TFailure("Invalid stream format");
+        throw TFailure(Tr("Invalid stream format"));
     std::string name = ReadShortString(source);
     ReadProperties(source, object);
     return name;

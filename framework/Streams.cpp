@@ -1,6 +1,8 @@
 #include "framework/Streams.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,13 +11,13 @@ namespace zorvak {
 
 std::int64_t TStream::CheckedPosition(std::int64_t position) {
     if (position < 0)
-        throw TFailure("Stream seek error");
+        throw TFailure(Tr("Stream seek error"));
     return position;
 }
 
 void TStream::ReadBuffer(void* buffer, std::size_t n) {
     if (Read(buffer, n) != n)
-        throw TFailure("Stream read error");
+        throw TFailure(Tr("Stream read error"));
 }
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t n) {

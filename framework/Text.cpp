@@ -1,5 +1,7 @@
 #include "framework/Text.h"
 
+#include "framework/Translate.h"
+
 namespace zorvak {
 
 namespace {
@@ -197,10 +199,10 @@ std::string WindowsNameProblem(std::string_view level) {
     for (const char c : level) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
-            return "it holds a character Windows keeps for itself";
+            return Tr("it holds a character Windows keeps for itself");
     }
     if (!level.empty() && (level.back() == '.' || level.back() == ' '))
-        return "Windows drops a final dot or space";
+        return Tr("Windows drops a final dot or space");
     // The device names are reserved with any extension, and Windows ignores
     // spaces before the extension.
     std::string_view base = level.substr(0, level.find('.'));
@@ -220,7 +222,7 @@ std::string WindowsNameProblem(std::string_view level) {
         (lower.starts_with("com") || lower.starts_with("lpt")) && (digit || superscript);
     if (numbered || lower == "con" || lower == "prn" || lower == "aux" || lower == "nul" ||
         lower == "conin$" || lower == "conout$")
-        return "\"" + std::string(base) + "\" is a device name on Windows";
+        return FormatText(Tr("\"{1}\" is a device name on Windows"), base);
     return {};
 }
 
@@ -278,6 +280,25 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
             out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         }
+    }
+    return out;
+}
+
+std::string FormatTextOf(std::string_view pattern, std::span<const std::string_view> values) {
+    std::string out;
+    out.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
+            pattern[i + 2] == '}') {
+            const auto k = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (k < values.size()) {
+                out += values[k];
+                i += 2;
+                continue;
+            }
+        }
+        out += c;
     }
     return out;
 }

@@ -1,7 +1,9 @@
 // Text rules of the program: 8-bit bytes, case changed by the ASCII rule only.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,5 +39,39 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // keeps its "-" in front of the first group.
 std::string FormatThousands(std::int32_t value);
 std::string FormatThousands64(std::int64_t value);
+
+// pattern with {1} to {9} replaced by the values given, in any order and as
+// often as the pattern names them: the one way a text with values in it is
+// built, so that a translation may reorder them. Any other brace is text,
+// and so is a place without a value.
+std::string FormatTextOf(std::string_view pattern, std::span<const std::string_view> values);
+
+// A value of a pattern: text as it is, a whole number in plain digits.
+inline std::string_view PatternValue(std::string_view text) {
+    return text;
+}
+inline std::string_view PatternValue(const std::string& text) {
+    return text;
+}
+inline std::string_view PatternValue(const char* text) {
+    return text;
+}
+template <std::integral T>
+requires(!std::same_as<T, bool> && !std::same_as<T, char>) std::string PatternValue(T value) {
+    return std::to_string(value);
+}
+
+template <class... TValues>
+std::string FormatText(std::string_view pattern, const TValues&... values) {
+    if constexpr (sizeof...(TValues) == 0) {
+        return FormatTextOf(pattern, {});
+    } else {
+        // The numbers' digits live until the text is made.
+        return [&](const auto&... texts) {
+            const std::string_view views[] = {std::string_view(texts)...};
+            return FormatTextOf(pattern, views);
+        }(PatternValue(values)...);
+    }
+}
 
 } // namespace zorvak

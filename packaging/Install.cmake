@@ -17,6 +17,18 @@ set(ZORVAK_APPSTREAM_ID invalid.zorvak.zorvak)
 set(ZORVAK_DATA_DIR ${CMAKE_INSTALL_DATADIR}/zorvak)
 file(RELATIVE_PATH ZORVAK_DATA_DIR_FROM_BIN /${CMAKE_INSTALL_BINDIR} /${ZORVAK_DATA_DIR})
 
+# The message catalogues of zorvak-pak and the core, found the same way:
+# share/locale/LANG/LC_MESSAGES/zorvak.mo relative to the program, and in a
+# build tree <build>/locale first.
+file(RELATIVE_PATH ZORVAK_LOCALE_DIR_FROM_BIN /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LOCALEDIR})
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/framework/linux/Translate.cpp
+             APPEND PROPERTY COMPILE_DEFINITIONS
+             ZORVAK_LOCALE_DIR_FROM_BIN="${ZORVAK_LOCALE_DIR_FROM_BIN}")
+foreach(_language IN LISTS ZORVAK_LANGUAGES)
+  install(FILES ${PROJECT_BINARY_DIR}/locale/${_language}/LC_MESSAGES/zorvak.mo
+          DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${_language}/LC_MESSAGES)
+endforeach()
+
 # Manual pages carry the project's version and are installed compressed,
 # as Debian wants them (-n: no time stamp, so builds are reproducible).
 set(_manuals zorvak-pak)

@@ -14,6 +14,7 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 python3 resources/make_pictures.py --check
 python3 scripts/check-architecture.py
 scripts/check-translations.sh
+scripts/check-po.sh
 
 cmake --workflow --preset ci
 scripts/engine-check.sh

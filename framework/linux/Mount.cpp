@@ -5,6 +5,8 @@
 #include "framework/Mount.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <cerrno>
 #include <cstring>
@@ -112,15 +114,17 @@ void ServeFolder(TMountSource& source, const std::string& folder, bool foregroun
     fuse_opt_add_arg(&args, "-oro,default_permissions,fsname=zorvak-pak,subtype=zorvak-pak");
     fuse* served = fuse_new(&args, &ops, sizeof ops, &source);
     if (served == nullptr)
-        throw TFailure("Cannot mount at " + folder + ": the file system could not be set up");
+        throw TFailure(
+            FormatText(Tr("Cannot mount at {1}: the file system could not be set up"), folder));
     const std::unique_ptr<fuse, decltype(&fuse_destroy)> destroyed(served, &fuse_destroy);
     if (fuse_mount(served, folder.c_str()) != 0)
-        throw TFailure("Cannot mount at " + folder +
-                       ": refused (is it a folder you may use, and is /dev/fuse there?)");
+        throw TFailure(FormatText(Tr("Cannot mount at {1}: refused (is it a folder you may use, "
+                                     "and is /dev/fuse there?)"),
+                                  folder));
     fuse_session* session = fuse_get_session(served);
     if (fuse_set_signal_handlers(session) != 0) {
         fuse_unmount(served);
-        throw TFailure("Cannot mount at " + folder + ": signals cannot be handled");
+        throw TFailure(FormatText(Tr("Cannot mount at {1}: signals cannot be handled"), folder));
     }
     if (mounted)
         mounted();

@@ -3,6 +3,8 @@
 #include "framework/TextPattern.h"
 
 #include "framework/Failures.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <regex.h>
 
@@ -25,7 +27,7 @@ TTextPattern::Compile(const std::string& pattern, bool extended, bool ignoreCase
     if (const int err = regcomp(&impl->Compiled, pattern.c_str(), flags); err != 0) {
         char why[256];
         regerror(err, &impl->Compiled, why, sizeof why);
-        throw TFailure("Invalid pattern " + pattern + ": " + why);
+        throw TFailure(FormatText(Tr("Invalid pattern {1}: {2}"), pattern, why));
     }
     impl->Made = true;
     return impl;

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace zorvak {
 namespace {
 
@@ -28,6 +33,34 @@ TEST(FormatThousands, GroupsDigitsInThrees) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatThousands(c.Value), c.Text) << c.Value;
+}
+
+// The places of a pattern are filled in any order, as often as named; what
+// is no place stays text, and a place without its value stays as written.
+TEST(FormatText, FillsNumberedPlacesInAnyOrder) {
+    const struct {
+        const char* Pattern;
+        std::vector<std::string_view> Values;
+        const char* Text;
+    } cases[] = {
+        {"{1}: {2}", {"x.pak", "gone"}, "x.pak: gone"},
+        {"{2} ({1})", {"x.pak", "gone"}, "gone (x.pak)"},
+        {"{1}{1}", {"ab"}, "abab"},
+        {"{1} of {3}", {"1", "2"}, "1 of {3}"},
+        {"{0} {x} {} {10} {{1}}", {"v"}, "{0} {x} {} {10} {v}"},
+        {"end {", {"v"}, "end {"},
+        {"end {1", {"v"}, "end {1"},
+        {"{1}", {"{2}", "no"}, "{2}"},
+        {"", {"v"}, ""},
+        {"{9}", {"1", "2", "3", "4", "5", "6", "7", "8", "nine"}, "nine"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatTextOf(c.Pattern, c.Values), c.Text) << c.Pattern;
+    // Whole numbers in plain digits, whatever their type: no grouping, as
+    // a language's own would give.
+    EXPECT_EQ(FormatText("{1} {2} {3} {4}", std::int64_t{-9000000000}, std::size_t{1234567},
+                         std::uint16_t{65535}, std::string("s")),
+              "-9000000000 1234567 65535 s");
 }
 
 TEST(WindowsNameProblem, RefusesWhatWindowsCannotName) {
