@@ -6,6 +6,8 @@
 #include "cli/HelpTexts.h"
 #include "cli/Json.h"
 #include "framework/Interrupt.h"
+#include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,8 +85,12 @@ bool SameBytes(const TLockedFile& fa, const TPakEntry& a, const TLockedFile& fb,
 int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {
     const TArgs a = Parse(args, "", {Flag("json", kOptJson)});
     if (const auto refused =
-            tool.Refuse(a, kDiffHelp, a.Positional.size() == 2, "diff takes two archives"))
+            tool.Refuse(a, kDiffHelp, a.Positional.size() == 2, TrMark("diff takes two archives")))
         return *refused;
+    // What scripts read does not change with the language.
+    std::optional<TEnglishTexts> english;
+    if (a.Has(kOptJson))
+        english.emplace();
     const std::string& pathA = a.Positional[0];
     const std::string& pathB = a.Positional[1];
     std::optional<TLockedFile> fileA, fileB;
@@ -130,12 +136,14 @@ int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {
         bool found = false;
         if (!byContent.empty()) {
             const auto [from, to] = byContent.equal_range({eb.FileLength, HashOf(*fileB, eb)});
-            for (auto it = from; it != to && !found; ++it) {
+            for (auto it = from; it != to; ++it) {
                 if (SameBytes(*fileA, indexA.Entries[it->second], *fileB, eb)) {
                     renamed.emplace_back(it->second, j);
                     renamedA[it->second] = true;
+                    // Erased, it can no longer be stepped past: stop here.
                     byContent.erase(it);
                     found = true;
+                    break;
                 }
             }
         }
@@ -175,17 +183,21 @@ int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {
         const bool terminal = tool.Options().OutIsTerminal;
         const auto name = [terminal](std::string_view n) { return EscapeName(n, terminal); };
         std::string text;
+        const char* const onlyIn = Tr("only in {1}: {2}");
         for (const std::size_t i : removed)
-            text += "only in " + EscapeForTerminal(pathA, terminal) + ": " +
-                    name(indexA.Entries[i].Name) + "\n";
+            text += FormatText(onlyIn, EscapeForTerminal(pathA, terminal),
+                               name(indexA.Entries[i].Name)) +
+                    "\n";
         for (const std::size_t j : added)
-            text += "only in " + EscapeForTerminal(pathB, terminal) + ": " +
-                    name(indexB.Entries[j].Name) + "\n";
+            text += FormatText(onlyIn, EscapeForTerminal(pathB, terminal),
+                               name(indexB.Entries[j].Name)) +
+                    "\n";
         for (const std::size_t i : changed)
-            text += "changed: " + name(indexA.Entries[i].Name) + "\n";
+            text += FormatText(Tr("changed: {1}"), name(indexA.Entries[i].Name)) + "\n";
         for (const auto& [from, to] : renamed)
-            text += "renamed: " + name(indexA.Entries[from].Name) + " -> " +
-                    name(indexB.Entries[to].Name) + "\n";
+            text += FormatText(Tr("renamed: {1} -> {2}"), name(indexA.Entries[from].Name),
+                               name(indexB.Entries[to].Name)) +
+                    "\n";
         tool.Out() << text;
     }
     return same ? kExitOk : kExitProblems;
