@@ -136,12 +136,15 @@ int DiffCommand(TToolState& tool, const std::vector<std::string>& args) {
         bool found = false;
         if (!byContent.empty()) {
             const auto [from, to] = byContent.equal_range({eb.FileLength, HashOf(*fileB, eb)});
-            for (auto it = from; it != to && !found; ++it) {
+            // The match is erased, so the walk ends there: the loop's step
+            // would move on from an erased node.
+            for (auto it = from; it != to; ++it) {
                 if (SameBytes(*fileA, indexA.Entries[it->second], *fileB, eb)) {
                     renamed.emplace_back(it->second, j);
                     renamedA[it->second] = true;
                     byContent.erase(it);
                     found = true;
+                    break;
                 }
             }
         }
