@@ -19,6 +19,7 @@
 #include "formats/WaveInfo.h"
 #include "framework/Failures.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 
 #include <algorithm>
 #include <cctype>
@@ -429,29 +430,30 @@ TEntryKind ClassifyEntry(std::string_view name, std::span<const unsigned char> b
     return TEntryKind::ekUnknown;
 }
 
-// How each kind is called; a kind not here is "Unknown kind".
+// How each kind is called (English, marked for the catalogue: messages
+// translate it where they show it); a kind not here is "Unknown kind".
 constexpr std::pair<TEntryKind, const char*> kEntryKindNames[] = {
-    {TEntryKind::ekText, "Text"},
-    {TEntryKind::ekPalette, "Palette"},
-    {TEntryKind::ekColormap, "Light table"},
-    {TEntryKind::ekLmpPicture, "Picture"},
-    {TEntryKind::ekWad2, "Picture container (WAD2)"},
-    {TEntryKind::ekBsp, "Map"},
-    {TEntryKind::ekModel, "Model"},
-    {TEntryKind::ekSprite, "Sprite"},
-    {TEntryKind::ekPcx, "PCX picture"},
-    {TEntryKind::ekTga, "TGA picture"},
-    {TEntryKind::ekWal, "Quake II texture"},
-    {TEntryKind::ekMd2, "Quake II model"},
-    {TEntryKind::ekSp2, "Quake II sprite"},
-    {TEntryKind::ekQuake2Map, "Quake II map"},
-    {TEntryKind::ekImage, "Picture"},
-    {TEntryKind::ekWave, "Sound"},
-    {TEntryKind::ekWadLump, "Lump"},
+    {TEntryKind::ekText, TrMark("Text")},
+    {TEntryKind::ekPalette, TrMark("Palette")},
+    {TEntryKind::ekColormap, TrMark("Light table")},
+    {TEntryKind::ekLmpPicture, TrMark("Picture")},
+    {TEntryKind::ekWad2, TrMark("Picture container (WAD2)")},
+    {TEntryKind::ekBsp, TrMark("Map")},
+    {TEntryKind::ekModel, TrMark("Model")},
+    {TEntryKind::ekSprite, TrMark("Sprite")},
+    {TEntryKind::ekPcx, TrMark("PCX picture")},
+    {TEntryKind::ekTga, TrMark("TGA picture")},
+    {TEntryKind::ekWal, TrMark("Quake II texture")},
+    {TEntryKind::ekMd2, TrMark("Quake II model")},
+    {TEntryKind::ekSp2, TrMark("Quake II sprite")},
+    {TEntryKind::ekQuake2Map, TrMark("Quake II map")},
+    {TEntryKind::ekImage, TrMark("Picture")},
+    {TEntryKind::ekWave, TrMark("Sound")},
+    {TEntryKind::ekWadLump, TrMark("Lump")},
 };
 
 const char* EntryKindName(TEntryKind kind) {
-    return Lookup(kEntryKindNames, kind, "Unknown kind");
+    return Lookup(kEntryKindNames, kind, TrMark("Unknown kind"));
 }
 
 std::string EntryKindTitle(TEntryKind kind, std::string_view name,

@@ -408,15 +408,26 @@ struct TListing {
     void (*Walk)(std::span<const unsigned char>, TCollector&);
     TPartListWords Words;
 };
+// The counted words are English, marked for the catalogue: messages translate
+// them where they show them.
 constexpr TListing kListings[] = {
-    {TEntryKind::ekWad2, TPartList::plLumps, ListWad, {"Lumps", "lumps", "picture container"}},
-    {TEntryKind::ekBsp, TPartList::plTextures, ListMap, {"Textures", "textures", "map"}},
+    {TEntryKind::ekWad2,
+     TPartList::plLumps,
+     ListWad,
+     {"Lumps", TrMark("lumps"), "picture container"}},
+    {TEntryKind::ekBsp, TPartList::plTextures, ListMap, {"Textures", TrMark("textures"), "map"}},
     {TEntryKind::ekQuake2Map,
      TPartList::plTextures,
      ListQuake2Textures,
-     {"Textures", "textures", "map"}},
-    {TEntryKind::ekModel, TPartList::plSkins, ListSkins, {"Skins", "skin pictures", "model"}},
-    {TEntryKind::ekSprite, TPartList::plFrames, ListFrames, {"Frames", "frame pictures", "sprite"}},
+     {"Textures", TrMark("textures"), "map"}},
+    {TEntryKind::ekModel,
+     TPartList::plSkins,
+     ListSkins,
+     {"Skins", TrMark("skin pictures"), "model"}},
+    {TEntryKind::ekSprite,
+     TPartList::plFrames,
+     ListFrames,
+     {"Frames", TrMark("frame pictures"), "sprite"}},
 };
 
 const TListing* ListingOf(TEntryKind kind) {

@@ -91,10 +91,13 @@ TEntryScene EntrySceneOf(TEntryKind kind, std::span<const unsigned char> bytes,
         shown.Start = map.Start;
         shown.Map = true;
         if (!missing.empty())
-            shown.Notes.push_back(std::to_string(missing.size()) +
-                                  (missing.size() == 1 ? " texture is" : " textures are") +
-                                  " not in the archive or cannot be read (the first: " +
-                                  missing.front() + "); those walls are drawn grey");
+            shown.Notes.push_back(
+                FormatText(TrPlural("{1} texture is not in the archive or cannot be read (the "
+                                    "first: {2}); those walls are drawn grey",
+                                    "{1} textures are not in the archive or cannot be read (the "
+                                    "first: {2}); those walls are drawn grey",
+                                    missing.size()),
+                           missing.size(), missing.front()));
         break;
     }
     default:
