@@ -5,6 +5,7 @@
 #include "archive/PakFormat.h"
 #include "framework/Files.h"
 #include "framework/Streams.h"
+#include "framework/Translate.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -111,7 +112,7 @@ struct TPakIndex {
 };
 
 // "Not a valid PAK file", the one refusal of a file that is no archive.
-inline constexpr const char* kNotAPakFile = "Not a valid PAK file";
+inline constexpr const char* kNotAPakFile = TrMark("Not a valid PAK file");
 
 // Opens path without sharing and tests its first four bytes for "PACK".
 // Throws TFileOpenFailure when it cannot be opened.

@@ -17,6 +17,7 @@
 #include "framework/Files.h"
 #include "framework/Streams.h"
 #include "framework/Text.h"
+#include "framework/Translate.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Colors.h"
 #include "framework/ui/Describe.h"
@@ -451,7 +452,7 @@ void TZorvakForm::OpenPakFile1Click(QObject*) {
 void TZorvakForm::OpenArchive(const QString& path) {
     const QString candidate = CandidateArchivePath(path);
     if (!HasArchiveSignature(ToFsPath(candidate))) {
-        ShowMessage(QString::fromLatin1(kNotAPakFile));
+        ShowMessage(QString::fromUtf8(Tr(kNotAPakFile)));
         return;
     }
     PakPath = candidate;

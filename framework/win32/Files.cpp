@@ -388,8 +388,11 @@ int OpenForUpdatingAt(int, const std::string&, int& err) {
     return -1;
 }
 
-int CutFile(int, std::int64_t) {
-    return ENOSYS;
+int CutFile(int fd, std::int64_t size) {
+    FILE_END_OF_FILE_INFO info{};
+    info.EndOfFile.QuadPart = size;
+    return ErrnoUnless(
+        ::SetFileInformationByHandle(AsHandle(fd), FileEndOfFileInfo, &info, sizeof info) != 0);
 }
 
 int CreateExclusive(int dir, const std::string& name, TNewFile use, bool& taken) {
